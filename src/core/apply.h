@@ -1,0 +1,52 @@
+// Writing the shake onto the camera: one freshly keyed, connected curve per enabled channel.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+
+namespace trembla {
+
+class Host;
+
+// The current values of the shaping controls.
+struct ShakeSettings {
+    double smoothing = 0;       // 0-100
+    double amplitude = 100;     // percent
+    double translate_amp = 100; // percent
+    double rotate_amp = 100;    // percent
+    AxisTriple trans_axis_mult{100, 100, 100};
+    AxisTriple rot_axis_mult{100, 100, 100};
+    bool use_translate = true;
+    bool use_rotate = true;
+    Ranges ranges;
+    double fade_in = 3;
+    double fade_out = 3;
+};
+
+// The keys of one channel's shake curve, one value per position of `frames`.
+struct ChannelKeys {
+    std::string channel;
+    std::vector<double> values;
+};
+
+// The curve that carries a channel's shake: camera + "_shake_" + channel.
+std::string shake_curve_name(const std::string& camera, const std::string& channel);
+
+// Pure part: the value of every enabled channel at every frame, channels in write order.
+// camera_mode is "static", "animated" or "relax" (anything else acts as "static").
+std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
+                                             const ShakeSettings& settings, const Sample& camera_base,
+                                             const std::string& camera_mode,
+                                             const ChannelAnim& camera_original_anim);
+
+// Computes the keys, then per channel: cut the camera's keys, replace the shake curve by a new one
+// keyed on every frame, and connect it (a failed connection is ignored). Other host failures
+// propagate; channels done before the failure keep their new curves.
+void apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
+                           const std::vector<Frame>& frames, const ShakeSettings& settings,
+                           const Sample& camera_base, const std::string& camera_mode,
+                           const ChannelAnim& camera_original_anim);
+
+}  // namespace trembla

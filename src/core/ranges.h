@@ -1,0 +1,17 @@
+// Frame ranges typed as text ("10-50, 70-80") and the fade multiplier at their edges.
+#pragma once
+
+#include <string_view>
+
+#include "core/records.h"
+
+namespace trembla {
+
+// Parts that do not parse are dropped; never fails on text.
+Ranges parse_ranges(std::string_view range_str);
+
+// 1.0 without ranges; otherwise the first range holding `frame` decides (0.0 when none does),
+// with linear fades of fade_in / fade_out frames at its edges (<= 0 switches a fade off).
+double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_in, double fade_out);
+
+}  // namespace trembla

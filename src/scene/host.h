@@ -1,0 +1,94 @@
+// The host application's command set, one method per operation the tool uses.
+// The real implementation calls maya.cmds / maya.mel / maya.OpenMayaUI through Python
+// (python_host.h); tests may substitute their own.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/records.h"
+
+namespace trembla {
+
+// A host operation failed. Implementations may derive from it to carry more (the Python bridge
+// keeps the original Python exception so that it can be re-raised unchanged).
+class HostError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+using Vec3 = std::array<double, 3>;
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // ls(selection=True, type="transform")
+    virtual std::vector<std::string> selected_transforms() = 0;
+    // listRelatives(node, shapes=True, type="camera") is non-empty
+    virtual bool has_camera_shape(const std::string& node) = 0;
+    // objExists(name)
+    virtual bool obj_exists(const std::string& name) = 0;
+    // playbackOptions(q=True, min=True) / playbackOptions(q=True, max=True)
+    virtual double playback_min() = 0;
+    virtual double playback_max() = 0;
+    // currentTime(q=True) / currentTime(frame, edit=True)
+    virtual double current_time() = 0;
+    virtual void set_current_time(double frame) = 0;
+    // xform(node, q=True, ws=True, t=True) / xform(node, q=True, ws=True, ro=True)
+    virtual Vec3 world_translation(const std::string& node) = 0;
+    virtual Vec3 world_rotation(const std::string& node) = 0;
+    // getAttr(plug) / setAttr(plug, value); plug is node + "." + channel
+    virtual double get_attr(const std::string& plug) = 0;
+    virtual void set_attr(const std::string& plug, double value) = 0;
+    // cutKey(node, attribute=attribute, clear=True)
+    virtual void cut_key(const std::string& node, const std::string& attribute) = 0;
+    // delete(name)
+    virtual void delete_node(const std::string& name) = 0;
+    // createNode(type, name=name); answers the name the host gave the node
+    virtual std::string create_node(const std::string& type, const std::string& name) = 0;
+    // connectAttr(source, destination, force=True)
+    virtual void connect_attr(const std::string& source, const std::string& destination) = 0;
+    // setKeyframe(curve, time=time, value=value)
+    virtual void set_curve_key(const std::string& curve, Frame time, double value) = 0;
+    // setKeyframe(node, attribute=attribute, time=time, value=value)
+    virtual void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
+                                 double value) = 0;
+    // setKeyframe(node, attribute=attribute, time=time, value=value, animLayer=layer)
+    virtual void set_layer_key(const std::string& node, const std::string& attribute, Frame time,
+                               double value, const std::string& layer) = 0;
+    // keyframe(curve, q=True, time=(time, time), eval=True): the first item, or nothing when the
+    // answer is empty or none
+    virtual std::optional<double> eval_curve(const std::string& curve, Frame time) = 0;
+    // animLayer(name, q=True, exists=True)
+    virtual bool anim_layer_exists(const std::string& name) = 0;
+    // animLayer(name, override=True); answers the new layer's name
+    virtual std::string create_override_layer(const std::string& name) = 0;
+    // animLayer(layer, edit=True, attribute=plug)
+    virtual void add_layer_attribute(const std::string& layer, const std::string& plug) = 0;
+    // animLayer(layer, edit=True, selected=True, preferred=True)
+    virtual void select_layer(const std::string& layer) = 0;
+    // evaluationManager(q=True, mode=True)[0] / evaluationManager(mode=mode)
+    virtual std::string evaluation_mode() = 0;
+    virtual void set_evaluation_mode(const std::string& mode) = 0;
+    // refresh(suspend=suspended)
+    virtual void refresh_suspend(bool suspended) = 0;
+    // mel.eval(command)
+    virtual void mel_eval(const std::string& command) = 0;
+    // inViewMessage(amg=text, pos="midCenter", fade=True)
+    virtual void in_view_message(const std::string& text) = 0;
+    // warning(text)
+    virtual void warning(const std::string& text) = 0;
+    // internalVar(userScriptDir=True)
+    virtual std::string user_script_dir() = 0;
+    // omui.MQtUtil.mainWindow(): the native pointer, or nothing in batch mode
+    virtual std::optional<std::uintptr_t> main_window() = 0;
+    // A line in the host's script output (Python's print).
+    virtual void print_line(const std::string& text) = 0;
+};
+
+}  // namespace trembla
