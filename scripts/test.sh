@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds every leg and runs every test: C++ (GoogleTest/Qt Test via ctest) on the Qt 5 and Qt 6 builds,
+# the Python tests on Debian's Python 3 against both builds, and on Python 2.7 where pyenv has it.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+export QT_QPA_PLATFORM=offscreen
+
+passed=0; failed=0; failures=()
+suite() {
+  local name="$1"; shift
+  echo; echo "==== $name"
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
+}
+pytest_on() {
+  TREMBLA_MODULE_DIR="$BUILD_ROOT/$1" "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python"
+}
+unittest27() {
+  (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
+}
+
+suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=ON
+suite "ctest py3-qt5" ctest --test-dir "$BUILD_ROOT/py3-qt5" --output-on-failure -j "$JOBS"
+suite "pytest py3-qt5" pytest_on py3-qt5
+
+suite "build py3-qt6" build_leg py3-qt6 "$PY3" 6 -DTREMBLA_BUILD_TESTS=ON
+suite "ctest py3-qt6" ctest --test-dir "$BUILD_ROOT/py3-qt6" --output-on-failure -j "$JOBS"
+suite "pytest py3-qt6" pytest_on py3-qt6
+
+PY27="$(python27)"
+if [ -n "$PY27" ]; then
+  suite "build py27-qt5" build_leg py27-qt5 "$PY27" 5 -DTREMBLA_BUILD_TESTS=OFF
+  suite "unittest py27-qt5" unittest27
+else
+  echo; echo "NOTICE: Python 2.7.18 with headers not found (pyenv); the Python 2.7 leg is skipped."
+fi
+
+echo
+if [ "$failed" -ne 0 ]; then printf 'failed suite: %s\n' "${failures[@]}"; fi
+echo "suites: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
