@@ -1,0 +1,325 @@
+#include "module/convert.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+
+#include "module/errors.h"
+#include "scene/python_error.h"
+
+namespace trembla::ext {
+
+using py::checked;
+using py::PyRef;
+
+namespace {
+
+std::string type_name(PyObject* obj) { return Py_TYPE(obj)->tp_name; }
+
+// A failed conversion of the caller's object: point the usual conversion errors at the argument,
+// leave anything else (KeyboardInterrupt, MemoryError, the caller's own exceptions) as it was.
+[[noreturn]] void throw_conversion_error(const std::string& where) {
+    py::PythonError error = py::PythonError::fetch();
+    if (error.matches(PyExc_TypeError)) {
+        throw ArgumentTypeError(where + ": " + error.what());
+    }
+    if (error.matches(PyExc_ValueError) || error.matches(PyExc_OverflowError)) {
+        throw std::invalid_argument(where + ": " + error.what());
+    }
+    throw error;
+}
+
+std::string at_index(const std::string& where, Py_ssize_t index) {
+    return where + "[" + std::to_string(index) + "]";
+}
+
+std::string at_key(const std::string& where, PyObject* key) {
+    return where + "[" + py::repr_for_message(key) + "]";
+}
+
+// The items of a sequence argument, held by a tuple we own, so that the caller's code run during
+// conversion (a __float__) cannot free them under us.
+PyRef sequence_items(PyObject* obj, const std::string& where, const char* of_what) {
+    if (py::is_text_or_bytes(obj) || !PySequence_Check(obj)) {
+        throw ArgumentTypeError(where + " must be a sequence of " + of_what + ", not " + type_name(obj));
+    }
+    PyRef items = PyRef::steal(PySequence_Tuple(obj));
+    if (!items) {
+        throw_conversion_error(where);
+    }
+    return items;
+}
+
+// The (key, value) pairs of a mapping argument, as a list of 2-tuples we own.
+PyRef mapping_items(PyObject* obj, const std::string& where, const char* of_what) {
+    if (PyDict_Check(obj)) {
+        return checked(PyDict_Items(obj));
+    }
+    const bool has_items = !PySequence_Check(obj) && PyObject_HasAttrString(obj, "items");
+    if (!has_items) {
+        throw ArgumentTypeError(where + " must be a mapping of " + of_what + ", not " + type_name(obj));
+    }
+    PyRef items = PyRef::steal(PyObject_CallMethod(obj, const_cast<char*>("items"), nullptr));
+    if (!items) {
+        throw_conversion_error(where);
+    }
+    PyRef pairs = PyRef::steal(PySequence_List(items.get()));
+    if (!pairs) {
+        throw_conversion_error(where);
+    }
+    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
+        if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
+            throw ArgumentTypeError(where + ".items() must yield (key, value) pairs");
+        }
+    }
+    return pairs;
+}
+
+double number_at(PyObject* obj, const std::string& where) {
+    if (PyFloat_Check(obj)) {
+        return PyFloat_AS_DOUBLE(obj);
+    }
+    const bool numeric = py::is_int(obj) || (PyNumber_Check(obj) && !PyComplex_Check(obj) && !py::is_text_or_bytes(obj));
+    if (!numeric) {
+        throw ArgumentTypeError(where + " must be a number, not " + type_name(obj));
+    }
+    const double value = PyFloat_AsDouble(obj);
+    if (value == -1.0 && PyErr_Occurred()) {
+        throw_conversion_error(where);
+    }
+    return value;
+}
+
+Frame frame_at(PyObject* obj, const std::string& where) {
+    if (!py::is_int(obj)) {
+        throw ArgumentTypeError(where + " must be a whole frame number (int), not " + type_name(obj));
+    }
+    std::int64_t value = 0;
+    bool overflow = false;
+    if (!py::int_to_i64(obj, value, overflow)) {
+        if (overflow) {
+            throw std::invalid_argument(where + " is beyond the 64-bit frame range: " + py::repr_for_message(obj));
+        }
+        throw_conversion_error(where);
+    }
+    return value;
+}
+
+// Whole and inside int64 (2^63 itself is just outside).
+bool whole_frame_value(double value) {
+    constexpr double kBound = 9223372036854775808.0;
+    return std::isfinite(value) && std::trunc(value) == value && value >= -kBound && value < kBound;
+}
+
+template <std::size_t N>
+std::array<double, N> fixed_numbers_at(PyObject* obj, const std::string& where, const char* what) {
+    PyRef items = sequence_items(obj, where, what);
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
+    if (count != static_cast<Py_ssize_t>(N)) {
+        throw std::invalid_argument(where + " must hold " + what + ", not " + std::to_string(count) + " values");
+    }
+    std::array<double, N> out{};
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        out[static_cast<std::size_t>(i)] = number_at(PyTuple_GET_ITEM(items.get(), i), at_index(where, i));
+    }
+    return out;
+}
+
+std::vector<double> numbers_at(PyObject* obj, const std::string& where) {
+    PyRef items = sequence_items(obj, where, "numbers");
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
+    std::vector<double> out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        out.push_back(number_at(PyTuple_GET_ITEM(items.get(), i), at_index(where, i)));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string text_arg(PyObject* obj, const std::string& name) {
+    if (!py::is_text(obj)) {
+        throw ArgumentTypeError(name + " must be a str, not " + type_name(obj));
+    }
+    std::string out;
+    if (!py::text_to_utf8(obj, out)) {
+        throw_conversion_error(name);
+    }
+    return out;
+}
+
+double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, name); }
+
+bool truth_arg(PyObject* obj) {
+    const int truth = PyObject_IsTrue(obj);
+    if (truth < 0) {
+        py::throw_python_error();
+    }
+    return truth != 0;
+}
+
+Frame whole_frame_arg(PyObject* obj, const std::string& name) {
+    if (py::is_int(obj)) {
+        return frame_at(obj, name);
+    }
+    const double value = number_at(obj, name);
+    if (!whole_frame_value(value)) {
+        throw std::invalid_argument(name + " must be a whole frame number, not " + py::repr_for_message(obj));
+    }
+    return static_cast<Frame>(value);
+}
+
+std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
+    if (py::is_int(obj)) {
+        std::int64_t value = 0;
+        bool overflow = false;
+        if (py::int_to_i64(obj, value, overflow)) {
+            return value;
+        }
+        if (overflow) {
+            return std::nullopt;
+        }
+        throw_conversion_error(name);
+    }
+    const double value = number_at(obj, name);
+    if (!whole_frame_value(value)) {
+        return std::nullopt;
+    }
+    return static_cast<Frame>(value);
+}
+
+std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, name); }
+
+std::vector<Frame> frames_arg(PyObject* obj, const std::string& name) {
+    PyRef items = sequence_items(obj, name, "whole frame numbers");
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
+    std::vector<Frame> out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        out.push_back(frame_at(PyTuple_GET_ITEM(items.get(), i), at_index(name, i)));
+    }
+    return out;
+}
+
+Sample sample_arg(PyObject* obj, const std::string& name) {
+    return fixed_numbers_at<kChannelCount>(obj, name, "six numbers (tx, ty, tz, rx, ry, rz)");
+}
+
+AxisTriple axis_triple_arg(PyObject* obj, const std::string& name) {
+    return fixed_numbers_at<3>(obj, name, "three numbers (X, Y, Z)");
+}
+
+FrameRecord frame_record_arg(PyObject* obj, const std::string& name) {
+    PyRef pairs = mapping_items(obj, name, "whole frames to six numbers");
+    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
+    std::vector<std::pair<Frame, Sample>> entries;
+    entries.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
+        PyObject* key = PyTuple_GET_ITEM(pair, 0);
+        if (!py::is_int(key)) {
+            throw ArgumentTypeError(name + " keys must be whole frame numbers (int), not " + type_name(key) + " " +
+                                    py::repr_for_message(key));
+        }
+        const Frame frame = frame_at(key, name + " key");
+        entries.emplace_back(frame, sample_arg(PyTuple_GET_ITEM(pair, 1), at_key(name, key)));
+    }
+    return make_frame_record(std::move(entries));
+}
+
+ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name) {
+    PyRef pairs = mapping_items(obj, name, "channel names to lists of numbers");
+    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
+    ChannelAnim out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
+        PyObject* key = PyTuple_GET_ITEM(pair, 0);
+        if (!py::is_text(key)) {
+            throw ArgumentTypeError(name + " keys must be channel names (str), not " + type_name(key) + " " +
+                                    py::repr_for_message(key));
+        }
+        ChannelSeries series;
+        series.name = text_arg(key, name + " key");
+        series.values = numbers_at(PyTuple_GET_ITEM(pair, 1), at_key(name, key));
+        out.push_back(std::move(series));
+    }
+    return out;
+}
+
+Ranges ranges_arg(PyObject* obj, const std::string& name) {
+    PyRef items = sequence_items(obj, name, "(start, end) pairs");
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
+    Ranges out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        const std::string where = at_index(name, i);
+        PyRef pair = sequence_items(PyTuple_GET_ITEM(items.get(), i), where, "two whole frame numbers");
+        if (PyTuple_GET_SIZE(pair.get()) != 2) {
+            throw std::invalid_argument(where + " must be a (start, end) pair, not " +
+                                        std::to_string(PyTuple_GET_SIZE(pair.get())) + " values");
+        }
+        FrameRange range;
+        range.start = frame_at(PyTuple_GET_ITEM(pair.get(), 0), where + "[0]");
+        range.end = frame_at(PyTuple_GET_ITEM(pair.get(), 1), where + "[1]");
+        out.push_back(range);
+    }
+    return out;
+}
+
+PyRef text_to_python(const std::string& text) { return checked(py::text(text)); }
+
+PyRef numbers_to_python(const std::vector<double>& values) {
+    PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(values.size())));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), checked(PyFloat_FromDouble(values[i])).release());
+    }
+    return list;
+}
+
+PyRef sample_to_python(const Sample& sample) {
+    PyRef tuple = checked(PyTuple_New(static_cast<Py_ssize_t>(sample.size())));
+    for (std::size_t i = 0; i < sample.size(); ++i) {
+        PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(i), checked(PyFloat_FromDouble(sample[i])).release());
+    }
+    return tuple;
+}
+
+PyRef frame_record_to_python(const FrameRecord& record) {
+    PyRef dict = checked(PyDict_New());
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        PyRef key = checked(py::integer(record.frames[i]));
+        PyRef value = sample_to_python(record.samples[i]);
+        if (PyDict_SetItem(dict.get(), key.get(), value.get()) < 0) {
+            py::throw_python_error();
+        }
+    }
+    return dict;
+}
+
+PyRef channel_anim_to_python(const ChannelAnim& anim) {
+    PyRef dict = checked(PyDict_New());
+    for (const ChannelSeries& series : anim) {
+        PyRef key = text_to_python(series.name);
+        PyRef value = numbers_to_python(series.values);
+        if (PyDict_SetItem(dict.get(), key.get(), value.get()) < 0) {
+            py::throw_python_error();
+        }
+    }
+    return dict;
+}
+
+PyRef ranges_to_python(const Ranges& ranges) {
+    PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(ranges.size())));
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        PyRef start = checked(py::integer(ranges[i].start));
+        PyRef end = checked(py::integer(ranges[i].end));
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), checked(PyTuple_Pack(2, start.get(), end.get())).release());
+    }
+    return list;
+}
+
+}  // namespace trembla::ext

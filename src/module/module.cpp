@@ -1,0 +1,60 @@
+// The extension module's entry point: creates `trembla_tool` and runs each part of loading in order.
+#include "module/errors.h"
+#include "module/prepared_view.h"
+#include "module/registry.h"
+#include "module/shake_functions.h"
+#include "module/state.h"
+#include "module/suspension_functions.h"
+
+namespace {
+
+using namespace trembla::ext;
+
+constexpr const char* kModuleDoc =
+    "Trembla Tool v2.1\n"
+    "\n"
+    "Generates a follow-with-lag effect for a camera from a source object's movement, in a compact\n"
+    "tabbed interface.\n"
+    "\n"
+    "Hosts: Maya 2019-2026 (Python 2.7 / 3.x, PySide2 / PySide6).";
+
+// Loading order: each part may rely on the names bound by the parts before it. New units add
+// their register function here, at the place loading should reach them.
+const ModulePart kLoadingOrder[] = {
+    bind_host_modules,             // cmds, mel, omui, json, os, sys, traceback
+    register_prepared_view,        //
+    reset_module_state,            // _prepared, _window, _original_eval_mode
+    register_suspension_functions, // suspend, unsuspend
+    register_shake_functions,      // the computation functions
+};
+
+#if TREMBLA_PY3
+PyModuleDef g_module_def = {
+    PyModuleDef_HEAD_INIT, "trembla_tool", kModuleDoc, -1, nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+#endif
+
+trembla::py::PyRef create_module() {
+#if TREMBLA_PY3
+    return trembla::py::checked(PyModule_Create(&g_module_def));
+#else
+    // Python 2 lends the module (sys.modules holds it); the entry point wants a reference of its own.
+    PyObject* module = Py_InitModule3("trembla_tool", nullptr, kModuleDoc);
+    if (module == nullptr) {
+        trembla::py::throw_python_error();
+    }
+    return trembla::py::PyRef::borrow(module);
+#endif
+}
+
+}  // namespace
+
+TREMBLA_MODULE_INIT(trembla_tool) {
+    return guarded([] {
+        trembla::py::PyRef module = create_module();
+        for (ModulePart part : kLoadingOrder) {
+            part(module.get());
+        }
+        return module.release();
+    });
+}

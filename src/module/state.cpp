@@ -1,0 +1,97 @@
+#include "module/state.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "module/prepared_view.h"
+#include "module/registry.h"
+#include "scene/suspension.h"
+
+namespace trembla::ext {
+
+namespace {
+
+constexpr const char* kPrepared = "_prepared";
+constexpr const char* kWindow = "_window";
+constexpr const char* kOriginalEvalMode = "_original_eval_mode";
+
+void bind_import(PyObject* module, const char* attribute, const char* module_name) {
+    py::PyRef imported = py::checked(PyImport_ImportModule(module_name));
+    set_module_attr(module, attribute, imported.get());
+}
+
+// `_original_eval_mode` when it holds a non-empty str; anything else means "nothing saved".
+std::optional<std::string> saved_eval_mode(PyObject* module) {
+    py::PyRef value = module_attr(module, kOriginalEvalMode);
+    std::string mode;
+    if (!py::is_text(value.get())) {
+        return std::nullopt;
+    }
+    if (!py::text_to_utf8(value.get(), mode)) {
+        py::throw_python_error();
+    }
+    if (mode.empty()) {
+        return std::nullopt;
+    }
+    return mode;
+}
+
+void store_eval_mode(PyObject* module, const std::string& mode) {
+    py::PyRef value = py::checked(py::text(mode));
+    set_module_attr(module, kOriginalEvalMode, value.get());
+}
+
+}  // namespace
+
+void bind_host_modules(PyObject* module) {
+    bind_import(module, "cmds", "maya.cmds");
+    bind_import(module, "mel", "maya.mel");
+    bind_import(module, "omui", "maya.OpenMayaUI");
+    bind_import(module, "json", "json");
+    bind_import(module, "os", "os");
+    bind_import(module, "sys", "sys");
+    bind_import(module, "traceback", "traceback");
+}
+
+void reset_module_state(PyObject* module) {
+    py::PyRef view = make_prepared_view(std::make_shared<Prepared>());
+    set_module_attr(module, kPrepared, view.get());
+    set_module_attr(module, kWindow, Py_None);
+    set_module_attr(module, kOriginalEvalMode, Py_None);
+}
+
+py::PythonHost host_for(PyObject* module) {
+    py::HostModules modules;
+    modules.cmds = module_attr(module, "cmds");
+    modules.mel = module_attr(module, "mel");
+    modules.omui = module_attr(module, "omui");
+    return py::PythonHost(std::move(modules));
+}
+
+std::shared_ptr<Prepared> current_prepared(PyObject* module) {
+    py::PyRef view = module_attr(module, kPrepared);
+    std::shared_ptr<Prepared> record = prepared_of(view.get());
+    if (!record) {
+        throw std::runtime_error("trembla_tool._prepared has been replaced; call reset_state() to restore it");
+    }
+    return record;
+}
+
+void suspend_viewport(PyObject* module, Host& host) {
+    std::optional<std::string> saved;
+    try {
+        suspend(host, saved);
+    } catch (...) {
+        if (saved) {
+            store_eval_mode(module, *saved);
+        }
+        throw;
+    }
+    if (saved) {
+        store_eval_mode(module, *saved);
+    }
+}
+
+void resume_viewport(PyObject* module, Host& host) { unsuspend(host, saved_eval_mode(module)); }
+
+}  // namespace trembla::ext

@@ -1,0 +1,25 @@
+// The preparation record: what prepare samples and every later update, reset and bake reuse.
+// One instance lives in the module state, shared by every window.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/records.h"
+
+namespace trembla {
+
+struct Prepared {
+    bool ready = false;                      // a preparation is current
+    std::optional<std::string> camera;       // camera transform taken at prepare
+    std::optional<std::string> source;       // source transform taken at prepare
+    FrameRecord source_data;                 // the source's world samples per frame
+    FrameRecord delta_data;                  // those samples minus the first frame's
+    std::optional<Sample> camera_base;       // the camera's world pose on the first frame
+    Frame start_frame = 0;                   // prepared range, both ends included
+    Frame end_frame = 100;
+    std::string camera_mode = "static";      // "static", "animated" or "relax"
+    ChannelAnim camera_original_anim;        // recorded camera channels (animated / relax only)
+};
+
+}  // namespace trembla

@@ -1,0 +1,438 @@
+#include "scene/python_host.h"
+
+#include <cmath>
+#include <utility>
+
+namespace trembla::py {
+
+namespace {
+
+// Keyword and attribute names, interned once: building a call then costs no string creation for
+// the flags. Deliberately never released (interned strings live as long as the interpreter).
+struct Names {
+    PyObject* selection;
+    PyObject* type;
+    PyObject* shapes;
+    PyObject* q;
+    PyObject* min;
+    PyObject* max;
+    PyObject* edit;
+    PyObject* ws;
+    PyObject* t;
+    PyObject* ro;
+    PyObject* attribute;
+    PyObject* clear;
+    PyObject* name;
+    PyObject* force;
+    PyObject* time;
+    PyObject* value;
+    PyObject* animLayer;
+    PyObject* eval;
+    PyObject* exists;
+    PyObject* override_;
+    PyObject* selected;
+    PyObject* preferred;
+    PyObject* mode;
+    PyObject* suspend;
+    PyObject* amg;
+    PyObject* pos;
+    PyObject* fade;
+    PyObject* userScriptDir;
+    PyObject* write;
+};
+
+PyObject* intern_or_throw(const char* text) {
+    PyObject* obj = interned(text);
+    if (obj == nullptr) {
+        throw_python_error();
+    }
+    return obj;
+}
+
+const Names& names() {
+    static const Names* const all = [] {
+        auto* n = new Names{};
+        n->selection = intern_or_throw("selection");
+        n->type = intern_or_throw("type");
+        n->shapes = intern_or_throw("shapes");
+        n->q = intern_or_throw("q");
+        n->min = intern_or_throw("min");
+        n->max = intern_or_throw("max");
+        n->edit = intern_or_throw("edit");
+        n->ws = intern_or_throw("ws");
+        n->t = intern_or_throw("t");
+        n->ro = intern_or_throw("ro");
+        n->attribute = intern_or_throw("attribute");
+        n->clear = intern_or_throw("clear");
+        n->name = intern_or_throw("name");
+        n->force = intern_or_throw("force");
+        n->time = intern_or_throw("time");
+        n->value = intern_or_throw("value");
+        n->animLayer = intern_or_throw("animLayer");
+        n->eval = intern_or_throw("eval");
+        n->exists = intern_or_throw("exists");
+        n->override_ = intern_or_throw("override");
+        n->selected = intern_or_throw("selected");
+        n->preferred = intern_or_throw("preferred");
+        n->mode = intern_or_throw("mode");
+        n->suspend = intern_or_throw("suspend");
+        n->amg = intern_or_throw("amg");
+        n->pos = intern_or_throw("pos");
+        n->fade = intern_or_throw("fade");
+        n->userScriptDir = intern_or_throw("userScriptDir");
+        n->write = intern_or_throw("write");
+        return n;
+    }();
+    return *all;
+}
+
+// Where each command lives: module index into HostModules order (cmds, mel, omui), attribute,
+// and for omui.MQtUtil.mainWindow the attribute of that attribute.
+struct CommandPath {
+    int module;
+    const char* attribute;
+    const char* member;
+};
+
+constexpr CommandPath kCommandPaths[] = {
+    {0, "ls", nullptr},
+    {0, "listRelatives", nullptr},
+    {0, "objExists", nullptr},
+    {0, "playbackOptions", nullptr},
+    {0, "currentTime", nullptr},
+    {0, "xform", nullptr},
+    {0, "getAttr", nullptr},
+    {0, "setAttr", nullptr},
+    {0, "cutKey", nullptr},
+    {0, "delete", nullptr},
+    {0, "createNode", nullptr},
+    {0, "connectAttr", nullptr},
+    {0, "setKeyframe", nullptr},
+    {0, "keyframe", nullptr},
+    {0, "animLayer", nullptr},
+    {0, "evaluationManager", nullptr},
+    {0, "refresh", nullptr},
+    {1, "eval", nullptr},
+    {0, "inViewMessage", nullptr},
+    {0, "warning", nullptr},
+    {0, "internalVar", nullptr},
+    {2, "MQtUtil", "mainWindow"},
+};
+
+PyRef make_text(std::string_view utf8) { return checked(text(utf8)); }
+PyRef make_int(std::int64_t value) { return checked(integer(value)); }
+PyRef make_float(double value) { return checked(PyFloat_FromDouble(value)); }
+
+// Reading answers: every failure is a Python exception, thrown like a failing call.
+double answer_number(PyObject* answer) {
+    const double value = PyFloat_AsDouble(answer);
+    if (value == -1.0 && PyErr_Occurred()) {
+        throw_python_error();
+    }
+    return value;
+}
+
+std::string answer_text(PyObject* answer) {
+    std::string out;
+    if (!text_to_utf8(answer, out)) {
+        throw_python_error();
+    }
+    return out;
+}
+
+bool answer_truth(PyObject* answer) {
+    const int truth = PyObject_IsTrue(answer);
+    if (truth < 0) {
+        throw_python_error();
+    }
+    return truth != 0;
+}
+
+// answer[index], as Python's subscript would read it.
+PyRef answer_item(PyObject* answer, Py_ssize_t index) {
+    if (PySequence_Check(answer)) {
+        return checked(PySequence_GetItem(answer, index));
+    }
+    PyRef key = make_int(index);
+    return checked(PyObject_GetItem(answer, key.get()));
+}
+
+}  // namespace
+
+PythonHost::PythonHost(HostModules modules) : modules_(std::move(modules)) {}
+
+PyObject* PythonHost::command(Command which) {
+    const auto index = static_cast<std::size_t>(which);
+    PyRef& cached = commands_[index];
+    if (!cached) {
+        const CommandPath& path = kCommandPaths[index];
+        const PyRef* module = path.module == 0 ? &modules_.cmds : path.module == 1 ? &modules_.mel : &modules_.omui;
+        PyRef found = checked(PyObject_GetAttrString(module->get(), path.attribute));
+        if (path.member != nullptr) {
+            found = checked(PyObject_GetAttrString(found.get(), path.member));
+        }
+        cached = std::move(found);
+    }
+    return cached.get();
+}
+
+PyRef PythonHost::call(Command which, std::initializer_list<PyObject*> args, std::initializer_list<Keyword> keywords) {
+    PyObject* callable = command(which);
+    PyRef positional = checked(PyTuple_New(static_cast<Py_ssize_t>(args.size())));
+    Py_ssize_t i = 0;
+    for (PyObject* arg : args) {
+        Py_INCREF(arg);
+        PyTuple_SET_ITEM(positional.get(), i++, arg);
+    }
+    PyRef named;
+    if (keywords.size() != 0) {
+        named = checked(PyDict_New());
+        for (const Keyword& keyword : keywords) {
+            if (PyDict_SetItem(named.get(), keyword.name, keyword.value) < 0) {
+                throw_python_error();
+            }
+        }
+    }
+    return checked(PyObject_Call(callable, positional.get(), named.get()));
+}
+
+std::vector<std::string> PythonHost::selected_transforms() {
+    const Names& n = names();
+    PyRef transform = make_text("transform");
+    PyRef answer = call(Command::Ls, {}, {{n.selection, Py_True}, {n.type, transform.get()}});
+    std::vector<std::string> out;
+    if (!answer_truth(answer.get())) {
+        return out;
+    }
+    PyRef items = checked(PyObject_GetIter(answer.get()));
+    while (PyRef item = PyRef::steal(PyIter_Next(items.get()))) {
+        out.push_back(answer_text(item.get()));
+    }
+    if (PyErr_Occurred()) {
+        throw_python_error();
+    }
+    return out;
+}
+
+bool PythonHost::has_camera_shape(const std::string& node) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef camera = make_text("camera");
+    PyRef answer = call(Command::ListRelatives, {node_obj.get()}, {{n.shapes, Py_True}, {n.type, camera.get()}});
+    return answer_truth(answer.get());
+}
+
+bool PythonHost::obj_exists(const std::string& name) {
+    PyRef name_obj = make_text(name);
+    return answer_truth(call(Command::ObjExists, {name_obj.get()}).get());
+}
+
+double PythonHost::playback_bound(PyObject* which_flag) {
+    PyRef answer = call(Command::PlaybackOptions, {}, {{names().q, Py_True}, {which_flag, Py_True}});
+    return answer_number(answer.get());
+}
+
+double PythonHost::playback_min() { return playback_bound(names().min); }
+double PythonHost::playback_max() { return playback_bound(names().max); }
+
+double PythonHost::current_time() {
+    return answer_number(call(Command::CurrentTime, {}, {{names().q, Py_True}}).get());
+}
+
+void PythonHost::set_current_time(double frame) {
+    // Whole frames go to the host as int, like the frame numbers a script would pass.
+    constexpr double kInt64Bound = 9223372036854775808.0;  // 2^63
+    const bool whole = std::isfinite(frame) && std::trunc(frame) == frame && frame >= -kInt64Bound &&
+                       frame < kInt64Bound;
+    PyRef frame_obj = whole ? make_int(static_cast<std::int64_t>(frame)) : make_float(frame);
+    call(Command::CurrentTime, {frame_obj.get()}, {{names().edit, Py_True}});
+}
+
+Vec3 PythonHost::world_vector(const std::string& node, PyObject* which_flag) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef answer = call(Command::Xform, {node_obj.get()}, {{n.q, Py_True}, {n.ws, Py_True}, {which_flag, Py_True}});
+    Vec3 out{};
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        out[static_cast<std::size_t>(i)] = answer_number(answer_item(answer.get(), i).get());
+    }
+    return out;
+}
+
+Vec3 PythonHost::world_translation(const std::string& node) { return world_vector(node, names().t); }
+Vec3 PythonHost::world_rotation(const std::string& node) { return world_vector(node, names().ro); }
+
+double PythonHost::get_attr(const std::string& plug) {
+    PyRef plug_obj = make_text(plug);
+    return answer_number(call(Command::GetAttr, {plug_obj.get()}).get());
+}
+
+void PythonHost::set_attr(const std::string& plug, double value) {
+    PyRef plug_obj = make_text(plug);
+    PyRef value_obj = make_float(value);
+    call(Command::SetAttr, {plug_obj.get(), value_obj.get()});
+}
+
+void PythonHost::cut_key(const std::string& node, const std::string& attribute) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_obj = make_text(attribute);
+    call(Command::CutKey, {node_obj.get()}, {{n.attribute, attribute_obj.get()}, {n.clear, Py_True}});
+}
+
+void PythonHost::delete_node(const std::string& name) {
+    PyRef name_obj = make_text(name);
+    call(Command::Delete, {name_obj.get()});
+}
+
+std::string PythonHost::create_node(const std::string& type, const std::string& name) {
+    PyRef type_obj = make_text(type);
+    PyRef name_obj = make_text(name);
+    return answer_text(call(Command::CreateNode, {type_obj.get()}, {{names().name, name_obj.get()}}).get());
+}
+
+void PythonHost::connect_attr(const std::string& source, const std::string& destination) {
+    PyRef source_obj = make_text(source);
+    PyRef destination_obj = make_text(destination);
+    call(Command::ConnectAttr, {source_obj.get(), destination_obj.get()}, {{names().force, Py_True}});
+}
+
+void PythonHost::set_curve_key(const std::string& curve, Frame time, double value) {
+    const Names& n = names();
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = make_int(time);
+    PyRef value_obj = make_float(value);
+    call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+void PythonHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_obj = make_text(attribute);
+    PyRef time_obj = make_int(time);
+    PyRef value_obj = make_float(value);
+    call(Command::SetKeyframe, {node_obj.get()},
+         {{n.attribute, attribute_obj.get()}, {n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+void PythonHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
+                               const std::string& layer) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_obj = make_text(attribute);
+    PyRef time_obj = make_int(time);
+    PyRef value_obj = make_float(value);
+    PyRef layer_obj = make_text(layer);
+    call(Command::SetKeyframe, {node_obj.get()},
+         {{n.attribute, attribute_obj.get()},
+          {n.time, time_obj.get()},
+          {n.value, value_obj.get()},
+          {n.animLayer, layer_obj.get()}});
+}
+
+std::optional<double> PythonHost::eval_curve(const std::string& curve, Frame time) {
+    const Names& n = names();
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = make_int(time);
+    PyRef span = checked(PyTuple_Pack(2, time_obj.get(), time_obj.get()));
+    PyRef answer = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.time, span.get()}, {n.eval, Py_True}});
+    if (!answer_truth(answer.get())) {
+        return std::nullopt;
+    }
+    return answer_number(answer_item(answer.get(), 0).get());
+}
+
+bool PythonHost::anim_layer_exists(const std::string& name) {
+    const Names& n = names();
+    PyRef name_obj = make_text(name);
+    return answer_truth(call(Command::AnimLayer, {name_obj.get()}, {{n.q, Py_True}, {n.exists, Py_True}}).get());
+}
+
+std::string PythonHost::create_override_layer(const std::string& name) {
+    PyRef name_obj = make_text(name);
+    return answer_text(call(Command::AnimLayer, {name_obj.get()}, {{names().override_, Py_True}}).get());
+}
+
+void PythonHost::add_layer_attribute(const std::string& layer, const std::string& plug) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    PyRef plug_obj = make_text(plug);
+    call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.attribute, plug_obj.get()}});
+}
+
+void PythonHost::select_layer(const std::string& layer) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.selected, Py_True}, {n.preferred, Py_True}});
+}
+
+std::string PythonHost::evaluation_mode() {
+    const Names& n = names();
+    PyRef answer = call(Command::EvaluationManager, {}, {{n.q, Py_True}, {n.mode, Py_True}});
+    return answer_text(answer_item(answer.get(), 0).get());
+}
+
+void PythonHost::set_evaluation_mode(const std::string& mode) {
+    PyRef mode_obj = make_text(mode);
+    call(Command::EvaluationManager, {}, {{names().mode, mode_obj.get()}});
+}
+
+void PythonHost::refresh_suspend(bool suspended) {
+    call(Command::Refresh, {}, {{names().suspend, suspended ? Py_True : Py_False}});
+}
+
+void PythonHost::mel_eval(const std::string& command_text) {
+    PyRef command_obj = make_text(command_text);
+    call(Command::MelEval, {command_obj.get()});
+}
+
+void PythonHost::in_view_message(const std::string& message) {
+    const Names& n = names();
+    PyRef text_obj = make_text(message);
+    PyRef position = make_text("midCenter");
+    call(Command::InViewMessage, {}, {{n.amg, text_obj.get()}, {n.pos, position.get()}, {n.fade, Py_True}});
+}
+
+void PythonHost::warning(const std::string& message) {
+    PyRef text_obj = make_text(message);
+    call(Command::Warning, {text_obj.get()});
+}
+
+std::string PythonHost::user_script_dir() {
+    return answer_text(call(Command::InternalVar, {}, {{names().userScriptDir, Py_True}}).get());
+}
+
+std::optional<std::uintptr_t> PythonHost::main_window() {
+    PyRef pointer = call(Command::MainWindow, {});
+    if (pointer.get() == Py_None) {
+        return std::nullopt;
+    }
+    // int() on Python 3, long() on Python 2: both keep every bit of a 64-bit address.
+    PyRef address = checked(PyNumber_Long(pointer.get()));
+#if !TREMBLA_PY3
+    if (PyInt_Check(address.get())) {  // long() may hand back a plain int on Python 2
+        address = checked(PyLong_FromLong(PyInt_AS_LONG(address.get())));
+    }
+#endif
+    static_assert(sizeof(unsigned long long) >= sizeof(std::uintptr_t), "address must fit");
+    const unsigned long long value = PyLong_AsUnsignedLongLong(address.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+        throw_python_error();
+    }
+    return static_cast<std::uintptr_t>(value);
+}
+
+void PythonHost::print_line(const std::string& message) {
+    // sys.stdout.write rather than PySys_WriteStdout, which cuts output at 1000 bytes.
+    PyObject* stream = PySys_GetObject(const_cast<char*>("stdout"));
+    if (stream == nullptr || stream == Py_None) {
+        PyErr_SetString(PyExc_RuntimeError, "lost sys.stdout");
+        throw_python_error();
+    }
+    PyRef keep = PyRef::borrow(stream);
+    PyRef write = checked(PyObject_GetAttr(stream, names().write));
+    PyRef line = checked(stream_text(message + "\n"));
+    checked(PyObject_CallFunctionObjArgs(write.get(), line.get(), nullptr));
+}
+
+}  // namespace trembla::py

@@ -1,0 +1,22 @@
+// Quiet host state for long scene edits: no viewport redraw, no time slider, evaluation off.
+// Callers pair suspend() with unsuspend() in a clean-up that runs on success and failure alike,
+// and call suspend() before their protected block (it can fail without needing unsuspend).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "scene/host.h"
+
+namespace trembla {
+
+// Saves the evaluation mode into `saved_mode` ("off" when it cannot be read) before anything else,
+// so the saved mode is there even when suspending redraw then fails; that failure propagates.
+// A failing time-slider hide or mode switch is ignored.
+void suspend(Host& host, std::optional<std::string>& saved_mode);
+
+// Resumes redraw (a failure propagates), shows the time slider and, when `saved_mode` holds a
+// non-empty name, switches the evaluation mode back to it (both failures ignored).
+void unsuspend(Host& host, const std::optional<std::string>& saved_mode);
+
+}  // namespace trembla
