@@ -1,0 +1,128 @@
+"""Host-wide state of the stand-in: the scene, host settings, recordings, call log and faults.
+
+Every public operation of maya.cmds, maya.mel and maya.OpenMayaUI is made by `operation`, the
+one wrapper that logs the call and applies injected faults before the operation runs.
+"""
+from __future__ import absolute_import
+
+import os
+from collections import namedtuple
+
+from ._scene import Scene
+
+Call = namedtuple("Call", "op args kwargs")
+
+scene = Scene()
+
+# Recordings: these list objects are never replaced, so references held by tests stay valid.
+calls = []
+warnings = []
+in_view_messages = []
+
+OPERATIONS = set()
+
+
+def default_user_script_dir():
+    return os.path.expanduser("~").replace("\\", "/").rstrip("/") + "/maya/scripts/"
+
+
+class HostSettings(object):
+    """Host state that lives outside the scene (a new scene keeps it)."""
+
+    def __init__(self):
+        self.reset()
+
+    def reset(self):
+        self.logging = True
+        self.evaluation_mode = "parallel"
+        self.refresh_suspended = False
+        self.time_slider_visible = True
+        self.user_script_dir = default_user_script_dir()
+        self.main_window = None
+
+
+settings = HostSettings()
+
+
+class Faults(object):
+    """Injected failures. Counts start at the call after the fault is set."""
+
+    def __init__(self):
+        self.clear()
+
+    def clear(self):
+        self.active = False
+        self._countdowns = {}  # op -> list of [calls left, call number it fires on]
+        self._always = {}  # op -> calls seen since
+        self._any = None  # [calls left, call number it fires on]
+
+    def fail(self, op, on_call, always):
+        if op not in OPERATIONS:
+            raise ValueError("no host operation named %r" % (op,))
+        if always:
+            self._always[op] = 0
+        else:
+            if on_call < 1:
+                raise ValueError("on_call counts from 1")
+            self._countdowns.setdefault(op, []).append([on_call, on_call])
+        self.active = True
+
+    def fail_nth_call(self, n):
+        if n < 1:
+            raise ValueError("n counts from 1")
+        self._any = [n, n]
+        self.active = True
+
+    def check(self, op):
+        """Raise if this call of `op` is one that must fail; consume the fault that fired."""
+        message = None
+        if self._any is not None:
+            self._any[0] -= 1
+            if self._any[0] == 0:
+                message = "stand-in fault: host call #%d (%s) failed" % (self._any[1], op)
+                self._any = None
+        countdowns = self._countdowns.get(op)
+        if countdowns:
+            for countdown in countdowns:
+                countdown[0] -= 1
+            for countdown in [each for each in countdowns if each[0] == 0]:
+                message = message or "stand-in fault: %s call #%d failed" % (op, countdown[1])
+                countdowns.remove(countdown)
+            if not countdowns:
+                del self._countdowns[op]
+        if op in self._always:
+            self._always[op] += 1
+            message = message or "stand-in fault: %s call #%d failed (always)" % (
+                op, self._always[op])
+        self.active = bool(self._any is not None or self._countdowns or self._always)
+        if message is not None:
+            raise RuntimeError(message)
+
+
+faults = Faults()
+
+
+def operation(op, impl):
+    """Wrap `impl` as the public host operation `op`: log the call, then apply faults."""
+    log = calls.append
+
+    def host_call(*args, **kwargs):
+        if settings.logging:
+            log(Call(op, args, kwargs))
+        if faults.active:
+            faults.check(op)
+        return impl(*args, **kwargs)
+
+    host_call.__name__ = str(op.rsplit(".", 1)[-1])
+    host_call.__doc__ = impl.__doc__
+    OPERATIONS.add(op)
+    return host_call
+
+
+def reset():
+    scene.clear()
+    settings.reset()
+    faults.clear()
+    del calls[:]
+    del warnings[:]
+    del in_view_messages[:]

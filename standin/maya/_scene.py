@@ -1,0 +1,417 @@
+"""The in-memory scene: nodes, animation curves, animation layers, selection, time.
+
+Names are unique across the whole scene (no DAG paths: a name that is taken gets a number, as
+Maya's createNode does at one level). Channel values are plain floats; rotations are degrees.
+"""
+from __future__ import absolute_import, division
+
+from bisect import bisect_left, bisect_right
+
+from . import _math
+
+try:  # Python 2: the host answers names as unicode, as Maya 2.7 does
+    text_type = unicode  # noqa: F821
+    string_types = basestring  # noqa: F821
+except NameError:
+    text_type = str
+    string_types = str
+
+
+TRANSLATE = ("translateX", "translateY", "translateZ")
+ROTATE = ("rotateX", "rotateY", "rotateZ")
+SCALE = ("scaleX", "scaleY", "scaleZ")
+TRANSFORM_CHANNELS = TRANSLATE + ROTATE + SCALE
+
+# What setKeyframe keys when no attribute is named.
+KEYABLE = {"transform": TRANSFORM_CHANNELS + ("visibility",)}
+
+ALIASES = {
+    "tx": "translateX", "ty": "translateY", "tz": "translateZ",
+    "rx": "rotateX", "ry": "rotateY", "rz": "rotateZ",
+    "sx": "scaleX", "sy": "scaleY", "sz": "scaleZ",
+    "v": "visibility", "fl": "focalLength", "o": "output",
+    "t": "translate", "r": "rotate", "s": "scale",
+}
+COMPOUNDS = {"translate": TRANSLATE, "rotate": ROTATE, "scale": SCALE}
+
+# type -> the types an ls/listRelatives type filter matches it by
+TYPE_FAMILY = {
+    "transform": ("transform", "dagNode"),
+    "camera": ("camera", "shape", "dagNode"),
+    "locator": ("locator", "shape", "dagNode"),
+    "animCurveTL": ("animCurveTL", "animCurve"),
+    "animCurveTA": ("animCurveTA", "animCurve"),
+    "animCurveTU": ("animCurveTU", "animCurve"),
+    "animLayer": ("animLayer",),
+}
+SHAPE_DEFAULTS = {
+    "camera": {"visibility": True, "focalLength": 35.0},
+    "locator": {"visibility": True},
+}
+CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU")
+
+_DEFAULT_CAMERAS = (  # Maya's startup cameras: name, translate, rotate
+    ("persp", (28.0, 21.0, 28.0), (-27.938352729602379, 44.999999999999972, 0.0)),
+    ("top", (0.0, 1000.1, 0.0), (-90.0, 0.0, 0.0)),
+    ("front", (0.0, 0.0, 1000.1), (0.0, 0.0, 0.0)),
+    ("side", (1000.1, 0.0, 0.0), (0.0, 90.0, 0.0)),
+)
+
+
+def curve_type_for(attr):
+    if attr.startswith("translate"):
+        return "animCurveTL"
+    if attr.startswith("rotate"):
+        return "animCurveTA"
+    return "animCurveTU"
+
+
+class Node(object):
+    __slots__ = ("name", "type", "order")
+
+    def __init__(self, name, node_type):
+        self.name = name
+        self.type = node_type
+        self.order = 0
+
+
+class DagNode(Node):
+    """A transform or a shape. `inputs` maps a channel to the curve driving it; `layered` maps a
+    channel to the animation layers holding it, bottom layer first."""
+    __slots__ = ("parent", "children", "attrs", "inputs", "layered")
+
+    def __init__(self, name, node_type, attrs):
+        Node.__init__(self, name, node_type)
+        self.parent = None
+        self.children = []
+        self.attrs = attrs
+        self.inputs = {}
+        self.layered = {}
+
+
+class AnimCurve(Node):
+    """Keys as two aligned lists sorted by time. Linear between keys, held outside them."""
+    __slots__ = ("times", "values", "outputs", "layer")
+
+    def __init__(self, name, node_type):
+        Node.__init__(self, name, node_type)
+        self.times = []
+        self.values = []
+        self.outputs = []  # (DagNode, channel) pairs this curve drives as a base curve
+        self.layer = None  # (AnimLayer, DagNode, channel) when the curve belongs to a layer
+
+    def set_key(self, time, value):
+        times = self.times
+        if not times or time > times[-1]:
+            times.append(time)
+            self.values.append(value)
+            return
+        i = bisect_left(times, time)
+        if times[i] == time:
+            self.values[i] = value
+        else:
+            times.insert(i, time)
+            self.values.insert(i, value)
+
+    def evaluate(self, time):
+        """The value at `time`, or None when the curve has no keys."""
+        times = self.times
+        if not times:
+            return None
+        if time <= times[0]:
+            return self.values[0]
+        if time >= times[-1]:
+            return self.values[-1]
+        i = bisect_right(times, time)
+        t0, t1 = times[i - 1], times[i]
+        v0 = self.values[i - 1]
+        if time == t0:
+            return v0
+        return v0 + (self.values[i] - v0) * (time - t0) / (t1 - t0)
+
+    def output(self, time):
+        """What the curve's output plug carries: an empty curve puts out 0."""
+        value = self.evaluate(time)
+        return 0.0 if value is None else value
+
+
+class AnimLayer(Node):
+    """`members` maps (DagNode, channel) to the layer's curve for that channel, or None."""
+    __slots__ = ("override", "weight", "mute", "members", "selected", "preferred")
+
+    def __init__(self, name, override):
+        Node.__init__(self, name, "animLayer")
+        self.override = override
+        self.weight = 1.0
+        self.mute = False
+        self.members = {}
+        self.selected = False
+        self.preferred = False
+
+
+class Scene(object):
+    def __init__(self):
+        self.clear()
+
+    def clear(self):
+        self.nodes = {}
+        self.selection = []
+        self.layers = []
+        self.time = 1.0
+        self.playback_min, self.playback_max = 1.0, 120.0
+        self.animation_start, self.animation_end = 1.0, 200.0
+        self._created = 0
+        for name, translate, rotate in _DEFAULT_CAMERAS:
+            transform = self.create_dag("transform", name, None)
+            for attr, value in zip(TRANSLATE + ROTATE, translate + rotate):
+                transform.attrs[attr] = value
+            self.create_dag("camera", name + "Shape", transform)
+
+    # -- names -------------------------------------------------------------------------------
+
+    def find(self, name):
+        """The node called `name` (a "|a|b" path is checked against the parents), or None."""
+        node = self.nodes.get(name)
+        if node is not None or not isinstance(name, string_types) or "|" not in name:
+            return node
+        parts = name.split("|")
+        node = self.nodes.get(parts[-1])
+        walk = node
+        for part in reversed(parts[:-1]):
+            if walk is None:
+                return None
+            if part == "":  # a leading "|": the path starts at the world
+                return node if walk.parent is None else None
+            walk = walk.parent
+            if walk is None or walk.name != part:
+                return None
+        return node
+
+    def unique_name(self, wanted):
+        wanted = text_type(wanted)
+        if wanted not in self.nodes:
+            return wanted
+        base = wanted.rstrip("0123456789")
+        number = 1
+        while base + text_type(number) in self.nodes:
+            number += 1
+        return base + text_type(number)
+
+    def _add(self, node):
+        self._created += 1
+        node.order = self._created
+        self.nodes[node.name] = node
+        return node
+
+    # -- creation ----------------------------------------------------------------------------
+
+    def create_dag(self, node_type, name, parent):
+        if node_type == "transform":
+            attrs = dict.fromkeys(TRANSLATE + ROTATE, 0.0)
+            attrs.update(dict.fromkeys(SCALE, 1.0))
+            attrs["visibility"] = True
+        else:
+            attrs = dict(SHAPE_DEFAULTS[node_type])
+        node = self._add(DagNode(self.unique_name(name), node_type, attrs))
+        if parent is not None:
+            node.parent = parent
+            parent.children.append(node)
+        return node
+
+    def create_curve(self, node_type, name):
+        return self._add(AnimCurve(self.unique_name(name), node_type))
+
+    def create_layer(self, name, override):
+        if not self.layers and "BaseAnimation" not in self.nodes:
+            self.layers.append(self._add(AnimLayer(text_type("BaseAnimation"), False)))
+        layer = self._add(AnimLayer(self.unique_name(name), override))
+        self.layers.append(layer)
+        return layer
+
+    # -- evaluation --------------------------------------------------------------------------
+
+    def value(self, node, attr, time):
+        """The channel's value at `time`: driving curve or static value, then the layers."""
+        curve = node.inputs.get(attr)
+        value = node.attrs[attr] if curve is None else curve.output(time)
+        if node.layered:
+            layers = node.layered.get(attr)
+            if layers:
+                value = _blend_layers(node, attr, value, time, layers)
+        return value
+
+    def values(self, node, attrs, time):
+        """Several channels at once (the lean path for transform queries)."""
+        if node.layered:
+            return [self.value(node, attr, time) for attr in attrs]
+        inputs, static = node.inputs, node.attrs
+        if not inputs:
+            return [static[attr] for attr in attrs]
+        found = []
+        for attr in attrs:
+            curve = inputs.get(attr)
+            found.append(static[attr] if curve is None else curve.output(time))
+        return found
+
+    def local_transform(self, node, time):
+        v = self.values(node, TRANSFORM_CHANNELS, time)
+        return _math.local_transform(v[0:3], v[3:6], v[6:9])
+
+    def world_transform(self, node, time):
+        """World transform of a DAG node; a shape takes its transform's."""
+        world = _math.IDENTITY
+        walk = node
+        while walk is not None:
+            if walk.type == "transform":
+                world = _math.compose(world, self.local_transform(walk, time))
+            walk = walk.parent
+        return world
+
+    def world_translation(self, node, time):
+        """World position of a transform's origin: its translation carried through the parents
+        (the node's own rotation and scale do not move its origin)."""
+        point = self.values(node, TRANSLATE, time)
+        walk = node.parent
+        while walk is not None:
+            if walk.type == "transform":
+                point = _math.transform_point(point, self.local_transform(walk, time))
+            walk = walk.parent
+        return list(point)
+
+    # -- connections and keys ----------------------------------------------------------------
+
+    def connect(self, curve, node, attr):
+        if node.inputs.get(attr) is curve:
+            return
+        self.disconnect(node, attr, keep_value=False)
+        node.inputs[attr] = curve
+        curve.outputs.append((node, attr))
+
+    def disconnect(self, node, attr, keep_value=True):
+        """Detach the channel's curve; like Maya, the channel keeps the value it had."""
+        curve = node.inputs.pop(attr, None)
+        if curve is None:
+            return None
+        if keep_value:
+            node.attrs[attr] = curve.output(self.time)
+        curve.outputs.remove((node, attr))
+        return curve
+
+    def key_channel(self, node, attr, time, value, layer=None):
+        """Key a channel at `time`, making and connecting its curve when it has none."""
+        if layer is not None and (node, attr) in layer.members:
+            curve = layer.members[(node, attr)]
+            if curve is None:
+                curve = self.create_curve(curve_type_for(attr),
+                                          "%s_%s_%s_inputB" % (node.name, attr, layer.name))
+                curve.layer = (layer, node, attr)
+                layer.members[(node, attr)] = curve
+        else:
+            curve = node.inputs.get(attr)
+            if curve is None:
+                curve = self.create_curve(curve_type_for(attr), "%s_%s" % (node.name, attr))
+                self.connect(curve, node, attr)
+        curve.set_key(time, value)
+
+    def add_to_layer(self, layer, node, attr):
+        if (node, attr) in layer.members:
+            return
+        layer.members[(node, attr)] = None
+        layers = node.layered.setdefault(attr, [])
+        layers.append(layer)
+        layers.sort(key=lambda each: each.order)
+
+    def remove_from_layer(self, layer, node, attr):
+        curve = layer.members.pop((node, attr), None)
+        layers = node.layered.get(attr)
+        if layers and layer in layers:
+            layers.remove(layer)
+            if not layers:
+                del node.layered[attr]
+        if curve is not None:
+            curve.layer = None
+            self.delete(curve)
+
+    # -- deletion ----------------------------------------------------------------------------
+
+    def delete(self, node):
+        if self.nodes.get(node.name) is not node:
+            return  # already gone with its parent or its layer
+        if isinstance(node, DagNode):
+            self._delete_dag(node)
+        elif isinstance(node, AnimCurve):
+            self._delete_curve(node)
+        else:
+            self._delete_layer(node)
+        del self.nodes[node.name]
+        if node in self.selection:
+            self.selection = [each for each in self.selection if each is not node]
+
+    def _delete_dag(self, node):
+        for child in list(node.children):
+            self.delete(child)
+        for attr in list(node.inputs):
+            curve = self.disconnect(node, attr, keep_value=False)
+            if not curve.outputs:  # a curve left driving nothing goes with its node, as in Maya
+                self.delete(curve)
+        for attr, layers in list(node.layered.items()):
+            for layer in list(layers):
+                self.remove_from_layer(layer, node, attr)
+        if node.parent is not None:
+            node.parent.children.remove(node)
+            node.parent = None
+
+    def _delete_curve(self, curve):
+        for node, attr in list(curve.outputs):
+            self.disconnect(node, attr)
+        if curve.layer is not None:
+            layer, node, attr = curve.layer
+            if layer.members.get((node, attr)) is curve:
+                layer.members[(node, attr)] = None
+            curve.layer = None
+
+    def _delete_layer(self, layer):
+        for node, attr in list(layer.members):
+            self.remove_from_layer(layer, node, attr)
+        self.layers.remove(layer)
+
+    # -- hierarchy ---------------------------------------------------------------------------
+
+    def reparent(self, node, parent):
+        if node.parent is not None:
+            node.parent.children.remove(node)
+        node.parent = parent
+        if parent is not None:
+            parent.children.append(node)
+
+    def descendants(self, node):
+        found = []
+        for child in node.children:
+            found.append(child)
+            found.extend(self.descendants(child))
+        return found
+
+    def set_local(self, node, affine):
+        """Write a local transform into the node's static channels."""
+        translate, rotate, scale = _math.decompose(affine)
+        for names, values in ((TRANSLATE, translate), (ROTATE, rotate), (SCALE, scale)):
+            for attr, value in zip(names, values):
+                node.attrs[attr] = value
+
+
+def _blend_layers(node, attr, value, time, layers):
+    for layer in layers:
+        if layer.mute:
+            continue
+        curve = layer.members.get((node, attr))
+        if curve is None:
+            continue
+        layered = curve.evaluate(time)
+        if layered is None:
+            continue
+        weight = layer.weight
+        if layer.override:
+            value = layered if weight == 1.0 else value + (layered - value) * weight
+        else:
+            value = value + layered * weight
+    return value

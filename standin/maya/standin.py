@@ -1,0 +1,102 @@
+"""Test control of the stand-in Maya host.
+
+    import maya.standin as standin
+    from maya import cmds
+
+Scene and host state
+    reset()                     fresh scene (Maya's four startup cameras only), playback range
+                                1-120, time 1, evaluation mode "parallel", redraw not
+                                suspended, time slider visible, default user script directory,
+                                main window None; the call log, warnings and in-view messages
+                                emptied, faults cleared, logging on. (cmds.file(new=True,
+                                force=True) renews only the scene.)
+    refresh_suspended()         True while refresh(suspend=True) is in force
+    time_slider_visible()       False after mel.eval("setTimeSliderVisible 0")
+    evaluation_mode()           the evaluation manager's mode, e.g. "parallel"
+    set_user_script_dir(path)   what internalVar(userScriptDir=True) answers (keep the
+                                trailing "/" if you want Maya's form)
+    set_main_window(obj)        what OpenMayaUI.MQtUtil.mainWindow() answers (None = batch)
+
+Recordings (list objects that stay the same objects across reset())
+    warnings                    texts given to cmds.warning, in order (each is also printed
+                                to stderr as "Warning: {text}", as mayapy does)
+    in_view_messages            texts of cmds.inViewMessage (amg / message), in order
+    calls                       every host call in order as Call(op, args, kwargs); op is the
+                                command name ("setKeyframe", "xform"), "mel.eval" or
+                                "OpenMayaUI.MQtUtil.mainWindow". A call that fails (fault,
+                                bad flag, missing node) is logged too.
+    calls_of(op)                the calls of one op
+    clear_calls()               empty the call log
+    set_logging(on)             turn the call log off (e.g. for a benchmark) or on again
+
+Faults (a failing call raises RuntimeError naming the op and the call number, before it has
+any effect; counting starts with the next call)
+    fail(op, on_call=n)         the n-th call of op from now fails (default n=1), once
+    fail(op, always=True)       every call of op fails until clear_faults()
+    fail_nth_call(n)            the n-th host call of any op from now fails, once
+    clear_faults()
+
+Every public operation of maya.cmds, maya.mel and maya.OpenMayaUI passes through one wrapper
+that logs it and applies the faults. Commands take Maya's flag names (long and short); a flag
+the stand-in does not serve raises TypeError, as Maya does for an unknown flag, and Maya usage
+it does not model raises NotImplementedError (a RuntimeError).
+"""
+from __future__ import absolute_import
+
+from . import OpenMayaUI, cmds, mel  # noqa: F401  (registers every host operation)
+from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
+from ._host import reset as _reset_host
+
+__all__ = [
+    "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
+    "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
+    "set_main_window", "set_user_script_dir", "time_slider_visible", "warnings",
+]
+
+
+def reset():
+    _reset_host()
+
+
+def calls_of(op):
+    return [call for call in calls if call.op == op]
+
+
+def clear_calls():
+    del calls[:]
+
+
+def set_logging(on):
+    settings.logging = bool(on)
+
+
+def fail(op, on_call=None, always=False):
+    faults.fail(op, 1 if on_call is None else on_call, always)
+
+
+def fail_nth_call(n):
+    faults.fail_nth_call(n)
+
+
+def clear_faults():
+    faults.clear()
+
+
+def refresh_suspended():
+    return settings.refresh_suspended
+
+
+def time_slider_visible():
+    return settings.time_slider_visible
+
+
+def evaluation_mode():
+    return settings.evaluation_mode
+
+
+def set_user_script_dir(path):
+    settings.user_script_dir = path
+
+
+def set_main_window(obj):
+    settings.main_window = obj

@@ -1,0 +1,261 @@
+"""The stand-in Maya host's scene: transforms, curves, names and layers behave as in Maya."""
+import unittest
+
+import support  # noqa: F401  (puts the stand-in on sys.path)
+
+import maya.standin as standin
+from maya import cmds
+
+
+class SceneTestCase(unittest.TestCase):
+    def setUp(self):
+        standin.reset()
+
+    def assertVectorAlmostEqual(self, actual, expected, places=9):
+        self.assertEqual(len(actual), len(expected), (actual, expected))
+        for a, e in zip(actual, expected):
+            self.assertAlmostEqual(a, e, places=places, msg="%r != %r" % (actual, expected))
+
+    def transform(self, name, parent=None, t=(0, 0, 0), ro=(0, 0, 0)):
+        node = (cmds.createNode("transform", name=name, parent=parent) if parent
+                else cmds.createNode("transform", name=name))
+        cmds.setAttr(node + ".translate", *t)
+        cmds.setAttr(node + ".rotate", *ro)
+        return node
+
+
+class WorldTransformTest(SceneTestCase):
+    def test_child_translation_is_carried_through_rotated_and_scaled_parents(self):
+        grand = self.transform("grand", t=(0, 0, 10))
+        cmds.setAttr(grand + ".scaleX", 2.0)
+        parent = self.transform("parent", parent=grand, t=(1, 2, 3), ro=(0, 0, 90))
+        child = self.transform("child", parent=parent, t=(1, 0, 0))
+        # rotateZ 90 turns the child's +X offset into +Y; the grandparent doubles X.
+        self.assertVectorAlmostEqual(cmds.xform(parent, q=True, ws=True, t=True), (2, 2, 13))
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, t=True), (2, 3, 13))
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, t=True), (1, 0, 0))
+
+    def test_world_rotation_composes_local_before_parent_in_xyz_order(self):
+        parent = self.transform("parent", ro=(0, 0, 90))
+        child = self.transform("child", parent=parent, ro=(30, 0, 0))
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, ro=True), (30, 0, 90))
+        swapped = self.transform("swapped", ro=(30, 0, 0))
+        inner = self.transform("inner", parent=swapped, ro=(0, 0, 90))
+        # Rz(90) then Rx(30) is no longer a plain XYZ triple: it needs all three angles.
+        self.assertVectorAlmostEqual(cmds.xform(inner, q=True, ws=True, ro=True), (0, -30, 90))
+        self.assertVectorAlmostEqual(cmds.xform(inner, q=True, ro=True), (0, 0, 90))
+
+    def test_root_rotation_reads_back_and_wraps_into_principal_range(self):
+        node = self.transform("node", ro=(10, 20, 30))
+        self.assertVectorAlmostEqual(cmds.xform(node, q=True, ws=True, ro=True), (10, 20, 30))
+        cmds.setAttr(node + ".rotate", 0, 0, 181)
+        self.assertVectorAlmostEqual(cmds.xform(node, q=True, ws=True, ro=True), (0, 0, -179))
+
+    def test_world_transform_follows_animated_parent_at_current_time(self):
+        parent = self.transform("parent")
+        child = self.transform("child", parent=parent, t=(0, 0, 2))
+        cmds.setKeyframe(parent, attribute="rotateY", time=1, value=0)
+        cmds.setKeyframe(parent, attribute="rotateY", time=11, value=90)
+        cmds.currentTime(11, edit=True)
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, t=True), (2, 0, 0))
+        cmds.currentTime(1)
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, t=True), (0, 0, 2))
+
+    def test_parent_keeps_world_pose_unless_relative(self):
+        pivot = self.transform("pivot", t=(5, 0, 0), ro=(0, 90, 0))
+        moved = self.transform("moved", t=(1, 2, 3), ro=(10, 0, 0))
+        self.assertEqual(cmds.parent(moved, pivot), ["moved"])
+        self.assertVectorAlmostEqual(cmds.xform(moved, q=True, ws=True, t=True), (1, 2, 3))
+        self.assertVectorAlmostEqual(cmds.xform(moved, q=True, ws=True, ro=True), (10, 0, 0))
+        kept = self.transform("kept", t=(0, 0, 1))
+        cmds.parent(kept, pivot, relative=True)
+        self.assertVectorAlmostEqual(cmds.xform(kept, q=True, ws=True, t=True), (6, 0, 0))
+        self.assertEqual(cmds.listRelatives(pivot, children=True), ["moved", "kept"])
+
+    def test_world_space_edit_places_node_under_rotated_parent(self):
+        parent = self.transform("parent", t=(5, 0, 0), ro=(0, 90, 0))
+        child = self.transform("child", parent=parent)
+        cmds.xform(child, ws=True, t=(1, 2, 3), ro=(0, 0, 45))
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, t=True), (1, 2, 3))
+        self.assertVectorAlmostEqual(cmds.xform(child, q=True, ws=True, ro=True), (0, 0, 45))
+
+
+class CurveTest(SceneTestCase):
+    def test_values_interpolate_linearly_and_hold_outside_the_keys(self):
+        curve = cmds.createNode("animCurveTL", name="curve")
+        for time, value in ((20, 30.0), (10, 10.0), (30, -10.0)):  # out of order on purpose
+            cmds.setKeyframe(curve, time=time, value=value)
+        evaluate = lambda f: cmds.keyframe(curve, q=True, time=(f, f), eval=True)
+        self.assertEqual(evaluate(10), [10.0])
+        self.assertEqual(evaluate(15), [20.0])
+        self.assertEqual(evaluate(25), [10.0])
+        self.assertEqual(evaluate(-100), [10.0])
+        self.assertEqual(evaluate(1000), [-10.0])
+        cmds.setKeyframe(curve, time=20, value=0.0)  # same time: replaces the key
+        self.assertEqual(cmds.keyframe(curve, q=True, timeChange=True), [10.0, 20.0, 30.0])
+        self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), [10.0, 0.0, -10.0])
+
+    def test_curve_without_keys_answers_nothing(self):
+        curve = cmds.createNode("animCurveTA", name="empty")
+        self.assertIsNone(cmds.keyframe(curve, q=True, time=(1, 1), eval=True))
+        self.assertEqual(cmds.keyframe(curve, q=True, keyframeCount=True), 0)
+
+    def test_channel_key_makes_a_connected_curve_named_after_the_channel(self):
+        node = self.transform("ball")
+        self.assertEqual(cmds.getAttr("ball.ty"), 0.0)
+        cmds.setKeyframe(node, attribute="translateY", time=1, value=4.0)
+        cmds.setKeyframe(node, attribute="ty", time=5, value=8.0)
+        cmds.setKeyframe(node, attribute="rotateX", time=1, value=45.0)
+        self.assertEqual(cmds.nodeType("ball_translateY"), "animCurveTL")
+        self.assertEqual(cmds.nodeType("ball_rotateX"), "animCurveTA")
+        self.assertEqual(cmds.listConnections("ball.translateY", source=True), ["ball_translateY"])
+        self.assertEqual(cmds.getAttr("ball.translateY", time=3), 6.0)
+        cmds.currentTime(5, edit=True)
+        self.assertEqual(cmds.getAttr("ball.translateY"), 8.0)
+        self.assertEqual(cmds.getAttr("ball.translate"), [(0.0, 8.0, 0.0)])
+
+    def test_cut_key_removes_keys_and_curve_and_leaves_the_current_value(self):
+        node = self.transform("ball")
+        cmds.setKeyframe(node, attribute="translateX", time=1, value=0.0)
+        cmds.setKeyframe(node, attribute="translateX", time=11, value=10.0)
+        cmds.currentTime(6, edit=True)
+        self.assertEqual(cmds.cutKey(node, attribute="translateX", clear=True), 1)
+        self.assertFalse(cmds.objExists("ball_translateX"))
+        self.assertIsNone(cmds.listConnections("ball.translateX"))
+        cmds.currentTime(11, edit=True)
+        self.assertEqual(cmds.getAttr("ball.translateX"), 5.0)
+        self.assertEqual(cmds.cutKey(node, attribute="translateX", clear=True), 0)
+
+    def test_connected_curve_drives_channel_and_force_replaces_it(self):
+        node = self.transform("cam")
+        first = cmds.createNode("animCurveTL", name="first")
+        second = cmds.createNode("animCurveTL", name="second")
+        cmds.setKeyframe(first, time=1, value=1.0)
+        cmds.setKeyframe(second, time=1, value=2.0)
+        cmds.connectAttr(first + ".output", node + ".translateZ")
+        self.assertEqual(cmds.getAttr("cam.tz"), 1.0)
+        with self.assertRaises(RuntimeError):
+            cmds.connectAttr(second + ".output", node + ".translateZ")
+        cmds.connectAttr(second + ".output", node + ".translateZ", force=True)
+        self.assertEqual(cmds.getAttr("cam.tz"), 2.0)
+        cmds.delete(second)
+        self.assertEqual(cmds.getAttr("cam.tz"), 2.0)  # the value stays once the curve goes
+        self.assertTrue(cmds.objExists(first))
+
+    def test_deleting_a_node_takes_its_children_and_curves(self):
+        parent = self.transform("parent")
+        child = self.transform("child", parent=parent)
+        cmds.setKeyframe(child, attribute="tx", time=1, value=1.0)
+        cmds.select(child)
+        cmds.delete(parent)
+        for name in ("parent", "child", "child_translateX"):
+            self.assertFalse(cmds.objExists(name), name)
+        self.assertEqual(cmds.ls(selection=True), [])
+
+
+class NamesAndQueriesTest(SceneTestCase):
+    def test_taken_names_get_the_next_free_number(self):
+        self.assertEqual(cmds.createNode("transform", name="cam"), "cam")
+        self.assertEqual(cmds.createNode("transform", name="cam"), "cam1")
+        self.assertEqual(cmds.createNode("transform", name="cam"), "cam2")
+        self.assertEqual(cmds.createNode("animCurveTL", name="cam1"), "cam3")
+        self.assertEqual(cmds.createNode("transform"), "transform1")
+        self.assertEqual(cmds.createNode("transform"), "transform2")
+        self.assertEqual(cmds.animLayer("cam", override=True), "cam4")
+        cmds.createNode("transform", name="ball")
+        cmds.createNode("transform", name="ball_translateX")
+        cmds.setKeyframe("ball", attribute="tx", time=1, value=0)
+        self.assertEqual(cmds.listConnections("ball.tx"), ["ball_translateX1"])
+
+    def test_selection_lists_transforms_in_order_and_skips_shapes(self):
+        cam = self.transform("cam")
+        shape = cmds.createNode("camera", parent=cam)
+        other = self.transform("other")
+        self.assertEqual(shape, "cameraShape1")
+        cmds.select(other, shape, cam)
+        self.assertEqual(cmds.ls(selection=True, type="transform"), ["other", "cam"])
+        cmds.select(shape)
+        self.assertEqual(cmds.ls(sl=True, type="transform"), [])
+        cmds.select(clear=True)
+        self.assertEqual(cmds.ls(sl=True, type="transform"), [])
+
+    def test_camera_shape_is_found_only_under_its_transform(self):
+        cam = self.transform("cam")
+        cmds.createNode("camera", name="camShape", parent=cam)
+        plain = self.transform("plain")
+        self.assertEqual(cmds.listRelatives(cam, shapes=True, type="camera"), ["camShape"])
+        self.assertIsNone(cmds.listRelatives(plain, shapes=True, type="camera"))
+        self.assertEqual(cmds.listRelatives("persp", s=True, type="camera"), ["perspShape"])
+
+    def test_missing_objects_raise_as_in_maya_but_obj_exists_does_not(self):
+        self.assertFalse(cmds.objExists("ghost"))
+        self.assertFalse(cmds.objExists("persp.ghost"))
+        self.assertTrue(cmds.objExists("persp.translateX"))
+        with self.assertRaises(ValueError):
+            cmds.getAttr("ghost.tx")
+        with self.assertRaises(ValueError):
+            cmds.xform("ghost", q=True, ws=True, t=True)
+        with self.assertRaises(ValueError):
+            cmds.delete("ghost")
+        with self.assertRaises(RuntimeError):
+            cmds.setAttr("ghost.tx", 1.0)
+        with self.assertRaises(RuntimeError):
+            cmds.connectAttr("ghost.output", "persp.tx", force=True)
+
+    def test_playback_range_and_time(self):
+        self.assertEqual(cmds.playbackOptions(q=True, min=True), 1.0)
+        self.assertEqual(cmds.playbackOptions(q=True, max=True), 120.0)
+        cmds.playbackOptions(min=1.5, max=10.7)
+        self.assertEqual(cmds.playbackOptions(query=True, minTime=True), 1.5)
+        self.assertEqual(cmds.playbackOptions(query=True, maxTime=True), 10.7)
+        self.assertEqual(cmds.currentTime(q=True), 1.0)
+        cmds.currentTime(42, edit=True)
+        self.assertEqual(cmds.currentTime(query=True), 42.0)
+        cmds.file(new=True, force=True)
+        self.assertEqual(cmds.currentTime(q=True), 1.0)
+        self.assertEqual(cmds.playbackOptions(q=True, max=True), 120.0)
+
+
+class AnimationLayerTest(SceneTestCase):
+    def setUp(self):
+        SceneTestCase.setUp(self)
+        self.cam = self.transform("cam", t=(1, 0, 0))
+        cmds.setKeyframe(self.cam, attribute="translateY", time=1, value=0.0)
+        cmds.setKeyframe(self.cam, attribute="translateY", time=11, value=10.0)
+
+    def test_override_layer_with_keys_replaces_the_base_value(self):
+        layer = cmds.animLayer("shake", override=True)
+        self.assertTrue(cmds.animLayer(layer, q=True, exists=True))
+        cmds.animLayer(layer, edit=True, attribute="cam.translateY")
+        cmds.animLayer(layer, edit=True, attribute="cam.translateX")
+        cmds.currentTime(6, edit=True)
+        self.assertEqual(cmds.getAttr("cam.ty"), 5.0)  # in the layer but unkeyed: base shows
+        cmds.setKeyframe(self.cam, attribute="translateY", time=1, value=100.0, animLayer=layer)
+        cmds.setKeyframe(self.cam, attribute="translateY", time=11, value=200.0, animLayer=layer)
+        self.assertEqual(cmds.getAttr("cam.ty"), 150.0)
+        self.assertEqual(cmds.getAttr("cam.tx"), 1.0)
+        self.assertEqual(cmds.keyframe("cam_translateY", q=True, valueChange=True), [0.0, 10.0])
+        cmds.delete(layer)
+        self.assertEqual(cmds.getAttr("cam.ty"), 5.0)
+        self.assertFalse(cmds.animLayer(layer, q=True, exists=True))
+
+    def test_key_for_a_channel_outside_the_layer_goes_to_the_base(self):
+        layer = cmds.animLayer("shake", override=True)
+        cmds.setKeyframe(self.cam, attribute="translateY", time=11, value=50.0, animLayer=layer)
+        self.assertEqual(cmds.getAttr("cam.ty", time=11), 50.0)
+        self.assertIsNone(cmds.animLayer(layer, q=True, attribute=True))
+
+    def test_adding_a_missing_plug_raises_and_selection_flags_are_kept(self):
+        layer = cmds.animLayer("shake", override=True)
+        with self.assertRaises(RuntimeError):
+            cmds.animLayer(layer, edit=True, attribute="ghost.translateX")
+        with self.assertRaises(RuntimeError):
+            cmds.animLayer(layer, edit=True, attribute="cam.ghost")
+        cmds.animLayer(layer, edit=True, selected=True, preferred=True)
+        self.assertTrue(cmds.animLayer(layer, q=True, selected=True))
+        self.assertTrue(cmds.animLayer(layer, q=True, preferred=True))
+        self.assertFalse(cmds.animLayer("nothing", q=True, exists=True))
+
+
+if __name__ == "__main__":
+    unittest.main()
