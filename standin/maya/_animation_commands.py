@@ -1,0 +1,260 @@
+"""Animation commands: curves and their connections, keys, animation layers."""
+from __future__ import absolute_import, division
+
+from ._flags import FlagSet, query_one
+from ._host import scene
+from ._lookup import flatten, named_objects, no_object, resolve_plug
+from ._scene import AnimCurve, AnimLayer, DagNode, KEYABLE, string_types
+
+
+def _attributes(node, attribute):
+    """The channels of a node named by an `attribute` flag (a name or a list of names)."""
+    names = attribute if isinstance(attribute, (list, tuple)) else [attribute]
+    channels = []
+    for name in names:
+        resolved = resolve_plug("%s.%s" % (node.name, name))
+        if resolved is None or not isinstance(resolved[0], DagNode):
+            raise no_object("%s.%s" % (node.name, name))
+        channels.extend(resolved[1])
+    return channels
+
+
+def _key_targets(args, attribute):
+    """What a keying command acts on: a list of curves and (node, channel) pairs."""
+    targets = []
+    for name in named_objects(args):
+        node = scene.find(name)
+        if node is None:
+            resolved = resolve_plug(name)
+            if resolved is None or not isinstance(resolved[0], DagNode):
+                raise no_object(name)
+            targets.extend((resolved[0], attr) for attr in resolved[1])
+        elif isinstance(node, AnimCurve):
+            targets.append(node)
+        elif isinstance(node, DagNode):
+            channels = (_attributes(node, attribute) if attribute is not None
+                        else KEYABLE.get(node.type, ()))
+            targets.extend((node, attr) for attr in channels)
+        else:
+            raise RuntimeError("'%s' is not an animatable object" % (name,))
+    return targets
+
+
+def _layer(names, op):
+    node = scene.find(names[0]) if names else None
+    if not isinstance(node, AnimLayer):
+        raise RuntimeError("%s: Object '%s' not found." % (op, names[0] if names else ""))
+    return node
+
+
+def _single_time(value, op):
+    """A keying time: a number, or a list of numbers (Maya's multi-use flag)."""
+    if isinstance(value, list):
+        return [float(each) for each in value]
+    if isinstance(value, tuple) or isinstance(value, string_types):
+        raise NotImplementedError(
+            "%s: the stand-in takes time as a number or a list of numbers, not %r" % (op, value))
+    return [float(value)]
+
+
+def _time_range(value, op):
+    """(start, end) of a time or time range flag; (None, None) when absent."""
+    if value is None:
+        return None, None
+    if isinstance(value, list) and len(value) == 1 and isinstance(value[0], (list, tuple)):
+        value = value[0]
+    if isinstance(value, (list, tuple)):
+        if len(value) != 2:
+            raise RuntimeError("%s: a time range is (start, end), not %r" % (op, value))
+        return float(value[0]), float(value[1])
+    if isinstance(value, string_types):
+        raise NotImplementedError("%s: the stand-in takes times as numbers, not %r" % (op, value))
+    return float(value), float(value)
+
+
+_CONNECT_ATTR = FlagSet("connectAttr", "force|f")
+
+
+def connectAttr(source, destination, **kwargs):
+    """connectAttr(curve + ".output", "node.attr", force=True): the curve drives the channel."""
+    flags = _CONNECT_ATTR.parse(kwargs)
+    src = resolve_plug(source)
+    if src is None:
+        raise RuntimeError("connectAttr: The source attribute '%s' cannot be found." % source)
+    if not isinstance(src[0], AnimCurve):
+        raise NotImplementedError("connectAttr: the stand-in connects animation curve outputs "
+                                  "only, not '%s'" % (source,))
+    dst = resolve_plug(destination)
+    if dst is None:
+        raise RuntimeError("connectAttr: The destination attribute '%s' cannot be found."
+                           % destination)
+    node, channels = dst
+    if not isinstance(node, DagNode) or len(channels) != 1:
+        raise RuntimeError("connectAttr: The destination attribute '%s' cannot be connected "
+                           "to '%s'." % (destination, source))
+    current = node.inputs.get(channels[0])
+    if current is src[0]:
+        raise RuntimeError("connectAttr: '%s' is already connected to '%s'."
+                           % (source, destination))
+    if current is not None and not flags.get("force"):
+        raise RuntimeError("connectAttr: '%s' already has an incoming connection from '%s'."
+                           % (destination, current.name + ".output"))
+    scene.connect(src[0], node, channels[0])
+    return None
+
+
+def disconnectAttr(source, destination):
+    """disconnectAttr(curve + ".output", "node.attr"): the channel keeps its current value."""
+    src, dst = resolve_plug(source), resolve_plug(destination)
+    if (src is None or dst is None or not isinstance(dst[0], DagNode)
+            or dst[0].inputs.get(dst[1][0]) is not src[0]):
+        raise RuntimeError("disconnectAttr: There is no connection from '%s' to '%s' to "
+                           "disconnect." % (source, destination))
+    scene.disconnect(dst[0], dst[1][0])
+    return None
+
+
+_CUT_KEY = FlagSet("cutKey", "attribute|at clear|cl")
+
+
+def cutKey(*args, **kwargs):
+    """cutKey(node, attribute=..., clear=True): every key of the channel goes, with its curve;
+    the channel keeps its current value. Answers the number of curves cut."""
+    flags = _CUT_KEY.parse(kwargs)
+    cut = 0
+    for target in _key_targets(args, flags.get("attribute")):
+        if isinstance(target, AnimCurve):
+            curve = target
+        else:
+            curve = scene.disconnect(target[0], target[1])
+            if curve is None:
+                continue
+        scene.delete(curve)
+        cut += 1
+    return cut
+
+
+_SET_KEYFRAME = FlagSet("setKeyframe", "attribute|at time|t value|v animLayer|al")
+
+
+def setKeyframe(*args, **kwargs):
+    """setKeyframe(node, attribute=..., time=..., value=...[, animLayer=...]) or
+    setKeyframe(curve, time=..., value=...). A channel without a curve gets one named
+    node_attribute. Answers the number of keys set."""
+    flags = _SET_KEYFRAME.parse(kwargs)
+    times = _single_time(flags["time"], "setKeyframe") if "time" in flags else [scene.time]
+    value = flags.get("value")
+    if value is not None:
+        value = float(value)
+    layer = None
+    if flags.get("animLayer"):
+        layer = scene.find(flags["animLayer"])
+        if not isinstance(layer, AnimLayer):
+            raise RuntimeError("setKeyframe: Animation layer '%s' not found."
+                               % (flags["animLayer"],))
+    targets = _key_targets(args, flags.get("attribute"))
+    now = scene.time
+    for target in targets:
+        if isinstance(target, AnimCurve):
+            key_value = target.output(now) if value is None else value
+            for time in times:
+                target.set_key(time, key_value)
+        else:
+            node, attr = target
+            key_value = float(scene.value(node, attr, now)) if value is None else value
+            for time in times:
+                scene.key_channel(node, attr, time, key_value, layer)
+    return len(targets) * len(times)
+
+
+_KEYFRAME = FlagSet("keyframe", "query|q time|t eval|ev valueChange|vc timeChange|tc "
+                                "keyframeCount|kc attribute|at")
+
+
+def keyframe(*args, **kwargs):
+    """keyframe(curve, q=True, time=(f, f), eval=True) -> [value], None when nothing answers;
+    also q with tc / vc (keys in the time range) and kc (their number)."""
+    flags = _KEYFRAME.parse(kwargs)
+    if not flags.get("query"):
+        raise NotImplementedError("keyframe: the stand-in serves queries (q=True) only")
+    asked = query_one("keyframe", flags,
+                      ("eval", "valueChange", "timeChange", "keyframeCount"))
+    start, end = _time_range(flags.get("time"), "keyframe")
+    curves = []
+    for target in _key_targets(args, flags.get("attribute")):
+        curve = target if isinstance(target, AnimCurve) else target[0].inputs.get(target[1])
+        if curve is not None:
+            curves.append(curve)
+    if asked == "eval":
+        if start != end:
+            raise RuntimeError("keyframe: eval takes one time, time=(f, f)")
+        at = scene.time if start is None else start
+        found = [curve.evaluate(at) for curve in curves if curve.times]
+        return found or None
+    found = []
+    for curve in curves:
+        for time, value in zip(curve.times, curve.values):
+            if start is None or start <= time <= end:
+                found.append(time if asked == "timeChange" else value)
+    if asked == "keyframeCount":
+        return len(found)
+    return found or None
+
+
+_ANIM_LAYER = FlagSet("animLayer", "query|q edit|e exists|ex override|o attribute|at "
+                                   "removeAttribute|ra selected|sel preferred|prf weight|w "
+                                   "mute|m")
+_LAYER_QUERIES = ("attribute", "selected", "preferred", "override", "weight", "mute")
+
+
+def animLayer(*args, **kwargs):
+    """animLayer(name, override=True) -> the new layer's name; animLayer(name, q=True,
+    exists=True); animLayer(layer, edit=True, attribute=plug | selected=True, preferred=True)."""
+    flags = _ANIM_LAYER.parse(kwargs)
+    names = flatten(args)
+    if flags.get("query"):
+        if flags.get("exists"):
+            return isinstance(scene.find(names[0]) if names else None, AnimLayer)
+        layer = _layer(names, "animLayer")
+        asked = query_one("animLayer", flags, _LAYER_QUERIES)
+        if asked == "attribute":
+            plugs = ["%s.%s" % (node.name, attr) for node, attr in layer.members]
+            return sorted(plugs) or None
+        return getattr(layer, asked)
+    if "exists" in flags:
+        raise RuntimeError("animLayer: exists is a query flag")
+    added = _plugs(flags.get("attribute"))
+    removed = _plugs(flags.get("removeAttribute"))
+    if flags.get("edit"):
+        layer = _layer(names, "animLayer")
+    else:
+        layer = scene.create_layer(names[0] if names else "AnimLayer1",
+                                   bool(flags.get("override")))
+    if flags.get("edit") and "override" in flags:
+        layer.override = bool(flags["override"])
+    for node, attr in added:
+        scene.add_to_layer(layer, node, attr)
+    for node, attr in removed:
+        scene.remove_from_layer(layer, node, attr)
+    for flag in ("selected", "preferred", "mute"):
+        if flag in flags:
+            setattr(layer, flag, bool(flags[flag]))
+    if "weight" in flags:
+        layer.weight = float(flags["weight"])
+    return None if flags.get("edit") else layer.name
+
+
+def _plugs(value):
+    """(node, channel) pairs of an attribute flag; RuntimeError for a plug that is not there."""
+    if value is None:
+        return []
+    pairs = []
+    for plug in (value if isinstance(value, (list, tuple)) else [value]):
+        resolved = resolve_plug(plug)
+        if resolved is None or not isinstance(resolved[0], DagNode):
+            raise RuntimeError("animLayer: No object matches name: %s" % (plug,))
+        pairs.extend((resolved[0], attr) for attr in resolved[1])
+    return pairs
+
+
+COMMANDS = ("animLayer", "connectAttr", "cutKey", "disconnectAttr", "keyframe", "setKeyframe")

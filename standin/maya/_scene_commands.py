@@ -1,0 +1,431 @@
+"""Scene commands: building nodes and reading them (names, hierarchy, time, transforms, values).
+
+Where Maya answers an unknown object with ValueError ("No object matches name") so does the
+stand-in; where Maya raises RuntimeError, so does it. Maya usage the stand-in does not model
+raises NotImplementedError (a RuntimeError), so a script that runs here also runs in Maya.
+"""
+from __future__ import absolute_import, division
+
+import fnmatch
+
+from . import _math
+from ._flags import FlagSet, query_one
+from ._host import scene
+from ._lookup import (
+    find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
+from ._scene import (
+    CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
+    string_types)
+
+_KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
+
+
+def _family(node):
+    return TYPE_FAMILY.get(node.type, (node.type,))
+
+
+def _type_filter(types, op):
+    if types is None:
+        return None
+    types = (types,) if isinstance(types, string_types) else tuple(types)
+    for each in types:
+        if each not in _KNOWN_TYPES:
+            raise RuntimeError("%s: Unknown object type: %s" % (op, each))
+    return types
+
+
+def _matches(node, types):
+    return types is None or any(t in types for t in _family(node))
+
+
+def _channel_value(node, attr, time):
+    if isinstance(node, AnimCurve):
+        return node.output(time)
+    return scene.value(node, attr, time)
+
+
+def _coerce(attr, value):
+    return bool(value) if attr == "visibility" else float(value)
+
+
+# -- scene building --------------------------------------------------------------------------
+
+_CREATE_NODE = FlagSet("createNode", "name|n parent|p skipSelect|ss")
+
+
+def createNode(node_type, **kwargs):
+    """createNode(type, name=..., parent=...): the name the new node got."""
+    flags = _CREATE_NODE.parse(kwargs)
+    name = flags.get("name")
+    parent = None
+    if flags.get("parent") is not None:
+        parent = scene.find(flags["parent"])
+        if parent is None:
+            raise RuntimeError("createNode: No object matches name: %s" % (flags["parent"],))
+        if parent.type != "transform":
+            raise RuntimeError("createNode: '%s' is not a transform and cannot be a parent."
+                               % (parent.name,))
+    if node_type in CURVE_TYPES:
+        if parent is not None:
+            raise RuntimeError("createNode: an %s is not a DAG node and takes no parent."
+                               % (node_type,))
+        node = scene.create_curve(node_type, name or node_type + "1")
+    elif node_type == "transform":
+        node = scene.create_dag(node_type, name or "transform1", parent)
+    elif node_type in SHAPE_DEFAULTS:
+        shape_name = scene.unique_name(name or node_type + "Shape1")
+        if parent is None:  # Maya gives a parentless shape its own transform
+            head, found, tail = shape_name.rpartition("Shape")
+            parent = scene.create_dag("transform", head + tail if found else "transform1", None)
+        node = scene.create_dag(node_type, shape_name, parent)
+    else:
+        raise RuntimeError("createNode: Unknown object type: %s (the stand-in host knows %s)"
+                           % (node_type, ", ".join(sorted(TYPE_FAMILY))))
+    if not flags.get("skipSelect"):
+        scene.selection = [node]
+    return node.name
+
+
+_PARENT = FlagSet("parent", "world|w relative|r absolute|a shape|s")
+
+
+def parent(*args, **kwargs):
+    """parent(child..., parent) or parent(child..., world=True); keeps world transforms unless
+    relative. Answers the children's names."""
+    flags = _PARENT.parse(kwargs)
+    names = flatten(args)
+    if flags.get("world"):
+        target = None
+    else:
+        if len(names) < 2:
+            raise RuntimeError("parent: Not enough objects or values.")
+        names, target = names[:-1], find_transform(names[-1], "parent")
+    children = [find_node(name) for name in names]
+    for child in children:
+        if not isinstance(child, DagNode):
+            raise RuntimeError("parent: Object '%s' is not a DAG node." % (child.name,))
+        if child.type != "transform" and not flags.get("shape"):
+            raise NotImplementedError("parent: the stand-in moves a shape only with shape=True")
+        if child.parent is target:
+            where = target.name if target is not None else "the world"
+            raise RuntimeError("parent: Object '%s' is already a child of '%s'."
+                               % (child.name, where))
+        if target is child or target in scene.descendants(child):
+            raise RuntimeError("parent: Cannot parent '%s' under itself or a descendant."
+                               % (child.name,))
+    for child in children:
+        if child.type == "transform" and not flags.get("relative"):
+            world = scene.world_transform(child, scene.time)
+            parent_world = (_math.IDENTITY if target is None
+                            else scene.world_transform(target, scene.time))
+            scene.reparent(child, target)
+            scene.set_local(child, _math.compose(world, _math.invert(parent_world)))
+        else:
+            scene.reparent(child, target)
+    return [child.name for child in children]
+
+
+_SELECT = FlagSet("select", "replace|r add deselect|d toggle|tgl clear|cl noExpand|ne")
+
+
+def select(*args, **kwargs):
+    """select(*names), select(names, add=True), select(clear=True)."""
+    flags = _SELECT.parse(kwargs)
+    if flags.get("clear"):
+        scene.selection = []
+        return None
+    nodes = [find_node(name) for name in flatten(args)]
+    if not nodes:
+        raise RuntimeError("select: Not enough objects or values.")
+    current = list(scene.selection)
+    if flags.get("deselect"):
+        current = [node for node in current if node not in nodes]
+    elif flags.get("toggle"):
+        for node in nodes:
+            if node in current:
+                current.remove(node)
+            else:
+                current.append(node)
+    else:
+        if not flags.get("add"):
+            current = []
+        current.extend(node for node in nodes if node not in current)
+    scene.selection = current
+    return None
+
+
+_SET_ATTR = FlagSet("setAttr", "type|typ")
+
+
+def setAttr(plug, *values, **kwargs):
+    """setAttr("node.attr", value) or setAttr("node.translate", x, y, z)."""
+    _SET_ATTR.parse(kwargs)
+    resolved = resolve_plug(plug)
+    if resolved is None:
+        raise RuntimeError("setAttr: No object matches name: %s" % (plug,))
+    node, channels = resolved
+    if isinstance(node, AnimCurve):
+        raise RuntimeError("setAttr: The attribute '%s' is an output and cannot be set." % plug)
+    values = flatten(values)
+    if len(values) < len(channels):
+        raise RuntimeError("setAttr: Not enough data was provided.")
+    if len(values) > len(channels):
+        raise RuntimeError("setAttr: Too many data values were provided.")
+    for attr, value in zip(channels, values):
+        node.attrs[attr] = _coerce(attr, value)
+    return None
+
+
+_FILE = FlagSet("file", "new|n force|f")
+
+
+def file(*args, **kwargs):
+    """file(new=True, force=True): a fresh scene. Nothing else of Maya's file command."""
+    flags = _FILE.parse(kwargs)
+    if args or not flags.get("new"):
+        raise NotImplementedError("file: the stand-in host serves file(new=True, force=True) only")
+    scene.clear()
+    return None
+
+
+_PLAYBACK_OPTIONS = FlagSet("playbackOptions", "query|q edit|e minTime|min maxTime|max "
+                                               "animationStartTime|ast animationEndTime|aet")
+_PLAYBACK_FIELDS = (("minTime", "playback_min"), ("maxTime", "playback_max"),
+                    ("animationStartTime", "animation_start"),
+                    ("animationEndTime", "animation_end"))
+
+
+def playbackOptions(**kwargs):
+    """playbackOptions(min=..., max=...) or playbackOptions(q=True, min=True)."""
+    flags = _PLAYBACK_OPTIONS.parse(kwargs)
+    if flags.get("query"):
+        asked = query_one("playbackOptions", flags, [flag for flag, _ in _PLAYBACK_FIELDS])
+        return float(getattr(scene, dict(_PLAYBACK_FIELDS)[asked]))
+    for flag, field in _PLAYBACK_FIELDS:
+        if flag in flags:
+            setattr(scene, field, float(flags[flag]))
+    # Maya widens the animation range to hold the playback range.
+    scene.animation_start = min(scene.animation_start, scene.playback_min)
+    scene.animation_end = max(scene.animation_end, scene.playback_max)
+    return None
+
+
+# -- queries ---------------------------------------------------------------------------------
+
+_LS = FlagSet("ls", "selection|sl type|typ")
+
+
+def ls(*args, **kwargs):
+    """ls(selection=True, type="transform"), ls("pattern*"), ls(type="animCurve")."""
+    flags = _LS.parse(kwargs)
+    types = _type_filter(flags.get("type"), "ls")
+    names = flatten(args)
+    if names:
+        everything = sorted(scene.nodes.values(), key=lambda node: node.order)
+        named = []
+        for name in names:
+            if isinstance(name, string_types) and ("*" in name or "?" in name):
+                named.extend(node for node in everything if fnmatch.fnmatchcase(node.name, name))
+            else:
+                node = scene.find(name)
+                if node is not None:
+                    named.append(node)
+        if flags.get("selection"):
+            named = [node for node in named if node in scene.selection]
+        nodes = []
+        for node in named:
+            if node not in nodes:
+                nodes.append(node)
+    elif flags.get("selection"):
+        nodes = list(scene.selection)
+    else:
+        nodes = sorted(scene.nodes.values(), key=lambda node: node.order)
+    return [node.name for node in nodes if _matches(node, types)]
+
+
+_LIST_RELATIVES = FlagSet("listRelatives",
+                          "shapes|s children|c parent|p allDescendents|ad type|typ")
+
+
+def listRelatives(*args, **kwargs):
+    """listRelatives(node, shapes=True, type="camera"); None when there is nothing, as in Maya."""
+    flags = _LIST_RELATIVES.parse(kwargs)
+    types = _type_filter(flags.get("type"), "listRelatives")
+    found = []
+    for name in named_objects(args):
+        node = find_node(name)
+        if not isinstance(node, DagNode):
+            continue
+        if flags.get("parent"):
+            relatives = [node.parent] if node.parent is not None else []
+        elif flags.get("allDescendents"):
+            relatives = list(reversed(scene.descendants(node)))
+        else:
+            relatives = list(node.children)
+        if flags.get("shapes"):
+            relatives = [each for each in relatives if each.type != "transform"]
+        found.extend(each for each in relatives if _matches(each, types) and each not in found)
+    return [node.name for node in found] or None
+
+
+def objExists(name):
+    """True exactly when a node (or a "node.attr" plug) of that name exists; never raises."""
+    if scene.find(name) is not None:
+        return True
+    return resolve_plug(name) is not None
+
+
+def nodeType(name):
+    """The node's type, e.g. "animCurveTL"."""
+    return find_node(name).type
+
+
+_CURRENT_TIME = FlagSet("currentTime", "query|q edit|e update|u")
+
+
+def currentTime(*args, **kwargs):
+    """currentTime(q=True) -> frame; currentTime(frame, edit=True) or currentTime(frame)."""
+    flags = _CURRENT_TIME.parse(kwargs)
+    if flags.get("query"):
+        if args:
+            raise RuntimeError("currentTime: a query takes no time")
+        return scene.time
+    if len(args) != 1:
+        raise RuntimeError("currentTime: Not enough objects or values.")
+    scene.time = float(args[0])
+    return scene.time
+
+
+_XFORM = FlagSet("xform", "query|q worldSpace|ws objectSpace|os translation|t rotation|ro "
+                          "scale|s matrix|m absolute|a")
+_XFORM_QUERIES = ("translation", "rotation", "scale", "matrix")
+
+
+def xform(*args, **kwargs):
+    """xform(node, q=True, ws=True, t=True) / (..., ro=True): world translation or XYZ rotation
+    in degrees; without ws, the node's own values. Without q, sets t, ro or s."""
+    flags = _XFORM.parse(kwargs)
+    names = named_objects(args)
+    if flags.get("query"):
+        if len(names) != 1:
+            raise RuntimeError("xform: a query takes exactly one object")
+        return _xform_query(find_transform(names[0], "xform"), flags)
+    if "matrix" in flags:
+        raise NotImplementedError("xform: the stand-in does not set matrices")
+    nodes = [find_transform(name, "xform") for name in names]
+    for node in nodes:
+        _xform_edit(node, flags)
+    return None
+
+
+def _xform_query(node, flags):
+    asked = query_one("xform", flags, _XFORM_QUERIES)
+    time = scene.time
+    if flags.get("worldSpace"):
+        if asked == "translation":
+            return scene.world_translation(node, time)
+        affine = scene.world_transform(node, time)
+    else:
+        channels = {"translation": TRANSLATE, "rotation": ROTATE, "scale": SCALE}.get(asked)
+        if channels is not None:
+            return [scene.value(node, attr, time) for attr in channels]
+        affine = scene.local_transform(node, time)
+    if asked == "matrix":
+        return _math.as_matrix16(affine)
+    translate, rotate, scale = _math.decompose(affine)
+    return list(rotate if asked == "rotation" else scale)
+
+
+def _xform_edit(node, flags):
+    time = scene.time
+    if not flags.get("worldSpace"):
+        for flag, channels in (("translation", TRANSLATE), ("rotation", ROTATE),
+                               ("scale", SCALE)):
+            if flag in flags:
+                for attr, value in zip(channels, flags[flag]):
+                    node.attrs[attr] = float(value)
+        return
+    if "scale" in flags:
+        raise NotImplementedError("xform: the stand-in sets scale in object space only")
+    parent_world = (_math.IDENTITY if node.parent is None
+                    else scene.world_transform(node.parent, time))
+    matrix, translate = scene.world_transform(node, time)
+    if "rotation" in flags:
+        scale, _ = _math.split_scale(matrix)
+        rx, ry, rz = (float(value) for value in flags["rotation"])
+        rotation = _math.rotation_xyz(rx, ry, rz)
+        matrix = tuple(rotation[k] * scale[k // 3] for k in range(9))
+    if "translation" in flags:
+        translate = tuple(float(value) for value in flags["translation"])
+    local = _math.compose((matrix, translate), _math.invert(parent_world))
+    new_translate, new_rotate, _ = _math.decompose(local)
+    if "translation" in flags:
+        node.attrs.update(zip(TRANSLATE, new_translate))
+    if "rotation" in flags:
+        node.attrs.update(zip(ROTATE, new_rotate))
+
+
+_GET_ATTR = FlagSet("getAttr", "time|t")
+
+
+def getAttr(plug, **kwargs):
+    """getAttr("node.attr") -> its value at the current time (or at time=...)."""
+    flags = _GET_ATTR.parse(kwargs)
+    resolved = resolve_plug(plug)
+    if resolved is None:
+        raise no_object(plug)
+    node, channels = resolved
+    time = float(flags["time"]) if "time" in flags else scene.time
+    if len(channels) == 1:
+        return _channel_value(node, channels[0], time)
+    return [tuple(scene.value(node, attr, time) for attr in channels)]
+
+
+_LIST_CONNECTIONS = FlagSet("listConnections", "source|s destination|d plugs|p")
+
+
+def listConnections(obj, **kwargs):
+    """Curves driving a node or plug (source side), channels a curve drives (destination
+    side); None when there are none, as in Maya."""
+    flags = _LIST_CONNECTIONS.parse(kwargs)
+    want_sources = flags.get("source", True)
+    want_destinations = flags.get("destination", True)
+    plugs = flags.get("plugs", False)
+    node = scene.find(obj)
+    channels = None
+    if node is None:
+        resolved = resolve_plug(obj)
+        if resolved is None:
+            raise no_object(obj)
+        node, channels = resolved
+    found = []
+    if isinstance(node, DagNode) and want_sources:
+        for attr in channels or sorted(node.inputs):
+            curve = node.inputs.get(attr)
+            if curve is not None:
+                found.append(curve.name + ".output" if plugs else curve.name)
+    elif isinstance(node, AnimCurve) and want_destinations:
+        for target, attr in node.outputs:
+            found.append("%s.%s" % (target.name, attr) if plugs else target.name)
+    return found or None
+
+
+# -- removal ---------------------------------------------------------------------------------
+
+_DELETE = FlagSet("delete", "")
+
+
+def delete(*args, **kwargs):
+    """delete(name, ...): nodes, curves or layers (a node takes its children and curves)."""
+    _DELETE.parse(kwargs)
+    nodes = [find_node(name) for name in named_objects(args)]
+    if not nodes:
+        raise RuntimeError("delete: Not enough objects or values.")
+    for node in nodes:
+        scene.delete(node)
+    return None
+
+
+COMMANDS = ("createNode", "currentTime", "delete", "file", "getAttr", "listConnections",
+            "listRelatives", "ls", "nodeType", "objExists", "parent", "playbackOptions", "select",
+            "setAttr", "xform")
