@@ -1,0 +1,139 @@
+#include "presets/settings_snapshot.h"
+
+#include <climits>
+#include <cstdint>
+#include <cmath>
+
+namespace trembla {
+namespace {
+
+// One table drives writing and reading, so the member names and order cannot drift apart.
+template <typename Settings, typename Visitor>
+void for_each_setting(Settings& s, Visitor&& visit) {
+    visit("lag_trans", s.lag_trans);
+    visit("lag_rot", s.lag_rot);
+    visit("smooth", s.smooth);
+    visit("amount", s.amount);
+    visit("trans_amp", s.trans_amp);
+    visit("rot_amp", s.rot_amp);
+    visit("fade_in", s.fade_in);
+    visit("fade_out", s.fade_out);
+    visit("ranges", s.ranges);
+    visit("mode", s.mode);
+    visit("layer_name", s.layer_name);
+    visit("translate_enabled", s.translate_enabled);
+    visit("rotate_enabled", s.rotate_enabled);
+    visit("trans_x", s.trans_x);
+    visit("trans_y", s.trans_y);
+    visit("trans_z", s.trans_z);
+    visit("rot_x", s.rot_x);
+    visit("rot_y", s.rot_y);
+    visit("rot_z", s.rot_z);
+}
+
+std::string ignored(const std::string& member, const char* kind) {
+    return "Preset value for '" + member + "' ignored: expected " + kind + ".";
+}
+
+std::optional<int> slider_value(const PresetJson& value) {
+    if (value.is_number_integer()) {  // signed or unsigned, never a bool
+        if (value.is_number_unsigned()) {
+            const auto number = value.get<std::uint64_t>();
+            return number > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(number);
+        }
+        const auto number = value.get<std::int64_t>();
+        if (number > INT_MAX) return INT_MAX;
+        if (number < INT_MIN) return INT_MIN;
+        return static_cast<int>(number);
+    }
+    if (value.is_number_float()) {
+        const double number = value.get<double>();
+        if (!std::isfinite(number)) return std::nullopt;
+        const double rounded = std::round(number);
+        if (rounded >= static_cast<double>(INT_MAX)) return INT_MAX;
+        if (rounded <= static_cast<double>(INT_MIN)) return INT_MIN;
+        return static_cast<int>(rounded);
+    }
+    return std::nullopt;
+}
+
+struct MemberReader {
+    const PresetJson& settings;
+    std::vector<std::string>& warnings;
+
+    const PresetJson* find(const char* name) const {
+        const auto it = settings.find(name);
+        return it == settings.end() ? nullptr : &*it;
+    }
+    void operator()(const char* name, int& target) const {
+        if (const PresetJson* value = find(name)) {
+            if (auto number = slider_value(*value)) target = *number;
+            else warnings.push_back(ignored(name, "a number"));
+        }
+    }
+    void operator()(const char* name, std::string& target) const {
+        if (const PresetJson* value = find(name)) {
+            if (value->is_string()) target = value->get<std::string>();
+            else warnings.push_back(ignored(name, "text"));
+        }
+    }
+    void operator()(const char* name, bool& target) const {
+        if (const PresetJson* value = find(name)) {
+            if (value->is_boolean()) target = value->get<bool>();
+            else warnings.push_back(ignored(name, "true or false"));
+        }
+    }
+};
+
+std::string resolved_mode(const std::string& mode) {
+    if (mode == "static" || mode == "relax") return mode;
+    return "animated";
+}
+
+// A non-empty name, or nothing; warns when the member holds something other than text.
+std::optional<std::string> scene_name(const PresetJson& record, const char* member, std::vector<std::string>& warnings) {
+    const auto it = record.find(member);
+    if (it == record.end()) return std::nullopt;
+    if (!it->is_string()) {
+        warnings.push_back(ignored(member, "text"));
+        return std::nullopt;
+    }
+    const std::string& name = it->get_ref<const std::string&>();
+    if (name.empty()) return std::nullopt;
+    return name;
+}
+
+}  // namespace
+
+PresetJson to_json(const SettingsSnapshot& snapshot) {
+    PresetJson settings = PresetJson::object();
+    for_each_setting(snapshot.settings, [&settings](const char* name, const auto& value) { settings[name] = value; });
+
+    PresetJson record = PresetJson::object();
+    record["camera"] = snapshot.camera;
+    record["source"] = snapshot.source;
+    record["settings"] = std::move(settings);
+    return record;
+}
+
+PresetToApply read_preset_record(const PresetJson& record) {
+    PresetToApply result;
+    if (!record.is_object()) {
+        result.warnings.push_back("Preset ignored: expected an object.");
+        return result;
+    }
+    result.camera = scene_name(record, "camera", result.warnings);
+    result.source = scene_name(record, "source", result.warnings);
+
+    const auto settings = record.find("settings");
+    if (settings == record.end()) return result;
+    if (!settings->is_object()) {
+        result.warnings.push_back(ignored("settings", "an object"));
+        return result;
+    }
+    for_each_setting(result.settings, MemberReader{*settings, result.warnings});
+    result.settings.mode = resolved_mode(result.settings.mode);
+    return result;
+}
+
+}  // namespace trembla
