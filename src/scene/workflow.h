@@ -1,0 +1,91 @@
+// The window's scene commands without the window: choosing camera and source, preparing a shake,
+// re-applying it live, taking it off again and baking it onto an animation layer. The window reads
+// its controls into a ShakeControls at the moment of the call and acts on the answer (field text,
+// button look); everything that touches the scene happens here, through the Host.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "scene/prepared.h"
+
+namespace trembla {
+
+class Host;
+
+// What the window's controls hold when a command runs.
+struct ShakeControls {
+    std::string camera_field;
+    std::string source_field;
+
+    // Setup page
+    int lag_trans = 0;
+    int lag_rot = 0;
+    int smoothing = 0;
+    int amount = 100;
+    int trans_amp = 100;
+    int rot_amp = 100;
+
+    // Shake page
+    std::string ranges;
+    int fade_in = 3;
+    int fade_out = 3;
+    std::string mode = "static";  // "static", "animated" or "relax", from the radio buttons
+    std::string layer_name = "trembla_layer";
+
+    // Advanced page
+    bool translate = true;
+    bool rotate = true;
+    int trans_x = 100;
+    int trans_y = 100;
+    int trans_z = 100;
+    int rot_x = 100;
+    int rot_y = 100;
+    int rot_z = 100;
+};
+
+// The name for camera_field, or nothing after warning "Nothing selected." or
+// "Selected object is not a camera.".
+std::optional<std::string> set_camera(Host& host);
+
+// The name for source_field (any transform), or nothing after warning "Nothing selected.".
+std::optional<std::string> set_source(Host& host);
+
+// Prints the traceback of a failure that prepare_shake has already reported as a warning.
+// May be empty.
+using FailureReporter = std::function<void(const std::exception_ptr&)>;
+
+enum class PrepareOutcome {
+    Rejected,  // camera or source invalid: warned, nothing changed, the button keeps its look
+    Prepared,  // record written and shake applied
+    Failed,    // warned and reported; the viewport is resumed
+};
+
+// Samples the source over the playback range, records what a reset needs, writes `record` and
+// applies the shake once. Failures inside the sampling/apply block are reported, not thrown; the
+// record keeps its previous contents unless the failure came after it was written. A failure of
+// the viewport suspension itself, or of the reads before it, propagates. After Prepared and Failed
+// alike the prepare button becomes "Re-Prepare".
+PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
+                             const ShakeControls& controls, const FailureReporter& report_failure);
+
+// Re-applies the prepared shake with the controls' current values; does nothing when the record is
+// not ready. Errors propagate.
+void update_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+
+// Removes the shake and the camera's keys on all six channels and gives back the recorded
+// animation (animated, relax) or the start pose (static). True when the preparation ended and the
+// prepare button must return to "Prepare Shake"; false when nothing was prepared or the camera is
+// gone. Errors propagate, leaving the record ready.
+bool reset_camera(Host& host, Prepared& record);
+
+// Moves the shaken values of the enabled channels onto a new override layer and ends the
+// preparation; true when it did (then the prepare button returns to "Prepare Shake"). Warns
+// "Please prepare shake first." and answers false when nothing is prepared. Errors propagate,
+// leaving the record ready.
+bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
+                   const ShakeControls& controls);
+
+}  // namespace trembla

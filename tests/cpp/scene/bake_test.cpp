@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include "workflow_scene.h"
+
+namespace trembla::testing_scene {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class BakeTest : public WorkflowTest {
+protected:
+    bool bake(const ShakeControls& controls) { return bake_to_layer(host, record, saved_mode, controls); }
+
+    std::vector<std::string> calls_with_first_arg(const std::string& op) const {
+        std::vector<std::string> args;
+        for (const HostCall& call : host.calls_of(op)) args.push_back(call.args.at(0));
+        return args;
+    }
+};
+
+Names plugs_of(const std::vector<std::string>& channels) {
+    Names plugs;
+    for (const std::string& channel : channels) plugs.push_back(plug(channel));
+    return plugs;
+}
+
+const Names kTranslate{"translateX", "translateY", "translateZ"};
+const Names kRotate{"rotateX", "rotateY", "rotateZ"};
+
+TEST_F(BakeTest, WarnsWhenNothingIsPrepared) {
+    EXPECT_FALSE(bake(shaped_controls("static")));
+    EXPECT_EQ(host.warnings, Names{"Please prepare shake first."});
+    EXPECT_EQ(host.operations(), Names{"warning"});
+}
+
+class BakeInEachMode : public BakeTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BakeInEachMode, MovesTheShakenValuesOntoTheLayerAndRestoresTheBase) {
+    const std::string mode = GetParam();
+    const ShakeControls controls = shaped_controls(mode);
+    prepare_quietly(controls);
+    const auto shaken = expected_curves(mode, controls);
+
+    EXPECT_TRUE(bake(controls));
+
+    EXPECT_FALSE(record.ready);
+    EXPECT_TRUE(shake_curves().empty());
+    ASSERT_EQ(host.layers.count("shot_layer"), 1u);
+    const FakeLayer& layer = host.layers.at("shot_layer");
+    EXPECT_EQ(layer.attributes, plugs_of(all_channels()));
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string channel = kChannels[k];
+        EXPECT_EQ(layer.keys.at(plug(channel)), shaken.at(channel)) << channel;
+        if (mode == "static") {
+            EXPECT_EQ(host.attr_values.at(plug(channel)), camera_world_pose(kFirst)[k]) << channel;
+        } else {
+            EXPECT_EQ(host.channel_keys.at(plug(channel)), recorded_keys(k)) << channel;
+        }
+    }
+    EXPECT_EQ(host.selected_layer, std::optional<std::string>("shot_layer"));
+    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer");
+    EXPECT_EQ(host.in_view_messages.back(), "Baked to layer: shot_layer");
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_FALSE(host.refresh_suspended);
+    EXPECT_EQ(host.eval_mode, "parallel");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, BakeInEachMode, ::testing::Values("static", "animated", "relax"));
+
+TEST_F(BakeTest, KeysTheLayerInsideTheViewportSuspension) {
+    prepare_quietly(shaped_controls("static"));
+    ASSERT_TRUE(bake(shaped_controls("static")));
+
+    const long last_cut = [&] {
+        long last = -1;
+        for (std::size_t i = 0; i < host.calls().size(); ++i) {
+            if (host.calls()[i].op == "cut_key") last = long(i);
+        }
+        return last;
+    }();
+    EXPECT_LT(last_position_of(host, "eval_curve"), position_of(host, "cut_key"));
+    EXPECT_LT(last_cut, position_of(host, "anim_layer_exists"));
+    EXPECT_LT(position_of(host, "anim_layer_exists"), position_of(host, "set_attr"));
+    EXPECT_LT(last_position_of(host, "set_attr"), position_of(host, "create_override_layer"));
+    EXPECT_LT(position_of(host, "create_override_layer"), position_of(host, "add_layer_attribute"));
+    EXPECT_LT(last_position_of(host, "add_layer_attribute"), position_of(host, "select_layer"));
+    EXPECT_LT(position_of(host, "select_layer"), position_of(host, "evaluation_mode"));
+    EXPECT_LT(position_of(host, "refresh_suspend"), position_of(host, "set_layer_key"));
+    EXPECT_EQ(host.calls()[std::size_t(position_of(host, "refresh_suspend"))].args, Names{"true"});
+    EXPECT_LT(last_position_of(host, "set_layer_key"), last_position_of(host, "refresh_suspend"));
+    EXPECT_EQ(host.calls()[std::size_t(last_position_of(host, "refresh_suspend"))].args, Names{"false"});
+    EXPECT_LT(last_position_of(host, "refresh_suspend"), position_of(host, "print_line"));
+    EXPECT_EQ(host.count("refresh_suspend"), 2u);
+    EXPECT_EQ(host.operations().back(), "in_view_message");
+}
+
+TEST_F(BakeTest, AnEmptyLayerNameMeansTheDefaultLayer) {
+    prepare_quietly(shaped_controls("static"));
+    ShakeControls controls = shaped_controls("static");
+    controls.layer_name.clear();
+    ASSERT_TRUE(bake(controls));
+    EXPECT_EQ(host.layers.count("trembla_layer"), 1u);
+    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: trembla_layer");
+}
+
+TEST_F(BakeTest, ALayerOfTheSameNameIsReplaced) {
+    host.add_node("shot_layer");
+    host.layers["shot_layer"].attributes = {"old.translateX"};
+    prepare_quietly(shaped_controls("static"));
+
+    ASSERT_TRUE(bake(shaped_controls("static")));
+
+    EXPECT_EQ(calls_with_first_arg("delete_node").back(), "shot_layer");
+    EXPECT_EQ(host.layers.at("shot_layer").attributes, plugs_of(all_channels()));
+    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer");
+}
+
+TEST_F(BakeTest, ANodeOfAnotherKindKeepsTheNameAndTheLayerTakesTheOneTheHostGives) {
+    host.add_node("shot_layer");  // e.g. a group, not an animation layer
+    prepare_quietly(shaped_controls("animated"));
+
+    ASSERT_TRUE(bake(shaped_controls("animated")));
+
+    EXPECT_EQ(host.nodes.count("shot_layer"), 1u);
+    for (const std::string& deleted : calls_with_first_arg("delete_node")) EXPECT_NE(deleted, "shot_layer");
+    ASSERT_EQ(host.layers.count("shot_layer1"), 1u);
+    EXPECT_EQ(host.layers.at("shot_layer1").keys.size(), kChannelCount);
+    EXPECT_EQ(host.selected_layer, std::optional<std::string>("shot_layer1"));
+    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer1");
+    EXPECT_EQ(host.in_view_messages.back(), "Baked to layer: shot_layer1");
+}
+
+TEST_F(BakeTest, AChannelSwitchedOnSinceTheLastApplyIsRestoredAndAddedButNotKeyed) {
+    ShakeControls controls = shaped_controls("animated");
+    controls.rotate = false;
+    prepare_quietly(controls);
+    controls.rotate = true;
+
+    ASSERT_TRUE(bake(controls));
+
+    EXPECT_EQ(calls_with_first_arg("cut_key").size(), kChannelCount);
+    for (const std::string& curve : calls_with_first_arg("eval_curve")) {
+        EXPECT_TRUE(is_translate_channel(curve.substr(curve.rfind('_') + 1))) << curve;
+    }
+    const FakeLayer& layer = host.layers.at("shot_layer");
+    EXPECT_EQ(layer.attributes, plugs_of(all_channels()));
+    EXPECT_EQ(layer.keys.size(), 3u);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k)) << kChannels[k];
+        EXPECT_EQ(layer.keys.count(plug(kChannels[k])), is_translate_channel(kChannels[k]) ? 1u : 0u);
+    }
+}
+
+TEST_F(BakeTest, AChannelSwitchedOffIsLeftAloneInTheAnimatedMode) {
+    const ShakeControls prepared = shaped_controls("animated");
+    prepare_quietly(prepared);
+    ShakeControls controls = prepared;
+    controls.translate = false;
+
+    ASSERT_TRUE(bake(controls));
+
+    EXPECT_EQ(calls_with_first_arg("add_layer_attribute"), Names(3, "shot_layer"));
+    EXPECT_EQ(host.layers.at("shot_layer").attributes, plugs_of(kRotate));
+    for (const HostCall& call : host.calls_of("cut_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
+    for (const HostCall& call : host.calls_of("set_channel_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
+    for (const HostCall& call : host.calls_of("set_layer_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
+    // Its shake curve stays in place, still driving the channel.
+    const auto remaining = shake_curves();
+    EXPECT_EQ(remaining.size(), 3u);
+    for (const std::string& channel : kTranslate) {
+        EXPECT_EQ(remaining.at(channel), expected_curves("animated", prepared).at(channel));
+    }
+}
+
+TEST_F(BakeTest, WithBothSwitchesOffAnEmptyLayerIsMadeAndTheStaticPoseStillReset) {
+    prepare_quietly(shaped_controls("static"));
+    ShakeControls controls = shaped_controls("static");
+    controls.translate = false;
+    controls.rotate = false;
+
+    EXPECT_TRUE(bake(controls));
+
+    for (const char* op : {"eval_curve", "cut_key", "add_layer_attribute", "set_layer_key", "set_channel_key"}) {
+        EXPECT_EQ(host.count(op), 0u) << op;
+    }
+    EXPECT_EQ(host.count("set_attr"), kChannelCount);
+    ASSERT_EQ(host.layers.count("shot_layer"), 1u);
+    EXPECT_TRUE(host.layers.at("shot_layer").attributes.empty());
+    EXPECT_FALSE(record.ready);
+    EXPECT_EQ(shake_curves().size(), kChannelCount);
+}
+
+TEST_F(BakeTest, ACurveWithoutAValueContributesZero) {
+    prepare_quietly(shaped_controls("static"));
+    host.curves.at(shake_curve_name(kCamera, "rotateY")).keys.clear();
+
+    ASSERT_TRUE(bake(shaped_controls("static")));
+
+    std::map<Frame, double> zeros;
+    for (Frame f : shot_frames()) zeros[f] = 0.0;
+    EXPECT_EQ(host.layers.at("shot_layer").keys.at(plug("rotateY")), zeros);
+}
+
+TEST_F(BakeTest, AChannelTheLayerRefusesIsSkippedAndTheRestStillAddedAndKeyed) {
+    prepare_quietly(shaped_controls("static"));
+    host.fail_on_call("add_layer_attribute", 2, "attribute locked");
+
+    EXPECT_TRUE(bake(shaped_controls("static")));
+
+    EXPECT_EQ(host.count("add_layer_attribute"), kChannelCount);
+    Names added = plugs_of(all_channels());
+    added.erase(added.begin() + 1);
+    EXPECT_EQ(host.layers.at("shot_layer").attributes, added);
+    EXPECT_EQ(host.count("set_layer_key"), kChannelCount * shot_frames().size());
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_FALSE(record.ready);
+}
+
+TEST_F(BakeTest, AfterBakingUpdatesDoNothing) {
+    prepare_quietly(shaped_controls("static"));
+    ASSERT_TRUE(bake(shaped_controls("static")));
+    host.clear_calls();
+    update_shake(host, record, shaped_controls("static"));
+    EXPECT_TRUE(host.calls().empty());
+}
+
+// Every host operation other than adding a channel to the layer ends the bake where it fails.
+struct BakeFailure {
+    const char* mode;
+    const char* op;
+    int nth;
+    bool suspended;  // whether the failure comes after the viewport was suspended
+};
+
+void PrintTo(const BakeFailure& failure, std::ostream* out) {
+    *out << failure.mode << " bake, " << failure.op << " call " << failure.nth;
+}
+
+class BakeFails : public BakeTest, public ::testing::WithParamInterface<BakeFailure> {};
+
+TEST_P(BakeFails, ReachesTheCallerAndTheShakeStaysPrepared) {
+    prepare_quietly(shaped_controls(GetParam().mode));
+    host.fail_on_call(GetParam().op, GetParam().nth, "host refused");
+
+    EXPECT_THROW(bake(shaped_controls(GetParam().mode)), HostError);
+
+    EXPECT_TRUE(record.ready);
+    EXPECT_FALSE(host.refresh_suspended);
+    EXPECT_EQ(host.count("refresh_suspend"), GetParam().suspended ? 2u : std::size_t(GetParam().op == std::string("refresh_suspend")));
+    EXPECT_TRUE(host.printed_lines.empty());
+    EXPECT_TRUE(host.in_view_messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, BakeFails,
+    ::testing::Values(BakeFailure{"static", "obj_exists", 2, false}, BakeFailure{"static", "eval_curve", 50, false},
+                      BakeFailure{"static", "cut_key", 3, false}, BakeFailure{"static", "delete_node", 1, false},
+                      BakeFailure{"static", "anim_layer_exists", 1, false}, BakeFailure{"static", "set_attr", 6, false},
+                      BakeFailure{"animated", "set_channel_key", 70, false},
+                      BakeFailure{"relax", "create_override_layer", 1, false},
+                      BakeFailure{"static", "select_layer", 1, false},
+                      BakeFailure{"static", "refresh_suspend", 1, false},
+                      BakeFailure{"animated", "set_layer_key", 77, true}));
+
+TEST_F(BakeTest, FailureWhileKeyingTheLayerKeepsTheSceneChangesMadeBeforeIt) {
+    prepare_quietly(shaped_controls("animated"));
+    host.fail_on_call("set_layer_key", 31);
+
+    EXPECT_THROW(bake(shaped_controls("animated")), HostError);
+
+    EXPECT_TRUE(shake_curves().empty());
+    const FakeLayer& layer = host.layers.at("shot_layer");
+    EXPECT_EQ(layer.keys.size(), 1u);
+    EXPECT_EQ(layer.keys.at(plug("translateX")).size(), shot_frames().size());
+    EXPECT_EQ(host.calls_of("refresh_suspend").back().args, Names{"false"});
+    EXPECT_EQ(host.eval_mode, "parallel");
+}
+
+}  // namespace
+}  // namespace trembla::testing_scene

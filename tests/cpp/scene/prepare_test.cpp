@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include "workflow_scene.h"
+
+namespace trembla::testing_scene {
+namespace {
+
+using Names = std::vector<std::string>;
+
+void expect_same_record(const Prepared& actual, const Prepared& expected) {
+    EXPECT_EQ(actual.ready, expected.ready);
+    EXPECT_EQ(actual.camera, expected.camera);
+    EXPECT_EQ(actual.source, expected.source);
+    EXPECT_EQ(actual.source_data.frames, expected.source_data.frames);
+    EXPECT_EQ(actual.source_data.samples, expected.source_data.samples);
+    EXPECT_EQ(actual.delta_data.frames, expected.delta_data.frames);
+    EXPECT_EQ(actual.delta_data.samples, expected.delta_data.samples);
+    EXPECT_EQ(actual.camera_base, expected.camera_base);
+    EXPECT_EQ(actual.start_frame, expected.start_frame);
+    EXPECT_EQ(actual.end_frame, expected.end_frame);
+    EXPECT_EQ(actual.camera_mode, expected.camera_mode);
+    ASSERT_EQ(actual.camera_original_anim.size(), expected.camera_original_anim.size());
+    for (std::size_t i = 0; i < actual.camera_original_anim.size(); ++i) {
+        EXPECT_EQ(actual.camera_original_anim[i].name, expected.camera_original_anim[i].name);
+        EXPECT_EQ(actual.camera_original_anim[i].values, expected.camera_original_anim[i].values);
+    }
+}
+
+// ---- One prepare per camera mode -------------------------------------------------------------
+
+class PrepareInEachMode : public WorkflowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PrepareInEachMode, StoresTheSamplesAndKeysTheComputedShake) {
+    const std::string mode = GetParam();
+    const ShakeControls controls = shaped_controls(mode);
+    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+
+    Prepared expected;
+    expected.ready = true;
+    expected.camera = kCamera;
+    expected.source = kSource;
+    expected.source_data = expected_source_data();
+    expected.delta_data = calculate_deltas(expected.source_data, kFirst);
+    expected.camera_base = camera_world_pose(kFirst);
+    expected.start_frame = kFirst;
+    expected.end_frame = kLast;
+    expected.camera_mode = mode;
+    expected.camera_original_anim = expected_recording(mode);
+    expect_same_record(record, expected);
+
+    EXPECT_EQ(shake_curves(), expected_curves(mode, controls));
+    for (const char* channel : kChannels) {
+        const std::string curve = shake_curve_name(kCamera, channel);
+        EXPECT_EQ(host.curves.at(curve).type, is_translate_channel(channel) ? "animCurveTL" : "animCurveTA");
+        EXPECT_EQ(host.connections.at(plug(channel)), curve + ".output");
+    }
+
+    EXPECT_EQ(host.printed_lines, (Names{"Preparing shake (mode: " + mode + ")...", "Shake prepared. 30 frames."}));
+    EXPECT_EQ(host.in_view_messages, Names{"Shake prepared!"});
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_TRUE(reported.empty());
+    EXPECT_FALSE(host.refresh_suspended);
+    EXPECT_EQ(host.eval_mode, "parallel");
+}
+
+TEST_P(PrepareInEachMode, LeavesTheTimeWhereTheLastSampleWasTaken) {
+    const std::string mode = GetParam();
+    ASSERT_EQ(prepare(shaped_controls(mode)), PrepareOutcome::Prepared);
+    EXPECT_EQ(host.time, mode == "static" ? double(kFirst) : double(kLast));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "animated", "relax"));
+
+TEST_F(WorkflowTest, StaticPrepareNeverReadsTheCameraChannels) {
+    ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    EXPECT_EQ(host.count("get_attr"), 0u);
+    EXPECT_TRUE(record.camera_original_anim.empty());
+}
+
+TEST_F(WorkflowTest, AnimatedPrepareWalksTheRangeOncePerChannel) {
+    ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
+    std::vector<HostCall> expected;
+    for (const char* channel : kChannels) {
+        for (Frame f : shot_frames()) {
+            expected.push_back({"set_current_time", {format_arg(double(f))}});
+            expected.push_back({"get_attr", {plug(channel)}});
+        }
+    }
+    const std::vector<HostCall>& calls = host.calls();
+    const long first = position_of(host, "get_attr") - 1;
+    ASSERT_GE(first, 0);
+    ASSERT_GE(calls.size(), std::size_t(first) + expected.size());
+    const std::vector<HostCall> walked(calls.begin() + first, calls.begin() + first + long(expected.size()));
+    EXPECT_EQ(walked, expected);
+    EXPECT_EQ(host.count("get_attr"), kChannelCount * shot_frames().size());
+}
+
+TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
+    host.playback_start = 1.5;
+    host.playback_end = 10.7;
+    ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    EXPECT_EQ(record.start_frame, 1);
+    EXPECT_EQ(record.end_frame, 10);
+    EXPECT_EQ(record.source_data.frames, frame_span(1, 10));
+    EXPECT_EQ(host.printed_lines.back(), "Shake prepared. 10 frames.");
+    EXPECT_EQ(host.curves.at(shake_curve_name(kCamera, "translateX")).keys.size(), 10u);
+}
+
+TEST_F(WorkflowTest, PrepareAcceptsAnyExistingNodeAsCamera) {
+    ShakeControls controls = shaped_controls("static");
+    controls.camera_field = kSource;
+    EXPECT_EQ(prepare(controls), PrepareOutcome::Prepared);
+    EXPECT_EQ(record.camera, std::optional<std::string>(kSource));
+}
+
+TEST_F(WorkflowTest, RepreparingSamplesTheCameraWithTheEarlierShakeStillOn) {
+    const ShakeControls controls = shaped_controls("animated");
+    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+    const auto first_curves = shake_curves();
+    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+    for (const ChannelSeries& series : record.camera_original_anim) {
+        std::vector<double> shaken;
+        for (const auto& key : first_curves.at(series.name)) shaken.push_back(key.second);
+        EXPECT_EQ(series.values, shaken) << series.name;
+    }
+}
+
+// ---- The host operation sequence -------------------------------------------------------------
+
+TEST_F(WorkflowTest, PrepareSuspendsBeforeSamplingAndResumesAfterTheAnnouncement) {
+    ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    const std::vector<HostCall>& calls = host.calls();
+    const std::vector<HostCall> head(calls.begin(), calls.begin() + 10);
+    EXPECT_EQ(head, (std::vector<HostCall>{
+                        {"obj_exists", {kCamera}},
+                        {"obj_exists", {kSource}},
+                        {"playback_min", {}},
+                        {"playback_max", {}},
+                        {"print_line", {"Preparing shake (mode: static)..."}},
+                        {"evaluation_mode", {}},
+                        {"refresh_suspend", {"true"}},
+                        {"mel_eval", {"setTimeSliderVisible 0"}},
+                        {"set_evaluation_mode", {"off"}},
+                        {"current_time", {}},
+                    }));
+    const std::vector<HostCall> tail(calls.end() - 5, calls.end());
+    EXPECT_EQ(tail, (std::vector<HostCall>{
+                        {"print_line", {"Shake prepared. 30 frames."}},
+                        {"in_view_message", {"Shake prepared!"}},
+                        {"refresh_suspend", {"false"}},
+                        {"mel_eval", {"setTimeSliderVisible 1"}},
+                        {"set_evaluation_mode", {"parallel"}},
+                    }));
+    EXPECT_EQ(saved_mode, std::optional<std::string>("parallel"));
+}
+
+// ---- Rejected input --------------------------------------------------------------------------
+
+struct RejectedNames {
+    std::string camera;
+    std::string source;
+    std::string warning;
+};
+
+void PrintTo(const RejectedNames& names, std::ostream* out) {
+    *out << "camera '" << names.camera << "', source '" << names.source << "'";
+}
+
+class PrepareRejects : public WorkflowTest, public ::testing::WithParamInterface<RejectedNames> {};
+
+TEST_P(PrepareRejects, WarnsAndChangesNothing) {
+    // An earlier preparation must survive a rejected one untouched.
+    ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    const Prepared before = record;
+    host.clear_calls();
+    host.printed_lines.clear();
+
+    ShakeControls controls = shaped_controls("animated");
+    controls.camera_field = GetParam().camera;
+    controls.source_field = GetParam().source;
+    EXPECT_EQ(prepare(controls), PrepareOutcome::Rejected);
+
+    EXPECT_EQ(host.warnings, Names{GetParam().warning});
+    for (const std::string& op : host.operations()) {
+        EXPECT_TRUE(op == "obj_exists" || op == "warning") << op;
+    }
+    EXPECT_TRUE(host.printed_lines.empty());
+    expect_same_record(record, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PrepareRejects,
+    ::testing::Values(RejectedNames{"", kSource, "Please set a valid camera."},
+                      RejectedNames{" cam1", kSource, "Please set a valid camera."},
+                      RejectedNames{"cam1 ", kSource, "Please set a valid camera."},
+                      RejectedNames{"ghostCam", kSource, "Please set a valid camera."},
+                      RejectedNames{"", "", "Please set a valid camera."},
+                      RejectedNames{kCamera, "", "Please set a valid source object."},
+                      RejectedNames{kCamera, "shaker ", "Please set a valid source object."},
+                      RejectedNames{kCamera, "ghost", "Please set a valid source object."}));
+
+// ---- Failures --------------------------------------------------------------------------------
+
+TEST_F(WorkflowTest, FailureWhileSamplingIsWarnedReportedAndTheViewportResumed) {
+    host.fail_on_call("world_translation", 3, "source vanished");
+    std::vector<std::size_t> warnings_at_report;
+    const PrepareOutcome outcome =
+        prepare_shake(host, record, saved_mode, shaped_controls("static"), [&](const std::exception_ptr& failure) {
+            warnings_at_report.push_back(host.warnings.size());
+            reported.push_back(failure);
+        });
+
+    EXPECT_EQ(outcome, PrepareOutcome::Failed);
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: source vanished"});
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(what_of(reported[0]), "source vanished");
+    EXPECT_EQ(warnings_at_report, std::vector<std::size_t>{1});  // the traceback follows the warning
+    EXPECT_EQ(host.printed_lines, Names{"Preparing shake (mode: static)..."});
+    EXPECT_TRUE(host.in_view_messages.empty());
+
+    EXPECT_EQ(last_position_of(host, "refresh_suspend"), long(host.calls().size()) - 3);
+    EXPECT_FALSE(host.refresh_suspended);
+    EXPECT_EQ(host.eval_mode, "parallel");
+    expect_same_record(record, Prepared{});
+}
+
+TEST_F(WorkflowTest, FailureBeforeTheRecordIsWrittenKeepsTheEarlierPreparation) {
+    ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    const Prepared before = record;
+    const auto curves_before = shake_curves();
+
+    host.fail_on_call("get_attr", 40);  // part way through recording the camera's animation
+    EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
+
+    expect_same_record(record, before);
+    EXPECT_EQ(shake_curves(), curves_before);
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: get_attr failed"});
+    EXPECT_FALSE(host.refresh_suspended);
+}
+
+TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {
+    host.fail_on_call("set_curve_key", 45, "curve locked");
+    EXPECT_EQ(prepare(shaped_controls("relax")), PrepareOutcome::Failed);
+
+    EXPECT_TRUE(record.ready);
+    EXPECT_EQ(record.camera_mode, "relax");
+    EXPECT_EQ(record.source_data.size(), 30u);
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: curve locked"});
+    EXPECT_EQ(reported.size(), 1u);
+    // The first channel was finished before the failure and stays.
+    EXPECT_EQ(shake_curves().at("translateX"), expected_curves("relax", shaped_controls("relax")).at("translateX"));
+    EXPECT_FALSE(host.refresh_suspended);
+    EXPECT_TRUE(host.in_view_messages.empty());
+}
+
+TEST_F(WorkflowTest, FailureWithoutAReporterIsStillWarned) {
+    host.fail_always("world_rotation", "no rotation");
+    EXPECT_EQ(prepare_shake(host, record, saved_mode, shaped_controls("static"), FailureReporter{}),
+              PrepareOutcome::Failed);
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: no rotation"});
+    EXPECT_FALSE(host.refresh_suspended);
+}
+
+TEST_F(WorkflowTest, FailureToSuspendReachesTheCallerBeforeAnythingIsSampled) {
+    host.fail_on_call("refresh_suspend", 1, "no viewport");
+    EXPECT_THROW(prepare(shaped_controls("static")), HostError);
+
+    EXPECT_EQ(host.count("refresh_suspend"), 1u);  // never resumed: the block did not start
+    EXPECT_EQ(host.count("current_time"), 0u);
+    EXPECT_EQ(host.count("world_translation"), 0u);
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_TRUE(reported.empty());
+    EXPECT_EQ(saved_mode, std::optional<std::string>("parallel"));
+    expect_same_record(record, Prepared{});
+}
+
+TEST_F(WorkflowTest, FailureToReadThePlaybackRangeReachesTheCallerWithoutSuspension) {
+    host.fail_always("playback_max");
+    EXPECT_THROW(prepare(shaped_controls("static")), HostError);
+    EXPECT_EQ(host.count("refresh_suspend"), 0u);
+    EXPECT_TRUE(host.warnings.empty());
+}
+
+TEST_F(WorkflowTest, FailureToResumeReachesTheCallerAfterThePreparation) {
+    host.fail_on_call("refresh_suspend", 2, "viewport gone");
+    EXPECT_THROW(prepare(shaped_controls("static")), HostError);
+    EXPECT_TRUE(record.ready);
+    EXPECT_EQ(host.in_view_messages, Names{"Shake prepared!"});
+}
+
+TEST_F(WorkflowTest, FailureToResumeAfterAFailedPreparationStillWarnsFirst) {
+    host.fail_always("world_rotation", "no rotation");
+    host.fail_on_call("refresh_suspend", 2, "viewport gone");
+    EXPECT_THROW(prepare(shaped_controls("static")), HostError);
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: no rotation"});
+    EXPECT_EQ(reported.size(), 1u);
+}
+
+}  // namespace
+}  // namespace trembla::testing_scene

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "workflow_scene.h"
+
+namespace trembla::testing_scene {
+namespace {
+
+ShakeControls reshaped(ShakeControls c) {
+    c.lag_trans = 5;
+    c.lag_rot = 1;
+    c.smoothing = 70;
+    c.amount = 60;
+    c.trans_amp = 200;
+    c.rot_amp = 30;
+    c.ranges = "1-12,15-30";
+    c.fade_in = 0;
+    c.fade_out = 6;
+    c.trans_x = 10;
+    c.trans_y = 100;
+    c.trans_z = 40;
+    c.rot_x = 0;
+    c.rot_y = 65;
+    c.rot_z = 100;
+    return c;
+}
+
+TEST_F(WorkflowTest, UpdateDoesNothingWhenNothingIsPrepared) {
+    update_shake(host, record, shaped_controls("static"));
+    EXPECT_TRUE(host.calls().empty());
+}
+
+TEST_F(WorkflowTest, UpdateDoesNothingOnceThePreparationHasEnded) {
+    prepare_quietly(shaped_controls("static"));
+    record.ready = false;
+    update_shake(host, record, reshaped(shaped_controls("static")));
+    EXPECT_TRUE(host.calls().empty());
+}
+
+class UpdateInEachMode : public WorkflowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UpdateInEachMode, RekeysFromTheStoredSamplesWithTheCurrentControls) {
+    const std::string mode = GetParam();
+    prepare_quietly(shaped_controls(mode));
+    const ShakeControls controls = reshaped(shaped_controls(mode));
+
+    update_shake(host, record, controls);
+
+    EXPECT_EQ(shake_curves(), expected_curves(mode, controls));
+    // No sampling, no suspension: only the application's own operations.
+    const std::set<std::string> allowed{"cut_key", "obj_exists", "delete_node", "create_node", "set_curve_key",
+                                        "connect_attr"};
+    for (const std::string& op : host.operations()) EXPECT_EQ(allowed.count(op), 1u) << op;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, UpdateInEachMode, ::testing::Values("static", "animated", "relax"));
+
+TEST_F(WorkflowTest, UpdateKeepsThePreparedModeUntilTheNextPrepare) {
+    prepare_quietly(shaped_controls("static"));
+    const ShakeControls controls = shaped_controls("relax");
+    update_shake(host, record, controls);
+    EXPECT_EQ(shake_curves(), expected_curves("static", controls));
+}
+
+TEST_F(WorkflowTest, UpdateLeavesAChannelSwitchedOffAsItWas) {
+    prepare_quietly(shaped_controls("animated"));
+    const auto before = shake_curves();
+    ShakeControls controls = reshaped(shaped_controls("animated"));
+    controls.rotate = false;
+
+    update_shake(host, record, controls);
+
+    const auto after = shake_curves();
+    const auto expected = expected_curves("animated", controls);
+    for (const char* channel : kChannels) {
+        if (is_translate_channel(channel)) {
+            EXPECT_EQ(after.at(channel), expected.at(channel)) << channel;
+        } else {
+            EXPECT_EQ(after.at(channel), before.at(channel)) << channel;
+        }
+    }
+    EXPECT_EQ(host.count("cut_key"), 3u);
+}
+
+TEST_F(WorkflowTest, UpdateFailuresReachTheCallerAndEarlierChannelsKeepTheirCurves) {
+    prepare_quietly(shaped_controls("static"));
+    const ShakeControls controls = reshaped(shaped_controls("static"));
+    host.fail_on_call("create_node", 2, "read-only scene");
+
+    EXPECT_THROW(update_shake(host, record, controls), HostError);
+
+    const auto curves = shake_curves();
+    EXPECT_EQ(curves.at("translateX"), expected_curves("static", controls).at("translateX"));
+    EXPECT_EQ(curves.count("translateY"), 0u);  // deleted, not recreated
+    EXPECT_TRUE(record.ready);
+}
+
+}  // namespace
+}  // namespace trembla::testing_scene
