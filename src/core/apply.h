@@ -36,6 +36,8 @@ std::string shake_curve_name(const std::string& camera, const std::string& chann
 
 // Pure part: the value of every enabled channel at every frame, channels in write order.
 // camera_mode is "static", "animated" or "relax" (anything else acts as "static").
+// Throws std::invalid_argument (nothing computed) when, in the animated or relax mode, a channel of
+// camera_original_anim holds fewer values than there are frames, or when smoothing is NaN or +inf.
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
                                              const ShakeSettings& settings, const Sample& camera_base,
                                              const std::string& camera_mode,
@@ -43,7 +45,8 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
 
 // Computes the keys, then per channel: cut the camera's keys, replace the shake curve by a new one
 // keyed on every frame, and connect it (a failed connection is ignored). Other host failures
-// propagate; channels done before the failure keep their new curves.
+// propagate; channels done before the failure keep their new curves. Input that compute_camera_keys
+// refuses throws std::invalid_argument before the host is called.
 void apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                            const std::vector<Frame>& frames, const ShakeSettings& settings,
                            const Sample& camera_base, const std::string& camera_mode,

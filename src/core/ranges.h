@@ -11,7 +11,8 @@ namespace trembla {
 Ranges parse_ranges(std::string_view range_str);
 
 // 1.0 without ranges; otherwise the first range holding `frame` decides (0.0 when none does),
-// with linear fades of fade_in / fade_out frames at its edges (<= 0 switches a fade off).
+// with linear fades of fade_in / fade_out frames at its edges (<= 0 or NaN switches a fade off).
+// Frame differences are exact integers, so the whole int64 frame range is safe.
 double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_in, double fade_out);
 
 }  // namespace trembla

@@ -13,7 +13,9 @@ class Host;
 Sample get_world_transform(Host& host, const std::string& obj, double frame);
 
 // One sample per whole frame from trunc(start_frame) to trunc(end_frame) inclusive; the host's
-// current time is put back afterwards (not when sampling fails part way).
+// current time is put back afterwards (not when sampling fails part way). Throws
+// std::invalid_argument, before asking the host anything, when a bound is not finite or does not
+// truncate into the int64 frame range.
 FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
                                   double end_frame);
 

@@ -1,0 +1,90 @@
+#include "core/extraction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "core/whole_numbers.h"
+
+namespace trembla {
+namespace {
+
+constexpr std::size_t kHalfShakeWindow = static_cast<std::size_t>(kShakeWindow / 2);
+
+double whole_lag(double lag, const char* name) {
+    if (!std::isfinite(lag)) {
+        throw std::invalid_argument(std::string(name) + " must be a finite number");
+    }
+    return std::trunc(lag);
+}
+
+// delta_data at max(start_frame, frame - lag); a source frame beyond the last whole frame
+// cannot have been sampled and reads as zero.
+const Sample& lagged_delta(const FrameRecord& delta_data, Frame frame, double lag, Frame start_frame) {
+    const detail::ShiftedFrame source = detail::shift_frame_back(frame, lag);
+    switch (source.where) {
+        case detail::ShiftedFrame::Where::below_range:
+            return sample_or_zero(delta_data, start_frame);
+        case detail::ShiftedFrame::Where::above_range:
+            return kZeroSample;
+        case detail::ShiftedFrame::Where::inside:
+            break;
+    }
+    return sample_or_zero(delta_data, std::max(start_frame, source.frame));
+}
+
+bool strictly_ascending(const std::vector<Frame>& frames) {
+    return std::adjacent_find(frames.begin(), frames.end(),
+                              [](Frame a, Frame b) { return !(a < b); }) == frames.end();
+}
+
+}  // namespace
+
+FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vector<Frame>& frames,
+                                 double lag_translate, double lag_rotate) {
+    if (frames.empty()) {
+        return {};
+    }
+    const double lag_t = whole_lag(lag_translate, "lag_translate");
+    const double lag_r = whole_lag(lag_rotate, "lag_rotate");
+    const Frame start_frame = frames.front();
+    const std::size_t count = frames.size();
+
+    // The lagged sample depends only on the frame, so a repeated frame gets the same one.
+    std::vector<Sample> lagged(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Sample& delta_t = lagged_delta(delta_data, frames[i], lag_t, start_frame);
+        const Sample& delta_r = lagged_delta(delta_data, frames[i], lag_r, start_frame);
+        lagged[i] = {delta_t[0], delta_t[1], delta_t[2], delta_r[3], delta_r[4], delta_r[5]};
+    }
+
+    std::vector<Sample> shake(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t begin = i > kHalfShakeWindow ? i - kHalfShakeWindow : 0;
+        const std::size_t end = std::min(count, i + kHalfShakeWindow + 1);
+        Sample sums{};
+        for (std::size_t j = begin; j < end; ++j) {
+            for (std::size_t k = 0; k < kChannelCount; ++k) {
+                sums[k] += lagged[j][k];
+            }
+        }
+        const auto window_size = static_cast<double>(end - begin);
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            shake[i][k] = lagged[i][k] - sums[k] / window_size;
+        }
+    }
+
+    if (strictly_ascending(frames)) {
+        return FrameRecord{frames, std::move(shake)};
+    }
+    // A frame listed twice keeps the shake of its last position, as map assignment would.
+    std::vector<std::pair<Frame, Sample>> entries;
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        entries.emplace_back(frames[i], shake[i]);
+    }
+    return make_frame_record(std::move(entries));
+}
+
+}  // namespace trembla

@@ -1,0 +1,257 @@
+#include "core/smoothing.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "core/whole_numbers.h"
+
+namespace trembla {
+namespace {
+
+constexpr double kHalfTurn = 180.0;
+constexpr double kTurn = 360.0;
+constexpr double kSmoothingScale = 20.0;
+constexpr double kMaxSmoothing = 100.0;
+constexpr double kNeutralAxisSetting = 100.0;
+
+// A value that needs more single turns than this after fast-forwarding would keep the plain
+// loop busy for hours; it is refused instead.
+constexpr int kMaxSingleTurns = 1 << 16;
+// Fast-forwarding stays below this many turns at once so that turns * 360 is an exact double.
+constexpr double kMaxTurnsAtOnce = 140737488355328.0;  // 2^47
+// Turns are exact steps only while the value's spacing divides 360, that is below 2^56.
+constexpr int kMaxExactExponent = 56;
+
+std::string describe(double value) {
+    std::ostringstream out;
+    out.precision(17);
+    out << value;
+    return out.str();
+}
+
+[[noreturn]] void throw_cannot_unwrap(double value, std::size_t position) {
+    throw std::invalid_argument("cannot unwrap the angle " + describe(value) + " at position " +
+                                std::to_string(position) +
+                                ": angles must be finite numbers of degrees of moderate size");
+}
+
+// How many whole turns can be taken in one go, each bit-identical to a single `curr -= 360`
+// (Down) or `curr += 360` (Up) of the loop, with the loop condition certainly still true before
+// every one of them. Zero when the next turn must be taken on its own.
+template <bool Down>
+double turns_at_once(double curr, double diff) {
+    // Margin: the loop condition must hold before the last turn, despite the rounding of diff.
+    const double remaining = Down ? diff : -diff;
+    const double margin = 3.0 * kTurn + std::fabs(diff) * 0x1p-45;
+    const double by_condition = std::floor((remaining - margin) / kTurn);
+
+    // Exactness: while |curr| < 2^exponent and the spacing there (2^(exponent-53)) divides 360,
+    // every value curr -/+ 360 j staying inside (-2^exponent, 2^exponent) is an exact double.
+    int exponent = 0;
+    std::frexp(curr, &exponent);
+    if (exponent > kMaxExactExponent) {
+        return 0.0;
+    }
+    const double bound = std::ldexp(1.0, exponent);
+    const double room = Down ? curr + bound : bound - curr;
+    const double by_exactness = std::floor(room / kTurn) - 1.0;
+
+    const double turns = std::fmin(std::fmin(by_condition, by_exactness), kMaxTurnsAtOnce);
+    return turns >= 1.0 ? turns : 0.0;
+}
+
+// The reference loop for one direction: while (diff > 180) { curr -= 360; diff = curr - prev; }
+// (Down), or while (diff < -180) { curr += 360; ... } (Up). Long runs of turns are taken at once
+// where that is provably the same arithmetic.
+template <bool Down>
+double turn_while_too_far(double prev, double curr, std::size_t position) {
+    double diff = curr - prev;
+    int single_turns = 0;
+    while (Down ? diff > kHalfTurn : diff < -kHalfTurn) {
+        if (!std::isfinite(diff)) {
+            throw_cannot_unwrap(curr, position);  // an infinite difference never shrinks
+        }
+        const double turns = turns_at_once<Down>(curr, diff);
+        if (turns >= 1.0) {
+            curr = Down ? curr - kTurn * turns : curr + kTurn * turns;
+        } else {
+            const double next = Down ? curr - kTurn : curr + kTurn;
+            if (next == curr || ++single_turns > kMaxSingleTurns) {
+                throw_cannot_unwrap(curr, position);
+            }
+            curr = next;
+        }
+        diff = curr - prev;
+    }
+    return curr;
+}
+
+void unwrap_into(const double* values, std::size_t count, std::vector<double>& out) {
+    out.clear();
+    if (count == 0) {
+        return;
+    }
+    out.push_back(values[0]);
+    for (std::size_t i = 1; i < count; ++i) {
+        const double prev = out.back();
+        double curr = turn_while_too_far<true>(prev, values[i], i);
+        curr = turn_while_too_far<false>(prev, curr, i);
+        out.push_back(curr);
+    }
+}
+
+// Centred mean over positions [i - half, i + half], cut at both ends. Each window is summed
+// from scratch, left to right, starting at 0.0; windows that start at position 0 share one
+// left-to-right sum, which performs exactly the same additions.
+void centred_average(const double* values, std::size_t count, std::uint64_t half, double* out) {
+    double prefix_sum = 0.0;
+    std::size_t prefix_end = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t start = i > half ? i - static_cast<std::size_t>(half) : 0;
+        const std::size_t end = half >= count - 1 - i ? count : i + static_cast<std::size_t>(half) + 1;
+        double sum = 0.0;
+        if (start == 0) {
+            while (prefix_end < end) {
+                prefix_sum += values[prefix_end++];
+            }
+            sum = prefix_sum;
+        } else {
+            for (std::size_t j = start; j < end; ++j) {
+                sum += values[j];
+            }
+        }
+        out[i] = sum / static_cast<double>(end - start);
+    }
+}
+
+[[noreturn]] void throw_too_few_values(const char* record, const std::string& name, std::size_t held,
+                                       std::size_t frames) {
+    throw std::invalid_argument(std::string(record) + "['" + name + "'] holds " + std::to_string(held) +
+                                " values but there are " + std::to_string(frames) +
+                                " frames; every channel needs one value per frame");
+}
+
+// One channel of smooth_camera_anim with smoothing > 0. `record` names the input in messages.
+std::vector<double> smooth_series(const std::string& name, const std::vector<double>& values,
+                                  std::size_t frame_count, const SmoothingWindow& window,
+                                  const char* record, std::vector<double>& unwrap_buffer) {
+    if (values.size() < frame_count) {
+        throw_too_few_values(record, name, values.size(), frame_count);
+    }
+    const double* source = values.data();
+    if (is_rotate_channel(name)) {
+        unwrap_into(values.data(), frame_count, unwrap_buffer);
+        source = unwrap_buffer.data();
+    }
+    std::vector<double> smoothed(frame_count);
+    centred_average(source, frame_count, static_cast<std::uint64_t>(window.half_window), smoothed.data());
+    return smoothed;
+}
+
+ChannelAnim smooth_record(const ChannelAnim& anim, const std::vector<Frame>& frames, double smoothing,
+                          const char* record) {
+    if (smoothing <= 0) {
+        return anim;
+    }
+    const SmoothingWindow window = smoothing_window(smoothing);
+    ChannelAnim result;
+    result.reserve(anim.size());
+    std::vector<double> unwrap_buffer;
+    unwrap_buffer.reserve(frames.size());
+    for (const ChannelSeries& series : anim) {
+        result.push_back({series.name, smooth_series(series.name, series.values, frames.size(), window,
+                                                     record, unwrap_buffer)});
+    }
+    return result;
+}
+
+double axis_setting(const std::string& name, const AxisTriple& trans_axis_mult, const AxisTriple& rot_axis_mult) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (name == kChannels[k]) {
+            return k < 3 ? trans_axis_mult[k] : rot_axis_mult[k - 3];
+        }
+    }
+    return kNeutralAxisSetting;
+}
+
+}  // namespace
+
+std::vector<double> unwrap_angles(const std::vector<double>& values) {
+    std::vector<double> out;
+    out.reserve(values.size());
+    unwrap_into(values.data(), values.size(), out);
+    return out;
+}
+
+SmoothingWindow smoothing_window(double smoothing) {
+    if (!std::isfinite(smoothing)) {
+        throw std::invalid_argument("smoothing must be a finite number");
+    }
+    SmoothingWindow result;
+    result.window = detail::truncate_saturating(smoothing / 100.0 * kSmoothingScale + 1, "smoothing");
+    // Floor division, also for the negative windows of negative settings.
+    result.half_window = result.window / 2;
+    if (result.window < 0 && result.window % 2 != 0) {
+        --result.half_window;
+    }
+    return result;
+}
+
+ChannelAnim smooth_camera_anim(const ChannelAnim& camera_original_anim, const std::vector<Frame>& frames,
+                               double smoothing) {
+    return smooth_record(camera_original_anim, frames, smoothing, "camera_original_anim");
+}
+
+ChannelAnim smooth_camera_anim_per_axis(const ChannelAnim& original_anim, const ChannelAnim& base_smoothed_anim,
+                                        const std::vector<Frame>& frames, double base_smoothing,
+                                        const AxisTriple& trans_axis_mult, const AxisTriple& rot_axis_mult) {
+    if (original_anim.empty() || base_smoothing <= 0) {
+        return base_smoothed_anim;
+    }
+    // min(base * 2, 100) as Python's min: a NaN stays NaN and is refused when it is used.
+    const double doubled = base_smoothing * 2;
+    const double extra_smoothing = kMaxSmoothing < doubled ? kMaxSmoothing : doubled;
+
+    ChannelAnim result;
+    result.reserve(base_smoothed_anim.size());
+    std::vector<double> unwrap_buffer;
+    for (const ChannelSeries& base : base_smoothed_anim) {
+        const double axis_mult = axis_setting(base.name, trans_axis_mult, rot_axis_mult) / 100.0;
+        if (axis_mult >= 1.0) {
+            result.push_back(base);
+            continue;
+        }
+        // The extra smoothing starts again from the camera's own animation.
+        const std::vector<double>* own = find_channel(original_anim, base.name);
+        const char* own_record = own != nullptr ? "original_anim" : "base_smoothed_anim";
+        if (own == nullptr) {
+            own = &base.values;
+        }
+        std::vector<double> extra = smooth_series(base.name, *own, frames.size(), smoothing_window(extra_smoothing),
+                                                  own_record, unwrap_buffer);
+        if (axis_mult <= 0.0) {
+            result.push_back({base.name, std::move(extra)});
+            continue;
+        }
+        if (base.values.size() > extra.size()) {
+            throw std::invalid_argument("base_smoothed_anim['" + base.name + "'] holds " +
+                                        std::to_string(base.values.size()) + " values, more than the " +
+                                        std::to_string(extra.size()) +
+                                        " frames it is blended over; every channel needs one value per frame");
+        }
+        std::vector<double> blended;
+        blended.reserve(base.values.size());
+        const double extra_share = 1 - axis_mult;
+        for (std::size_t i = 0; i < base.values.size(); ++i) {
+            blended.push_back(base.values[i] * axis_mult + extra[i] * extra_share);
+        }
+        result.push_back({base.name, std::move(blended)});
+    }
+    return result;
+}
+
+}  // namespace trembla

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/ranges.h"
+
+namespace trembla {
+namespace {
+
+constexpr Frame kMinFrame = std::numeric_limits<Frame>::min();
+constexpr Frame kMaxFrame = std::numeric_limits<Frame>::max();
+
+Ranges ranges(std::initializer_list<FrameRange> list) { return Ranges(list); }
+
+TEST(ParseRanges, EmptyOrBlankTextMeansNoRanges) {
+    EXPECT_TRUE(parse_ranges("").empty());
+    EXPECT_TRUE(parse_ranges("   ").empty());
+    EXPECT_TRUE(parse_ranges(" \t\n\r ").empty());
+}
+
+TEST(ParseRanges, ReadsRangesInTypedOrder) {
+    EXPECT_EQ(parse_ranges("10-50, 70-80"), ranges({{10, 50}, {70, 80}}));
+    EXPECT_EQ(parse_ranges(" 10 - 50 ,70-80 "), ranges({{10, 50}, {70, 80}}));
+    EXPECT_EQ(parse_ranges("70-80,10-50,10-50"), ranges({{70, 80}, {10, 50}, {10, 50}}));
+    EXPECT_EQ(parse_ranges("50-10"), ranges({{50, 10}}));
+    EXPECT_EQ(parse_ranges("25-25"), ranges({{25, 25}}));
+}
+
+TEST(ParseRanges, RemovesBlanksBeforeSplitting) {
+    EXPECT_EQ(parse_ranges("1 0-5 0"), ranges({{10, 50}}));
+}
+
+TEST(ParseRanges, SkipsOnlyTheMalformedParts) {
+    EXPECT_EQ(parse_ranges("10-50,,abc,5,1-2-3,x-9,70-80"), ranges({{10, 50}, {70, 80}}));
+    EXPECT_EQ(parse_ranges("25"), ranges({}));
+    EXPECT_EQ(parse_ranges("-5-7, 5-, -7, 5-7-, 1.5-3, 1_0-20, 0x1-2, 3-"), ranges({}));
+    EXPECT_EQ(parse_ranges("++5-7, +-7, 5-+, 5-7"), ranges({{5, 7}}));
+    EXPECT_EQ(parse_ranges("5,7-8,"), ranges({{7, 8}}));
+    EXPECT_EQ(parse_ranges("\xd9\xa3-5, 2-3"), ranges({{2, 3}}));  // only ASCII digits count
+}
+
+TEST(ParseRanges, AcceptsPlusSignsLeadingZerosAndOtherWhiteSpaceAroundNumbers) {
+    EXPECT_EQ(parse_ranges("+5-+7"), ranges({{5, 7}}));
+    EXPECT_EQ(parse_ranges("007-010"), ranges({{7, 10}}));
+    EXPECT_EQ(parse_ranges("\t5-7\n"), ranges({{5, 7}}));
+    EXPECT_EQ(parse_ranges("5\t-\t7"), ranges({{5, 7}}));
+    EXPECT_EQ(parse_ranges("+\t5-7"), ranges({}));  // the sign belongs to the digits
+    EXPECT_EQ(parse_ranges("5-\t"), ranges({}));
+}
+
+TEST(ParseRanges, NumbersBeyondTheFrameRangeMakeTheirPartMalformed) {
+    EXPECT_EQ(parse_ranges("9223372036854775807-9223372036854775807"), ranges({{kMaxFrame, kMaxFrame}}));
+    EXPECT_EQ(parse_ranges("0-9223372036854775808, 2-3"), ranges({{2, 3}}));
+    EXPECT_EQ(parse_ranges("99999999999999999999999-1, 4-5"), ranges({{4, 5}}));
+    EXPECT_EQ(parse_ranges("18446744073709551617-1"), ranges({}));  // 2^64 + 1 must not wrap to 1
+}
+
+TEST(FadeMultiplier, NoRangesMeansFullShakeEverywhere) {
+    for (const Frame f : {kMinFrame, Frame{-3}, Frame{0}, Frame{99}, kMaxFrame}) {
+        EXPECT_EQ(calculate_fade_multiplier(f, {}, 3, 3), 1.0);
+    }
+}
+
+TEST(FadeMultiplier, RisesAndFallsLinearlyAtTheRangeEdges) {
+    const Ranges r = ranges({{10, 50}});
+    const auto at = [&](Frame f) { return calculate_fade_multiplier(f, r, 3, 3); };
+    EXPECT_EQ(at(9), 0.0);
+    EXPECT_EQ(at(10), 0.0);
+    EXPECT_EQ(at(11), 1.0 / 3);
+    EXPECT_EQ(at(12), 2.0 / 3);
+    for (Frame f = 13; f <= 47; ++f) {
+        EXPECT_EQ(at(f), 1.0) << f;
+    }
+    EXPECT_EQ(at(48), 2.0 / 3);
+    EXPECT_EQ(at(49), 1.0 / 3);
+    EXPECT_EQ(at(50), 0.0);
+    EXPECT_EQ(at(51), 0.0);
+}
+
+TEST(FadeMultiplier, ShortRangeMultipliesBothFades) {
+    const Ranges r = ranges({{10, 13}});
+    EXPECT_EQ(calculate_fade_multiplier(11, r, 3, 3), 1.0 * (1.0 / 3) * (2.0 / 3));
+    EXPECT_EQ(calculate_fade_multiplier(12, r, 3, 3), 1.0 * (2.0 / 3) * (1.0 / 3));
+    EXPECT_DOUBLE_EQ(calculate_fade_multiplier(11, r, 3, 3), 2.0 / 9);
+}
+
+TEST(FadeMultiplier, FirstContainingRangeDecides) {
+    const Ranges r = ranges({{10, 50}, {40, 80}});
+    EXPECT_EQ(calculate_fade_multiplier(48, r, 0, 3), 2.0 / 3);
+    EXPECT_EQ(calculate_fade_multiplier(60, r, 0, 3), 1.0);
+    EXPECT_EQ(calculate_fade_multiplier(10, ranges({{10, 20}, {5, 30}}), 3, 3), 0.0);
+}
+
+TEST(FadeMultiplier, FadesOfZeroOrLessOrNaNAreOff) {
+    const Ranges r = ranges({{10, 50}});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const double fade : {0.0, -3.0, nan}) {
+        EXPECT_EQ(calculate_fade_multiplier(10, r, fade, fade), 1.0);
+        EXPECT_EQ(calculate_fade_multiplier(50, r, fade, fade), 1.0);
+    }
+    EXPECT_EQ(calculate_fade_multiplier(10, ranges({{10, 10}}), 0, 0), 1.0);
+}
+
+TEST(FadeMultiplier, ReversedRangesContainNothing) {
+    EXPECT_EQ(calculate_fade_multiplier(30, ranges({{50, 10}}), 3, 3), 0.0);
+    EXPECT_EQ(calculate_fade_multiplier(50, ranges({{50, 10}}), 0, 0), 0.0);
+}
+
+TEST(FadeMultiplier, FractionalAndInfiniteFades) {
+    const Ranges r = ranges({{10, 50}});
+    EXPECT_EQ(calculate_fade_multiplier(12, r, 2.5, 0), 2 / 2.5);
+    EXPECT_EQ(calculate_fade_multiplier(13, r, 2.5, 0), 1.0);
+    EXPECT_EQ(calculate_fade_multiplier(30, r, std::numeric_limits<double>::infinity(), 0), 0.0);
+}
+
+TEST(FadeMultiplier, WorksAcrossTheWholeFrameRangeWithoutOverflow) {
+    const Ranges everything = ranges({{kMinFrame, kMaxFrame}});
+    EXPECT_EQ(calculate_fade_multiplier(kMinFrame, everything, 3, 3), 0.0);
+    EXPECT_EQ(calculate_fade_multiplier(kMinFrame + 1, everything, 3, 3), 1.0 / 3);
+    EXPECT_EQ(calculate_fade_multiplier(0, everything, 3, 3), 1.0);
+    EXPECT_EQ(calculate_fade_multiplier(kMaxFrame - 1, everything, 3, 3), 1.0 / 3);
+    EXPECT_EQ(calculate_fade_multiplier(kMaxFrame, everything, 3, 3), 0.0);
+    // A fade longer than the whole range: the distance (2^64 - 1) is taken exactly, then divided.
+    EXPECT_EQ(calculate_fade_multiplier(kMaxFrame, everything, 1e20, 0), 18446744073709551615.0 / 1e20);
+}
+
+TEST(FadeMultiplier, ComparesLargeFramesWithTheFadeEdgeExactly) {
+    // start + 2 is 2^53 + 4 as a double; frame 2^53 + 3 lies before it although it rounds onto it.
+    const Frame start = (Frame{1} << 53) + 2;
+    EXPECT_EQ(calculate_fade_multiplier(start + 1, ranges({{start, start + 100}}), 2, 0), 0.5);
+}
+
+}  // namespace
+}  // namespace trembla

@@ -1,0 +1,378 @@
+#include "fake_host.h"
+
+#include <charconv>
+#include <cmath>
+#include <iterator>
+
+namespace trembla {
+namespace {
+
+std::string plug_of(const std::string& node, const std::string& attribute) { return node + "." + attribute; }
+
+std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('.')); }
+
+std::string format_arg(Frame value) { return std::to_string(value); }
+
+std::string format_arg(bool value) { return value ? "true" : "false"; }
+
+Frame whole_frame(double time) { return static_cast<Frame>(std::trunc(time)); }
+
+}  // namespace
+
+std::string format_arg(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value);
+    return std::string(buffer, result.ptr);
+}
+
+std::ostream& operator<<(std::ostream& out, const HostCall& call) {
+    out << call.op << "(";
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        out << (i == 0 ? "" : ", ") << '"' << call.args[i] << '"';
+    }
+    return out << ")";
+}
+
+// ---- Setting up ------------------------------------------------------------------------------
+
+void FakeHost::add_camera(const std::string& name) {
+    nodes.insert(name);
+    camera_nodes.insert(name);
+}
+
+void FakeHost::set_world(const std::string& node, Frame frame, const Sample& pose) {
+    nodes.insert(node);
+    world[node][frame] = pose;
+}
+
+// ---- The call log ----------------------------------------------------------------------------
+
+std::vector<std::string> FakeHost::operations() const {
+    std::vector<std::string> names;
+    names.reserve(calls_.size());
+    for (const HostCall& call : calls_) {
+        names.push_back(call.op);
+    }
+    return names;
+}
+
+std::vector<HostCall> FakeHost::calls_of(const std::string& op) const {
+    std::vector<HostCall> found;
+    for (const HostCall& call : calls_) {
+        if (call.op == op) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+std::size_t FakeHost::count(const std::string& op) const {
+    std::size_t n = 0;
+    for (const HostCall& call : calls_) {
+        n += call.op == op ? 1 : 0;
+    }
+    return n;
+}
+
+// ---- Failures --------------------------------------------------------------------------------
+
+void FakeHost::fail_on_call(const std::string& op, int nth, const std::string& message) {
+    failures_.push_back({op, nth, message});
+}
+
+void FakeHost::fail_always(const std::string& op, const std::string& message) {
+    failures_.push_back({op, -1, message});
+}
+
+void FakeHost::record(const std::string& op, std::vector<std::string> args) {
+    calls_.push_back({op, std::move(args)});
+    for (Failure& failure : failures_) {
+        if (failure.op != op || failure.calls_left == 0) {
+            continue;
+        }
+        if (failure.calls_left > 0 && --failure.calls_left > 0) {
+            continue;
+        }
+        throw HostError(failure.message.empty() ? op + " failed" : failure.message);
+    }
+}
+
+void FakeHost::require_node(const std::string& name) const {
+    if (nodes.count(name) == 0) {
+        throw HostError("No object matches name: " + name);
+    }
+}
+
+FakeCurve& FakeHost::require_curve(const std::string& name) {
+    const auto found = curves.find(name);
+    if (found == curves.end()) {
+        throw HostError("No animation curve named: " + name);
+    }
+    return found->second;
+}
+
+FakeLayer& FakeHost::require_layer(const std::string& name) {
+    const auto found = layers.find(name);
+    if (found == layers.end()) {
+        throw HostError("No animation layer named: " + name);
+    }
+    return found->second;
+}
+
+std::string FakeHost::free_name(const std::string& wanted) const {
+    if (nodes.count(wanted) == 0) {
+        return wanted;
+    }
+    for (int suffix = 1;; ++suffix) {
+        const std::string candidate = wanted + std::to_string(suffix);
+        if (nodes.count(candidate) == 0) {
+            return candidate;
+        }
+    }
+}
+
+// ---- Host ------------------------------------------------------------------------------------
+
+std::vector<std::string> FakeHost::selected_transforms() {
+    record("selected_transforms", {});
+    return selection;
+}
+
+bool FakeHost::has_camera_shape(const std::string& node) {
+    record("has_camera_shape", {node});
+    return camera_nodes.count(node) != 0;
+}
+
+bool FakeHost::obj_exists(const std::string& name) {
+    record("obj_exists", {name});
+    return nodes.count(name) != 0;
+}
+
+double FakeHost::playback_min() {
+    record("playback_min", {});
+    return playback_start;
+}
+
+double FakeHost::playback_max() {
+    record("playback_max", {});
+    return playback_end;
+}
+
+double FakeHost::current_time() {
+    record("current_time", {});
+    return time;
+}
+
+void FakeHost::set_current_time(double frame) {
+    record("set_current_time", {format_arg(frame)});
+    time = frame;
+}
+
+Vec3 FakeHost::world_translation(const std::string& node) {
+    record("world_translation", {node});
+    require_node(node);
+    const Sample pose = sample_at(node);
+    return {pose[0], pose[1], pose[2]};
+}
+
+Vec3 FakeHost::world_rotation(const std::string& node) {
+    record("world_rotation", {node});
+    require_node(node);
+    const Sample pose = sample_at(node);
+    return {pose[3], pose[4], pose[5]};
+}
+
+Sample FakeHost::sample_at(const std::string& node) const {
+    const auto poses = world.find(node);
+    if (poses == world.end()) {
+        return kZeroSample;
+    }
+    const auto pose = poses->second.find(whole_frame(time));
+    return pose == poses->second.end() ? kZeroSample : pose->second;
+}
+
+double FakeHost::get_attr(const std::string& plug) {
+    record("get_attr", {plug});
+    require_node(node_of(plug));
+    const auto driver = connections.find(plug);
+    if (driver != connections.end()) {
+        const auto curve = curves.find(node_of(driver->second));
+        if (curve != curves.end() && !curve->second.keys.empty()) {
+            return evaluate(curve->second, whole_frame(time));
+        }
+    }
+    const auto keys = channel_keys.find(plug);
+    if (keys != channel_keys.end()) {
+        const auto key = keys->second.find(whole_frame(time));
+        if (key != keys->second.end()) {
+            return key->second;
+        }
+    }
+    const auto value = attr_values.find(plug);
+    return value != attr_values.end() ? value->second : 0.0;
+}
+
+void FakeHost::set_attr(const std::string& plug, double value) {
+    record("set_attr", {plug, format_arg(value)});
+    require_node(node_of(plug));
+    attr_values[plug] = value;
+}
+
+void FakeHost::cut_key(const std::string& node, const std::string& attribute) {
+    record("cut_key", {node, attribute});
+    require_node(node);
+    const std::string plug = plug_of(node, attribute);
+    channel_keys.erase(plug);
+    const auto driver = connections.find(plug);
+    if (driver != connections.end()) {
+        const auto curve = curves.find(node_of(driver->second));
+        if (curve != curves.end()) {
+            curve->second.keys.clear();
+        }
+    }
+}
+
+void FakeHost::delete_node(const std::string& name) {
+    record("delete_node", {name});
+    require_node(name);
+    nodes.erase(name);
+    camera_nodes.erase(name);
+    curves.erase(name);
+    layers.erase(name);
+    world.erase(name);
+    for (auto it = connections.begin(); it != connections.end();) {
+        const bool touches = node_of(it->first) == name || node_of(it->second) == name;
+        it = touches ? connections.erase(it) : std::next(it);
+    }
+}
+
+std::string FakeHost::create_node(const std::string& type, const std::string& name) {
+    record("create_node", {type, name});
+    const std::string given = free_name(name);
+    nodes.insert(given);
+    if (type.rfind("animCurve", 0) == 0) {
+        curves[given] = FakeCurve{type, {}};
+    }
+    return given;
+}
+
+void FakeHost::connect_attr(const std::string& source, const std::string& destination) {
+    record("connect_attr", {source, destination});
+    require_node(node_of(source));
+    require_node(node_of(destination));
+    connections[destination] = source;
+}
+
+void FakeHost::set_curve_key(const std::string& curve, Frame time_value, double value) {
+    record("set_curve_key", {curve, format_arg(time_value), format_arg(value)});
+    require_curve(curve).keys[time_value] = value;
+}
+
+void FakeHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time_value,
+                               double value) {
+    record("set_channel_key", {node, attribute, format_arg(time_value), format_arg(value)});
+    require_node(node);
+    channel_keys[plug_of(node, attribute)][time_value] = value;
+}
+
+void FakeHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time_value,
+                             double value, const std::string& layer) {
+    record("set_layer_key", {node, attribute, format_arg(time_value), format_arg(value), layer});
+    require_node(node);
+    require_layer(layer).keys[plug_of(node, attribute)][time_value] = value;
+}
+
+std::optional<double> FakeHost::eval_curve(const std::string& curve, Frame time_value) {
+    record("eval_curve", {curve, format_arg(time_value)});
+    const FakeCurve& found = require_curve(curve);
+    if (found.keys.empty()) {
+        return std::nullopt;
+    }
+    return evaluate(found, time_value);
+}
+
+double FakeHost::evaluate(const FakeCurve& curve, Frame time_value) {
+    const auto after = curve.keys.lower_bound(time_value);
+    if (after == curve.keys.end()) {
+        return std::prev(after)->second;
+    }
+    if (after->first == time_value || after == curve.keys.begin()) {
+        return after->second;
+    }
+    const auto before = std::prev(after);
+    const double share = static_cast<double>(time_value - before->first) /
+                         static_cast<double>(after->first - before->first);
+    return before->second + (after->second - before->second) * share;
+}
+
+bool FakeHost::anim_layer_exists(const std::string& name) {
+    record("anim_layer_exists", {name});
+    return layers.count(name) != 0;
+}
+
+std::string FakeHost::create_override_layer(const std::string& name) {
+    record("create_override_layer", {name});
+    const std::string given = free_name(name);
+    nodes.insert(given);
+    layers[given] = FakeLayer{};
+    return given;
+}
+
+void FakeHost::add_layer_attribute(const std::string& layer, const std::string& plug) {
+    record("add_layer_attribute", {layer, plug});
+    require_node(node_of(plug));
+    require_layer(layer).attributes.push_back(plug);
+}
+
+void FakeHost::select_layer(const std::string& layer) {
+    record("select_layer", {layer});
+    require_layer(layer);
+    selected_layer = layer;
+}
+
+std::string FakeHost::evaluation_mode() {
+    record("evaluation_mode", {});
+    return eval_mode;
+}
+
+void FakeHost::set_evaluation_mode(const std::string& mode) {
+    record("set_evaluation_mode", {mode});
+    eval_mode = mode;
+}
+
+void FakeHost::refresh_suspend(bool suspended) {
+    record("refresh_suspend", {format_arg(suspended)});
+    refresh_suspended = suspended;
+}
+
+void FakeHost::mel_eval(const std::string& command) {
+    record("mel_eval", {command});
+    mel_commands.push_back(command);
+}
+
+void FakeHost::in_view_message(const std::string& text) {
+    record("in_view_message", {text});
+    in_view_messages.push_back(text);
+}
+
+void FakeHost::warning(const std::string& text) {
+    record("warning", {text});
+    warnings.push_back(text);
+}
+
+std::string FakeHost::user_script_dir() {
+    record("user_script_dir", {});
+    return script_dir;
+}
+
+std::optional<std::uintptr_t> FakeHost::main_window() {
+    record("main_window", {});
+    return main_window_pointer;
+}
+
+void FakeHost::print_line(const std::string& text) {
+    record("print_line", {text});
+    printed_lines.push_back(text);
+}
+
+}  // namespace trembla

@@ -1,0 +1,156 @@
+// An in-memory Host for tests. It logs every call (operation name and arguments, in order), keeps
+// a small scene (nodes, world poses per frame, channel values and keys, curves, layers) and can be
+// told to fail any operation with HostError, on its n-th call or always.
+//
+// The scene is plain public data: set it up directly or through the helpers, run the code under
+// test, then inspect it together with calls().
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "scene/host.h"
+
+namespace trembla {
+
+// One logged call. Arguments are written as text: names as they are, whole numbers in decimal,
+// doubles in their shortest round-trip form ("1.5", "10", "-0", "nan"), flags as "true"/"false".
+struct HostCall {
+    std::string op;  // the Host method's name, e.g. "set_curve_key"
+    std::vector<std::string> args;
+
+    bool operator==(const HostCall& other) const { return op == other.op && args == other.args; }
+    bool operator!=(const HostCall& other) const { return !(*this == other); }
+};
+std::ostream& operator<<(std::ostream& out, const HostCall& call);
+
+// How a double appears in HostCall::args.
+std::string format_arg(double value);
+
+// An animation curve node made by create_node with a type beginning "animCurve".
+struct FakeCurve {
+    std::string type;
+    std::map<Frame, double> keys;
+};
+
+struct FakeLayer {
+    std::vector<std::string> attributes;                      // plugs added, in order
+    std::map<std::string, std::map<Frame, double>> keys;      // plug -> time -> value
+};
+
+class FakeHost : public Host {
+public:
+    // ---- The scene -----------------------------------------------------------------------
+    std::set<std::string> nodes;                  // everything obj_exists answers true for
+    std::set<std::string> camera_nodes;           // transforms with a camera shape
+    std::vector<std::string> selection;           // selected transforms, in order
+    double playback_start = 1;
+    double playback_end = 24;
+    double time = 1;                              // the current time
+    // World pose per node per whole frame; frames not listed read as the zero sample. The pose is
+    // read at the current time truncated toward zero.
+    std::map<std::string, std::map<Frame, Sample>> world;
+    std::map<std::string, double> attr_values;    // plug -> value for get_attr / set_attr
+    std::map<std::string, std::map<Frame, double>> channel_keys;  // plug -> keys (set_channel_key)
+    std::map<std::string, FakeCurve> curves;      // curve node -> type and keys
+    std::map<std::string, std::string> connections;  // destination plug -> source plug
+    std::map<std::string, FakeLayer> layers;
+    std::optional<std::string> selected_layer;
+    std::string eval_mode = "parallel";
+    bool refresh_suspended = false;
+    std::string script_dir = "/tmp/trembla_fake_scripts/";
+    std::optional<std::uintptr_t> main_window_pointer;
+    // What the host showed or ran, in order.
+    std::vector<std::string> mel_commands;
+    std::vector<std::string> in_view_messages;
+    std::vector<std::string> warnings;
+    std::vector<std::string> printed_lines;
+
+    // ---- Setting up ----------------------------------------------------------------------
+    void add_node(const std::string& name) { nodes.insert(name); }
+    void add_camera(const std::string& name);                         // a node with a camera shape
+    void set_world(const std::string& node, Frame frame, const Sample& pose);  // adds the node
+
+    // ---- The call log --------------------------------------------------------------------
+    const std::vector<HostCall>& calls() const { return calls_; }
+    std::vector<std::string> operations() const;                  // just the names, in order
+    std::vector<HostCall> calls_of(const std::string& op) const;
+    std::size_t count(const std::string& op) const;
+    void clear_calls() { calls_.clear(); }
+
+    // ---- Failures ------------------------------------------------------------------------
+    // The n-th call (n >= 1) of `op` made after this request throws HostError(message, or
+    // "<op> failed" when empty); the failing call is still logged and changes nothing.
+    void fail_on_call(const std::string& op, int nth, const std::string& message = "");
+    // Every call of `op` from now on throws.
+    void fail_always(const std::string& op, const std::string& message = "");
+    void clear_failures() { failures_.clear(); }
+
+    // ---- Host ----------------------------------------------------------------------------
+    std::vector<std::string> selected_transforms() override;
+    bool has_camera_shape(const std::string& node) override;
+    bool obj_exists(const std::string& name) override;
+    double playback_min() override;
+    double playback_max() override;
+    double current_time() override;
+    void set_current_time(double frame) override;
+    Vec3 world_translation(const std::string& node) override;
+    Vec3 world_rotation(const std::string& node) override;
+    // A plug driven by a curve reads the curve at the current time; else a key at the current
+    // whole frame; else the stored value; else 0 for an existing node. Unknown nodes fail.
+    double get_attr(const std::string& plug) override;
+    void set_attr(const std::string& plug, double value) override;
+    // Clears the plug's channel keys and the keys of a curve driving it (the curve stays).
+    void cut_key(const std::string& node, const std::string& attribute) override;
+    // Removes the node with its curve, its connections and, for a layer, the layer.
+    void delete_node(const std::string& name) override;
+    // A taken name gets the lowest free numeric suffix ("name1", "name2", ...), as the host does.
+    std::string create_node(const std::string& type, const std::string& name) override;
+    void connect_attr(const std::string& source, const std::string& destination) override;
+    void set_curve_key(const std::string& curve, Frame time, double value) override;
+    void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
+                         double value) override;
+    void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
+                       const std::string& layer) override;
+    // The key at `time`; between keys linear; outside them the nearest end key; nothing without keys.
+    std::optional<double> eval_curve(const std::string& curve, Frame time) override;
+    bool anim_layer_exists(const std::string& name) override;
+    std::string create_override_layer(const std::string& name) override;
+    void add_layer_attribute(const std::string& layer, const std::string& plug) override;
+    void select_layer(const std::string& layer) override;
+    std::string evaluation_mode() override;
+    void set_evaluation_mode(const std::string& mode) override;
+    void refresh_suspend(bool suspended) override;
+    void mel_eval(const std::string& command) override;
+    void in_view_message(const std::string& text) override;
+    void warning(const std::string& text) override;
+    std::string user_script_dir() override;
+    std::optional<std::uintptr_t> main_window() override;
+    void print_line(const std::string& text) override;
+
+private:
+    struct Failure {
+        std::string op;
+        int calls_left;  // throws when this reaches 0; negative: always
+        std::string message;
+    };
+
+    // Logs the call, then throws when a failure is due.
+    void record(const std::string& op, std::vector<std::string> args);
+    void require_node(const std::string& name) const;
+    FakeCurve& require_curve(const std::string& name);
+    FakeLayer& require_layer(const std::string& name);
+    std::string free_name(const std::string& wanted) const;
+    Sample sample_at(const std::string& node) const;  // pose at the current whole frame
+    static double evaluate(const FakeCurve& curve, Frame time);
+
+    std::vector<HostCall> calls_;
+    std::vector<Failure> failures_;
+};
+
+}  // namespace trembla
