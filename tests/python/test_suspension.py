@@ -1,0 +1,161 @@
+"""suspend() / unsuspend(): the host calls in order, the evaluation mode kept in
+_original_eval_mode, and which failures are swallowed and which reach the caller."""
+import unittest
+
+import support  # noqa: F401  (sys.path)
+
+import maya.standin as standin
+from maya import cmds
+
+import trembla_tool as tt
+
+SUSPEND_CALLS = [
+    ("evaluationManager", (), {"q": True, "mode": True}),
+    ("refresh", (), {"suspend": True}),
+    ("mel.eval", ("setTimeSliderVisible 0",), {}),
+    ("evaluationManager", (), {"mode": "off"}),
+]
+
+
+def unsuspend_calls(mode=None):
+    calls = [("refresh", (), {"suspend": False}), ("mel.eval", ("setTimeSliderVisible 1",), {})]
+    if mode is not None:
+        calls.append(("evaluationManager", (), {"mode": mode}))
+    return calls
+
+
+def logged():
+    return [(call.op, call.args, call.kwargs) for call in standin.calls]
+
+
+class SuspensionTest(unittest.TestCase):
+    def setUp(self):
+        standin.reset()
+        self.real_cmds = tt.cmds
+        tt._original_eval_mode = None
+
+    def tearDown(self):
+        tt.cmds = self.real_cmds
+        tt._original_eval_mode = None
+
+    def assert_normal_host(self, mode="parallel"):
+        self.assertFalse(standin.refresh_suspended())
+        self.assertTrue(standin.time_slider_visible())
+        self.assertEqual(standin.evaluation_mode(), mode)
+
+    def test_suspend_then_unsuspend_quiets_and_restores_the_host(self):
+        self.assertIsNone(tt.suspend())
+        self.assertEqual(logged(), SUSPEND_CALLS)
+        self.assertTrue(standin.refresh_suspended())
+        self.assertFalse(standin.time_slider_visible())
+        self.assertEqual(standin.evaluation_mode(), "off")
+        self.assertEqual(tt._original_eval_mode, "parallel")
+
+        standin.clear_calls()
+        self.assertIsNone(tt.unsuspend())
+        self.assertEqual(logged(), unsuspend_calls("parallel"))
+        self.assert_normal_host()
+        self.assertEqual(tt._original_eval_mode, "parallel")  # outlives the pair
+
+    def test_next_suspend_overwrites_the_saved_mode(self):
+        cmds.evaluationManager(mode="serial")
+        tt.suspend()
+        tt.unsuspend()
+        cmds.evaluationManager(mode="serialUncached")
+        tt.suspend()
+        self.assertEqual(tt._original_eval_mode, "serialUncached")
+
+    def test_unreadable_mode_is_saved_as_off_and_restored_as_off(self):
+        standin.fail("evaluationManager", on_call=1)
+        tt.suspend()
+        self.assertEqual(logged(), SUSPEND_CALLS)
+        self.assertEqual(tt._original_eval_mode, "off")
+        self.assertTrue(standin.refresh_suspended())
+        cmds.evaluationManager(mode="serial")
+        standin.clear_calls()
+        tt.unsuspend()
+        self.assertEqual(logged(), unsuspend_calls("off"))
+        self.assertEqual(standin.evaluation_mode(), "off")
+
+    def test_mode_answer_without_a_first_item_is_saved_as_off(self):
+        for answer in ([], None, [None]):
+            tt.cmds = PatchedCmds(evaluationManager=lambda **kwargs: answer if kwargs.get("q") else None)
+            tt.suspend()
+            self.assertEqual(tt._original_eval_mode, "off", answer)
+            tt.unsuspend()
+
+    def test_redraw_failure_in_suspend_propagates_with_the_mode_already_saved(self):
+        standin.fail("refresh", on_call=1)
+        with self.assertRaises(RuntimeError) as caught:
+            tt.suspend()
+        self.assertEqual(str(caught.exception), "stand-in fault: refresh call #1 failed")
+        self.assertEqual(tt._original_eval_mode, "parallel")
+        self.assertEqual(logged(), SUSPEND_CALLS[:2])
+        self.assert_normal_host()
+
+    def test_time_slider_failures_are_ignored(self):
+        standin.fail("mel.eval", always=True)
+        tt.suspend()
+        self.assertEqual(logged(), SUSPEND_CALLS)
+        self.assertTrue(standin.refresh_suspended())
+        self.assertEqual(standin.evaluation_mode(), "off")
+        standin.clear_calls()
+        tt.unsuspend()
+        self.assertEqual(logged(), unsuspend_calls("parallel"))
+        self.assertFalse(standin.refresh_suspended())
+        self.assertEqual(standin.evaluation_mode(), "parallel")
+
+    def test_mode_switch_failures_are_ignored(self):
+        tt.suspend()
+        standin.fail("evaluationManager", always=True)
+        standin.clear_calls()
+        tt.unsuspend()
+        self.assertEqual(logged(), unsuspend_calls("parallel"))
+        self.assertEqual(standin.evaluation_mode(), "off")
+        self.assertFalse(standin.refresh_suspended())
+
+        standin.clear_faults()
+        standin.fail("evaluationManager", on_call=2)
+        tt.suspend()
+        self.assertTrue(standin.refresh_suspended())
+        self.assertFalse(standin.time_slider_visible())
+
+    def test_unsuspend_with_nothing_saved_leaves_the_mode_alone(self):
+        for saved in (None, "", 5, b"parallel" if str is not bytes else None):
+            standin.reset()
+            cmds.evaluationManager(mode="serial")
+            standin.clear_calls()
+            tt._original_eval_mode = saved
+            tt.unsuspend()
+            self.assertEqual(logged(), unsuspend_calls(), repr(saved))
+            self.assertEqual(standin.evaluation_mode(), "serial")
+
+    def test_redraw_failure_in_unsuspend_propagates_before_anything_else(self):
+        tt.suspend()
+        standin.fail("refresh", on_call=1)
+        standin.clear_calls()
+        with self.assertRaises(RuntimeError):
+            tt.unsuspend()
+        self.assertEqual(logged(), unsuspend_calls()[:1])
+        self.assertFalse(standin.time_slider_visible())
+
+    def test_suspension_takes_no_arguments(self):
+        with self.assertRaises(TypeError):
+            tt.suspend(1)
+        with self.assertRaises(TypeError):
+            tt.unsuspend(True)
+        self.assertEqual(standin.calls, [])
+
+
+class PatchedCmds(object):
+    """maya.cmds with some commands replaced."""
+
+    def __init__(self, **replaced):
+        self.__dict__.update(replaced)
+
+    def __getattr__(self, name):
+        return getattr(cmds, name)
+
+
+if __name__ == "__main__":
+    unittest.main()
