@@ -14,34 +14,57 @@ using py::PyRef;
 
 namespace {
 
+// Where a value sits inside an argument: "frames[3]", "shake_data[12][4]". Built on the stack as
+// conversion descends and turned into text only when a message needs it.
+class Where {
+public:
+    explicit Where(const std::string& name) : name_(&name) {}
+    Where index(Py_ssize_t position) const { return Where(this, nullptr, position, nullptr); }
+    Where key(PyObject* mapping_key) const { return Where(this, mapping_key, 0, nullptr); }
+    Where with(const char* suffix) const { return Where(this, nullptr, 0, suffix); }
+
+    std::string str() const {
+        if (parent_ == nullptr) {
+            return *name_;
+        }
+        std::string out = parent_->str();
+        if (suffix_ != nullptr) {
+            return out + suffix_;
+        }
+        return out + "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
+    }
+
+private:
+    Where(const Where* parent, PyObject* key, Py_ssize_t index, const char* suffix)
+        : parent_(parent), key_(key), index_(index), suffix_(suffix) {}
+
+    const Where* parent_ = nullptr;
+    const std::string* name_ = nullptr;
+    PyObject* key_ = nullptr;  // borrowed; the caller holds the mapping's items
+    Py_ssize_t index_ = 0;
+    const char* suffix_ = nullptr;
+};
+
 std::string type_name(PyObject* obj) { return Py_TYPE(obj)->tp_name; }
 
 // A failed conversion of the caller's object: point the usual conversion errors at the argument,
 // leave anything else (KeyboardInterrupt, MemoryError, the caller's own exceptions) as it was.
-[[noreturn]] void throw_conversion_error(const std::string& where) {
+[[noreturn]] void throw_conversion_error(const Where& where) {
     py::PythonError error = py::PythonError::fetch();
     if (error.matches(PyExc_TypeError)) {
-        throw ArgumentTypeError(where + ": " + error.what());
+        throw ArgumentTypeError(where.str() + ": " + error.what());
     }
     if (error.matches(PyExc_ValueError) || error.matches(PyExc_OverflowError)) {
-        throw std::invalid_argument(where + ": " + error.what());
+        throw std::invalid_argument(where.str() + ": " + error.what());
     }
     throw error;
 }
 
-std::string at_index(const std::string& where, Py_ssize_t index) {
-    return where + "[" + std::to_string(index) + "]";
-}
-
-std::string at_key(const std::string& where, PyObject* key) {
-    return where + "[" + py::repr_for_message(key) + "]";
-}
-
 // The items of a sequence argument, held by a tuple we own, so that the caller's code run during
 // conversion (a __float__) cannot free them under us.
-PyRef sequence_items(PyObject* obj, const std::string& where, const char* of_what) {
+PyRef sequence_items(PyObject* obj, const Where& where, const char* of_what) {
     if (py::is_text_or_bytes(obj) || !PySequence_Check(obj)) {
-        throw ArgumentTypeError(where + " must be a sequence of " + of_what + ", not " + type_name(obj));
+        throw ArgumentTypeError(where.str() + " must be a sequence of " + of_what + ", not " + type_name(obj));
     }
     PyRef items = PyRef::steal(PySequence_Tuple(obj));
     if (!items) {
@@ -51,13 +74,13 @@ PyRef sequence_items(PyObject* obj, const std::string& where, const char* of_wha
 }
 
 // The (key, value) pairs of a mapping argument, as a list of 2-tuples we own.
-PyRef mapping_items(PyObject* obj, const std::string& where, const char* of_what) {
+PyRef mapping_items(PyObject* obj, const Where& where, const char* of_what) {
     if (PyDict_Check(obj)) {
         return checked(PyDict_Items(obj));
     }
     const bool has_items = !PySequence_Check(obj) && PyObject_HasAttrString(obj, "items");
     if (!has_items) {
-        throw ArgumentTypeError(where + " must be a mapping of " + of_what + ", not " + type_name(obj));
+        throw ArgumentTypeError(where.str() + " must be a mapping of " + of_what + ", not " + type_name(obj));
     }
     PyRef items = PyRef::steal(PyObject_CallMethod(obj, const_cast<char*>("items"), nullptr));
     if (!items) {
@@ -71,19 +94,19 @@ PyRef mapping_items(PyObject* obj, const std::string& where, const char* of_what
     for (Py_ssize_t i = 0; i < count; ++i) {
         PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
         if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
-            throw ArgumentTypeError(where + ".items() must yield (key, value) pairs");
+            throw ArgumentTypeError(where.str() + ".items() must yield (key, value) pairs");
         }
     }
     return pairs;
 }
 
-double number_at(PyObject* obj, const std::string& where) {
+double number_at(PyObject* obj, const Where& where) {
     if (PyFloat_Check(obj)) {
         return PyFloat_AS_DOUBLE(obj);
     }
     const bool numeric = py::is_int(obj) || (PyNumber_Check(obj) && !PyComplex_Check(obj) && !py::is_text_or_bytes(obj));
     if (!numeric) {
-        throw ArgumentTypeError(where + " must be a number, not " + type_name(obj));
+        throw ArgumentTypeError(where.str() + " must be a number, not " + type_name(obj));
     }
     const double value = PyFloat_AsDouble(obj);
     if (value == -1.0 && PyErr_Occurred()) {
@@ -92,15 +115,15 @@ double number_at(PyObject* obj, const std::string& where) {
     return value;
 }
 
-Frame frame_at(PyObject* obj, const std::string& where) {
+Frame frame_at(PyObject* obj, const Where& where) {
     if (!py::is_int(obj)) {
-        throw ArgumentTypeError(where + " must be a whole frame number (int), not " + type_name(obj));
+        throw ArgumentTypeError(where.str() + " must be a whole frame number (int), not " + type_name(obj));
     }
     std::int64_t value = 0;
     bool overflow = false;
     if (!py::int_to_i64(obj, value, overflow)) {
         if (overflow) {
-            throw std::invalid_argument(where + " is beyond the 64-bit frame range: " + py::repr_for_message(obj));
+            throw std::invalid_argument(where.str() + " is beyond the 64-bit frame range: " + py::repr_for_message(obj));
         }
         throw_conversion_error(where);
     }
@@ -114,44 +137,50 @@ bool whole_frame_value(double value) {
 }
 
 template <std::size_t N>
-std::array<double, N> fixed_numbers_at(PyObject* obj, const std::string& where, const char* what) {
+std::array<double, N> fixed_numbers_at(PyObject* obj, const Where& where, const char* what) {
     PyRef items = sequence_items(obj, where, what);
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     if (count != static_cast<Py_ssize_t>(N)) {
-        throw std::invalid_argument(where + " must hold " + what + ", not " + std::to_string(count) + " values");
+        throw std::invalid_argument(where.str() + " must hold " + what + ", not " + std::to_string(count) + " values");
     }
     std::array<double, N> out{};
     for (Py_ssize_t i = 0; i < count; ++i) {
-        out[static_cast<std::size_t>(i)] = number_at(PyTuple_GET_ITEM(items.get(), i), at_index(where, i));
+        out[static_cast<std::size_t>(i)] = number_at(PyTuple_GET_ITEM(items.get(), i), where.index(i));
     }
     return out;
 }
 
-std::vector<double> numbers_at(PyObject* obj, const std::string& where) {
+Sample sample_at(PyObject* obj, const Where& where) {
+    return fixed_numbers_at<kChannelCount>(obj, where, "six numbers (tx, ty, tz, rx, ry, rz)");
+}
+
+std::vector<double> numbers_at(PyObject* obj, const Where& where) {
     PyRef items = sequence_items(obj, where, "numbers");
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     std::vector<double> out;
     out.reserve(static_cast<std::size_t>(count));
     for (Py_ssize_t i = 0; i < count; ++i) {
-        out.push_back(number_at(PyTuple_GET_ITEM(items.get(), i), at_index(where, i)));
+        out.push_back(number_at(PyTuple_GET_ITEM(items.get(), i), where.index(i)));
+    }
+    return out;
+}
+
+std::string text_at(PyObject* obj, const Where& where) {
+    if (!py::is_text(obj)) {
+        throw ArgumentTypeError(where.str() + " must be a str, not " + type_name(obj));
+    }
+    std::string out;
+    if (!py::text_to_utf8(obj, out)) {
+        throw_conversion_error(where);
     }
     return out;
 }
 
 }  // namespace
 
-std::string text_arg(PyObject* obj, const std::string& name) {
-    if (!py::is_text(obj)) {
-        throw ArgumentTypeError(name + " must be a str, not " + type_name(obj));
-    }
-    std::string out;
-    if (!py::text_to_utf8(obj, out)) {
-        throw_conversion_error(name);
-    }
-    return out;
-}
+std::string text_arg(PyObject* obj, const std::string& name) { return text_at(obj, Where(name)); }
 
-double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, name); }
+double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, Where(name)); }
 
 bool truth_arg(PyObject* obj) {
     const int truth = PyObject_IsTrue(obj);
@@ -162,10 +191,11 @@ bool truth_arg(PyObject* obj) {
 }
 
 Frame whole_frame_arg(PyObject* obj, const std::string& name) {
+    const Where where(name);
     if (py::is_int(obj)) {
-        return frame_at(obj, name);
+        return frame_at(obj, where);
     }
-    const double value = number_at(obj, name);
+    const double value = number_at(obj, where);
     if (!whole_frame_value(value)) {
         throw std::invalid_argument(name + " must be a whole frame number, not " + py::repr_for_message(obj));
     }
@@ -173,6 +203,7 @@ Frame whole_frame_arg(PyObject* obj, const std::string& name) {
 }
 
 std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
+    const Where where(name);
     if (py::is_int(obj)) {
         std::int64_t value = 0;
         bool overflow = false;
@@ -182,38 +213,38 @@ std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
         if (overflow) {
             return std::nullopt;
         }
-        throw_conversion_error(name);
+        throw_conversion_error(where);
     }
-    const double value = number_at(obj, name);
+    const double value = number_at(obj, where);
     if (!whole_frame_value(value)) {
         return std::nullopt;
     }
     return static_cast<Frame>(value);
 }
 
-std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, name); }
+std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, Where(name)); }
 
 std::vector<Frame> frames_arg(PyObject* obj, const std::string& name) {
-    PyRef items = sequence_items(obj, name, "whole frame numbers");
+    const Where where(name);
+    PyRef items = sequence_items(obj, where, "whole frame numbers");
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     std::vector<Frame> out;
     out.reserve(static_cast<std::size_t>(count));
     for (Py_ssize_t i = 0; i < count; ++i) {
-        out.push_back(frame_at(PyTuple_GET_ITEM(items.get(), i), at_index(name, i)));
+        out.push_back(frame_at(PyTuple_GET_ITEM(items.get(), i), where.index(i)));
     }
     return out;
 }
 
-Sample sample_arg(PyObject* obj, const std::string& name) {
-    return fixed_numbers_at<kChannelCount>(obj, name, "six numbers (tx, ty, tz, rx, ry, rz)");
-}
+Sample sample_arg(PyObject* obj, const std::string& name) { return sample_at(obj, Where(name)); }
 
 AxisTriple axis_triple_arg(PyObject* obj, const std::string& name) {
-    return fixed_numbers_at<3>(obj, name, "three numbers (X, Y, Z)");
+    return fixed_numbers_at<3>(obj, Where(name), "three numbers (X, Y, Z)");
 }
 
 FrameRecord frame_record_arg(PyObject* obj, const std::string& name) {
-    PyRef pairs = mapping_items(obj, name, "whole frames to six numbers");
+    const Where where(name);
+    PyRef pairs = mapping_items(obj, where, "whole frames to six numbers");
     const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
     std::vector<std::pair<Frame, Sample>> entries;
     entries.reserve(static_cast<std::size_t>(count));
@@ -224,14 +255,15 @@ FrameRecord frame_record_arg(PyObject* obj, const std::string& name) {
             throw ArgumentTypeError(name + " keys must be whole frame numbers (int), not " + type_name(key) + " " +
                                     py::repr_for_message(key));
         }
-        const Frame frame = frame_at(key, name + " key");
-        entries.emplace_back(frame, sample_arg(PyTuple_GET_ITEM(pair, 1), at_key(name, key)));
+        const Frame frame = frame_at(key, where.with(" key"));
+        entries.emplace_back(frame, sample_at(PyTuple_GET_ITEM(pair, 1), where.key(key)));
     }
     return make_frame_record(std::move(entries));
 }
 
 ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name) {
-    PyRef pairs = mapping_items(obj, name, "channel names to lists of numbers");
+    const Where where(name);
+    PyRef pairs = mapping_items(obj, where, "channel names to lists of numbers");
     const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
     ChannelAnim out;
     out.reserve(static_cast<std::size_t>(count));
@@ -243,28 +275,29 @@ ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name) {
                                     py::repr_for_message(key));
         }
         ChannelSeries series;
-        series.name = text_arg(key, name + " key");
-        series.values = numbers_at(PyTuple_GET_ITEM(pair, 1), at_key(name, key));
+        series.name = text_at(key, where.with(" key"));
+        series.values = numbers_at(PyTuple_GET_ITEM(pair, 1), where.key(key));
         out.push_back(std::move(series));
     }
     return out;
 }
 
 Ranges ranges_arg(PyObject* obj, const std::string& name) {
-    PyRef items = sequence_items(obj, name, "(start, end) pairs");
+    const Where where(name);
+    PyRef items = sequence_items(obj, where, "(start, end) pairs");
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     Ranges out;
     out.reserve(static_cast<std::size_t>(count));
     for (Py_ssize_t i = 0; i < count; ++i) {
-        const std::string where = at_index(name, i);
-        PyRef pair = sequence_items(PyTuple_GET_ITEM(items.get(), i), where, "two whole frame numbers");
+        const Where item = where.index(i);
+        PyRef pair = sequence_items(PyTuple_GET_ITEM(items.get(), i), item, "two whole frame numbers");
         if (PyTuple_GET_SIZE(pair.get()) != 2) {
-            throw std::invalid_argument(where + " must be a (start, end) pair, not " +
+            throw std::invalid_argument(item.str() + " must be a (start, end) pair, not " +
                                         std::to_string(PyTuple_GET_SIZE(pair.get())) + " values");
         }
         FrameRange range;
-        range.start = frame_at(PyTuple_GET_ITEM(pair.get(), 0), where + "[0]");
-        range.end = frame_at(PyTuple_GET_ITEM(pair.get(), 1), where + "[1]");
+        range.start = frame_at(PyTuple_GET_ITEM(pair.get(), 0), item.index(0));
+        range.end = frame_at(PyTuple_GET_ITEM(pair.get(), 1), item.index(1));
         out.push_back(range);
     }
     return out;
