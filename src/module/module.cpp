@@ -1,6 +1,7 @@
 // The extension module's entry point: creates `trembla_tool` and runs each part of loading in order.
 #include "module/errors.h"
 #include "module/prepared_view.h"
+#include "module/preset_functions.h"
 #include "module/registry.h"
 #include "module/shake_functions.h"
 #include "module/state.h"
@@ -22,6 +23,7 @@ constexpr const char* kModuleDoc =
 // their register function here, at the place loading should reach them.
 const ModulePart kLoadingOrder[] = {
     bind_host_modules,             // cmds, mel, omui, json, os, sys, traceback
+    register_preset_functions,     // the preset-file functions
     register_prepared_view,        //
     reset_module_state,            // _prepared, _window, _original_eval_mode
     register_suspension_functions, // suspend, unsuspend
