@@ -68,10 +68,13 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
     // In static mode the recorded animation is never read, so it needs no smoothing.
     const ChannelAnim smoothed_cam_anim = base_animation(mode, camera_original_anim, frames, settings);
 
-    // The fade depends on the frame only, not on the channel.
+    // The shake sample and the fade depend on the frame only, not on the channel.
+    std::vector<const Sample*> shake_at;
     std::vector<double> fades;
+    shake_at.reserve(count);
     fades.reserve(count);
     for (const Frame frame : frames) {
+        shake_at.push_back(find_sample(shake_data, frame));
         fades.push_back(calculate_fade_multiplier(frame, settings.ranges, settings.fade_in, settings.fade_out));
     }
 
@@ -97,7 +100,7 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
         ChannelKeys channel_keys{channel, {}};
         channel_keys.values.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            const double shake_val = sample_or_zero(shake_data, frames[i])[idx];
+            const double shake_val = shake_at[i] != nullptr ? (*shake_at[i])[idx] : 0.0;
             const double fade = fades[i];
             const double smoothed_val = smoothed != nullptr ? (*smoothed)[i] : base_val;
             const double term = shake_val * shake_amp * amp * axis_amp * fade;

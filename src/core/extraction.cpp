@@ -1,6 +1,7 @@
 #include "core/extraction.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,25 @@ const Sample& lagged_delta(const FrameRecord& delta_data, Frame frame, double la
     return sample_or_zero(delta_data, std::max(start_frame, source.frame));
 }
 
+constexpr std::size_t kRingSize = 16;
+static_assert(kRingSize >= static_cast<std::size_t>(kShakeWindow), "the ring must hold a whole window");
+
+// Per channel, the left-to-right sum from 0.0 of the ring's positions [begin, end). Six named
+// accumulators stay in registers; an array of sums would go through memory on every addition.
+Sample window_sums(const std::array<Sample, kRingSize>& ring, std::size_t begin, std::size_t end) {
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0, s5 = 0.0;
+    for (std::size_t j = begin; j < end; ++j) {
+        const Sample& v = ring[j % kRingSize];
+        s0 += v[0];
+        s1 += v[1];
+        s2 += v[2];
+        s3 += v[3];
+        s4 += v[4];
+        s5 += v[5];
+    }
+    return {s0, s1, s2, s3, s4, s5};
+}
+
 bool strictly_ascending(const std::vector<Frame>& frames) {
     return std::adjacent_find(frames.begin(), frames.end(),
                               [](Frame a, Frame b) { return !(a < b); }) == frames.end();
@@ -51,27 +71,28 @@ FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vecto
     const Frame start_frame = frames.front();
     const std::size_t count = frames.size();
 
-    // The lagged sample depends only on the frame, so a repeated frame gets the same one.
-    std::vector<Sample> lagged(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const Sample& delta_t = lagged_delta(delta_data, frames[i], lag_t, start_frame);
-        const Sample& delta_r = lagged_delta(delta_data, frames[i], lag_r, start_frame);
-        lagged[i] = {delta_t[0], delta_t[1], delta_t[2], delta_r[3], delta_r[4], delta_r[5]};
-    }
+    // The lagged sample depends only on the frame, so a repeated frame gets the same one. Only
+    // the lagged samples of the current window are needed: they live in a small ring.
+    std::array<Sample, kRingSize> lagged{};
+    std::size_t lagged_until = 0;  // positions [0, lagged_until) have been lagged
+    const auto lag_position = [&](std::size_t j) {
+        const Sample& delta_t = lagged_delta(delta_data, frames[j], lag_t, start_frame);
+        const Sample& delta_r = lagged_delta(delta_data, frames[j], lag_r, start_frame);
+        lagged[j % kRingSize] = {delta_t[0], delta_t[1], delta_t[2], delta_r[3], delta_r[4], delta_r[5]};
+    };
 
     std::vector<Sample> shake(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t begin = i > kHalfShakeWindow ? i - kHalfShakeWindow : 0;
         const std::size_t end = std::min(count, i + kHalfShakeWindow + 1);
-        Sample sums{};
-        for (std::size_t j = begin; j < end; ++j) {
-            for (std::size_t k = 0; k < kChannelCount; ++k) {
-                sums[k] += lagged[j][k];
-            }
+        while (lagged_until < end) {
+            lag_position(lagged_until++);
         }
+        const Sample sums = window_sums(lagged, begin, end);
+        const Sample& raw = lagged[i % kRingSize];
         const auto window_size = static_cast<double>(end - begin);
         for (std::size_t k = 0; k < kChannelCount; ++k) {
-            shake[i][k] = lagged[i][k] - sums[k] / window_size;
+            shake[i][k] = raw[k] - sums[k] / window_size;
         }
     }
 

@@ -44,23 +44,30 @@ std::string describe(double value) {
 // every one of them. Zero when the next turn must be taken on its own.
 template <bool Down>
 double turns_at_once(double curr, double diff) {
-    // Margin: the loop condition must hold before the last turn, despite the rounding of diff.
+    // The condition must still hold before the last turn, whatever the rounding of diff and of
+    // this estimate; the margin is far above both.
     const double remaining = Down ? diff : -diff;
-    const double margin = 3.0 * kTurn + std::fabs(diff) * 0x1p-45;
-    const double by_condition = std::floor((remaining - margin) / kTurn);
-
-    // Exactness: while |curr| < 2^exponent and the spacing there (2^(exponent-53)) divides 360,
-    // every value curr -/+ 360 j staying inside (-2^exponent, 2^exponent) is an exact double.
-    int exponent = 0;
-    std::frexp(curr, &exponent);
-    if (exponent > kMaxExactExponent) {
+    const double margin = 1.0 + std::fabs(diff) * 0x1p-45;
+    const double by_condition = std::fmin(std::floor((remaining - margin) / kTurn), kMaxTurnsAtOnce);
+    if (!(by_condition >= 1.0)) {
         return 0.0;
     }
-    const double bound = std::ldexp(1.0, exponent);
-    const double room = Down ? curr + bound : bound - curr;
-    const double by_exactness = std::floor(room / kTurn) - 1.0;
-
-    const double turns = std::fmin(std::fmin(by_condition, by_exactness), kMaxTurnsAtOnce);
+    // Exactness: with 2^(exponent-1) <= |curr| < 2^exponent, curr is a whole number of units
+    // 2^(exponent-53). While that unit divides 360, every curr -/+ 360 j that stays inside
+    // (-2^exponent, 2^exponent) is a whole number of units below 2^53: an exact double. Leaving
+    // that interval rounds, so the turn that leaves it is taken on its own.
+    int exponent = 0;
+    std::frexp(curr, &exponent);
+    if (exponent < 1 || exponent > kMaxExactExponent) {
+        return 0.0;  // below 1 there is no room for a turn anyway
+    }
+    const int shift = 53 - exponent;
+    const auto units = static_cast<std::int64_t>(std::ldexp(curr, shift));
+    const std::int64_t turn_units = shift >= 0 ? std::int64_t{360} << shift : std::int64_t{360} >> -shift;
+    const std::int64_t limit = std::int64_t{1} << 53;
+    const std::int64_t room = Down ? units + limit : limit - units;
+    const auto by_exactness = static_cast<double>((room - 1) / turn_units);
+    const double turns = std::fmin(by_condition, by_exactness);
     return turns >= 1.0 ? turns : 0.0;
 }
 
@@ -104,14 +111,38 @@ void unwrap_into(const double* values, std::size_t count, std::vector<double>& o
     }
 }
 
+// Full interior windows of `length` values for the positions first .. first + kLanes - 1, summed
+// side by side. Each lane still adds its own window left to right from 0.0, so the sums are the
+// same as one window at a time; the lanes only let the additions overlap.
+constexpr std::size_t kLanes = 4;
+
+void full_windows(const double* window_start, std::size_t length, double* out) {
+    double sums[kLanes] = {};
+    for (std::size_t j = 0; j < length; ++j) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            sums[lane] += window_start[j + lane];
+        }
+    }
+    const auto divisor = static_cast<double>(length);
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        out[lane] = sums[lane] / divisor;
+    }
+}
+
 // Centred mean over positions [i - half, i + half], cut at both ends. Each window is summed
 // from scratch, left to right, starting at 0.0; windows that start at position 0 share one
 // left-to-right sum, which performs exactly the same additions.
 void centred_average(const double* values, std::size_t count, std::uint64_t half, double* out) {
     double prefix_sum = 0.0;
     std::size_t prefix_end = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count;) {
         const std::size_t start = i > half ? i - static_cast<std::size_t>(half) : 0;
+        const bool block_is_interior = start > 0 && count - i >= kLanes + half;  // then half < count
+        if (block_is_interior) {
+            full_windows(values + start, 2 * static_cast<std::size_t>(half) + 1, out + i);
+            i += kLanes;
+            continue;
+        }
         const std::size_t end = half >= count - 1 - i ? count : i + static_cast<std::size_t>(half) + 1;
         double sum = 0.0;
         if (start == 0) {
@@ -125,6 +156,7 @@ void centred_average(const double* values, std::size_t count, std::uint64_t half
             }
         }
         out[i] = sum / static_cast<double>(end - start);
+        ++i;
     }
 }
 
