@@ -1,13 +1,261 @@
+// Every command re-reads the preset file: the file is the only store, so windows in other host
+// sessions see each other's changes at their next command.
 #include "module/preset_commands.h"
 
-#include "scene/py_compat.h"
+#include <optional>
+#include <string>
+
+#include <QByteArray>
+#include <QString>
+
+#include "module/errors.h"
+#include "module/preset_functions.h"
+#include "module/py_json.h"
+#include "module/state.h"
+#include "presets/settings_snapshot.h"
+#include "scene/python_error.h"
+#include "ui/main_window.h"
 
 namespace trembla::ext {
 
-void install_preset_commands(WindowContext& /*context*/, PyObject* /*module*/) {}
+using py::PyRef;
 
-py::PyRef current_settings(TremblaToolWindow& /*window*/) { return py::PyRef::steal(PyDict_New()); }
+namespace {
 
-void apply_settings(PyObject* /*module*/, TremblaToolWindow& /*window*/, PyObject* /*preset_data*/) {}
+QString qt_text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
+
+std::string utf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// The white space Python's str.strip() removes: Qt's, plus the four ASCII separators 0x1C-0x1F.
+bool is_python_space(QChar c) {
+    const ushort code = c.unicode();
+    return c.isSpace() || (code >= 0x1C && code <= 0x1F);
+}
+
+QString stripped(const QString& text) {
+    int begin = 0;
+    int end = text.size();
+    while (begin < end && is_python_space(text.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && is_python_space(text.at(end - 1))) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+SettingsSnapshot snapshot_of(TremblaToolWindow& w) {
+    SettingsSnapshot snapshot;
+    snapshot.camera = utf8(w.camera_field->text());
+    snapshot.source = utf8(w.source_field->text());
+    ShakeSettings& s = snapshot.settings;
+    s.lag_trans = w.lag_trans_slider->value();
+    s.lag_rot = w.lag_rot_slider->value();
+    s.smooth = w.smoothing_slider->value();
+    s.amount = w.amount_slider->value();
+    s.trans_amp = w.trans_amp_slider->value();
+    s.rot_amp = w.rot_amp_slider->value();
+    s.fade_in = w.fade_in_slider->value();
+    s.fade_out = w.fade_out_slider->value();
+    s.ranges = utf8(w.ranges_field->text());
+    s.mode = w._get_camera_mode();
+    s.layer_name = utf8(w.layer_field->text());
+    s.translate_enabled = w.translate_cb->isChecked();
+    s.rotate_enabled = w.rotate_cb->isChecked();
+    s.trans_x = w.trans_x_slider->value();
+    s.trans_y = w.trans_y_slider->value();
+    s.trans_z = w.trans_z_slider->value();
+    s.rot_x = w.rot_x_slider->value();
+    s.rot_y = w.rot_y_slider->value();
+    s.rot_z = w.rot_z_slider->value();
+    return snapshot;
+}
+
+void set_name_field(Host& host, QLineEdit* field, const std::optional<std::string>& name) {
+    if (name && host.obj_exists(*name)) {
+        field->setText(qt_text(*name));
+    }
+}
+
+// Sets the controls in the order a user would see them change. The rows, check boxes and mode
+// buttons are set through their ordinary setters without blocking signals: their handlers
+// re-apply a prepared shake as if the user had made each change.
+void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
+    const PresetToApply preset = read_preset_record(record);
+    for (const std::string& warning : preset.warnings) {
+        host.warning(warning);
+    }
+    set_name_field(host, w.camera_field, preset.camera);
+    set_name_field(host, w.source_field, preset.source);
+
+    const ShakeSettings& s = preset.settings;
+    w.lag_trans_slider->setValue(s.lag_trans);
+    w.lag_rot_slider->setValue(s.lag_rot);
+    w.smoothing_slider->setValue(s.smooth);
+    w.amount_slider->setValue(s.amount);
+    w.trans_amp_slider->setValue(s.trans_amp);
+    w.rot_amp_slider->setValue(s.rot_amp);
+    w.fade_in_slider->setValue(s.fade_in);
+    w.fade_out_slider->setValue(s.fade_out);
+    w.ranges_field->setText(qt_text(s.ranges));
+    if (s.mode == "static") {
+        w.mode_static->setChecked(true);
+    } else if (s.mode == "relax") {
+        w.mode_relax->setChecked(true);
+    } else {
+        w.mode_animated->setChecked(true);
+    }
+    w.layer_field->setText(qt_text(s.layer_name));
+    w.translate_cb->setChecked(s.translate_enabled);
+    w.rotate_cb->setChecked(s.rotate_enabled);
+    w.trans_x_slider->setValue(s.trans_x);
+    w.trans_y_slider->setValue(s.trans_y);
+    w.trans_z_slider->setValue(s.trans_z);
+    w.rot_x_slider->setValue(s.rot_x);
+    w.rot_y_slider->setValue(s.rot_y);
+    w.rot_z_slider->setValue(s.rot_z);
+}
+
+// The JSON form of one member of a script's preset record. A value JSON cannot hold reads as
+// null, which applying then ignores with its usual warning naming the member.
+PresetJson member_json(PyObject* value) {
+    try {
+        return json_from_python(value, "value");
+    } catch (const ArgumentTypeError&) {
+    } catch (const std::invalid_argument&) {
+    }
+    return PresetJson();
+}
+
+// record.get(name) for a dict, held for as long as the caller needs it.
+PyRef dict_member(PyObject* dict, const char* name) { return PyRef::borrow(PyDict_GetItemString(dict, name)); }
+
+// The members of a script's preset record that applying reads, as JSON. Only those are
+// converted, so anything else the record carries cannot get in the way.
+PresetJson record_json(PyObject* preset_data) {
+    if (!PyDict_Check(preset_data)) {
+        return PresetJson();  // applying warns that it expected an object
+    }
+    PresetJson record = PresetJson::object();
+    for (const char* member : {"camera", "source"}) {
+        if (PyRef value = dict_member(preset_data, member)) {
+            record[member] = member_json(value.get());
+        }
+    }
+    PyRef settings = dict_member(preset_data, "settings");
+    if (!settings) {
+        return record;
+    }
+    if (!PyDict_Check(settings.get())) {
+        record["settings"] = member_json(settings.get());
+        return record;
+    }
+    const PresetJson known = to_json(SettingsSnapshot{}).at("settings");
+    PresetJson members = PresetJson::object();
+    for (const auto& setting : known.items()) {
+        if (PyRef value = dict_member(settings.get(), setting.key().c_str())) {
+            members[setting.key()] = member_json(value.get());
+        }
+    }
+    record["settings"] = std::move(members);
+    return record;
+}
+
+void refresh_preset_list(PyObject* module, TremblaToolWindow& w) {
+    w.preset_list->clear();
+    const std::string path = preset_file_path_for_store(module);
+    py::PythonHost host = host_for(module);
+    for (const std::string& name : preset_names_in_list_order(load_presets_warning(host, path).presets)) {
+        w.preset_list->addItem(qt_text(name));
+    }
+}
+
+void save_preset(PyObject* module, TremblaToolWindow& w) {
+    py::PythonHost host = host_for(module);
+    const std::string name = utf8(stripped(w.preset_name_field->text()));
+    if (name.empty()) {
+        host.warning("Please enter a preset name.");
+        return;
+    }
+    const std::string path = preset_file_path_for_store(module);
+    LoadedPresets loaded = load_presets_warning(host, path);
+    loaded.presets[name] = to_json(snapshot_of(w));
+    if (!save_presets_warning(host, path, loaded.presets, existing_file_rule(loaded))) {
+        host.warning("Failed to save preset.");
+        return;
+    }
+    w._refresh_preset_list();
+    w.preset_name_field->clear();
+    host.in_view_message("Preset '" + name + "' saved!");
+    host.print_line("Preset saved: " + name);
+}
+
+void load_selected_preset(PyObject* module, TremblaToolWindow& w, QListWidgetItem* item) {
+    py::PythonHost host = host_for(module);
+    if (item == nullptr) {
+        item = w.preset_list->currentItem();
+    }
+    if (item == nullptr) {
+        host.warning("Please select a preset to load.");
+        return;
+    }
+    const std::string name = utf8(item->text());
+    const std::string path = preset_file_path_for_store(module);
+    const LoadedPresets loaded = load_presets_warning(host, path);
+    const auto found = loaded.presets.find(name);
+    if (found == loaded.presets.end()) {
+        host.warning("Preset '" + name + "' not found.");
+        return;
+    }
+    apply_record(host, w, *found);
+    w._switch_tab(0);
+    host.in_view_message("Preset '" + name + "' loaded!");
+    host.print_line("Preset loaded: " + name);
+}
+
+void delete_selected_preset(PyObject* module, TremblaToolWindow& w) {
+    py::PythonHost host = host_for(module);
+    QListWidgetItem* item = w.preset_list->currentItem();
+    if (item == nullptr) {
+        host.warning("Please select a preset to delete.");
+        return;
+    }
+    const std::string name = utf8(item->text());
+    const std::string path = preset_file_path_for_store(module);
+    LoadedPresets loaded = load_presets_warning(host, path);
+    if (loaded.presets.find(name) == loaded.presets.end()) {
+        host.warning("Preset '" + name + "' not found.");
+        return;
+    }
+    loaded.presets.erase(name);
+    if (!save_presets_warning(host, path, loaded.presets, existing_file_rule(loaded))) {
+        host.warning("Failed to delete preset.");
+        return;
+    }
+    w._refresh_preset_list();
+    host.in_view_message("Preset '" + name + "' deleted.");
+    host.print_line("Preset deleted: " + name);
+}
+
+}  // namespace
+
+void install_preset_commands(WindowContext& context, PyObject* module) {
+    context.save_preset = [module](TremblaToolWindow& w) { save_preset(module, w); };
+    context.load_selected_preset = [module](TremblaToolWindow& w, QListWidgetItem* item) {
+        load_selected_preset(module, w, item);
+    };
+    context.delete_selected_preset = [module](TremblaToolWindow& w) { delete_selected_preset(module, w); };
+    context.refresh_preset_list = [module](TremblaToolWindow& w) { refresh_preset_list(module, w); };
+}
+
+PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(snapshot_of(window))); }
+
+void apply_settings(PyObject* module, TremblaToolWindow& window, PyObject* preset_data) {
+    py::PythonHost host = host_for(module);
+    apply_record(host, window, record_json(preset_data));
+}
 
 }  // namespace trembla::ext

@@ -1,0 +1,195 @@
+#include "module/py_json.h"
+
+#include <cstdint>
+#include <stdexcept>
+
+#include "module/errors.h"
+#include "scene/python_error.h"
+
+namespace trembla::ext {
+
+using py::checked;
+using py::PyRef;
+
+namespace {
+
+// Where a value sits inside the converted object: "presets['shot']['settings']", "data[2]".
+// Built on the stack while conversion descends; turned into text only for a message.
+class Place {
+public:
+    explicit Place(const std::string& name) : name_(&name) {}
+    Place key(PyObject* mapping_key) const { return Place(this, mapping_key, 0); }
+    Place index(Py_ssize_t position) const { return Place(this, nullptr, position); }
+
+    std::string str() const {
+        if (parent_ == nullptr) {
+            return *name_;
+        }
+        return parent_->str() + "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
+    }
+
+private:
+    Place(const Place* parent, PyObject* key, Py_ssize_t index) : parent_(parent), key_(key), index_(index) {}
+
+    const Place* parent_ = nullptr;
+    const std::string* name_ = nullptr;
+    PyObject* key_ = nullptr;  // borrowed; the caller's loop holds the items
+    Py_ssize_t index_ = 0;
+};
+
+// Text that cannot become UTF-8 (a lone surrogate on Python 3, bytes that are not UTF-8 in a
+// Python 2 str) is the caller's bad value; any other failure is passed on as it is.
+[[noreturn]] void throw_text_error(const Place& place) {
+    py::PythonError error = py::PythonError::fetch();
+    if (error.matches(PyExc_UnicodeError)) {
+        throw std::invalid_argument(place.str() + ": text is not valid Unicode (" + error.what() + ")");
+    }
+    throw error;
+}
+
+std::string utf8_of_text(PyObject* obj, const Place& place) {
+#if TREMBLA_PY3
+    std::string out;
+    if (!py::text_to_utf8(obj, out)) {
+        throw_text_error(place);
+    }
+    return out;
+#else
+    if (PyString_Check(obj)) {
+        // Python 2's json reads a byte string as UTF-8, so one that is not UTF-8 is refused here.
+        std::string bytes(PyString_AS_STRING(obj), static_cast<std::size_t>(PyString_GET_SIZE(obj)));
+        for (unsigned char c : bytes) {
+            if (c >= 0x80) {
+                if (!PyRef::steal(PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "strict"))) {
+                    throw_text_error(place);
+                }
+                break;
+            }
+        }
+        return bytes;
+    }
+    std::string out;
+    if (!py::text_to_utf8(obj, out)) {
+        throw_text_error(place);
+    }
+    return out;
+#endif
+}
+
+PresetJson integer_json(PyObject* obj, const Place& place) {
+    std::int64_t value = 0;
+    bool overflow = false;
+    if (!py::int_to_i64(obj, value, overflow)) {
+        if (overflow) {
+            throw std::invalid_argument(place.str() + ": " + py::repr_for_message(obj) +
+                                        " is outside the 64-bit integer range");
+        }
+        py::throw_python_error();
+    }
+    return PresetJson(value);
+}
+
+PresetJson value_json(PyObject* obj, const Place& place, int depth);
+
+void check_nesting(const Place& place, int depth) {
+    if (depth > kMaxPresetNesting) {
+        throw std::invalid_argument(place.str() + ": nested deeper than " + std::to_string(kMaxPresetNesting) +
+                                    " levels (or holds itself)");
+    }
+}
+
+PresetJson object_json(PyObject* obj, const Place& place, int depth) {
+    check_nesting(place, depth);
+    // Our own list of the items keeps them alive whatever the conversion runs.
+    PyRef items = checked(PyDict_Items(obj));
+    PresetJson object = PresetJson::object();
+    const Py_ssize_t count = PyList_GET_SIZE(items.get());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* pair = PyList_GET_ITEM(items.get(), i);
+        PyObject* key = PyTuple_GET_ITEM(pair, 0);
+        const Place member = place.key(key);
+        if (!py::is_text(key)) {
+            throw ArgumentTypeError(member.str() + ": a key of type '" + Py_TYPE(key)->tp_name +
+                                    "' cannot be stored as JSON (keys must be text)");
+        }
+        object[utf8_of_text(key, member)] = value_json(PyTuple_GET_ITEM(pair, 1), member, depth);
+    }
+    return object;
+}
+
+PresetJson array_json(PyObject* obj, const Place& place, int depth) {
+    check_nesting(place, depth);
+    PyRef items = checked(PySequence_Tuple(obj));
+    PresetJson array = PresetJson::array();
+    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        array.push_back(value_json(PyTuple_GET_ITEM(items.get(), i), place.index(i), depth));
+    }
+    return array;
+}
+
+// `depth` counts the containers around obj.
+PresetJson value_json(PyObject* obj, const Place& place, int depth) {
+    if (obj == Py_None) {
+        return PresetJson();
+    }
+    if (PyBool_Check(obj)) {  // before int: bool is an int in Python
+        return PresetJson(obj == Py_True);
+    }
+    if (py::is_int(obj)) {
+        return integer_json(obj, place);
+    }
+    if (PyFloat_Check(obj)) {
+        return PresetJson(PyFloat_AS_DOUBLE(obj));
+    }
+    if (py::is_text(obj)) {
+        return PresetJson(utf8_of_text(obj, place));
+    }
+    if (PyDict_Check(obj)) {
+        return object_json(obj, place, depth + 1);
+    }
+    if (PyList_Check(obj) || PyTuple_Check(obj)) {
+        return array_json(obj, place, depth + 1);
+    }
+    throw ArgumentTypeError(place.str() + ": a value of type '" + Py_TYPE(obj)->tp_name + "' cannot be stored as JSON");
+}
+
+}  // namespace
+
+PresetJson json_from_python(PyObject* obj, const std::string& name) { return value_json(obj, Place(name), 0); }
+
+PyRef python_from_json(const PresetJson& value) {
+    switch (value.type()) {
+        case PresetJson::value_t::null: return PyRef::borrow(Py_None);
+        case PresetJson::value_t::boolean: return PyRef::borrow(value.get<bool>() ? Py_True : Py_False);
+        case PresetJson::value_t::number_integer: return checked(py::integer(value.get<std::int64_t>()));
+        case PresetJson::value_t::number_unsigned:
+            return checked(PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(value.get<std::uint64_t>())));
+        case PresetJson::value_t::number_float: return checked(PyFloat_FromDouble(value.get<double>()));
+        case PresetJson::value_t::string: return checked(py::text(value.get_ref<const std::string&>()));
+        case PresetJson::value_t::array: {
+            PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(value.size())));
+            Py_ssize_t i = 0;
+            for (const PresetJson& item : value) {
+                PyList_SET_ITEM(list.get(), i++, python_from_json(item).release());
+            }
+            return list;
+        }
+        case PresetJson::value_t::object: {
+            PyRef dict = checked(PyDict_New());
+            for (const auto& member : value.items()) {
+                PyRef key = checked(py::text(member.key()));
+                PyRef item = python_from_json(member.value());
+                if (PyDict_SetItem(dict.get(), key.get(), item.get()) < 0) {
+                    py::throw_python_error();
+                }
+            }
+            return dict;
+        }
+        case PresetJson::value_t::binary:
+        case PresetJson::value_t::discarded: break;
+    }
+    throw std::invalid_argument("a binary JSON value has no Python form");
+}
+
+}  // namespace trembla::ext
