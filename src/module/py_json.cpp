@@ -1,7 +1,9 @@
 #include "module/py_json.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <vector>
 
 #include "module/errors.h"
 #include "scene/python_error.h"
@@ -21,15 +23,33 @@ public:
     Place key(PyObject* mapping_key) const { return Place(this, mapping_key, 0); }
     Place index(Py_ssize_t position) const { return Place(this, nullptr, position); }
 
+    // Deep places (a container that holds itself) keep their first and last steps only.
     std::string str() const {
-        if (parent_ == nullptr) {
-            return *name_;
+        std::vector<const Place*> steps;
+        for (const Place* p = this; p->parent_ != nullptr; p = p->parent_) {
+            steps.push_back(p);
         }
-        return parent_->str() + "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
+        std::reverse(steps.begin(), steps.end());
+        const Place* root = steps.empty() ? this : steps.front()->parent_;
+        constexpr std::size_t kHead = 6;
+        constexpr std::size_t kTail = 3;
+        std::string out = *root->name_;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            if (steps.size() > kHead + kTail + 1 && i == kHead) {
+                out += "...";
+                i = steps.size() - kTail;
+            }
+            out += steps[i]->step();
+        }
+        return out;
     }
 
 private:
     Place(const Place* parent, PyObject* key, Py_ssize_t index) : parent_(parent), key_(key), index_(index) {}
+
+    std::string step() const {
+        return "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
+    }
 
     const Place* parent_ = nullptr;
     const std::string* name_ = nullptr;
@@ -98,10 +118,28 @@ void check_nesting(const Place& place, int depth) {
     }
 }
 
+// The (key, value) pairs of a dict as a list we own, which keeps them alive whatever the
+// conversion runs. As in Python's json, a subclass is asked for its items(), so an OrderedDict
+// is written in its own order.
+PyRef dict_items(PyObject* obj, const Place& place) {
+    if (PyDict_CheckExact(obj)) {
+        return checked(PyDict_Items(obj));
+    }
+    PyRef items = checked(PyObject_CallMethod(obj, const_cast<char*>("items"), nullptr));
+    PyRef pairs = checked(PySequence_List(items.get()));
+    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
+        if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
+            throw ArgumentTypeError(place.str() + ".items() must yield (key, value) pairs");
+        }
+    }
+    return pairs;
+}
+
 PresetJson object_json(PyObject* obj, const Place& place, int depth) {
     check_nesting(place, depth);
-    // Our own list of the items keeps them alive whatever the conversion runs.
-    PyRef items = checked(PyDict_Items(obj));
+    PyRef items = dict_items(obj, place);
     PresetJson object = PresetJson::object();
     const Py_ssize_t count = PyList_GET_SIZE(items.get());
     for (Py_ssize_t i = 0; i < count; ++i) {
@@ -163,8 +201,15 @@ PyRef python_from_json(const PresetJson& value) {
         case PresetJson::value_t::null: return PyRef::borrow(Py_None);
         case PresetJson::value_t::boolean: return PyRef::borrow(value.get<bool>() ? Py_True : Py_False);
         case PresetJson::value_t::number_integer: return checked(py::integer(value.get<std::int64_t>()));
-        case PresetJson::value_t::number_unsigned:
-            return checked(PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(value.get<std::uint64_t>())));
+        case PresetJson::value_t::number_unsigned: {
+            // The parser reads every non-negative integer as unsigned; on Python 2 small ones must
+            // still come back as int, not long.
+            const std::uint64_t number = value.get<std::uint64_t>();
+            if (number <= static_cast<std::uint64_t>(INT64_MAX)) {
+                return checked(py::integer(static_cast<std::int64_t>(number)));
+            }
+            return checked(PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(number)));
+        }
         case PresetJson::value_t::number_float: return checked(PyFloat_FromDouble(value.get<double>()));
         case PresetJson::value_t::string: return checked(py::text(value.get_ref<const std::string&>()));
         case PresetJson::value_t::array: {
