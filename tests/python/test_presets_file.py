@@ -5,60 +5,28 @@ Python <-> JSON conversion behind them. Each test works in its own temporary mod
 from __future__ import unicode_literals
 
 import copy
-import io
 import json
 import os
-import shutil
 import sys
-import tempfile
 import unittest
 from collections import OrderedDict
 
-import support  # noqa: F401  (sys.path)
+from test_presets_common import FILE_NAME, PY2, ModuleDirectoryCase, file_writes_fail_beyond
 
 import maya.standin as standin
 
 import trembla_tool as tt
 
-FILE_NAME = "trembla_presets.json"
 LOAD_FAILED = "Trembla: Failed to load presets: "
 PARSE_FAILED = "Trembla: Failed to parse presets file: "
 INVALID = "Trembla: Preset file has invalid structure."
 SAVE_FAILED = "Trembla: Failed to save presets: "
-PY2 = sys.version_info[0] == 2
 
 
 def python_layout(value):
     """What Python's json.dump(value, f, indent=2) writes on Python 3 (the same on 2 with these
     separators)."""
     return json.dumps(value, indent=2, separators=(",", ": "))
-
-
-class ModuleDirectoryCase(unittest.TestCase):
-    """Points trembla_tool.__file__ into a fresh temporary directory for each test."""
-
-    def setUp(self):
-        standin.reset()
-        self.directory = os.path.realpath(tempfile.mkdtemp(prefix="trembla_presets_"))
-        self.path = os.path.join(self.directory, FILE_NAME)
-        self.had_file = hasattr(tt, "__file__")
-        self.real_file = getattr(tt, "__file__", None)
-        tt.__file__ = os.path.join(self.directory, "trembla_tool.so")
-
-    def tearDown(self):
-        if self.had_file:
-            tt.__file__ = self.real_file
-        elif hasattr(tt, "__file__"):
-            del tt.__file__
-        shutil.rmtree(self.directory, ignore_errors=True)
-
-    def write_file(self, content, path=None):
-        with open(path or self.path, "wb") as f:
-            f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
-
-    def read_file(self, path=None):
-        with io.open(path or self.path, encoding="utf-8") as f:
-            return f.read()
 
 
 class LocationTest(ModuleDirectoryCase):
@@ -281,6 +249,17 @@ class SaveTest(ModuleDirectoryCase):
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED), standin.warnings[0])
         self.assertTrue(os.path.isdir(self.path))
         self.assertEqual(os.listdir(self.path), [])
+
+    def test_a_write_that_fails_part_way_keeps_the_old_file_whole(self):
+        old = b'{\n  "old": {}\n}'
+        self.write_file(old)
+        with file_writes_fail_beyond(4):
+            saved = self.save({"new": {"settings": {"ranges": "1-10"}}})
+        self.assertIs(saved, False)
+        self.assertEqual(len(standin.warnings), 1)
+        self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED + "cannot write"), standin.warnings[0])
+        self.assertEqual(self.read_bytes(), old)
+        self.assertEqual(sorted(os.listdir(self.directory)), [FILE_NAME])
 
     def test_the_directory_is_never_created(self):
         tt.__file__ = os.path.join(self.directory, "missing", "trembla_tool.so")
