@@ -1,11 +1,17 @@
 // The extension module's entry point: creates `trembla_tool` and runs each part of loading in order.
+#include "module/control_proxy.h"
+#include "module/entry_functions.h"
 #include "module/errors.h"
+#include "module/main_window_access.h"
 #include "module/prepared_view.h"
 #include "module/preset_functions.h"
+#include "module/qt_binding.h"
 #include "module/registry.h"
 #include "module/shake_functions.h"
 #include "module/state.h"
 #include "module/suspension_functions.h"
+#include "module/theme_constants.h"
+#include "module/window_type.h"
 
 namespace {
 
@@ -21,13 +27,20 @@ constexpr const char* kModuleDoc =
 
 // Loading order: each part may rely on the names bound by the parts before it. New units add
 // their register function here, at the place loading should reach them.
+// Importing opens nothing: no window and no Qt application are made before show().
 const ModulePart kLoadingOrder[] = {
     bind_host_modules,             // cmds, mel, omui, json, os, sys, traceback
+    register_qt_binding,           // QtCore, QtGui, QtWidgets, wrapInstance, PYSIDE_VERSION
     register_preset_functions,     // the preset-file functions
+    register_theme_constants,      // COLORS, STYLESHEET
     register_prepared_view,        //
     reset_module_state,            // _prepared, _window, _original_eval_mode
+    register_main_window_access,   // get_maya_main_window
     register_suspension_functions, // suspend, unsuspend
     register_shake_functions,      // the computation functions
+    register_control_types,        // SliderRow (and the other controls' faces)
+    register_window_type,          // TremblaToolWindow
+    register_entry_functions,      // reset_state, show
 };
 
 #if TREMBLA_PY3
