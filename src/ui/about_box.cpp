@@ -1,0 +1,64 @@
+#include "ui/about_box.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+#include "ui/main_window.h"
+#include "ui/qt_generation.h"
+#include "ui/theme.h"
+
+// The contact details are a studio's own, given at configure time.
+#ifndef TREMBLA_CONTACT_EMAIL
+#error "TREMBLA_CONTACT_EMAIL must be defined by the build"
+#endif
+#ifndef TREMBLA_CONTACT_PAGE_LABEL
+#error "TREMBLA_CONTACT_PAGE_LABEL must be defined by the build"
+#endif
+#ifndef TREMBLA_CONTACT_PAGE_URL
+#error "TREMBLA_CONTACT_PAGE_URL must be defined by the build"
+#endif
+
+namespace trembla {
+
+QString about_text(int pyside_version) {
+    const QString email = QString::fromUtf8(TREMBLA_CONTACT_EMAIL).toHtmlEscaped();
+    const QString page_label = QString::fromUtf8(TREMBLA_CONTACT_PAGE_LABEL).toHtmlEscaped();
+    const QString page_url = QString::fromUtf8(TREMBLA_CONTACT_PAGE_URL).toHtmlEscaped();
+    return QStringLiteral(
+               "<div style=\"text-align: center; padding: 10px;\">"
+               "<h2 style=\"color: #ffffff; margin-bottom: 5px;\">Trembla Tool</h2>"
+               "<p style=\"color: #888888; margin-top: 0;\">Version 2.1</p>"
+               "<hr style=\"border-color: #3a3a42;\">"
+               "<p style=\"color: #c0c0c0;\"><b>Author:</b> Trembla Tool contributors</p>"
+               "<p style=\"color: #c0c0c0;\"><b>Contact:</b><br>"
+               "<a href=\"mailto:%1\" style=\"color: #6bb8e8;\">%1</a></p>"
+               "<p style=\"color: #c0c0c0;\"><b>%2:</b><br>"
+               "<a href=\"%3\" style=\"color: #6bb8e8;\">%3</a></p>"
+               "<p style=\"color: #888888; font-size: 10px; margin-top: 10px;\">PySide%4 | Maya 2019-2026</p>"
+               "</div>")
+        .arg(email, page_label, page_url, QString::number(pyside_version));
+}
+
+QString about_style_sheet(const QString& bg) {
+    return QStringLiteral(
+               "QMessageBox { background-color: %1; }"
+               "QMessageBox QLabel { color: #c0c0c0; min-width: 220px; }"
+               "QPushButton { background-color: #32323a; border: 1px solid #3a3a42; border-radius: 3px;"
+               " color: #c0c0c0; padding: 6px 20px; min-width: 60px; }"
+               "QPushButton:hover { background-color: #3a3a42; }")
+        .arg(bg);
+}
+
+void TremblaToolWindow::_show_about() {
+    const std::string_view bg = color("bg_darkest");
+    // Guarded: the window, and the box with it, may be deleted while the box's own loop runs.
+    QPointer<QMessageBox> box = new QMessageBox(this);
+    box->setWindowTitle(QStringLiteral("About"));
+    box->setTextFormat(Qt::RichText);
+    box->setText(about_text(PYSIDE_VERSION));
+    box->setStyleSheet(about_style_sheet(QString::fromLatin1(bg.data(), static_cast<int>(bg.size()))));
+    box->exec();
+    delete box.data();
+}
+
+}  // namespace trembla

@@ -1,0 +1,259 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include "ui/theme.h"
+
+namespace trembla {
+
+QWidget* TremblaToolWindow::_parent_after_replacing(const WindowContext& context, QWidget* parent) {
+    if (parent == nullptr && context.host_main_window) {
+        // The host lookup reports its own failures; here a failure only means "no parent".
+        run_guarded({}, [&] { parent = context.host_main_window(); });
+    }
+    _delete_existing();
+    return parent;
+}
+
+TremblaToolWindow::TremblaToolWindow(WindowContext context, QWidget* parent)
+    : QDialog(_parent_after_replacing(context, parent)), _context(std::move(context)) {
+    setObjectName(QString::fromLatin1(WINDOW_OBJECT));
+    setWindowTitle(QString::fromLatin1(WINDOW_TITLE));
+    setFixedWidth(260);
+    setMinimumHeight(380);
+    // No system frame: the window draws its own rounded body and title bar, and only mainFrame shows.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setStyleSheet(QString::fromStdString(STYLESHEET()));
+    _drag_pos.reset();
+    _build_ui();
+    // A dialog turns Return into a click on its default button, which would be whichever push button
+    // came first in the focus chain (the help button): Return in a field must only commit that field.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+}
+
+void TremblaToolWindow::_delete_existing() {
+    run_guarded({}, [] {
+        const QList<QWidget*> windows = QApplication::topLevelWidgets();
+        for (QWidget* widget : windows) {
+            // Guarded pointer: closing one window may delete another of the list.
+            QPointer<QWidget> guarded(widget);
+            if (guarded && guarded->objectName() == QLatin1String(WINDOW_OBJECT)) {
+                guarded->close();
+                if (guarded) {
+                    guarded->deleteLater();
+                }
+            }
+        }
+    });
+}
+
+void TremblaToolWindow::_build_ui() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto* main_frame = new QFrame;
+    main_frame->setObjectName(QStringLiteral("mainFrame"));
+    outer->addWidget(main_frame);
+
+    auto* body = new QVBoxLayout(main_frame);
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(_build_title_bar());
+    body->addWidget(_build_tab_bar());
+
+    content_stack = new QStackedWidget;
+    content_stack->addWidget(_build_setup_page());
+    content_stack->addWidget(_build_shake_page());
+    content_stack->addWidget(_build_advanced_page());
+    content_stack->addWidget(_build_presets_page());
+    body->addWidget(content_stack, 1);
+
+    body->addWidget(_build_buttons());
+}
+
+QFrame* TremblaToolWindow::_build_title_bar() {
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("titleBar"));
+    bar->setFixedHeight(28);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(10, 0, 8, 0);
+    layout->setSpacing(6);
+
+    auto* title = new QLabel(QString::fromLatin1(WINDOW_TITLE));
+    title->setObjectName(QStringLiteral("titleLabel"));
+    layout->addWidget(title);
+    layout->addStretch();
+
+    auto* help = new QPushButton(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("helpBtn"));
+    _connect_command(help, &QPushButton::clicked, &TremblaToolWindow::_show_about);
+    layout->addWidget(help);
+
+    // Minimise and maximise are drawn for the familiar look only; a tool dialog has nothing to do there.
+    for (const char* name : {"minBtn", "maxBtn", "closeBtn"}) {
+        auto* button = new QPushButton;
+        button->setObjectName(QLatin1String(name));
+        if (QLatin1String(name) == QLatin1String("closeBtn")) {
+            connect(button, &QPushButton::clicked, this, [this] { _guarded([this] { close(); }); });
+        }
+        layout->addWidget(button);
+    }
+    return bar;
+}
+
+QFrame* TremblaToolWindow::_build_tab_bar() {
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("tabBar"));
+    bar->setFixedHeight(30);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    tab_buttons.clear();
+    const char* const captions[] = {"SETUP", "SHAKE", "ADVANCED", "PRESETS"};
+    int index = 0;
+    for (const char* caption : captions) {
+        auto* button = new QPushButton(QLatin1String(caption));
+        set_style_class(button, "tabButton");
+        button->setCheckable(true);
+        connect(button, &QPushButton::clicked, this, [this, index] { _guarded([&] { _switch_tab(index); }); });
+        layout->addWidget(button);
+        tab_buttons.push_back(button);
+        ++index;
+    }
+    layout->addStretch();
+    tab_buttons.front()->setChecked(true);
+    return bar;
+}
+
+QFrame* TremblaToolWindow::_build_buttons() {
+    auto* frame = new QFrame;
+    // Scoped to the frame itself: an unscoped declaration would cascade onto the two buttons and, being
+    // nearer to them than the window's sheet, hide their primaryBtn/secondaryBtn/preparedBtn backgrounds.
+    const std::string_view background = color("bg_darker");
+    frame->setStyleSheet(QStringLiteral(".QFrame { background-color: %1; }")
+                             .arg(QString::fromLatin1(background.data(), static_cast<int>(background.size()))));
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(10, 8, 10, 10);
+    layout->setSpacing(6);
+
+    prepare_btn = new QPushButton(QStringLiteral("Prepare Shake"));
+    set_style_class(prepare_btn, "primaryBtn");
+    prepare_btn->setFixedHeight(30);
+    _connect_command(prepare_btn, &QPushButton::clicked, &TremblaToolWindow::_prepare_shake);
+    layout->addWidget(prepare_btn);
+
+    bake_btn = new QPushButton(QStringLiteral("Bake to Layer"));
+    set_style_class(bake_btn, "secondaryBtn");
+    bake_btn->setFixedHeight(28);
+    _connect_command(bake_btn, &QPushButton::clicked, &TremblaToolWindow::_bake_to_layer);
+    layout->addWidget(bake_btn);
+    return frame;
+}
+
+void TremblaToolWindow::_switch_tab(int index) {
+    // The tabs form no exclusive group: this loop alone keeps exactly one checked, also re-checking
+    // the tab that Qt unchecked when the user clicked it while it was already checked.
+    for (std::size_t i = 0; i < tab_buttons.size(); ++i) {
+        tab_buttons[i]->setChecked(static_cast<int>(i) == index);
+    }
+    content_stack->setCurrentIndex(index);
+}
+
+std::string TremblaToolWindow::_get_camera_mode() const {
+    if (mode_static->isChecked()) {
+        return "static";
+    }
+    if (mode_animated->isChecked()) {
+        return "animated";
+    }
+    return "relax";
+}
+
+void TremblaToolWindow::_on_mode_changed(bool checked) {
+    if (!checked) {
+        return;
+    }
+    // Hidden rows keep their values, so switching back to another mode shows them unchanged.
+    const bool relax = _get_camera_mode() == "relax";
+    amp_header->setVisible(!relax);
+    amount_slider->setVisible(!relax);
+    trans_amp_slider->setVisible(!relax);
+    rot_amp_slider->setVisible(!relax);
+    _update_shake();
+}
+
+namespace {
+
+QPoint global_position(const QMouseEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->globalPosition().toPoint();
+#else
+    return event->globalPos();
+#endif
+}
+
+}  // namespace
+
+void TremblaToolWindow::mousePressEvent(QMouseEvent* event) {
+    _guarded([&] {
+        if (event->button() == Qt::LeftButton) {
+            _drag_pos = global_position(event) - frameGeometry().topLeft();
+        }
+    });
+}
+
+void TremblaToolWindow::mouseMoveEvent(QMouseEvent* event) {
+    _guarded([&] {
+        if (event->buttons() == Qt::LeftButton && _drag_pos) {
+            move(global_position(event) - *_drag_pos);
+        }
+    });
+}
+
+void TremblaToolWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
+    _guarded([&] { _drag_pos.reset(); });
+}
+
+// The command bodies live with the scene workflow and the presets; see WindowContext.
+void TremblaToolWindow::_prepare_shake() {
+    if (_context.prepare_shake) _context.prepare_shake(*this);
+}
+void TremblaToolWindow::_update_shake() {
+    if (_context.update_shake) _context.update_shake(*this);
+}
+void TremblaToolWindow::_reset_camera() {
+    if (_context.reset_camera) _context.reset_camera(*this);
+}
+void TremblaToolWindow::_bake_to_layer() {
+    if (_context.bake_to_layer) _context.bake_to_layer(*this);
+}
+void TremblaToolWindow::_set_camera() {
+    if (_context.set_camera) _context.set_camera(*this);
+}
+void TremblaToolWindow::_set_source() {
+    if (_context.set_source) _context.set_source(*this);
+}
+void TremblaToolWindow::_save_preset() {
+    if (_context.save_preset) _context.save_preset(*this);
+}
+void TremblaToolWindow::_load_selected_preset(QListWidgetItem* item) {
+    if (_context.load_selected_preset) _context.load_selected_preset(*this, item);
+}
+void TremblaToolWindow::_delete_selected_preset() {
+    if (_context.delete_selected_preset) _context.delete_selected_preset(*this);
+}
+void TremblaToolWindow::_refresh_preset_list() {
+    if (_context.refresh_preset_list) _context.refresh_preset_list(*this);
+}
+
+}  // namespace trembla

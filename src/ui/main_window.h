@@ -1,0 +1,144 @@
+// The tool's only window: a frameless, fixed-width dialog with its own title bar, four tabbed pages
+// and two action buttons. The controls are public members: the scene workflow and the presets read
+// and write them directly, there is no separate settings object.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPoint>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+
+#include "ui/guard.h"
+#include "ui/slider_row.h"
+#include "ui/window_context.h"
+
+class QMouseEvent;
+
+namespace trembla {
+
+class TremblaToolWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char* WINDOW_TITLE = "Trembla v2.1";
+    static constexpr const char* WINDOW_OBJECT = "tremblaToolPySide";
+
+    // Without a parent the window goes under the host's main window (context.host_main_window).
+    // Any earlier window of the tool is closed and scheduled for deletion first.
+    explicit TremblaToolWindow(WindowContext context = {}, QWidget* parent = nullptr);
+
+    // Closes and deletes later every top-level widget named WINDOW_OBJECT; never throws.
+    static void _delete_existing();
+
+    // The commands. Their bodies come from the context (see WindowContext); unset ones do nothing.
+    // They let exceptions through: the Qt connections that call them guard them.
+    void _prepare_shake();
+    void _update_shake();
+    void _reset_camera();
+    void _bake_to_layer();
+    void _set_camera();
+    void _set_source();
+    void _save_preset();
+    void _load_selected_preset(QListWidgetItem* item = nullptr);
+    void _delete_selected_preset();
+    void _refresh_preset_list();
+
+    // "static", "animated" or "relax", read from the mode buttons.
+    std::string _get_camera_mode() const;
+    // Called on every toggle of a mode button; acts on the button being checked only.
+    void _on_mode_changed(bool checked);
+
+    void _show_about();
+    void _switch_tab(int index);
+
+    const WindowContext& context() const { return _context; }
+
+    // Frame (this file's builders).
+    QStackedWidget* content_stack = nullptr;
+    std::vector<QPushButton*> tab_buttons;
+    QPushButton* prepare_btn = nullptr;
+    QPushButton* bake_btn = nullptr;
+
+    // Setup page.
+    QLineEdit* camera_field = nullptr;
+    QLineEdit* source_field = nullptr;
+    SliderRow* lag_trans_slider = nullptr;
+    SliderRow* lag_rot_slider = nullptr;
+    SliderRow* smoothing_slider = nullptr;
+    QLabel* amp_header = nullptr;
+    SliderRow* amount_slider = nullptr;
+    SliderRow* trans_amp_slider = nullptr;
+    SliderRow* rot_amp_slider = nullptr;
+
+    // Shake page.
+    QLineEdit* ranges_field = nullptr;
+    SliderRow* fade_in_slider = nullptr;
+    SliderRow* fade_out_slider = nullptr;
+    QButtonGroup* mode_button_group = nullptr;
+    QRadioButton* mode_static = nullptr;
+    QRadioButton* mode_animated = nullptr;
+    QRadioButton* mode_relax = nullptr;
+    QLineEdit* layer_field = nullptr;
+
+    // Advanced page.
+    QCheckBox* translate_cb = nullptr;
+    QCheckBox* rotate_cb = nullptr;
+    SliderRow* trans_x_slider = nullptr;
+    SliderRow* trans_y_slider = nullptr;
+    SliderRow* trans_z_slider = nullptr;
+    SliderRow* rot_x_slider = nullptr;
+    SliderRow* rot_y_slider = nullptr;
+    SliderRow* rot_z_slider = nullptr;
+
+    // Presets page.
+    QListWidget* preset_list = nullptr;
+    QLineEdit* preset_name_field = nullptr;
+
+    // Offset of the cursor from the window's top-left corner while a left-button drag is on.
+    std::optional<QPoint> _drag_pos;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Runs before the QDialog base exists: picks the parent and removes the earlier window.
+    static QWidget* _parent_after_replacing(const WindowContext& context, QWidget* parent);
+
+    void _build_ui();
+    QFrame* _build_title_bar();
+    QFrame* _build_tab_bar();
+    QFrame* _build_buttons();
+    QWidget* _build_setup_page();
+    QWidget* _build_shake_page();
+    QWidget* _build_advanced_page();
+    QWidget* _build_presets_page();
+
+    // Every Qt entry point runs through this: a throw is reported, never passed to Qt.
+    template <class Body>
+    void _guarded(Body&& body) noexcept {
+        run_guarded(_context.report_error, std::forward<Body>(body));
+    }
+
+    // Connects a signal to a command of the window, dropping the signal's arguments.
+    template <class Sender, class Signal>
+    void _connect_command(Sender* sender, Signal signal, void (TremblaToolWindow::*command)()) {
+        connect(sender, signal, this, [this, command] { _guarded([&] { (this->*command)(); }); });
+    }
+
+    const WindowContext _context;
+};
+
+}  // namespace trembla

@@ -1,0 +1,67 @@
+#include <QHBoxLayout>
+
+#include "ui/main_window.h"
+#include "ui/page_layout.h"
+
+namespace trembla {
+
+QWidget* TremblaToolWindow::_build_shake_page() {
+    auto* page = new QWidget;
+    auto* layout = make_page_layout(page);
+
+    // Captions of the text rows are as wide as the slider rows' captions, so the columns line up.
+    const auto add_text_row = [&](const char* caption, QLineEdit* field) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        auto* label = make_styled_label(caption, "sliderLabel");
+        label->setFixedWidth(55);
+        row->addWidget(label);
+        row->addWidget(field);
+        layout->addLayout(row);
+    };
+
+    layout->addWidget(make_section_header("Frame Ranges"));
+    ranges_field = new QLineEdit;
+    ranges_field->setPlaceholderText(QStringLiteral("e.g. 10-50, 70-80"));
+    // Return or leaving the field applies the ranges; typing alone does not.
+    _connect_command(ranges_field, &QLineEdit::editingFinished, &TremblaToolWindow::_update_shake);
+    add_text_row("Active", ranges_field);
+
+    const auto add_fade_row = [&](SliderRow*& row, const char* caption) {
+        row = new SliderRow(QString::fromLatin1(caption), 0, 30, 3, 55);
+        _connect_command(row, &SliderRow::valueChanged, &TremblaToolWindow::_update_shake);
+        layout->addWidget(row);
+    };
+    add_fade_row(fade_in_slider, "Fade In");
+    add_fade_row(fade_out_slider, "Fade Out");
+
+    layout->addSpacing(6);
+    layout->addWidget(make_section_header("Camera Mode"));
+    auto* mode_row = new QHBoxLayout;
+    mode_row->setSpacing(15);
+    mode_button_group = new QButtonGroup(this);
+    const auto add_mode = [&](QRadioButton*& button, const char* caption, int id, bool checked) {
+        button = new QRadioButton(QString::fromLatin1(caption));
+        // Checked before it is connected, so building the page runs no mode change.
+        button->setChecked(checked);
+        connect(button, &QRadioButton::toggled, this,
+                [this](bool on) { _guarded([&] { _on_mode_changed(on); }); });
+        mode_button_group->addButton(button, id);
+        mode_row->addWidget(button);
+    };
+    add_mode(mode_static, "Static", 0, true);
+    add_mode(mode_animated, "Animated", 1, false);
+    add_mode(mode_relax, "Relax", 2, false);
+    mode_row->addStretch();
+    layout->addLayout(mode_row);
+
+    layout->addSpacing(6);
+    layout->addWidget(make_section_header("Output"));
+    layer_field = new QLineEdit(QStringLiteral("trembla_layer"));
+    add_text_row("Layer", layer_field);
+
+    layout->addStretch();
+    return page;
+}
+
+}  // namespace trembla

@@ -1,0 +1,40 @@
+// What the tool window needs from outside, handed in at construction. The window itself knows
+// nothing of Python or of the host: the command bodies (scene workflow, presets) and the error
+// report are plugged in here by the module that creates it.
+#pragma once
+
+#include <exception>
+#include <functional>
+
+class QListWidgetItem;
+class QWidget;
+
+namespace trembla {
+
+class TremblaToolWindow;
+
+struct WindowContext {
+    // Called inside a catch block with the exception a slot or event handler threw; must not throw.
+    // Unset: the exception is dropped and the window carries on.
+    std::function<void(const std::exception_ptr&)> report_error;
+
+    // The host's main window, used as parent when the window is created without one. Unset, or
+    // answering nullptr: the window becomes an independent top-level window.
+    std::function<QWidget*()> host_main_window;
+
+    // Bodies of the window's commands. An unset command does nothing.
+    using Command = std::function<void(TremblaToolWindow&)>;
+    Command prepare_shake;
+    Command update_shake;
+    Command reset_camera;
+    Command bake_to_layer;
+    Command set_camera;
+    Command set_source;
+    Command save_preset;
+    Command delete_selected_preset;
+    Command refresh_preset_list;
+    // item is nullptr when the list's current item is meant.
+    std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
+};
+
+}  // namespace trembla

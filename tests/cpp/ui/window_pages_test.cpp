@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QTimer>
+#include <QTest>
+
+#include "window_test_support.h"
+
+namespace trembla {
+namespace {
+
+class WindowPages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        counts = std::make_shared<test::CommandCounts>();
+        window = std::make_unique<TremblaToolWindow>(test::counting_context(counts));
+    }
+
+    std::shared_ptr<test::CommandCounts> counts;
+    std::unique_ptr<TremblaToolWindow> window;
+};
+
+struct RowSpec {
+    const char* attribute;
+    SliderRow* TremblaToolWindow::*row;
+    const char* caption;
+    int min_val;
+    int max_val;
+    int default_value;
+    int label_width;
+};
+
+const RowSpec kRows[] = {
+    {"lag_trans_slider", &TremblaToolWindow::lag_trans_slider, "Lag T", 0, 15, 0, 55},
+    {"lag_rot_slider", &TremblaToolWindow::lag_rot_slider, "Lag R", 0, 15, 0, 55},
+    {"smoothing_slider", &TremblaToolWindow::smoothing_slider, "Smooth", 0, 100, 0, 55},
+    {"amount_slider", &TremblaToolWindow::amount_slider, "Amount", 0, 200, 100, 55},
+    {"trans_amp_slider", &TremblaToolWindow::trans_amp_slider, "Trans", 0, 200, 100, 55},
+    {"rot_amp_slider", &TremblaToolWindow::rot_amp_slider, "Rotate", 0, 200, 100, 55},
+    {"fade_in_slider", &TremblaToolWindow::fade_in_slider, "Fade In", 0, 30, 3, 55},
+    {"fade_out_slider", &TremblaToolWindow::fade_out_slider, "Fade Out", 0, 30, 3, 55},
+    {"trans_x_slider", &TremblaToolWindow::trans_x_slider, "X", 0, 100, 100, 35},
+    {"trans_y_slider", &TremblaToolWindow::trans_y_slider, "Y", 0, 100, 100, 35},
+    {"trans_z_slider", &TremblaToolWindow::trans_z_slider, "Z", 0, 100, 100, 35},
+    {"rot_x_slider", &TremblaToolWindow::rot_x_slider, "X", 0, 100, 100, 35},
+    {"rot_y_slider", &TremblaToolWindow::rot_y_slider, "Y", 0, 100, 100, 35},
+    {"rot_z_slider", &TremblaToolWindow::rot_z_slider, "Z", 0, 100, 100, 35},
+};
+
+TEST_F(WindowPages, BuildingTheWindowRunsNoUpdateAndFillsThePresetListOnce) {
+    EXPECT_EQ((*counts)["update_shake"], 0);
+    EXPECT_EQ((*counts)["refresh_preset_list"], 1);
+    EXPECT_EQ(counts->calls.size(), 1u) << "only the preset list refresh runs while building";
+}
+
+TEST_F(WindowPages, SliderRowsHaveTheirCaptionsRangesAndDefaults) {
+    for (const RowSpec& spec : kRows) {
+        SCOPED_TRACE(spec.attribute);
+        SliderRow* row = window.get()->*spec.row;
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->label->text(), QLatin1String(spec.caption));
+        EXPECT_EQ(row->slider->minimum(), spec.min_val);
+        EXPECT_EQ(row->slider->maximum(), spec.max_val);
+        EXPECT_EQ(row->value(), spec.default_value);
+        EXPECT_EQ(row->label->width(), spec.label_width);
+    }
+}
+
+TEST_F(WindowPages, EveryShapingRowReappliesTheShakeOncePerChange) {
+    for (const RowSpec& spec : kRows) {
+        SCOPED_TRACE(spec.attribute);
+        SliderRow* row = window.get()->*spec.row;
+        const int before = (*counts)["update_shake"];
+        row->setValue(spec.default_value == 0 ? 1 : spec.default_value - 1);
+        EXPECT_EQ((*counts)["update_shake"], before + 1);
+        row->setValue(row->value());
+        EXPECT_EQ((*counts)["update_shake"], before + 1);
+    }
+}
+
+TEST_F(WindowPages, ChannelSwitchesReapplyTheShake) {
+    EXPECT_TRUE(window->translate_cb->isChecked());
+    EXPECT_TRUE(window->rotate_cb->isChecked());
+    EXPECT_EQ(window->translate_cb->text(), QStringLiteral("Translate"));
+    EXPECT_EQ(window->rotate_cb->text(), QStringLiteral("Rotate"));
+    window->translate_cb->click();
+    window->rotate_cb->click();
+    window->translate_cb->click();
+    EXPECT_EQ((*counts)["update_shake"], 3);
+}
+
+TEST_F(WindowPages, RangesApplyOnReturnOrFocusLossNotWhileTyping) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->_switch_tab(1);
+    EXPECT_TRUE(window->ranges_field->text().isEmpty());
+    EXPECT_EQ(window->ranges_field->placeholderText(), QStringLiteral("e.g. 10-50, 70-80"));
+    window->ranges_field->setFocus();
+    QTest::keyClicks(window->ranges_field, QStringLiteral("10-50, 70-80"));
+    EXPECT_EQ((*counts)["update_shake"], 0);
+    QTest::keyClick(window->ranges_field, Qt::Key_Return);
+    EXPECT_EQ((*counts)["update_shake"], 1);
+    QTest::keyClicks(window->ranges_field, QStringLiteral(", 90-95"));
+    window->layer_field->setFocus();
+    EXPECT_EQ((*counts)["update_shake"], 2);
+}
+
+TEST_F(WindowPages, ReturnInAFieldCommitsOnlyThatField) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // Each field gets Return while it has focus; no button of the dialog may take it as a default click.
+    QLineEdit* const fields[] = {window->camera_field, window->amount_slider->value_field, window->ranges_field,
+                                 window->layer_field, window->trans_x_slider->value_field,
+                                 window->preset_name_field};
+    // A modal box opened by mistake would block the test: close it and count it instead.
+    int modal_boxes = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ++modal_boxes;
+            dialog->done(0);
+        }
+    });
+    closer.start(20);
+    int page = 0;
+    for (QLineEdit* field : fields) {
+        window->_switch_tab(page++ / 2);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    EXPECT_EQ(modal_boxes, 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ((*counts)["update_shake"], 1) << "the ranges field alone commits to an update";
+    EXPECT_EQ(counts->calls.size(), 2u) << "besides the construction's preset list refresh";
+}
+
+TEST_F(WindowPages, TextFieldsStartAsDesigned) {
+    EXPECT_TRUE(window->camera_field->text().isEmpty());
+    EXPECT_EQ(window->camera_field->placeholderText(), QStringLiteral("Select..."));
+    EXPECT_TRUE(window->source_field->text().isEmpty());
+    EXPECT_EQ(window->source_field->placeholderText(), QStringLiteral("Select..."));
+    EXPECT_EQ(window->layer_field->text(), QStringLiteral("trembla_layer"));
+    EXPECT_EQ(window->preset_name_field->placeholderText(), QStringLiteral("Enter preset name..."));
+    EXPECT_EQ(window->preset_list->minimumHeight(), 120);
+    EXPECT_EQ(window->amp_header->text(), QStringLiteral("Amplitude"));
+    EXPECT_EQ(window->amp_header->property("class").toString(), QStringLiteral("sectionHeader"));
+}
+
+QPushButton* button_with_text(QWidget* root, const QString& text) {
+    for (QPushButton* button : root->findChildren<QPushButton*>()) {
+        if (button->text() == text) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(WindowPages, ButtonsCallTheirCommands) {
+    window->prepare_btn->click();
+    window->bake_btn->click();
+    const QList<QPushButton*> pick_buttons = window->content_stack->widget(0)->findChildren<QPushButton*>();
+    ASSERT_EQ(pick_buttons.size(), 2);
+    for (QPushButton* pick : pick_buttons) {
+        EXPECT_EQ(pick->text(), QStringLiteral("<"));
+        EXPECT_EQ(pick->property("class").toString(), QStringLiteral("setBtn"));
+        EXPECT_EQ(pick->width(), 24);
+    }
+    EXPECT_EQ(window->camera_field->parentWidget(), pick_buttons[0]->parentWidget());
+    window->camera_field->setText(QStringLiteral("cam"));
+    pick_buttons[0]->click();  // the camera column comes first
+    pick_buttons[1]->click();
+    pick_buttons[1]->click();
+
+    QWidget* presets = window->content_stack->widget(3);
+    const std::pair<const char*, const char*> preset_buttons[] = {
+        {"Load", "smallBtn"}, {"Delete", "deleteBtn"}, {"Save Preset", "primaryBtn"}};
+    for (const auto& [caption, style_class] : preset_buttons) {
+        QPushButton* button = button_with_text(presets, QLatin1String(caption));
+        ASSERT_NE(button, nullptr) << caption;
+        EXPECT_EQ(button->property("class").toString(), QLatin1String(style_class));
+        button->click();
+    }
+
+    EXPECT_EQ((*counts)["prepare_shake"], 1);
+    EXPECT_EQ((*counts)["bake_to_layer"], 1);
+    EXPECT_EQ((*counts)["set_camera"], 1);
+    EXPECT_EQ((*counts)["set_source"], 2);
+    EXPECT_EQ((*counts)["load_selected_preset"], 1);
+    EXPECT_EQ((*counts)["delete_selected_preset"], 1);
+    EXPECT_EQ((*counts)["save_preset"], 1);
+    EXPECT_EQ((*counts)["reset_camera"], 0) << "no control resets the camera";
+    EXPECT_EQ((*counts)["refresh_preset_list"], 1) << "saving and deleting refresh the list themselves";
+}
+
+TEST_F(WindowPages, DoubleClickLoadsTheCurrentItemAndEnterInTheNameFieldSavesNothing) {
+    window->preset_list->addItem(QStringLiteral("handheld"));
+    QListWidgetItem* item = window->preset_list->item(0);
+    Q_EMIT window->preset_list->itemDoubleClicked(item);
+    ASSERT_EQ(counts->loaded_items.size(), 1u);
+    EXPECT_EQ(counts->loaded_items[0], nullptr) << "the list's current item is meant, not the signal's";
+
+    QTest::keyClicks(window->preset_name_field, QStringLiteral("mine"));
+    QTest::keyClick(window->preset_name_field, Qt::Key_Return);
+    EXPECT_EQ((*counts)["save_preset"], 0);
+}
+
+TEST_F(WindowPages, ModeButtonsStartStaticAndReportTheMode) {
+    EXPECT_EQ(window->mode_static->text(), QStringLiteral("Static"));
+    EXPECT_EQ(window->mode_animated->text(), QStringLiteral("Animated"));
+    EXPECT_EQ(window->mode_relax->text(), QStringLiteral("Relax"));
+    EXPECT_EQ(window->mode_button_group->id(window->mode_static), 0);
+    EXPECT_EQ(window->mode_button_group->id(window->mode_animated), 1);
+    EXPECT_EQ(window->mode_button_group->id(window->mode_relax), 2);
+    EXPECT_TRUE(window->mode_button_group->exclusive());
+    EXPECT_EQ(window->_get_camera_mode(), "static");
+    window->mode_animated->click();
+    EXPECT_EQ(window->_get_camera_mode(), "animated");
+    window->mode_relax->click();
+    EXPECT_EQ(window->_get_camera_mode(), "relax");
+}
+
+TEST_F(WindowPages, RelaxHidesTheAmplitudeSectionAndOtherModesShowItAgain) {
+    QWidget* const amplitude[] = {window->amp_header, window->amount_slider, window->trans_amp_slider,
+                                  window->rot_amp_slider};
+    window->amount_slider->setValue(150);
+    const int updates_before = (*counts)["update_shake"];
+
+    window->mode_relax->click();
+    for (QWidget* widget : amplitude) {
+        EXPECT_TRUE(widget->isHidden());
+    }
+    EXPECT_FALSE(window->lag_trans_slider->isHidden());
+    EXPECT_FALSE(window->camera_field->isHidden());
+    EXPECT_EQ((*counts)["update_shake"], updates_before + 1) << "two toggles, one update";
+
+    window->mode_static->click();
+    for (QWidget* widget : amplitude) {
+        EXPECT_FALSE(widget->isHidden());
+    }
+    EXPECT_EQ(window->amount_slider->value(), 150);
+    EXPECT_EQ((*counts)["update_shake"], updates_before + 2);
+
+    window->mode_animated->click();
+    for (QWidget* widget : amplitude) {
+        EXPECT_FALSE(widget->isHidden());
+    }
+}
+
+TEST_F(WindowPages, ModeChangeIgnoresTheButtonBeingSwitchedOff) {
+    window->_on_mode_changed(false);
+    EXPECT_EQ((*counts)["update_shake"], 0);
+    window->mode_static->click();  // already checked: nothing toggles
+    EXPECT_EQ((*counts)["update_shake"], 0);
+}
+
+}  // namespace
+}  // namespace trembla
