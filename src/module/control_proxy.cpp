@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QSlider>
 #include <QStackedWidget>
@@ -32,10 +33,13 @@ struct ControlObject {
     QPointer<QObject>* target;  // owned by the proxy; the control itself is not
 };
 
+// An entry is followed by a persistent model index: Qt invalidates it when the entry leaves the
+// list, where a kept item pointer could not tell a freed entry from a new one at the same address.
 struct ListItemObject {
     PyObject_HEAD
     QPointer<QListWidget>* list;
-    QListWidgetItem* item;  // valid only while the list still holds it (see live_item)
+    QPersistentModelIndex* index;
+    std::uintptr_t address;  // of the entry when the proxy was made; only ever hashed
 };
 
 PyRef none() { return PyRef::borrow(Py_None); }
@@ -221,7 +225,8 @@ PyRef list_item_proxy(QListWidget& list, QListWidgetItem* item) {
     PyRef proxy = checked(g_list_item_type.tp_alloc(&g_list_item_type, 0));
     auto* object = reinterpret_cast<ListItemObject*>(proxy.get());
     object->list = new QPointer<QListWidget>(&list);
-    object->item = item;
+    object->index = new QPersistentModelIndex(list.model()->index(list.row(item), 0));
+    object->address = reinterpret_cast<std::uintptr_t>(item);
     return proxy;
 }
 
@@ -257,19 +262,15 @@ PyMethodDef kListMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-// The entry itself, while its list still holds it. Rows are compared by address only, so an entry
-// freed by a refresh of the list is never dereferenced.
+// The entry itself, while its list still holds it.
 QListWidgetItem& live_item(PyObject* self) {
     auto* object = reinterpret_cast<ListItemObject*>(self);
     QListWidget* list = object->list->data();
-    if (list != nullptr) {
-        for (int row = 0; row < list->count(); ++row) {
-            if (list->item(row) == object->item) {
-                return *object->item;
-            }
-        }
+    QListWidgetItem* item = list != nullptr && object->index->isValid() ? list->item(object->index->row()) : nullptr;
+    if (item == nullptr) {
+        throw std::runtime_error("The list item has been deleted.");
     }
-    throw std::runtime_error("The list item has been deleted.");
+    return *item;
 }
 
 PyObject* list_item_text(PyObject* self, PyObject*) {
@@ -297,18 +298,22 @@ PyObject* list_item_richcompare(PyObject* self, PyObject* other, int op) {
     if ((op != Py_EQ && op != Py_NE) || !PyObject_TypeCheck(other, &g_list_item_type)) {
         Py_RETURN_NOTIMPLEMENTED;
     }
-    const bool equal = reinterpret_cast<ListItemObject*>(self)->item == reinterpret_cast<ListItemObject*>(other)->item;
+    const QPersistentModelIndex& mine = *reinterpret_cast<ListItemObject*>(self)->index;
+    const QPersistentModelIndex& theirs = *reinterpret_cast<ListItemObject*>(other)->index;
+    const bool equal = mine.isValid() && mine == theirs;
     return bool_to_python(op == Py_EQ ? equal : !equal).release();
 }
 
+// Equal proxies stand for one entry, made while it lived, so they share its address.
 Py_hash_t list_item_hash(PyObject* self) {
-    const auto address = reinterpret_cast<std::uintptr_t>(reinterpret_cast<ListItemObject*>(self)->item);
-    const auto hash = static_cast<Py_hash_t>(address >> 4);
+    const auto hash = static_cast<Py_hash_t>(reinterpret_cast<ListItemObject*>(self)->address >> 4);
     return hash == -1 ? -2 : hash;
 }
 
 void list_item_dealloc(PyObject* self) {
-    delete reinterpret_cast<ListItemObject*>(self)->list;
+    auto* object = reinterpret_cast<ListItemObject*>(self);
+    delete object->index;
+    delete object->list;
     Py_TYPE(self)->tp_free(self);
 }
 
