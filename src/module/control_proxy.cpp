@@ -44,6 +44,23 @@ struct ListItemObject {
 
 PyRef none() { return PyRef::borrow(Py_None); }
 
+#if TREMBLA_PY3
+using HashValue = Py_hash_t;
+#else
+using HashValue = long;  // Python 2 hashes to a C long
+#endif
+
+// Addresses hashed the way CPython hashes object identities; -1 is reserved for errors.
+HashValue address_hash(std::uintptr_t address) {
+    const auto hash = static_cast<HashValue>(address >> 4);
+    return hash == -1 ? -2 : hash;
+}
+
+PyObject* not_implemented() {
+    Py_INCREF(Py_NotImplemented);
+    return Py_NotImplemented;
+}
+
 // "<type detail>" as a native str.
 PyRef repr_text(PyObject* self, const std::string& detail) {
     return checked(py::text(std::string("<") + Py_TYPE(self)->tp_name + " " + detail + ">"));
@@ -104,7 +121,7 @@ PyTypeObject g_control_type{};
 // Two proxies are equal when they stand for the same live control.
 PyObject* control_richcompare(PyObject* self, PyObject* other, int op) {
     if ((op != Py_EQ && op != Py_NE) || !PyObject_TypeCheck(other, &g_control_type)) {
-        Py_RETURN_NOTIMPLEMENTED;
+        return not_implemented();
     }
     QObject* mine = reinterpret_cast<ControlObject*>(self)->target->data();
     QObject* theirs = reinterpret_cast<ControlObject*>(other)->target->data();
@@ -112,10 +129,8 @@ PyObject* control_richcompare(PyObject* self, PyObject* other, int op) {
     return bool_to_python(op == Py_EQ ? equal : !equal).release();
 }
 
-Py_hash_t control_hash(PyObject* self) {
-    const auto address = reinterpret_cast<std::uintptr_t>(reinterpret_cast<ControlObject*>(self)->target->data());
-    const auto hash = static_cast<Py_hash_t>(address >> 4);
-    return hash == -1 ? -2 : hash;
+HashValue control_hash(PyObject* self) {
+    return address_hash(reinterpret_cast<std::uintptr_t>(reinterpret_cast<ControlObject*>(self)->target->data()));
 }
 
 PyMethodDef kControlMethods[] = {
@@ -296,7 +311,7 @@ PyObject* list_item_repr(PyObject* self) {
 
 PyObject* list_item_richcompare(PyObject* self, PyObject* other, int op) {
     if ((op != Py_EQ && op != Py_NE) || !PyObject_TypeCheck(other, &g_list_item_type)) {
-        Py_RETURN_NOTIMPLEMENTED;
+        return not_implemented();
     }
     const QPersistentModelIndex& mine = *reinterpret_cast<ListItemObject*>(self)->index;
     const QPersistentModelIndex& theirs = *reinterpret_cast<ListItemObject*>(other)->index;
@@ -305,10 +320,7 @@ PyObject* list_item_richcompare(PyObject* self, PyObject* other, int op) {
 }
 
 // Equal proxies stand for one entry, made while it lived, so they share its address.
-Py_hash_t list_item_hash(PyObject* self) {
-    const auto hash = static_cast<Py_hash_t>(reinterpret_cast<ListItemObject*>(self)->address >> 4);
-    return hash == -1 ? -2 : hash;
-}
+HashValue list_item_hash(PyObject* self) { return address_hash(reinterpret_cast<ListItemObject*>(self)->address); }
 
 void list_item_dealloc(PyObject* self) {
     auto* object = reinterpret_cast<ListItemObject*>(self);
