@@ -1,0 +1,244 @@
+"""Latency of the window's main path on the stand-in host: _prepare_shake and _update_shake at
+240 / 1,000 / 10,000 frames in each camera mode.
+
+Each figure is milliseconds per call (best of --repeats), split into time inside the host (every
+maya.cmds / maya.mel function wrapped with a timer, the stand-in's call log off) and time in the
+tool (the rest: reading the controls, conversions, computation, the bridge's argument building).
+The timer wrapper costs about as much as a bare Python call; its cost, measured once at start-up,
+is taken out of both parts so that it is charged to neither. As a cross-check without any wrapper,
+"host answering at once" runs the same call against a host whose every command returns at once:
+the tool's own work plus one bare Python call per command, an upper bound of the tool's share.
+Usage: bench_workflow.py [--sizes 240,1000,10000] [--repeats 3]
+"""
+from __future__ import print_function
+
+import argparse
+import math
+import os
+import sys
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(REPO, "standin"))
+sys.path.insert(0, os.environ.get("TREMBLA_MODULE_DIR", os.path.join(REPO, "build", "py3-qt5")))
+os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
+
+from maya import cmds, mel, standin  # noqa: E402
+
+import trembla_tool as tt  # noqa: E402
+
+CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
+MODES = ("static", "animated", "relax")
+
+
+def now():
+    return time.perf_counter() if hasattr(time, "perf_counter") else time.time()
+
+
+class HostClock(object):
+    """Adds up the wall time spent inside the stand-in's cmds and mel functions, and counts the
+    calls."""
+
+    def __init__(self):
+        self.seconds = 0.0
+        self.calls = 0
+        self._saved = []
+
+    def __enter__(self):
+        for module in (cmds, mel):
+            for name in dir(module):
+                original = getattr(module, name)
+                if name.startswith("_") or not callable(original) or isinstance(original, type):
+                    continue
+                self._saved.append((module, name, original))
+                setattr(module, name, self.timed(original))
+        return self
+
+    def __exit__(self, *exc):
+        for module, name, original in self._saved:
+            setattr(module, name, original)
+
+    def timed(self, original):
+        def call(*args, **kwargs):
+            self.calls += 1
+            start = now()
+            try:
+                return original(*args, **kwargs)
+            finally:
+                self.seconds += now() - start
+        return call
+
+
+class WrapperCost(object):
+    """What the timer wrapper adds per call: `inside` inflates the host's measured time (the clock
+    reads), `outside` would otherwise be charged to the tool (the wrapper's own frame)."""
+
+    def __init__(self, calls=200000):
+        def noop(*args, **kwargs):
+            return None
+
+        def run(function):
+            start = now()
+            for _ in range(calls):
+                function("node", attribute="translateX", time=1, value=0.5)
+            return now() - start
+
+        bare = min(run(noop) for _ in range(3))
+        best = None
+        for _ in range(3):
+            clock = HostClock()
+            total = run(clock.timed(noop))
+            if best is None or total < best[0]:
+                best = (total, clock.seconds)
+        self.inside = max(0.0, best[1] - bare) / calls
+        self.outside = max(0.0, best[0] - best[1]) / calls
+
+
+class NullHost(object):
+    """cmds and mel stand-ins that answer every command of the main path at once, with no scene
+    behind them."""
+
+    def __init__(self, frames):
+        self.cmds = Namespace()
+        self.mel = Namespace()
+        answers = dict(ls=[], listRelatives=None, objExists=True, currentTime=1.0,
+                       xform=[0.0, 0.0, 0.0], getAttr=0.0, setAttr=None, cutKey=0, delete=None,
+                       connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
+                       refresh=None, inViewMessage=None, warning=None)
+        for name, value in answers.items():
+            setattr(self.cmds, name, answering(value))
+        self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
+        self.cmds.createNode = lambda node_type, name=None: name
+        self.cmds.evaluationManager = lambda *a, **k: ["parallel"] if k.get("q") else None
+        self.mel.eval = answering(None)
+
+
+def answering(value):
+    def command(*args, **kwargs):
+        return value
+    return command
+
+
+class Namespace(object):
+    pass
+
+
+class Quiet(object):
+    """Swallows the tool's printed lines while a measurement runs."""
+
+    def write(self, text):
+        pass
+
+    def flush(self):
+        pass
+
+
+def build_scene(frames):
+    standin.reset()
+    standin.set_logging(False)
+    cmds.playbackOptions(min=1, max=frames)
+    cmds.createNode("transform", name="shaker")
+    cmds.createNode("transform", name="benchCam")
+    cmds.createNode("camera", parent="benchCam")
+    for f in range(1, frames + 1):
+        t = float(f)
+        source = (0.3 * math.sin(t * 1.7) + 0.01 * t, 0.2 * math.cos(t * 2.3), 0.1 * math.sin(t),
+                  2.0 * math.sin(t * 0.9), 1.5 * math.cos(t * 0.7), math.sin(t * 2.9))
+        camera = (0.05 * t, 1.6, 10.0 - 0.1 * t, -5.0 + 0.01 * t, 20.0 + 0.05 * t, 0.0)
+        for channel, s, c in zip(CHANNELS, source, camera):
+            cmds.setKeyframe("shaker", attribute=channel, time=f, value=s)
+            cmds.setKeyframe("benchCam", attribute=channel, time=f, value=c)
+
+
+def open_window():
+    window = tt.show()
+    window.camera_field.setText("benchCam")
+    window.source_field.setText("shaker")
+    window.lag_trans_slider.setValue(3)
+    window.lag_rot_slider.setValue(2)
+    window.smoothing_slider.setValue(40)
+    window.trans_y_slider.setValue(60)
+    window.ranges_field.setText("")
+    return window
+
+
+def measure(repeats, work, cost):
+    """(total, inside the host) seconds of the fastest of `repeats` runs, the wrapper's own cost
+    taken out of both."""
+    best = None
+    for _ in range(repeats):
+        saved, sys.stdout = sys.stdout, Quiet()
+        try:
+            with HostClock() as clock:
+                start = now()
+                work()
+                total = now() - start
+        finally:
+            sys.stdout = saved
+        total -= clock.calls * cost.outside
+        host = clock.seconds - clock.calls * cost.inside
+        if best is None or total < best[0]:
+            best = (total, host)
+    return best
+
+
+def measure_alone(repeats, work, frames):
+    """Seconds of the fastest of `repeats` runs against NullHost."""
+    best = None
+    saved = tt.cmds, tt.mel, sys.stdout
+    try:
+        for _ in range(repeats):
+            host = NullHost(frames)
+            tt.cmds, tt.mel, sys.stdout = host.cmds, host.mel, Quiet()
+            start = now()
+            work()
+            alone = now() - start
+            best = alone if best is None else min(best, alone)
+    finally:
+        tt.cmds, tt.mel, sys.stdout = saved
+    return best
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sizes", default="240,1000,10000")
+    parser.add_argument("--repeats", type=int, default=3)
+    args = parser.parse_args()
+    sizes = [int(s) for s in args.sizes.split(",")]
+    cost = WrapperCost()
+
+    rows = []
+    for operation in ("_prepare_shake", "_update_shake"):
+        for mode in MODES:
+            rows.append(((operation, mode, "total"), []))
+            rows.append(((operation, mode, "inside the host"), []))
+            rows.append(((operation, mode, "in the tool"), []))
+            rows.append(((operation, mode, "tool, host answering at once"), []))
+    results = dict((key, values) for key, values in rows)
+
+    for n in sizes:
+        build_scene(n)
+        window = open_window()
+        repeats = args.repeats
+        for mode in MODES:
+            getattr(window, "mode_" + mode).setChecked(True)
+            for operation in ("_prepare_shake", "_update_shake"):
+                total, host = measure(repeats, getattr(window, operation), cost)
+                results[(operation, mode, "total")].append(total)
+                results[(operation, mode, "inside the host")].append(host)
+                results[(operation, mode, "in the tool")].append(total - host)
+            for operation in ("_prepare_shake", "_update_shake"):
+                alone = measure_alone(repeats, getattr(window, operation), n)
+                results[(operation, mode, "tool, host answering at once")].append(alone)
+
+    print("%-40s" % ("milliseconds per call (best of %d)" % args.repeats)
+          + "".join("%12s" % ("%d fr" % n) for n in sizes))
+    for (operation, mode, part), values in rows:
+        label = "%s %s" % (operation, mode) if part == "total" else "  " + part
+        print("%-40s" % label + "".join("%12.2f" % (v * 1e3) for v in values))
+    print("(host time includes the stand-in's own Python work; 'in the tool' is the rest. Timer wrapper"
+          " per call, taken out: %.2f us inside, %.2f us outside)" % (cost.inside * 1e6, cost.outside * 1e6))
+
+
+if __name__ == "__main__":
+    main()
