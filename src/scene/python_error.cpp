@@ -32,40 +32,52 @@ std::string describe(PyObject* type, PyObject* value) {
 
 }  // namespace
 
-PythonError::PythonError(const std::string& message, PyRef type, PyRef value, PyRef traceback)
-    : HostError(message), type_(std::move(type)), value_(std::move(value)), traceback_(std::move(traceback)) {}
+PythonError::Exception::~Exception() {
+    if (type == nullptr && value == nullptr && traceback == nullptr) {
+        return;
+    }
+    // After the interpreter is gone there is nothing left to release them to.
+    if (!Py_IsInitialized()) {
+        return;
+    }
+    const PyGILState_STATE gil = PyGILState_Ensure();
+    Py_XDECREF(type);
+    Py_XDECREF(value);
+    Py_XDECREF(traceback);
+    PyGILState_Release(gil);
+}
+
+PythonError::PythonError(const std::string& message, std::shared_ptr<Exception> carried)
+    : HostError(message), exception_(std::move(carried)) {}
 
 PythonError PythonError::fetch() {
+    auto exception = std::make_shared<Exception>();  // before taking the references it will own
     if (!PyErr_Occurred()) {
         PyErr_SetString(PyExc_SystemError, "a host call failed without setting an exception");
     }
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
-    PyErr_NormalizeException(&type, &value, &traceback);
+    PyErr_Fetch(&exception->type, &exception->value, &exception->traceback);
+    PyErr_NormalizeException(&exception->type, &exception->value, &exception->traceback);
 #if TREMBLA_PY3
-    if (traceback != nullptr && value != nullptr && PyExceptionInstance_Check(value)) {
-        PyException_SetTraceback(value, traceback);
+    if (exception->traceback != nullptr && exception->value != nullptr &&
+        PyExceptionInstance_Check(exception->value)) {
+        PyException_SetTraceback(exception->value, exception->traceback);
     }
 #endif
-    PyRef type_ref = PyRef::steal(type);
-    PyRef value_ref = PyRef::steal(value);
-    PyRef traceback_ref = PyRef::steal(traceback);
-    std::string message = describe(type, value);
-    return PythonError(message, std::move(type_ref), std::move(value_ref), std::move(traceback_ref));
+    std::string message = describe(exception->type, exception->value);
+    return PythonError(message, std::move(exception));
 }
 
 void PythonError::restore() noexcept {
-    if (!type_) {
+    if (exception_->type == nullptr) {
         PyErr_SetString(PyExc_SystemError, "a Python exception was handed back twice");
         return;
     }
-    PyErr_Restore(type_.release(), value_.release(), traceback_.release());
+    PyErr_Restore(std::exchange(exception_->type, nullptr), std::exchange(exception_->value, nullptr),
+                  std::exchange(exception_->traceback, nullptr));
 }
 
 bool PythonError::matches(PyObject* exception_type) const noexcept {
-    return type_ && PyErr_GivenExceptionMatches(type_.get(), exception_type) != 0;
+    return exception_->type != nullptr && PyErr_GivenExceptionMatches(exception_->type, exception_type) != 0;
 }
 
 void throw_python_error() { throw PythonError::fetch(); }

@@ -2,6 +2,7 @@
 // answer), it travels as a HostError and is handed back to Python unchanged at the module edge.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "scene/host.h"
@@ -21,16 +22,25 @@ public:
     // True when the carried exception is an instance of `exception_type` (or a subclass).
     bool matches(PyObject* exception_type) const noexcept;
 
-    PyObject* type() const noexcept { return type_.get(); }
-    PyObject* value() const noexcept { return value_.get(); }
-    PyObject* traceback() const noexcept { return traceback_.get(); }
+    PyObject* type() const noexcept { return exception_->type; }
+    PyObject* value() const noexcept { return exception_->value; }
+    PyObject* traceback() const noexcept { return exception_->traceback; }
 
 private:
-    PythonError(const std::string& message, PyRef type, PyRef value, PyRef traceback);
+    // The exception's three references. Copies of the error share them, so copying or destroying
+    // an error (which C++ does behind the scenes, e.g. for an exception_ptr) needs no Python call;
+    // the last owner releases them holding the GIL, because a Qt handler may drop the error on the
+    // host's event loop where nobody holds it.
+    struct Exception {
+        PyObject* type = nullptr;
+        PyObject* value = nullptr;
+        PyObject* traceback = nullptr;
+        ~Exception();
+    };
 
-    PyRef type_;
-    PyRef value_;
-    PyRef traceback_;
+    PythonError(const std::string& message, std::shared_ptr<Exception> carried);
+
+    std::shared_ptr<Exception> exception_;
 };
 
 // Throws the pending Python exception as PythonError.
