@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "module/error_report.h"
 #include "module/errors.h"
 #include "module/preset_functions.h"
 #include "module/py_json.h"
@@ -87,6 +88,9 @@ void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
     const PresetToApply preset = read_preset_record(record);
     for (const std::string& warning : preset.warnings) {
         host.warning(warning);
+    }
+    if (!record.is_object()) {
+        return;  // ignored whole, as its warning says
     }
     set_name_field(host, w.camera_field, preset.camera);
     set_name_field(host, w.source_field, preset.source);
@@ -242,13 +246,25 @@ void delete_selected_preset(PyObject* module, TremblaToolWindow& w) {
 
 }  // namespace
 
+// Qt may run a hook straight from the host's event loop (a double-click on the list), where
+// nobody holds the GIL for us, so each hook holds it for its whole run.
 void install_preset_commands(WindowContext& context, PyObject* module) {
-    context.save_preset = [module](TremblaToolWindow& w) { save_preset(module, w); };
+    context.save_preset = [module](TremblaToolWindow& w) {
+        GilHold gil;
+        save_preset(module, w);
+    };
     context.load_selected_preset = [module](TremblaToolWindow& w, QListWidgetItem* item) {
+        GilHold gil;
         load_selected_preset(module, w, item);
     };
-    context.delete_selected_preset = [module](TremblaToolWindow& w) { delete_selected_preset(module, w); };
-    context.refresh_preset_list = [module](TremblaToolWindow& w) { refresh_preset_list(module, w); };
+    context.delete_selected_preset = [module](TremblaToolWindow& w) {
+        GilHold gil;
+        delete_selected_preset(module, w);
+    };
+    context.refresh_preset_list = [module](TremblaToolWindow& w) {
+        GilHold gil;
+        refresh_preset_list(module, w);
+    };
 }
 
 PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(snapshot_of(window))); }

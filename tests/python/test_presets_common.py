@@ -54,16 +54,18 @@ def captured_stdout():
 @contextlib.contextmanager
 def file_writes_fail_beyond(size):
     """Makes every file write past `size` bytes fail (EFBIG), which even root cannot get around.
-    The host's console output is kept in memory meanwhile, since it may be a file itself."""
+    The host's console output (stdout and stderr together) is kept in memory meanwhile, since it
+    may be a file itself; the context yields it."""
     import resource
     import signal
     soft, hard = resource.getrlimit(resource.RLIMIT_FSIZE)
     old_handler = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
     saved = sys.stdout, sys.stderr
-    sys.stdout = sys.stderr = Output()
+    output = Output()
+    sys.stdout = sys.stderr = output
     resource.setrlimit(resource.RLIMIT_FSIZE, (size, hard))
     try:
-        yield
+        yield output
     finally:
         resource.setrlimit(resource.RLIMIT_FSIZE, (soft, hard))
         sys.stdout, sys.stderr = saved
