@@ -1,0 +1,1 @@
+"""Pieces of scripts/trembla_run.py: .chan files, the demo scene, plots, page renders, progress."""

@@ -1,0 +1,67 @@
+"""The shaping settings of a run, as the members of a preset's "settings" record: read from a preset
+file, overridden by command-line flags, and handed to the window the way loading a preset does."""
+import io
+import json
+from collections import OrderedDict
+
+# Slider members and the range of their control in the window.
+SLIDER_RANGES = OrderedDict([
+    ("lag_trans", (0, 15)), ("lag_rot", (0, 15)), ("smooth", (0, 100)), ("amount", (0, 200)),
+    ("trans_amp", (0, 200)), ("rot_amp", (0, 200)), ("fade_in", (0, 30)), ("fade_out", (0, 30)),
+])
+TRANS_AXES = ("trans_x", "trans_y", "trans_z")
+ROT_AXES = ("rot_x", "rot_y", "rot_z")
+AXIS_RANGE = (0, 100)
+MODES = ("static", "animated", "relax")
+
+# What a member is when neither the preset nor a flag gives it: the window's fresh values.
+DEFAULTS = dict(lag_trans=0, lag_rot=0, smooth=0, amount=100, trans_amp=100, rot_amp=100,
+                fade_in=3, fade_out=3, ranges="", mode="static", layer_name="trembla_layer",
+                translate_enabled=True, rotate_enabled=True,
+                trans_x=100, trans_y=100, trans_z=100, rot_x=100, rot_y=100, rot_z=100)
+
+
+class PresetError(ValueError):
+    """A preset file or preset name that cannot be used; the text starts with the file name."""
+
+
+def read_preset(tt, path, name=None):
+    """The "settings" member of preset `name` in the preset file at `path` (the layout the window's
+    presets page writes). Without a name the file must hold exactly one preset."""
+    try:
+        with io.open(path, "r", encoding="utf-8") as handle:
+            data = json.load(handle)
+    except (IOError, OSError) as error:
+        raise PresetError("%s: cannot read: %s" % (path, getattr(error, "strerror", None) or error))
+    except ValueError as error:
+        raise PresetError("%s: not JSON: %s" % (path, error))
+    if not tt.validate_preset_data(data):
+        raise PresetError("%s: not a preset file (an object of named presets, each an object whose "
+                          "settings are an object)" % path)
+    names = sorted(data)
+    if name is None:
+        if len(names) != 1:
+            raise PresetError("%s: holds %d presets; name one with --preset-name (%s)"
+                              % (path, len(names), ", ".join(names) or "none"))
+        name = names[0]
+    if name not in data:
+        raise PresetError("%s: no preset named '%s' (presets: %s)" % (path, name, ", ".join(names) or "none"))
+    return dict(data[name].get("settings", {}))
+
+
+def merged(*layers):
+    """One settings record from several, later ones winning member by member."""
+    result = {}
+    for layer in layers:
+        result.update(layer)
+    return result
+
+
+def complete(settings):
+    """Every member, the missing ones at the values a fresh window has (and applying a preset uses)."""
+    return merged(DEFAULTS, settings)
+
+
+def apply_to_window(window, settings):
+    """Sets the window's controls as loading a preset would: camera and source fields untouched."""
+    window._apply_settings({"settings": settings})
