@@ -9,7 +9,7 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake pkg-config \
   qtbase5-dev qt6-base-dev libgl1-mesa-dev \
-  python3 python3-dev python3-pytest \
+  python3 python3-dev python3-pytest python3-matplotlib \
   python3-pyside2.qtcore python3-pyside2.qtgui python3-pyside2.qtwidgets \
   nlohmann-json3-dev libgtest-dev \
   xvfb xauth >/dev/null
