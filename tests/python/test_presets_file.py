@@ -5,13 +5,14 @@ Python <-> JSON conversion behind them. Each test works in its own temporary mod
 from __future__ import unicode_literals
 
 import copy
+import gc
 import json
 import os
 import sys
 import unittest
 from collections import OrderedDict
 
-from test_presets_common import FILE_NAME, PY2, ModuleDirectoryCase, file_writes_fail_beyond
+from test_presets_common import FILE_NAME, PY2, ModuleDirectoryCase, Output, file_writes_fail_beyond
 
 import maya.standin as standin
 
@@ -286,6 +287,37 @@ class SaveTest(ModuleDirectoryCase):
         self.assertIs(tt.save_presets(presets={"a": {}}), True)
         self.assertRaises(TypeError, tt.save_presets)
         self.assertRaises(TypeError, tt.save_presets, {}, {})
+
+
+class ReferenceTest(ModuleDirectoryCase):
+    def test_repeated_calls_keep_the_reference_counts_of_their_arguments(self):
+        name, text, big, values = "shot", "cam", 2 ** 70, set([1])
+        good = {name: {"camera": text, "settings": {"amount": 3, "x": [1.5, None, True]}}}
+        bad = {name: {"settings": {"x": values, "y": big}}}
+        standin.set_logging(False)
+
+        def calls():
+            tt.save_presets(good)
+            tt.save_presets(bad)
+            tt.load_presets()
+            tt.validate_preset_data(good)
+            del standin.warnings[:]
+
+        objects = (good, bad, name, text, big, values)
+        self.addCleanup(setattr, sys, "stderr", sys.stderr)
+        sys.stderr = Output()  # the host echoes every warning there
+        for _ in range(10):
+            calls()
+        gc.collect()
+        gc.disable()
+        try:
+            before = [sys.getrefcount(o) for o in objects]
+            for _ in range(200):
+                calls()
+            after = [sys.getrefcount(o) for o in objects]
+        finally:
+            gc.enable()
+        self.assertEqual(after, before)
 
 
 if __name__ == "__main__":
