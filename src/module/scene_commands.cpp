@@ -194,10 +194,21 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
         py::PythonHost host = host_for(module);
         std::shared_ptr<Prepared> record = current_prepared(module);
         const ShakeControls controls = read_controls(window);
-        const bool baked = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-            return bake_to_layer(host, *record, saved_mode, controls);
-        });
-        if (baked) set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
+        // The button follows the record, also when the closing in-view message fails: by then
+        // the layer is keyed and the preparation has ended, and the error still goes on.
+        const bool was_ready = record->ready;
+        const auto show_if_ended = [&] {
+            if (was_ready && !record->ready) set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
+        };
+        try {
+            with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
+                return bake_to_layer(host, *record, saved_mode, controls);
+            });
+        } catch (...) {
+            show_if_ended();
+            throw;
+        }
+        show_if_ended();
     };
 }
 
