@@ -52,7 +52,7 @@ SettingsSnapshot snapshot_of(TremblaToolWindow& w) {
     SettingsSnapshot snapshot;
     snapshot.camera = utf8(w.camera_field->text());
     snapshot.source = utf8(w.source_field->text());
-    ShakeSettings& s = snapshot.settings;
+    PresetSettings& s = snapshot.settings;
     s.lag_trans = w.lag_trans_slider->value();
     s.lag_rot = w.lag_rot_slider->value();
     s.smooth = w.smoothing_slider->value();
@@ -95,7 +95,7 @@ void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
     set_name_field(host, w.camera_field, preset.camera);
     set_name_field(host, w.source_field, preset.source);
 
-    const ShakeSettings& s = preset.settings;
+    const PresetSettings& s = preset.settings;
     w.lag_trans_slider->setValue(s.lag_trans);
     w.lag_rot_slider->setValue(s.lag_rot);
     w.smoothing_slider->setValue(s.smooth);

@@ -11,7 +11,7 @@ namespace trembla {
 
 // The nineteen settings in file order, which is also the order a preset is applied in.
 // The initial values are a fresh window's, and the defaults for members a preset lacks.
-struct ShakeSettings {
+struct PresetSettings {
     int lag_trans = 0;
     int lag_rot = 0;
     int smooth = 0;
@@ -36,7 +36,7 @@ struct ShakeSettings {
 struct SettingsSnapshot {
     std::string camera;
     std::string source;
-    ShakeSettings settings;
+    PresetSettings settings;
 };
 
 // {"camera", "source", "settings": {the nineteen members in order}}, a fresh object each call.
@@ -50,7 +50,7 @@ struct PresetToApply {
     std::optional<std::string> source;
     // Every member resolved: missing or ignored ones hold the defaults, `mode` is always one of
     // the three modes ("static" stays static, "relax" is relax, any other text is animated).
-    ShakeSettings settings;
+    PresetSettings settings;
     // One message per ignored member, for the host's warning command.
     std::vector<std::string> warnings;
 };

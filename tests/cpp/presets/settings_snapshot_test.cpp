@@ -46,7 +46,7 @@ TEST(PresetRecord, SnapshotReadsBackUnchanged) {
     SettingsSnapshot snapshot;
     snapshot.camera = "shotCam";
     snapshot.source = "loc";
-    ShakeSettings& s = snapshot.settings;
+    PresetSettings& s = snapshot.settings;
     s.lag_trans = 4, s.lag_rot = 5, s.smooth = 60, s.amount = 180, s.trans_amp = 20, s.rot_amp = 0;
     s.fade_in = 0, s.fade_out = 30, s.ranges = " 1-10 ", s.mode = "animated", s.layer_name = "";
     s.translate_enabled = false, s.rotate_enabled = true;
@@ -69,7 +69,7 @@ TEST(PresetRecord, MissingMembersTakeTheDefaultsOnApply) {
     EXPECT_TRUE(partial.warnings.empty());
     EXPECT_FALSE(partial.camera);
     EXPECT_FALSE(partial.source);
-    ShakeSettings expected;
+    PresetSettings expected;
     expected.rot_y = 7;
     EXPECT_EQ(to_json({"", "", partial.settings}), to_json({"", "", expected}));
 }
@@ -120,7 +120,7 @@ TEST(PresetRecord, WrongTypedValuesFallBackToDefaultsWithOneWarningEach) {
 
     EXPECT_FALSE(applied.camera);
     EXPECT_FALSE(applied.source);
-    ShakeSettings expected;
+    PresetSettings expected;
     expected.trans_y = 40;
     EXPECT_EQ(to_json({"", "", applied.settings}), to_json({"", "", expected}));
     EXPECT_EQ(applied.warnings, (std::vector<std::string>{
