@@ -52,7 +52,9 @@ LoadedPresets load_or_throw(const std::string& path) {
     PresetJson data;
     try {
         data = PresetJson::parse(file.bytes);
-    } catch (const PresetJson::parse_error& error) {
+    } catch (const PresetJson::exception& error) {
+        // Not only parse_error: a number beyond the double range (1e400) is an out_of_range
+        // error, and it too means the text cannot be read as presets.
         return failed_load(PresetFileStatus::unparsable, kParseFailed + parser_message(error));
     }
     if (!validate_preset_data(data)) return failed_load(PresetFileStatus::invalid_structure, kInvalidStructure);

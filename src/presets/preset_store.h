@@ -31,7 +31,8 @@ enum class PresetFileStatus {
     missing,            // nothing at the path: no presets, no message
     loaded,             // parsed and valid
     unreadable,         // something is there but cannot be opened or read
-    unparsable,         // not JSON (includes an empty file and text that is not UTF-8)
+    unparsable,         // not JSON (includes an empty file, text that is not UTF-8 and numbers
+                        // beyond the double range)
     invalid_structure,  // JSON, but rejected by validate_preset_data
 };
 
