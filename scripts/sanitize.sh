@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the C++ tests with AddressSanitizer and UndefinedBehaviorSanitizer (GCC, Debug, Qt 5,
+# Debian's Python 3) in build/asan and runs them with ctest. Any sanitizer report fails its test.
+# The fuzz seed corpora run here too, through their replay mains.
+#
+# Extra arguments go to ctest, e.g. scripts/sanitize.sh -R Preset
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+dir="$BUILD_ROOT/asan"
+
+# Reports must fail: stop at the first one, with a stack. Leaks are checked at exit, with full
+# allocation stacks so that scripts/lsan.supp can single out the leaks of Qt's own plugins (Qt is
+# built without frame pointers, which the fast unwinder needs). The same settings apply while
+# building, because GoogleTest discovery runs each test binary then.
+export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:fast_unwind_on_malloc=0:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$REPO/scripts/lsan.supp:print_suppressions=0"
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S "$REPO" -B "$dir" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug -DTREMBLA_SANITIZE=ON \
+  -DPython_EXECUTABLE="$PY3" -DTREMBLA_QT=5 \
+  -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_BENCH=OFF -DTREMBLA_BUILD_FUZZERS=ON >/dev/null
+cmake --build "$dir" -j "$JOBS"
+ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
