@@ -84,7 +84,8 @@ bool reset_camera(Host& host, Prepared& record);
 // Moves the shaken values of the enabled channels onto a new override layer and ends the
 // preparation; true when it did (then the prepare button returns to "Prepare Shake"). Warns
 // "Please prepare shake first." and answers false when nothing is prepared. Errors propagate,
-// leaving the record ready.
+// leaving the record ready, except a failure of the closing message, which comes after the
+// preparation has ended (the caller then reads the record to set the button).
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                    const ShakeControls& controls);
 
