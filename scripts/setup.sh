@@ -12,5 +12,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   python3 python3-dev python3-pytest python3-matplotlib \
   python3-pyside2.qtcore python3-pyside2.qtgui python3-pyside2.qtwidgets \
   nlohmann-json3-dev libgtest-dev \
+  clang libclang-rt-dev \
   xvfb xauth >/dev/null
 echo "setup: build and test dependencies installed"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds every leg and runs every test: C++ (GoogleTest/Qt Test via ctest) on the Qt 5 and Qt 6 builds,
-# the Python tests on Debian's Python 3 against both builds, and on Python 2.7 where pyenv has it.
+# Builds every leg and runs every test: C++ (GoogleTest/Qt Test via ctest, with the fuzz corpora replayed)
+# on the Qt 5 and Qt 6 builds, the Python tests on Debian's Python 3 against both builds and on Python 2.7
+# where pyenv has it, the C++ tests again under AddressSanitizer/UBSan, and each fuzzer for a short while
+# (FUZZ_SECONDS, 30 by default here).
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
@@ -18,7 +20,7 @@ unittest27() {
   (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
 }
 
-suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=ON
+suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_FUZZERS=ON
 suite "ctest py3-qt5" ctest --test-dir "$BUILD_ROOT/py3-qt5" --output-on-failure -j "$JOBS"
 suite "pytest py3-qt5" pytest_on py3-qt5
 
@@ -33,6 +35,9 @@ if [ -n "$PY27" ]; then
 else
   echo; echo "NOTICE: Python 2.7.18 with headers not found (pyenv); the Python 2.7 leg is skipped."
 fi
+
+suite "sanitizers" bash "$REPO/scripts/sanitize.sh"
+suite "fuzzing" env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$REPO/scripts/fuzz.sh"
 
 echo
 if [ "$failed" -ne 0 ]; then printf 'failed suite: %s\n' "${failures[@]}"; fi
