@@ -10,10 +10,10 @@ class FlagSet(object):
     """The flags of one command, e.g. FlagSet("xform", "query|q worldSpace|ws translation|t")."""
     __slots__ = ("op", "names")
 
-    def __init__(self, op, spec):
+    def __init__(self, op, flag_names):
         self.op = op
         self.names = {}
-        for entry in spec.split():
+        for entry in flag_names.split():
             forms = entry.split("|")
             for form in forms:
                 self.names[form] = forms[0]

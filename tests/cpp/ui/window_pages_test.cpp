@@ -23,7 +23,7 @@ protected:
     std::unique_ptr<TremblaToolWindow> window;
 };
 
-struct RowSpec {
+struct ExpectedRow {
     const char* attribute;
     SliderRow* TremblaToolWindow::*row;
     const char* caption;
@@ -33,7 +33,7 @@ struct RowSpec {
     int label_width;
 };
 
-const RowSpec kRows[] = {
+const ExpectedRow kRows[] = {
     {"lag_trans_slider", &TremblaToolWindow::lag_trans_slider, "Lag T", 0, 15, 0, 55},
     {"lag_rot_slider", &TremblaToolWindow::lag_rot_slider, "Lag R", 0, 15, 0, 55},
     {"smoothing_slider", &TremblaToolWindow::smoothing_slider, "Smooth", 0, 100, 0, 55},
@@ -57,24 +57,24 @@ TEST_F(WindowPages, BuildingTheWindowRunsNoUpdateAndFillsThePresetListOnce) {
 }
 
 TEST_F(WindowPages, SliderRowsHaveTheirCaptionsRangesAndDefaults) {
-    for (const RowSpec& spec : kRows) {
-        SCOPED_TRACE(spec.attribute);
-        SliderRow* row = window.get()->*spec.row;
+    for (const ExpectedRow& expected : kRows) {
+        SCOPED_TRACE(expected.attribute);
+        SliderRow* row = window.get()->*expected.row;
         ASSERT_NE(row, nullptr);
-        EXPECT_EQ(row->label->text(), QLatin1String(spec.caption));
-        EXPECT_EQ(row->slider->minimum(), spec.min_val);
-        EXPECT_EQ(row->slider->maximum(), spec.max_val);
-        EXPECT_EQ(row->value(), spec.default_value);
-        EXPECT_EQ(row->label->width(), spec.label_width);
+        EXPECT_EQ(row->label->text(), QLatin1String(expected.caption));
+        EXPECT_EQ(row->slider->minimum(), expected.min_val);
+        EXPECT_EQ(row->slider->maximum(), expected.max_val);
+        EXPECT_EQ(row->value(), expected.default_value);
+        EXPECT_EQ(row->label->width(), expected.label_width);
     }
 }
 
 TEST_F(WindowPages, EveryShapingRowReappliesTheShakeOncePerChange) {
-    for (const RowSpec& spec : kRows) {
-        SCOPED_TRACE(spec.attribute);
-        SliderRow* row = window.get()->*spec.row;
+    for (const ExpectedRow& expected : kRows) {
+        SCOPED_TRACE(expected.attribute);
+        SliderRow* row = window.get()->*expected.row;
         const int before = (*counts)["update_shake"];
-        row->setValue(spec.default_value == 0 ? 1 : spec.default_value - 1);
+        row->setValue(expected.default_value == 0 ? 1 : expected.default_value - 1);
         EXPECT_EQ((*counts)["update_shake"], before + 1);
         row->setValue(row->value());
         EXPECT_EQ((*counts)["update_shake"], before + 1);
