@@ -125,7 +125,7 @@ void check_record(const PresetJson& record) {
     if (!record.is_object()) {
         FUZZ_REQUIRE(!applied.camera && !applied.source, "a record that is not an object names no nodes");
         FUZZ_REQUIRE(applied.warnings.size() == 1, "a record that is not an object gives one warning");
-        FUZZ_REQUIRE(to_json({"", "", s}) == to_json(SettingsSnapshot{}), "it applies the defaults");
+        FUZZ_REQUIRE(to_json({"", "", s}) == to_json(ShakeControls{}), "it applies the defaults");
         return;
     }
     FUZZ_REQUIRE(applied.camera == expected_scene_name(record, "camera", warnings), "the camera is taken as stored");
@@ -160,7 +160,7 @@ void check_record(const PresetJson& record) {
     FUZZ_REQUIRE(applied.warnings == warnings, "one warning per ignored member, in apply order");
 
     // What the window was set to, saved as a preset and applied again, sets the same.
-    const SettingsSnapshot snapshot{applied.camera.value_or(""), applied.source.value_or(""), s};
+    const ShakeControls snapshot{applied.camera.value_or(""), applied.source.value_or(""), s};
     const PresetToApply again = read_or_fail(to_json(snapshot));
     FUZZ_REQUIRE(again.warnings.empty(), "a snapshot reads back without warnings");
     FUZZ_REQUIRE(again.camera == applied.camera && again.source == applied.source, "names read back unchanged");

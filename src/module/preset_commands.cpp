@@ -13,6 +13,7 @@
 #include "module/preset_functions.h"
 #include "module/py_json.h"
 #include "module/state.h"
+#include "module/window_controls.h"
 #include "presets/settings_snapshot.h"
 #include "scene/python_error.h"
 #include "ui/main_window.h"
@@ -48,33 +49,6 @@ QString stripped(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-SettingsSnapshot snapshot_of(TremblaToolWindow& w) {
-    SettingsSnapshot snapshot;
-    snapshot.camera = utf8(w.camera_field->text());
-    snapshot.source = utf8(w.source_field->text());
-    PresetSettings& s = snapshot.settings;
-    s.lag_trans = w.lag_trans_slider->value();
-    s.lag_rot = w.lag_rot_slider->value();
-    s.smooth = w.smoothing_slider->value();
-    s.amount = w.amount_slider->value();
-    s.trans_amp = w.trans_amp_slider->value();
-    s.rot_amp = w.rot_amp_slider->value();
-    s.fade_in = w.fade_in_slider->value();
-    s.fade_out = w.fade_out_slider->value();
-    s.ranges = utf8(w.ranges_field->text());
-    s.mode = w._get_camera_mode();
-    s.layer_name = utf8(w.layer_field->text());
-    s.translate_enabled = w.translate_cb->isChecked();
-    s.rotate_enabled = w.rotate_cb->isChecked();
-    s.trans_x = w.trans_x_slider->value();
-    s.trans_y = w.trans_y_slider->value();
-    s.trans_z = w.trans_z_slider->value();
-    s.rot_x = w.rot_x_slider->value();
-    s.rot_y = w.rot_y_slider->value();
-    s.rot_z = w.rot_z_slider->value();
-    return snapshot;
-}
-
 void set_name_field(Host& host, QLineEdit* field, const std::optional<std::string>& name) {
     if (name && host.obj_exists(*name)) {
         field->setText(qt_text(*name));
@@ -95,7 +69,7 @@ void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
     set_name_field(host, w.camera_field, preset.camera);
     set_name_field(host, w.source_field, preset.source);
 
-    const PresetSettings& s = preset.settings;
+    const ControlValues& s = preset.settings;
     w.lag_trans_slider->setValue(s.lag_trans);
     w.lag_rot_slider->setValue(s.lag_rot);
     w.smoothing_slider->setValue(s.smooth);
@@ -157,7 +131,7 @@ PresetJson record_json(PyObject* preset_data) {
         record["settings"] = member_json(settings.get());
         return record;
     }
-    const PresetJson known = to_json(SettingsSnapshot{}).at("settings");
+    const PresetJson known = to_json(ShakeControls{}).at("settings");
     PresetJson members = PresetJson::object();
     for (const auto& setting : known.items()) {
         if (PyRef value = dict_member(settings.get(), setting.key().c_str())) {
@@ -186,7 +160,7 @@ void save_preset(PyObject* module, TremblaToolWindow& w) {
     }
     const std::string path = preset_file_path_for_store(module);
     LoadedPresets loaded = load_presets_warning(host, path);
-    loaded.presets[name] = to_json(snapshot_of(w));
+    loaded.presets[name] = to_json(read_controls(w));
     if (!save_presets_warning(host, path, loaded.presets, existing_file_rule(loaded))) {
         host.warning("Failed to save preset.");
         return;
@@ -267,7 +241,7 @@ void install_preset_commands(WindowContext& context, PyObject* module) {
     };
 }
 
-PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(snapshot_of(window))); }
+PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(read_controls(window))); }
 
 void apply_settings(PyObject* module, TremblaToolWindow& window, PyObject* preset_data) {
     py::PythonHost host = host_for(module);

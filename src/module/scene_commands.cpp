@@ -12,6 +12,7 @@
 #include "module/error_report.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "module/window_controls.h"
 #include "scene/prepared.h"
 #include "scene/python_error.h"
 #include "scene/python_host.h"
@@ -23,39 +24,6 @@ namespace trembla::ext {
 namespace {
 
 constexpr const char* kOriginalEvalMode = "_original_eval_mode";
-
-std::string utf8(const QString& text) { return text.toStdString(); }
-
-// The controls as they are at the moment a command runs; nothing is cached between commands.
-ShakeControls read_controls(const TremblaToolWindow& window) {
-    ShakeControls controls;
-    controls.camera_field = utf8(window.camera_field->text());
-    controls.source_field = utf8(window.source_field->text());
-
-    controls.lag_trans = window.lag_trans_slider->value();
-    controls.lag_rot = window.lag_rot_slider->value();
-    controls.smoothing = window.smoothing_slider->value();
-    controls.amount = window.amount_slider->value();
-    controls.trans_amp = window.trans_amp_slider->value();
-    controls.rot_amp = window.rot_amp_slider->value();
-
-    controls.ranges = utf8(window.ranges_field->text());
-    controls.fade_in = window.fade_in_slider->value();
-    controls.fade_out = window.fade_out_slider->value();
-    controls.mode = window._get_camera_mode();
-    // The workflow falls back to its default layer name when this is empty.
-    controls.layer_name = utf8(window.layer_field->text());
-
-    controls.translate = window.translate_cb->isChecked();
-    controls.rotate = window.rotate_cb->isChecked();
-    controls.trans_x = window.trans_x_slider->value();
-    controls.trans_y = window.trans_y_slider->value();
-    controls.trans_z = window.trans_z_slider->value();
-    controls.rot_x = window.rot_x_slider->value();
-    controls.rot_y = window.rot_y_slider->value();
-    controls.rot_z = window.rot_z_slider->value();
-    return controls;
-}
 
 // A style class change shows only after the style has let go of the widget and taken it again.
 void set_prepare_button(QPushButton* button, const char* text, const char* style_class) {

@@ -105,13 +105,13 @@ std::optional<std::string> scene_name(const PresetJson& record, const char* memb
 
 }  // namespace
 
-PresetJson to_json(const SettingsSnapshot& snapshot) {
+PresetJson to_json(const ShakeControls& snapshot) {
     PresetJson settings = PresetJson::object();
     for_each_setting(snapshot.settings, [&settings](const char* name, const auto& value) { settings[name] = value; });
 
     PresetJson record = PresetJson::object();
-    record["camera"] = snapshot.camera;
-    record["source"] = snapshot.source;
+    record["camera"] = snapshot.camera_field;
+    record["source"] = snapshot.source_field;
     record["settings"] = std::move(settings);
     return record;
 }

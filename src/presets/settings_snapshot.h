@@ -1,4 +1,4 @@
-// The settings snapshot a preset stores, and what applying a stored preset sets.
+// The snapshot of the controls a preset stores, and what applying a stored preset sets.
 #pragma once
 
 #include <optional>
@@ -6,41 +6,12 @@
 #include <vector>
 
 #include "presets/preset_json.h"
+#include "scene/control_values.h"
 
 namespace trembla {
 
-// The nineteen settings in file order, which is also the order a preset is applied in.
-// The initial values are a fresh window's, and the defaults for members a preset lacks.
-struct PresetSettings {
-    int lag_trans = 0;
-    int lag_rot = 0;
-    int smooth = 0;
-    int amount = 100;
-    int trans_amp = 100;
-    int rot_amp = 100;
-    int fade_in = 3;
-    int fade_out = 3;
-    std::string ranges;
-    std::string mode = "static";  // "static", "animated" or "relax"
-    std::string layer_name = "trembla_layer";
-    bool translate_enabled = true;
-    bool rotate_enabled = true;
-    int trans_x = 100;
-    int trans_y = 100;
-    int trans_z = 100;
-    int rot_x = 100;
-    int rot_y = 100;
-    int rot_z = 100;
-};
-
-struct SettingsSnapshot {
-    std::string camera;
-    std::string source;
-    PresetSettings settings;
-};
-
 // {"camera", "source", "settings": {the nineteen members in order}}, a fresh object each call.
-PresetJson to_json(const SettingsSnapshot& snapshot);
+PresetJson to_json(const ShakeControls& snapshot);
 
 // What applying a preset record sets, member by member in apply order.
 struct PresetToApply {
@@ -50,7 +21,7 @@ struct PresetToApply {
     std::optional<std::string> source;
     // Every member resolved: missing or ignored ones hold the defaults, `mode` is always one of
     // the three modes ("static" stays static, "relax" is relax, any other text is animated).
-    PresetSettings settings;
+    ControlValues settings;
     // One message per ignored member, for the host's warning command.
     std::vector<std::string> warnings;
 };

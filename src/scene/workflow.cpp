@@ -41,17 +41,19 @@ const Sample& prepared_camera_base(const Prepared& record) {
 }
 
 // The enabled channels in channel order: translation first, then rotation.
-std::vector<std::string> enabled_channels(const ShakeControls& controls) {
+std::vector<std::string> enabled_channels(const ControlValues& controls) {
     std::vector<std::string> channels;
     for (const char* channel : kChannels) {
-        if (is_translate_channel(channel) ? controls.translate : controls.rotate) channels.emplace_back(channel);
+        if (is_translate_channel(channel) ? controls.translate_enabled : controls.rotate_enabled) {
+            channels.emplace_back(channel);
+        }
     }
     return channels;
 }
 
-ShakeSettings shake_settings(const ShakeControls& controls) {
+ShakeSettings shake_settings(const ControlValues& controls) {
     ShakeSettings settings;
-    settings.smoothing = controls.smoothing;
+    settings.smoothing = controls.smooth;
     settings.amplitude = controls.amount;
     settings.translate_amp = controls.trans_amp;
     settings.rotate_amp = controls.rot_amp;
@@ -59,8 +61,8 @@ ShakeSettings shake_settings(const ShakeControls& controls) {
                                 static_cast<double>(controls.trans_z)};
     settings.rot_axis_mult = {static_cast<double>(controls.rot_x), static_cast<double>(controls.rot_y),
                               static_cast<double>(controls.rot_z)};
-    settings.use_translate = controls.translate;
-    settings.use_rotate = controls.rotate;
+    settings.use_translate = controls.translate_enabled;
+    settings.use_rotate = controls.rotate_enabled;
     settings.ranges = parse_ranges(controls.ranges);
     settings.fade_in = controls.fade_in;
     settings.fade_out = controls.fade_out;
@@ -181,7 +183,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         return PrepareOutcome::Rejected;
     }
 
-    const std::string mode = controls.mode;
+    const std::string mode = controls.settings.mode;
     const auto start_frame = static_cast<Frame>(std::trunc(host.playback_min()));
     const auto end_frame = static_cast<Frame>(std::trunc(host.playback_max()));
     const std::vector<Frame> frames = frame_span(start_frame, end_frame);
@@ -213,9 +215,9 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
 void update_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return;
     const std::vector<Frame> frames = prepared_frames(record);
-    const ShakeSettings settings = shake_settings(controls);
-    const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.lag_trans,
-                                                        controls.lag_rot);
+    const ShakeSettings settings = shake_settings(controls.settings);
+    const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.settings.lag_trans,
+                                                        controls.settings.lag_rot);
     apply_shake_to_camera(host, prepared_camera(record), shake_data, frames, settings,
                           prepared_camera_base(record), record.camera_mode, record.camera_original_anim);
 }
@@ -246,8 +248,9 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         return false;
     }
     const std::string& camera = prepared_camera(record);
-    const std::string requested_layer = controls.layer_name.empty() ? kDefaultLayerName : controls.layer_name;
-    const std::vector<std::string> channels = enabled_channels(controls);
+    const std::string& layer_name = controls.settings.layer_name;
+    const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;
+    const std::vector<std::string> channels = enabled_channels(controls.settings);
     const std::vector<Frame> frames = prepared_frames(record);
 
     // Read the shaken values before the curves that carry them go away.

@@ -9,42 +9,12 @@
 #include <optional>
 #include <string>
 
+#include "scene/control_values.h"
 #include "scene/prepared.h"
 
 namespace trembla {
 
 class Host;
-
-// What the window's controls hold when a command runs.
-struct ShakeControls {
-    std::string camera_field;
-    std::string source_field;
-
-    // Setup page
-    int lag_trans = 0;
-    int lag_rot = 0;
-    int smoothing = 0;
-    int amount = 100;
-    int trans_amp = 100;
-    int rot_amp = 100;
-
-    // Shake page
-    std::string ranges;
-    int fade_in = 3;
-    int fade_out = 3;
-    std::string mode = "static";  // "static", "animated" or "relax", from the radio buttons
-    std::string layer_name = "trembla_layer";
-
-    // Advanced page
-    bool translate = true;
-    bool rotate = true;
-    int trans_x = 100;
-    int trans_y = 100;
-    int trans_z = 100;
-    int rot_x = 100;
-    int rot_y = 100;
-    int rot_z = 100;
-};
 
 // The name for camera_field, or nothing after warning "Nothing selected." or
 // "Selected object is not a camera.".

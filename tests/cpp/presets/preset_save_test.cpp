@@ -25,14 +25,14 @@ using testing::write_bytes;
 const std::string kSaveFailed = "Trembla: Failed to save presets: ";
 
 PresetJson two_presets() {
-    SettingsSnapshot handheld;
-    handheld.camera = "shotCam";
-    handheld.source = "locator1";
+    ShakeControls handheld;
+    handheld.camera_field = "shotCam";
+    handheld.source_field = "locator1";
     handheld.settings.amount = 140;
     handheld.settings.mode = "relax";
     handheld.settings.ranges = "1-50, 80-120";
-    SettingsSnapshot quake;
-    quake.camera = "cam\xC3\xA9ra";  // caméra
+    ShakeControls quake;
+    quake.camera_field = "cam\xC3\xA9ra";  // caméra
     quake.settings.rotate_enabled = false;
 
     PresetJson presets = PresetJson::object();
@@ -169,7 +169,7 @@ TEST_F(PresetSave, RejectedFileIsCopiedAsideBeforeItIsReplaced) {
 
     LoadedPresets loaded = load_presets(path);
     ASSERT_EQ(loaded.status, PresetFileStatus::unparsable);
-    loaded.presets["New"] = to_json(SettingsSnapshot{});
+    loaded.presets["New"] = to_json(ShakeControls{});
     const SavedPresets saved = save_presets(path, loaded.presets, existing_file_rule(loaded));
 
     EXPECT_TRUE(saved.ok);

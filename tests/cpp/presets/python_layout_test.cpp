@@ -13,9 +13,9 @@ namespace trembla {
 namespace {
 
 TEST(PythonLayout, SnapshotPresetIsIndentedByTwoWithOneMemberPerLine) {
-    SettingsSnapshot snapshot;
-    snapshot.camera = "camShape";
-    snapshot.source = "shaker";
+    ShakeControls snapshot;
+    snapshot.camera_field = "camShape";
+    snapshot.source_field = "shaker";
     PresetJson presets = PresetJson::object();
     presets["Handheld"] = to_json(snapshot);
 

@@ -19,9 +19,9 @@ std::vector<std::string> member_names(const PresetJson& object) {
 }
 
 TEST(SettingsSnapshot, WritesCameraSourceAndTheNineteenSettingsInOrder) {
-    SettingsSnapshot snapshot;
-    snapshot.camera = " shotCam ";  // as typed, not trimmed
-    snapshot.source = "";
+    ShakeControls snapshot;
+    snapshot.camera_field = " shotCam ";  // as typed, not trimmed
+    snapshot.source_field = "";
     const PresetJson record = to_json(snapshot);
 
     EXPECT_EQ(member_names(record), (std::vector<std::string>{"camera", "source", "settings"}));
@@ -33,7 +33,7 @@ TEST(SettingsSnapshot, WritesCameraSourceAndTheNineteenSettingsInOrder) {
 }
 
 TEST(SettingsSnapshot, FreshWindowValuesAreTheDefaults) {
-    const PresetJson settings = to_json(SettingsSnapshot{})["settings"];
+    const PresetJson settings = to_json(ShakeControls{})["settings"];
     EXPECT_EQ(settings, PresetJson::parse(R"({"lag_trans": 0, "lag_rot": 0, "smooth": 0, "amount": 100,
         "trans_amp": 100, "rot_amp": 100, "fade_in": 3, "fade_out": 3, "ranges": "", "mode": "static",
         "layer_name": "trembla_layer", "translate_enabled": true, "rotate_enabled": true, "trans_x": 100,
@@ -43,10 +43,10 @@ TEST(SettingsSnapshot, FreshWindowValuesAreTheDefaults) {
 }
 
 TEST(PresetRecord, SnapshotReadsBackUnchanged) {
-    SettingsSnapshot snapshot;
-    snapshot.camera = "shotCam";
-    snapshot.source = "loc";
-    PresetSettings& s = snapshot.settings;
+    ShakeControls snapshot;
+    snapshot.camera_field = "shotCam";
+    snapshot.source_field = "loc";
+    ControlValues& s = snapshot.settings;
     s.lag_trans = 4, s.lag_rot = 5, s.smooth = 60, s.amount = 180, s.trans_amp = 20, s.rot_amp = 0;
     s.fade_in = 0, s.fade_out = 30, s.ranges = " 1-10 ", s.mode = "animated", s.layer_name = "";
     s.translate_enabled = false, s.rotate_enabled = true;
@@ -63,13 +63,13 @@ TEST(PresetRecord, MissingMembersTakeTheDefaultsOnApply) {
     const PresetToApply applied = read_preset_record(PresetJson::parse(R"({"camera": "cam", "source": "src"})"));
     EXPECT_TRUE(applied.warnings.empty());
     EXPECT_EQ(applied.camera, std::string("cam"));
-    EXPECT_EQ(to_json({"", "", applied.settings}), to_json(SettingsSnapshot{}));
+    EXPECT_EQ(to_json({"", "", applied.settings}), to_json(ShakeControls{}));
 
     const PresetToApply partial = read_preset_record(PresetJson::parse(R"({"settings": {"rot_y": 7, "unknown": 1}})"));
     EXPECT_TRUE(partial.warnings.empty());
     EXPECT_FALSE(partial.camera);
     EXPECT_FALSE(partial.source);
-    PresetSettings expected;
+    ControlValues expected;
     expected.rot_y = 7;
     EXPECT_EQ(to_json({"", "", partial.settings}), to_json({"", "", expected}));
 }
@@ -120,7 +120,7 @@ TEST(PresetRecord, WrongTypedValuesFallBackToDefaultsWithOneWarningEach) {
 
     EXPECT_FALSE(applied.camera);
     EXPECT_FALSE(applied.source);
-    PresetSettings expected;
+    ControlValues expected;
     expected.trans_y = 40;
     EXPECT_EQ(to_json({"", "", applied.settings}), to_json({"", "", expected}));
     EXPECT_EQ(applied.warnings, (std::vector<std::string>{
@@ -150,7 +150,7 @@ TEST(PresetRecord, RecordOrSettingsOfTheWrongKindApplyAllDefaults) {
     PresetToApply applied = read_preset_record(PresetJson::parse(R"({"camera": "cam", "settings": [1, 2]})"));
     EXPECT_EQ(applied.camera, std::string("cam"));
     EXPECT_EQ(applied.warnings, std::vector<std::string>{"Preset value for 'settings' ignored: expected an object."});
-    EXPECT_EQ(to_json({"", "", applied.settings}), to_json(SettingsSnapshot{}));
+    EXPECT_EQ(to_json({"", "", applied.settings}), to_json(ShakeControls{}));
 
     applied = read_preset_record(PresetJson::parse("[\"camera\"]"));
     EXPECT_FALSE(applied.camera);

@@ -97,7 +97,7 @@ TEST_F(BakeTest, KeysTheLayerInsideTheViewportSuspension) {
 TEST_F(BakeTest, AnEmptyLayerNameMeansTheDefaultLayer) {
     prepare_quietly(shaped_controls("static"));
     ShakeControls controls = shaped_controls("static");
-    controls.layer_name.clear();
+    controls.settings.layer_name.clear();
     ASSERT_TRUE(bake(controls));
     EXPECT_EQ(host.layers.count("trembla_layer"), 1u);
     EXPECT_EQ(host.printed_lines.back(), "Baked to layer: trembla_layer");
@@ -132,9 +132,9 @@ TEST_F(BakeTest, ANodeOfAnotherKindKeepsTheNameAndTheLayerTakesTheOneTheHostGive
 
 TEST_F(BakeTest, AChannelSwitchedOnSinceTheLastApplyIsRestoredAndAddedButNotKeyed) {
     ShakeControls controls = shaped_controls("animated");
-    controls.rotate = false;
+    controls.settings.rotate_enabled = false;
     prepare_quietly(controls);
-    controls.rotate = true;
+    controls.settings.rotate_enabled = true;
 
     ASSERT_TRUE(bake(controls));
 
@@ -155,7 +155,7 @@ TEST_F(BakeTest, AChannelSwitchedOffIsLeftAloneInTheAnimatedMode) {
     const ShakeControls prepared = shaped_controls("animated");
     prepare_quietly(prepared);
     ShakeControls controls = prepared;
-    controls.translate = false;
+    controls.settings.translate_enabled = false;
 
     ASSERT_TRUE(bake(controls));
 
@@ -175,8 +175,8 @@ TEST_F(BakeTest, AChannelSwitchedOffIsLeftAloneInTheAnimatedMode) {
 TEST_F(BakeTest, WithBothSwitchesOffAnEmptyLayerIsMadeAndTheStaticPoseStillReset) {
     prepare_quietly(shaped_controls("static"));
     ShakeControls controls = shaped_controls("static");
-    controls.translate = false;
-    controls.rotate = false;
+    controls.settings.translate_enabled = false;
+    controls.settings.rotate_enabled = false;
 
     EXPECT_TRUE(bake(controls));
 

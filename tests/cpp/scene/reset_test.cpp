@@ -31,7 +31,7 @@ TEST_F(WorkflowTest, ResetLeavesThePreparationCurrentWhenTheRecordNamesNoCamera)
 TEST_F(WorkflowTest, StaticResetWritesTheStartPoseIntoAllSixChannels) {
     prepare_quietly(shaped_controls("static"));
     ShakeControls controls = shaped_controls("static");
-    controls.rotate = false;  // the rotation curves of the prepare stay behind
+    controls.settings.rotate_enabled = false;  // the rotation curves of the prepare stay behind
     update_shake(host, record, controls);
     host.clear_calls();
 
@@ -71,7 +71,7 @@ TEST_P(ResetOfOwnAnimation, KeysTheRecordedAnimationOnEveryFrameOfAllSixChannels
     // A key outside the range on a channel the shake never touched: the reset removes it too.
     host.channel_keys[plug("translateX")][200] = 99.0;
     ShakeControls controls = shaped_controls(GetParam());
-    controls.translate = false;
+    controls.settings.translate_enabled = false;
     prepare_quietly(controls);
 
     EXPECT_TRUE(reset_camera(host, record));

@@ -8,21 +8,21 @@ namespace trembla::testing_scene {
 namespace {
 
 ShakeControls reshaped(ShakeControls c) {
-    c.lag_trans = 5;
-    c.lag_rot = 1;
-    c.smoothing = 70;
-    c.amount = 60;
-    c.trans_amp = 200;
-    c.rot_amp = 30;
-    c.ranges = "1-12,15-30";
-    c.fade_in = 0;
-    c.fade_out = 6;
-    c.trans_x = 10;
-    c.trans_y = 100;
-    c.trans_z = 40;
-    c.rot_x = 0;
-    c.rot_y = 65;
-    c.rot_z = 100;
+    c.settings.lag_trans = 5;
+    c.settings.lag_rot = 1;
+    c.settings.smooth = 70;
+    c.settings.amount = 60;
+    c.settings.trans_amp = 200;
+    c.settings.rot_amp = 30;
+    c.settings.ranges = "1-12,15-30";
+    c.settings.fade_in = 0;
+    c.settings.fade_out = 6;
+    c.settings.trans_x = 10;
+    c.settings.trans_y = 100;
+    c.settings.trans_z = 40;
+    c.settings.rot_x = 0;
+    c.settings.rot_y = 65;
+    c.settings.rot_z = 100;
     return c;
 }
 
@@ -67,7 +67,7 @@ TEST_F(WorkflowTest, UpdateLeavesAChannelSwitchedOffAsItWas) {
     prepare_quietly(shaped_controls("animated"));
     const auto before = shake_curves();
     ShakeControls controls = reshaped(shaped_controls("animated"));
-    controls.rotate = false;
+    controls.settings.rotate_enabled = false;
 
     update_shake(host, record, controls);
 

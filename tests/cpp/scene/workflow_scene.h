@@ -63,40 +63,40 @@ inline ShakeControls shaped_controls(const std::string& mode) {
     ShakeControls c;
     c.camera_field = kCamera;
     c.source_field = kSource;
-    c.lag_trans = 2;
-    c.lag_rot = 4;
-    c.smoothing = 30;
-    c.amount = 150;
-    c.trans_amp = 80;
-    c.rot_amp = 120;
-    c.ranges = "3-25, 27-29";
-    c.fade_in = 2;
-    c.fade_out = 4;
-    c.mode = mode;
-    c.layer_name = "shot_layer";
-    c.trans_x = 100;
-    c.trans_y = 50;
-    c.trans_z = 75;
-    c.rot_x = 90;
-    c.rot_y = 100;
-    c.rot_z = 25;
+    c.settings.lag_trans = 2;
+    c.settings.lag_rot = 4;
+    c.settings.smooth = 30;
+    c.settings.amount = 150;
+    c.settings.trans_amp = 80;
+    c.settings.rot_amp = 120;
+    c.settings.ranges = "3-25, 27-29";
+    c.settings.fade_in = 2;
+    c.settings.fade_out = 4;
+    c.settings.mode = mode;
+    c.settings.layer_name = "shot_layer";
+    c.settings.trans_x = 100;
+    c.settings.trans_y = 50;
+    c.settings.trans_z = 75;
+    c.settings.rot_x = 90;
+    c.settings.rot_y = 100;
+    c.settings.rot_z = 25;
     return c;
 }
 
 // The settings the window's controls stand for, spelled out field by field.
 inline ShakeSettings settings_of(const ShakeControls& c) {
     ShakeSettings s;
-    s.smoothing = c.smoothing;
-    s.amplitude = c.amount;
-    s.translate_amp = c.trans_amp;
-    s.rotate_amp = c.rot_amp;
-    s.trans_axis_mult = {double(c.trans_x), double(c.trans_y), double(c.trans_z)};
-    s.rot_axis_mult = {double(c.rot_x), double(c.rot_y), double(c.rot_z)};
-    s.use_translate = c.translate;
-    s.use_rotate = c.rotate;
-    s.ranges = parse_ranges(c.ranges);
-    s.fade_in = c.fade_in;
-    s.fade_out = c.fade_out;
+    s.smoothing = c.settings.smooth;
+    s.amplitude = c.settings.amount;
+    s.translate_amp = c.settings.trans_amp;
+    s.rotate_amp = c.settings.rot_amp;
+    s.trans_axis_mult = {double(c.settings.trans_x), double(c.settings.trans_y), double(c.settings.trans_z)};
+    s.rot_axis_mult = {double(c.settings.rot_x), double(c.settings.rot_y), double(c.settings.rot_z)};
+    s.use_translate = c.settings.translate_enabled;
+    s.use_rotate = c.settings.rotate_enabled;
+    s.ranges = parse_ranges(c.settings.ranges);
+    s.fade_in = c.settings.fade_in;
+    s.fade_out = c.settings.fade_out;
     return s;
 }
 
@@ -122,7 +122,7 @@ inline std::map<std::string, std::map<Frame, double>> expected_curves(const std:
                                                                      const ShakeControls& c) {
     const std::vector<Frame> frames = shot_frames();
     const FrameRecord deltas = calculate_deltas(expected_source_data(), kFirst);
-    const FrameRecord shake = extract_source_shake(deltas, frames, c.lag_trans, c.lag_rot);
+    const FrameRecord shake = extract_source_shake(deltas, frames, c.settings.lag_trans, c.settings.lag_rot);
     const std::vector<ChannelKeys> keys = compute_camera_keys(shake, frames, settings_of(c), camera_world_pose(kFirst),
                                                               prepared_mode, expected_recording(prepared_mode));
     std::map<std::string, std::map<Frame, double>> curves;
