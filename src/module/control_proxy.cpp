@@ -453,16 +453,8 @@ PyMethodDef kButtonGroupMethods[] = {
 
 PyTypeObject make_type(const char* name, const char* doc, PyMethodDef* methods, PyTypeObject* base,
                        PyGetSetDef* getset = nullptr) {
-    PyTypeObject type{};
-    // What PyVarObject_HEAD_INIT would set; a static type must never see its count reach zero.
-#if TREMBLA_PY3
-    type.ob_base.ob_base.ob_refcnt = 1;
-#else
-    type.ob_refcnt = 1;
-#endif
-    type.tp_name = name;
+    PyTypeObject type = static_type(name, sizeof(ControlObject));
     type.tp_doc = doc;
-    type.tp_basicsize = sizeof(ControlObject);
     type.tp_dealloc = control_dealloc;
     type.tp_repr = control_repr;
     type.tp_richcompare = control_richcompare;

@@ -6,6 +6,7 @@
 
 #include "module/convert.h"
 #include "module/errors.h"
+#include "module/registry.h"
 #include "scene/python_error.h"
 
 namespace trembla::ext {
@@ -186,15 +187,7 @@ PyMappingMethods g_mapping_methods = view_mapping_methods();
 PySequenceMethods g_sequence_methods = view_sequence_methods();
 
 PyTypeObject make_view_type() {
-    PyTypeObject type{};
-    // What PyVarObject_HEAD_INIT would set; a static type must never see its count reach zero.
-#if TREMBLA_PY3
-    type.ob_base.ob_base.ob_refcnt = 1;
-#else
-    type.ob_refcnt = 1;
-#endif
-    type.tp_name = "trembla_tool.PreparedView";
-    type.tp_basicsize = sizeof(PreparedViewObject);
+    PyTypeObject type = static_type("trembla_tool.PreparedView", sizeof(PreparedViewObject));
     type.tp_dealloc = view_dealloc;
     type.tp_repr = view_repr;
     type.tp_as_sequence = &g_sequence_methods;

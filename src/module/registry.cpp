@@ -22,4 +22,17 @@ py::PyRef module_attr(PyObject* module, const char* name) {
     return py::checked(PyObject_GetAttrString(module, name));
 }
 
+PyTypeObject static_type(const char* name, Py_ssize_t basicsize) {
+    PyTypeObject type{};
+    // A static type must never see its count reach zero.
+#if TREMBLA_PY3
+    type.ob_base.ob_base.ob_refcnt = 1;
+#else
+    type.ob_refcnt = 1;
+#endif
+    type.tp_name = name;
+    type.tp_basicsize = basicsize;
+    return type;
+}
+
 }  // namespace trembla::ext

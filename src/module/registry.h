@@ -19,6 +19,10 @@ void set_module_attr(PyObject* module, const char* name, PyObject* value);
 // module.<name>, a new reference; AttributeError (as PythonError) when missing.
 py::PyRef module_attr(PyObject* module, const char* name);
 
+// A static type named `name` whose objects take `basicsize` bytes, with the head
+// PyVarObject_HEAD_INIT would give it; the caller fills in the slots before PyType_Ready.
+PyTypeObject static_type(const char* name, Py_ssize_t basicsize);
+
 }  // namespace trembla::ext
 
 // PyMethodDef wants every function as PyCFunction; one taking keywords is cast through void(*)()

@@ -357,14 +357,7 @@ void window_dealloc(PyObject* self) {
 }
 
 PyTypeObject make_window_type() {
-    PyTypeObject type{};
-    // What PyVarObject_HEAD_INIT would set; a static type must never see its count reach zero.
-#if TREMBLA_PY3
-    type.ob_base.ob_base.ob_refcnt = 1;
-#else
-    type.ob_refcnt = 1;
-#endif
-    type.tp_name = "trembla_tool.TremblaToolWindow";
+    PyTypeObject type = static_type("trembla_tool.TremblaToolWindow", sizeof(WindowObject));
     type.tp_doc =
         "TremblaToolWindow(parent=None)\n\n"
         "The tool's window (a frameless QDialog made in C++). Without a parent it goes under the host\n"
@@ -372,7 +365,6 @@ PyTypeObject make_window_type() {
         "show(). The object refers to the window without owning it: once Qt has deleted the window,\n"
         "every call raises RuntimeError. Controls are attributes by their names; pyside() gives the\n"
         "window as a QDialog of the Qt binding when that is importable.";
-    type.tp_basicsize = sizeof(WindowObject);
     type.tp_dealloc = window_dealloc;
     type.tp_repr = window_repr;
     type.tp_flags = Py_TPFLAGS_DEFAULT;
