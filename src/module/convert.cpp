@@ -154,16 +154,21 @@ Sample sample_at(PyObject* obj, const Where& where) {
     return fixed_numbers_at<kChannelCount>(obj, where, "six numbers (tx, ty, tz, rx, ry, rz)");
 }
 
-std::vector<double> numbers_at(PyObject* obj, const Where& where) {
-    PyRef items = sequence_items(obj, where, "numbers");
+// Every item of the sequence `obj` through `item_at`, each named by its index.
+template <typename T>
+std::vector<T> items_at(PyObject* obj, const Where& where, const char* of_what,
+                        T (*item_at)(PyObject*, const Where&)) {
+    PyRef items = sequence_items(obj, where, of_what);
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
-    std::vector<double> out;
+    std::vector<T> out;
     out.reserve(static_cast<std::size_t>(count));
     for (Py_ssize_t i = 0; i < count; ++i) {
-        out.push_back(number_at(PyTuple_GET_ITEM(items.get(), i), where.index(i)));
+        out.push_back(item_at(PyTuple_GET_ITEM(items.get(), i), where.index(i)));
     }
     return out;
 }
+
+std::vector<double> numbers_at(PyObject* obj, const Where& where) { return items_at(obj, where, "numbers", number_at); }
 
 std::string text_at(PyObject* obj, const Where& where) {
     if (!py::is_text(obj)) {
@@ -225,15 +230,7 @@ std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
 std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, Where(name)); }
 
 std::vector<Frame> frames_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
-    PyRef items = sequence_items(obj, where, "whole frame numbers");
-    const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
-    std::vector<Frame> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        out.push_back(frame_at(PyTuple_GET_ITEM(items.get(), i), where.index(i)));
-    }
-    return out;
+    return items_at(obj, Where(name), "whole frame numbers", frame_at);
 }
 
 Sample sample_arg(PyObject* obj, const std::string& name) { return sample_at(obj, Where(name)); }
