@@ -7,7 +7,6 @@
 
 #include <QPushButton>
 #include <QString>
-#include <QStyle>
 
 #include "module/error_report.h"
 #include "module/registry.h"
@@ -18,6 +17,7 @@
 #include "scene/python_host.h"
 #include "scene/workflow.h"
 #include "ui/main_window.h"
+#include "ui/theme.h"
 
 namespace trembla::ext {
 
@@ -25,13 +25,9 @@ namespace {
 
 constexpr const char* kOriginalEvalMode = "_original_eval_mode";
 
-// A style class change shows only after the style has let go of the widget and taken it again.
 void set_prepare_button(QPushButton* button, const char* text, const char* style_class) {
     button->setText(QString::fromLatin1(text));
-    button->setProperty("class", QString::fromLatin1(style_class));
-    QStyle* style = button->style();
-    style->unpolish(button);
-    style->polish(button);
+    change_style_class(button, style_class);
 }
 
 // `_original_eval_mode` when it holds a non-empty str; anything else means "nothing saved".
