@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "module/errors.h"
+#include "module/value_path.h"
 #include "scene/python_error.h"
 
 namespace trembla::ext {
@@ -14,42 +15,11 @@ using py::PyRef;
 
 namespace {
 
-// Where a value sits inside an argument: "frames[3]", "shake_data[12][4]". Built on the stack as
-// conversion descends and turned into text only when a message needs it.
-class Where {
-public:
-    explicit Where(const std::string& name) : name_(&name) {}
-    Where index(Py_ssize_t position) const { return Where(this, nullptr, position, nullptr); }
-    Where key(PyObject* mapping_key) const { return Where(this, mapping_key, 0, nullptr); }
-    Where with(const char* suffix) const { return Where(this, nullptr, 0, suffix); }
-
-    std::string str() const {
-        if (parent_ == nullptr) {
-            return *name_;
-        }
-        std::string out = parent_->str();
-        if (suffix_ != nullptr) {
-            return out + suffix_;
-        }
-        return out + "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
-    }
-
-private:
-    Where(const Where* parent, PyObject* key, Py_ssize_t index, const char* suffix)
-        : parent_(parent), key_(key), index_(index), suffix_(suffix) {}
-
-    const Where* parent_ = nullptr;
-    const std::string* name_ = nullptr;
-    PyObject* key_ = nullptr;  // borrowed; the caller holds the mapping's items
-    Py_ssize_t index_ = 0;
-    const char* suffix_ = nullptr;
-};
-
 std::string type_name(PyObject* obj) { return Py_TYPE(obj)->tp_name; }
 
 // A failed conversion of the caller's object: point the usual conversion errors at the argument,
 // leave anything else (KeyboardInterrupt, MemoryError, the caller's own exceptions) as it was.
-[[noreturn]] void throw_conversion_error(const Where& where) {
+[[noreturn]] void throw_conversion_error(const ValuePath& where) {
     py::PythonError error = py::PythonError::fetch();
     if (error.matches(PyExc_TypeError)) {
         throw ArgumentTypeError(where.str() + ": " + error.what());
@@ -62,7 +32,7 @@ std::string type_name(PyObject* obj) { return Py_TYPE(obj)->tp_name; }
 
 // The items of a sequence argument, held by a tuple we own, so that the caller's code run during
 // conversion (a __float__) cannot free them under us.
-PyRef sequence_items(PyObject* obj, const Where& where, const char* of_what) {
+PyRef sequence_items(PyObject* obj, const ValuePath& where, const char* of_what) {
     if (py::is_text_or_bytes(obj) || !PySequence_Check(obj)) {
         throw ArgumentTypeError(where.str() + " must be a sequence of " + of_what + ", not " + type_name(obj));
     }
@@ -74,7 +44,7 @@ PyRef sequence_items(PyObject* obj, const Where& where, const char* of_what) {
 }
 
 // The (key, value) pairs of a mapping argument, as a list of 2-tuples we own.
-PyRef mapping_items(PyObject* obj, const Where& where, const char* of_what) {
+PyRef mapping_items(PyObject* obj, const ValuePath& where, const char* of_what) {
     if (PyDict_Check(obj)) {
         return checked(PyDict_Items(obj));
     }
@@ -90,17 +60,11 @@ PyRef mapping_items(PyObject* obj, const Where& where, const char* of_what) {
     if (!pairs) {
         throw_conversion_error(where);
     }
-    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
-        if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
-            throw ArgumentTypeError(where.str() + ".items() must yield (key, value) pairs");
-        }
-    }
+    require_key_value_pairs(pairs.get(), where);
     return pairs;
 }
 
-double number_at(PyObject* obj, const Where& where) {
+double number_at(PyObject* obj, const ValuePath& where) {
     if (PyFloat_Check(obj)) {
         return PyFloat_AS_DOUBLE(obj);
     }
@@ -115,7 +79,7 @@ double number_at(PyObject* obj, const Where& where) {
     return value;
 }
 
-Frame frame_at(PyObject* obj, const Where& where) {
+Frame frame_at(PyObject* obj, const ValuePath& where) {
     if (!py::is_int(obj)) {
         throw ArgumentTypeError(where.str() + " must be a whole frame number (int), not " + type_name(obj));
     }
@@ -137,7 +101,7 @@ bool whole_frame_value(double value) {
 }
 
 template <std::size_t N>
-std::array<double, N> fixed_numbers_at(PyObject* obj, const Where& where, const char* what) {
+std::array<double, N> fixed_numbers_at(PyObject* obj, const ValuePath& where, const char* what) {
     PyRef items = sequence_items(obj, where, what);
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     if (count != static_cast<Py_ssize_t>(N)) {
@@ -150,14 +114,14 @@ std::array<double, N> fixed_numbers_at(PyObject* obj, const Where& where, const 
     return out;
 }
 
-Sample sample_at(PyObject* obj, const Where& where) {
+Sample sample_at(PyObject* obj, const ValuePath& where) {
     return fixed_numbers_at<kChannelCount>(obj, where, "six numbers (tx, ty, tz, rx, ry, rz)");
 }
 
 // Every item of the sequence `obj` through `item_at`, each named by its index.
 template <typename T>
-std::vector<T> items_at(PyObject* obj, const Where& where, const char* of_what,
-                        T (*item_at)(PyObject*, const Where&)) {
+std::vector<T> items_at(PyObject* obj, const ValuePath& where, const char* of_what,
+                        T (*item_at)(PyObject*, const ValuePath&)) {
     PyRef items = sequence_items(obj, where, of_what);
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     std::vector<T> out;
@@ -168,9 +132,9 @@ std::vector<T> items_at(PyObject* obj, const Where& where, const char* of_what,
     return out;
 }
 
-std::vector<double> numbers_at(PyObject* obj, const Where& where) { return items_at(obj, where, "numbers", number_at); }
+std::vector<double> numbers_at(PyObject* obj, const ValuePath& where) { return items_at(obj, where, "numbers", number_at); }
 
-std::string text_at(PyObject* obj, const Where& where) {
+std::string text_at(PyObject* obj, const ValuePath& where) {
     if (!py::is_text(obj)) {
         throw ArgumentTypeError(where.str() + " must be a str, not " + type_name(obj));
     }
@@ -183,9 +147,9 @@ std::string text_at(PyObject* obj, const Where& where) {
 
 }  // namespace
 
-std::string text_arg(PyObject* obj, const std::string& name) { return text_at(obj, Where(name)); }
+std::string text_arg(PyObject* obj, const std::string& name) { return text_at(obj, ValuePath(name)); }
 
-double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, Where(name)); }
+double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, ValuePath(name)); }
 
 bool truth_arg(PyObject* obj) {
     const int truth = PyObject_IsTrue(obj);
@@ -196,7 +160,7 @@ bool truth_arg(PyObject* obj) {
 }
 
 Frame whole_frame_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
+    const ValuePath where(name);
     if (py::is_int(obj)) {
         return frame_at(obj, where);
     }
@@ -208,7 +172,7 @@ Frame whole_frame_arg(PyObject* obj, const std::string& name) {
 }
 
 std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
+    const ValuePath where(name);
     if (py::is_int(obj)) {
         std::int64_t value = 0;
         bool overflow = false;
@@ -227,20 +191,20 @@ std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
     return static_cast<Frame>(value);
 }
 
-std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, Where(name)); }
+std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, ValuePath(name)); }
 
 std::vector<Frame> frames_arg(PyObject* obj, const std::string& name) {
-    return items_at(obj, Where(name), "whole frame numbers", frame_at);
+    return items_at(obj, ValuePath(name), "whole frame numbers", frame_at);
 }
 
-Sample sample_arg(PyObject* obj, const std::string& name) { return sample_at(obj, Where(name)); }
+Sample sample_arg(PyObject* obj, const std::string& name) { return sample_at(obj, ValuePath(name)); }
 
 AxisTriple axis_triple_arg(PyObject* obj, const std::string& name) {
-    return fixed_numbers_at<3>(obj, Where(name), "three numbers (X, Y, Z)");
+    return fixed_numbers_at<3>(obj, ValuePath(name), "three numbers (X, Y, Z)");
 }
 
 FrameRecord frame_record_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
+    const ValuePath where(name);
     PyRef pairs = mapping_items(obj, where, "whole frames to six numbers");
     const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
     std::vector<std::pair<Frame, Sample>> entries;
@@ -259,7 +223,7 @@ FrameRecord frame_record_arg(PyObject* obj, const std::string& name) {
 }
 
 ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
+    const ValuePath where(name);
     PyRef pairs = mapping_items(obj, where, "channel names to lists of numbers");
     const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
     ChannelAnim out;
@@ -280,13 +244,13 @@ ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name) {
 }
 
 Ranges ranges_arg(PyObject* obj, const std::string& name) {
-    const Where where(name);
+    const ValuePath where(name);
     PyRef items = sequence_items(obj, where, "(start, end) pairs");
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
     Ranges out;
     out.reserve(static_cast<std::size_t>(count));
     for (Py_ssize_t i = 0; i < count; ++i) {
-        const Where item = where.index(i);
+        const ValuePath item = where.index(i);
         PyRef pair = sequence_items(PyTuple_GET_ITEM(items.get(), i), item, "two whole frame numbers");
         if (PyTuple_GET_SIZE(pair.get()) != 2) {
             throw std::invalid_argument(item.str() + " must be a (start, end) pair, not " +

@@ -1,11 +1,10 @@
 #include "module/py_json.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
-#include <vector>
 
 #include "module/errors.h"
+#include "module/value_path.h"
 #include "scene/python_error.h"
 
 namespace trembla::ext {
@@ -15,51 +14,9 @@ using py::PyRef;
 
 namespace {
 
-// Where a value sits inside the converted object: "presets['shot']['settings']", "data[2]".
-// Built on the stack while conversion descends; turned into text only for a message.
-class Place {
-public:
-    explicit Place(const std::string& name) : name_(&name) {}
-    Place key(PyObject* mapping_key) const { return Place(this, mapping_key, 0); }
-    Place index(Py_ssize_t position) const { return Place(this, nullptr, position); }
-
-    // Deep places (a container that holds itself) keep their first and last steps only.
-    std::string str() const {
-        std::vector<const Place*> steps;
-        for (const Place* p = this; p->parent_ != nullptr; p = p->parent_) {
-            steps.push_back(p);
-        }
-        std::reverse(steps.begin(), steps.end());
-        const Place* root = steps.empty() ? this : steps.front()->parent_;
-        constexpr std::size_t kHead = 6;
-        constexpr std::size_t kTail = 3;
-        std::string out = *root->name_;
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            if (steps.size() > kHead + kTail + 1 && i == kHead) {
-                out += "...";
-                i = steps.size() - kTail;
-            }
-            out += steps[i]->step();
-        }
-        return out;
-    }
-
-private:
-    Place(const Place* parent, PyObject* key, Py_ssize_t index) : parent_(parent), key_(key), index_(index) {}
-
-    std::string step() const {
-        return "[" + (key_ != nullptr ? py::repr_for_message(key_) : std::to_string(index_)) + "]";
-    }
-
-    const Place* parent_ = nullptr;
-    const std::string* name_ = nullptr;
-    PyObject* key_ = nullptr;  // borrowed; the caller's loop holds the items
-    Py_ssize_t index_ = 0;
-};
-
 // Text that cannot become UTF-8 (a lone surrogate on Python 3, bytes that are not UTF-8 in a
 // Python 2 str) is the caller's bad value; any other failure is passed on as it is.
-[[noreturn]] void throw_text_error(const Place& place) {
+[[noreturn]] void throw_text_error(const ValuePath& place) {
     py::PythonError error = py::PythonError::fetch();
     if (error.matches(PyExc_UnicodeError)) {
         throw std::invalid_argument(place.str() + ": text is not valid Unicode (" + error.what() + ")");
@@ -67,7 +24,7 @@ private:
     throw error;
 }
 
-std::string utf8_of_text(PyObject* obj, const Place& place) {
+std::string utf8_of_text(PyObject* obj, const ValuePath& place) {
 #if TREMBLA_PY3
     std::string out;
     if (!py::text_to_utf8(obj, out)) {
@@ -96,7 +53,7 @@ std::string utf8_of_text(PyObject* obj, const Place& place) {
 #endif
 }
 
-PresetJson integer_json(PyObject* obj, const Place& place) {
+PresetJson integer_json(PyObject* obj, const ValuePath& place) {
     std::int64_t value = 0;
     bool overflow = false;
     if (!py::int_to_i64(obj, value, overflow)) {
@@ -109,9 +66,9 @@ PresetJson integer_json(PyObject* obj, const Place& place) {
     return PresetJson(value);
 }
 
-PresetJson value_json(PyObject* obj, const Place& place, int depth);
+PresetJson value_json(PyObject* obj, const ValuePath& place, int depth);
 
-void check_nesting(const Place& place, int depth) {
+void check_nesting(const ValuePath& place, int depth) {
     if (depth > kMaxPresetNesting) {
         throw std::invalid_argument(place.str() + ": nested deeper than " + std::to_string(kMaxPresetNesting) +
                                     " levels (or holds itself)");
@@ -121,23 +78,17 @@ void check_nesting(const Place& place, int depth) {
 // The (key, value) pairs of a dict as a list we own, which keeps them alive whatever the
 // conversion runs. As in Python's json, a subclass is asked for its items(), so an OrderedDict
 // is written in its own order.
-PyRef dict_items(PyObject* obj, const Place& place) {
+PyRef dict_items(PyObject* obj, const ValuePath& place) {
     if (PyDict_CheckExact(obj)) {
         return checked(PyDict_Items(obj));
     }
     PyRef items = checked(PyObject_CallMethod(obj, const_cast<char*>("items"), nullptr));
     PyRef pairs = checked(PySequence_List(items.get()));
-    const Py_ssize_t count = PyList_GET_SIZE(pairs.get());
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
-        if (!PyTuple_Check(pair) || PyTuple_GET_SIZE(pair) != 2) {
-            throw ArgumentTypeError(place.str() + ".items() must yield (key, value) pairs");
-        }
-    }
+    require_key_value_pairs(pairs.get(), place);
     return pairs;
 }
 
-PresetJson object_json(PyObject* obj, const Place& place, int depth) {
+PresetJson object_json(PyObject* obj, const ValuePath& place, int depth) {
     check_nesting(place, depth);
     PyRef items = dict_items(obj, place);
     PresetJson object = PresetJson::object();
@@ -145,7 +96,7 @@ PresetJson object_json(PyObject* obj, const Place& place, int depth) {
     for (Py_ssize_t i = 0; i < count; ++i) {
         PyObject* pair = PyList_GET_ITEM(items.get(), i);
         PyObject* key = PyTuple_GET_ITEM(pair, 0);
-        const Place member = place.key(key);
+        const ValuePath member = place.key(key);
         if (!py::is_text(key)) {
             throw ArgumentTypeError(member.str() + ": a key of type '" + Py_TYPE(key)->tp_name +
                                     "' cannot be stored as JSON (keys must be text)");
@@ -155,7 +106,7 @@ PresetJson object_json(PyObject* obj, const Place& place, int depth) {
     return object;
 }
 
-PresetJson array_json(PyObject* obj, const Place& place, int depth) {
+PresetJson array_json(PyObject* obj, const ValuePath& place, int depth) {
     check_nesting(place, depth);
     PyRef items = checked(PySequence_Tuple(obj));
     PresetJson array = PresetJson::array();
@@ -167,7 +118,7 @@ PresetJson array_json(PyObject* obj, const Place& place, int depth) {
 }
 
 // `depth` counts the containers around obj.
-PresetJson value_json(PyObject* obj, const Place& place, int depth) {
+PresetJson value_json(PyObject* obj, const ValuePath& place, int depth) {
     if (obj == Py_None) {
         return PresetJson();
     }
@@ -194,7 +145,7 @@ PresetJson value_json(PyObject* obj, const Place& place, int depth) {
 
 }  // namespace
 
-PresetJson json_from_python(PyObject* obj, const std::string& name) { return value_json(obj, Place(name), 0); }
+PresetJson json_from_python(PyObject* obj, const std::string& name) { return value_json(obj, ValuePath(name), 0); }
 
 PyRef python_from_json(const PresetJson& value) {
     switch (value.type()) {
