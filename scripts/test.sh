@@ -20,6 +20,8 @@ unittest27() {
   (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
 }
 
+suite "portable API" bash "$REPO/scripts/check_portable_api.sh"
+
 suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_FUZZERS=ON
 suite "ctest py3-qt5" ctest --test-dir "$BUILD_ROOT/py3-qt5" --output-on-failure -j "$JOBS"
 suite "pytest py3-qt5" pytest_on py3-qt5

@@ -1,6 +1,7 @@
 #include "presets/preset_json.h"
 
-#include <charconv>
+#include "presets/number_text.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,44 +13,6 @@ namespace {
 
 [[noreturn]] void refuse(const std::string& where, const std::string& what) {
     throw std::invalid_argument(what + " at " + (where.empty() ? std::string("/") : where));
-}
-
-// Python's float repr: the shortest digits that read back as the same double, in fixed notation
-// when the decimal point falls within -4 < decpt <= 16, otherwise as d.ddde+XX.
-std::string python_float_repr(double value) {
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    std::string_view shortest(buffer, static_cast<std::size_t>(written.ptr - buffer));
-
-    std::string text;
-    if (shortest.front() == '-') {
-        text += '-';
-        shortest.remove_prefix(1);
-    }
-    const std::size_t e = shortest.find('e');
-    std::string digits(1, shortest[0]);
-    if (e > 1) digits.append(shortest.substr(2, e - 2));
-    std::string_view exponent_text = shortest.substr(e + 1);
-    if (exponent_text.front() == '+') exponent_text.remove_prefix(1);
-    int exponent = 0;
-    std::from_chars(exponent_text.data(), exponent_text.data() + exponent_text.size(), exponent);
-
-    const int ndigits = static_cast<int>(digits.size());
-    const int decpt = exponent + 1;  // value = 0.digits * 10^decpt
-    if (decpt <= -4 || decpt > 16) {
-        text += digits[0];
-        if (ndigits > 1) text += '.' + digits.substr(1);
-        char exp_buffer[16];
-        std::snprintf(exp_buffer, sizeof exp_buffer, "e%+03d", exponent);
-        text += exp_buffer;
-    } else if (decpt <= 0) {
-        text += "0." + std::string(static_cast<std::size_t>(-decpt), '0') + digits;
-    } else if (decpt < ndigits) {
-        text += digits.substr(0, static_cast<std::size_t>(decpt)) + '.' + digits.substr(static_cast<std::size_t>(decpt));
-    } else {
-        text += digits + std::string(static_cast<std::size_t>(decpt - ndigits), '0') + ".0";
-    }
-    return text;
 }
 
 void append_u_escape(std::string& out, std::uint32_t unit) {
