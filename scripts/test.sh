@@ -38,6 +38,13 @@ else
   echo; echo "NOTICE: Python 2.7.18 with headers not found (pyenv); the Python 2.7 leg is skipped."
 fi
 
+# The release shape: static C++ runtime, init function only (check report-only here: Debian's glibc is newer
+# than the hosts'), and the Windows-only sources through the MinGW-w64 cross compiler.
+suite "build portable" build_leg portable "$PY3" 5 -DTREMBLA_PORTABLE=ON -DTREMBLA_BUILD_TESTS=OFF -DTREMBLA_BUILD_BENCH=OFF
+suite "pytest portable" pytest_on portable
+suite "binary check portable" bash "$REPO/scripts/check_binary.sh" "$BUILD_ROOT/portable/trembla_tool.so" --glibc-floor 2.28 --report-only --portable
+suite "windows sources" bash "$REPO/scripts/check_windows_sources.sh"
+
 suite "sanitizers" bash "$REPO/scripts/sanitize.sh"
 suite "fuzzing" env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$REPO/scripts/fuzz.sh"
 
