@@ -120,8 +120,10 @@ def operation(op, impl):
 
 
 def reset():
+    from ._ui_commands import ui
     scene.clear()
     settings.reset()
+    ui.reset()
     faults.clear()
     del calls[:]
     del warnings[:]

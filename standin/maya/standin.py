@@ -16,6 +16,11 @@ Scene and host state
     set_user_script_dir(path)   what internalVar(userScriptDir=True) answers (keep the
                                 trailing "/" if you want Maya's form)
     set_main_window(obj)        what OpenMayaUI.MQtUtil.mainWindow() answers (None = batch)
+    set_maya_version(text)      what about(version=True) answers ("2024" after reset())
+    set_batch(on)               batch mode: about(batch=True) answers it, no shelves
+    shelf_buttons(shelf)        the buttons on a shelf, in order, each a dict of the flags it
+                                was made with (shelves: Curves ... Custom, "Custom" selected)
+    saved_shelf_count()         how many times saveAllShelves ran
 
 Recordings (list objects that stay the same objects across reset())
     warnings                    texts given to cmds.warning, in order (each is also printed
@@ -46,11 +51,13 @@ from __future__ import absolute_import
 from . import OpenMayaUI, cmds, mel  # noqa: F401  (registers every host operation)
 from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
 from ._host import reset as _reset_host
+from ._ui_commands import ui as _ui
 
 __all__ = [
     "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
     "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
-    "set_main_window", "set_user_script_dir", "time_slider_visible", "warnings",
+    "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
+    "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
 ]
 
 
@@ -100,3 +107,19 @@ def set_user_script_dir(path):
 
 def set_main_window(obj):
     settings.main_window = obj
+
+
+def set_maya_version(text):
+    _ui.maya_version = text
+
+
+def set_batch(on):
+    _ui.batch = bool(on)
+
+
+def shelf_buttons(shelf):
+    return [dict(_ui.buttons[name], name=name) for name in _ui.shelves[shelf]]
+
+
+def saved_shelf_count():
+    return _ui.saved_shelves
