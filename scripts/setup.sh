@@ -11,7 +11,8 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   qtbase5-dev qt6-base-dev libgl1-mesa-dev \
   python3 python3-dev python3-pytest python3-matplotlib \
   python3-pyside2.qtcore python3-pyside2.qtgui python3-pyside2.qtwidgets \
-  nlohmann-json3-dev libgtest-dev libdouble-conversion-dev g++-mingw-w64-x86-64 binutils \
+  nlohmann-json3-dev libgtest-dev \
+  libdouble-conversion-dev g++-mingw-w64-x86-64 binutils \
   clang libclang-rt-dev \
   xvfb xauth >/dev/null
 echo "setup: build and test dependencies installed"
