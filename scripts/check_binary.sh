@@ -60,7 +60,8 @@ echo "$needs" | awk 'NF == 2 {print $1}' | sort -u | while read -r lib; do
 done
 echo "links:"
 echo "$headers" | awk '$1 == "NEEDED" || $1 == "RPATH" || $1 == "RUNPATH" {printf "  %-8s %s\n", $1, $2}'
-exports="$(objdump -T "$module" | awk '$2 == "g" && $4 != "*UND*" {print $NF}' | sort -u)"
+dynamic_symbols="$(objdump -T "$module")"
+exports="$(echo "$dynamic_symbols" | awk '$2 == "g" && $4 != "*UND*" {print $NF}' | sort -u)"
 echo "exports:"; echo "$exports" | sed 's/^/  /'
 
 status=0
@@ -71,8 +72,10 @@ if [ -n "$glibc_floor" ] || [ -n "$glibcxx_floor" ]; then
     if [ $# -eq 3 ] && above "$2" "$3"; then
       status=1
       echo "ABOVE FLOOR: needs $1$2 > $1$3; symbols needing more than $1$3:"
-      objdump -T "$module" | awk -v p="$1" '$0 ~ "\\(?"p"[0-9]" {for (i = 1; i <= NF; i++) if ($i ~ p) {v = $i; gsub(/[()]/, "", v); print v, $NF}}' \
-        | while read -r v sym; do above "${v#"$1"}" "$3" && echo "    $v $sym"; done | sort -u | head -n 20
+      for version in $(echo "$needs" | awk -v p="$1" '$2 ~ "^"p"[0-9]" {print $2}' | sort -u); do
+        above "${version#"$1"}" "$3" || continue
+        echo "$dynamic_symbols" | awk -v v="$version" '$0 ~ "[( ]"v"[) ]" {print "    " v, $NF}'
+      done | sort -u | head -n 20
     fi
   done
   if [ "$status" -eq 0 ]; then echo "verdict: loads on that floor"; else echo "verdict: would NOT load on that floor"; fi
