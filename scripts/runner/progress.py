@@ -68,34 +68,21 @@ class Span(object):
 
 
 class HeldOutput(object):
-    """Holds what is printed to stdout and stderr inside the block (the tool's own log lines and
-    warnings) and, with `keep`, prints it after, so that it does not land in the middle of a
-    progress line; without, drops it."""
-
-    def __init__(self, keep=True):
-        self.keep = keep
-        self.parts = {}
+    """Holds back what is printed to stdout and stderr inside the block (the tool's own log lines
+    and warnings, written for the window's user) and drops it."""
 
     def __enter__(self):
         self.saved = sys.stdout, sys.stderr
-        sys.stdout, sys.stderr = _Held(), _Held()
+        sys.stdout, sys.stderr = _Dropped(), _Dropped()
         return self
 
     def __exit__(self, *exc):
-        held = sys.stdout, sys.stderr
         sys.stdout, sys.stderr = self.saved
-        if self.keep:
-            for stream, part in zip(self.saved, held):
-                stream.write("".join(part.parts))
-                stream.flush()
 
 
-class _Held(object):
-    def __init__(self):
-        self.parts = []
-
+class _Dropped(object):
     def write(self, text):
-        self.parts.append(text)
+        pass
 
     def flush(self):
         pass

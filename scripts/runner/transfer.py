@@ -175,7 +175,7 @@ def run_shake(host, job, progress, warn=None):
                           settings.get("mode") != "static", channels)
         # The tool's own log lines and warnings speak of its window (prepare, layers): a failure
         # comes back as ToolFailed with the warnings, anything else is not for this user.
-        with HeldOutput(keep=False):
+        with HeldOutput():
             with calls:
                 pick_camera_and_source(host, window, camera_node, source_node)
                 run_settings.apply_to_window(window, settings)
