@@ -111,18 +111,16 @@ class CallMeter(object):
         self.done = 0
         self.next_report = 0
 
-    def count(self):
-        self.done += 1
-        if self.done >= self.next_report:
-            # Never 100% before the work is over: the count is an estimate.
-            self.meter.step(min(self.done, self.total - 1), self.total)
-            self.next_report = self.done + max(1, self.total // 200)
+    def report(self):
+        # Never 100% before the work is over: the count is an estimate.
+        self.meter.step(min(self.done, self.total - 1), self.total)
+        self.next_report = self.done + max(1, self.total // 200)
 
     def __enter__(self):
         if self.meter.stream is not None:
             _count_calls(self.cmds)
             CallMeter.active = self
-            self.count()
+            self.report()
         return self
 
     def __exit__(self, kind, value, trace):
@@ -139,10 +137,13 @@ def _count_calls(cmds):
 
 
 def _counted(command):
+    # Counting inline: this runs hundreds of thousands of times on a long shot.
     def counted(*args, **kwargs):
         meter = CallMeter.active
         if meter is not None:
-            meter.count()
+            meter.done += 1
+            if meter.done >= meter.next_report:
+                meter.report()
         return command(*args, **kwargs)
     counted.counted_by_trembla_run = True
     counted.__name__ = command.__name__
