@@ -9,6 +9,7 @@
   trembla_run.py shake --source SRC.chan (--camera CAM.chan | --camera-pose TX TY TZ RX RY RZ)
                        --out OUT.chan [--preset FILE [--preset-name NAME]] [shaping flags]
       Transfers the shake of a tracked motion onto a camera and writes the shaken camera as .chan.
+      `trembla_run.py shake --help` tells what each flag does.
 
 A .chan file has one line per frame, "frame tx ty tz rx ry rz", optionally followed by the vertical
 field of view, which is passed through to the output untouched.
@@ -17,6 +18,7 @@ from __future__ import print_function
 
 import argparse
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -25,16 +27,50 @@ from runner import host as host_setup  # noqa: E402
 from runner.chan import ChanError  # noqa: E402
 from runner.progress import Progress  # noqa: E402
 from runner.scene import CHANNELS  # noqa: E402
-from runner.settings import (AXIS_RANGE, MODES, ROT_AXES, SLIDER_RANGES, TRANS_AXES,  # noqa: E402
-                             PresetError, complete, merged, read_preset)
+from runner.frame_ranges import RangesError, parse_ranges_strictly  # noqa: E402
+from runner.settings import (AXIS_RANGE, DEFAULTS, MODES, ROT_AXES, SLIDER_RANGES,  # noqa: E402
+                             TRANS_AXES, FlagError, PresetError, complete, merged, read_preset)
 
 DEFAULT_DEMO_OUT = os.path.join(host_setup.REPO, "out", "demo")
 # Source files from this size up report progress (a few thousand frames of .chan).
 PROGRESS_FROM_BYTES = 250 * 1000
 
-SLIDER_FLAGS = (("--lag-trans", "lag_trans"), ("--lag-rot", "lag_rot"), ("--smooth", "smooth"),
-                ("--amount", "amount"), ("--trans-amp", "trans_amp"), ("--rot-amp", "rot_amp"),
-                ("--fade-in", "fade_in"), ("--fade-out", "fade_out"))
+# flag, settings member, what the control does (its range and default are added).
+SLIDER_FLAGS = (
+    ("--lag-trans", "lag_trans", "how many frames the translation shake lags behind the source"),
+    ("--lag-rot", "lag_rot", "how many frames the rotation shake lags behind the source"),
+    ("--smooth", "smooth", "smoothing of the camera's own move in the animated and relax modes "
+                           "(a centred moving average, 21 frames wide at 100); it does not smooth the "
+                           "shake, and does nothing in the static mode"),
+    ("--amount", "amount", "overall shake amount, percent"),
+    ("--trans-amp", "trans_amp", "translation shake amount, percent"),
+    ("--rot-amp", "rot_amp", "rotation shake amount, percent"),
+    ("--fade-in", "fade_in", "frames over which the shake rises from nothing at the start of each "
+                             "active range"),
+    ("--fade-out", "fade_out", "frames over which the shake dies away at the end of each active "
+                               "range"),
+)
+
+SHAKE_DESCRIPTION = """\
+Transfers the shake of a tracked motion (a hand-held plate's camera or object track) onto a camera
+and writes the shaken camera as .chan: the source's motion, delayed by the lag, loses its slow part
+(an 11-frame centred average) and what is left, the shake, is scaled and added to the camera.
+
+.chan: one line per frame, "frame tx ty tz rx ry rz [vertical fov]"; blank and "#" lines are
+skipped. Frames are whole numbers and may start anywhere, below 0 too. Translations are in the
+files' own units (the output keeps them); rotations are in degrees, rotation order XYZ (Maya's
+default); each channel is shaken on its own, so a file in another order keeps it. The camera file's
+field of view is carried to the output. The output covers the source's frames."""
+
+SHAKE_EPILOG = """\
+Controls start at the values of a fresh tool window (the defaults above), then take the settings of
+--preset, then the flags given here.
+
+example (from the repository root):
+  trembla_run.py shake --source examples/plate.chan --camera examples/cgcam.chan \\
+      --out shaken.chan --lag-trans 2 --amount 80 --ranges "1005-1040, 1048-1068" --fade-in 6
+
+Exit status: 0 done, 1 a file or the tool failed, 2 a bad flag."""
 
 
 def bounded_int(low, high):
@@ -59,6 +95,53 @@ def finite_float(text):
     return value
 
 
+def ranges_text(text):
+    """The --ranges text as given, once every part of it reads as a range."""
+    try:
+        parse_ranges_strictly(text)
+    except RangesError as error:
+        raise argparse.ArgumentTypeError(str(error))
+    return text
+
+
+# A value that starts like a negative frame range ("-10--5", "-5-3").
+NEGATIVE_START = re.compile(r"^-\d")
+
+
+def joined_negative_ranges(argv):
+    """`--ranges -10--5` as `--ranges=-10--5`: argparse takes a separate value that starts with "-"
+    (and is not a plain negative number) for an option."""
+    result = []
+    index = 0
+    while index < len(argv):
+        item = argv[index]
+        if item == "--ranges" and index + 1 < len(argv) and NEGATIVE_START.match(argv[index + 1]):
+            result.append("--ranges=" + argv[index + 1])
+            index += 2
+            continue
+        result.append(item)
+        index += 1
+    return result
+
+
+def same_file(first, second):
+    """Whether two paths name one file: the same resolved path, or the same inode (a hard link)."""
+    if os.path.realpath(first) == os.path.realpath(second):
+        return True
+    try:
+        return os.path.samefile(first, second)
+    except (AttributeError, OSError):  # Python 2 on Windows has no samefile; a missing file
+        return False
+
+
+def input_overwritten(args):
+    """The flag whose file --out would overwrite, or None."""
+    for flag, path in (("--source", args.source), ("--camera", args.camera), ("--preset", args.preset)):
+        if path is not None and same_file(args.out, path):
+            return flag
+    return None
+
+
 def build_parser():
     parser = argparse.ArgumentParser(
         prog="trembla_run.py", description="Runs Trembla Tool end to end on the stand-in host.")
@@ -74,41 +157,65 @@ def build_parser():
                       help="leave the window on screen at the end, until it is closed")
     demo.add_argument("--offscreen", action="store_true", help="never use a display")
 
-    shake = jobs.add_parser("shake", help="transfer a tracked motion's shake onto a camera (.chan)")
+    shake = jobs.add_parser("shake", help="transfer a tracked motion's shake onto a camera (.chan)",
+                            description=SHAKE_DESCRIPTION, epilog=SHAKE_EPILOG,
+                            formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.shake_parser = shake
     shake.add_argument("--source", required=True, metavar="SRC.chan",
                        help="the tracked motion whose shake is transferred")
     camera = shake.add_mutually_exclusive_group(required=True)
-    camera.add_argument("--camera", metavar="CAM.chan", help="the camera's motion")
+    camera.add_argument("--camera", metavar="CAM.chan",
+                        help="the camera's own motion, keyed on its frames (straight lines between "
+                             "them; held before the first and after the last)")
     camera.add_argument("--camera-pose", nargs=6, type=finite_float,
-                        metavar=("TX", "TY", "TZ", "RX", "RY", "RZ"), help="a camera that does not move")
-    shake.add_argument("--out", required=True, metavar="OUT.chan", help="the shaken camera")
-    shake.add_argument("--preset", metavar="FILE", help="a preset file (trembla_presets.json)")
+                        metavar=("TX", "TY", "TZ", "RX", "RY", "RZ"),
+                        help="a camera that does not move (rotations in degrees)")
+    shake.add_argument("--out", required=True, metavar="OUT.chan",
+                       help="the shaken camera (never one of the input files)")
+    shake.add_argument("--preset", metavar="FILE",
+                       help="a preset file as the tool window's presets page writes it "
+                            "(trembla_presets.json)")
     shake.add_argument("--preset-name", metavar="NAME",
                        help="the preset to use from FILE (needed when it holds more than one)")
-    for flag, member in SLIDER_FLAGS:
+    for flag, member, what in SLIDER_FLAGS:
         low, high = SLIDER_RANGES[member]
         shake.add_argument(flag, dest=member, type=bounded_int(low, high), metavar="N",
-                           help="%d-%d" % (low, high))
-    shake.add_argument("--ranges", metavar="TEXT", help='frame ranges, e.g. "10-50, 70-80"')
+                           help="%s; %d-%d, default %d" % (what, low, high, DEFAULTS[member]))
+    shake.add_argument("--ranges", metavar="TEXT", type=ranges_text,
+                       help='frames where the shake is active, "START-END, START-END" inclusive, '
+                            'within the source\'s frames, e.g. "10-50, 70-80"; one frame is 25-25; '
+                            'negative frames as --ranges=-10--5 or --ranges -10--5; '
+                            'default: every frame')
     shake.add_argument("--mode", choices=MODES,
-                       help="camera mode (default: the preset's, else animated with --camera "
-                            "and static with --camera-pose)")
-    shake.add_argument("--no-translate", action="store_true", help="leave the translations alone")
-    shake.add_argument("--no-rotate", action="store_true", help="leave the rotations alone")
+                       help="static: the camera holds its pose of the first frame, plus the shake; "
+                            "animated: the camera's own move (smoothed by --smooth) plus the shake; "
+                            "relax: the camera's own move smoothed, each axis as much as its "
+                            "--trans-axes/--rot-axes value says, and no shake. Default: the "
+                            "preset's, else animated with --camera and static with --camera-pose")
+    shake.add_argument("--no-translate", action="store_true",
+                       help="leave the translations alone (default: shaken)")
+    shake.add_argument("--no-rotate", action="store_true",
+                       help="leave the rotations alone (default: shaken)")
     axis = bounded_int(*AXIS_RANGE)
-    shake.add_argument("--trans-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"), help="0-100 each")
-    shake.add_argument("--rot-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"), help="0-100 each")
+    shake.add_argument("--trans-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"),
+                       help="translation shake per axis, percent (in the relax mode: how strongly "
+                            "each axis is relaxed); 0-100 each, default 100 100 100")
+    shake.add_argument("--rot-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"),
+                       help="rotation shake per axis, percent (in the relax mode: how strongly each "
+                            "axis is relaxed); 0-100 each, default 100 100 100")
     shown = shake.add_mutually_exclusive_group()
     shown.add_argument("--progress", dest="progress", action="store_true", default=None,
-                       help="report progress whatever the input's size")
-    shown.add_argument("--no-progress", dest="progress", action="store_false")
+                       help="report progress on stderr whatever the input's size (default: from "
+                            "a 250 kB source file up)")
+    shown.add_argument("--no-progress", dest="progress", action="store_false",
+                       help="never report progress")
     return parser
 
 
 def flag_settings(args):
     """The settings members the command line gives."""
     given = {}
-    for _, member in SLIDER_FLAGS:
+    for _, member, _ in SLIDER_FLAGS:
         if getattr(args, member) is not None:
             given[member] = getattr(args, member)
     if args.ranges is not None:
@@ -126,22 +233,37 @@ def flag_settings(args):
 
 
 def shake_settings(tt, args):
-    preset = {}
+    """The complete settings of the run, and where its ranges text comes from (None for none)."""
+    preset, name = {}, None
     if args.preset is not None:
-        preset = read_preset(tt, args.preset, args.preset_name)
+        name, preset = read_preset(tt, args.preset, args.preset_name)
     default_mode = {"mode": "animated" if args.camera is not None else "static"}
-    return complete(merged(default_mode, preset, flag_settings(args)))
+    given = flag_settings(args)
+    if "ranges" in given:
+        ranges_origin = "argument --ranges"
+    elif preset.get("ranges", "").strip():
+        ranges_origin = "%s: preset '%s': settings.ranges" % (args.preset, name)
+    else:
+        ranges_origin = None
+    mode_origin = "--mode" if "mode" in given else "the preset" if "mode" in preset else None
+    settings = complete(merged(default_mode, preset, given))
+    return settings, ranges_origin, mode_origin
+
+
+def warn(text):
+    print("trembla_run.py shake: warning: %s" % text, file=sys.stderr)
+    sys.stderr.flush()
 
 
 def run_shake_job(host, args):
     from runner.transfer import ShakeJob, run_shake
-    settings = shake_settings(host.tt, args)
+    settings, ranges_origin, mode_origin = shake_settings(host.tt, args)
     wanted = args.progress
     if wanted is None:
         wanted = os.path.isfile(args.source) and os.path.getsize(args.source) >= PROGRESS_FROM_BYTES
     job = ShakeJob(args.source, args.camera, tuple(args.camera_pose) if args.camera_pose else None,
-                   args.out, settings)
-    result = run_shake(host, job, Progress(enabled=wanted))
+                   args.out, settings, ranges_origin, mode_origin)
+    result = run_shake(host, job, Progress(enabled=wanted), warn)
     frames = result.track.frames
     phases = ", ".join("%s %.2fs" % item for item in result.seconds.items())
     print("wrote %s: %d frames (%d-%d), mode %s; %s"
@@ -165,11 +287,17 @@ def run_demo_job(host, args):
 
 def main(argv=None):
     parser = build_parser()
-    args = parser.parse_args(argv)
+    args = parser.parse_args(joined_negative_ranges(sys.argv[1:] if argv is None else argv))
     if args.job is None:
         parser.error("name a job: demo or shake")
-    if args.job == "shake" and args.preset_name is not None and args.preset is None:
-        parser.error("--preset-name needs --preset")
+    if args.job == "shake":
+        if args.preset_name is not None and args.preset is None:
+            parser.shake_parser.error("--preset-name needs --preset")
+        overwritten = input_overwritten(args)
+        if overwritten is not None:
+            parser.shake_parser.error("argument --out: %s is the %s file; name another output"
+                                      % (args.out, overwritten))
+    host_setup.quiet_qt_start()
     host_setup.choose_platform(headless=args.job == "shake" or args.offscreen)
     from runner.transfer import OutputError
     from runner.window_driver import ToolFailed
@@ -179,6 +307,9 @@ def main(argv=None):
             run_demo_job(host, args)
         else:
             run_shake_job(host, args)
+    except FlagError as error:
+        print("trembla_run.py %s: error: %s" % (args.job, error), file=sys.stderr)
+        return 2
     except (ChanError, PresetError, OutputError, ToolFailed, host_setup.HostError) as error:
         print("trembla_run.py %s: error: %s" % (args.job, error), file=sys.stderr)
         return 1

@@ -81,16 +81,34 @@ def parse_chan_lines(lines, name, progress=None):
     return ChanTrack(frames, samples, fov if columns == 8 else None)
 
 
+UTF8_BOM = b"\xef\xbb\xbf"
+
+
+def decoded_lines(data, name):
+    """The text lines of UTF-8 bytes `data`, with a leading byte order mark dropped (some exporters
+    on Windows write one). A byte that is not UTF-8 is a ChanError naming its line, even in a
+    comment: the file is then in another encoding and its numbers cannot be trusted either."""
+    if data.startswith(UTF8_BOM):
+        data = data[len(UTF8_BOM):]
+    lines = []
+    for index, raw in enumerate(data.splitlines()):
+        try:
+            lines.append(raw.decode("utf-8"))
+        except UnicodeDecodeError as error:
+            byte = bytearray(raw[error.start:error.start + 1])[0]
+            raise ChanError("%s:%d: not UTF-8 text: byte 0x%02X at column %d"
+                            % (name, index + 1, byte, error.start + 1))
+    return lines
+
+
 def read_chan(path, progress=None):
     """The ChanTrack of the file at `path`; ChanError for a file that is missing or malformed."""
     try:
-        with io.open(path, "r", encoding="utf-8") as handle:
-            lines = handle.read().splitlines()
+        with io.open(path, "rb") as handle:
+            data = handle.read()
     except (IOError, OSError) as error:
         raise ChanError("%s: cannot read: %s" % (path, getattr(error, "strerror", None) or error))
-    except UnicodeDecodeError as error:
-        raise ChanError("%s: not a text file: %s" % (path, error))
-    return parse_chan_lines(lines, path, progress)
+    return parse_chan_lines(decoded_lines(data, path), path, progress)
 
 
 def format_value(value):

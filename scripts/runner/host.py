@@ -1,6 +1,9 @@
 """Finding the stand-in host and the built module, and choosing where Qt draws."""
+import atexit
 import os
+import shutil
 import sys
+import tempfile
 from collections import namedtuple
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -29,6 +32,17 @@ def choose_platform(headless):
     if "QT_QPA_PLATFORM" not in os.environ and (headless or not has_display()):
         os.environ["QT_QPA_PLATFORM"] = "offscreen"
     return os.environ.get("QT_QPA_PLATFORM", "")
+
+
+def quiet_qt_start():
+    """Gives Qt a private runtime folder when the session has none (a container, a cron job, ssh
+    without a login session): Qt would otherwise say so on stderr at every start, and stderr is kept
+    for what the user should read. The folder goes when the run ends."""
+    if os.environ.get("XDG_RUNTIME_DIR"):
+        return
+    runtime = tempfile.mkdtemp(prefix="trembla-runtime-")  # mode 0700, as Qt requires
+    os.environ["XDG_RUNTIME_DIR"] = runtime
+    atexit.register(shutil.rmtree, runtime, True)
 
 
 def load(module_dir):

@@ -1,10 +1,13 @@
 """Progress of long phases on a terminal: one percentage line per phase.
 
 On a terminal the line is rewritten in place ("reading plate.chan: 42%"); elsewhere (a log, a pipe)
-the same line grows by one figure every tenth ("reading plate.chan: 0% 10% 20% ..."), so that a log
-keeps one line per phase as well.
+the same line grows by one figure every twentieth ("reading plate.chan: 0% 5% 10% ..."), so that a
+log keeps one line per phase as well.
 """
 import sys
+
+# Off a terminal, a figure every this many percent.
+LOG_STEP = 5
 
 
 class Progress(object):
@@ -32,7 +35,7 @@ class PhaseMeter(object):
             return
         percent = 100 if total <= 0 else min(100, done * 100 // total)
         if not self.in_place:
-            percent -= percent % 10
+            percent -= percent % LOG_STEP
         if percent == self.shown:
             return
         if self.in_place:
@@ -65,26 +68,84 @@ class Span(object):
 
 
 class HeldOutput(object):
-    """Holds what is printed to stdout inside the block (the tool's own log lines) and prints it
-    after, so that it does not land in the middle of a progress line."""
+    """Holds back what is printed to stdout and stderr inside the block (the tool's own log lines
+    and warnings, written for the window's user) and drops it."""
 
-    def __init__(self, enabled=True):
-        self.enabled = enabled
-        self.parts = []
+    def __enter__(self):
+        self.saved = sys.stdout, sys.stderr
+        sys.stdout, sys.stderr = _Dropped(), _Dropped()
+        return self
 
+    def __exit__(self, *exc):
+        sys.stdout, sys.stderr = self.saved
+
+
+class _Dropped(object):
     def write(self, text):
-        self.parts.append(text)
+        pass
 
     def flush(self):
         pass
 
+
+# The host commands the tool calls once or more per frame while it prepares, updates and bakes.
+PER_FRAME_COMMANDS = ("currentTime", "xform", "getAttr", "setKeyframe", "keyframe")
+
+
+class CallMeter(object):
+    """Progress of the work the tool does inside one window command (prepare samples every frame,
+    the update and the bake key every frame), which the runner cannot step itself: counted as the
+    tool's per-frame host calls against the number such a run makes. `recorded`: the camera's own
+    move is read (every mode but static); `channels`: how many channels are shaken (0-6).
+
+    While a meter is active, the commands of `cmds` count; they are wrapped for good on first use,
+    as the tool keeps the command it looked up, and pass straight through while none is active."""
+
+    active = None
+
+    def __init__(self, cmds, meter, frames, recorded, channels):
+        per_frame = 15 + 4 * channels if recorded else 3 + 3 * channels
+        self.cmds = cmds
+        self.meter = meter
+        self.total = max(1, frames * per_frame)
+        self.done = 0
+        self.next_report = 0
+
+    def report(self):
+        # Never 100% before the work is over: the count is an estimate.
+        self.meter.step(min(self.done, self.total - 1), self.total)
+        self.next_report = self.done + max(1, self.total // 200)
+
     def __enter__(self):
-        if self.enabled:
-            self.saved, sys.stdout = sys.stdout, self
+        if self.meter.stream is not None:
+            _count_calls(self.cmds)
+            CallMeter.active = self
+            self.report()
         return self
 
-    def __exit__(self, *exc):
-        if self.enabled:
-            sys.stdout = self.saved
-            sys.stdout.write("".join(self.parts))
-            sys.stdout.flush()
+    def __exit__(self, kind, value, trace):
+        CallMeter.active = None
+        if kind is None:
+            self.meter.finish()
+
+
+def _count_calls(cmds):
+    for name in PER_FRAME_COMMANDS:
+        command = getattr(cmds, name)
+        if not getattr(command, "counted_by_trembla_run", False):
+            setattr(cmds, name, _counted(command))
+
+
+def _counted(command):
+    # Counting inline: this runs hundreds of thousands of times on a long shot.
+    def counted(*args, **kwargs):
+        meter = CallMeter.active
+        if meter is not None:
+            meter.done += 1
+            if meter.done >= meter.next_report:
+                meter.report()
+        return command(*args, **kwargs)
+    counted.counted_by_trembla_run = True
+    counted.__name__ = command.__name__
+    counted.__doc__ = command.__doc__
+    return counted

@@ -4,6 +4,8 @@ import io
 import json
 from collections import OrderedDict
 
+from .frame_ranges import RangesError, parse_ranges_strictly
+
 # Slider members and the range of their control in the window.
 SLIDER_RANGES = OrderedDict([
     ("lag_trans", (0, 15)), ("lag_rot", (0, 15)), ("smooth", (0, 100)), ("amount", (0, 200)),
@@ -21,13 +23,18 @@ DEFAULTS = dict(lag_trans=0, lag_rot=0, smooth=0, amount=100, trans_amp=100, rot
                 trans_x=100, trans_y=100, trans_z=100, rot_x=100, rot_y=100, rot_z=100)
 
 
+class FlagError(ValueError):
+    """A command-line value that does not fit the input (found once the input is read)."""
+
+
 class PresetError(ValueError):
     """A preset file or preset name that cannot be used; the text starts with the file name."""
 
 
 def read_preset(tt, path, name=None):
-    """The "settings" member of preset `name` in the preset file at `path` (the layout the window's
-    presets page writes). Without a name the file must hold exactly one preset."""
+    """(name, settings): the "settings" member of preset `name` in the preset file at `path` (the
+    layout the window's presets page writes), each member checked as the window's control would
+    take it. Without a name the file must hold exactly one preset."""
     try:
         with io.open(path, "r", encoding="utf-8") as handle:
             data = json.load(handle)
@@ -46,7 +53,55 @@ def read_preset(tt, path, name=None):
         name = names[0]
     if name not in data:
         raise PresetError("%s: no preset named '%s' (presets: %s)" % (path, name, ", ".join(names) or "none"))
-    return dict(data[name].get("settings", {}))
+    settings = dict(data[name].get("settings", {}))
+    for member in sorted(settings):
+        problem = member_problem(member, settings[member])
+        if problem is not None:
+            raise PresetError("%s: preset '%s': settings.%s: %s" % (path, name, member, problem))
+        if member in INTEGER_RANGES:
+            settings[member] = int(settings[member])
+    return name, settings
+
+
+# Every whole-number member with the range of its control.
+INTEGER_RANGES = dict(SLIDER_RANGES, **dict((axis, AXIS_RANGE) for axis in TRANS_AXES + ROT_AXES))
+SWITCHES = ("translate_enabled", "rotate_enabled")
+TEXTS = ("layer_name",)
+
+
+def _is_text(value):
+    return isinstance(value, type(u"")) or isinstance(value, str)
+
+
+def member_problem(member, value):
+    """What is wrong with a preset's settings member (None when it can be used as it is). The window
+    clamps or ignores such values as it loads them; a run is told instead. Unknown members are left
+    alone: a preset written by another version may carry more."""
+    if member in INTEGER_RANGES:
+        low, high = INTEGER_RANGES[member]
+        whole = isinstance(value, int) or (isinstance(value, float) and value == value
+                                           and abs(value) != float("inf") and value == int(value))
+        if isinstance(value, bool) or not (whole or type(value).__name__ == "long"):
+            return "%s is not a whole number (%d-%d)" % (json.dumps(value), low, high)
+        if not low <= value <= high:
+            return "%s is outside %d-%d" % (json.dumps(value), low, high)
+    elif member in SWITCHES:
+        if not isinstance(value, bool):
+            return "%s is not true or false" % json.dumps(value)
+    elif member == "mode":
+        if value not in MODES:
+            return "%s is not a camera mode (%s)" % (json.dumps(value), ", ".join(MODES))
+    elif member == "ranges":
+        if not _is_text(value):
+            return "%s is not a ranges text" % json.dumps(value)
+        try:
+            parse_ranges_strictly(value)
+        except RangesError as error:
+            return str(error)
+    elif member in TEXTS:
+        if not _is_text(value):
+            return "%s is not text" % json.dumps(value)
+    return None
 
 
 def merged(*layers):

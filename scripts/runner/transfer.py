@@ -8,16 +8,21 @@ import time
 from collections import OrderedDict, namedtuple
 
 from . import chan, settings as run_settings
+from .frame_ranges import RangesError, check_within, parse_ranges_strictly, window_text
 from .host import fresh_scene
-from .progress import HeldOutput, Span
+from .progress import CallMeter, HeldOutput, Span
 from .scene import create_camera, create_transform, evaluated_track, key_track, set_pose
 from .window_driver import bake, open_window, pick_camera_and_source, prepare
 
 CAMERA, SOURCE = "shakeCam", "plateMotion"
 
 # What a run asks for. camera_path and camera_pose: exactly one is given. settings: preset members
-# (complete or not; see settings.complete).
-ShakeJob = namedtuple("ShakeJob", "source_path camera_path camera_pose out_path settings")
+# (complete or not; see settings.complete). ranges_origin: where a ranges text came from, for
+# messages ("argument --ranges" makes a misfit a flag error); mode_origin: "--mode", "the preset" or
+# None when the mode is the default.
+ShakeJob = namedtuple("ShakeJob", "source_path camera_path camera_pose out_path settings "
+                                  "ranges_origin mode_origin")
+ShakeJob.__new__.__defaults__ = ("argument --ranges", None)
 
 # What a run did: the shaken camera as written, the mode used, and seconds per phase.
 ShakeResult = namedtuple("ShakeResult", "track mode seconds")
@@ -39,16 +44,31 @@ def check_output_path(path):
 
 
 def fov_on_frames(track, frames):
-    """The camera file's field of view for each output frame, as written in the file: a frame the
-    file does not list takes the nearest listed frame before it (the first listed before them all),
-    as the camera's keys hold between and outside their frames. None when the file has none."""
+    """The camera file's field of view for each output frame. A frame the file lists keeps its text
+    as written; a frame in a gap between two listed frames takes the straight line between them, as
+    the camera's position does between its keys; before the first and after the last listed frame
+    the nearest one holds. None when the file has none."""
     if track is None or track.fov is None:
         return None
     listed = dict(zip(track.frames, track.fov))
-    result, current = [], track.fov[0]
+    result = []
+    after = 0  # index of the first listed frame not before `frame`
     for frame in frames:
-        current = listed.get(frame, current)
-        result.append(current)
+        if frame in listed:
+            result.append(listed[frame])
+            continue
+        while after < len(track.frames) and track.frames[after] < frame:
+            after += 1
+        if after == 0:
+            result.append(track.fov[0])
+        elif after == len(track.frames):
+            result.append(track.fov[-1])
+        else:
+            f0, f1 = track.frames[after - 1], track.frames[after]
+            v0, v1 = float(track.fov[after - 1]), float(track.fov[after])
+            # Rounded to nine places: a field of view needs no more, and 38.2 reads better than
+            # the 38.199999999999996 a straight line between 37.9 and 39.0 gives.
+            result.append(chan.format_value(round(v0 + (v1 - v0) * (frame - f0) / float(f1 - f0), 9)))
     return result
 
 
@@ -68,9 +88,48 @@ class _Clock(object):
         return Timed()
 
 
-def run_shake(host, job, progress):
-    """Runs `job` to the end; raises ChanError, PresetError, OutputError or ToolFailed, and then
-    writes nothing."""
+def checked_ranges(job, first, last):
+    """The job's ranges, each within the source's frames first-last."""
+    text = job.settings.get("ranges", "")
+    try:
+        ranges = parse_ranges_strictly(text)
+        check_within(ranges, first, last)
+    except RangesError as error:
+        origin = job.ranges_origin or "ranges"
+        if origin.startswith("argument "):
+            raise run_settings.FlagError("%s: %s" % (origin, error))
+        raise run_settings.PresetError("%s: %s" % (origin, error))
+    return ranges
+
+
+def doubtful_inputs(job, source, camera_track, mode):
+    """What the user should hear about before the output is trusted, as sentences."""
+    notes = []
+    first, last = source.frames[0], source.frames[-1]
+    if camera_track is None:
+        return notes
+    cam_first, cam_last = camera_track.frames[0], camera_track.frames[-1]
+    if cam_first > first or cam_last < last:
+        notes.append("%s covers frames %d-%d, the source %d-%d: the camera holds its pose of frame %d "
+                     "before it and of frame %d after it"
+                     % (job.camera_path, cam_first, cam_last, first, last, cam_first, cam_last))
+    moves = any(sample != camera_track.samples[0] for sample in camera_track.samples)
+    if mode == "static" and moves:
+        origin = {"--mode": " (--mode static)", "the preset": " (the preset's mode)"}.get(
+            job.mode_origin, "")
+        fov = camera_track.fov
+        zooms = fov is not None and any(float(value) != float(fov[0]) for value in fov)
+        notes.append("the static mode%s keeps %s's pose of frame %d and drops its own move%s; "
+                     "--mode animated keeps it"
+                     % (origin, job.camera_path, first,
+                        ", while its field of view, carried to the output, keeps changing"
+                        if zooms else ""))
+    return notes
+
+
+def run_shake(host, job, progress, warn=None):
+    """Runs `job` to the end; raises ChanError, PresetError, FlagError, OutputError or ToolFailed,
+    and then writes nothing. `warn` is given each doubt about the inputs, once."""
     check_output_path(job.out_path)
     clock = _Clock()
     cmds = host.cmds
@@ -82,40 +141,54 @@ def run_shake(host, job, progress):
             camera_track = chan.read_chan(job.camera_path, progress.phase("reading " + job.camera_path))
     first, last = source.frames[0], source.frames[-1]
     frames = list(range(first, last + 1))
+    ranges = checked_ranges(job, first, last)
+    settings = dict(job.settings)
+    for note in doubtful_inputs(job, source, camera_track, settings.get("mode")):
+        if warn is not None:
+            warn(note)
+    # The window reads no negative frame: a shot that starts below 0 is moved up so that it starts
+    # at 0 in the scene, and moved back when written. Nothing the tool computes depends on where
+    # the frames start.
+    shift = -first if first < 0 else 0
+    settings["ranges"] = window_text(ranges, shift)
+    scene_frames = [frame + shift for frame in frames]
 
     with clock.phase("scene building"):
         meter = progress.phase("scene building")
         keyed = len(source.frames) + (len(camera_track.frames) if camera_track else 0)
-        fresh_scene(host, first, last)
+        fresh_scene(host, first + shift, last + shift)
         source_node = create_transform(cmds, SOURCE)
-        key_track(cmds, source_node, source.frames, source.samples, Span(meter, 0, keyed))
+        key_track(cmds, source_node, [f + shift for f in source.frames], source.samples,
+                  Span(meter, 0, keyed))
         camera_node = create_camera(cmds, CAMERA)
         if camera_track is not None:
-            key_track(cmds, camera_node, camera_track.frames, camera_track.samples,
-                      Span(meter, len(source.frames), keyed))
+            key_track(cmds, camera_node, [f + shift for f in camera_track.frames],
+                      camera_track.samples, Span(meter, len(source.frames), keyed))
         else:
             set_pose(cmds, camera_node, job.camera_pose)
         meter.finish()
 
     with clock.phase("keying"):
-        # Opened before the meter starts: Qt may say a word on stderr as it starts up.
         window = open_window(host)
-        meter = progress.phase("keying (prepare, update, bake)")
-        with HeldOutput(enabled=progress.enabled):
-            meter.step(0, 2)
-            pick_camera_and_source(host, window, camera_node, source_node)
-            run_settings.apply_to_window(window, job.settings)
-            prepare(host, window)
-            meter.step(1, 2)
-            mode = host.tt._prepared["camera_mode"]
-            bake(host, window)
-            meter.step(2, 2)
+        channels = 3 * bool(settings.get("translate_enabled")) + 3 * bool(settings.get("rotate_enabled"))
+        calls = CallMeter(cmds, progress.phase("keying"), len(frames),
+                          settings.get("mode") != "static", channels)
+        # The tool's own log lines and warnings speak of its window (prepare, layers): a failure
+        # comes back as ToolFailed with the warnings, anything else is not for this user.
+        with HeldOutput():
+            with calls:
+                pick_camera_and_source(host, window, camera_node, source_node)
+                run_settings.apply_to_window(window, settings)
+                prepare(host, window)
+                mode = host.tt._prepared["camera_mode"]
+                bake(host, window)
         window.close()
 
     with clock.phase("writing"):
         meter = progress.phase("writing " + job.out_path)
-        shaken = evaluated_track(cmds, camera_node, frames, fov_on_frames(camera_track, frames),
+        shaken = evaluated_track(cmds, camera_node, scene_frames, fov_on_frames(camera_track, frames),
                                  Span(meter, 0, 2 * len(frames)))
+        shaken = shaken._replace(frames=frames)
         chan.write_chan(job.out_path, shaken, Span(meter, len(frames), 2 * len(frames)))
         meter.finish()
     return ShakeResult(shaken, mode, clock.seconds)

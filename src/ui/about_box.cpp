@@ -20,6 +20,13 @@
 
 namespace trembla {
 
+// The rule under the version. Qt's rich text draws <hr> in the palette's own colour and ignores
+// border-color, so on the dark box it was invisible; a one-row table whose cell is filled with the
+// border colour is drawn the same on every Qt 5 and 6.
+const char* const ABOUT_RULE =
+    "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"0\" style=\"margin-top: 6px; margin-bottom: 6px;\">"
+    "<tr><td bgcolor=\"#3a3a42\" style=\"font-size: 1px;\">&nbsp;</td></tr></table>";
+
 QString about_text(int pyside_version) {
     const QString email = QString::fromUtf8(TREMBLA_CONTACT_EMAIL).toHtmlEscaped();
     const QString page_label = QString::fromUtf8(TREMBLA_CONTACT_PAGE_LABEL).toHtmlEscaped();
@@ -28,7 +35,7 @@ QString about_text(int pyside_version) {
                "<div style=\"text-align: center; padding: 10px;\">"
                "<h2 style=\"color: #ffffff; margin-bottom: 5px;\">Trembla Tool</h2>"
                "<p style=\"color: #888888; margin-top: 0;\">Version 2.1</p>"
-               "<hr style=\"border-color: #3a3a42;\">"
+               "%5"
                "<p style=\"color: #c0c0c0;\"><b>Author:</b> Trembla Tool contributors</p>"
                "<p style=\"color: #c0c0c0;\"><b>Contact:</b><br>"
                "<a href=\"mailto:%1\" style=\"color: #6bb8e8;\">%1</a></p>"
@@ -36,7 +43,8 @@ QString about_text(int pyside_version) {
                "<a href=\"%3\" style=\"color: #6bb8e8;\">%3</a></p>"
                "<p style=\"color: #888888; font-size: 10px; margin-top: 10px;\">PySide%4 | Maya 2019-2026</p>"
                "</div>")
-        .arg(email, page_label, page_url, QString::number(pyside_version));
+        .arg(email, page_label, page_url, QString::number(pyside_version),
+             QString::fromLatin1(ABOUT_RULE));
 }
 
 QString about_style_sheet(const QString& bg) {

@@ -1,8 +1,12 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -24,7 +28,6 @@ TremblaToolWindow::TremblaToolWindow(WindowContext context, QWidget* parent)
     setObjectName(QString::fromLatin1(WINDOW_OBJECT));
     setWindowTitle(QString::fromLatin1(WINDOW_TITLE));
     setFixedWidth(260);
-    setMinimumHeight(380);
     // No system frame: the window draws its own rounded body and title bar, and only mainFrame shows.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -37,6 +40,41 @@ TremblaToolWindow::TremblaToolWindow(WindowContext context, QWidget* parent)
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+    _fit_minimum_height();
+    // After the polish above: a field's first style-sheet polish puts the sheet's text colour into
+    // the placeholder role on Qt 5.12-5.15; a role set on the widget after that is kept.
+    for (QLineEdit* field : findChildren<QLineEdit*>()) {
+        dim_placeholder(field);
+    }
+}
+
+void TremblaToolWindow::dim_placeholder(QLineEdit* field) {
+#if QT_VERSION >= QT_VERSION_CHECK(5, 12, 0)
+    // The style sheet's text colour reaches the placeholder role on Qt 5.12-5.15, which then reads
+    // as typed text ("10-50, 70-80" looks set).
+    QPalette palette = field->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::PlaceholderText, theme_color("text_dim"));
+    }
+    field->setPalette(palette);
+#else
+    // Before 5.12 there is no placeholder role: QLineEdit draws the placeholder in the text colour
+    // at half opacity, which over the field's background (#c0c0c0 over #2a2a32) comes out at
+    // #75757a, within a few steps of text_dim (#707078). Nothing to set.
+    (void)field;
+#endif
+}
+
+void TremblaToolWindow::_fit_minimum_height() {
+    // An explicit minimum replaces the one the layout would keep, so it must come from the content:
+    // the tallest page (the stack asks for the tallest) with the bars and the action buttons, once
+    // the style sheet has set paddings and fonts. 380 stays the floor.
+    ensurePolished();
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->ensurePolished();
+    }
+    layout()->invalidate();
+    setMinimumHeight(std::max(380, layout()->totalMinimumSize().height()));
 }
 
 void TremblaToolWindow::_delete_existing() {
@@ -139,9 +177,11 @@ QFrame* TremblaToolWindow::_build_buttons() {
     auto* frame = new QFrame;
     // Scoped to the frame itself: an unscoped declaration would cascade onto the two buttons and, being
     // nearer to them than the window's sheet, hide their primaryBtn/secondaryBtn/preparedBtn backgrounds.
-    const std::string_view background = color("bg_darker");
-    frame->setStyleSheet(QStringLiteral(".QFrame { background-color: %1; }")
-                             .arg(QString::fromLatin1(background.data(), static_cast<int>(background.size()))));
+    // The frame is the window's foot: its bottom corners follow mainFrame's 6-px rounding (5 px inside
+    // its 1-px border), or its square background would paint over them.
+    frame->setStyleSheet(QStringLiteral(".QFrame { background-color: %1; border-bottom-left-radius: 5px;"
+                                        " border-bottom-right-radius: 5px; }")
+                             .arg(theme_color("bg_darker").name()));
     auto* layout = new QVBoxLayout(frame);
     layout->setContentsMargins(10, 8, 10, 10);
     layout->setSpacing(6);

@@ -54,6 +54,9 @@ public:
     void _delete_selected_preset();
     void _refresh_preset_list();
 
+    // Draws the field's placeholder in the theme's dim text colour (see the Qt 5.12 note there).
+    static void dim_placeholder(QLineEdit* field);
+
     // "static", "animated" or "relax", read from the mode buttons.
     std::string _get_camera_mode() const;
     // Called on every toggle of a mode button; acts on the button being checked only.
@@ -125,6 +128,8 @@ private:
     QWidget* _build_shake_page();
     QWidget* _build_advanced_page();
     QWidget* _build_presets_page();
+    // Sets the minimum height from what the pages, bars and buttons need (not below 380).
+    void _fit_minimum_height();
 
     // Every Qt entry point runs through this: a throw is reported, never passed to Qt.
     template <class Body>

@@ -12,6 +12,14 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     layout->addWidget(make_section_header("Saved Presets"));
     preset_list = new QListWidget;
     preset_list->setMinimumHeight(120);
+    // A name wider than the list scrolls sideways; the theme styles only the vertical bar, so the
+    // horizontal one gets the same dark look here instead of the platform's light one.
+    preset_list->setStyleSheet(
+        QStringLiteral("QScrollBar:horizontal { background-color: %1; height: 6px; }"
+                       "QScrollBar::handle:horizontal { background-color: %2; border-radius: 3px;"
+                       " min-width: 20px; }"
+                       "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; }")
+            .arg(theme_color("bg_darker").name(), theme_color("bg_light").name()));
     // A double-click loads the list's current item, the same as "Load".
     connect(preset_list, &QListWidget::itemDoubleClicked, this,
             [this] { _guarded([this] { _load_selected_preset(); }); });

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <QColor>
+#include <QString>
 #include <QStyle>
 #include <QVariant>
 #include <QWidget>
@@ -15,6 +17,11 @@ std::string_view color(std::string_view key) {
         }
     }
     throw std::out_of_range("no palette colour named '" + std::string(key) + "'");
+}
+
+QColor theme_color(std::string_view key) {
+    const std::string_view value = color(key);
+    return QColor(QString::fromLatin1(value.data(), static_cast<int>(value.size())));
 }
 
 const std::string_view STYLESHEET_TEMPLATE = R"(

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include <QColor>
+
 class QWidget;
 
 namespace trembla {
@@ -34,6 +36,8 @@ inline constexpr Palette COLORS = {{
 
 // The colour of one palette key; std::out_of_range for a key the palette lacks.
 std::string_view color(std::string_view key);
+// The same as a QColor, for palettes and painting.
+QColor theme_color(std::string_view key);
 
 // The style sheet with {key} placeholders for palette colours and doubled braces for the sheet's
 // own braces.

@@ -7,6 +7,7 @@ import support  # noqa: F401  (sys.path)
 from test_runner_common import TempDirCase
 
 from runner.chan import ChanError, ChanTrack, read_chan, write_chan
+from runner.transfer import fov_on_frames
 
 
 class RoundTripTest(TempDirCase):
@@ -82,3 +83,34 @@ class FailedWriteTest(TempDirCase):
         umask = os.umask(0)
         os.umask(umask)
         self.assertEqual(os.stat(path).st_mode & 0o777, 0o666 & ~umask)
+
+
+class EncodingTest(TempDirCase):
+    def write_bytes(self, name, data):
+        with open(self.path(name), "wb") as handle:
+            handle.write(data)
+        return self.path(name)
+
+    def test_a_byte_order_mark_is_accepted(self):
+        path = self.write_bytes("bom.chan", b"\xef\xbb\xbf1 0 0 0 0 0 0\r\n2 1 2 3 4 5 6\r\n")
+        self.assertEqual(read_chan(path).frames, [1, 2])
+
+    def test_a_byte_that_is_not_utf8_is_named_by_file_and_line(self):
+        cases = [("a Latin-1 comment", b"1 0 0 0 0 0 0\n# caf\xe9 shot\n", 2, "byte 0xE9 at column 6"),
+                 ("a Latin-1 value line", b"\n\n1 0 0 0 0 0 0 \xb0\n", 3, "byte 0xB0 at column 15")]
+        for what, data, line, words in cases:
+            path = self.write_bytes("latin.chan", data)
+            with self.assertRaises(ChanError) as caught:
+                read_chan(path)
+            message = str(caught.exception)
+            self.assertTrue(message.startswith("%s:%d: not UTF-8 text" % (path, line)), what + message)
+            self.assertIn(words, message, what)
+
+
+class CameraFieldOfViewTest(TempDirCase):
+    def test_a_gap_in_the_camera_file_takes_the_straight_line_like_the_position(self):
+        track = ChanTrack([3, 5, 9], [(0.0,) * 6] * 3, ["35", "36.0", "38.2"])
+        cases = [(1, "35"), (3, "35"), (4, "35.5"), (5, "36.0"), (6, "36.55"), (7, "37.1"),
+                 (8, "37.65"), (9, "38.2"), (10, "38.2")]
+        frames = [frame for frame, _ in cases]
+        self.assertEqual(fov_on_frames(track, frames), [fov for _, fov in cases])

@@ -34,11 +34,13 @@ def has_matplotlib():
     return True
 
 
-def run_runner(args):
-    """(exit code, stdout, stderr) of trembla_run.py with `args`, offscreen, on this build."""
-    env = dict(os.environ, TREMBLA_MODULE_DIR=support.MODULE_DIR, QT_QPA_PLATFORM="offscreen")
-    child = subprocess.Popen([sys.executable, RUNNER] + list(args), stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, env=env)
+def run_runner(args, env=None, cwd=None, runner=RUNNER):
+    """(exit code, stdout, stderr) of trembla_run.py with `args`, offscreen, on this build; `env`
+    replaces the environment it starts from."""
+    env = dict(os.environ if env is None else env, QT_QPA_PLATFORM="offscreen",
+               TREMBLA_MODULE_DIR=os.path.abspath(support.MODULE_DIR))
+    child = subprocess.Popen([sys.executable, runner] + list(args), stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, env=env, cwd=cwd)
     out, err = child.communicate()
     return child.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace")
 

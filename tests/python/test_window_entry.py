@@ -151,7 +151,8 @@ class ShowAndResetTest(EntryCase):
         self.assertTrue(second.isVisible())
         self.assertEqual(second.objectName(), "tremblaToolPySide")
         self.assertEqual(second.windowTitle(), "Trembla v2.1")
-        self.assertEqual((second.width(), second.minimumHeight()), (260, 380))
+        self.assertEqual(second.width(), 260)
+        self.assertGreaterEqual(second.minimumHeight(), 380)  # the pages' content decides
         if HAS_BINDING:
             open_windows = [w for w in tt.QtWidgets.QApplication.topLevelWidgets()
                             if w.objectName() == "tremblaToolPySide" and w.isVisible()]
