@@ -116,6 +116,7 @@ def ref_extract_source_shake(delta_data, frames, lag_translate, lag_rotate):
 def ref_fade(frame, ranges, fade_in, fade_out):
     if not ranges:
         return 1.0
+    strongest = 0.0
     for start, end in ranges:
         if start <= frame <= end:
             mult = 1.0
@@ -123,8 +124,8 @@ def ref_fade(frame, ranges, fade_in, fade_out):
                 mult *= (frame - start) / fade_in
             if fade_out > 0 and frame > end - fade_out:
                 mult *= (end - frame) / fade_out
-            return max(0.0, min(1.0, mult))
-    return 0.0
+            strongest = max(strongest, max(0.0, min(1.0, mult)))
+    return strongest
 
 
 # -- test data --------------------------------------------------------------------------------
@@ -400,7 +401,9 @@ class RangesTest(unittest.TestCase):
         values = [tt.calculate_fade_multiplier(f, ranges, 3, 3) for f in (9, 10, 11, 12, 13, 47, 48, 49, 50, 51)]
         self.assertEqual(values, [0.0, 0.0, 1 / 3, 2 / 3, 1.0, 1.0, 2 / 3, 1 / 3, 0.0, 0.0])
         self.assertEqual(tt.calculate_fade_multiplier(11, [(10, 13)], 3, 3), (1 / 3) * (2 / 3))
-        self.assertEqual(tt.calculate_fade_multiplier(48.0, [(10, 50), (40, 80)], 0, 3), 2 / 3)
+        # Overlapping ranges: the largest multiplier of the ranges holding the frame.
+        self.assertEqual(tt.calculate_fade_multiplier(48.0, [(10, 50), (40, 80)], 0, 3), 1.0)
+        self.assertEqual(tt.calculate_fade_multiplier(50, [(10, 50), (40, 80)], 3, 3), 1.0)
 
 
 # -- host errors ------------------------------------------------------------------------------

@@ -115,6 +115,7 @@ public:
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
                          double value) override;
+    // A plug not added to the layer is keyed on its own animation (channel_keys), as the host does.
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     // The key at `time`; between keys linear; outside them the nearest end key; nothing without keys.
