@@ -200,21 +200,29 @@ class SamplingTest(HostTestCase):
         standin.clear_calls()
         data = tt.collect_source_motion("src", 1, 12)
         self.assertEqual(sorted(data), list(range(1, 13)))
-        expected_calls = [("currentTime", (), {"q": True})]
+        # The rotation order once; the node's own rotate channels once, on the first frame, as the
+        # reference the world rotations are expressed nearest to.
+        expected_calls = [("currentTime", (), {"q": True}), ("getAttr", ("src.rotateOrder",), {})]
         for f in range(1, 13):
             expected_calls += [
                 ("currentTime", (f,), {"edit": True}),
                 ("xform", ("src",), {"q": True, "ws": True, "t": True}),
                 ("xform", ("src",), {"q": True, "ws": True, "ro": True}),
             ]
+            if f == 1:
+                expected_calls += [("getAttr", ("src.rotate" + axis,), {}) for axis in "XYZ"]
         expected_calls.append(("currentTime", (7,), {"edit": True}))
         self.assertEqual(logged(standin.calls), expected_calls)
         standin.set_logging(False)
         for f in range(1, 13):
             cmds.currentTime(f, edit=True)
+            # A top-level node: its world rotation, expressed nearest its own channels, is those
+            # channels, also past 90 degrees of yaw where the host answers the other solution.
             expected = tuple(cmds.xform("src", q=True, ws=True, t=True)
-                             + cmds.xform("src", q=True, ws=True, ro=True))
-            self.assertEqual(data[f], expected)
+                             + cmds.xform("src", q=True, ro=True))
+            self.assertEqual(len(data[f]), 6)
+            for got, want in zip(data[f], expected):
+                self.assertAlmostEqual(got, want, places=9, msg=(f, data[f], expected))
 
     def test_collect_source_motion_truncates_bounds_toward_zero(self):
         self.assertEqual(sorted(tt.collect_source_motion("src", 10.9, 12.2)), [10, 11, 12])
