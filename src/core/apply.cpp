@@ -136,7 +136,7 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,
                                   const Sample& camera_base, const std::string& camera_mode,
-                                  const ChannelAnim& camera_original_anim, const ShakeCurves& previous) {
+                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace) {
     // Everything is computed before the first write, so bad input leaves the scene untouched.
     const std::vector<ChannelKeys> keys =
         compute_camera_keys(shake_data, frames, settings, camera_base, camera_mode, camera_original_anim);
@@ -146,9 +146,11 @@ ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const F
         const std::size_t idx = channel_index(channel.channel);
         host.cut_key(camera, channel.channel);
         const std::string curve_name = shake_curve_name(camera, channel.channel);
-        // The name the host gave last time: when the wanted name was taken, that is another node's.
-        const std::string old_curve = previous[idx].empty() ? curve_name : previous[idx];
-        if (host.obj_exists(old_curve)) {
+        const std::string& own = replace.made[idx];
+        const std::string& old_curve = own.empty() ? curve_name : own;
+        // A node under the wanted name that is not one of ours stays; the host then answers
+        // another name for the new curve.
+        if (host.obj_exists(old_curve) && (!replace.own_only || !own.empty())) {
             host.delete_node(old_curve);
         }
         const char* curve_type = is_translate_channel(channel.channel) ? kTranslateCurveType : kRotateCurveType;

@@ -49,14 +49,22 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
                                              const std::string& camera_mode,
                                              const ChannelAnim& camera_original_anim);
 
+// Which curves an application replaces: the one under shake_curve_name on each channel (anyone's),
+// or only those a preparation made itself, as named in `made` (a channel with no name there has
+// none: a node under the wanted name then belongs to another camera of the same short name).
+struct CurvesToReplace {
+    bool own_only = false;
+    ShakeCurves made;
+};
+
 // Computes the keys, then per channel: cut the camera's keys, replace the shake curve by a new one
-// keyed on every frame, and connect it (a failed connection is ignored). The curve replaced is the
-// one `previous` names for the channel, else the one under shake_curve_name. Answers the curves
-// made. Other host failures propagate; channels done before the failure keep their new curves.
-// Input that compute_camera_keys refuses throws std::invalid_argument before the host is called.
+// keyed on every frame, and connect it (a failed connection is ignored). Answers the curves made,
+// under the names the host gave them. Other host failures propagate; channels done before the
+// failure keep their new curves. Input that compute_camera_keys refuses throws
+// std::invalid_argument before the host is called.
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,
                                   const Sample& camera_base, const std::string& camera_mode,
-                                  const ChannelAnim& camera_original_anim, const ShakeCurves& previous = {});
+                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace = {});
 
 }  // namespace trembla

@@ -289,11 +289,13 @@ void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     const ShakeSettings settings = shake_settings(controls.settings);
     const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.settings.lag_trans,
                                                         controls.settings.lag_rot);
-    const ShakeCurves previous = record.shake_curves;
+    CurvesToReplace replace;
+    replace.own_only = true;
+    replace.made = record.shake_curves;
     // The record's animation is read only while the keys are computed, before the first host call.
     const ShakeCurves made = apply_shake_to_camera(host, camera, shake_data, frames, settings,
                                                    prepared_camera_base(record), std::string(record.camera_mode),
-                                                   record.camera_original_anim, previous);
+                                                   record.camera_original_anim, replace);
     // Scripts run by the host may have ended or replaced the preparation meanwhile.
     if (!record.ready || record.camera != camera) return;
     for (std::size_t k = 0; k < kChannelCount; ++k) {

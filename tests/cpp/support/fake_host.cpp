@@ -249,6 +249,9 @@ void FakeHost::delete_node(const std::string& name) {
 
 std::string FakeHost::create_node(const std::string& type, const std::string& name) {
     record("create_node", {type, name});
+    if (name.find('|') != std::string::npos) {  // the host takes no DAG path as a node name
+        throw HostError("createNode: '" + name + "' is not a valid node name");
+    }
     const std::string given = free_name(name);
     nodes.insert(given);
     if (type.rfind("animCurve", 0) == 0) {
