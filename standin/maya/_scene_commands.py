@@ -14,7 +14,7 @@ from ._host import scene
 from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
-    CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
+    AmbiguousName, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
     string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
@@ -287,7 +287,10 @@ def objExists(name):
     name that several nodes share exists)."""
     if scene.find_all(name):
         return True
-    return resolve_plug(name) is not None
+    try:
+        return resolve_plug(name) is not None
+    except AmbiguousName:  # "cam.tx" with two nodes called cam: such a plug exists
+        return True
 
 
 def nodeType(name):

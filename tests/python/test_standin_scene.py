@@ -288,6 +288,7 @@ class SharedNamesAndHostFlagsTest(SceneTestCase):
         cmds.select("grpB|cam")
         self.assertEqual(cmds.ls(selection=True, type="transform"), ["grpB|cam"])
         self.assertTrue(cmds.objExists("cam"))
+        self.assertTrue(cmds.objExists("cam.translateX"))
         with self.assertRaises(ValueError):  # which one? the host does not guess
             cmds.getAttr("cam.translateX")
         cmds.setAttr("grpB|cam.translateX", 3.0)
