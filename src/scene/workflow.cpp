@@ -67,8 +67,10 @@ void show_in_view(Host& host, const std::string& text) {
     }
 }
 
-// How a playback bound reads in a warning: whole frames as integers, anything else as %g would.
+// How a playback bound reads in a warning: whole frames as integers, anything else as %g would
+// (a NaN without the sign its bits may carry).
 std::string bound_text(double bound) {
+    if (std::isnan(bound)) return "nan";
     if (std::isfinite(bound) && std::trunc(bound) == bound && std::fabs(bound) < 1e15) {
         return std::to_string(static_cast<long long>(bound));
     }

@@ -148,7 +148,7 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
     const Case cases[] = {
         {10, 5, "10 to 5"},   {nan, 5, "nan to 5"},     {1, inf, "1 to inf"},
         {-inf, 5, "-inf to 5"}, {1, 1e300, "1 to 1e+300"}, {-1e19, 5, "-1e+19 to 5"},
-        {10.5, 9.9, "10.5 to 9.9"},
+        {10.5, 9.9, "10.5 to 9.9"}, {-nan, 5, "nan to 5"},
     };
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
     const Prepared before = record;
