@@ -357,11 +357,14 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     }
 
     // A channel switched off after an update still carries that update's curve: it goes too, and
-    // the channel gets its recorded animation back, so that no shake outlives the preparation.
+    // the channel gets its recorded animation back, so that no shake outlives the preparation. Only
+    // a curve this preparation made counts: a node under the wanted name may be another camera's.
+    const ShakeCurves made = record.shake_curves;
     std::vector<std::string> cleared;
     for (const char* channel : kChannels) {
+        const std::size_t k = channel_index(channel);
         const bool enabled = std::find(channels.begin(), channels.end(), channel) != channels.end();
-        if (enabled || host.obj_exists(curves[channel_index(channel)])) cleared.emplace_back(channel);
+        if (enabled || (!made[k].empty() && host.obj_exists(made[k]))) cleared.emplace_back(channel);
     }
     clear_shake(host, camera, cleared, curves);
 

@@ -197,11 +197,16 @@ TEST_F(BakeTest, AChannelSwitchedOffThatNeverHadACurveIsNotTouched) {
     ShakeControls controls = shaped_controls("animated");
     controls.settings.rotate_enabled = false;
     prepare_quietly(controls);
+    // A node under the wanted name of a curve this preparation never made: another camera's.
+    const std::string foreign = shake_curve_name(kCamera, "rotateX");
+    host.create_node("animCurveTA", foreign);
+    host.clear_calls();
 
     ASSERT_TRUE(bake(controls));
 
     for (const HostCall& call : host.calls_of("cut_key")) EXPECT_TRUE(is_translate_channel(call.args.at(1)));
     for (const HostCall& call : host.calls_of("set_channel_key")) EXPECT_TRUE(is_translate_channel(call.args.at(1)));
+    EXPECT_EQ(host.curves.count(foreign), 1u);
 }
 
 TEST_F(BakeTest, ACurveWithoutAValueContributesZero) {
