@@ -39,6 +39,15 @@ ChannelAnim base_animation(CameraMode mode, const ChannelAnim& camera_original_a
     return smoothed;
 }
 
+std::size_t channel_index(const std::string& channel) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (channel == kChannels[k]) {
+            return k;
+        }
+    }
+    throw std::logic_error("not a camera channel: " + channel);
+}
+
 std::vector<std::size_t> written_channels(const ShakeSettings& settings) {
     std::vector<std::size_t> channels;
     if (settings.use_translate) {
@@ -53,7 +62,8 @@ std::vector<std::size_t> written_channels(const ShakeSettings& settings) {
 }  // namespace
 
 std::string shake_curve_name(const std::string& camera, const std::string& channel) {
-    return camera + "_shake_" + channel;
+    const std::size_t bar = camera.rfind('|');
+    return (bar == std::string::npos ? camera : camera.substr(bar + 1)) + "_shake_" + channel;
 }
 
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
@@ -123,22 +133,29 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
     return keys;
 }
 
-void apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
-                           const std::vector<Frame>& frames, const ShakeSettings& settings,
-                           const Sample& camera_base, const std::string& camera_mode,
-                           const ChannelAnim& camera_original_anim) {
+ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
+                                  const std::vector<Frame>& frames, const ShakeSettings& settings,
+                                  const Sample& camera_base, const std::string& camera_mode,
+                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace) {
     // Everything is computed before the first write, so bad input leaves the scene untouched.
     const std::vector<ChannelKeys> keys =
         compute_camera_keys(shake_data, frames, settings, camera_base, camera_mode, camera_original_anim);
 
+    ShakeCurves made;
     for (const ChannelKeys& channel : keys) {
+        const std::size_t idx = channel_index(channel.channel);
         host.cut_key(camera, channel.channel);
         const std::string curve_name = shake_curve_name(camera, channel.channel);
-        if (host.obj_exists(curve_name)) {
-            host.delete_node(curve_name);
+        const std::string& own = replace.made[idx];
+        const std::string& old_curve = own.empty() ? curve_name : own;
+        // A node under the wanted name that is not one of ours stays; the host then answers
+        // another name for the new curve.
+        if (host.obj_exists(old_curve) && (!replace.own_only || !own.empty())) {
+            host.delete_node(old_curve);
         }
         const char* curve_type = is_translate_channel(channel.channel) ? kTranslateCurveType : kRotateCurveType;
         const std::string curve = host.create_node(curve_type, curve_name);
+        made[idx] = curve;
         for (std::size_t i = 0; i < frames.size(); ++i) {
             host.set_curve_key(curve, frames[i], channel.values[i]);
         }
@@ -148,6 +165,7 @@ void apply_shake_to_camera(Host& host, const std::string& camera, const FrameRec
             // The curve stays keyed but unconnected; the user can still bake or reset.
         }
     }
+    return made;
 }
 
 }  // namespace trembla

@@ -24,7 +24,9 @@ std::string_view trim_ascii_space(std::string_view text) {
 }
 
 // A decimal integer as Python's int() reads one here: optional surrounding white space, an
-// optional '+', at least one digit. Nothing when malformed or beyond the frame range.
+// optional '+', at least one digit. Nothing when malformed. A number beyond the frame range stands
+// for the last frame there is: dropping it would leave fewer ranges, and no ranges at all means
+// "shake everywhere", the opposite of what a huge bound asks for.
 std::optional<Frame> parse_whole_frame(std::string_view piece) {
     piece = trim_ascii_space(piece);
     if (!piece.empty() && piece.front() == '+') {
@@ -40,10 +42,7 @@ std::optional<Frame> parse_whole_frame(std::string_view piece) {
             return std::nullopt;
         }
         const Frame digit = c - '0';
-        if (value > (kMax - digit) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 + digit;
+        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
     }
     return value;
 }
@@ -97,6 +96,9 @@ double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_
     if (ranges.empty()) {
         return 1.0;
     }
+    // Overlapping ranges each ask for the shake at the frame; the strongest request wins, so a
+    // fade at the edge of one range never mutes a frame that another range holds fully.
+    double strongest = 0.0;
     for (const FrameRange& range : ranges) {
         if (!(range.start <= frame && frame <= range.end)) {
             continue;
@@ -114,9 +116,15 @@ double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_
         }
         // min(1.0, mult) then max(0.0, ...); the first argument wins ties, as in Python.
         const double capped = mult < 1.0 ? mult : 1.0;
-        return capped > 0.0 ? capped : 0.0;
+        const double clamped = capped > 0.0 ? capped : 0.0;
+        if (clamped > strongest) {
+            strongest = clamped;
+        }
+        if (strongest == 1.0) {
+            break;
+        }
     }
-    return 0.0;
+    return strongest;
 }
 
 }  // namespace trembla

@@ -7,11 +7,13 @@
 
 namespace trembla {
 
-// Parts that do not parse are dropped; never fails on text.
+// Parts that do not parse are dropped; never fails on text. Numbers beyond 64 bits read as the
+// largest frame number.
 Ranges parse_ranges(std::string_view range_str);
 
-// 1.0 without ranges; otherwise the first range holding `frame` decides (0.0 when none does),
-// with linear fades of fade_in / fade_out frames at its edges (<= 0 or NaN switches a fade off).
+// 1.0 without ranges; otherwise the largest multiplier of the ranges holding `frame` (0.0 when
+// none does), each with linear fades of fade_in / fade_out frames at its edges (<= 0 or NaN
+// switches a fade off).
 // Frame differences are exact integers, so the whole int64 frame range is safe.
 double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_in, double fade_out);
 

@@ -14,6 +14,38 @@ namespace {
 // far longer than the growth costs.
 constexpr std::uint64_t kMaxReserve = 1u << 20;
 
+constexpr double kHalfTurn = 180.0;
+constexpr double kTurn = 360.0;
+
+// value moved by whole turns to lie within half a turn of reference; untouched when it already
+// does (so the host's answer survives bit for bit) or when the arithmetic cannot be trusted.
+double nearest_turn(double value, double reference) {
+    const double diff = reference - value;
+    if (!(std::fabs(diff) > kHalfTurn)) {
+        return value;
+    }
+    const double turns = std::nearbyint(diff / kTurn);
+    const double moved = value + kTurn * turns;
+    return std::isfinite(moved) ? moved : value;
+}
+
+// The channel (0 = X, 1 = Y, 2 = Z) of the middle rotation of each order.
+std::size_t middle_axis(RotateOrder order) {
+    switch (order) {
+        case RotateOrder::zxy:
+        case RotateOrder::yxz: return 0;
+        case RotateOrder::xyz:
+        case RotateOrder::zyx: return 1;
+        case RotateOrder::yzx:
+        case RotateOrder::xzy: return 2;
+    }
+    return 1;
+}
+
+double distance(const std::array<double, 3>& a, const std::array<double, 3>& b) {
+    return std::fabs(a[0] - b[0]) + std::fabs(a[1] - b[1]) + std::fabs(a[2] - b[2]);
+}
+
 Frame whole_frame_bound(double frame, const char* name) {
     if (!std::isfinite(frame)) {
         throw std::invalid_argument(std::string(name) + " must be a finite number");
@@ -33,6 +65,30 @@ Sample get_world_transform(Host& host, const std::string& obj, double frame) {
     return {t[0], t[1], t[2], r[0], r[1], r[2]};
 }
 
+RotateOrder read_rotate_order(Host& host, const std::string& node) {
+    const double answer = host.get_attr(node + ".rotateOrder");
+    for (const RotateOrder order : {RotateOrder::xyz, RotateOrder::yzx, RotateOrder::zxy, RotateOrder::xzy,
+                                    RotateOrder::yxz, RotateOrder::zyx}) {
+        if (answer == static_cast<double>(order)) {
+            return order;
+        }
+    }
+    throw HostError("the rotateOrder of " + node + " is not one of the host's six rotation orders");
+}
+
+std::array<double, 3> nearest_euler(const std::array<double, 3>& rotation, const std::array<double, 3>& reference,
+                                    RotateOrder order) {
+    const std::size_t middle = middle_axis(order);
+    std::array<double, 3> same;
+    std::array<double, 3> other;
+    for (std::size_t k = 0; k < 3; ++k) {
+        same[k] = nearest_turn(rotation[k], reference[k]);
+        other[k] = nearest_turn(k == middle ? kHalfTurn - rotation[k] : rotation[k] + kHalfTurn, reference[k]);
+    }
+    // Strictly nearer only: an equal distance (and a NaN anywhere) keeps the host's solution.
+    return distance(other, reference) < distance(same, reference) ? other : same;
+}
+
 FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
                                   double end_frame) {
     // Checked before the host is asked anything, so bad bounds leave the scene alone.
@@ -42,12 +98,26 @@ FrameRecord collect_source_motion(Host& host, const std::string& source_obj, dou
     FrameRecord data;
     const double saved_time = host.current_time();
     if (first <= last) {
+        const RotateOrder order = read_rotate_order(host, source_obj);
         const std::uint64_t count = detail::frame_distance(first, last) + 1;  // 0 only on wrap-around
         const auto reserve = static_cast<std::size_t>(count == 0 ? kMaxReserve : std::min(count, kMaxReserve));
         data.frames.reserve(reserve);
         data.samples.reserve(reserve);
+        std::array<double, 3> reference{};
         for (Frame frame = first;; ++frame) {
-            data.samples.push_back(get_world_transform(host, source_obj, static_cast<double>(frame)));
+            Sample sample = get_world_transform(host, source_obj, static_cast<double>(frame));
+            if (frame == first) {
+                // The node's own channels: a top-level node's samples then equal its rotate values.
+                reference = {host.get_attr(source_obj + ".rotateX"), host.get_attr(source_obj + ".rotateY"),
+                             host.get_attr(source_obj + ".rotateZ")};
+            }
+            const std::array<double, 3> rotation =
+                nearest_euler({sample[3], sample[4], sample[5]}, reference, order);
+            sample[3] = rotation[0];
+            sample[4] = rotation[1];
+            sample[5] = rotation[2];
+            reference = rotation;
+            data.samples.push_back(sample);
             data.frames.push_back(frame);
             if (frame == last) {
                 break;

@@ -89,6 +89,9 @@ void suspend_viewport(PyObject* module, Host& host) {
     }
     if (saved) {
         store_eval_mode(module, *saved);
+    } else {
+        // The mode could not be read and was left alone: an older saved mode must not be restored.
+        set_module_attr(module, kOriginalEvalMode, Py_None);
     }
 }
 

@@ -28,7 +28,7 @@ PyMethodDef kSuspensionFunctions[] = {
     {"suspend", py_suspend, METH_NOARGS,
      "suspend()\n\n"
      "Stops viewport redraw, hides the time slider and switches evaluation off, saving the\n"
-     "evaluation mode in _original_eval_mode ('off' when it cannot be read)."},
+     "evaluation mode in _original_eval_mode (None, and the mode left alone, when it cannot be read)."},
     {"unsuspend", py_unsuspend, METH_NOARGS,
      "unsuspend()\n\n"
      "Resumes viewport redraw, shows the time slider and switches the evaluation mode back to\n"

@@ -369,6 +369,11 @@ void PythonHost::select_layer(const std::string& layer) {
 std::string PythonHost::evaluation_mode() {
     const Names& n = names();
     PyRef answer = call(Command::EvaluationManager, {}, {{n.q, Py_True}, {n.mode, Py_True}});
+    // The host answers a list holding the mode's name; a plain text answer is the name itself
+    // (its first item would be its first letter).
+    if (is_text(answer.get())) {
+        return answer_text(answer.get());
+    }
     return answer_text(answer_item(answer.get(), 0).get());
 }
 

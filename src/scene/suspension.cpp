@@ -19,14 +19,17 @@ void ignoring_failure(Call&& call) {
 }  // namespace
 
 void suspend(Host& host, std::optional<std::string>& saved_mode) {
+    // A mode that cannot be read could not be put back: it is then left as it is, not switched off.
+    std::optional<std::string> mode;
     try {
-        saved_mode = host.evaluation_mode();
+        mode = host.evaluation_mode();
     } catch (const std::exception&) {
-        saved_mode = "off";
     }
+    if (mode && mode->empty()) mode.reset();
+    saved_mode = mode;
     host.refresh_suspend(true);
     ignoring_failure([&] { host.mel_eval("setTimeSliderVisible 0"); });
-    ignoring_failure([&] { host.set_evaluation_mode("off"); });
+    if (mode) ignoring_failure([&] { host.set_evaluation_mode("off"); });
 }
 
 void unsuspend(Host& host, const std::optional<std::string>& saved_mode) {

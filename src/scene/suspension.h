@@ -10,9 +10,10 @@
 
 namespace trembla {
 
-// Saves the evaluation mode into `saved_mode` ("off" when it cannot be read) before anything else,
-// so the saved mode is there even when suspending redraw then fails; that failure propagates.
-// A failing time-slider hide or mode switch is ignored.
+// Saves the evaluation mode into `saved_mode` before anything else, so the saved mode is there even
+// when suspending redraw then fails; that failure propagates. A mode that cannot be read (or reads
+// empty) leaves `saved_mode` empty and the mode unchanged. A failing time-slider hide or mode switch
+// is ignored.
 void suspend(Host& host, std::optional<std::string>& saved_mode);
 
 // Resumes redraw (a failure propagates), shows the time slider and, when `saved_mode` holds a

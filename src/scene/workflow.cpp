@@ -1,7 +1,10 @@
 #include "scene/workflow.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -29,15 +32,61 @@ std::vector<Frame> prepared_frames(const Prepared& record) {
     return frame_span(record.start_frame, record.end_frame);
 }
 
-// The record's camera, as a name to pass to the host; a record that is ready always has one.
-const std::string& prepared_camera(const Prepared& record) {
+// Copies, not references: every host call can run scripts that replace the record's contents.
+std::string prepared_camera(const Prepared& record) {
     if (!record.camera) throw std::logic_error("the prepared record names no camera");
     return *record.camera;
 }
 
-const Sample& prepared_camera_base(const Prepared& record) {
+Sample prepared_camera_base(const Prepared& record) {
     if (!record.camera_base) throw std::logic_error("the prepared record holds no camera start pose");
     return *record.camera_base;
+}
+
+// The shake curve of each channel: the name the host gave it, else the name it was asked for.
+ShakeCurves prepared_curves(const Prepared& record, const std::string& camera) {
+    ShakeCurves curves = record.shake_curves;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (curves[k].empty()) curves[k] = shake_curve_name(camera, kChannels[k]);
+    }
+    return curves;
+}
+
+std::size_t channel_index(const std::string& channel) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (channel == kChannels[k]) return k;
+    }
+    throw std::logic_error("not a camera channel: " + channel);
+}
+
+// Decoration only: a message the viewport cannot show must not turn finished work into a failure.
+void show_in_view(Host& host, const std::string& text) {
+    try {
+        host.in_view_message(text);
+    } catch (const std::exception&) {
+    }
+}
+
+// How a playback bound reads in a warning: whole frames as integers, anything else as %g would
+// (a NaN without the sign its bits may carry).
+std::string bound_text(double bound) {
+    if (std::isnan(bound)) return "nan";
+    if (std::isfinite(bound) && std::trunc(bound) == bound && std::fabs(bound) < 1e15) {
+        return std::to_string(static_cast<long long>(bound));
+    }
+    std::ostringstream out;
+    out << bound;
+    return out.str();
+}
+
+// The whole frame a playback bound truncates to, or nothing when it is not finite or lies beyond
+// the 64-bit frame numbers (a cast would be undefined there).
+std::optional<Frame> playback_frame(double bound) {
+    constexpr double kTwoPow63 = 9223372036854775808.0;
+    if (!std::isfinite(bound)) return std::nullopt;
+    const double whole = std::trunc(bound);
+    if (!(whole >= -kTwoPow63 && whole < kTwoPow63)) return std::nullopt;
+    return static_cast<Frame>(whole);
 }
 
 // The enabled channels in channel order: translation first, then rotation.
@@ -82,18 +131,29 @@ void key_recorded_animation(Host& host, const std::string& camera, const std::ve
     }
 }
 
-// Writes the start pose, world-space as sampled, into the camera's own six channels.
+// Writes the start pose back into the camera's own six channels.
 void set_start_pose(Host& host, const std::string& camera, const Sample& camera_base) {
     for (std::size_t i = 0; i < kChannelCount; ++i) host.set_attr(plug(camera, kChannels[i]), camera_base[i]);
 }
 
 // Cuts the camera's keys on each channel and deletes the channel's shake curve.
-void clear_shake(Host& host, const std::string& camera, const std::vector<std::string>& channels) {
+void clear_shake(Host& host, const std::string& camera, const std::vector<std::string>& channels,
+                 const ShakeCurves& curves) {
     for (const std::string& channel : channels) {
         host.cut_key(camera, channel);
-        const std::string curve = shake_curve_name(camera, channel);
+        const std::string& curve = curves[channel_index(channel)];
         if (host.obj_exists(curve)) host.delete_node(curve);
     }
+}
+
+// The camera's start pose: its own channel values on the first frame. The channels, not the world
+// pose: written back into the channels of a camera under a moved or turned parent, a world pose
+// would move the camera away.
+Sample camera_start_pose(Host& host, const std::string& camera, Frame start_frame) {
+    host.set_current_time(static_cast<double>(start_frame));
+    Sample pose{};
+    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = host.get_attr(plug(camera, kChannels[i]));
+    return pose;
 }
 
 // The camera's own channel values on every frame, walking the range once per channel.
@@ -126,11 +186,14 @@ std::string failure_text(const std::exception_ptr& failure) {
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
                      const std::string& source, const std::string& mode, Frame start_frame, Frame end_frame,
                      const std::vector<Frame>& frames) {
+    // A camera still shaken by the current preparation would be recorded with that shake in it,
+    // and the next reset or bake would give back the shaken move instead of the animator's.
+    if (record.ready && record.camera && *record.camera == camera) reset_camera(host, record);
     Prepared next;
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
                                              static_cast<double>(end_frame));
     next.delta_data = calculate_deltas(next.source_data, start_frame);
-    next.camera_base = get_world_transform(host, camera, static_cast<double>(start_frame));
+    next.camera_base = camera_start_pose(host, camera, start_frame);
     if (builds_on_own_animation(mode)) next.camera_original_anim = record_camera_animation(host, camera, frames);
     next.ready = true;
     next.camera = camera;
@@ -140,9 +203,10 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     next.camera_mode = mode;
     record = std::move(next);
 
+    const std::size_t sampled = record.source_data.size();
     update_shake(host, record, controls);
-    host.print_line("Shake prepared. " + std::to_string(record.source_data.size()) + " frames.");
-    host.in_view_message("Shake prepared!");
+    host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
+    show_in_view(host, "Shake prepared!");
 }
 
 }  // namespace
@@ -172,8 +236,8 @@ std::optional<std::string> set_source(Host& host) {
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure) {
     // Names are taken as typed: a stray blank makes the name unknown to the host.
-    const std::string& camera = controls.camera_field;
-    const std::string& source = controls.source_field;
+    const std::string camera = controls.camera_field;
+    const std::string source = controls.source_field;
     if (camera.empty() || !host.obj_exists(camera)) {
         host.warning("Please set a valid camera.");
         return PrepareOutcome::Rejected;
@@ -184,9 +248,17 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     }
 
     const std::string mode = controls.settings.mode;
-    const auto start_frame = static_cast<Frame>(std::trunc(host.playback_min()));
-    const auto end_frame = static_cast<Frame>(std::trunc(host.playback_max()));
-    const std::vector<Frame> frames = frame_span(start_frame, end_frame);
+    const double playback_start = host.playback_min();
+    const double playback_end = host.playback_max();
+    const std::optional<Frame> start_frame = playback_frame(playback_start);
+    const std::optional<Frame> end_frame = playback_frame(playback_end);
+    if (!start_frame || !end_frame || *end_frame < *start_frame) {
+        // Nothing to sample: preparing would drop the camera's channels onto an empty range.
+        host.warning("Invalid playback range: " + bound_text(playback_start) + " to " + bound_text(playback_end) +
+                     ". Set a playback range that ends at or after its start.");
+        return PrepareOutcome::Rejected;
+    }
+    const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
 
     host.print_line("Preparing shake (mode: " + mode + ")...");
     // Outside the protected block: if the viewport cannot be suspended, nothing was started and
@@ -197,7 +269,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     std::exception_ptr escaping;  // a failure of the failure report itself
     try {
         try {
-            run_preparation(host, record, controls, camera, source, mode, start_frame, end_frame, frames);
+            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames);
         } catch (...) {
             outcome = PrepareOutcome::Failed;
             const std::exception_ptr failure = std::current_exception();
@@ -212,30 +284,46 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     return outcome;
 }
 
-void update_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
+void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return;
     const std::vector<Frame> frames = prepared_frames(record);
+    const std::string camera = prepared_camera(record);
     const ShakeSettings settings = shake_settings(controls.settings);
     const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.settings.lag_trans,
                                                         controls.settings.lag_rot);
-    apply_shake_to_camera(host, prepared_camera(record), shake_data, frames, settings,
-                          prepared_camera_base(record), record.camera_mode, record.camera_original_anim);
+    CurvesToReplace replace;
+    replace.own_only = true;
+    replace.made = record.shake_curves;
+    // The record's animation is read only while the keys are computed, before the first host call.
+    const ShakeCurves made = apply_shake_to_camera(host, camera, shake_data, frames, settings,
+                                                   prepared_camera_base(record), std::string(record.camera_mode),
+                                                   record.camera_original_anim, replace);
+    // Scripts run by the host may have ended or replaced the preparation meanwhile.
+    if (!record.ready || record.camera != camera) return;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!made[k].empty()) record.shake_curves[k] = made[k];
+    }
 }
 
 bool reset_camera(Host& host, Prepared& record) {
     if (!record.ready) return false;
-    if (!record.camera || record.camera->empty() || !host.obj_exists(*record.camera)) return false;
-    const std::string& camera = *record.camera;
+    if (!record.camera || record.camera->empty()) return false;
+    const std::string camera = *record.camera;
+    if (!host.obj_exists(camera)) return false;
     const std::vector<Frame> frames = prepared_frames(record);
     const std::vector<std::string> all_channels(kChannels.begin(), kChannels.end());
+    const ShakeCurves curves = prepared_curves(record, camera);
+    const bool own_animation = builds_on_own_animation(record.camera_mode);
+    const ChannelAnim recorded = record.camera_original_anim;
+    const Sample base = prepared_camera_base(record);
 
     // Every channel, whatever the switches say: a channel switched off after an update still
     // carries the curve of that update.
-    clear_shake(host, camera, all_channels);
-    if (builds_on_own_animation(record.camera_mode)) {
-        key_recorded_animation(host, camera, all_channels, frames, record.camera_original_anim);
+    clear_shake(host, camera, all_channels, curves);
+    if (own_animation) {
+        key_recorded_animation(host, camera, all_channels, frames, recorded);
     } else {
-        set_start_pose(host, camera, prepared_camera_base(record));
+        set_start_pose(host, camera, base);
     }
     record.ready = false;
     return true;
@@ -247,16 +335,20 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         host.warning("Please prepare shake first.");
         return false;
     }
-    const std::string& camera = prepared_camera(record);
+    const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;
     const std::vector<std::string> channels = enabled_channels(controls.settings);
     const std::vector<Frame> frames = prepared_frames(record);
+    const ShakeCurves curves = prepared_curves(record, camera);
+    const bool own_animation = builds_on_own_animation(record.camera_mode);
+    const ChannelAnim recorded = record.camera_original_anim;
+    const Sample base = prepared_camera_base(record);
 
     // Read the shaken values before the curves that carry them go away.
     ChannelAnim shaken;
     for (const std::string& channel : channels) {
-        const std::string curve = shake_curve_name(camera, channel);
+        const std::string& curve = curves[channel_index(channel)];
         if (!host.obj_exists(curve)) continue;
         ChannelSeries series{channel, {}};
         series.values.reserve(frames.size());
@@ -264,27 +356,51 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         shaken.push_back(std::move(series));
     }
 
-    clear_shake(host, camera, channels);
+    // A channel switched off after an update still carries that update's curve: it goes too, and
+    // the channel gets its recorded animation back, so that no shake outlives the preparation. Only
+    // a curve this preparation made counts: a node under the wanted name may be another camera's.
+    const ShakeCurves made = record.shake_curves;
+    std::vector<std::string> cleared;
+    for (const char* channel : kChannels) {
+        const std::size_t k = channel_index(channel);
+        const bool enabled = std::find(channels.begin(), channels.end(), channel) != channels.end();
+        if (enabled || (!made[k].empty() && host.obj_exists(made[k]))) cleared.emplace_back(channel);
+    }
+    clear_shake(host, camera, cleared, curves);
 
     // Only an animation layer is replaced. A node of another kind under that name is left alone;
     // the host then gives the new layer a name of its own, which is used from here on.
     if (host.anim_layer_exists(requested_layer)) host.delete_node(requested_layer);
 
-    if (builds_on_own_animation(record.camera_mode)) {
-        key_recorded_animation(host, camera, channels, frames, record.camera_original_anim);
+    if (own_animation) {
+        key_recorded_animation(host, camera, cleared, frames, recorded);
     } else {
-        set_start_pose(host, camera, prepared_camera_base(record));
+        set_start_pose(host, camera, base);
     }
 
     const std::string layer = host.create_override_layer(requested_layer);
+    std::vector<std::string> refused;
     for (const std::string& channel : channels) {
         try {
             host.add_layer_attribute(layer, plug(camera, channel));
         } catch (const std::exception&) {
-            // A channel the layer refuses is skipped; the others are still added and keyed.
+            // Keyed with the layer named, a channel outside the layer would take the keys on its
+            // own animation: the shaken values would overwrite what the animator made.
+            refused.push_back(channel);
         }
     }
     host.select_layer(layer);
+    if (!refused.empty()) {
+        std::string plugs;
+        for (const std::string& channel : refused) plugs += (plugs.empty() ? "" : ", ") + plug(camera, channel);
+        host.warning("Could not add " + plugs + " to layer " + layer + "; not keyed.");
+        shaken.erase(std::remove_if(shaken.begin(), shaken.end(),
+                                    [&](const ChannelSeries& series) {
+                                        return std::find(refused.begin(), refused.end(), series.name) !=
+                                               refused.end();
+                                    }),
+                     shaken.end());
+    }
 
     suspend(host, saved_eval_mode);
     try {
@@ -302,7 +418,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     record.ready = false;
     const std::string message = "Baked to layer: " + layer;
     host.print_line(message);
-    host.in_view_message(message);
+    show_in_view(host, message);
     return true;
 }
 

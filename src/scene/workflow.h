@@ -28,22 +28,23 @@ std::optional<std::string> set_source(Host& host);
 using FailureReporter = std::function<void(const std::exception_ptr&)>;
 
 enum class PrepareOutcome {
-    Rejected,  // camera or source invalid: warned, nothing changed, the button keeps its look
+    Rejected,  // camera, source or playback range invalid: warned, nothing changed, the button keeps its look
     Prepared,  // record written and shake applied
     Failed,    // warned and reported; the viewport is resumed
 };
 
 // Samples the source over the playback range, records what a reset needs, writes `record` and
-// applies the shake once. Failures inside the sampling/apply block are reported, not thrown; the
-// record keeps its previous contents unless the failure came after it was written. A failure of
-// the viewport suspension itself, or of the reads before it, propagates. After Prepared and Failed
-// alike the prepare button becomes "Re-Prepare".
+// applies the shake once. A camera that the current preparation still shakes is reset first, so
+// that what is recorded is the animator's own. Failures inside the sampling/apply block are
+// reported, not thrown; the record keeps its previous contents unless the failure came after it was
+// written (or after that reset). A failure of the viewport suspension itself, or of the reads before
+// it, propagates. After Prepared and Failed alike the prepare button becomes "Re-Prepare".
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure);
 
-// Re-applies the prepared shake with the controls' current values; does nothing when the record is
-// not ready. Errors propagate.
-void update_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+// Re-applies the prepared shake with the controls' current values and notes the curves made in the
+// record; does nothing when the record is not ready. Errors propagate.
+void update_shake(Host& host, Prepared& record, const ShakeControls& controls);
 
 // Removes the shake and the camera's keys on all six channels and gives back the recorded
 // animation (animated, relax) or the start pose (static). True when the preparation ended and the
@@ -52,10 +53,11 @@ void update_shake(Host& host, const Prepared& record, const ShakeControls& contr
 bool reset_camera(Host& host, Prepared& record);
 
 // Moves the shaken values of the enabled channels onto a new override layer and ends the
-// preparation; true when it did (then the prepare button returns to "Prepare Shake"). Warns
-// "Please prepare shake first." and answers false when nothing is prepared. Errors propagate,
-// leaving the record ready, except a failure of the closing message, which comes after the
-// preparation has ended (the caller then reads the record to set the button).
+// preparation; true when it did (then the prepare button returns to "Prepare Shake"). Every shake
+// curve of the camera goes, switched-off channels get their recorded animation back, and a channel
+// the layer refuses is not keyed (one warning names them). Warns "Please prepare shake first." and
+// answers false when nothing is prepared. Errors propagate, leaving the record ready; a failing
+// in-view message is ignored.
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                    const ShakeControls& controls);
 

@@ -12,9 +12,10 @@ def _attributes(node, attribute):
     names = attribute if isinstance(attribute, (list, tuple)) else [attribute]
     channels = []
     for name in names:
-        resolved = resolve_plug("%s.%s" % (node.name, name))
+        plug = "%s.%s" % (scene.path_name(node), name)
+        resolved = resolve_plug(plug)
         if resolved is None or not isinstance(resolved[0], DagNode):
-            raise no_object("%s.%s" % (node.name, name))
+            raise no_object(plug)
         channels.extend(resolved[1])
     return channels
 
@@ -154,6 +155,10 @@ def setKeyframe(*args, **kwargs):
                                % (flags["animLayer"],))
     targets = _key_targets(args, flags.get("attribute"))
     now = scene.time
+    # With animLayer, a channel that is not in that layer is keyed on its own (base) animation:
+    # "if the objects being keyframed are not already part of the layer, this flag will be
+    # ignored" (setKeyframe reference, https://docs.huihoo.com/autodesk/maya/2017/english/
+    # CommandsPython/setKeyframe.html); Scene.key_channel falls back to the base curve.
     for target in targets:
         if isinstance(target, AnimCurve):
             key_value = target.output(now) if value is None else value
@@ -218,7 +223,7 @@ def animLayer(*args, **kwargs):
         layer = _layer(names, "animLayer")
         asked = query_one("animLayer", flags, _LAYER_QUERIES)
         if asked == "attribute":
-            plugs = ["%s.%s" % (node.name, attr) for node, attr in layer.members]
+            plugs = ["%s.%s" % (scene.path_name(node), attr) for node, attr in layer.members]
             return sorted(plugs) or None
         return getattr(layer, asked)
     if "exists" in flags:

@@ -14,7 +14,10 @@ _EVALUATION_MODES = ("off", "serial", "serialUncached", "parallel")
 
 
 def evaluationManager(**kwargs):
-    """evaluationManager(q=True, mode=True) -> [mode]; evaluationManager(mode=name)."""
+    """evaluationManager(q=True, mode=True) -> [mode], a list holding the current mode's name
+    (the command's query answers are string[]: evaluationManager reference,
+    https://help.autodesk.com/cloudhelp/2020/JPN/Maya-Tech-Docs/CommandsPython/
+    evaluationManager.html); evaluationManager(mode=name)."""
     flags = _EVALUATION_MANAGER.parse(kwargs)
     if flags.get("query"):
         query_one("evaluationManager", flags, ("mode",))
@@ -26,21 +29,23 @@ def evaluationManager(**kwargs):
     return None
 
 
-_REFRESH = FlagSet("refresh", "query|q suspend|su force|f currentView|cv")
+# "refresh is undoable, NOT queryable, and NOT editable" (refresh reference,
+# https://docs.huihoo.com/autodesk/maya/2017/english/Commands/refresh.html): no query flag.
+_REFRESH = FlagSet("refresh", "suspend|su force|f currentView|cv")
 
 
 def refresh(**kwargs):
-    """refresh(suspend=True/False) stops or resumes viewport redraw; refresh() redraws."""
+    """refresh(suspend=True/False) stops or resumes viewport redraw; refresh() redraws. The
+    redraw state cannot be asked (maya.standin.refresh_suspended() tells it to tests)."""
     flags = _REFRESH.parse(kwargs)
-    if flags.get("query"):
-        query_one("refresh", flags, ("suspend",))
-        return settings.refresh_suspended
     if "suspend" in flags:
         settings.refresh_suspended = bool(flags["suspend"])
     return None
 
 
-_IN_VIEW_MESSAGE = FlagSet("inViewMessage", "assembleMessage|amg message|msg statusMessage|smg "
+# The long name of amg is assistMessage (inViewMessage reference,
+# https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/inViewMessage.html).
+_IN_VIEW_MESSAGE = FlagSet("inViewMessage", "assistMessage|amg message|msg statusMessage|smg "
                                             "position|pos fade|f fadeInTime|fit "
                                             "fadeStayTime|fst fadeOutTime|fot")
 _POSITIONS = ("topLeft", "topCenter", "topRight", "midLeft", "midCenter", "midCenterTop",
@@ -52,7 +57,7 @@ def inViewMessage(**kwargs):
     flags = _IN_VIEW_MESSAGE.parse(kwargs)
     if "position" in flags and flags["position"] not in _POSITIONS:
         raise RuntimeError("inViewMessage: Invalid position: %s" % (flags["position"],))
-    for flag in ("assembleMessage", "message", "statusMessage"):
+    for flag in ("assistMessage", "message", "statusMessage"):
         if flag in flags:
             in_view_messages.append(flags[flag])
             return None

@@ -29,7 +29,7 @@ def find_node(name):
 def named_objects(args):
     """Objects named by the arguments, or the selection when none are named."""
     names = flatten(args)
-    return names if names else [node.name for node in scene.selection]
+    return names if names else [scene.path_name(node) for node in scene.selection]
 
 
 def resolve_plug(plug):

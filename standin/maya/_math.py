@@ -2,8 +2,14 @@
 
 Row vectors: a point p maps to p * M + t. An affine transform is a pair (M, t) where M is a 3x3
 matrix stored row-major as a 9-tuple and t a 3-tuple. A transform node's local transform is
-S * R * T (pivots and shear are not modelled), with R = Rx * Ry * Rz for rotation order XYZ,
-and its world transform is local * parent world. Angles are in degrees.
+S * R * T (pivots and shear are not modelled), with R = Ra * Rb * Rc for rotation order abc
+(Rx * Ry * Rz for XYZ), and its world transform is local * parent world. Angles are in degrees.
+
+Rotation orders are numbered as the host's rotateOrder attribute numbers them (xyz 0, yzx 1,
+zxy 2, xzy 3, yxz 4, zyx 5): the rotation is applied axis by axis in that order, and a world
+rotation is decomposed back into the same order ("the rotation is applied according to the
+rotation order parameter", xform command reference,
+https://help.autodesk.com/cloudhelp/2022/JPN/Maya-Tech-Docs/CommandsPython/xform.html).
 """
 from __future__ import absolute_import, division
 
@@ -26,10 +32,36 @@ def rotation_xyz(rx, ry, rz):
             cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy)
 
 
-def local_transform(translate, rotate, scale):
+# The axes of each rotation order, in the order they are applied.
+ROTATE_ORDERS = ((0, 1, 2), (1, 2, 0), (2, 0, 1), (0, 2, 1), (1, 0, 2), (2, 1, 0))
+
+
+def _axis_rotation(axis, degrees):
+    """The row-vector rotation about one axis."""
+    a = degrees * _TO_RAD
+    c, s = math.cos(a), math.sin(a)
+    if axis == 0:
+        return (1.0, 0.0, 0.0, 0.0, c, s, 0.0, -s, c)
+    if axis == 1:
+        return (c, 0.0, -s, 0.0, 1.0, 0.0, s, 0.0, c)
+    return (c, s, 0.0, -s, c, 0.0, 0.0, 0.0, 1.0)
+
+
+def rotation(rx, ry, rz, order=0):
+    """The row-vector rotation of rotate channels (degrees) applied in rotation order `order`."""
+    if order == 0:
+        return rotation_xyz(rx, ry, rz)
+    angles = (rx, ry, rz)
+    first, middle, last = ROTATE_ORDERS[order]
+    return multiply3(multiply3(_axis_rotation(first, angles[first]),
+                               _axis_rotation(middle, angles[middle])),
+                     _axis_rotation(last, angles[last]))
+
+
+def local_transform(translate, rotate, scale, order=0):
     """S * R * T: the rows of R scaled by the scale factors, then the translation."""
     rx, ry, rz = rotate
-    r = rotation_xyz(rx, ry, rz) if (rx or ry or rz) else IDENTITY[0]
+    r = rotation(rx, ry, rz, order) if (rx or ry or rz) else IDENTITY[0]
     sx, sy, sz = scale
     m = (r[0] * sx, r[1] * sx, r[2] * sx,
          r[3] * sy, r[4] * sy, r[5] * sy,
@@ -94,6 +126,31 @@ def euler_xyz(r):
     return x * _TO_DEG, y * _TO_DEG, z * _TO_DEG
 
 
+def euler(r, order=0):
+    """Rotate channels (degrees) of an orthonormal row-vector rotation in rotation order `order`,
+    the middle angle within +-90; in gimbal lock the first axis takes the whole turn."""
+    if order == 0:
+        return euler_xyz(r)
+    first, middle, last = ROTATE_ORDERS[order]
+    # As column vectors the rotation is C(last) * C(middle) * C(first); m[a][b] reads it.
+    p, q, k = last, middle, first
+
+    def m(a, b):
+        return r[3 * b + a]
+
+    s = 1.0 if (p, q, k) in ((0, 1, 2), (1, 2, 0), (2, 0, 1)) else -1.0
+    sin_middle = max(-1.0, min(1.0, s * m(p, k)))
+    angles = [0.0, 0.0, 0.0]
+    angles[q] = math.asin(sin_middle)
+    if math.hypot(m(p, p), m(p, q)) > 1e-9:
+        angles[last] = math.atan2(-s * m(q, k), m(k, k))
+        angles[first] = math.atan2(-s * m(p, q), m(p, p))
+    else:  # gimbal lock: only the sum or difference of the outer angles is defined
+        angles[last] = 0.0
+        angles[first] = math.atan2(s * m(q, p), m(q, q))
+    return tuple(angle * _TO_DEG for angle in angles)
+
+
 def split_scale(m):
     """(scale, rotation): row lengths as scale (a mirror goes on X) and the normalised rows."""
     lengths = [math.sqrt(m[k] * m[k] + m[k + 1] * m[k + 1] + m[k + 2] * m[k + 2])
@@ -109,11 +166,12 @@ def split_scale(m):
     return tuple(lengths), tuple(rows)
 
 
-def decompose(affine):
-    """(translate, rotate in degrees, scale) of an affine transform; shear is dropped."""
+def decompose(affine, order=0):
+    """(translate, rotate in degrees for rotation order `order`, scale) of an affine transform;
+    shear is dropped."""
     m, t = affine
-    scale, rotation = split_scale(m)
-    return t, euler_xyz(rotation), scale
+    scale, rows = split_scale(m)
+    return t, euler(rows, order), scale
 
 
 def as_matrix16(affine):

@@ -1,7 +1,12 @@
 """The in-memory scene: nodes, animation curves, animation layers, selection, time.
 
-Names are unique across the whole scene (no DAG paths: a name that is taken gets a number, as
-Maya's createNode does at one level). Channel values are plain floats; rotations are degrees.
+Names: a DAG node's name is unique among its siblings only, so two nodes may share a short name
+under different parents; a "grp|cam" path then tells them apart, and the commands answer such a
+node by its shortest unique path ("Paths to nodes": "If two objects in a scene have different
+parents, they're permitted to have the same name", https://help.autodesk.com/cloudhelp/2015/ENU/
+MayaLT/files/Attributes_Getting_and_setting_attributes.htm). Other nodes (curves, layers) have
+scene-wide unique names. A name that is taken gets a number, as Maya's createNode does. Channel
+values are plain floats (rotateOrder an int 0-5); rotations are degrees.
 """
 from __future__ import absolute_import, division
 
@@ -29,7 +34,7 @@ ALIASES = {
     "tx": "translateX", "ty": "translateY", "tz": "translateZ",
     "rx": "rotateX", "ry": "rotateY", "rz": "rotateZ",
     "sx": "scaleX", "sy": "scaleY", "sz": "scaleZ",
-    "v": "visibility", "fl": "focalLength", "o": "output",
+    "v": "visibility", "fl": "focalLength", "o": "output", "ro": "rotateOrder",
     "t": "translate", "r": "rotate", "s": "scale",
 }
 COMPOUNDS = {"translate": TRANSLATE, "rotate": ROTATE, "scale": SCALE}
@@ -149,12 +154,17 @@ class AnimLayer(Node):
         self.preferred = False
 
 
+class AmbiguousName(ValueError):
+    """A short name or partial path that more than one node answers to."""
+
+
 class Scene(object):
     def __init__(self):
         self.clear()
 
     def clear(self):
-        self.nodes = {}
+        self.nodes = {}  # creation number -> node
+        self.by_name = {}  # short name -> nodes of that name
         self.selection = []
         self.layers = []
         self.time = 1.0
@@ -169,39 +179,77 @@ class Scene(object):
 
     # -- names -------------------------------------------------------------------------------
 
-    def find(self, name):
-        """The node called `name` (a "|a|b" path is checked against the parents), or None."""
-        node = self.nodes.get(name)
-        if node is not None or not isinstance(name, string_types) or "|" not in name:
-            return node
+    def find_all(self, name):
+        """Every node a name or "|a|b" path answers to, in creation order."""
+        if not isinstance(name, string_types):
+            return []
+        if "|" not in name:
+            return list(self.by_name.get(name, ()))
         parts = name.split("|")
-        node = self.nodes.get(parts[-1])
-        walk = node
-        for part in reversed(parts[:-1]):
-            if walk is None:
-                return None
-            if part == "":  # a leading "|": the path starts at the world
-                return node if walk.parent is None else None
-            walk = walk.parent
-            if walk is None or walk.name != part:
-                return None
-        return node
+        return [node for node in self.by_name.get(parts[-1], ()) if _path_matches(node, parts)]
 
-    def unique_name(self, wanted):
+    def find(self, name):
+        """The node called `name` (a "|a|b" path is checked against the parents), or None;
+        AmbiguousName when several nodes answer to it, as Maya refuses to guess."""
+        found = self.find_all(name)
+        if len(found) > 1:
+            raise AmbiguousName("More than one object matches name: %s" % (name,))
+        return found[0] if found else None
+
+    def path_name(self, node):
+        """How the host names a node in its answers: the short name when it is unique, else the
+        shortest partial DAG path that is ("grpA|cam")."""
+        if not isinstance(node, DagNode) or len(self.by_name.get(node.name, ())) < 2:
+            return node.name
+        parts = [node.name]
+        walk = node.parent
+        while walk is not None:
+            parts.insert(0, walk.name)
+            candidate = "|".join(parts)
+            if len(self.find_all(candidate)) == 1:
+                return candidate
+            walk = walk.parent
+        return "|" + "|".join(parts)
+
+    def _taken(self, name, dag, parent, newcomer=None):
+        for node in self.by_name.get(name, ()):
+            if node is newcomer:
+                continue
+            if not dag or not isinstance(node, DagNode) or node.parent is parent:
+                return True
+        return False
+
+    def unique_name(self, wanted, dag=False, parent=None):
+        """`wanted`, or it with the lowest free number: a DAG node's name must be free among its
+        siblings (and of other nodes), any other node's in the whole scene."""
         wanted = text_type(wanted)
-        if wanted not in self.nodes:
+        if not self._taken(wanted, dag, parent):
             return wanted
         base = wanted.rstrip("0123456789")
         number = 1
-        while base + text_type(number) in self.nodes:
+        while self._taken(base + text_type(number), dag, parent):
             number += 1
         return base + text_type(number)
 
     def _add(self, node):
         self._created += 1
         node.order = self._created
-        self.nodes[node.name] = node
+        self.nodes[node.order] = node
+        self.by_name.setdefault(node.name, []).append(node)
         return node
+
+    def _forget(self, node):
+        del self.nodes[node.order]
+        named = self.by_name[node.name]
+        named.remove(node)
+        if not named:
+            del self.by_name[node.name]
+
+    def rename(self, node, name):
+        self._forget(node)
+        node.name = name
+        self.nodes[node.order] = node
+        self.by_name.setdefault(name, []).append(node)
 
     # -- creation ----------------------------------------------------------------------------
 
@@ -210,9 +258,10 @@ class Scene(object):
             attrs = dict.fromkeys(TRANSLATE + ROTATE, 0.0)
             attrs.update(dict.fromkeys(SCALE, 1.0))
             attrs["visibility"] = True
+            attrs["rotateOrder"] = 0
         else:
             attrs = dict(SHAPE_DEFAULTS[node_type])
-        node = self._add(DagNode(self.unique_name(name), node_type, attrs))
+        node = self._add(DagNode(self.unique_name(name, True, parent), node_type, attrs))
         if parent is not None:
             node.parent = parent
             parent.children.append(node)
@@ -222,7 +271,7 @@ class Scene(object):
         return self._add(AnimCurve(self.unique_name(name), node_type))
 
     def create_layer(self, name, override):
-        if not self.layers and "BaseAnimation" not in self.nodes:
+        if not self.layers and "BaseAnimation" not in self.by_name:
             self.layers.append(self._add(AnimLayer(text_type("BaseAnimation"), False)))
         layer = self._add(AnimLayer(self.unique_name(name), override))
         self.layers.append(layer)
@@ -255,7 +304,7 @@ class Scene(object):
 
     def local_transform(self, node, time):
         v = self.values(node, TRANSFORM_CHANNELS, time)
-        return _math.local_transform(v[0:3], v[3:6], v[6:9])
+        return _math.local_transform(v[0:3], v[3:6], v[6:9], node.attrs.get("rotateOrder", 0))
 
     def world_transform(self, node, time):
         """World transform of a DAG node; a shape takes its transform's."""
@@ -335,7 +384,7 @@ class Scene(object):
     # -- deletion ----------------------------------------------------------------------------
 
     def delete(self, node):
-        if self.nodes.get(node.name) is not node:
+        if self.nodes.get(node.order) is not node:
             return  # already gone with its parent or its layer
         if isinstance(node, DagNode):
             self._delete_dag(node)
@@ -343,7 +392,7 @@ class Scene(object):
             self._delete_curve(node)
         else:
             self._delete_layer(node)
-        del self.nodes[node.name]
+        self._forget(node)
         if node in self.selection:
             self.selection = [each for each in self.selection if each is not node]
 
@@ -380,6 +429,10 @@ class Scene(object):
     def reparent(self, node, parent):
         if node.parent is not None:
             node.parent.children.remove(node)
+        node.parent = None
+        # A sibling already bearing the name makes the newcomer take a numbered one.
+        if self._taken(node.name, True, parent, node):
+            self.rename(node, self.unique_name(node.name, True, parent))
         node.parent = parent
         if parent is not None:
             parent.children.append(node)
@@ -393,10 +446,22 @@ class Scene(object):
 
     def set_local(self, node, affine):
         """Write a local transform into the node's static channels."""
-        translate, rotate, scale = _math.decompose(affine)
+        translate, rotate, scale = _math.decompose(affine, node.attrs.get("rotateOrder", 0))
         for names, values in ((TRANSLATE, translate), (ROTATE, rotate), (SCALE, scale)):
             for attr, value in zip(names, values):
                 node.attrs[attr] = value
+
+
+def _path_matches(node, parts):
+    """Whether the parents of `node` carry the names of a "|a|b" path's leading parts."""
+    walk = node
+    for part in reversed(parts[:-1]):
+        if part == "":  # a leading "|": the path starts at the world
+            return walk.parent is None
+        walk = walk.parent if isinstance(walk, DagNode) else None
+        if walk is None or walk.name != part:
+            return False
+    return True
 
 
 def _blend_layers(node, attr, value, time, layers):

@@ -14,7 +14,7 @@ from ._host import scene
 from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
-    CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
+    AmbiguousName, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
     string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
@@ -45,7 +45,14 @@ def _channel_value(node, attr, time):
 
 
 def _coerce(attr, value):
-    return bool(value) if attr == "visibility" else float(value)
+    if attr == "visibility":
+        return bool(value)
+    if attr == "rotateOrder":  # an enum: xyz 0, yzx 1, zxy 2, xzy 3, yxz 4, zyx 5
+        order = int(value)
+        if order != value or not 0 <= order <= 5:
+            raise RuntimeError("setAttr: %r is not a rotation order (0-5)." % (value,))
+        return order
+    return float(value)
 
 
 # -- scene building --------------------------------------------------------------------------
@@ -57,6 +64,12 @@ def createNode(node_type, **kwargs):
     """createNode(type, name=..., parent=...): the name the new node got."""
     flags = _CREATE_NODE.parse(kwargs)
     name = flags.get("name")
+    # "|" separates the parts of a DAG path and is no character of a node name
+    # (createNode reference: https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
+    # createNode.html; paths: https://help.autodesk.com/cloudhelp/2015/ENU/MayaLT/files/
+    # Attributes_Getting_and_setting_attributes.htm).
+    if name is not None and "|" in name:
+        raise RuntimeError("createNode: '%s' is not a valid node name." % (name,))
     parent = None
     if flags.get("parent") is not None:
         parent = scene.find(flags["parent"])
@@ -73,7 +86,7 @@ def createNode(node_type, **kwargs):
     elif node_type == "transform":
         node = scene.create_dag(node_type, name or "transform1", parent)
     elif node_type in SHAPE_DEFAULTS:
-        shape_name = scene.unique_name(name or node_type + "Shape1")
+        shape_name = scene.unique_name(name or node_type + "Shape1", True, parent)
         if parent is None:  # Maya gives a parentless shape its own transform
             head, found, tail = shape_name.rpartition("Shape")
             parent = scene.create_dag("transform", head + tail if found else "transform1", None)
@@ -83,7 +96,7 @@ def createNode(node_type, **kwargs):
                            % (node_type, ", ".join(sorted(TYPE_FAMILY))))
     if not flags.get("skipSelect"):
         scene.selection = [node]
-    return node.name
+    return scene.path_name(node)
 
 
 _PARENT = FlagSet("parent", "world|w relative|r absolute|a shape|s")
@@ -122,7 +135,7 @@ def parent(*args, **kwargs):
             scene.set_local(child, _math.compose(world, _math.invert(parent_world)))
         else:
             scene.reparent(child, target)
-    return [child.name for child in children]
+    return [scene.path_name(child) for child in children]
 
 
 _SELECT = FlagSet("select", "replace|r add deselect|d toggle|tgl clear|cl noExpand|ne")
@@ -227,9 +240,7 @@ def ls(*args, **kwargs):
             if isinstance(name, string_types) and ("*" in name or "?" in name):
                 named.extend(node for node in everything if fnmatch.fnmatchcase(node.name, name))
             else:
-                node = scene.find(name)
-                if node is not None:
-                    named.append(node)
+                named.extend(scene.find_all(name))
         if flags.get("selection"):
             named = [node for node in named if node in scene.selection]
         nodes = []
@@ -240,7 +251,10 @@ def ls(*args, **kwargs):
         nodes = list(scene.selection)
     else:
         nodes = sorted(scene.nodes.values(), key=lambda node: node.order)
-    return [node.name for node in nodes if _matches(node, types)]
+    # A short name shared by several nodes is answered as a DAG path ("grpA|cam"), as the host
+    # does (ls reference: https://help.autodesk.com/cloudhelp/2015/ENU/MayaLT/files/
+    # Attributes_Getting_and_setting_attributes.htm, "Paths to nodes").
+    return [scene.path_name(node) for node in nodes if _matches(node, types)]
 
 
 _LIST_RELATIVES = FlagSet("listRelatives",
@@ -265,14 +279,18 @@ def listRelatives(*args, **kwargs):
         if flags.get("shapes"):
             relatives = [each for each in relatives if each.type != "transform"]
         found.extend(each for each in relatives if _matches(each, types) and each not in found)
-    return [node.name for node in found] or None
+    return [scene.path_name(node) for node in found] or None  # DAG paths as ls answers them
 
 
 def objExists(name):
-    """True exactly when a node (or a "node.attr" plug) of that name exists; never raises."""
-    if scene.find(name) is not None:
+    """True exactly when a node (or a "node.attr" plug) of that name exists; never raises (a short
+    name that several nodes share exists)."""
+    if scene.find_all(name):
         return True
-    return resolve_plug(name) is not None
+    try:
+        return resolve_plug(name) is not None
+    except AmbiguousName:  # "cam.tx" with two nodes called cam: such a plug exists
+        return True
 
 
 def nodeType(name):
@@ -302,8 +320,10 @@ _XFORM_QUERIES = ("translation", "rotation", "scale", "matrix")
 
 
 def xform(*args, **kwargs):
-    """xform(node, q=True, ws=True, t=True) / (..., ro=True): world translation or XYZ rotation
-    in degrees; without ws, the node's own values. Without q, sets t, ro or s."""
+    """xform(node, q=True, ws=True, t=True) / (..., ro=True): world translation, or world rotation
+    in degrees decomposed in the node's own rotation order (so a node turned past 90 degrees
+    answers the other Euler solution, as the host does); without ws, the node's own values.
+    Without q, sets t, ro or s."""
     flags = _XFORM.parse(kwargs)
     names = named_objects(args)
     if flags.get("query"):
@@ -332,7 +352,7 @@ def _xform_query(node, flags):
         affine = scene.local_transform(node, time)
     if asked == "matrix":
         return _math.as_matrix16(affine)
-    translate, rotate, scale = _math.decompose(affine)
+    translate, rotate, scale = _math.decompose(affine, node.attrs.get("rotateOrder", 0))
     return list(rotate if asked == "rotation" else scale)
 
 
@@ -353,12 +373,12 @@ def _xform_edit(node, flags):
     if "rotation" in flags:
         scale, _ = _math.split_scale(matrix)
         rx, ry, rz = (float(value) for value in flags["rotation"])
-        rotation = _math.rotation_xyz(rx, ry, rz)
+        rotation = _math.rotation(rx, ry, rz, node.attrs.get("rotateOrder", 0))
         matrix = tuple(rotation[k] * scale[k // 3] for k in range(9))
     if "translation" in flags:
         translate = tuple(float(value) for value in flags["translation"])
     local = _math.compose((matrix, translate), _math.invert(parent_world))
-    new_translate, new_rotate, _ = _math.decompose(local)
+    new_translate, new_rotate, _ = _math.decompose(local, node.attrs.get("rotateOrder", 0))
     if "translation" in flags:
         node.attrs.update(zip(TRANSLATE, new_translate))
     if "rotation" in flags:
@@ -406,7 +426,8 @@ def listConnections(obj, **kwargs):
                 found.append(curve.name + ".output" if plugs else curve.name)
     elif isinstance(node, AnimCurve) and want_destinations:
         for target, attr in node.outputs:
-            found.append("%s.%s" % (target.name, attr) if plugs else target.name)
+            name = scene.path_name(target)
+            found.append("%s.%s" % (name, attr) if plugs else name)
     return found or None
 
 

@@ -68,7 +68,7 @@ class Outcome(object):
         self.warnings = list(warnings)
         self.button = button  # None: whatever it showed before
         self.ready = ready
-        self.record = record  # "unchanged", "new" or None (not checked)
+        self.record = record  # "unchanged", "ended", "new" or None (not checked)
         self.suspended = suspended
         self.slider_visible = slider_visible
         self.eval_mode = eval_mode
@@ -83,8 +83,8 @@ def viewport_outcome(call, suspend_calls, resume_calls):
     issued `suspend_calls` and `resume_calls`; the keyword arguments of an Outcome."""
     query, suspend, hide, switch_off = suspend_calls
     resume, show, restore = resume_calls
-    if call is query:  # "off" stands in for the unreadable mode, and is what comes back
-        return dict(eval_mode="off", saved_mode="off")
+    if call is query:  # a mode that cannot be read is left as it is
+        return {}
     if call is resume:  # the host refused to resume; unsuspend stops there
         return dict(suspended=True, slider_visible=False, eval_mode="off")
     if call is show:
@@ -111,7 +111,11 @@ def prepare_outcome(calls, n, mode):
     text = fault_text(n, call.op)
     suspend_at = next(i for i, c in enumerate(calls) if is_suspend(c))
     resume_at = max(i for i, c in enumerate(calls) if is_resume(c))
-    written_at = next(i for i, c in enumerate(calls) if c.op == "cutKey")  # the first update
+    # Sampling starts with the time query; a shaken camera is reset before it, and the record is
+    # written just before the first update's first cutKey after it.
+    sampling_at = next(i for i, c in enumerate(calls)
+                       if c.op == "currentTime" and c.kwargs.get("q") and i > suspend_at)
+    written_at = next(i for i, c in enumerate(calls) if c.op == "cutKey" and i > sampling_at)
     index = n - 1
     suspended_calls = suspension_calls(calls, suspend_at)
     viewport = viewport_outcome(call, suspended_calls, resumption_calls(calls, resume_at))
@@ -125,11 +129,19 @@ def prepare_outcome(calls, n, mode):
         return Outcome(raises=True, record="new", printed=done, shown=["Shake prepared!"],
                        **viewport)
     in_block = suspend_at + 2 < index < resume_at
-    if in_block and call.op != "connectAttr":
+    if in_block and call.op not in ("connectAttr", "inViewMessage"):
+        if index < sampling_at:
+            record = "unchanged"  # the reset stopped before it ended the preparation
+        elif index < written_at:
+            record = "ended"  # the shaken camera was reset, the new record not yet written
+        else:
+            record = "new"
         return Outcome(raises=False, warnings=["Failed to prepare shake: " + text],
-                       button=PREPARED_BUTTON, traceback=True,
-                       record="unchanged" if index < written_at else "new",
-                       printed=done if call.op == "inViewMessage" else started, **viewport)
+                       button=PREPARED_BUTTON, traceback=True, record=record, printed=started,
+                       **viewport)
+    if call.op == "inViewMessage":  # decoration: its failure changes nothing
+        return Outcome(raises=False, button=PREPARED_BUTTON, record="new", printed=done,
+                       **viewport)
     return Outcome(raises=False, button=PREPARED_BUTTON, record="new", printed=done,
                    shown=["Shake prepared!"], **viewport)
 
@@ -165,10 +177,11 @@ def bake_outcome(calls, n, mode):
                                 resumption_calls(calls, resume_at))
     baked = ["Baked to layer: trembla_layer"]
     if call.op == "animLayer" and call.kwargs.get("attribute") is not None:
-        return Outcome(raises=False, button=INITIAL_BUTTON, ready=False, printed=baked,
-                       shown=baked)
-    if call.op == "inViewMessage":  # the last step: the layer is keyed and the preparation over
-        return Outcome(raises=True, button=INITIAL_BUTTON, ready=False, printed=baked)
+        refused = "Could not add %s to layer trembla_layer; not keyed." % call.kwargs["attribute"]
+        return Outcome(raises=False, warnings=[refused], button=INITIAL_BUTTON, ready=False,
+                       printed=baked, shown=baked)
+    if call.op == "inViewMessage":  # decoration: the layer is keyed and the preparation over
+        return Outcome(raises=False, button=INITIAL_BUTTON, ready=False, printed=baked)
     if call is calls[suspend_at] or call is calls[resume_at] or call.op not in (
             "evaluationManager", "mel.eval"):
         return Outcome(raises=True, button=PREPARED_BUTTON, ready=True, **viewport)
@@ -310,6 +323,8 @@ class FaultSweepCase(unittest.TestCase):
         record = dict(tt._prepared.items())
         if expected.record == "unchanged":
             self.assertEqual(record, record_before, "the record changed")
+        elif expected.record == "ended":
+            self.assertEqual(record, dict(record_before, ready=False), "the record changed")
         elif expected.record == "new":
             self.assertTrue(record["ready"])
             self.assertEqual(record["camera_mode"], mode)

@@ -3,7 +3,7 @@ reports, which reach a Python caller, which a control change reports, and what s
 import unittest
 
 from test_main_path_common import (
-    CAMERA, CHANNELS, FRAMES, SETTINGS, MainPathCase, channel_value, expected_camera_values)
+    CAMERA, CHANNELS, FRAMES, SETTINGS, SOURCE, MainPathCase, channel_value, expected_camera_values)
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -34,7 +34,11 @@ class PrepareFailureTest(MainPathCase):
     def test_failed_sampling_keeps_the_earlier_preparation(self):
         self.prepare("static")
         before = self.record()
-        self.name_camera_and_source()
+        # Another camera: preparing the shaken one again would first take its shake off.
+        cmds.createNode("transform", name="otherCam")
+        cmds.createNode("camera", name="otherCamShape", parent="otherCam")
+        self.window.camera_field.setText("otherCam")
+        self.window.source_field.setText(SOURCE)
         self.set_mode("animated")
         standin.clear_calls()
         self.stdout.parts[:] = []

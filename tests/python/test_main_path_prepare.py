@@ -43,7 +43,7 @@ class PrepareTest(MainPathCase):
             self.assert_values(record["source_data"][frame], sample, "source at %d" % frame)
             self.assert_values(record["delta_data"][frame], [s - f for s, f in zip(sample, first)],
                                "delta at %d" % frame)
-        # The camera has no parent: its world pose is its own channels, as keyed before the shake.
+        # The start pose is the camera's own channels on the first frame, as keyed before the shake.
         self.assert_values(record["camera_base"], camera_channel_values(FIRST), "camera_base")
         if mode == "static":
             self.assertEqual(record["camera_original_anim"], {})

@@ -127,14 +127,15 @@ class BakeTest(MainPathCase):
         self.bake("static")
         self.assertTrue(cmds.animLayer("trembla_layer", q=True, exists=True))
 
-    def test_switched_off_channels_keep_their_shake_and_stay_off_the_layer(self):
+    def test_switched_off_channels_lose_their_shake_get_their_animation_back_and_stay_off_the_layer(self):
         self.prepare("animated")
         self.window.rotate_cb.setChecked(False)
         self.window._bake_to_layer()
         self.assertEqual(cmds.animLayer("trembla_layer", q=True, attribute=True),
                          ["%s.%s" % (CAMERA, c) for c in CHANNELS[:3]])
-        for channel in CHANNELS[3:]:
-            self.assertTrue(cmds.objExists(shake_curve(channel)), channel)
+        self.assert_no_shake_curves()
+        cmds.animLayer("trembla_layer", edit=True, mute=True)
+        self.assert_camera_animation_restored()
 
     def test_bake_without_preparation_warns_and_changes_nothing(self):
         self.window._bake_to_layer()

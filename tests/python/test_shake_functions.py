@@ -116,6 +116,7 @@ def ref_extract_source_shake(delta_data, frames, lag_translate, lag_rotate):
 def ref_fade(frame, ranges, fade_in, fade_out):
     if not ranges:
         return 1.0
+    strongest = 0.0
     for start, end in ranges:
         if start <= frame <= end:
             mult = 1.0
@@ -123,8 +124,8 @@ def ref_fade(frame, ranges, fade_in, fade_out):
                 mult *= (frame - start) / fade_in
             if fade_out > 0 and frame > end - fade_out:
                 mult *= (end - frame) / fade_out
-            return max(0.0, min(1.0, mult))
-    return 0.0
+            strongest = max(strongest, max(0.0, min(1.0, mult)))
+    return strongest
 
 
 # -- test data --------------------------------------------------------------------------------
@@ -199,21 +200,29 @@ class SamplingTest(HostTestCase):
         standin.clear_calls()
         data = tt.collect_source_motion("src", 1, 12)
         self.assertEqual(sorted(data), list(range(1, 13)))
-        expected_calls = [("currentTime", (), {"q": True})]
+        # The rotation order once; the node's own rotate channels once, on the first frame, as the
+        # reference the world rotations are expressed nearest to.
+        expected_calls = [("currentTime", (), {"q": True}), ("getAttr", ("src.rotateOrder",), {})]
         for f in range(1, 13):
             expected_calls += [
                 ("currentTime", (f,), {"edit": True}),
                 ("xform", ("src",), {"q": True, "ws": True, "t": True}),
                 ("xform", ("src",), {"q": True, "ws": True, "ro": True}),
             ]
+            if f == 1:
+                expected_calls += [("getAttr", ("src.rotate" + axis,), {}) for axis in "XYZ"]
         expected_calls.append(("currentTime", (7,), {"edit": True}))
         self.assertEqual(logged(standin.calls), expected_calls)
         standin.set_logging(False)
         for f in range(1, 13):
             cmds.currentTime(f, edit=True)
+            # A top-level node: its world rotation, expressed nearest its own channels, is those
+            # channels, also past 90 degrees of yaw where the host answers the other solution.
             expected = tuple(cmds.xform("src", q=True, ws=True, t=True)
-                             + cmds.xform("src", q=True, ws=True, ro=True))
-            self.assertEqual(data[f], expected)
+                             + cmds.xform("src", q=True, ro=True))
+            self.assertEqual(len(data[f]), 6)
+            for got, want in zip(data[f], expected):
+                self.assertAlmostEqual(got, want, places=9, msg=(f, data[f], expected))
 
     def test_collect_source_motion_truncates_bounds_toward_zero(self):
         self.assertEqual(sorted(tt.collect_source_motion("src", 10.9, 12.2)), [10, 11, 12])
@@ -400,7 +409,9 @@ class RangesTest(unittest.TestCase):
         values = [tt.calculate_fade_multiplier(f, ranges, 3, 3) for f in (9, 10, 11, 12, 13, 47, 48, 49, 50, 51)]
         self.assertEqual(values, [0.0, 0.0, 1 / 3, 2 / 3, 1.0, 1.0, 2 / 3, 1 / 3, 0.0, 0.0])
         self.assertEqual(tt.calculate_fade_multiplier(11, [(10, 13)], 3, 3), (1 / 3) * (2 / 3))
-        self.assertEqual(tt.calculate_fade_multiplier(48.0, [(10, 50), (40, 80)], 0, 3), 2 / 3)
+        # Overlapping ranges: the largest multiplier of the ranges holding the frame.
+        self.assertEqual(tt.calculate_fade_multiplier(48.0, [(10, 50), (40, 80)], 0, 3), 1.0)
+        self.assertEqual(tt.calculate_fade_multiplier(50, [(10, 50), (40, 80)], 3, 3), 1.0)
 
 
 # -- host errors ------------------------------------------------------------------------------

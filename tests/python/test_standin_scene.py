@@ -51,6 +51,26 @@ class WorldTransformTest(SceneTestCase):
         cmds.setAttr(node + ".rotate", 0, 0, 181)
         self.assertVectorAlmostEqual(cmds.xform(node, q=True, ws=True, ro=True), (0, 0, -179))
 
+    def test_world_rotation_is_decomposed_in_the_nodes_rotation_order(self):
+        # The answer is the same orientation, in the node's own order, with the middle angle
+        # within +-90: a yaw of 120 comes back as the other Euler solution where Y is the middle.
+        cases = [(0, (0, 120, 0), (-180, 60, -180)), (2, (0, 120, 0), (0, 120, 0)),
+                 (5, (0, 120, 0), (180, 60, 180)), (4, (120, 0, 0), (60, 180, 180))]
+        for order, rotate, answered in cases:
+            node = self.transform("n%d" % order, ro=rotate)
+            cmds.setAttr(node + ".rotateOrder", order)
+            got = cmds.xform(node, q=True, ws=True, ro=True)
+            self.assertVectorAlmostEqual([(a + 180) % 360 for a in got],
+                                         [(a + 180) % 360 for a in answered])
+        for order in range(6):
+            parent = self.transform("p%d" % order, ro=(20, -35, 50))
+            child = self.transform("c%d" % order, parent=parent, ro=(100, 120, -110))
+            cmds.setAttr(child + ".rotateOrder", order)
+            world = cmds.xform(child, q=True, ws=True, m=True)
+            probe = self.transform("probe%d" % order, ro=cmds.xform(child, q=True, ws=True, ro=True))
+            cmds.setAttr(probe + ".rotateOrder", order)
+            self.assertVectorAlmostEqual(cmds.xform(probe, q=True, ws=True, m=True)[:11], world[:11])
+
     def test_world_transform_follows_animated_parent_at_current_time(self):
         parent = self.transform("parent")
         child = self.transform("child", parent=parent, t=(0, 0, 2))
@@ -255,6 +275,40 @@ class AnimationLayerTest(SceneTestCase):
         self.assertTrue(cmds.animLayer(layer, q=True, selected=True))
         self.assertTrue(cmds.animLayer(layer, q=True, preferred=True))
         self.assertFalse(cmds.animLayer("nothing", q=True, exists=True))
+
+
+
+class SharedNamesAndHostFlagsTest(SceneTestCase):
+    def test_a_short_name_shared_under_two_parents_is_answered_as_a_dag_path(self):
+        for group in ("grpA", "grpB"):
+            self.transform(group)
+            cmds.createNode("transform", name="cam", parent=group)
+        self.assertEqual(cmds.ls("grp*", "cam", type="transform"), ["grpA", "grpB", "grpA|cam", "grpB|cam"])
+        self.assertEqual(cmds.listRelatives("grpB", children=True), ["grpB|cam"])
+        cmds.select("grpB|cam")
+        self.assertEqual(cmds.ls(selection=True, type="transform"), ["grpB|cam"])
+        self.assertTrue(cmds.objExists("cam"))
+        self.assertTrue(cmds.objExists("cam.translateX"))
+        with self.assertRaises(ValueError):  # which one? the host does not guess
+            cmds.getAttr("cam.translateX")
+        cmds.setAttr("grpB|cam.translateX", 3.0)
+        self.assertEqual(cmds.getAttr("|grpB|cam.translateX"), 3.0)
+        self.assertEqual(cmds.getAttr("grpA|cam.translateX"), 0.0)
+        self.assertEqual(cmds.createNode("transform", name="cam", parent="grpA"), "cam1")
+        # Moved beside a node of its name, it takes a number: now two cam1 share the short name.
+        self.assertEqual(cmds.parent("grpA|cam", "grpB"), ["grpB|cam1"])
+        with self.assertRaises(RuntimeError):
+            cmds.createNode("animCurveTL", name="grpB|cam_shake_translateX")
+
+    def test_flags_as_the_host_documents_them(self):
+        with self.assertRaises(TypeError):  # refresh is not queryable
+            cmds.refresh(q=True, suspend=True)
+        cmds.inViewMessage(assistMessage="long", pos="midCenter", fade=True)
+        cmds.inViewMessage(amg="short", pos="midCenter", fade=True)
+        self.assertEqual(list(standin.in_view_messages), ["long", "short"])
+        with self.assertRaises(TypeError):
+            cmds.inViewMessage(assembleMessage="no such flag")
+        self.assertEqual(cmds.evaluationManager(q=True, mode=True), ["parallel"])
 
 
 if __name__ == "__main__":

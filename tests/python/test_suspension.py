@@ -65,24 +65,39 @@ class SuspensionTest(unittest.TestCase):
         tt.suspend()
         self.assertEqual(tt._original_eval_mode, "serialUncached")
 
-    def test_unreadable_mode_is_saved_as_off_and_restored_as_off(self):
+    def test_unreadable_mode_is_left_as_it_is(self):
+        cmds.evaluationManager(mode="serial")
+        tt.suspend()
+        tt.unsuspend()  # an earlier saved mode must not come back either
+        standin.clear_calls()
         standin.fail("evaluationManager", on_call=1)
         tt.suspend()
-        self.assertEqual(logged(), SUSPEND_CALLS)
-        self.assertEqual(tt._original_eval_mode, "off")
+        self.assertEqual(logged(), SUSPEND_CALLS[:3])
+        self.assertIsNone(tt._original_eval_mode)
         self.assertTrue(standin.refresh_suspended())
-        cmds.evaluationManager(mode="serial")
+        self.assertEqual(standin.evaluation_mode(), "serial")
         standin.clear_calls()
         tt.unsuspend()
-        self.assertEqual(logged(), unsuspend_calls("off"))
-        self.assertEqual(standin.evaluation_mode(), "off")
+        self.assertEqual(logged(), unsuspend_calls(None))
+        self.assertEqual(standin.evaluation_mode(), "serial")
 
-    def test_mode_answer_without_a_first_item_is_saved_as_off(self):
-        for answer in ([], None, [None]):
-            tt.cmds = PatchedCmds(evaluationManager=lambda **kwargs: answer if kwargs.get("q") else None)
+    def test_mode_answer_read_as_text_or_as_a_list_of_text(self):
+        cases = [("parallel", "parallel"), (["serial"], "serial"), (u"serialUncached", "serialUncached"),
+                 ([], None), (None, None), ([None], None), ("", None), ([""], None)]
+        for answer, saved in cases:
+            calls = []
+
+            def evaluation_manager(**kwargs):
+                if kwargs.get("q"):
+                    return answer
+                calls.append(kwargs["mode"])
+
+            tt._original_eval_mode = None
+            tt.cmds = PatchedCmds(evaluationManager=evaluation_manager)
             tt.suspend()
-            self.assertEqual(tt._original_eval_mode, "off", answer)
+            self.assertEqual(tt._original_eval_mode, saved, answer)
             tt.unsuspend()
+            self.assertEqual(calls, ["off", saved] if saved else [], answer)
 
     def test_redraw_failure_in_suspend_propagates_with_the_mode_already_saved(self):
         standin.fail("refresh", on_call=1)

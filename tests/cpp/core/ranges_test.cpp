@@ -49,11 +49,14 @@ TEST(ParseRanges, AcceptsPlusSignsLeadingZerosAndOtherWhiteSpaceAroundNumbers) {
     EXPECT_EQ(parse_ranges("5-\t"), ranges({}));
 }
 
-TEST(ParseRanges, NumbersBeyondTheFrameRangeMakeTheirPartMalformed) {
+TEST(ParseRanges, NumbersBeyondTheFrameRangeReadAsTheLastFrame) {
+    // Dropping such a part could leave no ranges at all, which would shake every frame.
     EXPECT_EQ(parse_ranges("9223372036854775807-9223372036854775807"), ranges({{kMaxFrame, kMaxFrame}}));
-    EXPECT_EQ(parse_ranges("0-9223372036854775808, 2-3"), ranges({{2, 3}}));
-    EXPECT_EQ(parse_ranges("99999999999999999999999-1, 4-5"), ranges({{4, 5}}));
-    EXPECT_EQ(parse_ranges("18446744073709551617-1"), ranges({}));  // 2^64 + 1 must not wrap to 1
+    EXPECT_EQ(parse_ranges("0-9223372036854775808, 2-3"), ranges({{0, kMaxFrame}, {2, 3}}));
+    EXPECT_EQ(parse_ranges("99999999999999999999999-1, 4-5"), ranges({{kMaxFrame, 1}, {4, 5}}));
+    EXPECT_EQ(parse_ranges("18446744073709551617-1"), ranges({{kMaxFrame, 1}}));  // 2^64 + 1 must not wrap to 1
+    EXPECT_EQ(parse_ranges("9223372036854775808x-1"), ranges({}));  // still malformed
+    EXPECT_EQ(calculate_fade_multiplier(5, parse_ranges("9223372036854775808-1"), 0, 0), 0.0);
 }
 
 TEST(FadeMultiplier, NoRangesMeansFullShakeEverywhere) {
@@ -85,11 +88,25 @@ TEST(FadeMultiplier, ShortRangeMultipliesBothFades) {
     EXPECT_DOUBLE_EQ(calculate_fade_multiplier(11, r, 3, 3), 2.0 / 9);
 }
 
-TEST(FadeMultiplier, FirstContainingRangeDecides) {
-    const Ranges r = ranges({{10, 50}, {40, 80}});
-    EXPECT_EQ(calculate_fade_multiplier(48, r, 0, 3), 2.0 / 3);
-    EXPECT_EQ(calculate_fade_multiplier(60, r, 0, 3), 1.0);
-    EXPECT_EQ(calculate_fade_multiplier(10, ranges({{10, 20}, {5, 30}}), 3, 3), 0.0);
+TEST(FadeMultiplier, OverlappingRangesGiveTheLargestMultiplier) {
+    struct Case {
+        Ranges ranges;
+        Frame frame;
+        double fade_in, fade_out, expected;
+    };
+    const Case cases[] = {
+        {ranges({{10, 50}, {40, 80}}), 48, 0, 3, 1.0},        // the fade of the first range loses
+        {ranges({{10, 50}, {40, 80}}), 50, 3, 3, 1.0},        // an edge inside another range
+        {ranges({{10, 50}, {49, 80}}), 49, 3, 3, 1.0 / 3},    // both fade: 1/3 beats 0
+        {ranges({{10, 50}, {40, 80}}), 60, 0, 3, 1.0},
+        {ranges({{10, 20}, {5, 30}}), 10, 3, 3, 1.0},
+        {ranges({{5, 30}, {10, 20}}), 10, 3, 3, 1.0},         // order does not matter
+        {ranges({{49, 80}, {10, 50}}), 49, 3, 3, 1.0 / 3},    // the same, the other way round
+        {ranges({{10, 50}, {50, 10}}), 50, 0, 3, 0.0},        // a reversed range adds nothing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(calculate_fade_multiplier(c.frame, c.ranges, c.fade_in, c.fade_out), c.expected) << c.frame;
+    }
 }
 
 TEST(FadeMultiplier, FadesOfZeroOrLessOrNaNAreOff) {

@@ -155,6 +155,7 @@ double fade(Frame frame, const Ranges& ranges, double fade_in, double fade_out) 
     if (ranges.empty()) {
         return 1.0;
     }
+    double strongest = 0.0;  // the largest multiplier of the ranges holding the frame
     for (const FrameRange& r : ranges) {
         if (r.start <= frame && frame <= r.end) {
             double mult = 1.0;
@@ -164,10 +165,10 @@ double fade(Frame frame, const Ranges& ranges, double fade_in, double fade_out) 
             if (fade_out > 0 && static_cast<double>(frame) > static_cast<double>(r.end) - fade_out) {
                 mult *= static_cast<double>(r.end - frame) / fade_out;
             }
-            return std::max(0.0, std::min(1.0, mult));
+            strongest = std::max(strongest, std::max(0.0, std::min(1.0, mult)));
         }
     }
-    return 0.0;
+    return strongest;
 }
 
 std::map<std::string, std::vector<double>> keys(const Deltas& shake_data, const std::vector<Frame>& frames,

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <string>
 #include <limits>
 #include <stdexcept>
 
@@ -37,11 +39,17 @@ TEST_F(SamplingTest, CollectsEveryTruncatedWholeFrameAndRestoresTheTime) {
     EXPECT_EQ(data.frames, (std::vector<Frame>{10, 11, 12, 13}));
     EXPECT_EQ(data.samples, (std::vector<Sample>{pose(10), pose(11), pose(12), pose(13)}));
 
-    std::vector<HostCall> expected{{"current_time", {}}};
+    // The rotation order once, the node's own rotate channels once, at the first frame.
+    std::vector<HostCall> expected{{"current_time", {}}, {"get_attr", {"src.rotateOrder"}}};
     for (const char* frame : {"10", "11", "12", "13"}) {
         expected.push_back({"set_current_time", {frame}});
         expected.push_back({"world_translation", {"src"}});
         expected.push_back({"world_rotation", {"src"}});
+        if (frame == std::string("10")) {
+            for (const char* channel : {"src.rotateX", "src.rotateY", "src.rotateZ"}) {
+                expected.push_back({"get_attr", {channel}});
+            }
+        }
     }
     expected.push_back({"set_current_time", {"7"}});
     EXPECT_EQ(host.calls(), expected);
@@ -101,6 +109,73 @@ TEST_F(SamplingTest, RefusesBoundsThatAreNotWholeFramesBeforeAskingTheHost) {
     EXPECT_EQ(message_of(1e19, 5), "start_frame lies outside the range of whole frames");
     EXPECT_EQ(message_of(1, -1e19), "end_frame lies outside the range of whole frames");
     EXPECT_TRUE(host.calls().empty());
+}
+
+using Angles = std::array<double, 3>;
+
+TEST(NearestEuler, PicksTheSolutionOfTheRotationOrderNearestTheReference) {
+    struct Case {
+        Angles rotation, reference;
+        RotateOrder order;
+        Angles expected;
+    };
+    const Case cases[] = {
+        // Already nearest: kept bit for bit.
+        {{10.1, 20.2, 30.3}, {10, 20, 30}, RotateOrder::xyz, {10.1, 20.2, 30.3}},
+        // Yaw 120 answered as the other solution of XYZ (middle axis Y).
+        {{-179.75, 60.5, -179.5}, {0, 120, 0}, RotateOrder::xyz, {0.25, 119.5, 0.5}},
+        // Whole turns on each channel, towards a reference many turns away.
+        {{10, 20, 30}, {730, -700, 30}, RotateOrder::xyz, {730, -700, 30}},
+        {{179, 0, 0}, {-179, 0, 0}, RotateOrder::xyz, {-181, 0, 0}},
+        // The middle axis of each order takes 180 - b, the other two + 180.
+        {{-170, 10, 20}, {10, 170, -160}, RotateOrder::xyz, {10, 170, -160}},
+        {{-170, 10, 20}, {10, -170, 160}, RotateOrder::yzx, {10, -170, 160}},
+        {{10, -170, 20}, {170, 10, -160}, RotateOrder::zxy, {170, 10, -160}},
+        {{-170, 10, 20}, {10, -170, 160}, RotateOrder::xzy, {10, -170, 160}},
+        {{10, -170, 20}, {170, 10, -160}, RotateOrder::yxz, {170, 10, -160}},
+        {{-170, 10, 20}, {10, 170, -160}, RotateOrder::zyx, {10, 170, -160}},
+        // A tie keeps the host's solution; so does a reference that is not a number.
+        {{0, 90, 0}, {90, 90, 90}, RotateOrder::xyz, {0, 90, 0}},
+        {{-170, 10, 20}, {std::nan(""), 170, -160}, RotateOrder::xyz, {-170, 10, 20}},
+    };
+    for (const Case& c : cases) {
+        const Angles got = nearest_euler(c.rotation, c.reference, c.order);
+        for (std::size_t k = 0; k < 3; ++k) {
+            EXPECT_NEAR(got[k], c.expected[k], 1e-12) << static_cast<int>(c.order) << " channel " << k;
+        }
+    }
+    const Angles kept{10.1, 20.2, 30.3};
+    EXPECT_EQ(nearest_euler(kept, {10, 20, 30}, RotateOrder::xyz), kept);
+}
+
+TEST(CollectSourceMotion, RotationsFollowTheNodesChannelsThroughTheOtherSolutionAndPast180) {
+    FakeHost host;
+    // A top-level node keyed yaw 120 (answered in the other solution), then spinning past 180.
+    const Angles channels[] = {{0.2, 120, 0.1}, {-0.1, 150, 0.2}, {0.3, 175, -0.1}, {0.1, 200, 0.2}};
+    for (Frame f = 0; f < 4; ++f) {
+        const Angles& c = channels[f];
+        const Angles other{c[0] + 180, 180 - c[1], c[2] + 180};
+        const Angles answered{other[0] > 180 ? other[0] - 360 : other[0], other[1] < -180 ? other[1] + 360 : other[1],
+                              other[2] > 180 ? other[2] - 360 : other[2]};
+        host.set_world("src", f, {0, 0, 0, answered[0], answered[1], answered[2]});
+    }
+    host.attr_values = {{"src.rotateX", 0.2}, {"src.rotateY", 120}, {"src.rotateZ", 0.1}, {"src.rotateOrder", 0}};
+    const FrameRecord data = collect_source_motion(host, "src", 0, 3);
+    for (Frame f = 0; f < 4; ++f) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            EXPECT_NEAR(data.samples[static_cast<std::size_t>(f)][3 + k], channels[f][k], 1e-9) << f << " " << k;
+        }
+    }
+}
+
+TEST(CollectSourceMotion, RefusesARotationOrderThatIsNotOneOfTheSix) {
+    for (const double order : {6.0, -1.0, 1.5, std::nan(""), 1e300}) {
+        FakeHost host;
+        host.set_world("src", 1, kZeroSample);
+        host.attr_values["src.rotateOrder"] = order;
+        EXPECT_THROW(collect_source_motion(host, "src", 1, 1), HostError) << order;
+        EXPECT_EQ(host.count("world_rotation"), 0u);
+    }
 }
 
 TEST(CalculateDeltas, SubtractsTheStartSampleFromEverySample) {

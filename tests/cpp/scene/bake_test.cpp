@@ -52,7 +52,7 @@ TEST_P(BakeInEachMode, MovesTheShakenValuesOntoTheLayerAndRestoresTheBase) {
         const std::string channel = kChannels[k];
         EXPECT_EQ(layer.keys.at(plug(channel)), shaken.at(channel)) << channel;
         if (mode == "static") {
-            EXPECT_EQ(host.attr_values.at(plug(channel)), camera_world_pose(kFirst)[k]) << channel;
+            EXPECT_EQ(host.attr_values.at(plug(channel)), camera_start_pose()[k]) << channel;
         } else {
             EXPECT_EQ(host.channel_keys.at(plug(channel)), recorded_keys(k)) << channel;
         }
@@ -151,7 +151,7 @@ TEST_F(BakeTest, AChannelSwitchedOnSinceTheLastApplyIsRestoredAndAddedButNotKeye
     }
 }
 
-TEST_F(BakeTest, AChannelSwitchedOffIsLeftAloneInTheAnimatedMode) {
+TEST_F(BakeTest, AChannelSwitchedOffLosesItsShakeCurveAndGetsItsAnimationBackButNoLayer) {
     const ShakeControls prepared = shaped_controls("animated");
     prepare_quietly(prepared);
     ShakeControls controls = prepared;
@@ -161,18 +161,18 @@ TEST_F(BakeTest, AChannelSwitchedOffIsLeftAloneInTheAnimatedMode) {
 
     EXPECT_EQ(calls_with_first_arg("add_layer_attribute"), Names(3, "shot_layer"));
     EXPECT_EQ(host.layers.at("shot_layer").attributes, plugs_of(kRotate));
-    for (const HostCall& call : host.calls_of("cut_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
-    for (const HostCall& call : host.calls_of("set_channel_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
     for (const HostCall& call : host.calls_of("set_layer_key")) EXPECT_TRUE(is_rotate_channel(call.args.at(1)));
-    // Its shake curve stays in place, still driving the channel.
-    const auto remaining = shake_curves();
-    EXPECT_EQ(remaining.size(), 3u);
-    for (const std::string& channel : kTranslate) {
-        EXPECT_EQ(remaining.at(channel), expected_curves("animated", prepared).at(channel));
+    // No shake curve outlives the bake; every channel carries its recorded animation.
+    EXPECT_TRUE(shake_curves().empty());
+    EXPECT_TRUE(host.connections.empty());
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k)) << kChannels[k];
     }
+    // A reset afterwards has nothing left to find.
+    EXPECT_FALSE(reset_camera(host, record));
 }
 
-TEST_F(BakeTest, WithBothSwitchesOffAnEmptyLayerIsMadeAndTheStaticPoseStillReset) {
+TEST_F(BakeTest, WithBothSwitchesOffAnEmptyLayerIsMadeAndEveryShakeCurveRemoved) {
     prepare_quietly(shaped_controls("static"));
     ShakeControls controls = shaped_controls("static");
     controls.settings.translate_enabled = false;
@@ -180,14 +180,33 @@ TEST_F(BakeTest, WithBothSwitchesOffAnEmptyLayerIsMadeAndTheStaticPoseStillReset
 
     EXPECT_TRUE(bake(controls));
 
-    for (const char* op : {"eval_curve", "cut_key", "add_layer_attribute", "set_layer_key", "set_channel_key"}) {
+    for (const char* op : {"eval_curve", "add_layer_attribute", "set_layer_key", "set_channel_key"}) {
         EXPECT_EQ(host.count(op), 0u) << op;
     }
+    EXPECT_EQ(host.count("cut_key"), kChannelCount);
     EXPECT_EQ(host.count("set_attr"), kChannelCount);
     ASSERT_EQ(host.layers.count("shot_layer"), 1u);
     EXPECT_TRUE(host.layers.at("shot_layer").attributes.empty());
     EXPECT_FALSE(record.ready);
-    EXPECT_EQ(shake_curves().size(), kChannelCount);
+    EXPECT_TRUE(shake_curves().empty());
+    const Sample base = camera_start_pose();
+    for (std::size_t k = 0; k < kChannelCount; ++k) EXPECT_EQ(host.attr_values.at(plug(kChannels[k])), base[k]);
+}
+
+TEST_F(BakeTest, AChannelSwitchedOffThatNeverHadACurveIsNotTouched) {
+    ShakeControls controls = shaped_controls("animated");
+    controls.settings.rotate_enabled = false;
+    prepare_quietly(controls);
+    // A node under the wanted name of a curve this preparation never made: another camera's.
+    const std::string foreign = shake_curve_name(kCamera, "rotateX");
+    host.create_node("animCurveTA", foreign);
+    host.clear_calls();
+
+    ASSERT_TRUE(bake(controls));
+
+    for (const HostCall& call : host.calls_of("cut_key")) EXPECT_TRUE(is_translate_channel(call.args.at(1)));
+    for (const HostCall& call : host.calls_of("set_channel_key")) EXPECT_TRUE(is_translate_channel(call.args.at(1)));
+    EXPECT_EQ(host.curves.count(foreign), 1u);
 }
 
 TEST_F(BakeTest, ACurveWithoutAValueContributesZero) {
@@ -201,19 +220,40 @@ TEST_F(BakeTest, ACurveWithoutAValueContributesZero) {
     EXPECT_EQ(host.layers.at("shot_layer").keys.at(plug("rotateY")), zeros);
 }
 
-TEST_F(BakeTest, AChannelTheLayerRefusesIsSkippedAndTheRestStillAddedAndKeyed) {
+TEST_F(BakeTest, AChannelTheLayerRefusesIsNotKeyedAndOneWarningNamesIt) {
+    for (const char* mode : {"static", "animated"}) {
+        prepare_quietly(shaped_controls(mode));
+        host.warnings.clear();
+        host.fail_on_call("add_layer_attribute", 2, "attribute locked");
+        host.fail_on_call("add_layer_attribute", 4, "attribute locked");  // counted after the first fired
+
+        EXPECT_TRUE(bake(shaped_controls(mode)));
+
+        Names added = plugs_of(all_channels());
+        added.erase(added.begin() + 4);
+        added.erase(added.begin() + 1);
+        EXPECT_EQ(host.layers.at("shot_layer").attributes, added) << mode;
+        EXPECT_EQ(host.layers.at("shot_layer").keys.size(), 4u);
+        EXPECT_EQ(host.count("set_layer_key"), 4 * shot_frames().size());
+        EXPECT_EQ(host.warnings, Names{"Could not add cam1.translateY, cam1.rotateY to layer shot_layer; not keyed."});
+        // The refused channels keep what was restored: the start pose or the recorded animation.
+        if (std::string(mode) == "static") {
+            EXPECT_EQ(host.channel_keys.count(plug("translateY")), 0u);
+        } else {
+            EXPECT_EQ(host.channel_keys.at(plug("rotateY")), recorded_keys(4));
+        }
+        EXPECT_FALSE(record.ready);
+        host.delete_node("shot_layer");
+        for (std::size_t k = 0; k < kChannelCount; ++k) host.channel_keys[plug(kChannels[k])] = recorded_keys(k);
+    }
+}
+
+TEST_F(BakeTest, AFailingInViewMessageDoesNotFailTheBake) {
     prepare_quietly(shaped_controls("static"));
-    host.fail_on_call("add_layer_attribute", 2, "attribute locked");
-
+    host.fail_always("in_view_message");
     EXPECT_TRUE(bake(shaped_controls("static")));
-
-    EXPECT_EQ(host.count("add_layer_attribute"), kChannelCount);
-    Names added = plugs_of(all_channels());
-    added.erase(added.begin() + 1);
-    EXPECT_EQ(host.layers.at("shot_layer").attributes, added);
-    EXPECT_EQ(host.count("set_layer_key"), kChannelCount * shot_frames().size());
-    EXPECT_TRUE(host.warnings.empty());
     EXPECT_FALSE(record.ready);
+    EXPECT_EQ(host.printed_lines, Names{"Baked to layer: shot_layer"});
 }
 
 TEST_F(BakeTest, AfterBakingUpdatesDoNothing) {

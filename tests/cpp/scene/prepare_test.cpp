@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "workflow_scene.h"
 
 namespace trembla::testing_scene {
@@ -41,7 +43,7 @@ TEST_P(PrepareInEachMode, StoresTheSamplesAndKeysTheComputedShake) {
     expected.source = kSource;
     expected.source_data = expected_source_data();
     expected.delta_data = calculate_deltas(expected.source_data, kFirst);
-    expected.camera_base = camera_world_pose(kFirst);
+    expected.camera_base = camera_start_pose();
     expected.start_frame = kFirst;
     expected.end_frame = kLast;
     expected.camera_mode = mode;
@@ -71,9 +73,15 @@ TEST_P(PrepareInEachMode, LeavesTheTimeWhereTheLastSampleWasTaken) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "animated", "relax"));
 
-TEST_F(WorkflowTest, StaticPrepareNeverReadsTheCameraChannels) {
+TEST_F(WorkflowTest, StaticPrepareReadsTheCameraChannelsOnlyForTheStartPose) {
     ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
-    EXPECT_EQ(host.count("get_attr"), 0u);
+    std::vector<HostCall> camera_reads;
+    for (const HostCall& call : host.calls_of("get_attr")) {
+        if (call.args[0].rfind(kCamera + ".", 0) == 0) camera_reads.push_back(call);
+    }
+    std::vector<HostCall> expected;
+    for (const char* channel : kChannels) expected.push_back({"get_attr", {plug(channel)}});
+    EXPECT_EQ(camera_reads, expected);
     EXPECT_TRUE(record.camera_original_anim.empty());
 }
 
@@ -86,13 +94,14 @@ TEST_F(WorkflowTest, AnimatedPrepareWalksTheRangeOncePerChannel) {
             expected.push_back({"get_attr", {plug(channel)}});
         }
     }
+    // The walk starts after the six reads of the start pose.
     const std::vector<HostCall>& calls = host.calls();
-    const long first = position_of(host, "get_attr") - 1;
-    ASSERT_GE(first, 0);
+    const long pose = position_of(host, "get_attr", plug("translateX"));
+    ASSERT_GE(pose, 1);
+    const long first = pose + long(kChannelCount);
     ASSERT_GE(calls.size(), std::size_t(first) + expected.size());
     const std::vector<HostCall> walked(calls.begin() + first, calls.begin() + first + long(expected.size()));
     EXPECT_EQ(walked, expected);
-    EXPECT_EQ(host.count("get_attr"), kChannelCount * shot_frames().size());
 }
 
 TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
@@ -113,15 +122,51 @@ TEST_F(WorkflowTest, PrepareAcceptsAnyExistingNodeAsCamera) {
     EXPECT_EQ(record.camera, std::optional<std::string>(kSource));
 }
 
-TEST_F(WorkflowTest, RepreparingSamplesTheCameraWithTheEarlierShakeStillOn) {
-    const ShakeControls controls = shaped_controls("animated");
-    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
-    const auto first_curves = shake_curves();
-    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
-    for (const ChannelSeries& series : record.camera_original_anim) {
-        std::vector<double> shaken;
-        for (const auto& key : first_curves.at(series.name)) shaken.push_back(key.second);
-        EXPECT_EQ(series.values, shaken) << series.name;
+TEST_F(WorkflowTest, RepreparingTheShakenCameraRecordsItsOwnAnimationNotTheShake) {
+    for (const char* mode : {"animated", "relax", "static"}) {
+        const ShakeControls controls = shaped_controls(mode);
+        ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+        ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+        EXPECT_EQ(record.camera_base, std::optional<Sample>(camera_start_pose())) << mode;
+        ChannelAnim own = expected_recording(mode);
+        ASSERT_EQ(record.camera_original_anim.size(), own.size());
+        for (std::size_t k = 0; k < own.size(); ++k) {
+            EXPECT_EQ(record.camera_original_anim[k].values, own[k].values) << mode << " " << own[k].name;
+        }
+        EXPECT_EQ(shake_curves(), expected_curves(mode, controls)) << mode;
+        ASSERT_TRUE(reset_camera(host, record));
+    }
+}
+
+TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouched) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double start, end;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {10, 5, "10 to 5"},   {nan, 5, "nan to 5"},     {1, inf, "1 to inf"},
+        {-inf, 5, "-inf to 5"}, {1, 1e300, "1 to 1e+300"}, {-1e19, 5, "-1e+19 to 5"},
+        {10.5, 9.9, "10.5 to 9.9"}, {-nan, 5, "nan to 5"},
+    };
+    ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
+    const Prepared before = record;
+    const auto curves_before = shake_curves();
+    for (const Case& c : cases) {
+        host.clear_calls();
+        host.warnings.clear();
+        host.printed_lines.clear();
+        host.playback_start = c.start;
+        host.playback_end = c.end;
+        EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Rejected) << c.shown;
+        EXPECT_EQ(host.warnings, Names{"Invalid playback range: " + c.shown +
+                                       ". Set a playback range that ends at or after its start."});
+        EXPECT_EQ(host.operations(),
+                  (Names{"obj_exists", "obj_exists", "playback_min", "playback_max", "warning"}));
+        EXPECT_TRUE(host.printed_lines.empty());
+        expect_same_record(record, before);
+        EXPECT_EQ(shake_curves(), curves_before);
     }
 }
 
@@ -229,13 +274,26 @@ TEST_F(WorkflowTest, FailureBeforeTheRecordIsWrittenKeepsTheEarlierPreparation) 
     const Prepared before = record;
     const auto curves_before = shake_curves();
 
+    // Another camera: the prepared one keeps its shake while the new one is recorded.
+    host.add_camera("cam2");
+    ShakeControls other = shaped_controls("animated");
+    other.camera_field = "cam2";
     host.fail_on_call("get_attr", 40);  // part way through recording the camera's animation
-    EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
+    EXPECT_EQ(prepare(other), PrepareOutcome::Failed);
 
     expect_same_record(record, before);
     EXPECT_EQ(shake_curves(), curves_before);
     EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: get_attr failed"});
     EXPECT_FALSE(host.refresh_suspended);
+}
+
+TEST_F(WorkflowTest, FailureAfterTheShakenCameraWasResetLeavesItResetAndUnprepared) {
+    ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
+    host.fail_on_call("world_translation", 2, "source vanished");
+    EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
+    EXPECT_FALSE(record.ready);
+    EXPECT_TRUE(shake_curves().empty());
+    for (std::size_t k = 0; k < kChannelCount; ++k) EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k));
 }
 
 TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {
@@ -294,6 +352,23 @@ TEST_F(WorkflowTest, FailureToResumeAfterAFailedPreparationStillWarnsFirst) {
     EXPECT_THROW(prepare(shaped_controls("static")), HostError);
     EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: no rotation"});
     EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST_F(WorkflowTest, AFailingInViewMessageLeavesThePreparationPrepared) {
+    host.fail_always("in_view_message");
+    EXPECT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    EXPECT_TRUE(record.ready);
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_EQ(host.printed_lines.back(), "Shake prepared. 30 frames.");
+}
+
+TEST_F(WorkflowTest, AnEvaluationModeThatCannotBeReadIsLeftAsItIs) {
+    host.eval_mode = "serial";
+    host.fail_always("evaluation_mode");
+    EXPECT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
+    EXPECT_EQ(host.count("set_evaluation_mode"), 0u);
+    EXPECT_EQ(host.eval_mode, "serial");
+    EXPECT_EQ(saved_mode, std::nullopt);
 }
 
 }  // namespace

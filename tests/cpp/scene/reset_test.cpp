@@ -40,7 +40,7 @@ TEST_F(WorkflowTest, StaticResetWritesTheStartPoseIntoAllSixChannels) {
     EXPECT_FALSE(record.ready);
     EXPECT_TRUE(shake_curves().empty());
     EXPECT_TRUE(host.connections.empty());
-    const Sample base = camera_world_pose(kFirst);
+    const Sample base = camera_start_pose();
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         EXPECT_EQ(host.channel_keys.count(plug(kChannels[k])), 0u) << kChannels[k];
         EXPECT_EQ(host.attr_values.at(plug(kChannels[k])), base[k]) << kChannels[k];
@@ -58,7 +58,7 @@ TEST_F(WorkflowTest, ResetClearsEachChannelBeforeRestoringAny) {
         expected.push_back({"obj_exists", {curve}});
         expected.push_back({"delete_node", {curve}});
     }
-    const Sample base = camera_world_pose(kFirst);
+    const Sample base = camera_start_pose();
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         expected.push_back({"set_attr", {plug(kChannels[k]), format_arg(base[k])}});
     }

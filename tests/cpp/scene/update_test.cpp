@@ -96,5 +96,33 @@ TEST_F(WorkflowTest, UpdateFailuresReachTheCallerAndEarlierChannelsKeepTheirCurv
     EXPECT_TRUE(record.ready);
 }
 
+TEST_F(WorkflowTest, CurvesAreNamedAfterTheLeafAndFoundAgainByTheNameTheHostGave) {
+    // The camera is known by a DAG path, and its wanted curve name is taken by another node (the
+    // curve of a camera of the same short name under another parent).
+    const std::string path = "rig|" + kCamera;
+    host.add_camera(path);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        host.channel_keys[path + "." + kChannels[k]] = recorded_keys(k);
+    }
+    const std::string foreign = kCamera + "_shake_translateX";
+    host.create_node("animCurveTL", foreign);
+    host.set_curve_key(foreign, 1, 42.0);
+    ShakeControls controls = shaped_controls("animated");
+    controls.camera_field = path;
+
+    ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
+    ASSERT_TRUE(host.warnings.empty());
+    EXPECT_EQ(record.shake_curves[0], foreign + "1");
+    EXPECT_EQ(host.connections.at(path + ".translateX"), foreign + "1.output");
+    EXPECT_EQ(host.connections.at(path + ".rotateZ"), kCamera + "_shake_rotateZ.output");
+    update_shake(host, record, reshaped(controls));
+    EXPECT_EQ(host.connections.at(path + ".translateX"), foreign + "1.output");
+
+    ASSERT_TRUE(reset_camera(host, record));
+    EXPECT_EQ(host.curves.count(foreign + "1"), 0u);
+    EXPECT_EQ(host.curves.count(kCamera + "_shake_rotateZ"), 0u);
+    EXPECT_EQ(host.curves.at(foreign).keys, (std::map<Frame, double>{{1, 42.0}}));
+}
+
 }  // namespace
 }  // namespace trembla::testing_scene

@@ -55,6 +55,14 @@ inline double camera_channel(std::size_t channel, Frame f) {
 
 inline std::string plug(const std::string& channel) { return kCamera + "." + channel; }
 
+// The start pose: the camera's own channels on the first frame. Its world pose differs (as under a
+// moved parent) and must never be written into its channels.
+inline Sample camera_start_pose() {
+    Sample pose{};
+    for (std::size_t k = 0; k < kChannelCount; ++k) pose[k] = camera_channel(k, kFirst);
+    return pose;
+}
+
 inline std::vector<Frame> shot_frames() { return frame_span(kFirst, kLast); }
 
 inline std::vector<std::string> all_channels() { return {kChannels.begin(), kChannels.end()}; }
@@ -123,7 +131,7 @@ inline std::map<std::string, std::map<Frame, double>> expected_curves(const std:
     const std::vector<Frame> frames = shot_frames();
     const FrameRecord deltas = calculate_deltas(expected_source_data(), kFirst);
     const FrameRecord shake = extract_source_shake(deltas, frames, c.settings.lag_trans, c.settings.lag_rot);
-    const std::vector<ChannelKeys> keys = compute_camera_keys(shake, frames, settings_of(c), camera_world_pose(kFirst),
+    const std::vector<ChannelKeys> keys = compute_camera_keys(shake, frames, settings_of(c), camera_start_pose(),
                                                               prepared_mode, expected_recording(prepared_mode));
     std::map<std::string, std::map<Frame, double>> curves;
     for (const ChannelKeys& channel : keys) {

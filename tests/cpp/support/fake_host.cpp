@@ -1,5 +1,6 @@
 #include "fake_host.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -248,6 +249,9 @@ void FakeHost::delete_node(const std::string& name) {
 
 std::string FakeHost::create_node(const std::string& type, const std::string& name) {
     record("create_node", {type, name});
+    if (name.find('|') != std::string::npos) {  // the host takes no DAG path as a node name
+        throw HostError("createNode: '" + name + "' is not a valid node name");
+    }
     const std::string given = free_name(name);
     nodes.insert(given);
     if (type.rfind("animCurve", 0) == 0) {
@@ -279,7 +283,15 @@ void FakeHost::set_layer_key(const std::string& node, const std::string& attribu
                              double value, const std::string& layer) {
     record("set_layer_key", {node, attribute, format_arg(time_value), format_arg(value), layer});
     require_node(node);
-    require_layer(layer).keys[plug_of(node, attribute)][time_value] = value;
+    FakeLayer& found = require_layer(layer);
+    const std::string target = plug_of(node, attribute);
+    // As the host does: the layer flag is ignored for a plug outside the layer, and the key lands
+    // on the plug's own animation.
+    if (std::find(found.attributes.begin(), found.attributes.end(), target) == found.attributes.end()) {
+        channel_keys[target][time_value] = value;
+        return;
+    }
+    found.keys[target][time_value] = value;
 }
 
 std::optional<double> FakeHost::eval_curve(const std::string& curve, Frame time_value) {

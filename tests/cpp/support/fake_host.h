@@ -109,12 +109,14 @@ public:
     void cut_key(const std::string& node, const std::string& attribute) override;
     // Removes the node with its curve, its connections and, for a layer, the layer.
     void delete_node(const std::string& name) override;
-    // A taken name gets the lowest free numeric suffix ("name1", "name2", ...), as the host does.
+    // A taken name gets the lowest free numeric suffix ("name1", "name2", ...), as the host does; a
+    // name with "|" fails, as the host refuses it.
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
                          double value) override;
+    // A plug not added to the layer is keyed on its own animation (channel_keys), as the host does.
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     // The key at `time`; between keys linear; outside them the nearest end key; nothing without keys.
