@@ -170,9 +170,9 @@ PyObject* py_save_presets(PyObject* module, PyObject* args, PyObject* kwargs) {
             Py_RETURN_FALSE;
         }
         // A script that saves over a file it could not use (a hand edit with a typo) gets the same
-        // protection as the window's commands: the old file is kept beside the new one.
-        const ExistingPresetFile existing = existing_file_rule(load_presets(path));
-        if (save_presets_warning(host, path, *presets, existing)) {
+        // protection as the window's commands: the old file is kept beside the new one. Whether
+        // it can be used is decided under the save's lock, as it is then.
+        if (save_presets_warning(host, path, *presets, ExistingPresetFile::back_up_if_unusable)) {
             Py_RETURN_TRUE;
         }
         Py_RETURN_FALSE;

@@ -92,6 +92,7 @@ PresetJson object_json(PyObject* obj, const ValuePath& place, int depth) {
     check_nesting(place, depth);
     PyRef items = dict_items(obj, place);
     PresetJson object = PresetJson::object();
+    ObjectMembers members(object);
     const Py_ssize_t count = PyList_GET_SIZE(items.get());
     for (Py_ssize_t i = 0; i < count; ++i) {
         PyObject* pair = PyList_GET_ITEM(items.get(), i);
@@ -101,7 +102,7 @@ PresetJson object_json(PyObject* obj, const ValuePath& place, int depth) {
             throw ArgumentTypeError(member.str() + ": a key of type '" + Py_TYPE(key)->tp_name +
                                     "' cannot be stored as JSON (keys must be text)");
         }
-        object[utf8_of_text(key, member)] = value_json(PyTuple_GET_ITEM(pair, 1), member, depth);
+        members.slot(utf8_of_text(key, member)) = value_json(PyTuple_GET_ITEM(pair, 1), member, depth);
     }
     return object;
 }

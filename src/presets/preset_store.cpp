@@ -1,10 +1,12 @@
 #include "presets/preset_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 
 #include "presets/atomic_file.h"
+#include "presets/preset_lock.h"
 
 namespace trembla {
 namespace {
@@ -51,7 +53,7 @@ LoadedPresets load_or_throw(const std::string& path) {
     }
     PresetJson data;
     try {
-        data = PresetJson::parse(file.bytes);
+        data = parse_preset_text(file.bytes);
     } catch (const PresetJson::exception& error) {
         // Not only parse_error: a number beyond the double range (1e400) is an out_of_range
         // error, and it too means the text cannot be read as presets.
@@ -65,34 +67,102 @@ LoadedPresets load_or_throw(const std::string& path) {
     return result;
 }
 
-// Returns the failure description, or nothing when the file was written.
-std::optional<std::string> save_or_throw(const std::string& path, const PresetJson& presets,
-                                         ExistingPresetFile existing, std::vector<std::string>& warnings) {
+// The text to write, or the reason the presets cannot be written.
+std::optional<std::string> presets_text(const PresetJson& presets, std::string& text) {
     if (!validate_preset_data(presets)) {
         return std::string("cannot write presets that a load would reject (every preset must be an object, "
                            "and its settings an object)");
     }
-    std::string text;
     try {
         text = dump_like_python(presets);
     } catch (const std::invalid_argument& error) {
         return std::string("cannot write ") + error.what();
     }
+    if (text.size() > kMaxPresetFileBytes) {
+        return "cannot write " + std::to_string(text.size()) + " bytes, more than a preset file may hold (" +
+               std::to_string(kMaxPresetFileBytes >> 20) + " MiB)";
+    }
+    return std::nullopt;
+}
 
+std::string directory_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of(kSeparators);
+    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
+}
+
+std::string file_name_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of(kSeparators);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// The numbers n of the copies "<name>.<n>.bak" beside `target`, ascending.
+std::vector<unsigned long> backup_numbers(const std::string& target) {
+    const std::string prefix = file_name_of(target) + ".";
+    const std::string suffix = kPresetBackupSuffix;
+    std::vector<unsigned long> numbers;
+    for (const std::string& name : directory_entries(directory_of(target))) {
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        numbers.push_back(std::strtoul(digits.c_str(), nullptr, 10));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+std::string backup_path(const std::string& target, unsigned long number) {
+    return target + "." + std::to_string(number) + kPresetBackupSuffix;
+}
+
+// Copies the unusable file aside under a number no copy has had, then drops the oldest copies.
+std::optional<std::string> keep_backup(const std::string& path, std::vector<std::string>& warnings) {
+    const FileRead old = read_whole_file(path);
+    if (old.status == FileRead::Status::failed) {
+        return "cannot keep a copy of the unusable preset file: " + old.error;
+    }
+    if (old.status != FileRead::Status::read) return std::nullopt;  // gone since the load
+
+    const std::string target = write_target(path);
+    std::vector<unsigned long> numbers = backup_numbers(target);
+    // Under the lock no other save picks the same number; write_new_file still refuses to replace
+    // a file that appeared meanwhile.
+    const unsigned long next = numbers.empty() ? 1 : numbers.back() + 1;
+    const std::string backup = backup_path(target, next);
+    const std::optional<std::string> error = write_new_file(backup, old.bytes);
+    if (error) return "cannot keep a copy of the unusable preset file: " + *error;
+    warnings.push_back("Trembla: Kept a copy of the unusable preset file as " + backup);
+
+    numbers.push_back(next);
+    for (std::size_t i = 0; i + kPresetBackupsKept < numbers.size(); ++i) {
+        remove_file(backup_path(target, numbers[i]));
+    }
+    return std::nullopt;
+}
+
+// The save itself, with the lock held. Returns the failure description, or nothing when written.
+std::optional<std::string> save_locked(const std::string& path, const std::string& text, ExistingPresetFile existing,
+                                       std::vector<std::string>& warnings) {
+    remove_stale_temporaries(path);
+    if (existing == ExistingPresetFile::back_up_if_unusable) existing = existing_file_rule(load_presets(path));
     if (existing == ExistingPresetFile::back_up_then_replace) {
-        const FileRead old = read_whole_file(path);
-        if (old.status == FileRead::Status::failed) {
-            return "cannot keep a copy of the unusable preset file: " + old.error;
-        }
-        if (old.status == FileRead::Status::read) {
-            const std::string backup = path + kPresetBackupSuffix;
-            if (auto error = replace_file_atomically(backup, old.bytes)) {
-                return "cannot keep a copy of the unusable preset file: " + *error;
-            }
-            warnings.push_back("Trembla: Kept a copy of the unusable preset file as " + backup);
-        }
+        if (auto error = keep_backup(path, warnings)) return error;
     }
     return replace_file_atomically(path, text);
+}
+
+// Runs `body` and turns whatever it throws into a description.
+template <class Body>
+std::optional<std::string> described(Body&& body) {
+    try {
+        return body();
+    } catch (const std::exception& caught) {
+        return std::string(caught.what());
+    } catch (...) {
+        return std::string("unknown error");
+    }
 }
 
 }  // namespace
@@ -142,17 +212,41 @@ ExistingPresetFile existing_file_rule(const LoadedPresets& loaded) {
 
 SavedPresets save_presets(const std::string& path, const PresetJson& presets, ExistingPresetFile existing) {
     SavedPresets result;
-    std::optional<std::string> error;
-    try {
-        error = save_or_throw(path, presets, existing, result.warnings);
-    } catch (const std::exception& caught) {
-        error = caught.what();
-    } catch (...) {
-        error = "unknown error";
-    }
+    const std::optional<std::string> error = described([&]() -> std::optional<std::string> {
+        std::string text;
+        if (auto refused = presets_text(presets, text)) return refused;
+        const PresetFileLock lock(preset_lock_path(path));
+        if (lock.failure()) return lock.failure();
+        return save_locked(path, text, existing, result.warnings);
+    });
     if (error) result.warnings.push_back(kSaveFailed + *error);
     result.ok = !error;
     return result;
+}
+
+PresetUpdate update_presets(const std::string& path, const std::function<bool(PresetJson&)>& change) {
+    PresetUpdate result;
+    const std::optional<std::string> error = described([&]() -> std::optional<std::string> {
+        const PresetFileLock lock(preset_lock_path(path));
+        if (lock.failure()) return lock.failure();
+        LoadedPresets loaded = load_presets(path);
+        if (loaded.warning) result.warnings.push_back(*loaded.warning);
+        if (!change(loaded.presets)) return std::nullopt;
+        result.changed = true;
+        std::string text;
+        if (auto refused = presets_text(loaded.presets, text)) return refused;
+        return save_locked(path, text, existing_file_rule(loaded), result.warnings);
+    });
+    if (error) result.warnings.push_back(kSaveFailed + *error);
+    result.ok = !error;
+    return result;
+}
+
+std::vector<std::string> preset_backups(const std::string& path) {
+    const std::string target = write_target(path);
+    std::vector<std::string> paths;
+    for (unsigned long number : backup_numbers(target)) paths.push_back(backup_path(target, number));
+    return paths;
 }
 
 std::vector<std::string> preset_names_in_list_order(const PresetJson& presets) {

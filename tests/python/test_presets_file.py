@@ -12,7 +12,7 @@ import sys
 import unittest
 from collections import OrderedDict
 
-from test_presets_common import FILE_NAME, PY2, ModuleDirectoryCase, Output, file_writes_fail_beyond
+from test_presets_common import FILE_NAME, LOCK_FILE_ROOM, PY2, ModuleDirectoryCase, Output, file_writes_fail_beyond
 
 import maya.standin as standin
 
@@ -254,8 +254,8 @@ class SaveTest(ModuleDirectoryCase):
     def test_a_write_that_fails_part_way_keeps_the_old_file_whole(self):
         old = b'{\n  "old": {}\n}'
         self.write_file(old)
-        with file_writes_fail_beyond(4):
-            saved = self.save({"new": {"settings": {"ranges": "1-10"}}})
+        with file_writes_fail_beyond(LOCK_FILE_ROOM):
+            saved = self.save({"new": {"settings": {"ranges": "1-10, " * LOCK_FILE_ROOM}}})
         self.assertIs(saved, False)
         self.assertEqual(len(standin.warnings), 1)
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED + "cannot write"), standin.warnings[0])
@@ -268,14 +268,17 @@ class SaveTest(ModuleDirectoryCase):
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED))
         self.assertFalse(os.path.exists(os.path.join(self.directory, "missing")))
 
-    def test_an_unusable_file_is_kept_as_bak_before_it_is_replaced(self):
-        for unusable in (b"{oops", b"[1, 2]", b"\xff\xfe"):
+    def test_each_unusable_file_is_kept_under_the_next_number_before_it_is_replaced(self):
+        unusable_files = (b"{oops", b"[1, 2]", b"\xff\xfe")
+        for number, unusable in enumerate(unusable_files, 1):
+            standin.reset()
             self.write_file(unusable)
             self.assertIs(self.save({"a": {}}), True)
-            self.assertEqual(standin.warnings, ["Trembla: Kept a copy of the unusable preset file as %s.bak" % self.path])
-            with open(self.path + ".bak", "rb") as f:
-                self.assertEqual(f.read(), unusable)
+            backup = "%s.%d.bak" % (self.path, number)
+            self.assertEqual(standin.warnings, ["Trembla: Kept a copy of the unusable preset file as %s" % backup])
             self.assertEqual(tt.load_presets(), {"a": {}})
+        for number, unusable in enumerate(unusable_files, 1):
+            self.assertEqual(self.read_bytes("%s.%d.bak" % (self.path, number)), unusable)
 
     def test_a_usable_or_missing_file_is_replaced_without_a_copy(self):
         self.assertIs(self.save({"a": {}}), True)
