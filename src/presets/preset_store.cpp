@@ -142,11 +142,55 @@ std::optional<std::string> keep_backup(const std::string& path, std::vector<std:
     return std::nullopt;
 }
 
+// Follows the parser through the text and stops at the first value that breaks the shape
+// validate_preset_data asks for, building nothing.
+class PresetShapeCheck {
+public:
+    using string_t = PresetJson::string_t;
+
+    bool null() { return value(false); }
+    bool boolean(bool) { return value(false); }
+    bool number_integer(PresetJson::number_integer_t) { return value(false); }
+    bool number_unsigned(PresetJson::number_unsigned_t) { return value(false); }
+    bool number_float(PresetJson::number_float_t, const string_t&) { return value(false); }
+    bool string(string_t&) { return value(false); }
+    bool binary(PresetJson::binary_t&) { return value(false); }
+    bool start_object(std::size_t) { return value(true) && (++depth_, true); }
+    bool start_array(std::size_t) { return value(false) && (++depth_, true); }
+    bool end_object() { return --depth_, true; }
+    bool end_array() { return --depth_, true; }
+    bool key(string_t& name) {
+        settings_ = depth_ == 2 && name == "settings";
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const PresetJson::exception&) { return false; }
+
+private:
+    // The file, each preset and each preset's settings must be objects.
+    bool value(bool is_object) { return is_object || !(depth_ < 2 || (depth_ == 2 && settings_)); }
+
+    int depth_ = 0;
+    bool settings_ = false;
+};
+
+// Whether a load would accept the file, found without building it. A name given twice, first to a
+// value of the wrong kind, counts as unusable although a load keeps only the last value: that
+// costs at most a needless copy.
+bool usable_preset_file(const std::string& path) {
+    const FileRead file = read_whole_file(path);
+    if (file.status != FileRead::Status::read) return file.status == FileRead::Status::missing;
+    if (json_text_nesting_depth(file.bytes) > kMaxPresetNesting) return false;
+    PresetShapeCheck check;
+    return PresetJson::sax_parse(file.bytes, &check);
+}
+
 // The save itself, with the lock held. Returns the failure description, or nothing when written.
 std::optional<std::string> save_locked(const std::string& path, const std::string& text, ExistingPresetFile existing,
                                        std::vector<std::string>& warnings) {
     remove_stale_temporaries(path);
-    if (existing == ExistingPresetFile::back_up_if_unusable) existing = existing_file_rule(load_presets(path));
+    if (existing == ExistingPresetFile::back_up_if_unusable) {
+        existing = usable_preset_file(path) ? ExistingPresetFile::replace : ExistingPresetFile::back_up_then_replace;
+    }
     if (existing == ExistingPresetFile::back_up_then_replace) {
         if (auto error = keep_backup(path, warnings)) return error;
     }

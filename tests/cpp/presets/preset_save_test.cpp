@@ -191,6 +191,31 @@ TEST_F(PresetSave, WrongStructureIsBackedUpToo) {
     EXPECT_EQ(read_bytes(path), "{}");
 }
 
+TEST_F(PresetSave, AScriptsSaveCopiesExactlyTheFilesALoadWouldReject) {
+    struct Case {
+        const char* text;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"{}", false},
+        {R"({"a": {"settings": {"amount": 1}}, "b": {}})", false},
+        {R"({"a": {"camera": {"settings": 1}, "list": [{"settings": 2}]}})", false},  // only a record's own
+        {R"({"a": {"settings": 1}})", true},
+        {R"({"a": 1})", true},
+        {"[]", true},
+        {"{oops", true},
+        {"", true},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory here;
+        const std::string file = preset_file_path(here.path());
+        write_bytes(file, c.text);
+        EXPECT_EQ(load_presets(file).status == PresetFileStatus::loaded, !c.copied) << c.text;
+        ASSERT_TRUE(save_presets(file, two_presets(), ExistingPresetFile::back_up_if_unusable).ok) << c.text;
+        EXPECT_EQ(preset_backups(file).size(), c.copied ? 1u : 0u) << c.text;
+    }
+}
+
 TEST_F(PresetSave, UsableOrMissingFilesAreNotBackedUp) {
     LoadedPresets loaded = load_presets(path);
     ASSERT_TRUE(save_presets(path, two_presets(), existing_file_rule(loaded)).ok);
