@@ -208,6 +208,16 @@ std::string dump_like_python(const PresetJson& value) {
     return out;
 }
 
+void throw_parser_error(const PresetJson::exception& error) {
+    switch ((error.id / 100) % 100) {
+        case 1: throw *static_cast<const PresetJson::parse_error*>(&error);
+        case 2: throw *static_cast<const PresetJson::invalid_iterator*>(&error);
+        case 3: throw *static_cast<const PresetJson::type_error*>(&error);
+        case 4: throw *static_cast<const PresetJson::out_of_range*>(&error);
+        default: throw *static_cast<const PresetJson::other_error*>(&error);
+    }
+}
+
 ObjectMembers::ObjectMembers(PresetJson& object) : members_(&object.get_ref<PresetJson::object_t&>()) {}
 
 PresetJson& ObjectMembers::slot(const std::string& key) {
@@ -277,14 +287,7 @@ public:
     }
 
     [[noreturn]] bool parse_error(std::size_t, const std::string&, const PresetJson::exception& error) {
-        // Thrown as the DOM parser throws it, so that callers catch the same types.
-        switch ((error.id / 100) % 100) {
-            case 1: throw *static_cast<const PresetJson::parse_error*>(&error);
-            case 2: throw *static_cast<const PresetJson::invalid_iterator*>(&error);
-            case 3: throw *static_cast<const PresetJson::type_error*>(&error);
-            case 4: throw *static_cast<const PresetJson::out_of_range*>(&error);
-            default: throw *static_cast<const PresetJson::other_error*>(&error);
-        }
+        throw_parser_error(error);
     }
 
     PresetJson take() { return std::move(root_); }

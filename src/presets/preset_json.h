@@ -29,6 +29,10 @@ std::string dump_like_python(const PresetJson& value);
 // linear in the number of members: the ordered object's own insertion searches every member.
 PresetJson parse_preset_text(const std::string& text);
 
+// Throws a parser error received by a SAX handler as its own type (parse_error, out_of_range, ...),
+// as nlohmann's DOM parser does, so that every parse of preset text fails the same way.
+[[noreturn]] void throw_parser_error(const PresetJson::exception& error);
+
 // Adds members to an object in constant time each, with the same rule for repeated names: the
 // value of an existing member is replaced in its place.
 class ObjectMembers {

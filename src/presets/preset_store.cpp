@@ -43,23 +43,15 @@ LoadedPresets failed_load(PresetFileStatus status, std::string warning) {
 }
 
 LoadedPresets load_or_throw(const std::string& path) {
-    FileRead file = read_whole_file(path);
-    if (file.status == FileRead::Status::missing) return LoadedPresets{};
-    if (file.status == FileRead::Status::failed) return failed_load(PresetFileStatus::unreadable, kLoadFailed + file.error);
-
-    if (json_text_nesting_depth(file.bytes) > kMaxPresetNesting) {
-        return failed_load(PresetFileStatus::unparsable,
-                           kParseFailed + ("nesting deeper than " + std::to_string(kMaxPresetNesting) + " levels"));
-    }
+    std::string text;
+    if (std::optional<LoadedPresets> outcome = read_preset_text(path, text)) return std::move(*outcome);
     PresetJson data;
     try {
-        data = parse_preset_text(file.bytes);
+        data = parse_preset_text(text);
     } catch (const PresetJson::exception& error) {
-        // Not only parse_error: a number beyond the double range (1e400) is an out_of_range
-        // error, and it too means the text cannot be read as presets.
-        return failed_load(PresetFileStatus::unparsable, kParseFailed + parser_message(error));
+        return unparsable_preset_file(error);
     }
-    if (!validate_preset_data(data)) return failed_load(PresetFileStatus::invalid_structure, kInvalidStructure);
+    if (!validate_preset_data(data)) return invalid_preset_file();
 
     LoadedPresets result;
     result.presets = std::move(data);
@@ -232,6 +224,26 @@ bool validate_preset_data(const PresetJson& data) {
     }
     return true;
 }
+
+std::optional<LoadedPresets> read_preset_text(const std::string& path, std::string& text) {
+    FileRead file = read_whole_file(path);
+    if (file.status == FileRead::Status::missing) return LoadedPresets{};
+    if (file.status == FileRead::Status::failed) return failed_load(PresetFileStatus::unreadable, kLoadFailed + file.error);
+    if (json_text_nesting_depth(file.bytes) > kMaxPresetNesting) {
+        return failed_load(PresetFileStatus::unparsable,
+                           kParseFailed + ("nesting deeper than " + std::to_string(kMaxPresetNesting) + " levels"));
+    }
+    text = std::move(file.bytes);
+    return std::nullopt;
+}
+
+LoadedPresets unparsable_preset_file(const PresetJson::exception& error) {
+    // Not only parse_error: a number beyond the double range (1e400) is an out_of_range error,
+    // and it too means the text cannot be read as presets.
+    return failed_load(PresetFileStatus::unparsable, kParseFailed + parser_message(error));
+}
+
+LoadedPresets invalid_preset_file() { return failed_load(PresetFileStatus::invalid_structure, kInvalidStructure); }
 
 LoadedPresets load_presets(const std::string& path) {
     try {

@@ -47,6 +47,15 @@ struct LoadedPresets {
 
 LoadedPresets load_presets(const std::string& path);
 
+// load_presets split around the parse, for a caller that builds its own form of the presets (the
+// Python module builds dicts straight from the text): the file's text, or the load's outcome when
+// there is nothing to parse (no file, an unreadable one, nesting too deep). Never throws.
+std::optional<LoadedPresets> read_preset_text(const std::string& path, std::string& text);
+// The outcome of a load whose parse threw `error`, as parse_preset_text throws it.
+LoadedPresets unparsable_preset_file(const PresetJson::exception& error);
+// The outcome of a load whose content breaks validate_preset_data's rule.
+LoadedPresets invalid_preset_file();
+
 // What a save does with the file it replaces.
 enum class ExistingPresetFile {
     replace,                // overwrite it

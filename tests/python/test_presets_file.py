@@ -130,6 +130,21 @@ class LoadTest(ModuleDirectoryCase):
         self.assertIs(settings["translate_enabled"], False)
         self.assertIsNone(settings["extra"][0])
 
+    def test_every_kind_of_value_reads_as_pythons_json_reads_it(self):
+        # The dicts are built straight from the parser: repeated names, escapes, integers beyond
+        # 64 bits signed, and files with more presets than a small object's plain search.
+        many = "{%s}" % ", ".join('"p%d": {"settings": {"amount": %d}}' % (i, i) for i in range(300))
+        for content in ('{"a": {"x": 1}, "b": {}, "a": {"y": 2}}',
+                        '{"\\u00e9\\ud83c\\udf0b \\"q\\"": {"camera": "caf\\u00e9\\n"}}',
+                        '{"n": {"big": 18446744073709551615, "neg": -9223372036854775808, "f": 1e300, '
+                        '"e": -0.0, "l": [[], {}, [1, [2, [3]]], true, false, null]}}',
+                        many, many[:-1] + ', "p7": {"settings": {"amount": -1}}}'):
+            self.write_file(content)
+            self.assertEqual(self.load(), json.loads(content), content[:80])
+            self.assertEqual(standin.warnings, [], content[:80])
+        if not PY2:
+            self.assertEqual(list(self.load())[:3], ["p0", "p1", "p2"])
+
     def test_member_order_of_the_file_is_kept(self):
         if PY2:
             self.skipTest("Python 2 dicts have no order")
