@@ -148,7 +148,11 @@ void refresh_preset_list(PyObject* module, TremblaToolWindow& w) {
     w.preset_list->clear();
     const std::string path = preset_file_path_for_store(module);
     py::PythonHost host = host_for(module);
-    for (const std::string& name : preset_names_in_list_order(load_presets_warning(host, path).presets)) {
+    const LoadedPresetNames loaded = load_preset_names(path);
+    if (loaded.warning) {
+        host.warning(*loaded.warning);
+    }
+    for (const std::string& name : loaded.names) {
         w.preset_list->addItem(qt_text(name));
     }
 }

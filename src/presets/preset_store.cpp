@@ -151,8 +151,11 @@ public:
     bool start_array(std::size_t) { return value(false) && (++depth_, true); }
     bool end_object() { return --depth_, true; }
     bool end_array() { return --depth_, true; }
+    explicit PresetShapeCheck(std::vector<std::string>* names = nullptr) : names_(names) {}
+
     bool key(string_t& name) {
         settings_ = depth_ == 2 && name == "settings";
+        if (depth_ == 1 && names_ != nullptr) names_->push_back(name);
         return true;
     }
     bool parse_error(std::size_t, const std::string&, const PresetJson::exception&) { return false; }
@@ -163,6 +166,7 @@ private:
 
     int depth_ = 0;
     bool settings_ = false;
+    std::vector<std::string>* names_;  // collects the preset names when given
 };
 
 // Whether a load would accept the file, found without building it. A name given twice, first to a
@@ -295,6 +299,30 @@ PresetUpdate update_presets(const std::string& path, const std::function<bool(Pr
     });
     if (error) result.warnings.push_back(kSaveFailed + *error);
     result.ok = !error;
+    return result;
+}
+
+LoadedPresetNames load_preset_names(const std::string& path) {
+    LoadedPresetNames result;
+    try {
+        std::string text;
+        if (std::optional<LoadedPresets> outcome = read_preset_text(path, text)) {
+            result.warning = outcome->warning;
+            return result;
+        }
+        PresetShapeCheck check(&result.names);
+        if (PresetJson::sax_parse(text, &check)) {
+            std::sort(result.names.begin(), result.names.end());
+            result.names.erase(std::unique(result.names.begin(), result.names.end()), result.names.end());
+            return result;
+        }
+    } catch (const std::exception&) {
+    }
+    // The full load says exactly what is wrong (and accepts a name given twice, first to a value of
+    // the wrong kind, which the check above refuses).
+    const LoadedPresets loaded = load_presets(path);
+    result.names = preset_names_in_list_order(loaded.presets);
+    result.warning = loaded.warning;
     return result;
 }
 

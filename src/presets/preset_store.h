@@ -92,6 +92,15 @@ struct PresetUpdate {
 // unusable file first. `change` must not call into the host or Python: the lock is held.
 PresetUpdate update_presets(const std::string& path, const std::function<bool(PresetJson&)>& change);
 
+struct LoadedPresetNames {
+    std::vector<std::string> names;      // in list order (see preset_names_in_list_order)
+    std::optional<std::string> warning;  // load_presets's warning, if any
+};
+
+// The names load_presets(path) would give, with its warning, without building the presets: what
+// the preset list shows, at a fraction of the cost for a large file.
+LoadedPresetNames load_preset_names(const std::string& path);
+
 // The paths of the copies of unusable files kept beside the preset file at `path`, oldest first.
 std::vector<std::string> preset_backups(const std::string& path);
 
