@@ -36,7 +36,7 @@ std::string describe(const std::string& lock_path, QLockFile::LockError error, i
     // Qt does not say why; the usual reason is the folder itself.
     const QFileInfo folder(QFileInfo(qt_path(lock_path)).absolutePath());
     if (!folder.exists()) return "cannot create the lock file '" + lock_path + "': the folder does not exist";
-    if (!folder.isDir()) return "cannot create the lock file '" + lock_path + "': the folder is not a folder";
+    if (!folder.isDir()) return "cannot create the lock file '" + lock_path + "': its folder is a file";
     return "cannot create the lock file '" + lock_path + "'";
 }
 
