@@ -3,7 +3,8 @@
 #   1. the shake computation in C++ alone (trembla_bench_core);
 #   2. the module's functions from Python, computation and a full apply (bench_apply.py);
 #   3. the window's prepare and update latency in each camera mode (bench_workflow.py);
-#   4. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py).
+#   4. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py);
+#   5. preset file load and save at 32,000 and 128,000 presets against Python's json (bench_presets.py).
 # SIZES sets the frame counts of 2 and 3 (default 240,1000,10000,100000); REPEATS the repeats of 1.
 # TREMBLA_BENCH_BUILD_DIR runs an existing configured build instead of build/py3-qt5.
 set -euo pipefail
@@ -28,3 +29,5 @@ section "window prepare and update latency (bench_workflow.py)"
 "$PY3" "$REPO/bench/bench_workflow.py" --sizes "$sizes"
 section ".chan shake transfer end to end (bench_transfer.py)"
 "$PY3" "$REPO/bench/bench_transfer.py" --frames 100000
+section "preset file load and save against Python's json (bench_presets.py)"
+"$PY3" "$REPO/bench/bench_presets.py" --sizes 32000,128000

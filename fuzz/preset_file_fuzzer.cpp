@@ -3,12 +3,14 @@
 // Invariants: loading never throws; the status says what the file holds (not JSON, JSON of the
 // wrong shape, or presets, which then validate and equal the file's JSON); a warning comes with
 // exactly the statuses that describe a failure; a loaded result saved and loaded again gives the
-// same presets, and an unusable file replaced by a save survives byte for byte as the backup.
+// same presets, and an unusable file replaced by a save survives byte for byte as the newest numbered copy;
+// the linear parser gives what nlohmann's own parser gives, values, order and errors alike.
 // Run with TMPDIR on a memory file system: every input is written to disk a few times.
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -108,6 +110,21 @@ void check_outcome(const std::string& bytes, const LoadedPresets& loaded) {
     FUZZ_REQUIRE(loaded.presets == PresetJson::object(), "a failed load yields no presets");
 }
 
+std::string parse_outcome(const std::function<PresetJson()>& parse) {
+    try {
+        return "value " + parse().dump();
+    } catch (const std::exception& error) {
+        return std::string("error ") + error.what();
+    }
+}
+
+void check_parsers_agree(const std::string& bytes) {
+    if (json_text_nesting_depth(bytes) > kMaxPresetNesting) return;  // neither is asked then
+    FUZZ_REQUIRE(parse_outcome([&] { return parse_preset_text(bytes); }) ==
+                     parse_outcome([&] { return PresetJson::parse(bytes); }),
+                 "the linear parser agrees with nlohmann's parser");
+}
+
 void check_presets_survive_a_save(const PresetJson& presets) {
     const std::string copy = scratch().file("saved.json");
     const SavedPresets saved = save_presets(copy, presets);
@@ -121,7 +138,9 @@ void check_presets_survive_a_save(const PresetJson& presets) {
 void check_unusable_file_is_kept(const std::string& path, const std::string& bytes, const LoadedPresets& loaded) {
     const SavedPresets saved = save_presets(path, PresetJson::object(), existing_file_rule(loaded));
     FUZZ_REQUIRE(saved.ok, "a save replaces an unusable file");
-    FUZZ_REQUIRE(read_bytes(path + kPresetBackupSuffix) == bytes, "the unusable file is kept as the backup");
+    const std::vector<std::string> backups = preset_backups(path);
+    FUZZ_REQUIRE(!backups.empty() && read_bytes(backups.back()) == bytes, "the unusable file is kept as the newest copy");
+    FUZZ_REQUIRE(backups.size() <= static_cast<std::size_t>(kPresetBackupsKept), "only the newest copies are kept");
     const LoadedPresets reloaded = load_presets(path);
     FUZZ_REQUIRE(reloaded.status == PresetFileStatus::loaded && reloaded.presets.empty(),
                  "the replaced file holds the saved presets");
@@ -145,6 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const LoadedPresets loaded = load_presets(path);
         check_outcome(bytes, loaded);
+        check_parsers_agree(bytes);
         if (loaded.status == PresetFileStatus::loaded) {
             check_list_and_records(loaded.presets);
             check_presets_survive_a_save(loaded.presets);

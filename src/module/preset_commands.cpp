@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QByteArray>
 #include <QString>
@@ -146,8 +148,19 @@ void refresh_preset_list(PyObject* module, TremblaToolWindow& w) {
     w.preset_list->clear();
     const std::string path = preset_file_path_for_store(module);
     py::PythonHost host = host_for(module);
-    for (const std::string& name : preset_names_in_list_order(load_presets_warning(host, path).presets)) {
+    const LoadedPresetNames loaded = load_preset_names(path);
+    if (loaded.warning) {
+        host.warning(*loaded.warning);
+    }
+    for (const std::string& name : loaded.names) {
         w.preset_list->addItem(qt_text(name));
+    }
+}
+
+// Warnings are given only after the update: the lock is never held across a call into the host.
+void warn_all(Host& host, const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings) {
+        host.warning(warning);
     }
 }
 
@@ -159,9 +172,13 @@ void save_preset(PyObject* module, TremblaToolWindow& w) {
         return;
     }
     const std::string path = preset_file_path_for_store(module);
-    LoadedPresets loaded = load_presets_warning(host, path);
-    loaded.presets[name] = to_json(read_controls(w));
-    if (!save_presets_warning(host, path, loaded.presets, existing_file_rule(loaded))) {
+    PresetJson snapshot = to_json(read_controls(w));
+    const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+        presets[name] = std::move(snapshot);
+        return true;
+    });
+    warn_all(host, update.warnings);
+    if (!update.ok) {
         host.warning("Failed to save preset.");
         return;
     }
@@ -203,14 +220,22 @@ void delete_selected_preset(PyObject* module, TremblaToolWindow& w) {
     }
     const std::string name = utf8(item->text());
     const std::string path = preset_file_path_for_store(module);
-    LoadedPresets loaded = load_presets_warning(host, path);
-    if (loaded.presets.find(name) == loaded.presets.end()) {
-        host.warning("Preset '" + name + "' not found.");
+    // Looked up in the file as it is under the lock, not as the list last showed it.
+    const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+        const auto found = presets.find(name);
+        if (found == presets.end()) {
+            return false;
+        }
+        presets.erase(found);
+        return true;
+    });
+    warn_all(host, update.warnings);
+    if (!update.ok) {
+        host.warning("Failed to delete preset.");
         return;
     }
-    loaded.presets.erase(name);
-    if (!save_presets_warning(host, path, loaded.presets, existing_file_rule(loaded))) {
-        host.warning("Failed to delete preset.");
+    if (!update.changed) {
+        host.warning("Preset '" + name + "' not found.");
         return;
     }
     w._refresh_preset_list();

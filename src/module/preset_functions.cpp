@@ -152,11 +152,35 @@ PyObject* py_validate_preset_data(PyObject*, PyObject* args, PyObject* kwargs) {
     });
 }
 
+// load_presets with dicts built straight from the file's text.
+PyRef load_presets_python(Host& host, const std::string& path) {
+    LoadedPresets outcome;
+    PyRef data;
+    std::string text;
+    if (std::optional<LoadedPresets> early = read_preset_text(path, text)) {
+        outcome = std::move(*early);
+    } else {
+        try {
+            data = python_from_json_text(text);
+        } catch (const PresetJson::exception& error) {
+            outcome = unparsable_preset_file(error);
+        }
+        if (data && !valid_preset_data(data.get())) {
+            data = PyRef();
+            outcome = invalid_preset_file();
+        }
+    }
+    if (outcome.warning) {
+        host.warning(*outcome.warning);
+    }
+    return data ? std::move(data) : checked(PyDict_New());
+}
+
 PyObject* py_load_presets(PyObject* module, PyObject*) {
     return guarded([&] {
         const std::string path = preset_file_path_for_store(module);
         py::PythonHost host = host_for(module);
-        return python_from_json(load_presets_warning(host, path).presets).release();
+        return load_presets_python(host, path).release();
     });
 }
 
@@ -170,9 +194,9 @@ PyObject* py_save_presets(PyObject* module, PyObject* args, PyObject* kwargs) {
             Py_RETURN_FALSE;
         }
         // A script that saves over a file it could not use (a hand edit with a typo) gets the same
-        // protection as the window's commands: the old file is kept beside the new one.
-        const ExistingPresetFile existing = existing_file_rule(load_presets(path));
-        if (save_presets_warning(host, path, *presets, existing)) {
+        // protection as the window's commands: the old file is kept beside the new one. Whether
+        // it can be used is decided under the save's lock, as it is then.
+        if (save_presets_warning(host, path, *presets, ExistingPresetFile::back_up_if_unusable)) {
             Py_RETURN_TRUE;
         }
         Py_RETURN_FALSE;

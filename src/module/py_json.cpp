@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 #include "module/errors.h"
 #include "module/value_path.h"
@@ -92,6 +94,7 @@ PresetJson object_json(PyObject* obj, const ValuePath& place, int depth) {
     check_nesting(place, depth);
     PyRef items = dict_items(obj, place);
     PresetJson object = PresetJson::object();
+    ObjectMembers members(object);
     const Py_ssize_t count = PyList_GET_SIZE(items.get());
     for (Py_ssize_t i = 0; i < count; ++i) {
         PyObject* pair = PyList_GET_ITEM(items.get(), i);
@@ -101,7 +104,7 @@ PresetJson object_json(PyObject* obj, const ValuePath& place, int depth) {
             throw ArgumentTypeError(member.str() + ": a key of type '" + Py_TYPE(key)->tp_name +
                                     "' cannot be stored as JSON (keys must be text)");
         }
-        object[utf8_of_text(key, member)] = value_json(PyTuple_GET_ITEM(pair, 1), member, depth);
+        members.slot(utf8_of_text(key, member)) = value_json(PyTuple_GET_ITEM(pair, 1), member, depth);
     }
     return object;
 }
@@ -143,7 +146,94 @@ PresetJson value_json(PyObject* obj, const ValuePath& place, int depth) {
     throw ArgumentTypeError(place.str() + ": a value of type '" + Py_TYPE(obj)->tp_name + "' cannot be stored as JSON");
 }
 
+PyRef python_unsigned(std::uint64_t number) {
+    // The parser reads every non-negative integer as unsigned; on Python 2 small ones must still
+    // come back as int, not long.
+    if (number <= static_cast<std::uint64_t>(INT64_MAX)) {
+        return checked(py::integer(static_cast<std::int64_t>(number)));
+    }
+    return checked(PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(number)));
+}
+
+// Builds dicts and lists as the parser reports values. Only the Python C API is called, on text
+// keys and built-in containers, so no Python code runs and the containers being filled, owned by
+// their parents, stay where they are.
+class PythonValueBuilder {
+public:
+    using string_t = PresetJson::string_t;
+
+    bool null() { return place(PyRef::borrow(Py_None)); }
+    bool boolean(bool value) { return place(PyRef::borrow(value ? Py_True : Py_False)); }
+    bool number_integer(PresetJson::number_integer_t value) { return place(checked(py::integer(value))); }
+    bool number_unsigned(PresetJson::number_unsigned_t value) { return place(python_unsigned(value)); }
+    bool number_float(PresetJson::number_float_t value, const string_t&) {
+        return place(checked(PyFloat_FromDouble(value)));
+    }
+    bool string(string_t& value) { return place(checked(py::text(value))); }
+    bool binary(PresetJson::binary_t&) { throw std::invalid_argument("a binary JSON value has no Python form"); }
+    bool start_object(std::size_t) { return open(checked(PyDict_New())); }
+    // Every preset repeats the same twenty-odd names: one text object each, as Python's json keeps
+    // them, spares creating and hashing them again.
+    bool key(string_t& name) {
+        auto known = keys_.find(name);
+        if (known == keys_.end()) {
+            known = keys_.emplace(name, checked(py::text(name))).first;
+        }
+        open_.back().key = known->second;
+        return true;
+    }
+    bool end_object() { return close(); }
+    bool start_array(std::size_t) { return open(checked(PyList_New(0))); }
+    bool end_array() { return close(); }
+    [[noreturn]] bool parse_error(std::size_t, const std::string&, const PresetJson::exception& error) {
+        throw_parser_error(error);
+    }
+
+    PyRef take() { return std::move(root_); }
+
+private:
+    struct Open {
+        PyObject* container;  // owned by its parent, or by root_
+        PyRef key;            // the member name a dict's next value goes under
+    };
+
+    bool place(PyRef value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            return true;
+        }
+        Open& top = open_.back();
+        // A repeated name keeps its first place and takes the last value, as in Python's json.
+        const int failed = PyDict_Check(top.container) ? PyDict_SetItem(top.container, top.key.get(), value.get())
+                                                       : PyList_Append(top.container, value.get());
+        if (failed < 0) {
+            py::throw_python_error();
+        }
+        return true;
+    }
+    bool open(PyRef container) {
+        PyObject* raw = container.get();
+        place(std::move(container));
+        open_.push_back(Open{raw, PyRef()});
+        return true;
+    }
+    bool close() {
+        open_.pop_back();
+        return true;
+    }
+
+    PyRef root_;
+    std::vector<Open> open_;
+    std::unordered_map<std::string, PyRef> keys_;
+};
+
 }  // namespace
+
+PyRef python_from_json_text(const std::string& text) {
+    PythonValueBuilder builder;
+    PresetJson::sax_parse(text, &builder);
+    return builder.take();
+}
 
 PresetJson json_from_python(PyObject* obj, const std::string& name) { return value_json(obj, ValuePath(name), 0); }
 
@@ -152,15 +242,7 @@ PyRef python_from_json(const PresetJson& value) {
         case PresetJson::value_t::null: return PyRef::borrow(Py_None);
         case PresetJson::value_t::boolean: return PyRef::borrow(value.get<bool>() ? Py_True : Py_False);
         case PresetJson::value_t::number_integer: return checked(py::integer(value.get<std::int64_t>()));
-        case PresetJson::value_t::number_unsigned: {
-            // The parser reads every non-negative integer as unsigned; on Python 2 small ones must
-            // still come back as int, not long.
-            const std::uint64_t number = value.get<std::uint64_t>();
-            if (number <= static_cast<std::uint64_t>(INT64_MAX)) {
-                return checked(py::integer(static_cast<std::int64_t>(number)));
-            }
-            return checked(PyLong_FromUnsignedLongLong(static_cast<unsigned long long>(number)));
-        }
+        case PresetJson::value_t::number_unsigned: return python_unsigned(value.get<std::uint64_t>());
         case PresetJson::value_t::number_float: return checked(PyFloat_FromDouble(value.get<double>()));
         case PresetJson::value_t::string: return checked(py::text(value.get_ref<const std::string&>()));
         case PresetJson::value_t::array: {

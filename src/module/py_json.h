@@ -23,4 +23,10 @@ PresetJson json_from_python(PyObject* obj, const std::string& name);
 // parsed file never holds.
 py::PyRef python_from_json(const PresetJson& value);
 
+// What python_from_json(parse_preset_text(text)) gives, built straight from the parser without the
+// JSON in between (loading a large preset file then takes about as long as Python's json). Throws
+// what parse_preset_text throws for text that is not JSON, PythonError when Python cannot build a
+// value.
+py::PyRef python_from_json_text(const std::string& text);
+
 }  // namespace trembla::ext

@@ -5,14 +5,46 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace trembla {
 namespace {
 
-[[noreturn]] void refuse(const std::string& where, const std::string& what) {
-    throw std::invalid_argument(what + " at " + (where.empty() ? std::string("/") : where));
+// Where a value sits, as a chain of steps from the root that becomes a JSON pointer (with ~ and /
+// escaped) only when a message needs it: writing stays linear however many presets there are.
+struct Where {
+    const Where* parent = nullptr;  // nullptr at the root
+    const std::string* key = nullptr;  // the member name, or nullptr for an array element
+    std::size_t index = 0;
+
+    Where member(const std::string& name) const { return Where{this, &name, 0}; }
+    Where element(std::size_t i) const { return Where{this, nullptr, i}; }
+
+    std::string pointer() const {
+        std::vector<const Where*> steps;
+        for (const Where* step = this; step->parent != nullptr; step = step->parent) steps.push_back(step);
+        std::string text;
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            text += '/';
+            if ((*it)->key == nullptr) {
+                text += std::to_string((*it)->index);
+                continue;
+            }
+            for (char c : *(*it)->key) {
+                if (c == '~') text += "~0";
+                else if (c == '/') text += "~1";
+                else text += c;
+            }
+        }
+        return text.empty() ? std::string("/") : text;
+    }
+};
+
+[[noreturn]] void refuse(const Where& where, const std::string& what) {
+    throw std::invalid_argument(what + " at " + where.pointer());
 }
 
 void append_u_escape(std::string& out, std::uint32_t unit) {
@@ -54,7 +86,7 @@ bool next_code_point(const std::string& text, std::size_t& i, std::uint32_t& cod
     return true;
 }
 
-void append_quoted(std::string& out, const std::string& text, const std::string& where) {
+void append_quoted(std::string& out, const std::string& text, const Where& where) {
     out += '"';
     std::size_t i = 0;
     while (i < text.size()) {
@@ -83,20 +115,9 @@ void append_quoted(std::string& out, const std::string& text, const std::string&
     out += '"';
 }
 
-// Keeps the error location readable: a JSON pointer with ~ and / escaped.
-std::string pointer_step(const std::string& where, const std::string& key) {
-    std::string step = where + '/';
-    for (char c : key) {
-        if (c == '~') step += "~0";
-        else if (c == '/') step += "~1";
-        else step += c;
-    }
-    return step;
-}
-
 void append_indent(std::string& out, int depth) { out.append(static_cast<std::size_t>(depth) * 2, ' '); }
 
-void append_value(std::string& out, const PresetJson& value, int depth, const std::string& where) {
+void append_value(std::string& out, const PresetJson& value, int depth, const Where& where) {
     using Type = PresetJson::value_t;
     switch (value.type()) {
         case Type::null: out += "null"; return;
@@ -129,12 +150,12 @@ void append_value(std::string& out, const PresetJson& value, int depth, const st
         first = false;
         append_indent(out, depth + 1);
         if (is_object) {
-            const std::string step = pointer_step(where, it.key());
+            const Where step = where.member(it.key());
             append_quoted(out, it.key(), step);
             out += ": ";
             append_value(out, it.value(), depth + 1, step);
         } else {
-            append_value(out, *it, depth + 1, where + '/' + std::to_string(index));
+            append_value(out, *it, depth + 1, where.element(index));
         }
     }
     out += '\n';
@@ -146,8 +167,129 @@ void append_value(std::string& out, const PresetJson& value, int depth, const st
 
 std::string dump_like_python(const PresetJson& value) {
     std::string out;
-    append_value(out, value, 0, "");
+    append_value(out, value, 0, Where{});
     return out;
+}
+
+void throw_parser_error(const PresetJson::exception& error) {
+    switch ((error.id / 100) % 100) {
+        case 1: throw *static_cast<const PresetJson::parse_error*>(&error);
+        case 2: throw *static_cast<const PresetJson::invalid_iterator*>(&error);
+        case 3: throw *static_cast<const PresetJson::type_error*>(&error);
+        case 4: throw *static_cast<const PresetJson::out_of_range*>(&error);
+        default: throw *static_cast<const PresetJson::other_error*>(&error);
+    }
+}
+
+ObjectMembers::ObjectMembers(PresetJson& object) : members_(&object.get_ref<PresetJson::object_t&>()) {}
+
+PresetJson& ObjectMembers::slot(const std::string& key) {
+    // Below this size a plain search is cheaper than hashing; preset records have some twenty
+    // members, the file itself may have a hundred thousand.
+    constexpr std::size_t kIndexFrom = 32;
+    PresetJson::object_t& members = *members_;
+    if (index_.empty()) {
+        if (members.size() < kIndexFrom) {
+            for (auto& member : members) {
+                if (member.first == key) return member.second;
+            }
+            members.emplace_back(key, PresetJson());
+            return members.back().second;
+        }
+        index_.reserve(members.size() * 2);
+        for (std::size_t i = 0; i < members.size(); ++i) index_.emplace(members.begin()[i].first, i);
+    }
+    const auto found = index_.emplace(key, members.size());
+    if (!found.second) return members.begin()[found.first->second].second;
+    members.emplace_back(key, PresetJson());
+    return members.back().second;
+}
+
+namespace {
+
+// Builds the value as nlohmann's own DOM parser does, except that members go in through
+// ObjectMembers.
+class LinearDomBuilder {
+public:
+    using number_integer_t = PresetJson::number_integer_t;
+    using number_unsigned_t = PresetJson::number_unsigned_t;
+    using number_float_t = PresetJson::number_float_t;
+    using string_t = PresetJson::string_t;
+    using binary_t = PresetJson::binary_t;
+
+    bool null() { return place(PresetJson()); }
+    bool boolean(bool value) { return place(PresetJson(value)); }
+    bool number_integer(number_integer_t value) { return place(PresetJson(value)); }
+    bool number_unsigned(number_unsigned_t value) { return place(PresetJson(value)); }
+    bool number_float(number_float_t value, const string_t&) { return place(PresetJson(value)); }
+    // The parser clears its token before reading the next one, so its text may be taken.
+    bool string(string_t& value) { return place(PresetJson(std::move(value))); }
+    bool binary(binary_t& value) { return place(PresetJson::binary(std::move(value))); }
+
+    bool start_object(std::size_t) {
+        place(PresetJson::object());
+        open_.push_back(Open{last_, std::make_unique<ObjectMembers>(*last_)});
+        return true;
+    }
+    bool key(string_t& name) {
+        member_ = &open_.back().members->slot(name);
+        return true;
+    }
+    bool end_object() {
+        open_.pop_back();
+        return true;
+    }
+    bool start_array(std::size_t) {
+        place(PresetJson::array());
+        open_.push_back(Open{last_, nullptr});
+        return true;
+    }
+    bool end_array() {
+        open_.pop_back();
+        return true;
+    }
+
+    [[noreturn]] bool parse_error(std::size_t, const std::string&, const PresetJson::exception& error) {
+        throw_parser_error(error);
+    }
+
+    PresetJson take() { return std::move(root_); }
+
+private:
+    struct Open {
+        PresetJson* value;
+        std::unique_ptr<ObjectMembers> members;  // for an object
+    };
+
+    // Containers on the stack never move: a value is only ever added to the innermost one, and
+    // only the elements of that one can move when it grows.
+    bool place(PresetJson&& value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            last_ = &root_;
+        } else if (open_.back().members) {
+            *member_ = std::move(value);
+            last_ = member_;
+        } else {
+            auto& elements = open_.back().value->get_ref<PresetJson::array_t&>();
+            elements.push_back(std::move(value));
+            last_ = &elements.back();
+        }
+        return true;
+    }
+
+    PresetJson root_;
+    PresetJson* last_ = nullptr;
+    PresetJson* member_ = nullptr;
+    std::vector<Open> open_;
+};
+
+}  // namespace
+
+PresetJson parse_preset_text(const std::string& text) {
+    LinearDomBuilder builder;
+    PresetJson::sax_parse(text, &builder);
+    return builder.take();
 }
 
 int json_text_nesting_depth(const std::string& text) {

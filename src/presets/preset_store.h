@@ -3,6 +3,7 @@
 // and the Python module's functions can each pass the messages to the host in their own way.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +13,11 @@
 namespace trembla {
 
 inline constexpr const char* kPresetFileName = "trembla_presets.json";
-// A file that a save or delete would replace although it could not be used is first copied here
-// (beside it, under its name plus this ending).
+// A file that a save or delete would replace although it could not be used is first copied beside
+// it as "<name>.<n>.bak", n one more than the highest copy there, so no copy is ever overwritten.
+// Only the newest kPresetBackupsKept copies are kept.
 inline constexpr const char* kPresetBackupSuffix = ".bak";
+inline constexpr int kPresetBackupsKept = 10;
 
 // directory joined with the preset file name; a separator is added only when the directory does
 // not already end in one (or is empty, which yields the bare file name).
@@ -44,10 +47,20 @@ struct LoadedPresets {
 
 LoadedPresets load_presets(const std::string& path);
 
+// load_presets split around the parse, for a caller that builds its own form of the presets (the
+// Python module builds dicts straight from the text): the file's text, or the load's outcome when
+// there is nothing to parse (no file, an unreadable one, nesting too deep). Never throws.
+std::optional<LoadedPresets> read_preset_text(const std::string& path, std::string& text);
+// The outcome of a load whose parse threw `error`, as parse_preset_text throws it.
+LoadedPresets unparsable_preset_file(const PresetJson::exception& error);
+// The outcome of a load whose content breaks validate_preset_data's rule.
+LoadedPresets invalid_preset_file();
+
 // What a save does with the file it replaces.
 enum class ExistingPresetFile {
     replace,                // overwrite it
-    back_up_then_replace,   // copy it to path + ".bak" first; refuse the save when the copy fails
+    back_up_then_replace,   // keep a numbered copy first; refuse the save when the copy fails
+    back_up_if_unusable,    // look at the file under the lock and keep a copy when it cannot be used
 };
 
 // A save or delete that loaded an unusable file must not silently destroy it (it may be a
@@ -60,10 +73,36 @@ struct SavedPresets {
 };
 
 // Replaces the whole file with `presets` in the layout of Python's json.dump(..., indent=2),
-// atomically (see replace_file_atomically). A value JSON cannot hold (NaN, infinity, text that is
-// not UTF-8) refuses the save; nothing is written then. On any failure the old file is kept.
+// atomically (see replace_file_atomically), under the preset file's lock (see preset_lock.h). A
+// value JSON cannot hold (NaN, infinity, text that is not UTF-8) refuses the save, as does content
+// over kMaxPresetFileBytes; nothing is written then. On any failure the old file is kept.
+// Temporary files left by hosts that died while saving are removed first.
 SavedPresets save_presets(const std::string& path, const PresetJson& presets,
                           ExistingPresetFile existing = ExistingPresetFile::replace);
+
+struct PresetUpdate {
+    bool ok = false;       // the lock was taken and, when change asked for it, the file written
+    bool changed = false;  // change asked for a write
+    std::vector<std::string> warnings;  // the load's, then the save's, in order
+};
+
+// One read-modify-write of the file under its lock, so that sessions sharing the file never drop
+// each other's presets: loads the file as it is now (an unusable one as empty, with its warning),
+// lets `change` edit the presets, and saves them when it returns true, keeping a copy of an
+// unusable file first. `change` must not call into the host or Python: the lock is held.
+PresetUpdate update_presets(const std::string& path, const std::function<bool(PresetJson&)>& change);
+
+struct LoadedPresetNames {
+    std::vector<std::string> names;      // in list order (see preset_names_in_list_order)
+    std::optional<std::string> warning;  // load_presets's warning, if any
+};
+
+// The names load_presets(path) would give, with its warning, without building the presets: what
+// the preset list shows, at a fraction of the cost for a large file.
+LoadedPresetNames load_preset_names(const std::string& path);
+
+// The paths of the copies of unusable files kept beside the preset file at `path`, oldest first.
+std::vector<std::string> preset_backups(const std::string& path);
 
 // The names in the order the preset list shows them: ascending by character code, so that
 // upper case comes before lower case.

@@ -9,7 +9,7 @@ import os
 import unittest
 from collections import OrderedDict
 
-from test_presets_common import PY2, ModuleDirectoryCase, captured_stdout, file_writes_fail_beyond
+from test_presets_common import LOCK_FILE_ROOM, PY2, ModuleDirectoryCase, captured_stdout, file_writes_fail_beyond
 
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
@@ -376,7 +376,7 @@ class SaveTest(WindowCase):
         old = self.read_bytes()
         self.window.preset_name_field.setText("new")
         self.forget_host_recordings()
-        with file_writes_fail_beyond(len(old)) as output:
+        with file_writes_fail_beyond(max(len(old), LOCK_FILE_ROOM)) as output:
             self.window._save_preset()
         self.assertEqual(len(standin.warnings), 2, standin.warnings)
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED + "cannot write"), standin.warnings[0])
@@ -401,10 +401,10 @@ class SaveTest(WindowCase):
         printed = self.save("fresh")
         self.assertEqual(len(standin.warnings), 2, standin.warnings)
         self.assertTrue(standin.warnings[0].startswith(PARSE_FAILED), standin.warnings[0])
-        self.assertEqual(standin.warnings[1], "Trembla: Kept a copy of the unusable preset file as %s.bak" % self.path)
+        self.assertEqual(standin.warnings[1], "Trembla: Kept a copy of the unusable preset file as %s.1.bak" % self.path)
         self.assertEqual(printed, ["Preset saved: fresh"])
         self.assertEqual(list(self.presets_in_file()), ["fresh"])
-        self.assertEqual(self.read_bytes(self.path + ".bak"), b"{oops")
+        self.assertEqual(self.read_bytes(self.path + ".1.bak"), b"{oops")
 
     def test_the_commands_reach_the_host_of_the_moment(self):
         recorded = []
@@ -537,9 +537,11 @@ class DeleteTest(WindowCase):
         self.assertEqual(self.listed(), ["drop", "keep"])
 
     def test_a_failed_write_warns_and_keeps_file_and_list(self):
+        self.write_presets({"keep": {"camera": "c" * 2 * LOCK_FILE_ROOM}, "drop": {}})
+        self.window._refresh_preset_list()
         old = self.read_bytes()
         self.window.preset_list.setCurrentRow(0)
-        with file_writes_fail_beyond(4) as output:
+        with file_writes_fail_beyond(LOCK_FILE_ROOM) as output:
             self.window._delete_selected_preset()
         self.assertEqual(len(standin.warnings), 2, standin.warnings)
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED + "cannot write"), standin.warnings[0])

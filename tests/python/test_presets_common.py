@@ -21,6 +21,9 @@ import maya.standin as standin
 import trembla_tool as tt
 
 FILE_NAME = "trembla_presets.json"
+# A save first writes a lock file of its own (process id, program, host): file_writes_fail_beyond
+# must leave it this much room, and the content meant to fail must be larger.
+LOCK_FILE_ROOM = 512
 PY2 = sys.version_info[0] == 2
 
 

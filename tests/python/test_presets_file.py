@@ -12,7 +12,7 @@ import sys
 import unittest
 from collections import OrderedDict
 
-from test_presets_common import FILE_NAME, PY2, ModuleDirectoryCase, Output, file_writes_fail_beyond
+from test_presets_common import FILE_NAME, LOCK_FILE_ROOM, PY2, ModuleDirectoryCase, Output, file_writes_fail_beyond
 
 import maya.standin as standin
 
@@ -129,6 +129,21 @@ class LoadTest(ModuleDirectoryCase):
         self.assertIsInstance(settings["amount"], float)
         self.assertIs(settings["translate_enabled"], False)
         self.assertIsNone(settings["extra"][0])
+
+    def test_every_kind_of_value_reads_as_pythons_json_reads_it(self):
+        # The dicts are built straight from the parser: repeated names, escapes, integers beyond
+        # 64 bits signed, and files with more presets than a small object's plain search.
+        many = "{%s}" % ", ".join('"p%d": {"settings": {"amount": %d}}' % (i, i) for i in range(300))
+        for content in ('{"a": {"x": 1}, "b": {}, "a": {"y": 2}}',
+                        '{"\\u00e9\\ud83c\\udf0b \\"q\\"": {"camera": "caf\\u00e9\\n"}}',
+                        '{"n": {"big": 18446744073709551615, "neg": -9223372036854775808, "f": 1e300, '
+                        '"e": -0.0, "l": [[], {}, [1, [2, [3]]], true, false, null]}}',
+                        many, many[:-1] + ', "p7": {"settings": {"amount": -1}}}'):
+            self.write_file(content)
+            self.assertEqual(self.load(), json.loads(content), content[:80])
+            self.assertEqual(standin.warnings, [], content[:80])
+        if not PY2:
+            self.assertEqual(list(self.load())[:3], ["p0", "p1", "p2"])
 
     def test_member_order_of_the_file_is_kept(self):
         if PY2:
@@ -254,8 +269,8 @@ class SaveTest(ModuleDirectoryCase):
     def test_a_write_that_fails_part_way_keeps_the_old_file_whole(self):
         old = b'{\n  "old": {}\n}'
         self.write_file(old)
-        with file_writes_fail_beyond(4):
-            saved = self.save({"new": {"settings": {"ranges": "1-10"}}})
+        with file_writes_fail_beyond(LOCK_FILE_ROOM):
+            saved = self.save({"new": {"settings": {"ranges": "1-10, " * LOCK_FILE_ROOM}}})
         self.assertIs(saved, False)
         self.assertEqual(len(standin.warnings), 1)
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED + "cannot write"), standin.warnings[0])
@@ -268,14 +283,17 @@ class SaveTest(ModuleDirectoryCase):
         self.assertTrue(standin.warnings[0].startswith(SAVE_FAILED))
         self.assertFalse(os.path.exists(os.path.join(self.directory, "missing")))
 
-    def test_an_unusable_file_is_kept_as_bak_before_it_is_replaced(self):
-        for unusable in (b"{oops", b"[1, 2]", b"\xff\xfe"):
+    def test_each_unusable_file_is_kept_under_the_next_number_before_it_is_replaced(self):
+        unusable_files = (b"{oops", b"[1, 2]", b"\xff\xfe")
+        for number, unusable in enumerate(unusable_files, 1):
+            standin.reset()
             self.write_file(unusable)
             self.assertIs(self.save({"a": {}}), True)
-            self.assertEqual(standin.warnings, ["Trembla: Kept a copy of the unusable preset file as %s.bak" % self.path])
-            with open(self.path + ".bak", "rb") as f:
-                self.assertEqual(f.read(), unusable)
+            backup = "%s.%d.bak" % (self.path, number)
+            self.assertEqual(standin.warnings, ["Trembla: Kept a copy of the unusable preset file as %s" % backup])
             self.assertEqual(tt.load_presets(), {"a": {}})
+        for number, unusable in enumerate(unusable_files, 1):
+            self.assertEqual(self.read_bytes("%s.%d.bak" % (self.path, number)), unusable)
 
     def test_a_usable_or_missing_file_is_replaced_without_a_copy(self):
         self.assertIs(self.save({"a": {}}), True)

@@ -123,6 +123,22 @@ TEST_F(PresetLoad, PathThatCannotBeReadGivesTheLoadWarning) {
     EXPECT_EQ(loaded.warning, "Trembla: Failed to load presets: cannot read '" + path + "': Is a directory");
 }
 
+TEST_F(PresetLoad, ListNamesAreExactlyTheNamesAndWarningOfAFullLoad) {
+    for (const char* text : {"{}", R"({"b": {}, "B": {"settings": {}}, "a": {"x": [{"settings": 1}]}})",
+                             R"({"a": {}, "b": {}, "a": {"camera": "c"}})",
+                             R"({"a": 1, "b": {}, "a": {}})",  // a name given twice, first to a non-object
+                             R"({"a": {}, "b": 2})", R"({"a": {"settings": []}})", "[]", "{oops", ""}) {
+        write_bytes(path, text);
+        const LoadedPresets loaded = load_presets(path);
+        const LoadedPresetNames names = load_preset_names(path);
+        EXPECT_EQ(names.names, preset_names_in_list_order(loaded.presets)) << text;
+        EXPECT_EQ(names.warning, loaded.warning) << text;
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(load_preset_names(path).names, std::vector<std::string>{});
+    EXPECT_FALSE(load_preset_names(path).warning);
+}
+
 TEST(PresetBackupRule, OnlyFilesThatCouldNotBeUsedAreBackedUp) {
     LoadedPresets loaded;
     for (auto status : {PresetFileStatus::missing, PresetFileStatus::loaded}) {

@@ -45,7 +45,7 @@ class PresetSave : public ::testing::Test {
 protected:
     ScratchDirectory directory;
     std::string path = preset_file_path(directory.path());
-    std::string backup = path + ".bak";
+    std::string backup = path + ".1.bak";
 };
 
 TEST_F(PresetSave, RoundTripKeepsEveryPresetAndNonAsciiNames) {
@@ -87,8 +87,8 @@ TEST_F(PresetSave, MissingDirectoryIsNotCreatedAndTheSaveFails) {
     const SavedPresets saved = save_presets(preset_file_path(missing), two_presets());
     EXPECT_FALSE(saved.ok);
     ASSERT_EQ(saved.warnings.size(), 1u);
-    EXPECT_EQ(saved.warnings[0],
-              kSaveFailed + "cannot create a temporary file in '" + missing + "': No such file or directory");
+    EXPECT_EQ(saved.warnings[0], kSaveFailed + "cannot create the lock file '" + missing +
+                                     "/trembla_presets.json.lock': the folder does not exist");
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
@@ -130,7 +130,7 @@ TEST_F(PresetSave, FailedWriteKeepsTheOldFileExactly) {
 
     SavedPresets saved;
     {
-        FileSizeLimit limit(64);
+        FileSizeLimit limit(512);  // room for the lock file, not for the presets
         saved = save_presets(path, two_presets());
     }
     EXPECT_FALSE(saved.ok);
@@ -162,10 +162,11 @@ TEST_F(PresetSave, PresetsThatALoadWouldRejectAreNotWritten) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_F(PresetSave, RejectedFileIsCopiedAsideBeforeItIsReplaced) {
+TEST_F(PresetSave, RejectedFileIsCopiedAsideUnderTheNextNumberKeepingEarlierCopies) {
     const std::string hand_edited = "{\"Handheld\": {\"settings\": {\"amount\": 120,}}}\n";  // one stray comma
     write_bytes(path, hand_edited);
     write_bytes(backup, "an older backup");
+    const std::string next_backup = path + ".2.bak";
 
     LoadedPresets loaded = load_presets(path);
     ASSERT_EQ(loaded.status, PresetFileStatus::unparsable);
@@ -173,10 +174,12 @@ TEST_F(PresetSave, RejectedFileIsCopiedAsideBeforeItIsReplaced) {
     const SavedPresets saved = save_presets(path, loaded.presets, existing_file_rule(loaded));
 
     EXPECT_TRUE(saved.ok);
-    EXPECT_EQ(saved.warnings, std::vector<std::string>{"Trembla: Kept a copy of the unusable preset file as " + backup});
-    EXPECT_EQ(read_bytes(backup), hand_edited);
+    EXPECT_EQ(saved.warnings,
+              std::vector<std::string>{"Trembla: Kept a copy of the unusable preset file as " + next_backup});
+    EXPECT_EQ(read_bytes(next_backup), hand_edited);
+    EXPECT_EQ(read_bytes(backup), "an older backup");
     EXPECT_EQ(load_presets(path).presets, loaded.presets);
-    EXPECT_EQ(directory.listing(), "trembla_presets.json;trembla_presets.json.bak;");
+    EXPECT_EQ(directory.listing(), "trembla_presets.json;trembla_presets.json.1.bak;trembla_presets.json.2.bak;");
 }
 
 TEST_F(PresetSave, WrongStructureIsBackedUpToo) {
@@ -186,6 +189,31 @@ TEST_F(PresetSave, WrongStructureIsBackedUpToo) {
     EXPECT_TRUE(save_presets(path, loaded.presets, existing_file_rule(loaded)).ok);
     EXPECT_EQ(read_bytes(backup), "[\"not\", \"presets\"]");
     EXPECT_EQ(read_bytes(path), "{}");
+}
+
+TEST_F(PresetSave, AScriptsSaveCopiesExactlyTheFilesALoadWouldReject) {
+    struct Case {
+        const char* text;
+        bool copied;
+    };
+    const Case cases[] = {
+        {"{}", false},
+        {R"({"a": {"settings": {"amount": 1}}, "b": {}})", false},
+        {R"({"a": {"camera": {"settings": 1}, "list": [{"settings": 2}]}})", false},  // only a record's own
+        {R"({"a": {"settings": 1}})", true},
+        {R"({"a": 1})", true},
+        {"[]", true},
+        {"{oops", true},
+        {"", true},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory here;
+        const std::string file = preset_file_path(here.path());
+        write_bytes(file, c.text);
+        EXPECT_EQ(load_presets(file).status == PresetFileStatus::loaded, !c.copied) << c.text;
+        ASSERT_TRUE(save_presets(file, two_presets(), ExistingPresetFile::back_up_if_unusable).ok) << c.text;
+        EXPECT_EQ(preset_backups(file).size(), c.copied ? 1u : 0u) << c.text;
+    }
 }
 
 TEST_F(PresetSave, UsableOrMissingFilesAreNotBackedUp) {
