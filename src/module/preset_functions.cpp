@@ -29,6 +29,20 @@ PyRef os_path_call(const char* function, PyObject* first, PyObject* second = nul
     return checked(PyObject_CallFunctionObjArgs(callable.get(), first, second, nullptr));
 }
 
+// A studio's read-only install (a network share, a package folder) cannot take the preset file:
+// the user's own scripts folder holds it then, as it does for a module loaded without a path.
+bool writable_directory(PyObject* directory) {
+    PyRef os = checked(PyImport_ImportModule("os"));
+    PyRef access = checked(PyObject_GetAttrString(os.get(), "access"));
+    PyRef write_mode = checked(PyObject_GetAttrString(os.get(), "W_OK"));
+    PyRef answer = checked(PyObject_CallFunctionObjArgs(access.get(), directory, write_mode.get(), nullptr));
+    const int writable = PyObject_IsTrue(answer.get());
+    if (writable < 0) {
+        py::throw_python_error();
+    }
+    return writable != 0;
+}
+
 // The module's __file__ when it holds a path, as getattr(module, "__file__", None) would answer.
 std::optional<PyRef> module_file(PyObject* module) {
     PyRef name = module_attr(module, "__name__");
@@ -207,7 +221,7 @@ PyMethodDef kPresetFunctions[] = {
     {"get_script_directory", py_get_script_directory, METH_NOARGS,
      "get_script_directory()\n\n"
      "Returns the directory of the loaded module file, or the user script directory (without\n"
-     "trailing '/') when the module has no file path."},
+     "trailing '/') when the module has no file path or its directory cannot be written."},
     {"get_preset_file_path", py_get_preset_file_path, METH_NOARGS,
      "get_preset_file_path()\n\n"
      "Returns path to presets file next to the script."},
@@ -230,7 +244,10 @@ void register_preset_functions(PyObject* module) { add_functions(module, kPreset
 PyRef script_directory(PyObject* module) {
     if (std::optional<PyRef> file = module_file(module)) {
         PyRef absolute = os_path_call("abspath", file->get());
-        return os_path_call("dirname", absolute.get());
+        PyRef directory = os_path_call("dirname", absolute.get());
+        if (writable_directory(directory.get())) {
+            return directory;
+        }
     }
     py::PythonHost host = host_for(module);
     return checked(py::text(script_directory_fallback(host.user_script_dir())));

@@ -38,6 +38,7 @@ class LocationTest(ModuleDirectoryCase):
     def test_relative_module_path_is_made_absolute(self):
         cwd = os.getcwd()
         os.chdir(self.directory)
+        os.mkdir("sub")
         try:
             tt.__file__ = os.path.join("sub", "trembla_tool.so")
             self.assertEqual(tt.get_script_directory(), os.path.join(self.directory, "sub"))
@@ -56,6 +57,23 @@ class LocationTest(ModuleDirectoryCase):
 
         self.assertTrue(tt.save_presets({"a": {}}))
         self.assertEqual(json.loads(self.read_file()), {"a": {}})
+
+    def test_a_module_folder_that_cannot_be_written_sends_presets_to_the_user_script_directory(self):
+        user_dir = os.path.join(self.directory, "user")
+        os.mkdir(user_dir)
+        standin.set_user_script_dir(user_dir + "/")
+        module_dir = self.directory
+        real_access = os.access
+        # Tests run as root, for whom every folder is writable: the read-only install is the answer
+        # of os.access, which is all the module asks.
+        os.access = lambda path, mode: False if path == module_dir else real_access(path, mode)
+        try:
+            self.assertEqual(tt.get_script_directory(), user_dir)
+            self.assertTrue(tt.save_presets({"a": {}}))
+        finally:
+            os.access = real_access
+        self.assertTrue(os.path.exists(os.path.join(user_dir, FILE_NAME)))
+        self.assertFalse(os.path.exists(self.path))
 
     def test_module_path_is_preferred_and_the_host_is_not_asked(self):
         tt.get_preset_file_path()
