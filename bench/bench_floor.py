@@ -3,7 +3,7 @@
 The floor reads the same arguments and builds results of the same shape without computing anything
 (bench/floor_module.cpp), so the ratio module / floor is what the computation and the module's checks
 add to the conversion every implementation pays. Per function and size: the best time of each over
-interleaved repeats, their ratio, and the garbage collections per call of each generation (full
+interleaved repeats (each a batch of calls for the small ones), their ratio, and the garbage collections per call of each generation (full
 collections are the third), counted through gc.callbacks after a gc.collect() (Python 3 only).
 Usage: bench_floor.py [--sizes 1000,20000,100000] [--repeats N]
 """
@@ -86,14 +86,16 @@ def collections_per_call(call, calls):
     return [c / float(calls) for c in counter.counts]
 
 
-def best_times(calls, repeats):
+def best_times(calls, repeats, batch):
+    """Best time per call of each, over `repeats` rounds of `batch` calls of each in turn."""
     best = [None] * len(calls)
     for _ in range(repeats):
         for i, call in enumerate(calls):
             gc.collect()
             start = now()
-            call()
-            elapsed = now() - start
+            for _ in range(batch):
+                call()
+            elapsed = (now() - start) / batch
             best[i] = elapsed if best[i] is None else min(best[i], elapsed)
     return best
 
@@ -114,7 +116,8 @@ def main():
             name = function_name(row)
             module_call = (lambda f, a: lambda: f(*a))(getattr(tt, name), call_args)
             floor_call = (lambda f, a: lambda: f(*a))(getattr(floor, name), call_args)
-            module_time, floor_time = best_times([module_call, floor_call], repeats)
+            batch = 1000 if name == "calculate_fade_multiplier" else max(1, 20000 // n)
+            module_time, floor_time = best_times([module_call, floor_call], repeats, batch)
             ratio = module_time / floor_time
             worst = max(worst, ratio)
             gcs = [collections_per_call(c, 3) for c in (module_call, floor_call)]

@@ -508,7 +508,34 @@ ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name, ChannelObje
     return out;
 }
 
+namespace {
+
+bool fast_ranges(PyObject* obj, Ranges& out) {
+    PyObject** items = nullptr;
+    Py_ssize_t count = 0;
+    if (!fast_items(obj, items, count)) {
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject** pair = nullptr;
+        Py_ssize_t size = 0;
+        FrameRange& range = out[static_cast<std::size_t>(i)];
+        if (!fast_items(items[i], pair, size) || size != 2 || !fast_frame(pair[0], range.start) ||
+            !fast_frame(pair[1], range.end)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 Ranges ranges_arg(PyObject* obj, const std::string& name) {
+    Ranges fast;
+    if (fast_ranges(obj, fast)) {
+        return fast;
+    }
     const ValuePath where(name);
     PyRef items = sequence_items(obj, where, "(start, end) pairs");
     const Py_ssize_t count = PyTuple_GET_SIZE(items.get());
