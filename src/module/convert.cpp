@@ -1,5 +1,6 @@
 #include "module/convert.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -202,21 +203,42 @@ bool fast_frame_record(PyObject* obj, FrameRecord& out, ObjectRefs* keys) {
         reusable = reusable && reusable_frame_key(key);
         ++i;
     }
-    if (!ascending) {
-        // Keys are unique; only their order needs the general record builder.
-        std::vector<std::pair<Frame, Sample>> entries;
-        entries.reserve(count);
-        for (std::size_t j = 0; j < count; ++j) {
-            entries.emplace_back(out.frames[j], out.samples[j]);
+    std::vector<PyObject*> key_objects;
+    if (reusable) {
+        key_objects.reserve(count);
+        pos = 0;
+        while (PyDict_Next(obj, &pos, &key, &value)) {
+            key_objects.push_back(key);
         }
-        out = make_frame_record(std::move(entries));
-        return true;
+    }
+    if (!ascending) {
+        // Distinct ints are distinct frames, so ordering them is all a record needs (on Python 2 a
+        // dict of frames is hardly ever in order).
+        std::vector<std::size_t> order(count);
+        for (std::size_t j = 0; j < count; ++j) {
+            order[j] = j;
+        }
+        std::sort(order.begin(), order.end(),
+                  [&out](std::size_t a, std::size_t b) { return out.frames[a] < out.frames[b]; });
+        FrameRecord sorted;
+        sorted.frames.reserve(count);
+        sorted.samples.reserve(count);
+        std::vector<PyObject*> sorted_keys;
+        sorted_keys.reserve(key_objects.size());
+        for (const std::size_t j : order) {
+            sorted.frames.push_back(out.frames[j]);
+            sorted.samples.push_back(out.samples[j]);
+            if (reusable) {
+                sorted_keys.push_back(key_objects[j]);
+            }
+        }
+        out = std::move(sorted);
+        key_objects = std::move(sorted_keys);
     }
     if (reusable) {
         keys->reserve(count);
-        pos = 0;
-        while (PyDict_Next(obj, &pos, &key, &value)) {
-            keys->push_back(PyRef::borrow(key));
+        for (PyObject* k : key_objects) {
+            keys->push_back(PyRef::borrow(k));
         }
     }
     return true;
@@ -298,6 +320,10 @@ PyRef mapping_items(PyObject* obj, const ValuePath& where, const char* of_what) 
 }
 
 double number_at(PyObject* obj, const ValuePath& where) {
+    double fast = 0;
+    if (fast_number(obj, fast)) {
+        return fast;
+    }
     if (PyFloat_Check(obj)) {
         return PyFloat_AS_DOUBLE(obj);
     }
