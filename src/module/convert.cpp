@@ -607,13 +607,15 @@ PyRef float_tuple(const double* values, std::size_t count) {
     return tuple;
 }
 
-// A dict about to receive `count` entries, sized for them at once where the interpreter offers that.
+// A dict about to receive `count` entries, sized for them at once where the interpreter offers that:
+// CPython 2.7 and 3.7 to 3.13 keep _PyDict_NewPresized, private but unchanged (3.13 restored it
+// after removing it); elsewhere the dict grows as usual.
 PyRef dict_for(std::size_t count) {
-#if defined(PYPY_VERSION)
+#if !defined(PYPY_VERSION) && PY_VERSION_HEX < 0x030E0000
+    return checked(_PyDict_NewPresized(static_cast<Py_ssize_t>(count)));
+#else
     (void)count;
     return checked(PyDict_New());
-#else
-    return checked(_PyDict_NewPresized(static_cast<Py_ssize_t>(count)));
 #endif
 }
 
