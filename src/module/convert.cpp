@@ -416,9 +416,9 @@ std::string text_at(PyObject* obj, const ValuePath& where) {
 
 }  // namespace
 
-std::string text_arg(PyObject* obj, const std::string& name) { return text_at(obj, ValuePath(name)); }
+std::string text_arg(PyObject* obj, std::string_view name) { return text_at(obj, ValuePath(name)); }
 
-double number_arg(PyObject* obj, const std::string& name) { return number_at(obj, ValuePath(name)); }
+double number_arg(PyObject* obj, std::string_view name) { return number_at(obj, ValuePath(name)); }
 
 bool truth_arg(PyObject* obj) {
     const int truth = PyObject_IsTrue(obj);
@@ -428,19 +428,19 @@ bool truth_arg(PyObject* obj) {
     return truth != 0;
 }
 
-Frame whole_frame_arg(PyObject* obj, const std::string& name) {
+Frame whole_frame_arg(PyObject* obj, std::string_view name) {
     const ValuePath where(name);
     if (py::is_int(obj)) {
         return frame_at(obj, where);
     }
     const double value = number_at(obj, where);
     if (!whole_frame_value(value)) {
-        throw std::invalid_argument(name + " must be a whole frame number, not " + py::repr_for_message(obj));
+        throw std::invalid_argument(std::string(name) + " must be a whole frame number, not " + py::repr_for_message(obj));
     }
     return static_cast<Frame>(value);
 }
 
-std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
+std::optional<Frame> frame_key_arg(PyObject* obj, std::string_view name) {
     const ValuePath where(name);
     if (py::is_int(obj)) {
         std::int64_t value = 0;
@@ -460,9 +460,9 @@ std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name) {
     return static_cast<Frame>(value);
 }
 
-std::vector<double> numbers_arg(PyObject* obj, const std::string& name) { return numbers_at(obj, ValuePath(name)); }
+std::vector<double> numbers_arg(PyObject* obj, std::string_view name) { return numbers_at(obj, ValuePath(name)); }
 
-std::vector<Frame> frames_arg(PyObject* obj, const std::string& name, ObjectRefs* keys) {
+std::vector<Frame> frames_arg(PyObject* obj, std::string_view name, ObjectRefs* keys) {
     std::vector<Frame> fast;
     if (fast_frames(obj, fast, keys)) {
         return fast;
@@ -473,13 +473,13 @@ std::vector<Frame> frames_arg(PyObject* obj, const std::string& name, ObjectRefs
     return items_at(obj, ValuePath(name), "whole frame numbers", frame_at);
 }
 
-Sample sample_arg(PyObject* obj, const std::string& name) { return sample_at(obj, ValuePath(name)); }
+Sample sample_arg(PyObject* obj, std::string_view name) { return sample_at(obj, ValuePath(name)); }
 
-AxisTriple axis_triple_arg(PyObject* obj, const std::string& name) {
+AxisTriple axis_triple_arg(PyObject* obj, std::string_view name) {
     return fixed_numbers_at<3>(obj, ValuePath(name), "three numbers (X, Y, Z)");
 }
 
-FrameRecord frame_record_arg(PyObject* obj, const std::string& name, ObjectRefs* keys) {
+FrameRecord frame_record_arg(PyObject* obj, std::string_view name, ObjectRefs* keys) {
     FrameRecord fast;
     if (fast_frame_record(obj, fast, keys)) {
         return fast;
@@ -496,7 +496,7 @@ FrameRecord frame_record_arg(PyObject* obj, const std::string& name, ObjectRefs*
         PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
         PyObject* key = PyTuple_GET_ITEM(pair, 0);
         if (!py::is_int(key)) {
-            throw ArgumentTypeError(name + " keys must be whole frame numbers (int), not " + type_name(key) + " " +
+            throw ArgumentTypeError(std::string(name) + " keys must be whole frame numbers (int), not " + type_name(key) + " " +
                                     py::repr_for_message(key));
         }
         const Frame frame = frame_at(key, where.with(" key"));
@@ -505,7 +505,7 @@ FrameRecord frame_record_arg(PyObject* obj, const std::string& name, ObjectRefs*
     return make_frame_record(std::move(entries));
 }
 
-ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name, ChannelObjects* objects) {
+ChannelAnim channel_anim_arg(PyObject* obj, std::string_view name, ChannelObjects* objects) {
     ChannelAnim fast;
     if (fast_channel_anim(obj, fast, objects)) {
         return fast;
@@ -523,7 +523,7 @@ ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name, ChannelObje
         PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
         PyObject* key = PyTuple_GET_ITEM(pair, 0);
         if (!py::is_text(key)) {
-            throw ArgumentTypeError(name + " keys must be channel names (str), not " + type_name(key) + " " +
+            throw ArgumentTypeError(std::string(name) + " keys must be channel names (str), not " + type_name(key) + " " +
                                     py::repr_for_message(key));
         }
         ChannelSeries series;
@@ -557,7 +557,7 @@ bool fast_ranges(PyObject* obj, Ranges& out) {
 
 }  // namespace
 
-Ranges ranges_arg(PyObject* obj, const std::string& name) {
+Ranges ranges_arg(PyObject* obj, std::string_view name) {
     Ranges fast;
     if (fast_ranges(obj, fast)) {
         return fast;
