@@ -2,10 +2,12 @@
 # Builds the default leg and runs every benchmark in one go:
 #   1. the shake computation in C++ alone (trembla_bench_core);
 #   2. the module's functions from Python, computation and a full apply (bench_apply.py);
-#   3. the window's prepare and update latency in each camera mode (bench_workflow.py);
-#   4. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py);
-#   5. preset file load and save at 32,000 and 128,000 presets against Python's json (bench_presets.py).
-# SIZES sets the frame counts of 2 and 3 (default 240,1000,10000,100000); REPEATS the repeats of 1.
+#   3. the module's Python-facing computations against the floor module, with the garbage
+#      collections each call sets off (bench_floor.py, at FLOOR_SIZES, default 1000,20000,100000);
+#   4. the window's prepare and update latency in each camera mode (bench_workflow.py);
+#   5. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py);
+#   6. preset file load and save at 32,000 and 128,000 presets against Python's json (bench_presets.py).
+# SIZES sets the frame counts of 2 and 4 (default 240,1000,10000,100000); REPEATS the repeats of 1.
 # TREMBLA_BENCH_BUILD_DIR runs an existing configured build instead of build/py3-qt5.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
@@ -13,7 +15,7 @@ source "$(dirname "$0")/../scripts/common.sh"
 sizes="${SIZES:-240,1000,10000,100000}"
 if [ -n "${TREMBLA_BENCH_BUILD_DIR:-}" ]; then
   dir="$TREMBLA_BENCH_BUILD_DIR"
-  cmake --build "$dir" -j "$JOBS" --target trembla_tool trembla_bench_core
+  cmake --build "$dir" -j "$JOBS" --target trembla_tool trembla_bench_core trembla_floor
 else
   build_leg py3-qt5 "$PY3" 5
   dir="$BUILD_ROOT/py3-qt5"
@@ -25,6 +27,8 @@ section "core computation, C++"
 "$dir/bench/trembla_bench_core" "${REPEATS:-5}"
 section "module functions from Python (bench_apply.py)"
 "$PY3" "$REPO/bench/bench_apply.py" --sizes "$sizes"
+section "module vs floor: reading the inputs and building the results (bench_floor.py)"
+"$PY3" "$REPO/bench/bench_floor.py" --sizes "${FLOOR_SIZES:-1000,20000,100000}"
 section "window prepare and update latency (bench_workflow.py)"
 "$PY3" "$REPO/bench/bench_workflow.py" --sizes "$sizes"
 section ".chan shake transfer end to end (bench_transfer.py)"

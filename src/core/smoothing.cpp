@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
@@ -21,6 +22,8 @@ constexpr double kNeutralAxisSetting = 100.0;
 // A value that needs more single turns than this after fast-forwarding would keep the plain
 // loop busy for hours; it is refused instead.
 constexpr int kMaxSingleTurns = 1 << 16;
+// Turns taken by the plain loop before a long run is worked out.
+constexpr int kPlainTurns = 32;
 // Fast-forwarding stays below this many turns at once so that turns * 360 is an exact double.
 constexpr double kMaxTurnsAtOnce = 140737488355328.0;  // 2^47
 // Turns are exact steps only while the value's spacing divides 360, that is below 2^56.
@@ -71,12 +74,75 @@ double turns_at_once(double curr, double diff) {
     return turns >= 1.0 ? turns : 0.0;
 }
 
+// Upward turns of a value far below its target, where each turn leaves the value larger than the
+// last: `while (curr - prev < -180) curr += 360`, from curr >= kClimbFrom, for 0 < prev < 2^50.
+// Such a climb rounds its value once in every binade it enters, and only there: inside a binade
+// [2^(e-1), 2^e), whose spacing divides 360, every turn is exact, and 360 is less than a binade above
+// kClimbFrom, so none is skipped. Entering a binade adds exactly half the new spacing or nothing, so
+// the rounding is to even, and below 2^54 (spacing 4 at most) whole turns keep that tie's parity: the
+// turns and the roundings commute. After m turns the loop holds the value rounded once per binade
+// entered, plus 360 m, each step an exact double operation.
+constexpr double kClimbFrom = 1024.0;
+constexpr double kClimbBelow = 1125899906842624.0;  // 2^50
+
+// The smallest power of two above `value`, a positive normal double.
+double binade_top(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = (bits & 0xFFF0000000000000u) + 0x0010000000000000u;  // drop the fraction, double the power
+    double top = 0;
+    std::memcpy(&top, &bits, sizeof top);
+    return top;
+}
+
+// curr after `turns` (a whole number of turns, in degrees) of the climb; curr lies in [top / 2, top).
+double climbed(double curr, double top, double turns) {
+    double rounded = curr;
+    while (rounded + turns >= top) {
+        // Entering [top, 2 top): to a multiple of that binade's spacing, half to even.
+        rounded = (rounded + top) - top;
+        top *= 2;
+    }
+    return rounded + turns;
+}
+
+double climb(double prev, double curr) {
+    const double top = binade_top(curr);
+    const auto close_enough = [&](double turns) {
+        return !(climbed(curr, top, kTurn * turns) - prev < -kHalfTurn);
+    };
+    // Within a turn of the answer; the loop's own test decides the last step either way.
+    double turns = std::fmax(1.0, std::ceil((prev - kHalfTurn - curr) / kTurn));
+    while (!close_enough(turns)) {
+        turns += 1.0;
+    }
+    while (turns > 1.0 && close_enough(turns - 1.0)) {
+        turns -= 1.0;
+    }
+    return climbed(curr, top, kTurn * turns);
+}
+
 // The reference loop for one direction: while (diff > 180) { curr -= 360; diff = curr - prev; }
 // (Down), or while (diff < -180) { curr += 360; ... } (Up). Long runs of turns are taken at once
 // where that is provably the same arithmetic.
 template <bool Down>
 double turn_while_too_far(double prev, double curr, std::size_t position) {
     double diff = curr - prev;
+    // A few turns are cheapest one at a time; working out a long run only pays beyond that.
+    for (int i = 0; i < kPlainTurns && (Down ? diff > kHalfTurn : diff < -kHalfTurn); ++i) {
+        curr = Down ? curr - kTurn : curr + kTurn;
+        diff = curr - prev;
+    }
+    if (!(Down ? diff > kHalfTurn : diff < -kHalfTurn)) {
+        return curr;
+    }
+    // A value climbing away from zero (a camera spinning on); downwards it is the mirror image.
+    const double up_prev = Down ? -prev : prev;
+    const double up_curr = Down ? -curr : curr;
+    if (up_curr >= kClimbFrom && up_prev < kClimbBelow) {
+        const double reached = climb(up_prev, up_curr);
+        return Down ? -reached : reached;
+    }
     int single_turns = 0;
     while (Down ? diff > kHalfTurn : diff < -kHalfTurn) {
         if (!std::isfinite(diff)) {

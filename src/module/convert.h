@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/records.h"
@@ -18,30 +19,48 @@
 
 namespace trembla::ext {
 
-std::string text_arg(PyObject* obj, const std::string& name);
-double number_arg(PyObject* obj, const std::string& name);
+std::string text_arg(PyObject* obj, std::string_view name);
+double number_arg(PyObject* obj, std::string_view name);
 bool truth_arg(PyObject* obj);
 // An int, or a float holding a whole number inside the 64-bit range.
-Frame whole_frame_arg(PyObject* obj, const std::string& name);
+Frame whole_frame_arg(PyObject* obj, std::string_view name);
 // A number used to look up a frame key, as a Python dict would: nothing when it cannot equal any
 // whole frame (10.5, nan, 2**70).
-std::optional<Frame> frame_key_arg(PyObject* obj, const std::string& name);
+std::optional<Frame> frame_key_arg(PyObject* obj, std::string_view name);
 
-std::vector<double> numbers_arg(PyObject* obj, const std::string& name);
-std::vector<Frame> frames_arg(PyObject* obj, const std::string& name);
-Sample sample_arg(PyObject* obj, const std::string& name);
-AxisTriple axis_triple_arg(PyObject* obj, const std::string& name);
-FrameRecord frame_record_arg(PyObject* obj, const std::string& name);
-ChannelAnim channel_anim_arg(PyObject* obj, const std::string& name);
-Ranges ranges_arg(PyObject* obj, const std::string& name);
+// Owned references to objects an argument was read from, kept so that a result can reuse them
+// instead of building equal ones: the frame keys of a record, the channel names and value lists of a
+// channel record. Filled only when every object read is of the exact built-in type the result would
+// hold; left empty otherwise (a result then builds its own).
+using ObjectRefs = std::vector<py::PyRef>;
+struct ChannelObjects {
+    ObjectRefs names;  // aligned with the returned ChannelAnim
+    ObjectRefs lists;  // the value lists, aligned likewise
+};
+
+std::vector<double> numbers_arg(PyObject* obj, std::string_view name);
+// `keys`, when given and filled, holds the list's int objects, one per returned frame.
+std::vector<Frame> frames_arg(PyObject* obj, std::string_view name, ObjectRefs* keys = nullptr);
+Sample sample_arg(PyObject* obj, std::string_view name);
+AxisTriple axis_triple_arg(PyObject* obj, std::string_view name);
+// `keys`, when given and filled, holds the record's key objects aligned with the returned frames.
+FrameRecord frame_record_arg(PyObject* obj, std::string_view name, ObjectRefs* keys = nullptr);
+ChannelAnim channel_anim_arg(PyObject* obj, std::string_view name, ChannelObjects* objects = nullptr);
+Ranges ranges_arg(PyObject* obj, std::string_view name);
 
 // Python views of the records: samples as 6-tuples of floats, frame records as dicts
 // int -> sample, channel records as dicts str -> list of floats, ranges as lists of (int, int).
 py::PyRef text_to_python(const std::string& text);
 py::PyRef numbers_to_python(const std::vector<double>& values);
 py::PyRef sample_to_python(const Sample& sample);
-py::PyRef frame_record_to_python(const FrameRecord& record);
-py::PyRef channel_anim_to_python(const ChannelAnim& anim);
+// `keys`, when it holds one object per frame of `record`, supplies the dict's keys: the caller
+// vouches that keys[i] is an int equal to record.frames[i].
+py::PyRef frame_record_to_python(const FrameRecord& record, const ObjectRefs* keys = nullptr);
+// `source` is the channel record `anim` was computed from: where the channel names line up, its name
+// objects become the keys; with `keep_lists`, a channel whose values are exactly those of its source
+// list (an exact list of floats) is given that list itself.
+py::PyRef channel_anim_to_python(const ChannelAnim& anim, const ChannelObjects* source = nullptr,
+                                 bool keep_lists = false);
 py::PyRef ranges_to_python(const Ranges& ranges);
 
 }  // namespace trembla::ext

@@ -50,12 +50,14 @@ PyObject* py_collect_source_motion(PyObject* module, PyObject* args, PyObject* k
 PyObject* py_calculate_deltas(PyObject*, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
         auto a = bind_arguments<2>("calculate_deltas", args, kwargs, {"source_data", "start_frame"});
-        const FrameRecord source_data = frame_record_arg(a[0].get(), "source_data");
+        ObjectRefs keys;
+        const FrameRecord source_data = frame_record_arg(a[0].get(), "source_data", &keys);
         const std::optional<Frame> start_frame = frame_key_arg(a[1].get(), "start_frame");
         if (!start_frame) {
             return frame_record_to_python(FrameRecord{}).release();
         }
-        return frame_record_to_python(calculate_deltas(source_data, *start_frame)).release();
+        const FrameRecord deltas = calculate_deltas(source_data, *start_frame);
+        return frame_record_to_python(deltas, deltas.frames == source_data.frames ? &keys : nullptr).release();
     });
 }
 
@@ -72,13 +74,14 @@ PyObject* py_unwrap_angles(PyObject*, PyObject* args, PyObject* kwargs) {
 PyObject* py_smooth_camera_anim(PyObject*, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
         auto a = bind_arguments<3>("smooth_camera_anim", args, kwargs, {"camera_original_anim", "frames", "smoothing"});
-        const ChannelAnim anim = channel_anim_arg(a[0].get(), "camera_original_anim");
+        ChannelObjects objects;
+        const ChannelAnim anim = channel_anim_arg(a[0].get(), "camera_original_anim", &objects);
         const std::vector<Frame> frames = frames_arg(a[1].get(), "frames");
         const double smoothing = number_arg(a[2].get(), "smoothing");
         if (smoothing <= 0) {
             return same_object(a[0].get());
         }
-        return channel_anim_to_python(smooth_camera_anim(anim, frames, smoothing)).release();
+        return channel_anim_to_python(smooth_camera_anim(anim, frames, smoothing), &objects).release();
     });
 }
 
@@ -88,7 +91,8 @@ PyObject* py_smooth_camera_anim_per_axis(PyObject*, PyObject* args, PyObject* kw
                                    {"original_anim", "base_smoothed_anim", "frames", "base_smoothing",
                                     "trans_axis_mult", "rot_axis_mult"});
         const ChannelAnim original = channel_anim_arg(a[0].get(), "original_anim");
-        const ChannelAnim base_smoothed = channel_anim_arg(a[1].get(), "base_smoothed_anim");
+        ChannelObjects base_objects;
+        const ChannelAnim base_smoothed = channel_anim_arg(a[1].get(), "base_smoothed_anim", &base_objects);
         const std::vector<Frame> frames = frames_arg(a[2].get(), "frames");
         const double base_smoothing = number_arg(a[3].get(), "base_smoothing");
         const AxisTriple trans_axis_mult = axis_triple_arg(a[4].get(), "trans_axis_mult");
@@ -96,8 +100,10 @@ PyObject* py_smooth_camera_anim_per_axis(PyObject*, PyObject* args, PyObject* kw
         if (original.empty() || base_smoothing <= 0) {
             return same_object(a[1].get());
         }
+        // A channel the relax leaves at its base smoothing keeps the caller's list itself.
         return channel_anim_to_python(smooth_camera_anim_per_axis(original, base_smoothed, frames, base_smoothing,
-                                                                  trans_axis_mult, rot_axis_mult))
+                                                                  trans_axis_mult, rot_axis_mult),
+                                      &base_objects, true)
             .release();
     });
 }
@@ -107,10 +113,12 @@ PyObject* py_extract_source_shake(PyObject*, PyObject* args, PyObject* kwargs) {
         auto a = bind_arguments<4>("extract_source_shake", args, kwargs,
                                    {"delta_data", "frames", "lag_translate", "lag_rotate"});
         const FrameRecord delta_data = frame_record_arg(a[0].get(), "delta_data");
-        const std::vector<Frame> frames = frames_arg(a[1].get(), "frames");
+        ObjectRefs frame_keys;
+        const std::vector<Frame> frames = frames_arg(a[1].get(), "frames", &frame_keys);
         const double lag_translate = number_arg(a[2].get(), "lag_translate");
         const double lag_rotate = number_arg(a[3].get(), "lag_rotate");
-        return frame_record_to_python(extract_source_shake(delta_data, frames, lag_translate, lag_rotate)).release();
+        const FrameRecord shake = extract_source_shake(delta_data, frames, lag_translate, lag_rotate);
+        return frame_record_to_python(shake, shake.frames == frames ? &frame_keys : nullptr).release();
     });
 }
 

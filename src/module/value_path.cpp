@@ -17,7 +17,7 @@ std::string ValuePath::str() const {
     const ValuePath* root = steps.empty() ? this : steps.front()->parent_;
     constexpr std::size_t kHead = 6;
     constexpr std::size_t kTail = 3;
-    std::string out = *root->name_;
+    std::string out(root->name_);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (steps.size() > kHead + kTail + 1 && i == kHead) {
             out += "...";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "scene/py_compat.h"
 
@@ -11,7 +12,8 @@ namespace trembla::ext {
 
 class ValuePath {
 public:
-    explicit ValuePath(const std::string& name) : name_(&name) {}
+    // `name` must outlive the path (a literal, or the caller's own argument name).
+    explicit ValuePath(std::string_view name) : name_(name) {}
     ValuePath index(Py_ssize_t position) const { return ValuePath(this, nullptr, position, nullptr); }
     ValuePath key(PyObject* mapping_key) const { return ValuePath(this, mapping_key, 0, nullptr); }
     ValuePath with(const char* suffix) const { return ValuePath(this, nullptr, 0, suffix); }
@@ -26,7 +28,7 @@ private:
     std::string step() const;
 
     const ValuePath* parent_ = nullptr;
-    const std::string* name_ = nullptr;
+    std::string_view name_;
     PyObject* key_ = nullptr;  // borrowed; the caller's loop holds the mapping's items
     Py_ssize_t index_ = 0;
     const char* suffix_ = nullptr;

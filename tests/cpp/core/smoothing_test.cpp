@@ -112,6 +112,20 @@ TEST(UnwrapAngles, MatchesTheOneTurnLoopBitForBit) {
     }
 }
 
+TEST(UnwrapAngles, MatchesTheOneTurnLoopOnASpinningCamera) {
+    // Angles reported wrapped into [-180, 180) while the camera keeps turning: the unwrapped curve
+    // climbs (or falls) through thousands of turns, rounded again in every binade it enters.
+    for (const double rate : {0.3, 1.0, 7.3, 45.0, 179.9, -7.3, -123.4}) {
+        std::vector<double> values;
+        for (int i = 0; i < 20000; ++i) {
+            const double t = i;
+            // The wobble is added after wrapping, so that every value has all its fraction bits.
+            values.push_back(std::fmod(rate * t + 1e7 + 180.0, 360.0) - 180.0 + 3.0 * std::sin(t * 0.7));
+        }
+        ASSERT_TRUE(same_bits(unwrap_angles(values), unwrap_one_turn_at_a_time(values))) << "rate " << rate;
+    }
+}
+
 TEST(UnwrapAngles, PassesNaNThroughAndRefusesAnglesThatCannotBeTurnedClose) {
     const std::vector<double> with_nan = unwrap_angles({10, kNaN, 400});
     EXPECT_EQ(with_nan[0], 10);
