@@ -126,10 +126,17 @@ private:
     QWidget* _build_advanced_page();
     QWidget* _build_presets_page();
 
-    // Every Qt entry point runs through this: a throw is reported, never passed to Qt.
+    // Every Qt entry point runs through this: a throw is reported, never passed to Qt. The reporter
+    // is copied first: a command may delete the window, and its context with it.
     template <class Body>
     void _guarded(Body&& body) noexcept {
-        run_guarded(_context.report_error, std::forward<Body>(body));
+        ErrorReporter report;
+        try {
+            report = _context.report_error;
+        } catch (...) {
+            // Without memory for a copy, the error goes unreported; the handler still runs guarded.
+        }
+        run_guarded(report, std::forward<Body>(body));
     }
 
     // Connects a signal to a command of the window, dropping the signal's arguments.
