@@ -37,6 +37,7 @@ public:
     // Without a parent the window goes under the host's main window (context.host_main_window).
     // Any earlier window of the tool is closed and scheduled for deletion first.
     explicit TremblaToolWindow(WindowContext context = {}, QWidget* parent = nullptr);
+    ~TremblaToolWindow() override;
 
     // Closes and deletes later every top-level widget named WINDOW_OBJECT; never throws.
     static void _delete_existing();
