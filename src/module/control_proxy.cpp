@@ -86,6 +86,16 @@ PyObject* on(PyObject* self, Body&& body) {
     return guarded([&] { return body(live<Target>(self)).release(); });
 }
 
+// The same for a method with an argument: convert() runs first, since converting runs the
+// argument's own Python code (__bool__, __index__), which may delete the control or its window.
+template <class Target, class Convert, class Body>
+PyObject* on_converted(PyObject* self, Convert&& convert, Body&& body) {
+    return guarded([&] {
+        auto value = convert();
+        return body(live<Target>(self), value).release();
+    });
+}
+
 // ---- every control (QObject) -----------------------------------------------------------------
 
 PyObject* control_object_name(PyObject* self, PyObject*) {
@@ -93,10 +103,11 @@ PyObject* control_object_name(PyObject* self, PyObject*) {
 }
 
 PyObject* control_property(PyObject* self, PyObject* name) {
-    return on<QObject>(self, [&](QObject& control) {
-        const std::string property_name = text_arg(name, "name");
-        return variant_to_python(control.property(property_name.c_str()));
-    });
+    return on_converted<QObject>(
+        self, [&] { return text_arg(name, "name"); },
+        [](QObject& control, const std::string& property_name) {
+            return variant_to_python(control.property(property_name.c_str()));
+        });
 }
 
 PyObject* control_repr(PyObject* self) {
@@ -171,10 +182,12 @@ PyObject* widget_text(PyObject* self, PyObject*) {
 
 template <class Widget>
 PyObject* widget_set_text(PyObject* self, PyObject* text) {
-    return on<Widget>(self, [&](Widget& widget) {
-        widget.setText(qstring_arg(text, "text"));
-        return none();
-    });
+    return on_converted<Widget>(
+        self, [&] { return qstring_arg(text, "text"); },
+        [](Widget& widget, const QString& value) {
+            widget.setText(value);
+            return none();
+        });
 }
 
 PyObject* line_edit_placeholder(PyObject* self, PyObject*) {
@@ -202,10 +215,12 @@ PyObject* button_is_checked(PyObject* self, PyObject*) {
 }
 
 PyObject* button_set_checked(PyObject* self, PyObject* checked_arg) {
-    return on<QAbstractButton>(self, [&](QAbstractButton& button) {
-        button.setChecked(truth_arg(checked_arg));
-        return none();
-    });
+    return on_converted<QAbstractButton>(
+        self, [&] { return truth_arg(checked_arg); },
+        [](QAbstractButton& button, bool checked) {
+            button.setChecked(checked);
+            return none();
+        });
 }
 
 PyObject* button_is_checkable(PyObject* self, PyObject*) {
@@ -250,7 +265,9 @@ PyObject* list_count(PyObject* self, PyObject*) {
 }
 
 PyObject* list_item(PyObject* self, PyObject* row) {
-    return on<QListWidget>(self, [&](QListWidget& list) { return list_item_proxy(list, list.item(int_arg(row, "row"))); });
+    return on_converted<QListWidget>(
+        self, [&] { return int_arg(row, "row"); },
+        [](QListWidget& list, int index) { return list_item_proxy(list, list.item(index)); });
 }
 
 PyObject* list_current_item(PyObject* self, PyObject*) {
@@ -262,10 +279,12 @@ PyObject* list_current_row(PyObject* self, PyObject*) {
 }
 
 PyObject* list_set_current_row(PyObject* self, PyObject* row) {
-    return on<QListWidget>(self, [&](QListWidget& list) {
-        list.setCurrentRow(int_arg(row, "row"));
-        return none();
-    });
+    return on_converted<QListWidget>(
+        self, [&] { return int_arg(row, "row"); },
+        [](QListWidget& list, int index) {
+            list.setCurrentRow(index);
+            return none();
+        });
 }
 
 PyMethodDef kListMethods[] = {
@@ -359,10 +378,12 @@ PyObject* widget_value(PyObject* self, PyObject*) {
 
 template <class Widget>
 PyObject* widget_set_value(PyObject* self, PyObject* value) {
-    return on<Widget>(self, [&](Widget& widget) {
-        widget.setValue(int_arg(value, "val"));
-        return none();
-    });
+    return on_converted<Widget>(
+        self, [&] { return int_arg(value, "val"); },
+        [](Widget& widget, int val) {
+            widget.setValue(val);
+            return none();
+        });
 }
 
 PyObject* slider_minimum(PyObject* self, PyObject*) {

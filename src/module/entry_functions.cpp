@@ -13,7 +13,13 @@ namespace {
 PyObject* py_show(PyObject* module, PyObject*) {
     return guarded([&] {
         // A new window starts unprepared; the rest of the record stays for the next prepare.
-        current_prepared(module)->ready = false;
+        // Installed as a new record, so that a command still running on it can tell.
+        const PreparedRecord record = current_prepared(module);
+        if (record->ready) {
+            Prepared next = *record;
+            next.ready = false;
+            replace_prepared(module, record, std::move(next));
+        }
         py::PyRef window = create_window(module);
         set_module_attr(module, "_window", window.get());
         live_window(window.get()).show();

@@ -18,7 +18,10 @@ namespace {
 
 struct PreparedViewObject {
     PyObject_HEAD
-    std::shared_ptr<Prepared>* record;  // owned; a pointer keeps the C layout trivial
+    // Owned; a pointer keeps the C layout trivial. The record it points to is never changed: a
+    // writer installs a new one (replace_prepared_of), so whoever still holds the old one, a
+    // command half-way through or a conversion below, keeps reading a consistent record.
+    std::shared_ptr<const Prepared>* record;
 };
 
 // The members in the order scripts have always seen them.
@@ -26,7 +29,8 @@ constexpr const char* kMembers[] = {"ready",      "camera",    "source",      "s
                                     "camera_base", "start_frame", "end_frame", "camera_mode", "camera_original_anim"};
 constexpr Py_ssize_t kMemberCount = static_cast<Py_ssize_t>(sizeof(kMembers) / sizeof(kMembers[0]));
 
-const Prepared& record_of(PyObject* self) { return **reinterpret_cast<PreparedViewObject*>(self)->record; }
+// The record the view shows now; the conversions below may run Python code that installs another.
+std::shared_ptr<const Prepared> record_of(PyObject* self) { return *reinterpret_cast<PreparedViewObject*>(self)->record; }
 
 PyRef optional_text(const std::optional<std::string>& text) {
     return text ? text_to_python(*text) : PyRef::borrow(Py_None);
@@ -84,7 +88,7 @@ PyObject* view_subscript(PyObject* self, PyObject* key) {
             PyErr_SetObject(PyExc_KeyError, args.get());
             py::throw_python_error();
         }
-        return member_value(record_of(self), index).release();
+        return member_value(*record_of(self), index).release();
     });
 }
 
@@ -104,7 +108,7 @@ PyObject* view_values(PyObject* self, PyObject*) {
     return guarded([&] {
         PyRef list = checked(PyList_New(kMemberCount));
         for (Py_ssize_t i = 0; i < kMemberCount; ++i) {
-            PyList_SET_ITEM(list.get(), i, member_value(record_of(self), i).release());
+            PyList_SET_ITEM(list.get(), i, member_value(*record_of(self), i).release());
         }
         return list.release();
     });
@@ -115,7 +119,7 @@ PyObject* view_items(PyObject* self, PyObject*) {
         PyRef list = checked(PyList_New(kMemberCount));
         for (Py_ssize_t i = 0; i < kMemberCount; ++i) {
             PyRef key = text_to_python(kMembers[i]);
-            PyRef value = member_value(record_of(self), i);
+            PyRef value = member_value(*record_of(self), i);
             PyList_SET_ITEM(list.get(), i, checked(PyTuple_Pack(2, key.get(), value.get())).release());
         }
         return list.release();
@@ -134,7 +138,7 @@ PyObject* view_get(PyObject* self, PyObject* args) {
             Py_INCREF(fallback);
             return fallback;
         }
-        return member_value(record_of(self), index).release();
+        return member_value(*record_of(self), index).release();
     });
 }
 
@@ -144,7 +148,7 @@ PyObject* view_repr(PyObject* self) {
         std::string text = "{";
         for (Py_ssize_t i = 0; i < kMemberCount; ++i) {
             PyRef key_repr = checked(PyObject_Repr(text_to_python(kMembers[i]).get()));
-            PyRef value_repr = checked(PyObject_Repr(member_value(record_of(self), i).get()));
+            PyRef value_repr = checked(PyObject_Repr(member_value(*record_of(self), i).get()));
             std::string key_text;
             std::string value_text;
             if (!py::text_to_utf8(key_repr.get(), key_text) || !py::text_to_utf8(value_repr.get(), value_text)) {
@@ -210,18 +214,31 @@ void register_prepared_view(PyObject*) {
     }
 }
 
-PyRef make_prepared_view(std::shared_ptr<Prepared> record) {
-    auto owned = std::make_unique<std::shared_ptr<Prepared>>(std::move(record));
+PyRef make_prepared_view(std::shared_ptr<const Prepared> record) {
+    auto owned = std::make_unique<std::shared_ptr<const Prepared>>(std::move(record));
     PyRef view = checked(g_view_type.tp_alloc(&g_view_type, 0));
     reinterpret_cast<PreparedViewObject*>(view.get())->record = owned.release();
     return view;
 }
 
-std::shared_ptr<Prepared> prepared_of(PyObject* obj) {
+std::shared_ptr<const Prepared> prepared_of(PyObject* obj) {
     if (obj == nullptr || Py_TYPE(obj) != &g_view_type) {
         return nullptr;
     }
     return *reinterpret_cast<PreparedViewObject*>(obj)->record;
+}
+
+bool replace_prepared_of(PyObject* view, const std::shared_ptr<const Prepared>& expected,
+                         std::shared_ptr<const Prepared> next) {
+    if (view == nullptr || Py_TYPE(view) != &g_view_type) {
+        return false;
+    }
+    std::shared_ptr<const Prepared>& held = *reinterpret_cast<PreparedViewObject*>(view)->record;
+    if (held != expected) {
+        return false;
+    }
+    held = std::move(next);
+    return true;
 }
 
 }  // namespace trembla::ext

@@ -1,6 +1,6 @@
 // `_prepared` as Python sees it: a read-only mapping over the module's shared preparation record.
 // Members are converted to Python values on every access, so the view always shows the record's
-// current contents; the scene workflow writes the record itself, in C++.
+// current contents. A record, once shown, is never changed in place: writers install a new one.
 #pragma once
 
 #include <memory>
@@ -14,9 +14,14 @@ namespace trembla::ext {
 void register_prepared_view(PyObject* module);
 
 // A new view over `record`.
-py::PyRef make_prepared_view(std::shared_ptr<Prepared> record);
+py::PyRef make_prepared_view(std::shared_ptr<const Prepared> record);
 
 // The record behind a view, or nullptr when `obj` is not one.
-std::shared_ptr<Prepared> prepared_of(PyObject* obj);
+std::shared_ptr<const Prepared> prepared_of(PyObject* obj);
+
+// Makes `view` show `next`, provided it still shows `expected`; false (and nothing changed) when
+// something installed another record meanwhile, or `view` is not a view.
+bool replace_prepared_of(PyObject* view, const std::shared_ptr<const Prepared>& expected,
+                         std::shared_ptr<const Prepared> next);
 
 }  // namespace trembla::ext

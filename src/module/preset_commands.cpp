@@ -15,6 +15,7 @@
 #include "module/preset_functions.h"
 #include "module/py_json.h"
 #include "module/state.h"
+#include "module/window_command.h"
 #include "module/window_controls.h"
 #include "presets/settings_snapshot.h"
 #include "scene/python_error.h"
@@ -51,16 +52,18 @@ QString stripped(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-void set_name_field(Host& host, QLineEdit* field, const std::optional<std::string>& name) {
+void set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWindow::*field,
+                    const std::optional<std::string>& name) {
     if (name && host.obj_exists(*name)) {
-        field->setText(qt_text(*name));
+        (command.window().*field)->setText(qt_text(*name));
     }
 }
 
 // Sets the controls in the order a user would see them change. The rows, check boxes and mode
 // buttons are set through their ordinary setters without blocking signals: their handlers
-// re-apply a prepared shake as if the user had made each change.
-void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
+// re-apply a prepared shake as if the user had made each change. Those handlers run host
+// commands, and so Python, so the window is asked for again before each control.
+void apply_record(Host& host, WindowCommand& command, const PresetJson& record) {
     const PresetToApply preset = read_preset_record(record);
     for (const std::string& warning : preset.warnings) {
         host.warning(warning);
@@ -68,35 +71,36 @@ void apply_record(Host& host, TremblaToolWindow& w, const PresetJson& record) {
     if (!record.is_object()) {
         return;  // ignored whole, as its warning says
     }
-    set_name_field(host, w.camera_field, preset.camera);
-    set_name_field(host, w.source_field, preset.source);
+    set_name_field(host, command, &TremblaToolWindow::camera_field, preset.camera);
+    set_name_field(host, command, &TremblaToolWindow::source_field, preset.source);
 
+    const auto w = [&command]() -> TremblaToolWindow& { return command.window(); };
     const ControlValues& s = preset.settings;
-    w.lag_trans_slider->setValue(s.lag_trans);
-    w.lag_rot_slider->setValue(s.lag_rot);
-    w.smoothing_slider->setValue(s.smooth);
-    w.amount_slider->setValue(s.amount);
-    w.trans_amp_slider->setValue(s.trans_amp);
-    w.rot_amp_slider->setValue(s.rot_amp);
-    w.fade_in_slider->setValue(s.fade_in);
-    w.fade_out_slider->setValue(s.fade_out);
-    w.ranges_field->setText(qt_text(s.ranges));
+    w().lag_trans_slider->setValue(s.lag_trans);
+    w().lag_rot_slider->setValue(s.lag_rot);
+    w().smoothing_slider->setValue(s.smooth);
+    w().amount_slider->setValue(s.amount);
+    w().trans_amp_slider->setValue(s.trans_amp);
+    w().rot_amp_slider->setValue(s.rot_amp);
+    w().fade_in_slider->setValue(s.fade_in);
+    w().fade_out_slider->setValue(s.fade_out);
+    w().ranges_field->setText(qt_text(s.ranges));
     if (s.mode == "static") {
-        w.mode_static->setChecked(true);
+        w().mode_static->setChecked(true);
     } else if (s.mode == "relax") {
-        w.mode_relax->setChecked(true);
+        w().mode_relax->setChecked(true);
     } else {
-        w.mode_animated->setChecked(true);
+        w().mode_animated->setChecked(true);
     }
-    w.layer_field->setText(qt_text(s.layer_name));
-    w.translate_cb->setChecked(s.translate_enabled);
-    w.rotate_cb->setChecked(s.rotate_enabled);
-    w.trans_x_slider->setValue(s.trans_x);
-    w.trans_y_slider->setValue(s.trans_y);
-    w.trans_z_slider->setValue(s.trans_z);
-    w.rot_x_slider->setValue(s.rot_x);
-    w.rot_y_slider->setValue(s.rot_y);
-    w.rot_z_slider->setValue(s.rot_z);
+    w().layer_field->setText(qt_text(s.layer_name));
+    w().translate_cb->setChecked(s.translate_enabled);
+    w().rotate_cb->setChecked(s.rotate_enabled);
+    w().trans_x_slider->setValue(s.trans_x);
+    w().trans_y_slider->setValue(s.trans_y);
+    w().trans_z_slider->setValue(s.trans_z);
+    w().rot_x_slider->setValue(s.rot_x);
+    w().rot_y_slider->setValue(s.rot_y);
+    w().rot_z_slider->setValue(s.rot_z);
 }
 
 // The JSON form of one member of a script's preset record. A value JSON cannot hold reads as
@@ -144,17 +148,24 @@ PresetJson record_json(PyObject* preset_data) {
     return record;
 }
 
-void refresh_preset_list(PyObject* module, TremblaToolWindow& w) {
-    w.preset_list->clear();
+// The list is filled only once the file has been read: reading may warn, and so run Python.
+void fill_preset_list(PyObject* module, WindowCommand& command) {
     const std::string path = preset_file_path_for_store(module);
     py::PythonHost host = host_for(module);
     const LoadedPresetNames loaded = load_preset_names(path);
     if (loaded.warning) {
         host.warning(*loaded.warning);
     }
+    QListWidget* list = command.window().preset_list;
+    list->clear();
     for (const std::string& name : loaded.names) {
-        w.preset_list->addItem(qt_text(name));
+        list->addItem(qt_text(name));
     }
+}
+
+void refresh_preset_list(PyObject* module, TremblaToolWindow& target) {
+    run_window_command(module, target, CommandKind::Presets,
+                       [module](WindowCommand& command) { fill_preset_list(module, command); });
 }
 
 // Warnings are given only after the update: the lock is never held across a call into the host.
@@ -164,113 +175,114 @@ void warn_all(Host& host, const std::vector<std::string>& warnings) {
     }
 }
 
-void save_preset(PyObject* module, TremblaToolWindow& w) {
-    py::PythonHost host = host_for(module);
-    const std::string name = utf8(stripped(w.preset_name_field->text()));
-    if (name.empty()) {
-        host.warning("Please enter a preset name.");
-        return;
-    }
-    const std::string path = preset_file_path_for_store(module);
-    PresetJson snapshot = to_json(read_controls(w));
-    const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
-        presets[name] = std::move(snapshot);
-        return true;
-    });
-    warn_all(host, update.warnings);
-    if (!update.ok) {
-        host.warning("Failed to save preset.");
-        return;
-    }
-    w._refresh_preset_list();
-    w.preset_name_field->clear();
-    host.in_view_message("Preset '" + name + "' saved!");
-    host.print_line("Preset saved: " + name);
-}
-
-void load_selected_preset(PyObject* module, TremblaToolWindow& w, QListWidgetItem* item) {
-    py::PythonHost host = host_for(module);
-    if (item == nullptr) {
-        item = w.preset_list->currentItem();
-    }
-    if (item == nullptr) {
-        host.warning("Please select a preset to load.");
-        return;
-    }
-    const std::string name = utf8(item->text());
-    const std::string path = preset_file_path_for_store(module);
-    const LoadedPresets loaded = load_presets_warning(host, path);
-    const auto found = loaded.presets.find(name);
-    if (found == loaded.presets.end()) {
-        host.warning("Preset '" + name + "' not found.");
-        return;
-    }
-    apply_record(host, w, *found);
-    w._switch_tab(0);
-    host.in_view_message("Preset '" + name + "' loaded!");
-    host.print_line("Preset loaded: " + name);
-}
-
-void delete_selected_preset(PyObject* module, TremblaToolWindow& w) {
-    py::PythonHost host = host_for(module);
-    QListWidgetItem* item = w.preset_list->currentItem();
-    if (item == nullptr) {
-        host.warning("Please select a preset to delete.");
-        return;
-    }
-    const std::string name = utf8(item->text());
-    const std::string path = preset_file_path_for_store(module);
-    // Looked up in the file as it is under the lock, not as the list last showed it.
-    const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
-        const auto found = presets.find(name);
-        if (found == presets.end()) {
-            return false;
+void save_preset(PyObject* module, TremblaToolWindow& target) {
+    run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
+        const std::string name = utf8(stripped(command.window().preset_name_field->text()));
+        py::PythonHost host = host_for(module);
+        if (name.empty()) {
+            host.warning("Please enter a preset name.");
+            return;
         }
-        presets.erase(found);
-        return true;
+        const std::string path = preset_file_path_for_store(module);
+        PresetJson snapshot = to_json(read_controls(command.window()));
+        const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+            presets[name] = std::move(snapshot);
+            return true;
+        });
+        warn_all(host, update.warnings);
+        if (!update.ok) {
+            host.warning("Failed to save preset.");
+            return;
+        }
+        fill_preset_list(module, command);
+        command.window().preset_name_field->clear();
+        host.in_view_message("Preset '" + name + "' saved!");
+        host.print_line("Preset saved: " + name);
     });
-    warn_all(host, update.warnings);
-    if (!update.ok) {
-        host.warning("Failed to delete preset.");
-        return;
-    }
-    if (!update.changed) {
-        host.warning("Preset '" + name + "' not found.");
-        return;
-    }
-    w._refresh_preset_list();
-    host.in_view_message("Preset '" + name + "' deleted.");
-    host.print_line("Preset deleted: " + name);
+}
+
+// `item` is read before anything runs Python: the entry may go with the list or the window.
+void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidgetItem* item) {
+    run_window_command(module, target, CommandKind::Presets, [module, item](WindowCommand& command) {
+        QListWidgetItem* chosen = item != nullptr ? item : command.window().preset_list->currentItem();
+        const std::optional<std::string> name =
+            chosen != nullptr ? std::optional<std::string>(utf8(chosen->text())) : std::nullopt;
+        py::PythonHost host = host_for(module);
+        if (!name) {
+            host.warning("Please select a preset to load.");
+            return;
+        }
+        const std::string path = preset_file_path_for_store(module);
+        const LoadedPresets loaded = load_presets_warning(host, path);
+        const auto found = loaded.presets.find(*name);
+        if (found == loaded.presets.end()) {
+            host.warning("Preset '" + *name + "' not found.");
+            return;
+        }
+        apply_record(host, command, *found);
+        command.window()._switch_tab(0);
+        host.in_view_message("Preset '" + *name + "' loaded!");
+        host.print_line("Preset loaded: " + *name);
+    });
+}
+
+void delete_selected_preset(PyObject* module, TremblaToolWindow& target) {
+    run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
+        QListWidgetItem* item = command.window().preset_list->currentItem();
+        const std::optional<std::string> name =
+            item != nullptr ? std::optional<std::string>(utf8(item->text())) : std::nullopt;
+        py::PythonHost host = host_for(module);
+        if (!name) {
+            host.warning("Please select a preset to delete.");
+            return;
+        }
+        const std::string path = preset_file_path_for_store(module);
+        // Looked up in the file as it is under the lock, not as the list last showed it.
+        const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+            const auto found = presets.find(*name);
+            if (found == presets.end()) {
+                return false;
+            }
+            presets.erase(found);
+            return true;
+        });
+        warn_all(host, update.warnings);
+        if (!update.ok) {
+            host.warning("Failed to delete preset.");
+            return;
+        }
+        if (!update.changed) {
+            host.warning("Preset '" + *name + "' not found.");
+            return;
+        }
+        fill_preset_list(module, command);
+        host.in_view_message("Preset '" + *name + "' deleted.");
+        host.print_line("Preset deleted: " + *name);
+    });
 }
 
 }  // namespace
 
-// Qt may run a hook straight from the host's event loop (a double-click on the list), where
-// nobody holds the GIL for us, so each hook holds it for its whole run.
+// The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
+// window, and with it the hook that is running.
 void install_preset_commands(WindowContext& context, PyObject* module) {
-    context.save_preset = [module](TremblaToolWindow& w) {
-        GilHold gil;
-        save_preset(module, w);
-    };
+    context.save_preset = [module](TremblaToolWindow& w) { save_preset(module, w); };
     context.load_selected_preset = [module](TremblaToolWindow& w, QListWidgetItem* item) {
-        GilHold gil;
         load_selected_preset(module, w, item);
     };
-    context.delete_selected_preset = [module](TremblaToolWindow& w) {
-        GilHold gil;
-        delete_selected_preset(module, w);
-    };
-    context.refresh_preset_list = [module](TremblaToolWindow& w) {
-        GilHold gil;
-        refresh_preset_list(module, w);
-    };
+    context.delete_selected_preset = [module](TremblaToolWindow& w) { delete_selected_preset(module, w); };
+    context.refresh_preset_list = [module](TremblaToolWindow& w) { refresh_preset_list(module, w); };
 }
 
 PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(read_controls(window))); }
 
-void apply_settings(PyObject* module, TremblaToolWindow& window, PyObject* preset_data) {
-    py::PythonHost host = host_for(module);
-    apply_record(host, window, record_json(preset_data));
+PresetJson preset_record_from_python(PyObject* preset_data) { return record_json(preset_data); }
+
+void apply_settings(PyObject* module, TremblaToolWindow& target, const PresetJson& preset_record) {
+    run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
+        py::PythonHost host = host_for(module);
+        apply_record(host, command, preset_record);
+    });
 }
 
 }  // namespace trembla::ext

@@ -2,6 +2,7 @@
 // Python sees it.
 #pragma once
 
+#include "presets/preset_json.h"
 #include "scene/py_ref.h"
 #include "ui/window_context.h"
 
@@ -13,8 +14,12 @@ void install_preset_commands(WindowContext& context, PyObject* module);
 // The settings snapshot of the window's controls, as a new Python dict.
 py::PyRef current_settings(TremblaToolWindow& window);
 
-// Sets the window's controls from a preset record (a Python mapping) through their ordinary
-// setters, so their own signals re-apply a prepared shake.
-void apply_settings(PyObject* module, TremblaToolWindow& window, PyObject* preset_data);
+// The members of a script's preset record that applying reads, as JSON. Converting runs the
+// record's own Python code (a key's __eq__ during lookup), so it comes before the window is used.
+PresetJson preset_record_from_python(PyObject* preset_data);
+
+// Sets the window's controls from a preset record through their ordinary setters, so their own
+// signals re-apply a prepared shake. WindowGone when the window goes while the controls are set.
+void apply_settings(PyObject* module, TremblaToolWindow& window, const PresetJson& preset_record);
 
 }  // namespace trembla::ext

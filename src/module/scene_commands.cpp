@@ -5,12 +5,14 @@
 #include <optional>
 #include <string>
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
 #include "module/error_report.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "module/window_command.h"
 #include "module/window_controls.h"
 #include "scene/prepared.h"
 #include "scene/python_error.h"
@@ -104,76 +106,151 @@ void print_failure_traceback(PyObject* module, const std::exception_ptr& failure
     }
 }
 
-// Every hook makes its host over the module's current `cmds`, `mel` and `omui` and takes the
+// A failure the host or the user raised to stop everything (Ctrl+C, a host quit) is not a failed
+// prepare to report and carry on from: it goes on to the caller.
+void pass_interrupts(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const py::PythonError& error) {
+        if (!error.matches(PyExc_Exception)) throw;
+    } catch (...) {
+    }
+}
+
+// Every command makes its host over the module's current `cmds`, `mel` and `omui` and takes the
 // module's current record at call time: a state reset between two commands replaces the record,
-// and the window must act on the new one. Qt may run a hook straight from the host's event loop,
-// so each one holds the GIL for its whole run.
+// and the window must act on the new one.
+template <class Body>
+void run_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body) {
+    run_window_command(module, target, kind, std::forward<Body>(body));
+}
+
+// The workflow works on a private copy of the record, never on the record itself: host calls run
+// Python, which may install another record under it. The copy is kept only if the record it was
+// taken from is still the current one; false when it was replaced meanwhile.
+bool keep_record(PyObject* module, const PreparedRecord& taken, Prepared&& result) {
+    return replace_prepared(module, taken, std::move(result));
+}
+
+// As keep_record, while an error of the workflow is on its way: that error is what the caller
+// must see, and the record is kept when possible, since the scene has changed with it.
+bool keep_record_on_failure(PyObject* module, const PreparedRecord& taken, Prepared&& result) noexcept {
+    try {
+        return keep_record(module, taken, std::move(result));
+    } catch (...) {
+        PyErr_Clear();
+        return false;
+    }
+}
+
+void prepare_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        py::PythonHost host = host_for(module);
+        const PreparedRecord taken = current_prepared(module);
+        Prepared work = *taken;
+        const FailureReporter report = [module](const std::exception_ptr& failure) {
+            pass_interrupts(failure);
+            print_failure_traceback(module, failure);
+        };
+        PrepareOutcome outcome = PrepareOutcome::Rejected;
+        try {
+            outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
+                return prepare_shake(host, work, saved_mode, controls, report);
+            });
+        } catch (...) {
+            keep_record_on_failure(module, taken, std::move(work));
+            throw;
+        }
+        if (outcome == PrepareOutcome::Rejected) return;  // nothing written, the button keeps its look
+        if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
+        // A failed prepare still counts as a prepare for the button: the user sees it was run.
+        set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
+    });
+}
+
+void update_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        const PreparedRecord record = current_prepared(module);
+        if (!record->ready) return;  // no host needed for doing nothing
+        py::PythonHost host = host_for(module);
+        const ShakeCurves made = apply_prepared_shake(host, *record, controls);
+        // The camera now carries a shake from a record that is no longer current.
+        if (current_prepared(module) != record) throw PreparationReplaced();
+        // The host may answer other curve names than last time; reset and bake look for these.
+        // Usually it answers the same ones, and the record is not copied for nothing.
+        if (has_new_curve_names(*record, made)) {
+            Prepared noted = *record;
+            record_shake_curves(noted, made);
+            if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
+        }
+    });
+}
+
+// Reset and bake end the preparation; the prepare button then returns to its first look, also
+// when the workflow failed after the end (bake's closing message), since the record says so.
+template <class Workflow>
+void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& workflow) {
+    run_command(module, target, CommandKind::Scene, [&](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        py::PythonHost host = host_for(module);
+        const PreparedRecord taken = current_prepared(module);
+        Prepared work = *taken;
+        const bool was_ready = work.ready;
+        try {
+            workflow(host, work, controls);
+        } catch (...) {
+            const bool ended = was_ready && !work.ready;
+            if (keep_record_on_failure(module, taken, std::move(work)) && ended && command.window_alive()) {
+                set_prepare_button(command.window().prepare_btn, "Prepare Shake", "primaryBtn");
+            }
+            throw;
+        }
+        if (!was_ready || work.ready) return;  // nothing prepared, or the camera is gone: nothing changed
+        if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
+        set_prepare_button(command.window().prepare_btn, "Prepare Shake", "primaryBtn");
+    });
+}
+
+void reset_command(PyObject* module, TremblaToolWindow& target) {
+    ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls&) { reset_camera(host, work); });
+}
+
+void bake_command(PyObject* module, TremblaToolWindow& target) {
+    ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls) {
+        with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
+            return bake_to_layer(host, work, saved_mode, controls);
+        });
+    });
+}
+
+template <std::optional<std::string> (*pick)(Host&), QLineEdit* TremblaToolWindow::*field>
+void pick_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
+        py::PythonHost host = host_for(module);
+        if (std::optional<std::string> name = pick(host)) {
+            (command.window().*field)->setText(QString::fromStdString(*name));
+        }
+    });
+}
+
+// The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
+// window, and with it the hook that is running.
 void install_selection_commands(WindowContext& context, PyObject* module) {
-    context.set_camera = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        py::PythonHost host = host_for(module);
-        if (std::optional<std::string> name = set_camera(host)) {
-            window.camera_field->setText(QString::fromStdString(*name));
-        }
+    context.set_camera = [module](TremblaToolWindow& w) {
+        pick_command<&set_camera, &TremblaToolWindow::camera_field>(module, w);
     };
-    context.set_source = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        py::PythonHost host = host_for(module);
-        if (std::optional<std::string> name = set_source(host)) {
-            window.source_field->setText(QString::fromStdString(*name));
-        }
+    context.set_source = [module](TremblaToolWindow& w) {
+        pick_command<&set_source, &TremblaToolWindow::source_field>(module, w);
     };
 }
 
 void install_shake_commands(WindowContext& context, PyObject* module) {
-    context.prepare_shake = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        py::PythonHost host = host_for(module);
-        std::shared_ptr<Prepared> record = current_prepared(module);
-        const ShakeControls controls = read_controls(window);
-        const FailureReporter report = [module](const std::exception_ptr& failure) {
-            print_failure_traceback(module, failure);
-        };
-        const PrepareOutcome outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-            return prepare_shake(host, *record, saved_mode, controls, report);
-        });
-        // A failed prepare still counts as a prepare for the button: the user sees it was run.
-        if (outcome != PrepareOutcome::Rejected) set_prepare_button(window.prepare_btn, "Re-Prepare", "preparedBtn");
-    };
-    context.update_shake = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        std::shared_ptr<Prepared> record = current_prepared(module);
-        if (!record->ready) return;  // no host needed for doing nothing
-        py::PythonHost host = host_for(module);
-        update_shake(host, *record, read_controls(window));
-    };
-    context.reset_camera = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        py::PythonHost host = host_for(module);
-        std::shared_ptr<Prepared> record = current_prepared(module);
-        if (reset_camera(host, *record)) set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
-    };
-    context.bake_to_layer = [module](TremblaToolWindow& window) {
-        GilHold gil;
-        py::PythonHost host = host_for(module);
-        std::shared_ptr<Prepared> record = current_prepared(module);
-        const ShakeControls controls = read_controls(window);
-        // The button follows the record, also when the closing in-view message fails: by then
-        // the layer is keyed and the preparation has ended, and the error still goes on.
-        const bool was_ready = record->ready;
-        const auto show_if_ended = [&] {
-            if (was_ready && !record->ready) set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
-        };
-        try {
-            with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-                return bake_to_layer(host, *record, saved_mode, controls);
-            });
-        } catch (...) {
-            show_if_ended();
-            throw;
-        }
-        show_if_ended();
-    };
+    context.prepare_shake = [module](TremblaToolWindow& w) { prepare_command(module, w); };
+    context.update_shake = [module](TremblaToolWindow& w) { update_command(module, w); };
+    context.reset_camera = [module](TremblaToolWindow& w) { reset_command(module, w); };
+    context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
 }
 
 }  // namespace

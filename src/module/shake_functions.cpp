@@ -2,6 +2,9 @@
 // Every function converts and checks all of its arguments before it makes a host call.
 #include "module/shake_functions.h"
 
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "core/apply.h"
@@ -36,12 +39,33 @@ PyObject* py_get_world_transform(PyObject* module, PyObject* args, PyObject* kwa
     });
 }
 
+// The most frames collect_source_motion samples in one call: ten million whole frames, over
+// 100 hours at 24 fps and about a gigabyte of samples. A longer span is a typing slip (1e18 for
+// 1e3) that would sample for days while memory grows; it is refused before the host is asked.
+constexpr double kMaxSampledFrames = 10'000'000;
+
+// Bounds that are not frame numbers at all (not finite, beyond the 64-bit frame range) are the
+// sampling's own to refuse, with its own message.
+void refuse_unsampleable_span(double start_frame, double end_frame) {
+    constexpr double kFrameRange = 9223372036854775808.0;  // 2**63
+    const auto is_frame = [&](double bound) { return std::isfinite(bound) && std::fabs(std::trunc(bound)) < kFrameRange; };
+    if (!is_frame(start_frame) || !is_frame(end_frame)) return;
+    const double frames = std::trunc(end_frame) - std::trunc(start_frame) + 1;
+    if (frames > kMaxSampledFrames) {
+        std::ostringstream text;
+        text << "collect_source_motion: start_frame " << start_frame << " to end_frame " << end_frame << " spans "
+             << frames << " frames; at most 10000000 frames are sampled at once";
+        throw std::invalid_argument(text.str());
+    }
+}
+
 PyObject* py_collect_source_motion(PyObject* module, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
         auto a = bind_arguments<3>("collect_source_motion", args, kwargs, {"source_obj", "start_frame", "end_frame"});
         const std::string source_obj = text_arg(a[0].get(), "source_obj");
         const double start_frame = number_arg(a[1].get(), "start_frame");
         const double end_frame = number_arg(a[2].get(), "end_frame");
+        refuse_unsampleable_span(start_frame, end_frame);
         py::PythonHost host = host_for(module);
         return frame_record_to_python(collect_source_motion(host, source_obj, start_frame, end_frame)).release();
     });
@@ -179,7 +203,8 @@ PyMethodDef kShakeFunctions[] = {
     {"collect_source_motion", TREMBLA_KEYWORDS_FUNCTION(py_collect_source_motion), METH_VARARGS | METH_KEYWORDS,
      "collect_source_motion(source_obj, start_frame, end_frame) -> {frame: sample}\n\n"
      "World samples of source_obj at every whole frame from start_frame to end_frame (both\n"
-     "truncated, both included). The current time is put back afterwards."},
+     "truncated, both included). The current time is put back afterwards. A span of more than\n"
+     "10,000,000 frames raises ValueError before the host is asked anything."},
     {"calculate_deltas", TREMBLA_KEYWORDS_FUNCTION(py_calculate_deltas), METH_VARARGS | METH_KEYWORDS,
      "calculate_deltas(source_data, start_frame) -> {frame: sample}\n\n"
      "Every sample minus the sample at start_frame; empty when start_frame was not sampled."},

@@ -54,7 +54,7 @@ void bind_host_modules(PyObject* module) {
 }
 
 void reset_module_state(PyObject* module) {
-    py::PyRef view = make_prepared_view(std::make_shared<Prepared>());
+    py::PyRef view = make_prepared_view(std::make_shared<const Prepared>());
     set_module_attr(module, kPrepared, view.get());
     set_module_attr(module, kWindow, Py_None);
     set_module_attr(module, kOriginalEvalMode, Py_None);
@@ -68,13 +68,18 @@ py::PythonHost host_for(PyObject* module) {
     return py::PythonHost(std::move(modules));
 }
 
-std::shared_ptr<Prepared> current_prepared(PyObject* module) {
+PreparedRecord current_prepared(PyObject* module) {
     py::PyRef view = module_attr(module, kPrepared);
-    std::shared_ptr<Prepared> record = prepared_of(view.get());
+    PreparedRecord record = prepared_of(view.get());
     if (!record) {
         throw std::runtime_error("trembla_tool._prepared has been replaced; call reset_state() to restore it");
     }
     return record;
+}
+
+bool replace_prepared(PyObject* module, const PreparedRecord& expected, Prepared next) {
+    py::PyRef view = module_attr(module, kPrepared);
+    return replace_prepared_of(view.get(), expected, std::make_shared<const Prepared>(std::move(next)));
 }
 
 void suspend_viewport(PyObject* module, Host& host) {

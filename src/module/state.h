@@ -25,8 +25,15 @@ void reset_module_state(PyObject* module);
 // The host for one top-level call, over the module's current `cmds`, `mel` and `omui`.
 py::PythonHost host_for(PyObject* module);
 
-// The record behind `_prepared`; RuntimeError when a script has put something else there.
-std::shared_ptr<Prepared> current_prepared(PyObject* module);
+// The record behind `_prepared` as it is now; RuntimeError when a script has put something else
+// there. The record never changes: hold it across host calls and Python code as long as needed.
+using PreparedRecord = std::shared_ptr<const Prepared>;
+PreparedRecord current_prepared(PyObject* module);
+
+// Installs `next` behind `_prepared` if `expected` is still the record there. False, and nothing
+// changed, when something installed another meanwhile (a command nested in a host callback,
+// show(), reset_state()): the caller worked from a record that is no longer current.
+bool replace_prepared(PyObject* module, const PreparedRecord& expected, Prepared next);
 
 // suspend() / unsuspend() with the saved evaluation mode kept in `_original_eval_mode`: suspending
 // stores it (also when suspending redraw then fails); resuming restores it only when it is a

@@ -62,11 +62,14 @@ PyObject* run_command(PyObject* self, PyObject*) {
 
 // ---- commands with arguments or results --------------------------------------------------------
 
+// Arguments are converted before the window is looked up: converting runs the argument's own
+// Python code (__index__, __bool__, a key's __eq__), which may delete or replace the window.
 PyObject* window_switch_tab(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return on_window(self, [&](TremblaToolWindow& window) {
+    return guarded([&] {
         auto a = bind_arguments<1>("_switch_tab", args, kwargs, {"index"});
-        window._switch_tab(int_arg(a[0].get(), "index"));
-        return none();
+        const int index = int_arg(a[0].get(), "index");
+        live_window(self)._switch_tab(index);
+        return none().release();
     });
 }
 
@@ -75,10 +78,11 @@ PyObject* window_get_camera_mode(PyObject* self, PyObject*) {
 }
 
 PyObject* window_on_mode_changed(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return on_window(self, [&](TremblaToolWindow& window) {
+    return guarded([&] {
         auto a = bind_arguments<1>("_on_mode_changed", args, kwargs, {"checked"});
-        window._on_mode_changed(truth_arg(a[0].get()));
-        return none();
+        const bool checked = truth_arg(a[0].get());
+        live_window(self)._on_mode_changed(checked);
+        return none().release();
     });
 }
 
@@ -95,23 +99,25 @@ PyObject* window_get_current_settings(PyObject* self, PyObject*) {
 }
 
 PyObject* window_apply_settings(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return on_window(self, [&](TremblaToolWindow& window) {
+    return guarded([&] {
         auto a = bind_arguments<1>("_apply_settings", args, kwargs, {"preset_data"});
-        apply_settings(window_object(self)->module, window, a[0].get());
-        return none();
+        const PresetJson preset_record = preset_record_from_python(a[0].get());
+        apply_settings(window_object(self)->module, live_window(self), preset_record);
+        return none().release();
     });
 }
 
 PyObject* window_load_selected_preset(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return on_window(self, [&](TremblaToolWindow& window) {
+    return guarded([&] {
         PyObject* item = Py_None;
         static const char* const kKeywords[] = {"item", nullptr};
         if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:_load_selected_preset", const_cast<char**>(kKeywords),
                                          &item)) {
             py::throw_python_error();
         }
-        window._load_selected_preset(list_item_arg(item, "item"));
-        return none();
+        QListWidgetItem* entry = list_item_arg(item, "item");
+        live_window(self)._load_selected_preset(entry);
+        return none().release();
     });
 }
 

@@ -284,8 +284,8 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     return outcome;
 }
 
-void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
-    if (!record.ready) return;
+ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
+    if (!record.ready) return {};
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
     const ShakeSettings settings = shake_settings(controls.settings);
@@ -295,14 +295,30 @@ void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     replace.own_only = true;
     replace.made = record.shake_curves;
     // The record's animation is read only while the keys are computed, before the first host call.
-    const ShakeCurves made = apply_shake_to_camera(host, camera, shake_data, frames, settings,
-                                                   prepared_camera_base(record), std::string(record.camera_mode),
-                                                   record.camera_original_anim, replace);
-    // Scripts run by the host may have ended or replaced the preparation meanwhile.
-    if (!record.ready || record.camera != camera) return;
+    return apply_shake_to_camera(host, camera, shake_data, frames, settings, prepared_camera_base(record),
+                                 std::string(record.camera_mode), record.camera_original_anim, replace);
+}
+
+bool has_new_curve_names(const Prepared& record, const ShakeCurves& made) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!made[k].empty() && record.shake_curves[k] != made[k]) return true;
+    }
+    return false;
+}
+
+void record_shake_curves(Prepared& record, const ShakeCurves& made) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (!made[k].empty()) record.shake_curves[k] = made[k];
     }
+}
+
+void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
+    if (!record.ready) return;
+    const std::optional<std::string> camera = record.camera;
+    const ShakeCurves made = apply_prepared_shake(host, record, controls);
+    // Scripts run by the host may have ended or replaced the preparation meanwhile.
+    if (!record.ready || record.camera != camera) return;
+    record_shake_curves(record, made);
 }
 
 bool reset_camera(Host& host, Prepared& record) {

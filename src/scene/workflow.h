@@ -46,6 +46,15 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
 // record; does nothing when the record is not ready. Errors propagate.
 void update_shake(Host& host, Prepared& record, const ShakeControls& controls);
 
+// The keying half of update_shake for a record nobody may change meanwhile: answers the names of
+// the shake curves it made (empty for a channel it did not write) for record_shake_curves.
+ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+
+// Whether an update made a curve under another name than the record holds; record_shake_curves
+// notes them.
+bool has_new_curve_names(const Prepared& record, const ShakeCurves& made);
+void record_shake_curves(Prepared& record, const ShakeCurves& made);
+
 // Removes the shake and the camera's keys on all six channels and gives back the recorded
 // animation (animated, relax) or the start pose (static). True when the preparation ended and the
 // prepare button must return to "Prepare Shake"; false when nothing was prepared or the camera is

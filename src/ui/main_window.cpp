@@ -77,6 +77,14 @@ void TremblaToolWindow::_fit_minimum_height() {
     setMinimumHeight(std::max(380, layout()->totalMinimumSize().height()));
 }
 
+TremblaToolWindow::~TremblaToolWindow() {
+    // The dialog hides itself on its way out, which moves the focus, and a field losing the focus
+    // reports the end of editing: no command may run on a window whose own members are gone.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->blockSignals(true);
+    }
+}
+
 void TremblaToolWindow::_delete_existing() {
     run_guarded({}, [] {
         const QList<QWidget*> windows = QApplication::topLevelWidgets();

@@ -37,6 +37,7 @@ public:
     // Without a parent the window goes under the host's main window (context.host_main_window).
     // Any earlier window of the tool is closed and scheduled for deletion first.
     explicit TremblaToolWindow(WindowContext context = {}, QWidget* parent = nullptr);
+    ~TremblaToolWindow() override;
 
     // Closes and deletes later every top-level widget named WINDOW_OBJECT; never throws.
     static void _delete_existing();
@@ -131,10 +132,17 @@ private:
     // Sets the minimum height from what the pages, bars and buttons need (not below 380).
     void _fit_minimum_height();
 
-    // Every Qt entry point runs through this: a throw is reported, never passed to Qt.
+    // Every Qt entry point runs through this: a throw is reported, never passed to Qt. The reporter
+    // is copied first: a command may delete the window, and its context with it.
     template <class Body>
     void _guarded(Body&& body) noexcept {
-        run_guarded(_context.report_error, std::forward<Body>(body));
+        ErrorReporter report;
+        try {
+            report = _context.report_error;
+        } catch (...) {
+            // Without memory for a copy, the error goes unreported; the handler still runs guarded.
+        }
+        run_guarded(report, std::forward<Body>(body));
     }
 
     // Connects a signal to a command of the window, dropping the signal's arguments.

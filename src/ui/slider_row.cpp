@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QHBoxLayout>
+#include <QPointer>
 
 #include "ui/guard.h"
 #include "ui/theme.h"
@@ -77,8 +78,10 @@ int SliderRow::value() const {
 }
 
 void SliderRow::setValue(int val) {
+    // The change runs its handlers at once, and one of them may delete this row with its window.
+    const QPointer<SliderRow> alive(this);
     slider->setValue(val);
-    value_field->setText(QString::number(val));
+    if (alive) value_field->setText(QString::number(val));
 }
 
 void SliderRow::_on_slider_changed(int value) {
