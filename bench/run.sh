@@ -2,7 +2,8 @@
 # Builds the default leg and runs every benchmark in one go:
 #   1. the shake computation in C++ alone (trembla_bench_core);
 #   2. the module's functions from Python, computation and a full apply (bench_apply.py);
-#   3. the window's prepare and update latency in each camera mode (bench_workflow.py);
+#   3. the window's prepare and update latency in each camera mode, and keys by the curve
+#      (one addKeys per shake curve) against one setKeyframe per key (bench_workflow.py);
 #   4. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py).
 # SIZES sets the frame counts of 2 and 3 (default 240,1000,10000,100000); REPEATS the repeats of 1.
 # TREMBLA_BENCH_BUILD_DIR runs an existing configured build instead of build/py3-qt5.

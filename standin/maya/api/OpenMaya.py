@@ -120,6 +120,9 @@ class MTime(object):
     kNTSCFrame = 8
 
     def __init__(self, value=None, unit=None):
+        if type(value) is float and type(unit) is int:  # the common case, checked at once
+            self.value, self.unit = value, unit
+            return
         if isinstance(value, MTime):
             self.value, self.unit = value.value, value.unit
             return
@@ -149,8 +152,14 @@ class _Array(object):
     def __init__(self, *args):
         if not args:
             items = []
-        elif len(args) == 1 and isinstance(args[0], (type(self), list, tuple)):
-            items = [self._check(each) for each in args[0]]
+        elif len(args) == 1 and isinstance(args[0], _Array):
+            items = [self._check(each) for each in args[0]._items]
+        elif len(args) == 1 and isinstance(args[0], (list, tuple)):
+            # Long arrays of the element's own type are taken whole: the type test runs in C.
+            if set(map(type, args[0])) <= self._exact:
+                items = list(args[0])
+            else:
+                items = [self._check(each) for each in args[0]]
         elif len(args) == 2 and isinstance(args[0], _INTEGERS):
             items = [self._check(args[1])] * args[0]
         else:
@@ -172,6 +181,7 @@ class _Array(object):
 
 class MTimeArray(_Array):
     """Array of MTime values."""
+    _exact = frozenset([MTime])
 
     @staticmethod
     def _check(item):
@@ -182,6 +192,7 @@ class MTimeArray(_Array):
 
 class MDoubleArray(_Array):
     """Array of double values."""
+    _exact = frozenset([float])
 
     @staticmethod
     def _check(item):

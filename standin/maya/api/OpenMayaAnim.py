@@ -4,6 +4,8 @@ is a host operation (logged, open to injected faults); addKeys checks all of its
 before it writes anything, so a refused call leaves the curve as it was."""
 from __future__ import absolute_import
 
+from operator import attrgetter as _attrgetter
+
 from .._host import operation as _operation
 from .._scene import AnimCurve as _AnimCurve
 from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
@@ -36,18 +38,22 @@ def _fn_init(self, obj=None):
 
 
 def _times_in_frames(times):
-    if not isinstance(times, (MTimeArray, list, tuple)):
+    if isinstance(times, (list, tuple)):
+        try:
+            times = MTimeArray(times)
+        except TypeError:
+            raise TypeError("addKeys: times must hold MTime values")
+    elif not isinstance(times, MTimeArray):
         raise TypeError("addKeys: times must be an MTimeArray or a sequence of MTime, not %s"
                         % type(times).__name__)
-    frames = []
-    for time in times:
-        if not isinstance(time, MTime):
-            raise TypeError("addKeys: times must hold MTime values, not %s"
-                            % type(time).__name__)
-        if time.unit != MTime.kFilm:
-            raise NotImplementedError("addKeys: the stand-in keys in its UI unit (film) only")
-        frames.append(time.value)
-    return frames
+    items = times._items
+    if set(map(_unit_of, items)) - set([MTime.kFilm]):
+        raise NotImplementedError("addKeys: the stand-in keys in its UI unit (film) only")
+    return list(map(_value_of, items))
+
+
+_unit_of = _attrgetter("unit")
+_value_of = _attrgetter("value")
 
 
 def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExistingKeys=False,
@@ -67,7 +73,7 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     if not isinstance(values, (MDoubleArray, list, tuple)):
         raise TypeError("addKeys: values must be an MDoubleArray or a sequence of floats, not %s"
                         % type(values).__name__)
-    numbers = list(MDoubleArray(list(values)))
+    numbers = (values if isinstance(values, MDoubleArray) else MDoubleArray(list(values)))._items
     if len(numbers) != len(frames):
         raise RuntimeError("(kInvalidParameter): times and values differ in length")
     for tangent in (tangentInType, tangentOutType):
@@ -80,8 +86,13 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     if not keepExistingKeys and node.times and frames:
         # Not needed by the tool (it keys new, empty curves); not modelled.
         raise NotImplementedError("addKeys: the stand-in adds to empty curves only")
-    for frame, value in zip(frames, numbers):
-        node.set_key(frame, value)
+    if not node.times and frames == sorted(set(frames)):
+        # Ascending distinct times on an empty curve: the keys are the arrays themselves.
+        node.times.extend(frames)
+        node.values.extend(numbers)
+    else:
+        for frame, value in zip(frames, numbers):
+            node.set_key(frame, value)
     return self
 
 
