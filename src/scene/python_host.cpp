@@ -411,7 +411,10 @@ void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Fram
     // types at the specified times" on an animCurveTA/TL/TU (OpenMayaAnim.MFnAnimCurve,
     // https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/class_open_maya_anim_1_1_m_fn_anim_curve.html).
     // kTangentGlobal for both sides keys with the host's default tangent types, as setKeyframe
-    // does when given only a time and a value. These keys are not on the undo queue: they only
+    // does when given only a time and a value (those defaults are keyTangent's global settings,
+    // "the default tangent type of newly created keyframes", keyTangent reference,
+    // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
+    // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
     // ever go into a curve created in this same step.
     PyObject* times = key_times(frames);
     PyRef keep_times = PyRef::borrow(times);
