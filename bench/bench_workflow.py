@@ -8,7 +8,9 @@ The timer wrapper costs about as much as a bare Python call; its cost, measured 
 is taken out of both parts so that it is charged to neither. As a cross-check without any wrapper,
 "host answering at once" runs the same call against a host whose every command returns at once:
 the tool's own work plus one bare Python call per command, an upper bound of the tool's share.
-Usage: bench_workflow.py [--sizes 240,1000,10000] [--repeats 3]
+A second table sets keys by the curve (one maya.api MFnAnimCurve.addKeys per shake curve)
+against the per-key path (maya.api hidden: one setKeyframe per key) at --keying-sizes frames.
+Usage: bench_workflow.py [--sizes 240,1000,10000] [--repeats 3] [--keying-sizes 1000,10000,100000]
 """
 from __future__ import print_function
 
@@ -24,9 +26,13 @@ sys.path.insert(0, os.environ.get("TREMBLA_MODULE_DIR", os.path.join(REPO, "buil
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
 from maya import cmds, mel, standin  # noqa: E402
+from maya.api import OpenMaya as om, OpenMayaAnim as oma  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
 
+API_METHODS = ((om.MSelectionList, "add"), (om.MSelectionList, "getDependNode"),
+               (om.MTime, "uiUnit"), (oma.MFnAnimCurve, "__init__"), (oma.MFnAnimCurve, "addKeys"))
+API_MODULES = ("maya.api.OpenMaya", "maya.api.OpenMayaAnim")
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
 MODES = ("static", "animated", "relax")
 
@@ -52,6 +58,14 @@ class HostClock(object):
                     continue
                 self._saved.append((module, name, original))
                 setattr(module, name, self.timed(original))
+        # The Python API calls that reach the scene (the tool looks them up afresh each call).
+        for owner, name in API_METHODS:
+            original = owner.__dict__[name]
+            self._saved.append((owner, name, original))
+            if isinstance(original, staticmethod):
+                setattr(owner, name, staticmethod(self.timed(getattr(owner, name))))
+            else:
+                setattr(owner, name, self.timed(original))
         return self
 
     def __exit__(self, *exc):
@@ -111,6 +125,41 @@ class NullHost(object):
         self.cmds.createNode = lambda node_type, name=None: name
         self.cmds.evaluationManager = lambda *a, **k: ["parallel"] if k.get("q") else None
         self.mel.eval = answering(None)
+
+
+class NullApi(object):
+    """maya.api.OpenMaya / OpenMayaAnim stand-ins that answer at once, for NullHost."""
+
+    def __init__(self):
+        class MSelectionList(object):
+            def add(self, name):
+                return self
+
+            def getDependNode(self, index):
+                return None
+
+        class MTime(object):
+            def __init__(self, value=None, unit=None):
+                pass
+
+            @staticmethod
+            def uiUnit():
+                return 6
+
+        class MFnAnimCurve(object):
+            kTangentGlobal = 0
+
+            def __init__(self, obj=None):
+                pass
+
+            def addKeys(self, *args):
+                return self
+
+        self.om = Namespace()
+        self.om.MSelectionList, self.om.MTime = MSelectionList, MTime
+        self.om.MTimeArray = self.om.MDoubleArray = list
+        self.oma = Namespace()
+        self.oma.MFnAnimCurve = MFnAnimCurve
 
 
 def answering(value):
@@ -186,9 +235,13 @@ def measure_alone(repeats, work, frames):
     """Seconds of the fastest of `repeats` runs against NullHost."""
     best = None
     saved = tt.cmds, tt.mel, sys.stdout
+    saved_api = [sys.modules.get(name) for name in API_MODULES]
     try:
         for _ in range(repeats):
             host = NullHost(frames)
+            if all(saved_api):  # the batch path, answered at once as well
+                api = NullApi()
+                sys.modules[API_MODULES[0]], sys.modules[API_MODULES[1]] = api.om, api.oma
             tt.cmds, tt.mel, sys.stdout = host.cmds, host.mel, Quiet()
             start = now()
             work()
@@ -196,16 +249,88 @@ def measure_alone(repeats, work, frames):
             best = alone if best is None else min(best, alone)
     finally:
         tt.cmds, tt.mel, sys.stdout = saved
+        for name, module in zip(API_MODULES, saved_api):
+            sys.modules[name] = module
     return best
+
+
+def count_calls(work):
+    """Host calls one run of `work` makes, counted from the stand-in's call log."""
+    saved = sys.stdout
+    standin.set_logging(True)
+    standin.clear_calls()
+    try:
+        sys.stdout = Quiet()
+        work()
+    finally:
+        sys.stdout = saved
+        standin.set_logging(False)
+    count = len(standin.calls)
+    standin.clear_calls()
+    return count
+
+
+PER_CALL_US = (10, 20, 50)
+
+
+def compare_keying(sizes, repeats, cost, mode="animated"):
+    """Update and prepare with each shake curve keyed in one addKeys call (batch) against one
+    setKeyframe per key (per-key, maya.api hidden), with host calls counted, host and tool time
+    split, and the update estimated in a host whose every call costs 10, 20 or 50 us."""
+    print()
+    print("keys by the curve, %s mode: batch (maya.api addKeys) vs per-key (setKeyframe);"
+          " ms per call, best of %d (1 at 100,000 frames)" % (mode, repeats))
+    head = "%-9s %-15s %-8s %10s %10s %10s %10s" % (
+        "frames", "operation", "path", "calls", "total", "host", "tool")
+    head += "".join("%12s" % ("@%dus" % us) for us in PER_CALL_US)
+    print(head)
+    updates = {}
+    for n in sizes:
+        build_scene(n)
+        window = open_window()
+        getattr(window, "mode_" + mode).setChecked(True)
+        runs = 1 if n >= 100000 else repeats
+        for operation in ("_update_shake", "_prepare_shake"):
+            for path in ("batch", "per-key"):
+                standin.set_api_available(path == "batch")
+                try:
+                    work = getattr(window, operation)
+                    if operation == "_update_shake":
+                        window._prepare_shake()
+                    calls = count_calls(work)
+                    total, host = measure(runs, work, cost)
+                finally:
+                    standin.set_api_available(True)
+                tool = total - host
+                line = "%-9d %-15s %-8s %10d %10.2f %10.2f %10.2f" % (
+                    n, operation, path, calls, total * 1e3, host * 1e3, tool * 1e3)
+                if operation == "_update_shake":
+                    updates[(n, path)] = total
+                    line += "".join("%12.1f" % ((tool + calls * us * 1e-6) * 1e3)
+                                    for us in PER_CALL_US)
+                print(line)
+    for n in sizes:
+        if (n, "batch") in updates:
+            print("update at %d frames: per-key / batch = %.1fx" % (
+                n, updates[(n, "per-key")] / updates[(n, "batch")]))
+    print("(calls: maya.cmds, maya.mel and the maya.api calls that reach the scene; the batch path"
+          " also builds one MTime value per frame per update, counted in 'tool'. @Nus: the"
+          " update's tool time plus its calls at N us each, an estimate for the real host)")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--sizes", default="240,1000,10000")
     parser.add_argument("--repeats", type=int, default=3)
+    parser.add_argument("--keying-sizes", default="1000,10000,100000",
+                        help="frame counts of the batch vs per-key comparison ('' skips it)")
     args = parser.parse_args()
-    sizes = [int(s) for s in args.sizes.split(",")]
+    sizes = [int(s) for s in args.sizes.split(",")] if args.sizes else []
     cost = WrapperCost()
+    if args.keying_sizes:
+        compare_keying([int(s) for s in args.keying_sizes.split(",")], args.repeats, cost)
+    if not sizes:
+        return
 
     rows = []
     for operation in ("_prepare_shake", "_update_shake"):

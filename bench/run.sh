@@ -4,7 +4,8 @@
 #   2. the module's functions from Python, computation and a full apply (bench_apply.py);
 #   3. the module's Python-facing computations against the floor module, with the garbage
 #      collections each call sets off (bench_floor.py, at FLOOR_SIZES, default 1000,20000,100000);
-#   4. the window's prepare and update latency in each camera mode (bench_workflow.py);
+#   4. the window's prepare and update latency in each camera mode, and keys by the curve
+#      (one addKeys per shake curve) against one setKeyframe per key (bench_workflow.py);
 #   5. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py);
 #   6. preset file load and save at 32,000 and 128,000 presets against Python's json (bench_presets.py).
 # SIZES sets the frame counts of 2 and 4 (default 240,1000,10000,100000); REPEATS the repeats of 1.

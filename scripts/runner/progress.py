@@ -104,7 +104,10 @@ class CallMeter(object):
     active = None
 
     def __init__(self, cmds, meter, frames, recorded, channels):
-        per_frame = 15 + 4 * channels if recorded else 3 + 3 * channels
+        # Where the host keys a whole shake curve in one call, the update makes no per-frame
+        # call per channel; without that interface the count runs ahead of this estimate, which
+        # only makes the meter reach its last steps early.
+        per_frame = 15 + 3 * channels if recorded else 3 + 2 * channels
         self.cmds = cmds
         self.meter = meter
         self.total = max(1, frames * per_frame)

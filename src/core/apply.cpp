@@ -156,9 +156,8 @@ ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const F
         const char* curve_type = is_translate_channel(channel.channel) ? kTranslateCurveType : kRotateCurveType;
         const std::string curve = host.create_node(curve_type, curve_name);
         made[idx] = curve;
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            host.set_curve_key(curve, frames[i], channel.values[i]);
-        }
+        // The curve was created just above, so the host may key it in one batch.
+        host.set_curve_keys(curve, frames, channel.values);
         try {
             host.connect_attr(curve + ".output", camera + "." + channel.channel);
         } catch (const std::exception&) {

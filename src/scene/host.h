@@ -55,6 +55,15 @@ public:
     virtual void connect_attr(const std::string& source, const std::string& destination) = 0;
     // setKeyframe(curve, time=time, value=value)
     virtual void set_curve_key(const std::string& curve, Frame time, double value) = 0;
+    // Keys a curve made in this same step at every frame (frames and values align by position).
+    // A host with a batch interface writes them in one call; this default is the per-key path,
+    // one set_curve_key per frame. A failure leaves the keys written before it.
+    virtual void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                const std::vector<double>& values) {
+        for (std::size_t i = 0; i < frames.size() && i < values.size(); ++i) {
+            set_curve_key(curve, frames[i], values[i]);
+        }
+    }
     // setKeyframe(node, attribute=attribute, time=time, value=value)
     virtual void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
                                  double value) = 0;

@@ -1,5 +1,6 @@
 #include "scene/python_host.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -303,6 +304,131 @@ void PythonHost::set_curve_key(const std::string& curve, Frame time, double valu
     PyRef time_obj = make_int(time);
     PyRef value_obj = make_float(value);
     call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+namespace {
+
+// An attribute that may be missing: empty when it is (AttributeError cleared), thrown otherwise.
+PyRef optional_attr(PyObject* owner, const char* name) {
+    PyObject* found = PyObject_GetAttrString(owner, name);
+    if (found == nullptr) {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) {
+            throw_python_error();
+        }
+        PyErr_Clear();
+    }
+    return PyRef::steal(found);
+}
+
+// A module that may be missing: empty when importing it raises ImportError (cleared).
+PyRef optional_import(const char* name) {
+    PyObject* found = PyImport_ImportModule(name);
+    if (found == nullptr) {
+        if (!PyErr_ExceptionMatches(PyExc_ImportError)) {
+            throw_python_error();
+        }
+        PyErr_Clear();
+    }
+    return PyRef::steal(found);
+}
+
+// A Python list of `count` new references made by `make(i)`.
+template <typename Make>
+PyRef build_list(std::size_t count, Make make) {
+    PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(count)));
+    for (std::size_t i = 0; i < count; ++i) {
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), make(i).release());
+    }
+    return list;
+}
+
+}  // namespace
+
+// The batch interface is Maya's Python API 2.0 (maya.api.OpenMaya / maya.api.OpenMayaAnim). Hosts
+// or stand-ins without it (no module, or a module without these names) get the per-key path.
+bool PythonHost::key_api_available() {
+    if (key_api_.looked_up) {
+        return key_api_.available;
+    }
+    key_api_.looked_up = true;
+    PyRef om = optional_import("maya.api.OpenMaya");
+    PyRef oma = om ? optional_import("maya.api.OpenMayaAnim") : PyRef();
+    if (!om || !oma) {
+        return false;
+    }
+    KeyApi api;
+    api.selection_list = optional_attr(om.get(), "MSelectionList");
+    api.time = optional_attr(om.get(), "MTime");
+    api.time_array = optional_attr(om.get(), "MTimeArray");
+    api.double_array = optional_attr(om.get(), "MDoubleArray");
+    api.anim_curve = optional_attr(oma.get(), "MFnAnimCurve");
+    if (!api.selection_list || !api.time || !api.time_array || !api.double_array || !api.anim_curve) {
+        return false;
+    }
+    api.tangent_global = optional_attr(api.anim_curve.get(), "kTangentGlobal");
+    PyRef add_keys = optional_attr(api.anim_curve.get(), "addKeys");
+    PyRef ui_unit = optional_attr(api.time.get(), "uiUnit");
+    if (!api.tangent_global || !add_keys || !ui_unit) {
+        return false;
+    }
+    api.looked_up = true;
+    api.available = true;
+    key_api_ = std::move(api);
+    return true;
+}
+
+// MTimeArray of the frames in the host's current time unit, as setKeyframe reads a bare time:
+// MTime(value, unit) and the static MTime.uiUnit() (Python API 2.0 reference, OpenMaya.MTime,
+// https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/py_ref/class_open_maya_1_1_m_time.html).
+PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
+    if (key_times_ && frames == key_frames_) {
+        return key_times_.get();
+    }
+    key_times_ = PyRef();
+    PyRef unit = checked(PyObject_CallMethod(key_api_.time.get(), const_cast<char*>("uiUnit"), nullptr));
+    PyObject* time_type = key_api_.time.get();
+    PyRef times = build_list(frames.size(), [&](std::size_t i) {
+        PyRef value = make_float(static_cast<double>(frames[i]));
+        return checked(PyObject_CallFunctionObjArgs(time_type, value.get(), unit.get(), nullptr));
+    });
+    key_times_ = checked(PyObject_CallFunctionObjArgs(key_api_.time_array.get(), times.get(), nullptr));
+    key_frames_ = frames;
+    return key_times_.get();
+}
+
+void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                const std::vector<double>& values) {
+    if (!key_api_available()) {
+        Host::set_curve_keys(curve, frames, values);
+        return;
+    }
+    if (frames.empty()) {
+        return;  // the per-key path makes no call either
+    }
+    // Python API 2.0: MSelectionList.add(name) / getDependNode(0) give the node's MObject;
+    // MFnAnimCurve(MObject) attaches to it; addKeys(times, values, tangentInType, tangentOutType,
+    // keepExistingKeys) "adds a set of new keys with the given corresponding values and tangent
+    // types at the specified times" on an animCurveTA/TL/TU (OpenMayaAnim.MFnAnimCurve,
+    // https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/class_open_maya_anim_1_1_m_fn_anim_curve.html).
+    // kTangentGlobal for both sides keys with the host's default tangent types, as setKeyframe
+    // does when given only a time and a value (those defaults are keyTangent's global settings,
+    // "the default tangent type of newly created keyframes", keyTangent reference,
+    // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
+    // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
+    // ever go into a curve created in this same step.
+    PyObject* times = key_times(frames);
+    PyRef keep_times = PyRef::borrow(times);
+    const std::size_t count = std::min(frames.size(), values.size());
+    PyRef value_list = build_list(count, [&](std::size_t i) { return make_float(values[i]); });
+    PyRef value_array = checked(PyObject_CallFunctionObjArgs(key_api_.double_array.get(), value_list.get(), nullptr));
+    PyRef selection = checked(PyObject_CallFunctionObjArgs(key_api_.selection_list.get(), nullptr));
+    PyRef name = make_text(curve);
+    checked(PyObject_CallMethod(selection.get(), const_cast<char*>("add"), const_cast<char*>("(O)"), name.get()));
+    PyRef node = checked(PyObject_CallMethod(selection.get(), const_cast<char*>("getDependNode"), const_cast<char*>("(i)"), 0));
+    PyRef function_set = checked(PyObject_CallFunctionObjArgs(key_api_.anim_curve.get(), node.get(), nullptr));
+    PyRef tangent = key_api_.tangent_global;
+    checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
+                                times, value_array.get(), tangent.get(), tangent.get(), Py_False));
 }
 
 void PythonHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) {

@@ -41,6 +41,9 @@ public:
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
+    // One MFnAnimCurve.addKeys call where maya.api (Python API 2.0) offers it, else per key.
+    void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                        const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
@@ -97,8 +100,26 @@ private:
     Vec3 world_vector(const std::string& node, PyObject* which_flag);
     double playback_bound(PyObject* which_flag);
 
+    // The parts of the host's Python API 2.0 that key a curve in one call, looked up on first use.
+    struct KeyApi {
+        bool looked_up = false;
+        bool available = false;
+        PyRef selection_list;  // maya.api.OpenMaya.MSelectionList
+        PyRef time;            // maya.api.OpenMaya.MTime
+        PyRef time_array;      // maya.api.OpenMaya.MTimeArray
+        PyRef double_array;    // maya.api.OpenMaya.MDoubleArray
+        PyRef anim_curve;      // maya.api.OpenMayaAnim.MFnAnimCurve
+        PyRef tangent_global;  // MFnAnimCurve.kTangentGlobal
+    };
+    bool key_api_available();
+    PyObject* key_times(const std::vector<Frame>& frames);
+
     HostModules modules_;
     std::array<PyRef, static_cast<std::size_t>(Command::Count)> commands_;
+    KeyApi key_api_;
+    // Every shake curve of one update is keyed at the same frames: their MTimeArray is built once.
+    std::vector<Frame> key_frames_;
+    PyRef key_times_;
 };
 
 }  // namespace trembla::py

@@ -102,13 +102,15 @@ class Faults(object):
 faults = Faults()
 
 
-def operation(op, impl):
-    """Wrap `impl` as the public host operation `op`: log the call, then apply faults."""
+def operation(op, impl, logged_args=None):
+    """Wrap `impl` as the public host operation `op`: log the call, then apply faults.
+    `logged_args(args)` gives what the log shows of the positional arguments (for API methods:
+    plain values in place of the function set and arrays, so logs of two runs compare equal)."""
     log = calls.append
 
     def host_call(*args, **kwargs):
         if settings.logging:
-            log(Call(op, args, kwargs))
+            log(Call(op, args if logged_args is None else logged_args(args), kwargs))
         if faults.active:
             faults.check(op)
         return impl(*args, **kwargs)

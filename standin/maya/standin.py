@@ -34,6 +34,13 @@ Recordings (list objects that stay the same objects across reset())
     clear_calls()               empty the call log
     set_logging(on)             turn the call log off (e.g. for a benchmark) or on again
 
+Host's Python API 2.0 (maya.api.OpenMaya, maya.api.OpenMayaAnim: the subset that keys a curve
+in one call; its scene-reaching calls are logged as "OpenMaya.MSelectionList.add",
+"OpenMaya.MSelectionList.getDependNode", "OpenMaya.MTime.uiUnit", "OpenMayaAnim.MFnAnimCurve"
+(attaching) and "OpenMayaAnim.MFnAnimCurve.addKeys", and take faults like commands)
+    set_api_available(on)       off: importing maya.api.OpenMaya / OpenMayaAnim raises
+                                ImportError, as in a host without that API; reset() turns it on
+
 Faults (a failing call raises RuntimeError naming the op and the call number, before it has
 any effect; counting starts with the next call)
     fail(op, on_call=n)         the n-th call of op from now fails (default n=1), once
@@ -48,7 +55,10 @@ it does not model raises NotImplementedError (a RuntimeError).
 """
 from __future__ import absolute_import
 
+import sys as _sys
+
 from . import OpenMayaUI, cmds, mel  # noqa: F401  (registers every host operation)
+from .api import OpenMaya as _api_om, OpenMayaAnim as _api_oma  # noqa: F401  (the same)
 from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
 from ._host import reset as _reset_host
 from ._ui_commands import ui as _ui
@@ -58,11 +68,21 @@ __all__ = [
     "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
+    "set_api_available",
 ]
+
+_API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
 
 
 def reset():
     _reset_host()
+    set_api_available(True)
+
+
+def set_api_available(on):
+    # A None entry in sys.modules makes the import statement raise ImportError (Python 2 and 3).
+    for name, module in _API_MODULES.items():
+        _sys.modules[name] = module if on else None
 
 
 def calls_of(op):

@@ -54,7 +54,23 @@ def ref_camera_keys(camera, shake_data, frames, smoothing, amplitude, translate_
     return keys
 
 
-def expected_channel_calls(camera, attr, frames, values, curve_existed):
+ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"
+
+
+def batch_key_calls(curve, frames, values, first):
+    """The host's Python API calls that key a new curve in one go; the host's time unit is asked
+    once per application, before the first curve."""
+    if not frames:
+        return []
+    calls = [("OpenMaya.MTime.uiUnit", (), {})] if first else []
+    return calls + [
+        ("OpenMaya.MSelectionList.add", (curve,), {}),
+        ("OpenMaya.MSelectionList.getDependNode", (0,), {}),
+        ("OpenMayaAnim.MFnAnimCurve", (curve,), {}),
+        (ADD_KEYS, (curve, tuple(float(f) for f in frames), tuple(values), 0, 0, False), {})]
+
+
+def expected_channel_calls(camera, attr, frames, values, curve_existed, batch=False, first=False):
     curve = "%s_shake_%s" % (camera, attr)
     curve_type = "animCurveTL" if attr.startswith("translate") else "animCurveTA"
     calls = [("cutKey", (camera,), {"attribute": attr, "clear": True}),
@@ -62,7 +78,11 @@ def expected_channel_calls(camera, attr, frames, values, curve_existed):
     if curve_existed:
         calls.append(("delete", (curve,), {}))
     calls.append(("createNode", (curve_type,), {"name": curve}))
-    calls += [("setKeyframe", (curve,), {"time": f, "value": v}) for f, v in zip(frames, values)]
+    if batch:
+        calls += batch_key_calls(curve, frames, values, first)
+    else:
+        calls += [("setKeyframe", (curve,), {"time": f, "value": v})
+                  for f, v in zip(frames, values)]
     calls.append(("connectAttr", (curve + ".output", "%s.%s" % (camera, attr)), {"force": True}))
     return calls
 
@@ -72,8 +92,15 @@ def logged(calls):
 
 
 class ApplyTest(unittest.TestCase):
-    def setUp(self):
+    """A host without the batch interface: one setKeyframe per key."""
+    BATCH = False
+
+    def reset(self):
         standin.reset()
+        standin.set_api_available(self.BATCH)
+
+    def setUp(self):
+        self.reset()
         rng = random.Random(17)
         self.camera = cmds.createNode("transform", name="cam1")
         cmds.createNode("camera", parent=self.camera)
@@ -106,7 +133,8 @@ class ApplyTest(unittest.TestCase):
         expected = []
         for attr in [c for c in CHANNELS if c in expected_keys]:
             expected += expected_channel_calls(args["camera"], attr, args["frames"],
-                                               expected_keys[attr], attr in existing)
+                                               expected_keys[attr], attr in existing,
+                                               self.BATCH, not expected)
         self.assertEqual(logged(standin.calls), expected)
         standin.set_logging(False)
         for attr, values in expected_keys.items():
@@ -135,7 +163,7 @@ class ApplyTest(unittest.TestCase):
 
     def test_recorded_modes_without_animation_build_on_the_base(self):
         for mode in ("animated", "relax"):
-            standin.reset()
+            self.reset()
             cmds.createNode("transform", name="cam1")
             standin.clear_calls()
             args = self.arguments(camera_mode=mode)
@@ -184,18 +212,23 @@ class ApplyTest(unittest.TestCase):
                          ["cam1_shake_translateZ"])
 
     def test_host_failure_propagates_and_keeps_earlier_channels(self):
-        standin.fail("setKeyframe", on_call=len(self.frames) + 3)
+        # Per key: the third key of translateY fails. In one batch: translateY's keys fail as a
+        # whole, leaving what the per-key path leaves when the curve's first key fails.
+        op, nth = (ADD_KEYS, 2) if self.BATCH else ("setKeyframe", len(self.frames) + 3)
+        standin.fail(op, on_call=nth)
         with self.assertRaises(RuntimeError) as caught:
             self.apply(self.arguments())
-        self.assertEqual(str(caught.exception),
-                         "stand-in fault: setKeyframe call #%d failed" % (len(self.frames) + 3))
+        self.assertEqual(str(caught.exception), "stand-in fault: %s call #%d failed" % (op, nth))
         ops = [call.op for call in standin.calls]
         self.assertEqual(ops.count("connectAttr"), 1)
-        self.assertEqual(standin.calls[-1].op, "setKeyframe")
+        self.assertEqual(standin.calls[-1].op, op)
         standin.set_logging(False)
         self.assertEqual(cmds.listConnections("cam1.translateX", source=True),
                          ["cam1_shake_translateX"])
-        self.assertEqual(len(cmds.keyframe("cam1_shake_translateY", q=True, valueChange=True)), 2)
+        self.assertIsNone(cmds.listConnections("cam1.translateY", source=True))
+        self.assertEqual(
+            len(cmds.keyframe("cam1_shake_translateY", q=True, valueChange=True) or []),
+            0 if self.BATCH else 2)
         self.assertFalse(cmds.objExists("cam1_shake_translateZ"))
 
     def test_bad_recorded_animation_fails_before_any_host_call(self):
@@ -204,6 +237,11 @@ class ApplyTest(unittest.TestCase):
         with self.assertRaises(ValueError):
             self.apply(self.arguments(camera_mode="animated", camera_original_anim=short, smoothing=20))
         self.assertEqual(standin.calls, [])
+
+
+class BatchApplyTest(ApplyTest):
+    """The host's Python API keys each new curve in one addKeys call."""
+    BATCH = True
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -274,6 +275,65 @@ TEST_F(ApplyTest, FailurePartWayKeepsEarlierChannelsAndLeavesLaterOnesUntouched)
             EXPECT_EQ(arg.find("translateZ"), std::string::npos) << call;
         }
     }
+}
+
+// A host that keys each new curve in one call ends with the same curves, connections and
+// per-channel call order as the per-key path, in every mode; only the keying calls differ.
+TEST_F(ApplyTest, BatchKeyingLeavesTheSameScene) {
+    struct Case {
+        const char* mode;
+        bool use_translate;
+        bool use_rotate;
+    };
+    const Case cases[] = {{"static", true, true}, {"animated", true, true}, {"relax", true, true},
+                          {"animated", false, true}, {"static", true, false}};
+    for (const Case& c : cases) {
+        FakeHost per_key;
+        FakeHost batch;
+        batch.batch_curve_keys = true;
+        settings.use_translate = c.use_translate;
+        settings.use_rotate = c.use_rotate;
+        for (FakeHost* each : {&per_key, &batch}) {
+            each->add_camera("cam1");
+            apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, c.mode, original);
+        }
+        EXPECT_EQ(batch.nodes, per_key.nodes) << c.mode;
+        EXPECT_EQ(batch.connections, per_key.connections) << c.mode;
+        ASSERT_EQ(batch.curves.size(), per_key.curves.size()) << c.mode;
+        for (const auto& [name, curve] : per_key.curves) {
+            EXPECT_EQ(batch.curves.at(name).type, curve.type) << name;
+            EXPECT_EQ(batch.curves.at(name).keys, curve.keys) << name;
+        }
+        const std::size_t channels = 3 * c.use_translate + 3 * c.use_rotate;
+        EXPECT_EQ(batch.count("set_curve_keys"), channels) << c.mode;
+        EXPECT_EQ(batch.count("set_curve_key"), 0u) << c.mode;
+        EXPECT_EQ(per_key.count("set_curve_key"), channels * kFrames.size()) << c.mode;
+        std::vector<std::string> batch_ops = batch.operations();
+        std::vector<std::string> per_key_ops = per_key.operations();
+        batch_ops.erase(std::remove(batch_ops.begin(), batch_ops.end(), "set_curve_keys"), batch_ops.end());
+        per_key_ops.erase(std::remove(per_key_ops.begin(), per_key_ops.end(), "set_curve_key"), per_key_ops.end());
+        EXPECT_EQ(batch_ops, per_key_ops) << c.mode;
+    }
+}
+
+// A failing batch call keys nothing: the curve stays as the per-key path leaves it when the
+// curve's first key fails (made, unkeyed, unconnected), and later channels are not touched.
+TEST_F(ApplyTest, FailingBatchCallLeavesWhatThePerKeyPathLeavesOnTheFirstKey) {
+    FakeHost per_key;
+    FakeHost batch;
+    batch.batch_curve_keys = true;
+    per_key.fail_on_call("set_curve_key", static_cast<int>(kFrames.size()) + 1);
+    batch.fail_on_call("set_curve_keys", 2);
+    for (FakeHost* each : {&per_key, &batch}) {
+        each->add_camera("cam1");
+        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, "static", {}),
+                     HostError);
+    }
+    EXPECT_EQ(batch.nodes, per_key.nodes);
+    EXPECT_EQ(batch.connections, per_key.connections);
+    EXPECT_TRUE(batch.curves.at("cam1_shake_translateY").keys.empty());
+    EXPECT_EQ(batch.curves.at("cam1_shake_translateY").keys, per_key.curves.at("cam1_shake_translateY").keys);
+    EXPECT_EQ(batch.curves.count("cam1_shake_translateZ"), 0u);
 }
 
 TEST_F(ApplyTest, OtherHostFailuresPropagateBeforeAnythingElse) {

@@ -272,6 +272,19 @@ void FakeHost::set_curve_key(const std::string& curve, Frame time_value, double 
     require_curve(curve).keys[time_value] = value;
 }
 
+void FakeHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                              const std::vector<double>& values) {
+    if (!batch_curve_keys) {
+        Host::set_curve_keys(curve, frames, values);
+        return;
+    }
+    record("set_curve_keys", {curve, std::to_string(frames.size())});
+    FakeCurve& found = require_curve(curve);
+    for (std::size_t i = 0; i < frames.size() && i < values.size(); ++i) {
+        found.keys[frames[i]] = values[i];
+    }
+}
+
 void FakeHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time_value,
                                double value) {
     record("set_channel_key", {node, attribute, format_arg(time_value), format_arg(value)});

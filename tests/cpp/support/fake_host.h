@@ -65,6 +65,9 @@ public:
     bool refresh_suspended = false;
     std::string script_dir = "/tmp/trembla_fake_scripts/";
     std::optional<std::uintptr_t> main_window_pointer;
+    // true: set_curve_keys is one logged "set_curve_keys" call (curve, key count) writing every key,
+    // as a host with a batch interface; false: the per-key path, one set_curve_key per frame.
+    bool batch_curve_keys = false;
     // What the host showed or ran, in order.
     std::vector<std::string> mel_commands;
     std::vector<std::string> in_view_messages;
@@ -114,6 +117,8 @@ public:
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
+    void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                        const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
                          double value) override;
     // A plug not added to the layer is keyed on its own animation (channel_keys), as the host does.

@@ -1,0 +1,201 @@
+"""maya.api.OpenMaya (Python API 2.0), the subset the tool uses: MSelectionList to find a node's
+MObject by name, MTime / MTimeArray / MDoubleArray to carry the times and values of keys.
+
+Value types (MObject, MTime, MTimeArray, MDoubleArray, an empty MSelectionList) are plain data
+and are not logged; the calls that reach into the scene (MSelectionList.add, getDependNode,
+MTime.uiUnit) are host operations: logged, and open to injected faults like maya.cmds.
+"""
+from __future__ import absolute_import
+
+from .._host import operation as _operation
+from .._host import scene as _scene
+from .._scene import string_types as _string_types
+
+try:
+    _INTEGERS = (int, long)  # noqa: F821  (Python 2)
+except NameError:
+    _INTEGERS = (int,)
+_NUMBERS = _INTEGERS + (float,)
+
+_INVALID_PARAMETER = "(kInvalidParameter): Object does not exist"
+
+
+class MObject(object):
+    """A handle on a scene node. It stays bound to that node; once the node is deleted (or the
+    scene renewed) the handle no longer answers for it."""
+    __slots__ = ("_node",)
+
+    def __init__(self, node=None):
+        self._node = node
+
+    def isNull(self):
+        return self._node is None
+
+
+MObject.kNullObj = MObject()
+
+
+def _without_self(args):
+    return tuple(args[1:])
+
+
+def _logged(value):
+    """A logged argument as plain data: an MObject as its node's name, an array as a tuple."""
+    if isinstance(value, MObject):
+        return None if value._node is None else value._node.name
+    if isinstance(value, _Array):
+        return tuple(getattr(each, "value", each) for each in value)
+    return value
+
+
+def _alive(obj):
+    """The scene node behind an MObject, or None when it is null or its node is gone."""
+    node = obj._node if isinstance(obj, MObject) else None
+    if node is None or _scene.nodes.get(node.order) is not node:
+        return None
+    return node
+
+
+def _selection_add(self, pattern, mergeWithExisting=True):
+    # add(pattern, mergeWithExisting=True) -> self: "Adds to the list any nodes, DAG paths,
+    # components or plugs which match the given pattern string"; a pattern that matches nothing
+    # raises RuntimeError (kInvalidParameter). Python API 2.0 reference, OpenMaya.MSelectionList,
+    # https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/class_open_maya_1_1_m_selection_list.html
+    if not isinstance(pattern, _string_types):
+        raise TypeError("an MSelectionList pattern must be a string, not %s"
+                        % type(pattern).__name__)
+    if any(c in pattern for c in "*?[."):
+        raise NotImplementedError("MSelectionList.add: the stand-in takes a plain node name, "
+                                  "not %r" % (pattern,))
+    node = _scene.find(pattern)
+    if node is None:
+        raise RuntimeError(_INVALID_PARAMETER)
+    if not any(each is node for each in self._items):
+        self._items.append(node)
+    return self
+
+
+def _selection_get_depend_node(self, index):
+    # getDependNode(index) -> MObject: "Returns the node at the given index"; an index past the
+    # end raises IndexError (same reference as above).
+    if not isinstance(index, _INTEGERS) or isinstance(index, bool):
+        raise TypeError("an integer is required")
+    if index < 0 or index >= len(self._items):
+        raise IndexError("MSelectionList index out of range")
+    return MObject(self._items[index])
+
+
+class MSelectionList(object):
+    """A list of scene nodes (the stand-in holds nodes only, no components or plugs)."""
+
+    def __init__(self, other=None):
+        self._items = list(other._items) if isinstance(other, MSelectionList) else []
+
+    def length(self):
+        return len(self._items)
+
+    def __len__(self):
+        return len(self._items)
+
+    add = _operation("OpenMaya.MSelectionList.add", _selection_add, _without_self)
+    getDependNode = _operation("OpenMaya.MSelectionList.getDependNode", _selection_get_depend_node,
+                               _without_self)
+
+
+def _ui_unit():
+    # uiUnit() -> int: "Returns the Unit Type currently used by Maya's user interface" (static).
+    # The stand-in's scene runs at film speed (24 fps), Maya's default.
+    return MTime.kFilm
+
+
+class MTime(object):
+    """A time value and its unit. MTime(value, unit=kFilm) (Python API 2.0 reference,
+    OpenMaya.MTime, https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/py_ref/
+    class_open_maya_1_1_m_time.html). The stand-in models the film unit only."""
+    __slots__ = ("value", "unit")
+
+    kInvalid = 0
+    kFilm = 6
+    kPALFrame = 7
+    kNTSCFrame = 8
+
+    def __init__(self, value=None, unit=None):
+        if type(value) is float and type(unit) is int:  # the common case, checked at once
+            self.value, self.unit = value, unit
+            return
+        if isinstance(value, MTime):
+            self.value, self.unit = value.value, value.unit
+            return
+        if value is None:
+            # MTime(): "value 1.0 and unit set to the current UI unit"
+            value, unit = 1.0, _ui_unit() if unit is None else unit
+        elif unit is None:
+            unit = MTime.kFilm
+        if isinstance(value, bool) or not isinstance(value, _NUMBERS):
+            raise TypeError("an MTime value must be a number, not %s" % type(value).__name__)
+        if isinstance(unit, bool) or not isinstance(unit, _INTEGERS):
+            raise TypeError("an MTime unit must be an int, not %s" % type(unit).__name__)
+        self.value = float(value)
+        self.unit = unit
+
+    def __repr__(self):
+        return "maya.api.OpenMaya.MTime(%r, %d)" % (self.value, self.unit)
+
+    uiUnit = staticmethod(_operation("OpenMaya.MTime.uiUnit", _ui_unit))
+
+
+class _Array(object):
+    """M*Array: constructed empty, from another array or a sequence of elements, or as
+    (size, initialValue); indexable and sized like a list."""
+    _element = None
+
+    def __init__(self, *args):
+        if not args:
+            items = []
+        elif len(args) == 1 and isinstance(args[0], _Array):
+            items = [self._check(each) for each in args[0]._items]
+        elif len(args) == 1 and isinstance(args[0], (list, tuple)):
+            # Long arrays of the element's own type are taken whole: the type test runs in C.
+            if set(map(type, args[0])) <= self._exact:
+                items = list(args[0])
+            else:
+                items = [self._check(each) for each in args[0]]
+        elif len(args) == 2 and isinstance(args[0], _INTEGERS):
+            items = [self._check(args[1])] * args[0]
+        else:
+            raise TypeError("%s(): bad arguments %r" % (type(self).__name__, args))
+        self._items = items
+
+    def __len__(self):
+        return len(self._items)
+
+    def __getitem__(self, index):
+        return self._items[index]
+
+    def __iter__(self):
+        return iter(self._items)
+
+    def append(self, item):
+        self._items.append(self._check(item))
+
+
+class MTimeArray(_Array):
+    """Array of MTime values."""
+    _exact = frozenset([MTime])
+
+    @staticmethod
+    def _check(item):
+        if not isinstance(item, MTime):
+            raise TypeError("an MTimeArray holds MTime values, not %s" % type(item).__name__)
+        return item
+
+
+class MDoubleArray(_Array):
+    """Array of double values."""
+    _exact = frozenset([float])
+
+    @staticmethod
+    def _check(item):
+        if isinstance(item, bool) or not isinstance(item, _NUMBERS):
+            raise TypeError("an MDoubleArray holds numbers, not %s" % type(item).__name__)
+        return float(item)

@@ -1,0 +1,119 @@
+"""maya.api.OpenMayaAnim (Python API 2.0), the subset the tool uses: MFnAnimCurve attached to a
+curve node, and addKeys to key it at many times in one call. Every call that reaches the scene
+is a host operation (logged, open to injected faults); addKeys checks all of its arguments
+before it writes anything, so a refused call leaves the curve as it was."""
+from __future__ import absolute_import
+
+from operator import attrgetter as _attrgetter
+
+from .._host import operation as _operation
+from .._scene import AnimCurve as _AnimCurve
+from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
+
+# Curve types by the MFnAnimCurve.AnimCurveType constants; the Python API 2.0 reference,
+# OpenMayaAnim.MFnAnimCurve (https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/
+# class_open_maya_anim_1_1_m_fn_anim_curve.html), lists kAnimCurveTA ... kAnimCurveUnknown.
+_CURVE_TYPES = {"animCurveTA": 0, "animCurveTL": 1, "animCurveTT": 2, "animCurveTU": 3}
+
+
+def _logged_call(args):
+    """Log the function set as the name of its curve, arrays as tuples."""
+    node = getattr(args[0], "_node", None)
+    return (None if node is None else node.name,) + tuple(_logged(each) for each in args[1:])
+
+
+def _fn_init(self, obj=None):
+    # __init__() / __init__(MObject object): "Initializes a new MFnAnimCurve and attaches it to an
+    # animCurve object"; an object that is not an animCurve raises (kInvalidParameter).
+    self._node = None
+    if obj is None:
+        return
+    if not isinstance(obj, MObject):
+        raise NotImplementedError("MFnAnimCurve: the stand-in attaches to an MObject only, not %s"
+                                  % type(obj).__name__)
+    node = _alive(obj)
+    if not isinstance(node, _AnimCurve):
+        raise RuntimeError("(kInvalidParameter): Object is incompatible with this method")
+    self._node = node
+
+
+def _times_in_frames(times):
+    if isinstance(times, (list, tuple)):
+        try:
+            times = MTimeArray(times)
+        except TypeError:
+            raise TypeError("addKeys: times must hold MTime values")
+    elif not isinstance(times, MTimeArray):
+        raise TypeError("addKeys: times must be an MTimeArray or a sequence of MTime, not %s"
+                        % type(times).__name__)
+    items = times._items
+    if set(map(_unit_of, items)) - set([MTime.kFilm]):
+        raise NotImplementedError("addKeys: the stand-in keys in its UI unit (film) only")
+    return list(map(_value_of, items))
+
+
+_unit_of = _attrgetter("unit")
+_value_of = _attrgetter("value")
+
+
+def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExistingKeys=False,
+              change=None):
+    # addKeys(times, values, tangentInType=kTangentGlobal, tangentOutType=kTangentGlobal,
+    # keepExistingKeys=False, change=None) -> self: "Add a set of new keys with the given
+    # corresponding values and tangent types at the specified times. This method only works for
+    # animCurves of type kAnimCurveTA, kAnimCurveTL and kAnimCurveTU." (reference above).
+    # kTangentGlobal takes the host's default tangent types, as setKeyframe does; the stand-in's
+    # curves carry no tangents (linear between keys), so it takes that type only.
+    node = _alive(MObject(self._node))
+    if node is None:
+        raise RuntimeError("(kInvalidParameter): Object does not exist")
+    if node.type not in ("animCurveTA", "animCurveTL", "animCurveTU"):
+        raise RuntimeError("(kInvalidParameter): addKeys works on animCurveTA, TL and TU only")
+    frames = _times_in_frames(times)
+    if not isinstance(values, (MDoubleArray, list, tuple)):
+        raise TypeError("addKeys: values must be an MDoubleArray or a sequence of floats, not %s"
+                        % type(values).__name__)
+    numbers = (values if isinstance(values, MDoubleArray) else MDoubleArray(list(values)))._items
+    if len(numbers) != len(frames):
+        raise RuntimeError("(kInvalidParameter): times and values differ in length")
+    for tangent in (tangentInType, tangentOutType):
+        if tangent not in _TANGENT_TYPES:
+            raise ValueError("addKeys: %r is not a TangentType" % (tangent,))
+        if tangent != MFnAnimCurve.kTangentGlobal:
+            raise NotImplementedError("addKeys: the stand-in keys with kTangentGlobal only")
+    if change is not None:
+        raise NotImplementedError("addKeys: the stand-in takes no MAnimCurveChange")
+    if not keepExistingKeys and node.times and frames:
+        # Not needed by the tool (it keys new, empty curves); not modelled.
+        raise NotImplementedError("addKeys: the stand-in adds to empty curves only")
+    if not node.times and frames == sorted(set(frames)):
+        # Ascending distinct times on an empty curve: the keys are the arrays themselves.
+        node.times.extend(frames)
+        node.values.extend(numbers)
+    else:
+        for frame, value in zip(frames, numbers):
+            node.set_key(frame, value)
+    return self
+
+
+class MFnAnimCurve(object):
+    """Function set for animation curve nodes."""
+
+    # TangentType and InfinityType constants, as numbered in the reference above (kTangentGlobal
+    # first; the C++ MFnAnimCurve.h enum gives their order).
+    (kTangentGlobal, kTangentFixed, kTangentLinear, kTangentFlat, kTangentSmooth, kTangentStep,
+     kTangentSlow, kTangentFast, kTangentClamped, kTangentPlateau, kTangentStepNext,
+     kTangentAuto) = range(12)
+    kConstant, kLinear, kCycle, kCycleRelative, kOscillate = 0, 1, 3, 4, 5
+    kAnimCurveTA, kAnimCurveTL, kAnimCurveTT, kAnimCurveTU = 0, 1, 2, 3
+
+    __init__ = _operation("OpenMayaAnim.MFnAnimCurve", _fn_init,
+                          lambda args: tuple(_logged(each) for each in args[1:]))
+    addKeys = _operation("OpenMayaAnim.MFnAnimCurve.addKeys", _add_keys, _logged_call)
+
+    @property
+    def numKeys(self):
+        return len(self._node.times) if _alive(MObject(self._node)) is not None else 0
+
+
+_TANGENT_TYPES = frozenset(range(12))
