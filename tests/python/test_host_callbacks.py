@@ -17,6 +17,7 @@ import json
 import os
 import subprocess
 import sys
+import threading
 import unittest
 
 import support
@@ -27,15 +28,18 @@ TESTS_DIR = os.path.dirname(os.path.abspath(__file__))
 INJECTED_OPERATIONS = ("prepare", "update", "reset", "bake")
 ACTIONS = ("reenter", "replace", "delete", "replace_and_loop", "replace_and_flush")
 NEEDS_BINDING = ("delete", "replace_and_loop", "replace_and_flush")
+CHILD_SECONDS = 600
+
+
+def binding():
+    """The Qt binding the module took for its own Qt generation, or None: a test must never load
+    the other generation's binding beside it (two Qt libraries in one process)."""
+    import trembla_tool as tt
+    return tt if tt.QtWidgets is not None and tt.wrapInstance is not None else None
 
 
 def has_binding():
-    try:
-        import PySide2  # noqa: F401
-        import shiboken2  # noqa: F401
-    except ImportError:
-        return False
-    return True
+    return binding() is not None
 
 
 def run_child(*args):
@@ -43,7 +47,13 @@ def run_child(*args):
     env = dict(os.environ, TREMBLA_MODULE_DIR=support.MODULE_DIR, QT_QPA_PLATFORM="offscreen")
     child = subprocess.Popen([sys.executable, os.path.abspath(__file__)] + list(args),
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
-    out, err = child.communicate()
+    # A child that hangs (a nested loop that never ends) fails its case instead of the whole run.
+    timer = threading.Timer(CHILD_SECONDS, child.kill)
+    timer.start()
+    try:
+        out, err = child.communicate()
+    finally:
+        timer.cancel()
     out, err = out.decode("utf-8", "replace"), err.decode("utf-8", "replace")
     lines = [line for line in out.splitlines() if line.startswith("{")]
     if child.returncode != 0 or not lines:
@@ -115,7 +125,7 @@ def deleter_of(window):
     """Deletes the window at once, the way a script holding the tool's QDialog can. (Not through
     shiboken2.delete(): PySide2 5.15 at times takes a wrapper for the application's and destroys
     the QApplication instead.)"""
-    from PySide2 import QtCore
+    QtCore = binding().QtCore
     dialog = window.pyside()
 
     def run():
@@ -125,14 +135,14 @@ def deleter_of(window):
 
 
 def nested_loop():
-    from PySide2 import QtCore
+    QtCore = binding().QtCore
     loop = QtCore.QEventLoop()
     QtCore.QTimer.singleShot(0, loop.quit)
     loop.exec_()
 
 
 def flush_deletes():
-    from PySide2 import QtCore
+    QtCore = binding().QtCore
     QtCore.QCoreApplication.sendPostedEvents(None, QtCore.QEvent.DeferredDelete)
 
 
@@ -341,7 +351,7 @@ def scenario_argument(method, way):
 def scenario_deleted_while_a_field_has_focus():
     """The window goes while its ranges field has the focus; the field then loses it."""
     import maya.standin as standin
-    from PySide2 import QtCore, QtWidgets
+    QtCore, QtWidgets = binding().QtCore, binding().QtWidgets
     mp, tt, trigger = child_setup(4)
     w = arrange(mp, tt, "update", "animated")
     dialog = w.pyside()
