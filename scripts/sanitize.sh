@@ -3,6 +3,9 @@
 # Debian's Python 3) in build/asan and runs them with ctest. Any sanitizer report fails its test.
 # The fuzz seed corpora run here too, through their replay mains.
 #
+# Then the module of the same build runs the Python tests where the host calls back into the tool
+# (re-entry, windows deleted under a command) and the main paths with their failures.
+#
 # Extra arguments go to ctest, e.g. scripts/sanitize.sh -R Preset
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -23,3 +26,11 @@ cmake -S "$REPO" -B "$dir" -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug -DT
   -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_BENCH=OFF -DTREMBLA_BUILD_FUZZERS=ON >/dev/null
 cmake --build "$dir" -j "$JOBS"
 ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
+
+# The interpreter is not built with the sanitizer: its runtime is preloaded (with libstdc++, whose
+# exceptions the runtime must see), Python's own allocator is bypassed so that every block is
+# checked, and leaks are left to the C++ tests above (the interpreter keeps much until exit).
+LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
+  ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" TREMBLA_MODULE_DIR="$dir" \
+  "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python/test_host_callbacks.py" \
+  "$REPO"/tests/python/test_main_path_*.py "$REPO/tests/python/test_fault_sweep.py"
