@@ -71,4 +71,9 @@ using AxisTriple = std::array<double, 3>;
 // Every whole frame from first to last inclusive; empty when last < first.
 std::vector<Frame> frame_span(Frame first, Frame last);
 
+// The most frames sampled in one go: ten million, over 100 hours at 24 fps and about a gigabyte
+// of samples. A longer span is a typing slip (1e15 for 1e3) that would sample for days while
+// memory grows, so it is refused before the host is asked for anything.
+constexpr Frame kMaxSampledFrames = 10'000'000;
+
 }  // namespace trembla

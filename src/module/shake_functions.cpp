@@ -39,11 +39,6 @@ PyObject* py_get_world_transform(PyObject* module, PyObject* args, PyObject* kwa
     });
 }
 
-// The most frames collect_source_motion samples in one call: ten million whole frames, over
-// 100 hours at 24 fps and about a gigabyte of samples. A longer span is a typing slip (1e18 for
-// 1e3) that would sample for days while memory grows; it is refused before the host is asked.
-constexpr double kMaxSampledFrames = 10'000'000;
-
 // Bounds that are not frame numbers at all (not finite, beyond the 64-bit frame range) are the
 // sampling's own to refuse, with its own message.
 void refuse_unsampleable_span(double start_frame, double end_frame) {
@@ -51,10 +46,10 @@ void refuse_unsampleable_span(double start_frame, double end_frame) {
     const auto is_frame = [&](double bound) { return std::isfinite(bound) && std::fabs(std::trunc(bound)) < kFrameRange; };
     if (!is_frame(start_frame) || !is_frame(end_frame)) return;
     const double frames = std::trunc(end_frame) - std::trunc(start_frame) + 1;
-    if (frames > kMaxSampledFrames) {
+    if (frames > static_cast<double>(kMaxSampledFrames)) {
         std::ostringstream text;
         text << "collect_source_motion: start_frame " << start_frame << " to end_frame " << end_frame << " spans "
-             << frames << " frames; at most 10000000 frames are sampled at once";
+             << frames << " frames; at most " << kMaxSampledFrames << " frames are sampled at once";
         throw std::invalid_argument(text.str());
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -24,6 +25,14 @@ constexpr const char* kDefaultLayerName = "trembla_layer";
 
 bool builds_on_own_animation(const std::string& camera_mode) {
     return camera_mode == "animated" || camera_mode == "relax";
+}
+
+// More than kMaxSampledFrames from first to last (last >= first). last - first itself may not fit
+// in 64 bits when the bounds lie far apart on both sides of zero; last - (max - 1) always does
+// where the span can be too long at all.
+bool too_many_frames(Frame first, Frame last) {
+    constexpr Frame kLongestReach = kMaxSampledFrames - 1;
+    return last >= std::numeric_limits<Frame>::min() + kLongestReach && first < last - kLongestReach;
 }
 
 std::string plug(const std::string& node, const std::string& channel) { return node + "." + channel; }
@@ -256,6 +265,11 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         // Nothing to sample: preparing would drop the camera's channels onto an empty range.
         host.warning("Invalid playback range: " + bound_text(playback_start) + " to " + bound_text(playback_end) +
                      ". Set a playback range that ends at or after its start.");
+        return PrepareOutcome::Rejected;
+    }
+    if (too_many_frames(*start_frame, *end_frame)) {
+        host.warning("Playback range too long: " + bound_text(playback_start) + " to " + bound_text(playback_end) +
+                     ". At most " + std::to_string(kMaxSampledFrames) + " frames are prepared at once.");
         return PrepareOutcome::Rejected;
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);

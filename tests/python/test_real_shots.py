@@ -184,16 +184,17 @@ class NothingLostTest(RealShotCase):
         self.assert_camera_animation_restored()
 
     def test_an_invalid_playback_range_is_refused_and_nothing_touched(self):
-        cases = [((10, 5), "10 to 5"), ((float("nan"), 5), "nan to 5"),
-                 ((1, float("inf")), "1 to inf"), ((1, 1e300), "1 to 1e+300")]
-        for (start, end), shown in cases:
+        invalid = "Invalid playback range: %s. Set a playback range that ends at or after its start."
+        too_long = "Playback range too long: %s. At most 10000000 frames are prepared at once."
+        cases = [((10, 5), invalid % "10 to 5"), ((float("nan"), 5), invalid % "nan to 5"),
+                 ((1, float("inf")), invalid % "1 to inf"), ((1, 1e300), invalid % "1 to 1e+300"),
+                 ((1, 1e15), too_long % "1 to 1e+15")]
+        for (start, end), warning in cases:
             cmds.playbackOptions(min=start, max=end)
             standin.clear_calls()
             del standin.warnings[:]
             self.prepare_shot(CAMERA, SOURCE, "animated")
-            self.assertEqual(list(standin.warnings), [
-                "Invalid playback range: %s. Set a playback range that ends at or after its "
-                "start." % shown])
+            self.assertEqual(list(standin.warnings), [warning])
             self.assertEqual([op for op, _, _ in self.logged()],
                              ["objExists", "objExists", "playbackOptions", "playbackOptions",
                               "warning"])

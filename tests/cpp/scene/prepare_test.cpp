@@ -143,12 +143,20 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         double start, end;
-        std::string shown;
+        std::string warning;
+    };
+    const auto invalid = [](const std::string& shown) {
+        return "Invalid playback range: " + shown + ". Set a playback range that ends at or after its start.";
+    };
+    const auto too_long = [](const std::string& shown) {
+        return "Playback range too long: " + shown + ". At most 10000000 frames are prepared at once.";
     };
     const Case cases[] = {
-        {10, 5, "10 to 5"},   {nan, 5, "nan to 5"},     {1, inf, "1 to inf"},
-        {-inf, 5, "-inf to 5"}, {1, 1e300, "1 to 1e+300"}, {-1e19, 5, "-1e+19 to 5"},
-        {10.5, 9.9, "10.5 to 9.9"}, {-nan, 5, "nan to 5"},
+        {10, 5, invalid("10 to 5")},     {nan, 5, invalid("nan to 5")},     {1, inf, invalid("1 to inf")},
+        {-inf, 5, invalid("-inf to 5")}, {1, 1e300, invalid("1 to 1e+300")}, {-1e19, 5, invalid("-1e+19 to 5")},
+        {10.5, 9.9, invalid("10.5 to 9.9")}, {-nan, 5, invalid("nan to 5")},
+        {1, 1e15, too_long("1 to 1e+15")}, {-9e18, 9e18, too_long("-9e+18 to 9e+18")},
+        {0, 10000000, too_long("0 to 10000000")},
     };
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
     const Prepared before = record;
@@ -159,9 +167,8 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
         host.printed_lines.clear();
         host.playback_start = c.start;
         host.playback_end = c.end;
-        EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Rejected) << c.shown;
-        EXPECT_EQ(host.warnings, Names{"Invalid playback range: " + c.shown +
-                                       ". Set a playback range that ends at or after its start."});
+        EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Rejected) << c.warning;
+        EXPECT_EQ(host.warnings, Names{c.warning});
         EXPECT_EQ(host.operations(),
                   (Names{"obj_exists", "obj_exists", "playback_min", "playback_max", "warning"}));
         EXPECT_TRUE(host.printed_lines.empty());
