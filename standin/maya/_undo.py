@@ -41,7 +41,7 @@ _SLOTS = {}
 
 def _copy_value(name, value):
     if name == "layered":  # channel -> list of layers: the lists change in place
-        return dict((key, list(layers)) for key, layers in value.items())
+        return dict([(key, list(layers)) for key, layers in value.items()])
     if isinstance(value, list):
         return list(value)
     if isinstance(value, dict):
@@ -62,7 +62,9 @@ class _NodeSwap(object):
         names = _SLOTS.get(type(node))
         if names is None:
             names = _SLOTS[type(node)] = _slots(type(node))
-        return tuple(_copy_value(name, getattr(node, name)) for name in names)
+        # Built from a list: a tuple grown from a generator is resized after the fact, which
+        # moves blocks between the interpreter's tuple free lists on every capture.
+        return tuple([_copy_value(name, getattr(node, name)) for name in names])
 
     def swap(self):
         kept, self.state = self.state, self._capture()
@@ -102,12 +104,14 @@ class _KeySwap(object):
         self.had, self.value = had, value
 
 
-_SCENE_FIELDS = ("nodes", "by_name", "selection", "layers", "time", "playback_min",
-                 "playback_max", "animation_start", "animation_end", "_created")
+# Not the current time: "currentTime is NOT undoable"
+# (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/CommandsPython/currentTime.html).
+_SCENE_FIELDS = ("nodes", "by_name", "selection", "layers", "playback_min", "playback_max",
+                 "animation_start", "animation_end", "_created")
 
 
 class _SceneSwap(object):
-    """The scene's own state: which nodes it holds, their names, selection, layers and times."""
+    """The scene's own state: which nodes it holds, their names, selection, layers, ranges."""
     __slots__ = ("scene", "state")
 
     def __init__(self, scene):
@@ -116,9 +120,10 @@ class _SceneSwap(object):
 
     def _capture(self):
         scene = self.scene
-        return (dict(scene.nodes), dict((name, list(nodes)) for name, nodes in scene.by_name.items()),
-                list(scene.selection), list(scene.layers)) + tuple(
-                    getattr(scene, field) for field in _SCENE_FIELDS[4:])
+        return tuple([dict(scene.nodes),
+                      dict([(name, list(nodes)) for name, nodes in scene.by_name.items()]),
+                      list(scene.selection), list(scene.layers)] +
+                     [getattr(scene, field) for field in _SCENE_FIELDS[4:]])
 
     def swap(self):
         kept, self.state = self.state, self._capture()
