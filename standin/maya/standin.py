@@ -23,7 +23,8 @@ Scene and host state
     saved_shelf_count()         how many times saveAllShelves ran
     scene_dump()                the whole scene as plain values (nodes in creation order
                                 with parents, channels, connections, keys and layers;
-                                selection, time and ranges), for comparing two moments
+                                selection and ranges; not the current time, which Maya
+                                does not undo), for comparing two moments
     undo_depth()                how many undo chunks are open (0 when they are balanced)
 
 Undo: commands that change the scene go on the undo queue, one entry each, or one entry for
@@ -186,6 +187,7 @@ def scene_dump():
         "nodes": [_dump_node(node) for node in nodes],
         "selection": [node.name for node in _scene.selection],
         "layers": [layer.name for layer in _scene.layers],
-        "times": [_scene.time, _scene.playback_min, _scene.playback_max, _scene.animation_start,
-                  _scene.animation_end],
+        # Not the current time: Maya's undo does not give it back (see _undo.py).
+        "ranges": [_scene.playback_min, _scene.playback_max, _scene.animation_start,
+                   _scene.animation_end],
     }
