@@ -323,7 +323,6 @@ def currentTime(*args, **kwargs):
         return scene.time
     if len(args) != 1:
         raise RuntimeError("currentTime: Not enough objects or values.")
-    journal.scene_changing(scene)
     scene.time = float(args[0])
     return scene.time
 

@@ -12,10 +12,16 @@ def _undoable(op, impl):
     return command
 
 
+# currentTime changes no undoable state ("currentTime is NOT undoable", https://
+# help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/CommandsPython/currentTime.html).
+_NOT_UNDOABLE = ("currentTime",)
 for _module in (_scene_commands, _animation_commands):
     for _name in _module.COMMANDS:
-        globals()[_name] = _operation(_name, _undoable(_name, getattr(_module, _name)))
+        _impl = getattr(_module, _name)
+        if _name not in _NOT_UNDOABLE:
+            _impl = _undoable(_name, _impl)
+        globals()[_name] = _operation(_name, _impl)
 for _module in (_host_commands, _ui_commands, _undo_commands):
     for _name in _module.COMMANDS:
         globals()[_name] = _operation(_name, getattr(_module, _name))
-del _module, _name
+del _module, _name, _impl
