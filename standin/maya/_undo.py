@@ -14,10 +14,11 @@ forwards; a swap puts back what it kept and keeps what it replaced, so the same 
 Undoing a node's creation takes the node object out of the scene and keeps it in the entry; redo
 puts that very object back with what it held when it was undone. Keys written through the API
 (MFnAnimCurve.addKeys) are not commands and never enter the queue: they travel with the curve
-they were written into, which is safe only for a curve created in the same entry. In the host an
-API edit keeps undo information only in the MAnimCurveChange a caller passes as addKeys' `change`
-argument (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/py_ref/
-class_open_maya_anim_1_1_m_fn_anim_curve.html), and the stand-in's addKeys takes none.
+they were written into, which is safe only for a curve created in the same entry. In the host key
+edits cannot be captured for undo like attribute values; MFnAnimCurve methods that add keys keep
+undo information only in an MAnimCurveChange the caller passes them ("MAnimCurveChange Class
+Reference", https://help.autodesk.com/cloudhelp/2022/CHS/Maya-SDK/cpp_ref/
+class_m_anim_curve_change.html), and the stand-in's addKeys takes none.
 """
 from __future__ import absolute_import
 
