@@ -24,9 +24,9 @@ from __future__ import absolute_import
 
 from bisect import bisect_left
 
-# Maya's Undo preferences ship with a finite queue of 50 entries; undoInfo(infinity=True) or
-# length=... changes it (undoInfo: "-length: Specifies the maximum number of items in the undo
-# queue. The infinity flag overrides this one.", page above).
+# A finite queue, 50 entries unless undoInfo(infinity=True) or length=... says otherwise
+# (undoInfo: "-length: Specifies the maximum number of items in the undo queue. The infinity flag
+# overrides this one.", page above). The 50 is the stand-in's choice, not a documented default.
 DEFAULT_LENGTH = 50
 
 
