@@ -394,11 +394,23 @@ PyObject* slider_maximum(PyObject* self, PyObject*) {
     return on<QSlider>(self, [](QSlider& slider) { return int_to_python(slider.maximum()); });
 }
 
+// Taking hold of the handle and letting it go, as a mouse drag does (sliderPressed/sliderReleased).
+PyObject* slider_set_down(PyObject* self, PyObject* down_arg) {
+    return on_converted<QSlider>(
+        self, [&] { return truth_arg(down_arg); },
+        [](QSlider& slider, bool down) {
+            slider.setSliderDown(down);
+            return none();
+        });
+}
+
 PyMethodDef kSliderMethods[] = {
     {"value", widget_value<QSlider>, METH_NOARGS, "The slider's position."},
     {"setValue", widget_set_value<QSlider>, METH_O, "setValue(val): moves the slider, kept within its range."},
     {"minimum", slider_minimum, METH_NOARGS, "The lower end of the range."},
     {"maximum", slider_maximum, METH_NOARGS, "The upper end of the range."},
+    {"setSliderDown", slider_set_down, METH_O,
+     "setSliderDown(down): takes hold of the handle (True) or lets it go (False), as a mouse drag does."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -19,6 +19,7 @@
 #include "module/window_controls.h"
 #include "presets/settings_snapshot.h"
 #include "scene/python_error.h"
+#include "scene/undo_chunk.h"
 #include "ui/main_window.h"
 
 namespace trembla::ext {
@@ -219,7 +220,11 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
             host.warning("Preset '" + *name + "' not found.");
             return;
         }
-        apply_record(host, command, *found);
+        {
+            // The controls' updates run inside: loading a preset is one step to undo.
+            const UndoChunk chunk(host, "Trembla: load preset");
+            apply_record(host, command, *found);
+        }
         command.window()._switch_tab(0);
         host.in_view_message("Preset '" + *name + "' loaded!");
         host.print_line("Preset loaded: " + *name);
@@ -281,6 +286,7 @@ PresetJson preset_record_from_python(PyObject* preset_data) { return record_json
 void apply_settings(PyObject* module, TremblaToolWindow& target, const PresetJson& preset_record) {
     run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
         py::PythonHost host = host_for(module);
+        const UndoChunk chunk(host, "Trembla: apply preset");
         apply_record(host, command, preset_record);
     });
 }

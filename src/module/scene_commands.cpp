@@ -6,6 +6,7 @@
 #include <string>
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 
@@ -235,6 +236,35 @@ void pick_command(PyObject* module, TremblaToolWindow& target) {
     });
 }
 
+// A drag opens one undo step that the updates it runs join, and its release closes it; a click
+// on the groove or a key press runs one update, which is a step of its own. Only one drag step
+// per window is open at a time.
+void begin_slider_drag(PyObject* module, TremblaToolWindow& target) {
+    GilHold gil;
+    if (target._drag_undo_open) return;
+    QPointer<TremblaToolWindow> window(&target);
+    py::PythonHost host = host_for(module);
+    host.open_undo_chunk("Trembla: slider drag");
+    if (window) {
+        window->_drag_undo_open = true;
+    } else {
+        host.close_undo_chunk();  // the window went meanwhile; no release will come
+    }
+}
+
+void end_slider_drag(PyObject* module, TremblaToolWindow& target) noexcept {
+    GilHold gil;
+    if (!target._drag_undo_open) return;
+    target._drag_undo_open = false;
+    try {
+        py::PythonHost host = host_for(module);
+        host.close_undo_chunk();
+    } catch (...) {
+        // Nothing to report a failed close to: the drag is over either way.
+        PyErr_Clear();
+    }
+}
+
 // The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
 // window, and with it the hook that is running.
 void install_selection_commands(WindowContext& context, PyObject* module) {
@@ -251,6 +281,8 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     context.update_shake = [module](TremblaToolWindow& w) { update_command(module, w); };
     context.reset_camera = [module](TremblaToolWindow& w) { reset_command(module, w); };
     context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
+    context.begin_slider_drag = [module](TremblaToolWindow& w) { begin_slider_drag(module, w); };
+    context.end_slider_drag = [module](TremblaToolWindow& w) { end_slider_drag(module, w); };
 }
 
 }  // namespace

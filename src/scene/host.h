@@ -96,6 +96,10 @@ public:
     virtual std::string user_script_dir() = 0;
     // omui.MQtUtil.mainWindow(): the native pointer, or nothing in batch mode
     virtual std::optional<std::uintptr_t> main_window() = 0;
+    // undoInfo(openChunk=True, chunkName=name) / undoInfo(closeChunk=True): every undoable command
+    // in between is one entry in the host's undo queue. Chunks nest; the outermost one counts.
+    virtual void open_undo_chunk(const std::string& name) = 0;
+    virtual void close_undo_chunk() = 0;
     // A line in the host's script output (Python's print).
     virtual void print_line(const std::string& text) = 0;
 };

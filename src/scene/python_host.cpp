@@ -40,6 +40,9 @@ struct Names {
     PyObject* fade;
     PyObject* userScriptDir;
     PyObject* write;
+    PyObject* openChunk;
+    PyObject* closeChunk;
+    PyObject* chunkName;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -82,6 +85,9 @@ const Names& names() {
         n->fade = intern_or_throw("fade");
         n->userScriptDir = intern_or_throw("userScriptDir");
         n->write = intern_or_throw("write");
+        n->openChunk = intern_or_throw("openChunk");
+        n->closeChunk = intern_or_throw("closeChunk");
+        n->chunkName = intern_or_throw("chunkName");
         return n;
     }();
     return *all;
@@ -118,6 +124,7 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "warning", nullptr},
     {0, "internalVar", nullptr},
     {2, "MQtUtil", "mainWindow"},
+    {0, "undoInfo", nullptr},
 };
 
 PyRef make_text(std::string_view utf8) { return checked(text(utf8)); }
@@ -527,6 +534,25 @@ void PythonHost::in_view_message(const std::string& message) {
 void PythonHost::warning(const std::string& message) {
     PyRef text_obj = make_text(message);
     call(Command::Warning, {text_obj.get()});
+}
+
+void PythonHost::open_undo_chunk(const std::string& name) {
+    PyRef name_obj = make_text(name);
+    call(Command::UndoInfo, {}, {{names().openChunk, Py_True}, {names().chunkName, name_obj.get()}});
+}
+
+// Runs while a failure may be on its way out: a Python error still set is kept aside for the
+// call and put back after it.
+void PythonHost::close_undo_chunk() {
+    PyObject *type = nullptr, *value = nullptr, *traceback = nullptr;
+    PyErr_Fetch(&type, &value, &traceback);
+    try {
+        call(Command::UndoInfo, {}, {{names().closeChunk, Py_True}});
+    } catch (...) {
+        PyErr_Restore(type, value, traceback);
+        throw;
+    }
+    PyErr_Restore(type, value, traceback);
 }
 
 std::string PythonHost::user_script_dir() {

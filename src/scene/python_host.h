@@ -58,6 +58,8 @@ public:
     void mel_eval(const std::string& command) override;
     void in_view_message(const std::string& text) override;
     void warning(const std::string& text) override;
+    void open_undo_chunk(const std::string& name) override;
+    void close_undo_chunk() override;
     std::string user_script_dir() override;
     std::optional<std::uintptr_t> main_window() override;
     void print_line(const std::string& text) override;
@@ -86,6 +88,7 @@ private:
         Warning,
         InternalVar,
         MainWindow,
+        UndoInfo,
         Count
     };
 

@@ -17,6 +17,7 @@
 #include "core/sampling.h"
 #include "scene/host.h"
 #include "scene/suspension.h"
+#include "scene/undo_chunk.h"
 
 namespace trembla {
 namespace {
@@ -274,6 +275,8 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
 
+    // Closed after the viewport is resumed, whatever happens in between.
+    const UndoChunk chunk(host, "Trembla: prepare");
     host.print_line("Preparing shake (mode: " + mode + ")...");
     // Outside the protected block: if the viewport cannot be suspended, nothing was started and
     // there is nothing to resume.
@@ -300,6 +303,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
 
 ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return {};
+    const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
     const ShakeSettings settings = shake_settings(controls.settings);
@@ -340,6 +344,7 @@ bool reset_camera(Host& host, Prepared& record) {
     if (!record.camera || record.camera->empty()) return false;
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
+    const UndoChunk chunk(host, "Trembla: reset");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::vector<std::string> all_channels(kChannels.begin(), kChannels.end());
     const ShakeCurves curves = prepared_curves(record, camera);
@@ -365,6 +370,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         host.warning("Please prepare shake first.");
         return false;
     }
+    const UndoChunk chunk(host, "Trembla: bake");
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;

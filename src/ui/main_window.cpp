@@ -83,6 +83,10 @@ TremblaToolWindow::~TremblaToolWindow() {
     for (QObject* child : findChildren<QObject*>()) {
         child->blockSignals(true);
     }
+    // A window deleted in mid-drag never sees the release: its undo step is closed here.
+    if (_drag_undo_open && _context.end_slider_drag) {
+        run_guarded({}, [this] { _context.end_slider_drag(*this); });
+    }
 }
 
 void TremblaToolWindow::_delete_existing() {
@@ -124,6 +128,11 @@ void TremblaToolWindow::_build_ui() {
     body->addWidget(content_stack, 1);
 
     body->addWidget(_build_buttons());
+
+    for (SliderRow* row : findChildren<SliderRow*>()) {
+        _connect_command(row, &SliderRow::dragStarted, &TremblaToolWindow::_begin_slider_drag);
+        _connect_command(row, &SliderRow::dragFinished, &TremblaToolWindow::_end_slider_drag);
+    }
 }
 
 QFrame* TremblaToolWindow::_build_title_bar() {
@@ -278,6 +287,12 @@ void TremblaToolWindow::_prepare_shake() {
 }
 void TremblaToolWindow::_update_shake() {
     if (_context.update_shake) _context.update_shake(*this);
+}
+void TremblaToolWindow::_begin_slider_drag() {
+    if (_context.begin_slider_drag) _context.begin_slider_drag(*this);
+}
+void TremblaToolWindow::_end_slider_drag() {
+    if (_context.end_slider_drag) _context.end_slider_drag(*this);
 }
 void TremblaToolWindow::_reset_camera() {
     if (_context.reset_camera) _context.reset_camera(*this);

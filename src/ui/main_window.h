@@ -54,6 +54,10 @@ public:
     void _load_selected_preset(QListWidgetItem* item = nullptr);
     void _delete_selected_preset();
     void _refresh_preset_list();
+    void _begin_slider_drag();
+    void _end_slider_drag();
+    // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
+    bool _drag_undo_open = false;
 
     // Draws the field's placeholder in the theme's dim text colour (see the Qt 5.12 note there).
     static void dim_placeholder(QLineEdit* field);

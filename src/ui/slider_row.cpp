@@ -71,6 +71,8 @@ SliderRow::SliderRow(const QString& caption, int min_val, int max_val, int defau
     layout->addWidget(slider, 1);
 
     connect(slider, &QSlider::valueChanged, this, &SliderRow::valueChanged);
+    connect(slider, &QSlider::sliderPressed, this, &SliderRow::dragStarted);
+    connect(slider, &QSlider::sliderReleased, this, &SliderRow::dragFinished);
 }
 
 int SliderRow::value() const {

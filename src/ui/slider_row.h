@@ -33,6 +33,9 @@ public:
 Q_SIGNALS:
     // The slider's own change signal, fired exactly when the slider's value changes, whatever the cause.
     void valueChanged(int value);
+    // The user took hold of the slider's handle / let it go: the changes in between are one drag.
+    void dragStarted();
+    void dragFinished();
 
 public Q_SLOTS:
     void _on_slider_changed(int value);

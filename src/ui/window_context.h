@@ -33,6 +33,10 @@ struct WindowContext {
     Command save_preset;
     Command delete_selected_preset;
     Command refresh_preset_list;
+    // A slider drag begins and ends: every update in between is one step for the host's undo.
+    // The window notes in _drag_undo_open whether the begin took effect.
+    Command begin_slider_drag;
+    Command end_slider_drag;
     // item is nullptr when the list's current item is meant.
     std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
 };

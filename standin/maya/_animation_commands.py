@@ -4,6 +4,7 @@ from __future__ import absolute_import, division
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
+from ._undo import journal
 from ._scene import AnimCurve, AnimLayer, DagNode, KEYABLE, string_types
 
 
@@ -235,6 +236,8 @@ def animLayer(*args, **kwargs):
     else:
         layer = scene.create_layer(names[0] if names else "AnimLayer1",
                                    bool(flags.get("override")))
+    if flags.get("edit"):
+        journal.node_changing(layer)
     if flags.get("edit") and "override" in flags:
         layer.override = bool(flags["override"])
     for node, attr in added:

@@ -123,7 +123,10 @@ def operation(op, impl, logged_args=None):
 
 def reset():
     from ._ui_commands import ui
+    from ._undo import journal
+    journal.pause()
     scene.clear()
+    journal.reset()
     settings.reset()
     ui.reset()
     faults.clear()

@@ -13,6 +13,7 @@ from __future__ import absolute_import, division
 from bisect import bisect_left, bisect_right
 
 from . import _math
+from ._undo import journal
 
 try:  # Python 2: the host answers names as unicode, as Maya 2.7 does
     text_type = unicode  # noqa: F821
@@ -106,6 +107,7 @@ class AnimCurve(Node):
         self.layer = None  # (AnimLayer, DagNode, channel) when the curve belongs to a layer
 
     def set_key(self, time, value):
+        journal.key_changing(self, time)
         times = self.times
         if not times or time > times[-1]:
             times.append(time)
@@ -232,6 +234,8 @@ class Scene(object):
         return base + text_type(number)
 
     def _add(self, node):
+        journal.scene_changing(self)
+        journal.node_changing(node)
         self._created += 1
         node.order = self._created
         self.nodes[node.order] = node
@@ -239,6 +243,7 @@ class Scene(object):
         return node
 
     def _forget(self, node):
+        journal.scene_changing(self)
         del self.nodes[node.order]
         named = self.by_name[node.name]
         named.remove(node)
@@ -246,6 +251,7 @@ class Scene(object):
             del self.by_name[node.name]
 
     def rename(self, node, name):
+        journal.node_changing(node)
         self._forget(node)
         node.name = name
         self.nodes[node.order] = node
@@ -263,6 +269,7 @@ class Scene(object):
             attrs = dict(SHAPE_DEFAULTS[node_type])
         node = self._add(DagNode(self.unique_name(name, True, parent), node_type, attrs))
         if parent is not None:
+            journal.node_changing(parent)
             node.parent = parent
             parent.children.append(node)
         return node
@@ -271,6 +278,7 @@ class Scene(object):
         return self._add(AnimCurve(self.unique_name(name), node_type))
 
     def create_layer(self, name, override):
+        journal.scene_changing(self)
         if not self.layers and "BaseAnimation" not in self.by_name:
             self.layers.append(self._add(AnimLayer(text_type("BaseAnimation"), False)))
         layer = self._add(AnimLayer(self.unique_name(name), override))
@@ -332,15 +340,19 @@ class Scene(object):
     def connect(self, curve, node, attr):
         if node.inputs.get(attr) is curve:
             return
+        journal.node_changing(node)
+        journal.node_changing(curve)
         self.disconnect(node, attr, keep_value=False)
         node.inputs[attr] = curve
         curve.outputs.append((node, attr))
 
     def disconnect(self, node, attr, keep_value=True):
         """Detach the channel's curve; like Maya, the channel keeps the value it had."""
-        curve = node.inputs.pop(attr, None)
-        if curve is None:
+        if attr not in node.inputs:
             return None
+        journal.node_changing(node)
+        curve = node.inputs.pop(attr)
+        journal.node_changing(curve)
         if keep_value:
             node.attrs[attr] = curve.output(self.time)
         curve.outputs.remove((node, attr))
@@ -353,6 +365,7 @@ class Scene(object):
             if curve is None:
                 curve = self.create_curve(curve_type_for(attr),
                                           "%s_%s_%s_inputB" % (node.name, attr, layer.name))
+                journal.node_changing(layer)
                 curve.layer = (layer, node, attr)
                 layer.members[(node, attr)] = curve
         else:
@@ -365,12 +378,16 @@ class Scene(object):
     def add_to_layer(self, layer, node, attr):
         if (node, attr) in layer.members:
             return
+        journal.node_changing(layer)
+        journal.node_changing(node)
         layer.members[(node, attr)] = None
         layers = node.layered.setdefault(attr, [])
         layers.append(layer)
         layers.sort(key=lambda each: each.order)
 
     def remove_from_layer(self, layer, node, attr):
+        journal.node_changing(layer)
+        journal.node_changing(node)
         curve = layer.members.pop((node, attr), None)
         layers = node.layered.get(attr)
         if layers and layer in layers:
@@ -378,6 +395,7 @@ class Scene(object):
             if not layers:
                 del node.layered[attr]
         if curve is not None:
+            journal.node_changing(curve)
             curve.layer = None
             self.delete(curve)
 
@@ -386,6 +404,8 @@ class Scene(object):
     def delete(self, node):
         if self.nodes.get(node.order) is not node:
             return  # already gone with its parent or its layer
+        journal.scene_changing(self)
+        journal.node_changing(node)
         if isinstance(node, DagNode):
             self._delete_dag(node)
         elif isinstance(node, AnimCurve):
@@ -407,6 +427,7 @@ class Scene(object):
             for layer in list(layers):
                 self.remove_from_layer(layer, node, attr)
         if node.parent is not None:
+            journal.node_changing(node.parent)
             node.parent.children.remove(node)
             node.parent = None
 
@@ -416,6 +437,7 @@ class Scene(object):
         if curve.layer is not None:
             layer, node, attr = curve.layer
             if layer.members.get((node, attr)) is curve:
+                journal.node_changing(layer)
                 layer.members[(node, attr)] = None
             curve.layer = None
 
@@ -427,7 +449,9 @@ class Scene(object):
     # -- hierarchy ---------------------------------------------------------------------------
 
     def reparent(self, node, parent):
+        journal.node_changing(node)
         if node.parent is not None:
+            journal.node_changing(node.parent)
             node.parent.children.remove(node)
         node.parent = None
         # A sibling already bearing the name makes the newcomer take a numbered one.
@@ -435,6 +459,7 @@ class Scene(object):
             self.rename(node, self.unique_name(node.name, True, parent))
         node.parent = parent
         if parent is not None:
+            journal.node_changing(parent)
             parent.children.append(node)
 
     def descendants(self, node):
@@ -446,6 +471,7 @@ class Scene(object):
 
     def set_local(self, node, affine):
         """Write a local transform into the node's static channels."""
+        journal.node_changing(node)
         translate, rotate, scale = _math.decompose(affine, node.attrs.get("rotateOrder", 0))
         for names, values in ((TRANSLATE, translate), (ROTATE, rotate), (SCALE, scale)):
             for attr, value in zip(names, values):

@@ -11,6 +11,7 @@ import fnmatch
 from . import _math
 from ._flags import FlagSet, query_one
 from ._host import scene
+from ._undo import journal
 from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
@@ -95,6 +96,7 @@ def createNode(node_type, **kwargs):
         raise RuntimeError("createNode: Unknown object type: %s (the stand-in host knows %s)"
                            % (node_type, ", ".join(sorted(TYPE_FAMILY))))
     if not flags.get("skipSelect"):
+        journal.scene_changing(scene)
         scene.selection = [node]
     return scene.path_name(node)
 
@@ -145,6 +147,7 @@ def select(*args, **kwargs):
     """select(*names), select(names, add=True), select(clear=True)."""
     flags = _SELECT.parse(kwargs)
     if flags.get("clear"):
+        journal.scene_changing(scene)
         scene.selection = []
         return None
     nodes = [find_node(name) for name in flatten(args)]
@@ -163,6 +166,7 @@ def select(*args, **kwargs):
         if not flags.get("add"):
             current = []
         current.extend(node for node in nodes if node not in current)
+    journal.scene_changing(scene)
     scene.selection = current
     return None
 
@@ -185,6 +189,7 @@ def setAttr(plug, *values, **kwargs):
     if len(values) > len(channels):
         raise RuntimeError("setAttr: Too many data values were provided.")
     for attr, value in zip(channels, values):
+        journal.node_changing(node)
         node.attrs[attr] = _coerce(attr, value)
     return None
 
@@ -197,7 +202,13 @@ def file(*args, **kwargs):
     flags = _FILE.parse(kwargs)
     if args or not flags.get("new"):
         raise NotImplementedError("file: the stand-in host serves file(new=True, force=True) only")
-    scene.clear()
+    # A new scene empties the undo queue; making it is no step to undo.
+    journal.pause()
+    try:
+        scene.clear()
+    finally:
+        journal.resume()
+    journal.flush()
     return None
 
 
@@ -216,8 +227,10 @@ def playbackOptions(**kwargs):
         return float(getattr(scene, dict(_PLAYBACK_FIELDS)[asked]))
     for flag, field in _PLAYBACK_FIELDS:
         if flag in flags:
+            journal.scene_changing(scene)
             setattr(scene, field, float(flags[flag]))
     # Maya widens the animation range to hold the playback range.
+    journal.scene_changing(scene)
     scene.animation_start = min(scene.animation_start, scene.playback_min)
     scene.animation_end = max(scene.animation_end, scene.playback_max)
     return None
@@ -363,6 +376,7 @@ def _xform_edit(node, flags):
                                ("scale", SCALE)):
             if flag in flags:
                 for attr, value in zip(channels, flags[flag]):
+                    journal.node_changing(node)
                     node.attrs[attr] = float(value)
         return
     if "scale" in flags:

@@ -21,6 +21,15 @@ Scene and host state
     shelf_buttons(shelf)        the buttons on a shelf, in order, each a dict of the flags it
                                 was made with (shelves: Curves ... Custom, "Custom" selected)
     saved_shelf_count()         how many times saveAllShelves ran
+    scene_dump()                the whole scene as plain values (nodes in creation order
+                                with parents, channels, connections, keys and layers;
+                                selection and ranges; not the current time, which Maya
+                                does not undo), for comparing two moments
+    undo_depth()                how many undo chunks are open (0 when they are balanced)
+
+Undo: commands that change the scene go on the undo queue, one entry each, or one entry for
+all of them between undoInfo(openChunk=True) and the matching closeChunk; cmds.undo() and
+cmds.redo() walk the queue, API keys (addKeys) travel with their curve (see _undo.py).
 
 Recordings (list objects that stay the same objects across reset())
     warnings                    texts given to cmds.warning, in order (each is also printed
@@ -62,13 +71,15 @@ from .api import OpenMaya as _api_om, OpenMayaAnim as _api_oma  # noqa: F401  (t
 from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
 from ._host import reset as _reset_host
 from ._ui_commands import ui as _ui
+from ._host import scene as _scene
+from ._undo import journal as _journal
 
 __all__ = [
     "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
     "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
-    "set_api_available",
+    "set_api_available", "scene_dump", "undo_depth",
 ]
 
 _API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
@@ -143,3 +154,40 @@ def shelf_buttons(shelf):
 
 def saved_shelf_count():
     return _ui.saved_shelves
+
+
+def undo_depth():
+    return _journal.depth
+
+
+def _dump_node(node):
+    kind = type(node).__name__
+    found = [node.order, node.name, node.type]
+    if kind == "DagNode":
+        found += [node.parent.name if node.parent is not None else None,
+                  [child.name for child in node.children], sorted(node.attrs.items()),
+                  sorted((attr, curve.name) for attr, curve in node.inputs.items()),
+                  sorted((attr, [layer.name for layer in layers])
+                         for attr, layers in node.layered.items())]
+    elif kind == "AnimCurve":
+        found += [list(node.times), list(node.values),
+                  sorted((each.name, attr) for each, attr in node.outputs),
+                  None if node.layer is None else (node.layer[0].name, node.layer[1].name,
+                                                   node.layer[2])]
+    else:
+        found += [node.override, node.weight, node.mute, node.selected, node.preferred,
+                  sorted((each.name, attr, None if curve is None else curve.name)
+                         for (each, attr), curve in node.members.items())]
+    return found
+
+
+def scene_dump():
+    nodes = [_scene.nodes[order] for order in sorted(_scene.nodes)]
+    return {
+        "nodes": [_dump_node(node) for node in nodes],
+        "selection": [node.name for node in _scene.selection],
+        "layers": [layer.name for layer in _scene.layers],
+        # Not the current time: Maya's undo does not give it back (see _undo.py).
+        "ranges": [_scene.playback_min, _scene.playback_max, _scene.animation_start,
+                   _scene.animation_end],
+    }

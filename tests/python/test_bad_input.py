@@ -221,6 +221,9 @@ class ReferenceLeakTest(unittest.TestCase):
         cmds.createNode("transform", name="src")
         cmds.createNode("transform", name="cam1")
         standin.set_logging(False)  # the log would keep the arguments alive
+        # The host's undo queue keeps what each command changed, up to its length: one step, so
+        # that it is full from the first call on and what grows is the module's alone.
+        cmds.undoInfo(length=1)
         gc.collect()
         gc.disable()
 

@@ -282,6 +282,8 @@ class FaultSweepCase(unittest.TestCase):
 
         problems = []
         for n in range(1, len(clean) + 1):
+            if clean[n - 1].op == "undoInfo":
+                continue  # the undo chunk's own failures: test_undo.py
             arrange()
             record_before = dict(tt._prepared.items())
             button_before = self.button()

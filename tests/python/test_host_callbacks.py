@@ -254,6 +254,10 @@ def scenario_inject(operation, actions):
             state = camera_state(mp, cmds)
             if not (same_state(state, before) or same_state(state, after)):
                 problems.append("%s: camera neither as before nor as after" % where)
+            if standin.undo_depth() != 0:
+                problems.append("%s: undo chunk left open" % where)
+                while standin.undo_depth():
+                    cmds.undoInfo(closeChunk=True)
             if action == "reenter" and "Trembla: busy" not in standin.warnings:
                 problems.append("%s: the nested call was not refused" % where)
     return {"problems": problems, "runs": runs, "calls": total}

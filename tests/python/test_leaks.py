@@ -147,6 +147,9 @@ class PreparedWindowCase(LeakCase):
         getattr(w, "mode_" + mode).setChecked(True)
         # The host's call log would keep every argument of every call alive.
         standin.set_logging(False)
+        # The host's undo queue keeps what each step changed, up to its length: one step, so
+        # that it is full from the first action on and what grows is the tool's alone.
+        cmds.undoInfo(length=1)
 
     def controls(self):
         w = self.window

@@ -309,6 +309,22 @@ class ApplyToPreparedShakeTest(WindowCase):
         self.assertEqual(self.updates_run(), 0)
         self.assertEqual(self.window.ranges_field.text(), "2-8")
 
+    def test_loading_a_preset_is_one_undo_step_over_the_whole_scene(self):
+        self.write_presets({"wide": {"settings": {"amount": 150, "lag_trans": 2, "mode": "relax"}}})
+        self.window._refresh_preset_list()
+        cmds.flushUndo()
+        before = standin.scene_dump()
+        self.printed_by(self.window._load_selected_preset, self.window.preset_list.item(0))
+        after = standin.scene_dump()
+        self.assertNotEqual(after, before)
+        self.assertEqual((cmds.undoInfo(q=True), cmds.undoInfo(q=True, undoName=True)),
+                         (1, "Trembla: load preset"))
+        self.assertEqual(standin.undo_depth(), 0)
+        cmds.undo()
+        self.assertEqual(standin.scene_dump(), before)
+        cmds.redo()
+        self.assertEqual(standin.scene_dump(), after)
+
     def test_the_mode_buttons_run_the_mode_handler(self):
         self.window._apply_settings({"settings": {"mode": "relax"}})
         self.assertEqual(self.updates_run(), 1)

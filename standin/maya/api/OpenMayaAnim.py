@@ -8,6 +8,7 @@ from operator import attrgetter as _attrgetter
 
 from .._host import operation as _operation
 from .._scene import AnimCurve as _AnimCurve
+from .._undo import journal
 from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
 
 # Curve types by the MFnAnimCurve.AnimCurveType constants; the Python API 2.0 reference,
@@ -86,13 +87,19 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     if not keepExistingKeys and node.times and frames:
         # Not needed by the tool (it keys new, empty curves); not modelled.
         raise NotImplementedError("addKeys: the stand-in adds to empty curves only")
-    if not node.times and frames == sorted(set(frames)):
-        # Ascending distinct times on an empty curve: the keys are the arrays themselves.
-        node.times.extend(frames)
-        node.values.extend(numbers)
-    else:
-        for frame, value in zip(frames, numbers):
-            node.set_key(frame, value)
+    # No MAnimCurveChange is given (the stand-in takes none), so nothing of this edit goes on the
+    # undo queue: the keys travel with the curve when its creation is undone and redone.
+    journal.pause()
+    try:
+        if not node.times and frames == sorted(set(frames)):
+            # Ascending distinct times on an empty curve: the keys are the arrays themselves.
+            node.times.extend(frames)
+            node.values.extend(numbers)
+        else:
+            for frame, value in zip(frames, numbers):
+                node.set_key(frame, value)
+    finally:
+        journal.resume()
     return self
 
 

@@ -380,6 +380,23 @@ void FakeHost::in_view_message(const std::string& text) {
     in_view_messages.push_back(text);
 }
 
+void FakeHost::open_undo_chunk(const std::string& name) {
+    if (fail_chunk_open) throw HostError("fake host: open_undo_chunk failed");
+    undo_chunks.push_back({name, calls_.size(), kStillOpen});
+    ++undo_depth;
+}
+
+void FakeHost::close_undo_chunk() {
+    if (fail_chunk_close) throw HostError("fake host: close_undo_chunk failed");
+    for (auto chunk = undo_chunks.rbegin(); chunk != undo_chunks.rend(); ++chunk) {
+        if (chunk->closed == kStillOpen) {
+            chunk->closed = calls_.size();
+            break;
+        }
+    }
+    --undo_depth;
+}
+
 void FakeHost::warning(const std::string& text) {
     record("warning", {text});
     warnings.push_back(text);

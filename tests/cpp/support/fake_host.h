@@ -139,6 +139,20 @@ public:
     std::string user_script_dir() override;
     std::optional<std::uintptr_t> main_window() override;
     void print_line(const std::string& text) override;
+    // Undo chunks are kept apart from calls(), so that call sequences read as before: each chunk
+    // notes the calls() index where it opened and where it closed.
+    void open_undo_chunk(const std::string& name) override;
+    void close_undo_chunk() override;
+    struct UndoChunkSpan {
+        std::string name;
+        std::size_t opened;
+        std::size_t closed;  // kStillOpen until closed
+    };
+    static constexpr std::size_t kStillOpen = static_cast<std::size_t>(-1);
+    std::vector<UndoChunkSpan> undo_chunks;
+    int undo_depth = 0;  // chunks open now
+    bool fail_chunk_open = false;
+    bool fail_chunk_close = false;  // the close throws and the chunk stays open
 
 private:
     struct Failure {
