@@ -286,7 +286,7 @@ class TracedMemoryTest(PreparedWindowCase):
             w._prepare_shake()
             w._reset_camera()
             del standin.in_view_messages[:]
-        self.assert_flat(run, CYCLES // 10, [self.window, tt._prepared], warm_up=10)
+        self.assert_flat(run, CYCLES // 10, [self.window, tt._prepared], warm_up=300)
 
 
 # Rejected arguments: (what, call, accepted exception types, the argument objects it is given).
