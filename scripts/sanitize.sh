@@ -30,9 +30,11 @@ ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
 # The interpreter is not built with the sanitizer: its runtime is preloaded (with libstdc++, whose
 # exceptions the runtime must see), Python's own allocator is bypassed so that every block is
 # checked, and leaks are left to the C++ tests above (the interpreter keeps much until exit). The
-# tests where the host calls back into the tool (re-entry, windows deleted under a command, the
-# callback injector at every host call) are the ones that guard memory safety across Python; the
+# tests where the host calls back into the tool (re-entry, windows deleted under a command,
+# arguments that delete the window) guard memory safety across Python; the injector at every host
+# call runs on the release builds only (under the sanitizer it takes a quarter of an hour). The
 # stack-use-after-return check, costly for a whole interpreter, stays with the C++ tests.
 LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
   ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0:detect_stack_use_after_return=0" TREMBLA_MODULE_DIR="$dir" \
-  "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python/test_host_callbacks.py"
+  "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python/test_host_callbacks.py" \
+  -k "not test_no_crash_viewport_resumed_and_camera_before_or_after"
