@@ -141,10 +141,16 @@ ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const F
     const std::vector<ChannelKeys> keys =
         compute_camera_keys(shake_data, frames, settings, camera_base, camera_mode, camera_original_anim);
 
+    // One cut for every channel written: on a long shot the host's cost per call, not per key,
+    // is what a live update pays for.
+    std::vector<std::string> written;
+    written.reserve(keys.size());
+    for (const ChannelKeys& channel : keys) written.push_back(channel.channel);
+    host.cut_keys(camera, written);
+
     ShakeCurves made;
     for (const ChannelKeys& channel : keys) {
         const std::size_t idx = channel_index(channel.channel);
-        host.cut_key(camera, channel.channel);
         const std::string curve_name = shake_curve_name(camera, channel.channel);
         const std::string& own = replace.made[idx];
         const std::string& old_curve = own.empty() ? curve_name : own;

@@ -57,10 +57,11 @@ struct CurvesToReplace {
     ShakeCurves made;
 };
 
-// Computes the keys, then per channel: cut the camera's keys, replace the shake curve by a new one
-// keyed on every frame, and connect it (a failed connection is ignored). Answers the curves made,
-// under the names the host gave them. Other host failures propagate; channels done before the
-// failure keep their new curves. Input that compute_camera_keys refuses throws
+// Computes the keys, cuts the camera's keys on every channel it writes (one cut_keys), then per
+// channel: replace the shake curve by a new one keyed on every frame, and connect it (a failed
+// connection is ignored). Answers the curves made, under the names the host gave them. Other host
+// failures propagate; channels done before the failure keep their new curves, the others are left
+// cut. Input that compute_camera_keys refuses throws
 // std::invalid_argument before the host is called.
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,

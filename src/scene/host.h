@@ -47,6 +47,11 @@ public:
     virtual void set_attr(const std::string& plug, double value) = 0;
     // cutKey(node, attribute=attribute, clear=True)
     virtual void cut_key(const std::string& node, const std::string& attribute) = 0;
+    // cutKey(node, attribute=[attributes...], clear=True): the same for several channels of one
+    // node in one call. This default is one cut_key per channel, in the given order.
+    virtual void cut_keys(const std::string& node, const std::vector<std::string>& attributes) {
+        for (const std::string& attribute : attributes) cut_key(node, attribute);
+    }
     // delete(name)
     virtual void delete_node(const std::string& name) = 0;
     // createNode(type, name=name); answers the name the host gave the node

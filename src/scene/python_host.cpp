@@ -403,6 +403,17 @@ PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
     return key_times_.get();
 }
 
+// The -attribute flag is multi-use ("the multi-use -attribute flag, which takes an argument of
+// the form attributeName"); from Python a multi-use flag takes a list (cutKey reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/cutKey.html).
+void PythonHost::cut_keys(const std::string& node, const std::vector<std::string>& attributes) {
+    if (attributes.empty()) return;  // without -attribute, cutKey would cut every channel of the node
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_list = build_list(attributes.size(), [&](std::size_t i) { return make_text(attributes[i]); });
+    call(Command::CutKey, {node_obj.get()}, {{n.attribute, attribute_list.get()}, {n.clear, Py_True}});
+}
+
 void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                                 const std::vector<double>& values) {
     if (!key_api_available()) {

@@ -37,6 +37,7 @@ public:
     double get_attr(const std::string& plug) override;
     void set_attr(const std::string& plug, double value) override;
     void cut_key(const std::string& node, const std::string& attribute) override;
+    void cut_keys(const std::string& node, const std::vector<std::string>& attributes) override;
     void delete_node(const std::string& name) override;
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
