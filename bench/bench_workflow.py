@@ -118,7 +118,7 @@ class NullHost(object):
         answers = dict(ls=[], listRelatives=None, objExists=True, currentTime=1.0,
                        xform=[0.0, 0.0, 0.0], getAttr=0.0, setAttr=None, cutKey=0, delete=None,
                        connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
-                       refresh=None, inViewMessage=None, warning=None)
+                       refresh=None, inViewMessage=None, warning=None, undoInfo=None)
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
