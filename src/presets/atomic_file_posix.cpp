@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "presets/temporary_names.h"
+
 namespace trembla {
 namespace {
 
@@ -123,23 +125,15 @@ std::optional<std::string> write_flush_close(int fd, const std::string& bytes, c
 std::string host_tag() {
     char buffer[256] = {};
     if (::gethostname(buffer, sizeof buffer - 1) != 0) return "host";
-    std::string tag;
-    for (const char* c = buffer; *c != '\0'; ++c) {
-        const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') ||
-                           *c == '.' || *c == '-';
-        tag += plain ? *c : '_';
-    }
-    return tag.empty() ? std::string("host") : tag;
+    return file_name_tag(buffer);
 }
-
-std::string temporary_prefix(const std::string& base_name) { return "." + base_name + ".tmp-"; }
 
 // A fresh file in `directory` that no one else uses; created with 0666 so the umask decides.
 int create_temporary(const std::string& directory, const std::string& base_name, std::string& temporary_path,
                      int& error_number) {
     static unsigned counter = 0;
-    const std::string stem = directory + "/" + temporary_prefix(base_name) + host_tag() + "-" +
-                             std::to_string(::getpid()) + "-";
+    const std::string stem =
+        directory + "/" + temporary_stem(base_name, host_tag(), static_cast<unsigned long long>(::getpid()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary_path = stem + std::to_string(counter++);
         const int fd = ::open(temporary_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -150,30 +144,8 @@ int create_temporary(const std::string& directory, const std::string& base_name,
     return -1;
 }
 
-bool all_digits(const std::string& text) {
-    if (text.empty() || text.size() > 18) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
-// The owner of a temporary file name "<host>-<pid>-<n>" (or "<pid>-<n>", as earlier versions
-// named them on the same machine): false when the name is not one of ours.
-bool temporary_owner(const std::string& rest, std::string& host, long long& pid) {
-    const std::size_t last = rest.find_last_of('-');
-    if (last == std::string::npos || !all_digits(rest.substr(last + 1))) return false;
-    const std::string head = rest.substr(0, last);
-    const std::size_t before = head.find_last_of('-');
-    const std::string pid_text = before == std::string::npos ? head : head.substr(before + 1);
-    if (!all_digits(pid_text)) return false;
-    host = before == std::string::npos ? host_tag() : head.substr(0, before);
-    pid = std::atoll(pid_text.c_str());
-    return true;
-}
-
-bool process_runs(long long pid) {
-    if (pid <= 0 || pid > INT_MAX) return false;
+bool process_runs(unsigned long long pid) {
+    if (pid == 0 || pid > INT_MAX) return false;
     // EPERM: it runs, under another user.
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
@@ -306,14 +278,9 @@ std::optional<std::string> write_new_file(const std::string& path, const std::st
 void remove_stale_temporaries(const std::string& path) {
     const std::string target = write_target(path);
     const std::string directory = directory_of(target);
-    const std::string prefix = temporary_prefix(base_name_of(target));
-    const std::string this_host = host_tag();
-    for (const std::string& name : directory_entries(directory)) {
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        std::string host;
-        long long pid = 0;
-        if (!temporary_owner(name.substr(prefix.size()), host, pid)) continue;
-        if (host != this_host || pid == ::getpid() || process_runs(pid)) continue;
+    const auto this_pid = static_cast<unsigned long long>(::getpid());
+    for (const std::string& name :
+         stale_temporary_names(directory_entries(directory), base_name_of(target), host_tag(), this_pid, process_runs)) {
         const std::string file = directory + "/" + name;
         struct stat status {};
         if (::lstat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode)) ::unlink(file.c_str());

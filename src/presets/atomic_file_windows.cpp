@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "presets/temporary_names.h"
+
 namespace trembla {
 namespace {
 
@@ -140,37 +142,7 @@ std::string host_tag() {
     wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!::GetComputerNameW(buffer, &size)) return "host";
-    std::string tag;
-    for (char c : narrow(std::wstring(buffer, size))) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                           c == '-';
-        tag += plain ? c : '_';
-    }
-    return tag.empty() ? std::string("host") : tag;
-}
-
-std::string temporary_prefix(const std::string& base_name) { return "." + base_name + ".tmp-"; }
-
-bool all_digits(const std::string& text) {
-    if (text.empty() || text.size() > 18) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
-// The owner of a temporary file name "<host>-<pid>-<n>" (or "<pid>-<n>", as earlier versions
-// named them on the same machine): false when the name is not one of ours.
-bool temporary_owner(const std::string& rest, std::string& host, unsigned long long& pid) {
-    const std::size_t last = rest.find_last_of('-');
-    if (last == std::string::npos || !all_digits(rest.substr(last + 1))) return false;
-    const std::string head = rest.substr(0, last);
-    const std::size_t before = head.find_last_of('-');
-    const std::string pid_text = before == std::string::npos ? head : head.substr(before + 1);
-    if (!all_digits(pid_text)) return false;
-    host = before == std::string::npos ? host_tag() : head.substr(0, before);
-    pid = std::strtoull(pid_text.c_str(), nullptr, 10);
-    return true;
+    return file_name_tag(narrow(std::wstring(buffer, size)));
 }
 
 bool process_runs(unsigned long long pid) {
@@ -291,8 +263,7 @@ std::optional<std::string> replace_file_atomically(const std::string& path, cons
         }
     }
     const std::string directory = directory_of(target);
-    const std::string stem = directory + "\\" + temporary_prefix(base_name_of(target)) + host_tag() + "-" +
-                             std::to_string(::GetCurrentProcessId()) + "-";
+    const std::string stem = directory + "\\" + temporary_stem(base_name_of(target), host_tag(), ::GetCurrentProcessId());
 
     static unsigned counter = 0;
     std::string temporary;
@@ -329,14 +300,8 @@ std::optional<std::string> write_new_file(const std::string& path, const std::st
 void remove_stale_temporaries(const std::string& path) {
     const std::string target = write_target(path);
     const std::string directory = directory_of(target);
-    const std::string prefix = temporary_prefix(base_name_of(target));
-    const std::string this_host = host_tag();
-    for (const std::string& name : directory_entries(directory)) {
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        std::string host;
-        unsigned long long pid = 0;
-        if (!temporary_owner(name.substr(prefix.size()), host, pid)) continue;
-        if (host != this_host || pid == ::GetCurrentProcessId() || process_runs(pid)) continue;
+    for (const std::string& name : stale_temporary_names(directory_entries(directory), base_name_of(target), host_tag(),
+                                                         ::GetCurrentProcessId(), process_runs)) {
         ::DeleteFileW(widen(directory + "\\" + name).c_str());
     }
 }
