@@ -22,19 +22,21 @@ namespace {
 
 const char* const kSaveFailed = "Trembla: Failed to save presets: ";
 
-PyRef os_path_call(const char* function, PyObject* first, PyObject* second = nullptr) {
+PyRef os_attr(const char* name) {
     PyRef os = checked(PyImport_ImportModule("os"));
-    PyRef os_path = checked(PyObject_GetAttrString(os.get(), "path"));
-    PyRef callable = checked(PyObject_GetAttrString(os_path.get(), function));
+    return checked(PyObject_GetAttrString(os.get(), name));
+}
+
+PyRef os_path_call(const char* function, PyObject* first, PyObject* second = nullptr) {
+    PyRef callable = checked(PyObject_GetAttrString(os_attr("path").get(), function));
     return checked(PyObject_CallFunctionObjArgs(callable.get(), first, second, nullptr));
 }
 
 // A studio's read-only install (a network share, a package folder) cannot take the preset file:
 // the user's own scripts folder holds it then, as it does for a module loaded without a path.
 bool writable_directory(PyObject* directory) {
-    PyRef os = checked(PyImport_ImportModule("os"));
-    PyRef access = checked(PyObject_GetAttrString(os.get(), "access"));
-    PyRef write_mode = checked(PyObject_GetAttrString(os.get(), "W_OK"));
+    PyRef access = os_attr("access");
+    PyRef write_mode = os_attr("W_OK");
     PyRef answer = checked(PyObject_CallFunctionObjArgs(access.get(), directory, write_mode.get(), nullptr));
     const int writable = PyObject_IsTrue(answer.get());
     if (writable < 0) {
