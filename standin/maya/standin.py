@@ -25,7 +25,8 @@ Scene and host state
                                 query from now (1 = the next); it counts only while the main
                                 progress bar is up and interruptable. None forgets it.
     progress_bar()              the main progress bar as a dict: in_progress, begun and ended
-                                (beginProgress / endProgress edits so far), status, value, max
+                                (beginProgress / endProgress edits so far), status, value, max,
+                                escape_pending (an Esc asked for that has not been pressed yet)
     scene_dump()                the whole scene as plain values (nodes in creation order
                                 with parents, channels, connections, keys and layers;
                                 selection and ranges; not the current time, which Maya
@@ -170,7 +171,8 @@ def press_escape_at_check(n):
 def progress_bar():
     bar = _ui.progress
     return {"in_progress": bar.in_progress, "begun": bar.begun, "ended": bar.ended,
-            "status": bar.status, "value": bar.value, "max": bar.max_value}
+            "status": bar.status, "value": bar.value, "max": bar.max_value,
+            "escape_pending": bar.escape_at_check is not None}
 
 
 def undo_depth():
