@@ -5,10 +5,26 @@ from __future__ import division, print_function
 
 import unittest
 
+import test_main_path_common as main_path
 from test_main_path_common import MainPathCase, cmds, standin, tt
 
-LAST = 4  # a short range keeps the checks few: one per frame sampled, six more per frame recorded
-FRAMES = LAST
+# A short shot keeps the checks few (one per frame sampled, six more per frame recorded) and each
+# fresh scene quick to build.
+FIRST, LAST = 1, 4
+FRAMES = LAST - FIRST + 1
+_FULL_RANGE = None
+
+
+def setUpModule():
+    global _FULL_RANGE
+    _FULL_RANGE = main_path.FIRST, main_path.LAST, main_path.FRAMES
+    main_path.FIRST, main_path.LAST = FIRST, LAST
+    main_path.FRAMES = list(range(FIRST, LAST + 1))
+
+
+def tearDownModule():
+    main_path.FIRST, main_path.LAST, main_path.FRAMES = _FULL_RANGE
+
 HOST_WINDOW = 1  # any pointer: the commands only ask whether there is a main window
 
 # name, mode prepared before (None: not prepared), mode set for the command, what the user does,
@@ -31,7 +47,6 @@ def without_progress(calls):
 class ProgressCase(MainPathCase):
     def setUp(self):
         MainPathCase.setUp(self)
-        cmds.playbackOptions(min=1, max=LAST)
         self.set_delays(0, 0)
 
     def set_delays(self, delay, interval):
@@ -89,6 +104,45 @@ class CancelTest(ProgressCase):
             self.assertEqual((bar["begun"] - begun, bar["ended"] - begun, bar["in_progress"]), (n, n, False), name)
             self.assertEqual(self.record()["ready"], name != "bake", name)
             self.window.close()
+
+
+class FaultTest(ProgressCase):
+    def start(self, prepared, mode, escape_at):
+        self.setUp()
+        standin.set_main_window(HOST_WINDOW)
+        self.prepare(prepared)
+        self.set_mode(mode)
+        standin.clear_calls()
+        standin.press_escape_at_check(escape_at)
+
+    def test_any_host_call_failing_around_a_cancel_leaves_no_chunk_open_and_no_bar_up(self):
+        for name, prepared, mode, command, checks in CASES[2:]:
+            self.start(prepared, mode, checks // 2 + 1)
+            getattr(self.window, command)()
+            self.assertEqual(standin.warnings, ["Trembla: cancelled"], name)
+            # The bar's calls up to its first check, and the whole way out of the cancel.
+            checks_at = [i for i, c in enumerate(standin.calls)
+                         if c.op == "progressBar" and c.kwargs.get("isCancelled")]
+            shown_at = [i for i, c in enumerate(standin.calls)
+                        if i <= checks_at[0] and (c.op in PROGRESS_OPS or c.args == ("$tmp = $gMainProgressBar",))]
+            swept = [i + 1 for i in shown_at + list(range(checks_at[-1], len(standin.calls)))]
+            self.assertIn("undo", [standin.calls[n - 1].op for n in swept], name)
+            for n in swept:
+                self.start(prepared, mode, checks // 2 + 1)
+                standin.fail_nth_call(n)
+                try:
+                    getattr(self.window, command)()
+                except Exception:  # noqa: BLE001  (which failures reach the caller is not the point)
+                    pass
+                failed = standin.calls[n - 1]
+                what = "%s, %s failing (call %d)" % (name, failed.op, n)
+                refused_close = failed.op == "undoInfo" and failed.kwargs.get("closeChunk")
+                self.assertEqual(standin.undo_depth(), 1 if refused_close else 0, what)
+                if refused_close:  # the host itself kept the chunk open
+                    cmds.undoInfo(closeChunk=True)
+                if not (failed.op == "progressBar" and failed.kwargs.get("endProgress")):
+                    self.assertFalse(standin.progress_bar()["in_progress"], what)
+                self.window.close()
 
 
 class BarTest(ProgressCase):
