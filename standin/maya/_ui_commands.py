@@ -209,6 +209,8 @@ def saveAllShelves(top):
 #   maxValue (default 100) and minValue bound progress ("If the progress value is greater than the
 #   -max/maxValue, the progress value will be set to the maximum"); step increments progress;
 #   status is the text shown with the gauge.
+# Like the stand-in's other interface commands it is not on its undo queue: it changes no scene
+# state (the reference calls progressBar undoable, as it does most interface commands).
 _PROGRESS_BAR = FlagSet("progressBar", "query|q edit|e exists|ex beginProgress|bp endProgress|ep "
                                        "isInterruptable|ii isCancelled|ic progress|pr step|s "
                                        "minValue|min maxValue|max status|st isMainProgressBar|imp")
