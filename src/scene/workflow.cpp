@@ -312,8 +312,9 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
 
-    // A cancel gives back the record as it was, as the undo gives back the scene.
-    const Prepared before = record;
+    // Before every check, the record changes only by the reset of a still shaken camera, which
+    // ends it: a cancel gives that back, as the undo gives back the scene.
+    const bool was_ready = record.ready;
     // Closed after the viewport is resumed, whatever happens in between.
     UndoChunk chunk(host, "Trembla: prepare");
     host.print_line("Preparing shake (mode: " + mode + ")...");
@@ -343,7 +344,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     leave_quiet_state(host, progress, saved_eval_mode);
     if (escaping) std::rethrow_exception(escaping);
     if (outcome == PrepareOutcome::Cancelled) {
-        record = before;
+        record.ready = was_ready;
         take_back(host, chunk, scene_changed);
     }
     return outcome;
