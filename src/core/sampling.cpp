@@ -90,7 +90,7 @@ std::array<double, 3> nearest_euler(const std::array<double, 3>& rotation, const
 }
 
 FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
-                                  double end_frame) {
+                                  double end_frame, WorkProgress* progress) {
     // Checked before the host is asked anything, so bad bounds leave the scene alone.
     const Frame first = whole_frame_bound(start_frame, "start_frame");
     const Frame last = whole_frame_bound(end_frame, "end_frame");
@@ -119,6 +119,7 @@ FrameRecord collect_source_motion(Host& host, const std::string& source_obj, dou
             reference = rotation;
             data.samples.push_back(sample);
             data.frames.push_back(frame);
+            advance(progress);
             if (frame == last) {
                 break;
             }

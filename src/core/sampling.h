@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/records.h"
+#include "core/work_progress.h"
 
 namespace trembla {
 
@@ -33,9 +34,10 @@ std::array<double, 3> nearest_euler(const std::array<double, 3>& rotation, const
 // frame, every later one the solution nearest to the sample before it, so that a node turned past
 // 90 degrees or spinning past 180 gives no jumps of the host's decomposition. Throws
 // std::invalid_argument, before asking the host anything, when a bound is not finite or does not
-// truncate into the int64 frame range.
+// truncate into the int64 frame range. `progress` hears of every frame sampled and may stop the
+// sampling there (as a failure part way would).
 FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
-                                  double end_frame);
+                                  double end_frame, WorkProgress* progress = nullptr);
 
 // Every sample minus the sample at start_frame; empty when start_frame was not sampled.
 FrameRecord calculate_deltas(const FrameRecord& source_data, Frame start_frame);

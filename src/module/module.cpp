@@ -5,6 +5,7 @@
 #include "module/main_window_access.h"
 #include "module/prepared_view.h"
 #include "module/preset_functions.h"
+#include "module/progress_timing.h"
 #include "module/qt_binding.h"
 #include "module/registry.h"
 #include "module/shake_functions.h"
@@ -35,6 +36,7 @@ const ModulePart kLoadingOrder[] = {
     register_theme_constants,      // COLORS, STYLESHEET
     register_prepared_view,        //
     reset_module_state,            // _prepared, _window, _original_eval_mode
+    register_progress_timing,      // _progress_delay, _progress_interval
     register_main_window_access,   // get_maya_main_window
     register_suspension_functions, // suspend, unsuspend
     register_shake_functions,      // the computation functions

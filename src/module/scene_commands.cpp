@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "module/error_report.h"
+#include "module/progress_timing.h"
 #include "module/registry.h"
 #include "module/state.h"
 #include "module/window_command.h"
@@ -147,6 +148,7 @@ bool keep_record_on_failure(PyObject* module, const PreparedRecord& taken, Prepa
 void prepare_command(PyObject* module, TremblaToolWindow& target) {
     run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
+        const ProgressTiming timing = progress_timing(module);
         py::PythonHost host = host_for(module);
         const PreparedRecord taken = current_prepared(module);
         Prepared work = *taken;
@@ -157,13 +159,14 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         PrepareOutcome outcome = PrepareOutcome::Rejected;
         try {
             outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-                return prepare_shake(host, work, saved_mode, controls, report);
+                return prepare_shake(host, work, saved_mode, controls, report, timing);
             });
         } catch (...) {
             keep_record_on_failure(module, taken, std::move(work));
             throw;
         }
-        if (outcome == PrepareOutcome::Rejected) return;  // nothing written, the button keeps its look
+        // Nothing written (or, cancelled, everything taken back): the button keeps its look.
+        if (outcome == PrepareOutcome::Rejected || outcome == PrepareOutcome::Cancelled) return;
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
         set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
@@ -220,8 +223,9 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
 
 void bake_command(PyObject* module, TremblaToolWindow& target) {
     ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls) {
+        const ProgressTiming timing = progress_timing(module);
         with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-            return bake_to_layer(host, work, saved_mode, controls);
+            return bake_to_layer(host, work, saved_mode, controls, timing);
         });
     });
 }

@@ -107,6 +107,21 @@ public:
     virtual void close_undo_chunk() = 0;
     // A line in the host's script output (Python's print).
     virtual void print_line(const std::string& text) = 0;
+
+    // ---- Progress of long commands in the host's main progress bar, and taking a step back ----
+    // mel.eval("$tmp = $gMainProgressBar"): the name of the main window's progress bar
+    virtual std::string main_progress_bar() = 0;
+    // progressBar(bar, edit=True, beginProgress=True, isInterruptable=True, status=status,
+    // maxValue=max_value)
+    virtual void begin_progress(const std::string& bar, const std::string& status, int max_value) = 0;
+    // progressBar(bar, edit=True, progress=value)
+    virtual void set_progress(const std::string& bar, int value) = 0;
+    // progressBar(bar, query=True, isCancelled=True): whether the user pressed Esc
+    virtual bool progress_cancelled(const std::string& bar) = 0;
+    // progressBar(bar, edit=True, endProgress=True)
+    virtual void end_progress(const std::string& bar) = 0;
+    // undo(): takes back the newest entry of the undo queue
+    virtual void undo() = 0;
 };
 
 }  // namespace trembla

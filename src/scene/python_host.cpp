@@ -43,6 +43,13 @@ struct Names {
     PyObject* openChunk;
     PyObject* closeChunk;
     PyObject* chunkName;
+    PyObject* beginProgress;
+    PyObject* isInterruptable;
+    PyObject* status;
+    PyObject* maxValue;
+    PyObject* progress;
+    PyObject* isCancelled;
+    PyObject* endProgress;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -88,6 +95,13 @@ const Names& names() {
         n->openChunk = intern_or_throw("openChunk");
         n->closeChunk = intern_or_throw("closeChunk");
         n->chunkName = intern_or_throw("chunkName");
+        n->beginProgress = intern_or_throw("beginProgress");
+        n->isInterruptable = intern_or_throw("isInterruptable");
+        n->status = intern_or_throw("status");
+        n->maxValue = intern_or_throw("maxValue");
+        n->progress = intern_or_throw("progress");
+        n->isCancelled = intern_or_throw("isCancelled");
+        n->endProgress = intern_or_throw("endProgress");
         return n;
     }();
     return *all;
@@ -125,6 +139,8 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "internalVar", nullptr},
     {2, "MQtUtil", "mainWindow"},
     {0, "undoInfo", nullptr},
+    {0, "progressBar", nullptr},
+    {0, "undo", nullptr},
 };
 
 PyRef make_text(std::string_view utf8) { return checked(text(utf8)); }
@@ -602,5 +618,59 @@ void PythonHost::print_line(const std::string& message) {
     PyRef line = checked(stream_text(message + "\n"));
     checked(PyObject_CallFunctionObjArgs(write.get(), line.get(), nullptr));
 }
+
+// The main progress bar is a MEL global; reading it through an assignment gives its value, as the
+// progressBar reference's own example does ($gMainProgressBar, "Python examples",
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/progressBar.html).
+std::string PythonHost::main_progress_bar() {
+    PyRef command_obj = make_text("$tmp = $gMainProgressBar");
+    return answer_text(call(Command::MelEval, {command_obj.get()}).get());
+}
+
+// progressBar (same page): beginProgress "Only valid for the main progress bar. Shows the main
+// progress bar (normally in the Help Line)" (its PyMel page, https://docs.huihoo.com/autodesk/maya/
+// 2017/chinese/PyMel/generated/functions/pymel.core.windows/pymel.core.windows.progressBar.html);
+// isInterruptable lets Esc cancel, status is the text shown with the gauge and maxValue its
+// "ending" value (these flags progressBar shares with progressWindow, worded in
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/progressWindow.html).
+void PythonHost::begin_progress(const std::string& bar, const std::string& status, int max_value) {
+    const Names& n = names();
+    PyRef bar_obj = make_text(bar);
+    PyRef status_obj = make_text(status);
+    PyRef max_obj = make_int(max_value);
+    call(Command::ProgressBar, {bar_obj.get()},
+         {{n.edit, Py_True},
+          {n.beginProgress, Py_True},
+          {n.isInterruptable, Py_True},
+          {n.status, status_obj.get()},
+          {n.maxValue, max_obj.get()}});
+}
+
+// progress: the amount shown, which the host keeps within minValue and maxValue.
+void PythonHost::set_progress(const std::string& bar, int value) {
+    const Names& n = names();
+    PyRef bar_obj = make_text(bar);
+    PyRef value_obj = make_int(value);
+    call(Command::ProgressBar, {bar_obj.get()}, {{n.edit, Py_True}, {n.progress, value_obj.get()}});
+}
+
+// isCancelled, a query only: "Returns true if the user has tried to cancel the operation".
+bool PythonHost::progress_cancelled(const std::string& bar) {
+    const Names& n = names();
+    PyRef bar_obj = make_text(bar);
+    return answer_truth(call(Command::ProgressBar, {bar_obj.get()}, {{n.q, Py_True}, {n.isCancelled, Py_True}}).get());
+}
+
+// endProgress: hides the bar again; "No other flags can be used at the same time" (edit is the
+// mode, as in the reference's example).
+void PythonHost::end_progress(const std::string& bar) {
+    const Names& n = names();
+    PyRef bar_obj = make_text(bar);
+    call(Command::ProgressBar, {bar_obj.get()}, {{n.edit, Py_True}, {n.endProgress, Py_True}});
+}
+
+// undo(): "Takes the most recent command from the undo list and undoes it"
+// (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/Commands/undo.html).
+void PythonHost::undo() { call(Command::Undo, {}); }
 
 }  // namespace trembla::py

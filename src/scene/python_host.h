@@ -64,6 +64,12 @@ public:
     std::string user_script_dir() override;
     std::optional<std::uintptr_t> main_window() override;
     void print_line(const std::string& text) override;
+    std::string main_progress_bar() override;
+    void begin_progress(const std::string& bar, const std::string& status, int max_value) override;
+    void set_progress(const std::string& bar, int value) override;
+    bool progress_cancelled(const std::string& bar) override;
+    void end_progress(const std::string& bar) override;
+    void undo() override;
 
 private:
     enum class Command : std::size_t {
@@ -90,6 +96,8 @@ private:
         InternalVar,
         MainWindow,
         UndoInfo,
+        ProgressBar,
+        Undo,
         Count
     };
 

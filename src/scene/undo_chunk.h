@@ -15,15 +15,24 @@ public:
     UndoChunk(Host& host, const std::string& name) : host_(host) { host_.open_undo_chunk(name); }
     ~UndoChunk() {
         try {
-            host_.close_undo_chunk();
+            close();
         } catch (...) {
         }
     }
     UndoChunk(const UndoChunk&) = delete;
     UndoChunk& operator=(const UndoChunk&) = delete;
 
+    // Closes the chunk before the scope ends (a step that is to be undone at once must be closed
+    // first); a failure propagates and is not retried.
+    void close() {
+        if (closed_) return;
+        closed_ = true;
+        host_.close_undo_chunk();
+    }
+
 private:
     Host& host_;
+    bool closed_ = false;
 };
 
 }  // namespace trembla

@@ -16,6 +16,7 @@
 #include "core/records.h"
 #include "core/sampling.h"
 #include "scene/host.h"
+#include "scene/host_progress.h"
 #include "scene/suspension.h"
 #include "scene/undo_chunk.h"
 
@@ -23,6 +24,8 @@ namespace trembla {
 namespace {
 
 constexpr const char* kDefaultLayerName = "trembla_layer";
+constexpr const char* kPrepareStatus = "Trembla: preparing shake";
+constexpr const char* kBakeStatus = "Trembla: baking to layer";
 
 bool builds_on_own_animation(const std::string& camera_mode) {
     return camera_mode == "animated" || camera_mode == "relax";
@@ -167,7 +170,8 @@ Sample camera_start_pose(Host& host, const std::string& camera, Frame start_fram
 }
 
 // The camera's own channel values on every frame, walking the range once per channel.
-ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames) {
+ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames,
+                                    WorkProgress& progress) {
     ChannelAnim recorded;
     for (const char* channel : kChannels) {
         ChannelSeries series{channel, {}};
@@ -175,6 +179,7 @@ ChannelAnim record_camera_animation(Host& host, const std::string& camera, const
         for (Frame frame : frames) {
             host.set_current_time(static_cast<double>(frame));
             series.values.push_back(host.get_attr(plug(camera, channel)));
+            progress.advance();
         }
         recorded.push_back(std::move(series));
     }
@@ -191,20 +196,51 @@ std::string failure_text(const std::exception_ptr& failure) {
     }
 }
 
+// The units of work a prepare reports: one per frame sampled, six more per frame recorded.
+std::size_t preparation_units(const std::string& mode, std::size_t frame_count) {
+    return frame_count * (builds_on_own_animation(mode) ? 1 + kChannelCount : 1);
+}
+
+// Ends the progress bar and resumes the viewport, both on every way out of the quiet state; a
+// failure to end the bar propagates once the viewport is resumed.
+void leave_quiet_state(Host& host, HostProgress& progress, const std::optional<std::string>& saved_mode) {
+    std::exception_ptr failure;
+    try {
+        progress.end();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    unsuspend(host, saved_mode);
+    if (failure) std::rethrow_exception(failure);
+}
+
+// After the user cancelled: the command's undo step is closed and, when the command had changed
+// the scene, undone, so that the scene is as before the command. An undo with nothing changed
+// would take back the step before it instead (a host keeps no empty steps). The undone step
+// stays on the redo queue, as any undone step does, until the next change clears it.
+void take_back(Host& host, UndoChunk& chunk, bool scene_changed) {
+    chunk.close();
+    if (scene_changed) host.undo();
+    host.warning("Trembla: cancelled");
+}
+
 // Everything between suspension and resumption of a prepare. Builds the whole new record before
 // writing it, so that a failure on the way leaves the previous preparation in place.
+// `scene_changed` tells whether the scene was changed before a cancel could come.
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
                      const std::string& source, const std::string& mode, Frame start_frame, Frame end_frame,
-                     const std::vector<Frame>& frames) {
+                     const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed) {
     // A camera still shaken by the current preparation would be recorded with that shake in it,
     // and the next reset or bake would give back the shaken move instead of the animator's.
-    if (record.ready && record.camera && *record.camera == camera) reset_camera(host, record);
+    if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
     Prepared next;
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
-                                             static_cast<double>(end_frame));
+                                             static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);
     next.camera_base = camera_start_pose(host, camera, start_frame);
-    if (builds_on_own_animation(mode)) next.camera_original_anim = record_camera_animation(host, camera, frames);
+    if (builds_on_own_animation(mode)) {
+        next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
+    }
     next.ready = true;
     next.camera = camera;
     next.source = source;
@@ -244,7 +280,8 @@ std::optional<std::string> set_source(Host& host) {
 }
 
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
-                             const ShakeControls& controls, const FailureReporter& report_failure) {
+                             const ShakeControls& controls, const FailureReporter& report_failure,
+                             const ProgressTiming& timing) {
     // Names are taken as typed: a stray blank makes the name unknown to the host.
     const std::string camera = controls.camera_field;
     const std::string source = controls.source_field;
@@ -275,18 +312,26 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
 
+    // Before every check, the record changes only by the reset of a still shaken camera, which
+    // ends it: a cancel gives that back, as the undo gives back the scene.
+    const bool was_ready = record.ready;
     // Closed after the viewport is resumed, whatever happens in between.
-    const UndoChunk chunk(host, "Trembla: prepare");
+    UndoChunk chunk(host, "Trembla: prepare");
     host.print_line("Preparing shake (mode: " + mode + ")...");
     // Outside the protected block: if the viewport cannot be suspended, nothing was started and
     // there is nothing to resume.
     suspend(host, saved_eval_mode);
+    HostProgress progress(host, kPrepareStatus, preparation_units(mode, frames.size()), timing);
 
     PrepareOutcome outcome = PrepareOutcome::Prepared;
+    bool scene_changed = false;
     std::exception_ptr escaping;  // a failure of the failure report itself
     try {
         try {
-            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames);
+            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames,
+                            progress, scene_changed);
+        } catch (const WorkCancelled&) {
+            outcome = PrepareOutcome::Cancelled;
         } catch (...) {
             outcome = PrepareOutcome::Failed;
             const std::exception_ptr failure = std::current_exception();
@@ -296,8 +341,12 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     } catch (...) {
         escaping = std::current_exception();
     }
-    unsuspend(host, saved_eval_mode);
+    leave_quiet_state(host, progress, saved_eval_mode);
     if (escaping) std::rethrow_exception(escaping);
+    if (outcome == PrepareOutcome::Cancelled) {
+        record.ready = was_ready;
+        take_back(host, chunk, scene_changed);
+    }
     return outcome;
 }
 
@@ -365,12 +414,12 @@ bool reset_camera(Host& host, Prepared& record) {
 }
 
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
-                   const ShakeControls& controls) {
+                   const ShakeControls& controls, const ProgressTiming& timing) {
     if (!record.ready) {
         host.warning("Please prepare shake first.");
         return false;
     }
-    const UndoChunk chunk(host, "Trembla: bake");
+    UndoChunk chunk(host, "Trembla: bake");
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;
@@ -381,15 +430,28 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     const ChannelAnim recorded = record.camera_original_anim;
     const Sample base = prepared_camera_base(record);
 
-    // Read the shaken values before the curves that carry them go away.
+    // Each value read and each key set is a unit; a channel without a curve reports none.
+    HostProgress progress(host, kBakeStatus, 2 * channels.size() * frames.size(), timing);
+
+    // Read the shaken values before the curves that carry them go away. Nothing is changed yet: a
+    // cancel here has nothing to undo.
     ChannelAnim shaken;
-    for (const std::string& channel : channels) {
-        const std::string& curve = curves[channel_index(channel)];
-        if (!host.obj_exists(curve)) continue;
-        ChannelSeries series{channel, {}};
-        series.values.reserve(frames.size());
-        for (Frame frame : frames) series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
-        shaken.push_back(std::move(series));
+    try {
+        for (const std::string& channel : channels) {
+            const std::string& curve = curves[channel_index(channel)];
+            if (!host.obj_exists(curve)) continue;
+            ChannelSeries series{channel, {}};
+            series.values.reserve(frames.size());
+            for (Frame frame : frames) {
+                series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
+                progress.advance();
+            }
+            shaken.push_back(std::move(series));
+        }
+    } catch (const WorkCancelled&) {
+        progress.end();
+        take_back(host, chunk, false);
+        return false;
     }
 
     // A channel switched off after an update still carries that update's curve: it goes too, and
@@ -439,17 +501,30 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     }
 
     suspend(host, saved_eval_mode);
+    bool cancelled = false;
     try {
         for (const ChannelSeries& series : shaken) {
             for (std::size_t i = 0; i < frames.size(); ++i) {
                 host.set_layer_key(camera, series.name, frames[i], series.values[i], layer);
+                progress.advance();
             }
         }
+    } catch (const WorkCancelled&) {
+        cancelled = true;
     } catch (...) {
+        // The failure on its way is what the caller must see, not one of ending the bar.
+        try {
+            progress.end();
+        } catch (...) {
+        }
         unsuspend(host, saved_eval_mode);
         throw;
     }
-    unsuspend(host, saved_eval_mode);
+    leave_quiet_state(host, progress, saved_eval_mode);
+    if (cancelled) {
+        take_back(host, chunk, true);
+        return false;
+    }
 
     record.ready = false;
     const std::string message = "Baked to layer: " + layer;

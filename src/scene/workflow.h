@@ -10,6 +10,7 @@
 #include <string>
 
 #include "scene/control_values.h"
+#include "scene/host_progress.h"
 #include "scene/prepared.h"
 
 namespace trembla {
@@ -31,6 +32,7 @@ enum class PrepareOutcome {
     Rejected,  // camera, source or playback range invalid: warned, nothing changed, the button keeps its look
     Prepared,  // record written and shake applied
     Failed,    // warned and reported; the viewport is resumed
+    Cancelled, // the user pressed Esc: the step is undone, the record is as before, warned "Trembla: cancelled"
 };
 
 // Samples the source over the playback range, records what a reset needs, writes `record` and
@@ -39,8 +41,11 @@ enum class PrepareOutcome {
 // reported, not thrown; the record keeps its previous contents unless the failure came after it was
 // written (or after that reset). A failure of the viewport suspension itself, or of the reads before
 // it, propagates. After Prepared and Failed alike the prepare button becomes "Re-Prepare".
+// A prepare that runs long shows its progress in the host's main progress bar (`timing`), and Esc
+// cancels it: see PrepareOutcome::Cancelled.
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
-                             const ShakeControls& controls, const FailureReporter& report_failure);
+                             const ShakeControls& controls, const FailureReporter& report_failure,
+                             const ProgressTiming& timing = {});
 
 // Re-applies the prepared shake with the controls' current values and notes the curves made in the
 // record; does nothing when the record is not ready. Errors propagate.
@@ -66,8 +71,10 @@ bool reset_camera(Host& host, Prepared& record);
 // curve of the camera goes, switched-off channels get their recorded animation back, and a channel
 // the layer refuses is not keyed (one warning names them). Warns "Please prepare shake first." and
 // answers false when nothing is prepared. Errors propagate, leaving the record ready; a failing
-// in-view message is ignored.
+// in-view message is ignored. A bake that runs long shows its progress in the host's main progress
+// bar (`timing`); Esc cancels it: the step is undone, the record stays ready, it warns
+// "Trembla: cancelled" and answers false.
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
-                   const ShakeControls& controls);
+                   const ShakeControls& controls, const ProgressTiming& timing = {});
 
 }  // namespace trembla

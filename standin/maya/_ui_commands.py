@@ -9,7 +9,42 @@ from __future__ import absolute_import
 from ._flags import FlagSet, query_one
 
 SHELF_TOP_LEVEL = "MayaWindow|toolBar2|MainShelfLayout|formLayout14|ShelfLayout"
+# The stand-in's name for the main window's progress bar (what MEL's global $gMainProgressBar
+# holds); Maya's own path differs between versions and is only ever read through the global.
+MAIN_PROGRESS_BAR = "MayaWindow|toolBar5|MainHelpLineLayout|helpLineFrame|mainProgressBar"
 DEFAULT_SHELVES = ("Curves", "Surfaces", "Poly_Modeling", "Animation", "Rendering", "Custom")
+
+
+class MainProgressBar(object):
+    """The main progress bar's state, and the test hook that presses Esc while it runs."""
+
+    def __init__(self):
+        self.in_progress = False
+        self.interruptable = False
+        self.cancelled = False  # Esc pressed since the bar began
+        self.status = u""
+        self.min_value = 0
+        self.max_value = 100
+        self.value = 0
+        self.begun = 0  # beginProgress edits
+        self.ended = 0  # endProgress edits
+        self.escape_at_check = None  # Esc is pressed just before this isCancelled query (1 = next)
+
+    def clamp(self, value):
+        return max(self.min_value, min(self.max_value, int(value)))
+
+    def is_cancelled(self):
+        if self.escape_at_check is not None:
+            self.escape_at_check -= 1
+            if self.escape_at_check == 0:
+                self.escape_at_check = None
+                self.press_escape()
+        return self.cancelled
+
+    def press_escape(self):
+        # Esc counts only for an interruptable bar that is up (isInterruptable above).
+        if self.in_progress and self.interruptable:
+            self.cancelled = True
 
 
 class InterfaceState(object):
@@ -27,6 +62,7 @@ class InterfaceState(object):
         self.buttons = {}  # short name -> flags given at creation
         self.saved_shelves = 0  # saveAllShelves calls
         self._counter = 0
+        self.progress = MainProgressBar()
 
     def new_button_name(self):
         self._counter += 1
@@ -159,9 +195,89 @@ def saveAllShelves(top):
     return True
 
 
+# progressBar on the main progress bar only (the stand-in makes no other controls). The flags it
+# serves are those of the reference's synopsis (https://docs.huihoo.com/autodesk/maya/2017/english/
+# CommandsPython/progressBar.html, example: read $gMainProgressBar, edit beginProgress with
+# isInterruptable, status and maxValue, query isCancelled, step, edit endProgress):
+#   beginProgress (bp) "Only valid for the main progress bar. Shows the main progress bar (normally
+#     in the Help Line)" (https://docs.huihoo.com/autodesk/maya/2017/chinese/PyMel/generated/
+#     functions/pymel.core.windows/pymel.core.windows.progressBar.html);
+#   the flags progressBar shares with progressWindow, worded there (https://docs.huihoo.com/
+#   autodesk/maya/2017/english/CommandsPython/progressWindow.html): endProgress "No other flags
+#   can be used at the same time"; isCancelled, query only, "Returns true if the user has tried to
+#   cancel the operation"; isInterruptable, whether it "should respond to attempts to cancel";
+#   maxValue (default 100) and minValue bound progress ("If the progress value is greater than the
+#   -max/maxValue, the progress value will be set to the maximum"); step increments progress;
+#   status is the text shown with the gauge.
+# Like the stand-in's other interface commands it is not on its undo queue: it changes no scene
+# state (the reference calls progressBar undoable, as it does most interface commands).
+_PROGRESS_BAR = FlagSet("progressBar", "query|q edit|e exists|ex beginProgress|bp endProgress|ep "
+                                       "isInterruptable|ii isCancelled|ic progress|pr step|s "
+                                       "minValue|min maxValue|max status|st isMainProgressBar|imp")
+_PROGRESS_QUERIES = ("isCancelled", "isInterruptable", "progress", "minValue", "maxValue", "status",
+                     "isMainProgressBar")
+
+
+def progressBar(name, **kwargs):
+    """progressBar(bar, edit=True, beginProgress=True, ...) / (bar, q=True, isCancelled=True)."""
+    flags = _PROGRESS_BAR.parse(kwargs)
+    bar = ui.progress
+    if flags.get("exists"):
+        return not ui.batch and _short(name) == _short(MAIN_PROGRESS_BAR)
+    if ui.batch or _short(name) != _short(MAIN_PROGRESS_BAR):
+        raise RuntimeError("progressBar: Object '%s' not found." % (name,))
+    if flags.get("query"):
+        asked = query_one("progressBar", flags, _PROGRESS_QUERIES)
+        if asked == "isCancelled":
+            return bar.is_cancelled()
+        if asked == "isMainProgressBar":
+            return True
+        return {"isInterruptable": bar.interruptable, "progress": bar.value,
+                "minValue": bar.min_value, "maxValue": bar.max_value, "status": bar.status}[asked]
+    if not flags.get("edit"):
+        raise NotImplementedError("progressBar: the stand-in edits and queries the main progress bar only")
+    if "isCancelled" in flags:
+        raise RuntimeError("progressBar: isCancelled can only be queried")
+    if flags.get("endProgress"):
+        if set(flags) - set(("edit", "endProgress")):
+            raise RuntimeError("progressBar: endProgress takes no other flags")
+        bar.in_progress = False
+        bar.ended += 1
+        return None
+    if flags.get("beginProgress"):
+        # The reference does not say what a second beginProgress does; the stand-in refuses it,
+        # so that a command that loses track of its bar shows up here.
+        if bar.in_progress:
+            raise RuntimeError("progressBar: the main progress bar is already in progress")
+        bar.in_progress = True
+        bar.cancelled = False
+        bar.interruptable = False
+        bar.value = bar.min_value
+        bar.begun += 1
+    if "isInterruptable" in flags:
+        bar.interruptable = bool(flags["isInterruptable"])
+    if "status" in flags:
+        bar.status = flags["status"]
+    if "minValue" in flags:
+        bar.min_value = int(flags["minValue"])
+    if "maxValue" in flags:
+        bar.max_value = int(flags["maxValue"])
+    if "progress" in flags:
+        bar.value = bar.clamp(flags["progress"])
+    if "step" in flags:
+        bar.value = bar.clamp(bar.value + int(flags["step"]))
+    return None
+
+
+def main_progress_bar():
+    """MEL's global $gMainProgressBar: the main progress bar, empty in batch mode."""
+    return "" if ui.batch else MAIN_PROGRESS_BAR
+
+
 def shelf_top_level():
     """MEL's global $gShelfTopLevel: the shelf tab layout, empty in batch mode."""
     return "" if ui.batch else SHELF_TOP_LEVEL
 
 
-COMMANDS = ("about", "deleteUI", "saveAllShelves", "shelfButton", "shelfLayout", "shelfTabLayout")
+COMMANDS = ("about", "deleteUI", "progressBar", "saveAllShelves", "shelfButton", "shelfLayout",
+            "shelfTabLayout")

@@ -3,11 +3,15 @@ import re as _re
 
 from ._host import operation as _operation
 from ._host import settings as _settings
+from ._ui_commands import main_progress_bar as _main_progress_bar
 from ._ui_commands import shelf_top_level as _shelf_top_level
 
 # "$tmp = $gShelfTopLevel": the value of an assignment, as installers read the shelf tab layout
 # (the example of https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/saveAllShelves.html).
 _READ_SHELF_TOP_LEVEL = _re.compile(r"^\$\w+\s*=\s*\$gShelfTopLevel$")
+# "$tmp = $gMainProgressBar": the same for the main progress bar (the example of
+# https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/progressBar.html).
+_READ_MAIN_PROGRESS_BAR = _re.compile(r"^\$\w+\s*=\s*\$gMainProgressBar$")
 
 
 def _eval(command):
@@ -17,6 +21,8 @@ def _eval(command):
         return None
     if _READ_SHELF_TOP_LEVEL.match(command.strip().rstrip(";").strip()):
         return _shelf_top_level()
+    if _READ_MAIN_PROGRESS_BAR.match(command.strip().rstrip(";").strip()):
+        return _main_progress_bar()
     raise RuntimeError("Error occurred during execution of MEL script\n"
                        "(the stand-in host runs only \"setTimeSliderVisible 0|1\", not %r)"
                        % (command,))

@@ -21,6 +21,12 @@ Scene and host state
     shelf_buttons(shelf)        the buttons on a shelf, in order, each a dict of the flags it
                                 was made with (shelves: Curves ... Custom, "Custom" selected)
     saved_shelf_count()         how many times saveAllShelves ran
+    press_escape_at_check(n)    Esc is pressed just before the n-th progressBar isCancelled
+                                query from now (1 = the next); it counts only while the main
+                                progress bar is up and interruptable. None forgets it.
+    progress_bar()              the main progress bar as a dict: in_progress, begun and ended
+                                (beginProgress / endProgress edits so far), status, value, max,
+                                escape_pending (an Esc asked for that has not been pressed yet)
     scene_dump()                the whole scene as plain values (nodes in creation order
                                 with parents, channels, connections, keys and layers;
                                 selection and ranges; not the current time, which Maya
@@ -79,7 +85,7 @@ __all__ = [
     "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
-    "set_api_available", "scene_dump", "undo_depth",
+    "set_api_available", "scene_dump", "undo_depth", "press_escape_at_check", "progress_bar",
 ]
 
 _API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
@@ -154,6 +160,19 @@ def shelf_buttons(shelf):
 
 def saved_shelf_count():
     return _ui.saved_shelves
+
+
+def press_escape_at_check(n):
+    if n is not None and n < 1:
+        raise ValueError("n counts from 1")
+    _ui.progress.escape_at_check = n
+
+
+def progress_bar():
+    bar = _ui.progress
+    return {"in_progress": bar.in_progress, "begun": bar.begun, "ended": bar.ended,
+            "status": bar.status, "value": bar.value, "max": bar.max_value,
+            "escape_pending": bar.escape_at_check is not None}
 
 
 def undo_depth():

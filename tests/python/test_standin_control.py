@@ -141,6 +141,29 @@ class HostStateTest(ControlTestCase):
         self.assertEqual(omui.MQtUtil.mainWindow(), 0x7fffdeadbeef)
 
 
+class ProgressBarTest(ControlTestCase):
+    def test_main_progress_bar_refuses_misuse_and_esc_counts_only_while_it_is_up(self):
+        bar = mel.eval("$tmp = $gMainProgressBar")
+        standin.press_escape_at_check(1)
+        self.assertFalse(cmds.progressBar(bar, q=True, isCancelled=True))  # not up: Esc is lost
+        cmds.progressBar(bar, edit=True, beginProgress=True, isInterruptable=True, status="s",
+                         maxValue=3)
+        for misuse in (dict(edit=True, beginProgress=True),            # already in progress
+                       dict(edit=True, endProgress=True, progress=1),  # endProgress goes alone
+                       dict(edit=True, isCancelled=True)):             # a query only
+            self.assertRaises(RuntimeError, cmds.progressBar, bar, **misuse)
+        self.assertRaises(RuntimeError, cmds.progressBar, "otherBar", q=True, isCancelled=True)
+        cmds.progressBar(bar, edit=True, progress=7)
+        self.assertEqual(cmds.progressBar(bar, q=True, progress=True), 3)  # kept within maxValue
+        standin.press_escape_at_check(2)
+        self.assertEqual([cmds.progressBar(bar, q=True, isCancelled=True) for _ in range(3)],
+                         [False, True, True])
+        cmds.progressBar(bar, edit=True, endProgress=True)
+        self.assertEqual(standin.progress_bar()["begun"], 1)
+        self.assertEqual(standin.progress_bar()["ended"], 1)
+        self.assertFalse(standin.progress_bar()["in_progress"])
+
+
 class ResetTest(unittest.TestCase):
     def test_reset_restores_every_default(self):
         cmds.createNode("transform", name="leftover")

@@ -417,4 +417,30 @@ void FakeHost::print_line(const std::string& text) {
     printed_lines.push_back(text);
 }
 
+// ---- Progress bar and undo ------------------------------------------------------------------
+
+std::string FakeHost::main_progress_bar() {
+    record("main_progress_bar", {});
+    return main_progress_bar_name;
+}
+
+void FakeHost::begin_progress(const std::string& bar, const std::string& status, int max_value) {
+    record("begin_progress", {bar, status, std::to_string(max_value)});
+    progress_shown = true;
+}
+
+void FakeHost::set_progress(const std::string& bar, int value) { record("set_progress", {bar, std::to_string(value)}); }
+
+bool FakeHost::progress_cancelled(const std::string& bar) {
+    record("progress_cancelled", {bar});
+    return ++cancel_checks_ == cancel_on_check;
+}
+
+void FakeHost::end_progress(const std::string& bar) {
+    record("end_progress", {bar});
+    progress_shown = false;
+}
+
+void FakeHost::undo() { record("undo", {}); }
+
 }  // namespace trembla

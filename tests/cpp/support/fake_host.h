@@ -154,6 +154,19 @@ public:
     bool fail_chunk_open = false;
     bool fail_chunk_close = false;  // the close throws and the chunk stays open
 
+    // ---- Progress bar and undo ------------------------------------------------------------
+    // The bar is the one main_progress_bar() names; the n-th progress_cancelled() call counted
+    // from the start answers true (0: never). undo() is only logged: this host keeps no queue.
+    std::string main_progress_bar_name = "mainProgressBar";
+    int cancel_on_check = 0;
+    bool progress_shown = false;
+    std::string main_progress_bar() override;
+    void begin_progress(const std::string& bar, const std::string& status, int max_value) override;
+    void set_progress(const std::string& bar, int value) override;
+    bool progress_cancelled(const std::string& bar) override;
+    void end_progress(const std::string& bar) override;
+    void undo() override;
+
 private:
     struct Failure {
         std::string op;
@@ -172,6 +185,7 @@ private:
 
     std::vector<HostCall> calls_;
     std::vector<Failure> failures_;
+    int cancel_checks_ = 0;
 };
 
 }  // namespace trembla

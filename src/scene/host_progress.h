@@ -1,0 +1,55 @@
+// Progress of a long command in the host's main progress bar, with Esc to cancel it.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "core/work_progress.h"
+#include "scene/host.h"
+
+namespace trembla {
+
+struct ProgressTiming {
+    // How long a command runs before the bar appears: shorter ones never show it and make no host
+    // call for it at all.
+    std::chrono::steady_clock::duration delay = std::chrono::milliseconds(500);
+    // The least time between two updates of the bar (each also asks whether Esc was pressed).
+    std::chrono::steady_clock::duration interval = std::chrono::milliseconds(100);
+};
+
+// Counts the units of work done out of `total`. Once `timing.delay` has passed since it was made,
+// the next unit begins the bar, when the host has a main window; from then on a unit at least
+// `timing.interval` after the last update sets the bar and asks the host whether the user
+// cancelled, and throws WorkCancelled when so. Batch mode (no main window) shows nothing and never
+// cancels. Host failures propagate from advance(); end() ends a begun bar.
+class HostProgress final : public WorkProgress {
+public:
+    HostProgress(Host& host, std::string status, std::size_t total, ProgressTiming timing);
+    // Ends the bar if it is still up; a failure is dropped (end() is where a caller sees it).
+    ~HostProgress() override;
+    HostProgress(const HostProgress&) = delete;
+    HostProgress& operator=(const HostProgress&) = delete;
+
+    void advance() override;
+    // Ends the bar when it was begun; does nothing otherwise or the second time.
+    void end();
+
+private:
+    enum class State { Waiting, Shown, Off };
+    void begin(std::chrono::steady_clock::time_point now);
+    int bar_value() const;
+
+    Host& host_;
+    std::string status_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    std::size_t units_per_step_ = 1;  // the bar counts in steps of this many units
+    ProgressTiming timing_;
+    State state_ = State::Waiting;
+    std::string bar_;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point last_update_;
+};
+
+}  // namespace trembla
