@@ -100,15 +100,17 @@ TEST_P(BakeCancelTest, ACancelledBakeUndoesOnlyWhatItChangedAndStaysPrepared) {
     EXPECT_EQ(host.count("end_progress"), 1u);
     EXPECT_FALSE(host.refresh_suspended);
     EXPECT_EQ(host.undo_depth, 0);
-    if (GetParam().undone) EXPECT_TRUE(undo_follows_the_close());
+    if (GetParam().undone) {
+        EXPECT_TRUE(undo_follows_the_close());
+    }
 }
 
 // Six channels of 30 frames: 180 values read, then 180 keys set.
 INSTANTIATE_TEST_SUITE_P(ReadingOrKeying, BakeCancelTest,
                          ::testing::Values(BakeCancel{1, false}, BakeCancel{180, false}, BakeCancel{181, true},
                                            BakeCancel{360, true}),
-                         [](const ::testing::TestParamInfo<BakeCancel>& info) {
-                             return "EscAtCheck" + std::to_string(info.param.check);
+                         [](const ::testing::TestParamInfo<BakeCancel>& case_info) {
+                             return "EscAtCheck" + std::to_string(case_info.param.check);
                          });
 
 }  // namespace
