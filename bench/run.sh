@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the default leg and runs every benchmark in one go:
-#   1. the shake computation in C++ alone (trembla_bench_core);
+#   1. the shake computation in C++ alone (trembla_bench_core), then the shake page's preview graph:
+#      handing it a shake and painting it (trembla_bench_preview);
 #   2. the module's functions from Python, computation and a full apply (bench_apply.py);
 #   3. the module's Python-facing computations against the floor module, with the garbage
 #      collections each call sets off (bench_floor.py, at FLOOR_SIZES, default 1000,20000,100000);
@@ -16,7 +17,7 @@ source "$(dirname "$0")/../scripts/common.sh"
 sizes="${SIZES:-240,1000,10000,100000}"
 if [ -n "${TREMBLA_BENCH_BUILD_DIR:-}" ]; then
   dir="$TREMBLA_BENCH_BUILD_DIR"
-  cmake --build "$dir" -j "$JOBS" --target trembla_tool trembla_bench_core trembla_floor
+  cmake --build "$dir" -j "$JOBS" --target trembla_tool trembla_bench_core trembla_bench_preview trembla_floor
 else
   build_leg py3-qt5 "$PY3" 5
   dir="$BUILD_ROOT/py3-qt5"
@@ -26,6 +27,8 @@ export TREMBLA_MODULE_DIR="$dir" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 section() { echo; echo "==== $1"; }
 section "core computation, C++"
 "$dir/bench/trembla_bench_core" "${REPEATS:-5}"
+section "shake preview: set data and paint, C++"
+"$dir/bench/trembla_bench_preview" "$(( ${REPEATS:-5} * 4 ))"
 section "module functions from Python (bench_apply.py)"
 "$PY3" "$REPO/bench/bench_apply.py" --sizes "$sizes"
 section "module vs floor: reading the inputs and building the results (bench_floor.py)"

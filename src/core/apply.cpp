@@ -66,35 +66,31 @@ std::string shake_curve_name(const std::string& camera, const std::string& chann
     return (bar == std::string::npos ? camera : camera.substr(bar + 1)) + "_shake_" + channel;
 }
 
+bool mode_adds_shake(const std::string& camera_mode) { return parse_mode(camera_mode) != CameraMode::relax; }
+
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
                                              const ShakeSettings& settings, const Sample& camera_base,
                                              const std::string& camera_mode,
                                              const ChannelAnim& camera_original_anim) {
+    return camera_keys_from_offsets(compute_shake_offsets(shake_data, frames, settings), frames, settings,
+                                    camera_base, camera_mode, camera_original_anim);
+}
+
+std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, const std::vector<Frame>& frames,
+                                                  const ShakeSettings& settings, const Sample& camera_base,
+                                                  const std::string& camera_mode,
+                                                  const ChannelAnim& camera_original_anim) {
     const CameraMode mode = parse_mode(camera_mode);
     const std::size_t count = frames.size();
-    const double shake_amp = settings.amplitude / 100.0;
-    const double t_amp = settings.translate_amp / 100.0;
-    const double r_amp = settings.rotate_amp / 100.0;
     // In static mode the recorded animation is never read, so it needs no smoothing.
     const ChannelAnim smoothed_cam_anim = base_animation(mode, camera_original_anim, frames, settings);
 
-    // The shake sample and the fade depend on the frame only, not on the channel.
-    std::vector<const Sample*> shake_at;
-    std::vector<double> fades;
-    shake_at.reserve(count);
-    fades.reserve(count);
-    for (const Frame frame : frames) {
-        shake_at.push_back(find_sample(shake_data, frame));
-        fades.push_back(calculate_fade_multiplier(frame, settings.ranges, settings.fade_in, settings.fade_out));
-    }
-
     std::vector<ChannelKeys> keys;
     for (const std::size_t idx : written_channels(settings)) {
+        const std::vector<double>& terms = offsets.channels[idx];
+        if (terms.size() < count) throw std::logic_error("shake offsets computed for other frames or settings");
         const std::string channel = kChannels[idx];
-        const bool is_translate = is_translate_channel(channel);
-        const double axis_amp = (idx < 3 ? settings.trans_axis_mult[idx] : settings.rot_axis_mult[idx - 3]) / 100.0;
         const double base_val = camera_base[idx];
-        const double amp = is_translate ? t_amp : r_amp;
 
         const std::vector<double>* smoothed = nullptr;
         if (mode != CameraMode::static_pose) {
@@ -110,20 +106,17 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
         ChannelKeys channel_keys{channel, {}};
         channel_keys.values.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            const double shake_val = shake_at[i] != nullptr ? (*shake_at[i])[idx] : 0.0;
-            const double fade = fades[i];
             const double smoothed_val = smoothed != nullptr ? (*smoothed)[i] : base_val;
-            const double term = shake_val * shake_amp * amp * axis_amp * fade;
             double final_val = 0.0;
             switch (mode) {
                 case CameraMode::animated:
-                    final_val = smoothed_val + term;
+                    final_val = smoothed_val + terms[i];
                     break;
                 case CameraMode::relax:
                     final_val = smoothed_val;
                     break;
                 case CameraMode::static_pose:
-                    final_val = base_val + term;
+                    final_val = base_val + terms[i];
                     break;
             }
             channel_keys.values.push_back(final_val);
@@ -133,14 +126,8 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
     return keys;
 }
 
-ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
-                                  const std::vector<Frame>& frames, const ShakeSettings& settings,
-                                  const Sample& camera_base, const std::string& camera_mode,
-                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace) {
-    // Everything is computed before the first write, so bad input leaves the scene untouched.
-    const std::vector<ChannelKeys> keys =
-        compute_camera_keys(shake_data, frames, settings, camera_base, camera_mode, camera_original_anim);
-
+ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                             const std::vector<Frame>& frames, const CurvesToReplace& replace) {
     // One cut for every channel written: on a long shot the host's cost per call, not per key,
     // is what a live update pays for.
     std::vector<std::string> written;
@@ -171,6 +158,16 @@ ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const F
         }
     }
     return made;
+}
+
+ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
+                                  const std::vector<Frame>& frames, const ShakeSettings& settings,
+                                  const Sample& camera_base, const std::string& camera_mode,
+                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace) {
+    // Everything is computed before the first write, so bad input leaves the scene untouched.
+    const std::vector<ChannelKeys> keys =
+        compute_camera_keys(shake_data, frames, settings, camera_base, camera_mode, camera_original_anim);
+    return key_shake_curves(host, camera, keys, frames, replace);
 }
 
 }  // namespace trembla

@@ -6,25 +6,11 @@
 #include <vector>
 
 #include "core/records.h"
+#include "core/shake_offsets.h"
 
 namespace trembla {
 
 class Host;
-
-// The current values of the shaping controls.
-struct ShakeSettings {
-    double smoothing = 0;       // 0-100
-    double amplitude = 100;     // percent
-    double translate_amp = 100; // percent
-    double rotate_amp = 100;    // percent
-    AxisTriple trans_axis_mult{100, 100, 100};
-    AxisTriple rot_axis_mult{100, 100, 100};
-    bool use_translate = true;
-    bool use_rotate = true;
-    Ranges ranges;
-    double fade_in = 3;
-    double fade_out = 3;
-};
 
 // The keys of one channel's shake curve, one value per position of `frames`.
 struct ChannelKeys {
@@ -49,6 +35,16 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
                                              const std::string& camera_mode,
                                              const ChannelAnim& camera_original_anim);
 
+// The same from offsets already computed with compute_shake_offsets(shake_data, frames, settings).
+std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, const std::vector<Frame>& frames,
+                                                  const ShakeSettings& settings, const Sample& camera_base,
+                                                  const std::string& camera_mode,
+                                                  const ChannelAnim& camera_original_anim);
+
+// False for the relax mode, whose keys are the relaxed animation alone: the offsets are computed
+// there too but added to nothing.
+bool mode_adds_shake(const std::string& camera_mode);
+
 // Which curves an application replaces: the one under shake_curve_name on each channel (anyone's),
 // or only those a preparation made itself, as named in `made` (a channel with no name there has
 // none: a node under the wanted name then belongs to another camera of the same short name).
@@ -57,11 +53,15 @@ struct CurvesToReplace {
     ShakeCurves made;
 };
 
-// Computes the keys, cuts the camera's keys on every channel it writes (one cut_keys), then per
-// channel: replace the shake curve by a new one keyed on every frame, and connect it (a failed
-// connection is ignored). Answers the curves made, under the names the host gave them. Other host
-// failures propagate; channels done before the failure keep their new curves, the others are left
-// cut. Input that compute_camera_keys refuses throws
+// The host half of apply_shake_to_camera, for keys computed beforehand: cuts the camera's keys on
+// every channel it writes (one cut_keys), then per channel replaces the shake curve by a new one
+// keyed on every frame and connects it (a failed connection is ignored). Answers the curves made,
+// under the names the host gave them. Other host failures propagate; channels done before the
+// failure keep their new curves, the others are left cut.
+ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                             const std::vector<Frame>& frames, const CurvesToReplace& replace = {});
+
+// Computes the keys and writes them as key_shake_curves does. Input that compute_camera_keys refuses throws
 // std::invalid_argument before the host is called.
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,

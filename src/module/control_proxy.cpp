@@ -19,6 +19,8 @@
 #include "module/qt_values.h"
 #include "module/registry.h"
 #include "scene/python_error.h"
+#include "core/records.h"
+#include "ui/shake_preview.h"
 #include "ui/slider_row.h"
 
 namespace trembla::ext {
@@ -482,6 +484,55 @@ PyMethodDef kButtonGroupMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+// ---- shake preview -----------------------------------------------------------------------------
+
+void set_member(PyObject* dict, const char* name, const PyRef& value) {
+    if (PyDict_SetItemString(dict, name, value.get()) < 0) {
+        py::throw_python_error();
+    }
+}
+
+// A copy is converted, not the widget's own data: building Python objects can run a collection,
+// and with it code that deletes the window.
+PyRef preview_data_to_python(const ShakePreviewData& data) {
+    if (data.weights.empty()) {
+        return none();
+    }
+    PyRef offsets = checked(PyDict_New());
+    for (std::size_t k = 0; k < kPreviewChannels; ++k) {
+        if (!data.channels[k].empty()) {
+            set_member(offsets.get(), kChannels[k], numbers_to_python(data.channels[k]));
+        }
+    }
+    PyRef result = checked(PyDict_New());
+    set_member(result.get(), "first_frame", checked(py::integer(data.first_frame)));
+    set_member(result.get(), "current_frame",
+               data.current_frame ? checked(py::integer(*data.current_frame)) : none());
+    set_member(result.get(), "weights", numbers_to_python(data.weights));
+    set_member(result.get(), "offsets", offsets);
+    return result;
+}
+
+PyObject* preview_data(PyObject* self, PyObject*) {
+    return guarded([&] {
+        const ShakePreviewData copy = live<ShakePreview>(self).data();
+        return preview_data_to_python(copy).release();
+    });
+}
+
+PyObject* preview_hint(PyObject* self, PyObject*) {
+    return on<ShakePreview>(self, [](ShakePreview& preview) { return qstring_to_python(preview.hint()); });
+}
+
+PyMethodDef kShakePreviewMethods[] = {
+    {"preview_data", preview_data, METH_NOARGS,
+     "What the graph draws, or None while nothing is prepared: a dict of first_frame, current_frame\n"
+     "(None when unknown), weights (the range and fade multiplier per frame) and offsets (channel ->\n"
+     "the shake added on each frame, for the channels that get one)."},
+    {"hint", preview_hint, METH_NOARGS, "The line shown instead of a graph; empty while a graph is drawn."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
 // ---- the types ---------------------------------------------------------------------------------
 
 PyTypeObject make_type(const char* name, const char* doc, PyMethodDef* methods, PyTypeObject* base,
@@ -518,6 +569,7 @@ PyTypeObject g_stack_type{};
 PyTypeObject g_slider_type{};
 PyTypeObject g_slider_row_type{};
 PyTypeObject g_button_group_type{};
+PyTypeObject g_shake_preview_type{};
 
 // Filled once, in base-before-derived order, before PyType_Ready sees any of them.
 void define_types() {
@@ -537,12 +589,17 @@ void define_types() {
                                   kSliderRowMethods, &g_widget_type, kSliderRowParts);
     g_button_group_type = make_type("trembla_tool.ButtonGroupControl", "The exclusive group of the mode buttons.",
                                     kButtonGroupMethods, &g_control_type);
+    g_shake_preview_type = make_type("trembla_tool.ShakePreviewControl", "The graph of the shake on the shake page.",
+                                     kShakePreviewMethods, &g_widget_type);
     g_list_item_type = make_list_item_type();
 }
 
 PyTypeObject* proxy_type_for(QObject* control) {
     if (qobject_cast<SliderRow*>(control) != nullptr) {
         return &g_slider_row_type;
+    }
+    if (qobject_cast<ShakePreview*>(control) != nullptr) {
+        return &g_shake_preview_type;
     }
     if (qobject_cast<QLineEdit*>(control) != nullptr) {
         return &g_line_edit_type;
@@ -579,7 +636,7 @@ void register_control_types(PyObject* module) {
     }
     for (PyTypeObject* type : {&g_control_type, &g_widget_type, &g_line_edit_type, &g_label_type, &g_button_type,
                                &g_list_type, &g_stack_type, &g_slider_type, &g_slider_row_type,
-                               &g_button_group_type, &g_list_item_type}) {
+                               &g_button_group_type, &g_shake_preview_type, &g_list_item_type}) {
         if (PyType_Ready(type) < 0) {
             py::throw_python_error();
         }

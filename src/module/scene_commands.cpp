@@ -13,6 +13,7 @@
 #include "module/error_report.h"
 #include "module/progress_timing.h"
 #include "module/registry.h"
+#include "module/shake_preview_feed.h"
 #include "module/state.h"
 #include "module/window_command.h"
 #include "module/window_controls.h"
@@ -157,9 +158,10 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
             print_failure_traceback(module, failure);
         };
         PrepareOutcome outcome = PrepareOutcome::Rejected;
+        std::optional<ShakeOffsets> applied;
         try {
             outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-                return prepare_shake(host, work, saved_mode, controls, report, timing);
+                return prepare_shake(host, work, saved_mode, controls, report, timing, &applied);
             });
         } catch (...) {
             keep_record_on_failure(module, taken, std::move(work));
@@ -167,9 +169,19 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         }
         // Nothing written (or, cancelled, everything taken back): the button keeps its look.
         if (outcome == PrepareOutcome::Rejected || outcome == PrepareOutcome::Cancelled) return;
+        std::optional<ShakePreviewData> preview;
+        if (applied) preview = preview_of(work, std::move(*applied));
+        const bool ready = work.ready;
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
         set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
+        // A prepare that failed before applying anything leaves the preview of the shake still on
+        // the camera, if any.
+        if (preview) {
+            command.window().shake_preview->set_data(std::move(*preview));
+        } else if (!ready) {
+            command.window().shake_preview->clear();
+        }
     });
 }
 
@@ -177,19 +189,35 @@ void update_command(PyObject* module, TremblaToolWindow& target) {
     run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
         const PreparedRecord record = current_prepared(module);
-        if (!record->ready) return;  // no host needed for doing nothing
+        if (!record->ready) {
+            // No host needed for doing nothing. A state reset may have ended the preparation the
+            // preview still shows.
+            if (command.window_alive()) command.window().shake_preview->clear();
+            return;
+        }
         py::PythonHost host = host_for(module);
-        const ShakeCurves made = apply_prepared_shake(host, *record, controls);
+        std::optional<AppliedShake> applied = apply_prepared_shake(host, *record, controls);
+        if (!applied) return;
         // The camera now carries a shake from a record that is no longer current.
         if (current_prepared(module) != record) throw PreparationReplaced();
         // The host may answer other curve names than last time; reset and bake look for these.
         // Usually it answers the same ones, and the record is not copied for nothing.
-        if (has_new_curve_names(*record, made)) {
+        if (has_new_curve_names(*record, applied->curves)) {
             Prepared noted = *record;
-            record_shake_curves(noted, made);
+            record_shake_curves(noted, applied->curves);
             if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
         }
+        // The window may have gone during the host calls; the keys stand all the same.
+        if (command.window_alive()) {
+            command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets)));
+        }
     });
+}
+
+// The prepare button's first look and an empty preview: nothing is prepared any more.
+void show_unprepared(TremblaToolWindow& window) {
+    set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
+    window.shake_preview->clear();
 }
 
 // Reset and bake end the preparation; the prepare button then returns to its first look, also
@@ -207,13 +235,13 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
         } catch (...) {
             const bool ended = was_ready && !work.ready;
             if (keep_record_on_failure(module, taken, std::move(work)) && ended && command.window_alive()) {
-                set_prepare_button(command.window().prepare_btn, "Prepare Shake", "primaryBtn");
+                show_unprepared(command.window());
             }
             throw;
         }
         if (!was_ready || work.ready) return;  // nothing prepared, or the camera is gone: nothing changed
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
-        set_prepare_button(command.window().prepare_btn, "Prepare Shake", "primaryBtn");
+        show_unprepared(command.window());
     });
 }
 

@@ -265,6 +265,7 @@ const ControlAttribute kControls[] = {
     {"mode_animated", control_of<&TremblaToolWindow::mode_animated>},
     {"mode_relax", control_of<&TremblaToolWindow::mode_relax>},
     {"layer_field", control_of<&TremblaToolWindow::layer_field>},
+    {"shake_preview", control_of<&TremblaToolWindow::shake_preview>},
     {"translate_cb", control_of<&TremblaToolWindow::translate_cb>},
     {"rotate_cb", control_of<&TremblaToolWindow::rotate_cb>},
     {"trans_x_slider", control_of<&TremblaToolWindow::trans_x_slider>},

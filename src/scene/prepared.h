@@ -24,6 +24,9 @@ struct Prepared {
     // The shake curves of this preparation under the names the host gave them (empty until made):
     // a wanted name that was taken belongs to another node, so they are found by these names.
     ShakeCurves shake_curves;
+    // Where the prepare left the host's current time (its last time edit): the last frame the
+    // tool knows to be current without asking the host. The user may have moved it since.
+    std::optional<Frame> time_after_prepare;
 };
 
 }  // namespace trembla

@@ -229,7 +229,8 @@ void take_back(Host& host, UndoChunk& chunk, bool scene_changed) {
 // `scene_changed` tells whether the scene was changed before a cancel could come.
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
                      const std::string& source, const std::string& mode, Frame start_frame, Frame end_frame,
-                     const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed) {
+                     const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed,
+                     std::optional<ShakeOffsets>* applied) {
     // A camera still shaken by the current preparation would be recorded with that shake in it,
     // and the next reset or bake would give back the shaken move instead of the animator's.
     if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
@@ -238,8 +239,10 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);
     next.camera_base = camera_start_pose(host, camera, start_frame);
+    next.time_after_prepare = start_frame;
     if (builds_on_own_animation(mode)) {
         next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
+        next.time_after_prepare = end_frame;
     }
     next.ready = true;
     next.camera = camera;
@@ -250,7 +253,8 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     record = std::move(next);
 
     const std::size_t sampled = record.source_data.size();
-    update_shake(host, record, controls);
+    std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
+    if (applied != nullptr) *applied = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
     show_in_view(host, "Shake prepared!");
 }
@@ -281,7 +285,7 @@ std::optional<std::string> set_source(Host& host) {
 
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure,
-                             const ProgressTiming& timing) {
+                             const ProgressTiming& timing, std::optional<ShakeOffsets>* applied) {
     // Names are taken as typed: a stray blank makes the name unknown to the host.
     const std::string camera = controls.camera_field;
     const std::string source = controls.source_field;
@@ -329,7 +333,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     try {
         try {
             run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames,
-                            progress, scene_changed);
+                            progress, scene_changed, applied);
         } catch (const WorkCancelled&) {
             outcome = PrepareOutcome::Cancelled;
         } catch (...) {
@@ -350,8 +354,9 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     return outcome;
 }
 
-ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
-    if (!record.ready) return {};
+std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record,
+                                                 const ShakeControls& controls) {
+    if (!record.ready) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
@@ -361,9 +366,15 @@ ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const Shake
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
-    // The record's animation is read only while the keys are computed, before the first host call.
-    return apply_shake_to_camera(host, camera, shake_data, frames, settings, prepared_camera_base(record),
-                                 std::string(record.camera_mode), record.camera_original_anim, replace);
+    AppliedShake applied;
+    // Everything is computed before the first scene write, so bad input leaves the scene untouched;
+    // the record's animation is read only here.
+    applied.offsets = compute_shake_offsets(shake_data, frames, settings);
+    const std::vector<ChannelKeys> keys =
+        camera_keys_from_offsets(applied.offsets, frames, settings, prepared_camera_base(record),
+                                 std::string(record.camera_mode), record.camera_original_anim);
+    applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    return applied;
 }
 
 bool has_new_curve_names(const Prepared& record, const ShakeCurves& made) {
@@ -379,13 +390,14 @@ void record_shake_curves(Prepared& record, const ShakeCurves& made) {
     }
 }
 
-void update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
-    if (!record.ready) return;
+std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
+    if (!record.ready) return std::nullopt;
     const std::optional<std::string> camera = record.camera;
-    const ShakeCurves made = apply_prepared_shake(host, record, controls);
+    std::optional<AppliedShake> applied = apply_prepared_shake(host, record, controls);
+    if (!applied) return std::nullopt;
     // Scripts run by the host may have ended or replaced the preparation meanwhile.
-    if (!record.ready || record.camera != camera) return;
-    record_shake_curves(record, made);
+    if (record.ready && record.camera == camera) record_shake_curves(record, applied->curves);
+    return std::move(applied->offsets);
 }
 
 bool reset_camera(Host& host, Prepared& record) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/shake_offsets.h"
 #include "scene/control_values.h"
 #include "scene/host_progress.h"
 #include "scene/prepared.h"
@@ -42,18 +43,27 @@ enum class PrepareOutcome {
 // written (or after that reset). A failure of the viewport suspension itself, or of the reads before
 // it, propagates. After Prepared and Failed alike the prepare button becomes "Re-Prepare".
 // A prepare that runs long shows its progress in the host's main progress bar (`timing`), and Esc
-// cancels it: see PrepareOutcome::Cancelled.
+// cancels it: see PrepareOutcome::Cancelled. `applied`, when given, receives the offsets of the
+// shake the prepare applied; it is not set when the prepare applied none.
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure,
-                             const ProgressTiming& timing = {});
+                             const ProgressTiming& timing = {}, std::optional<ShakeOffsets>* applied = nullptr);
 
 // Re-applies the prepared shake with the controls' current values and notes the curves made in the
-// record; does nothing when the record is not ready. Errors propagate.
-void update_shake(Host& host, Prepared& record, const ShakeControls& controls);
+// record; does nothing when the record is not ready. Answers the offsets applied (nothing when the
+// record is not ready). Errors propagate.
+std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls);
 
-// The keying half of update_shake for a record nobody may change meanwhile: answers the names of
-// the shake curves it made (empty for a channel it did not write) for record_shake_curves.
-ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+// What one application keyed: the curves made, under the names the host gave them (empty for a
+// channel not written), and the offsets the controls give the shake, as the sliders say them.
+struct AppliedShake {
+    ShakeCurves curves;
+    ShakeOffsets offsets;
+};
+
+// The keying half of update_shake for a record nobody may change meanwhile; the curves it answers
+// are for record_shake_curves. Nothing is keyed, and nothing answered, when the record is not ready.
+std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
 
 // Whether an update made a curve under another name than the record holds; record_shake_curves
 // notes them.

@@ -20,6 +20,7 @@
 #include <QStackedWidget>
 
 #include "ui/guard.h"
+#include "ui/shake_preview.h"
 #include "ui/slider_row.h"
 #include "ui/window_context.h"
 
@@ -98,6 +99,7 @@ public:
     QRadioButton* mode_animated = nullptr;
     QRadioButton* mode_relax = nullptr;
     QLineEdit* layer_field = nullptr;
+    ShakePreview* shake_preview = nullptr;
 
     // Advanced page.
     QCheckBox* translate_cb = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
+#include "ui/shake_preview.h"
 
 namespace trembla {
 
@@ -34,6 +35,9 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     };
     add_fade_row(fade_in_slider, "Fade In");
     add_fade_row(fade_out_slider, "Fade Out");
+    // Under the ranges and fades it shades; the scene commands feed it.
+    shake_preview = new ShakePreview(_context.report_error);
+    layout->addWidget(shake_preview);
 
     layout->addSpacing(6);
     layout->addWidget(make_section_header("Camera Mode"));

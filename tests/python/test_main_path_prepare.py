@@ -3,7 +3,7 @@ import unittest
 
 from test_main_path_common import (
     CAMERA, CHANNELS, FIRST, FRAMES, LAST, RECORD_KEYS, SETTINGS, SOURCE, MainPathCase,
-    camera_channel_values, world_sample)
+    camera_channel_values, channel_value, world_sample)
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -116,6 +116,26 @@ class LiveUpdateTest(MainPathCase):
         self.assert_camera_shaken()
         self.set_mode("animated")
         self.assertTrue(self.window.amount_slider.isVisible())
+
+    def test_the_preview_holds_the_offsets_the_shake_curves_carry_until_the_reset(self):
+        self.prepare("static")
+        self.window.amount_slider.setValue(60)
+        settings = dict(SETTINGS, amount=60)
+        data = self.window.shake_preview.preview_data()
+        # The static prepare leaves the time on the first frame.
+        self.assertEqual((data["first_frame"], data["current_frame"]), (FIRST, FIRST))
+        ranges = tt.parse_ranges(settings["ranges"])
+        self.assert_values(data["weights"], [tt.calculate_fade_multiplier(
+            f, ranges, settings["fade_in"], settings["fade_out"]) for f in FRAMES], "weights")
+        self.assertEqual(sorted(data["offsets"]), sorted(CHANNELS))
+        base = self.record()["camera_base"]
+        standin.set_logging(False)
+        for idx, channel in enumerate(CHANNELS):
+            keyed = [channel_value(CAMERA, channel, f) - base[idx] for f in FRAMES]
+            self.assert_values(data["offsets"][channel], keyed, channel)
+        standin.set_logging(True)
+        self.window._reset_camera()
+        self.assertIsNone(self.window.shake_preview.preview_data())
 
     def test_update_does_nothing_before_a_prepare(self):
         self.name_camera_and_source()

@@ -1,0 +1,40 @@
+#include "core/shake_offsets.h"
+
+#include "core/ranges.h"
+
+namespace trembla {
+
+ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vector<Frame>& frames,
+                                   const ShakeSettings& settings) {
+    const std::size_t count = frames.size();
+    const double shake_amp = settings.amplitude / 100.0;
+    const double t_amp = settings.translate_amp / 100.0;
+    const double r_amp = settings.rotate_amp / 100.0;
+
+    // The shake sample and the weight depend on the frame only, not on the channel.
+    ShakeOffsets offsets;
+    std::vector<const Sample*> shake_at;
+    shake_at.reserve(count);
+    offsets.weights.reserve(count);
+    for (const Frame frame : frames) {
+        shake_at.push_back(find_sample(shake_data, frame));
+        offsets.weights.push_back(
+            calculate_fade_multiplier(frame, settings.ranges, settings.fade_in, settings.fade_out));
+    }
+
+    for (std::size_t idx = 0; idx < kChannelCount; ++idx) {
+        const bool is_translate = idx < 3;
+        if (!(is_translate ? settings.use_translate : settings.use_rotate)) continue;
+        const double axis_amp = (is_translate ? settings.trans_axis_mult[idx] : settings.rot_axis_mult[idx - 3]) / 100.0;
+        const double amp = is_translate ? t_amp : r_amp;
+        std::vector<double>& values = offsets.channels[idx];
+        values.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const double shake_val = shake_at[i] != nullptr ? (*shake_at[i])[idx] : 0.0;
+            values.push_back(shake_val * shake_amp * amp * axis_amp * offsets.weights[i]);
+        }
+    }
+    return offsets;
+}
+
+}  // namespace trembla

@@ -1,0 +1,18 @@
+#include "module/shake_preview_feed.h"
+
+#include <utility>
+
+#include "core/apply.h"
+
+namespace trembla::ext {
+
+ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets) {
+    ShakePreviewData data;
+    data.first_frame = record.start_frame;
+    data.current_frame = record.time_after_prepare;
+    data.weights = std::move(offsets.weights);
+    if (mode_adds_shake(record.camera_mode)) data.channels = std::move(offsets.channels);
+    return data;
+}
+
+}  // namespace trembla::ext

@@ -1,0 +1,16 @@
+// The window's shake preview follows each application of the shake from the offsets that
+// application computed, so drawing it never asks the host anything.
+#pragma once
+
+#include "core/shake_offsets.h"
+#include "scene/prepared.h"
+#include "ui/shake_preview_data.h"
+
+namespace trembla::ext {
+
+// What the preview shows after `offsets` were applied for `record`: the shake as the sliders say
+// it, over the record's frames, with the frame the prepare left the host at marked. The relax mode
+// adds no offsets to the camera, so the preview shows none there.
+ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets);
+
+}  // namespace trembla::ext

@@ -1,0 +1,58 @@
+// A small graph of the shake the current settings apply: the six channels' offsets over the
+// prepared frames, translation above and rotation below on scales of their own, the ranges and
+// fades shaded behind them and the current frame marked. It draws only what it is given; the
+// scene commands hand it what each application of the shake computed.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include "ui/guard.h"
+#include "ui/shake_preview_data.h"
+
+namespace trembla {
+
+class ShakePreview : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kHeight = 70;
+    static constexpr const char* EMPTY_HINT = "Prepare a shake to preview it here.";
+    static constexpr const char* NO_OFFSETS_HINT = "These settings add no shake.";
+
+    // A failure while painting goes to `report` (unset: dropped).
+    explicit ShakePreview(ErrorReporter report = {}, QWidget* parent = nullptr);
+
+    // Keeps the data and summarises it for painting (O(frames)), then repaints.
+    void set_data(ShakePreviewData data);
+    // Back to the hint: nothing prepared.
+    void clear();
+
+    const ShakePreviewData& data() const { return _data; }
+    const PreviewEnvelope& envelope() const { return _envelope; }
+    // The line shown instead of a graph; empty while a graph is drawn.
+    QString hint() const;
+
+    // Where the columns are drawn, and each band's drawing area (both include their ends).
+    QRect plot_rect() const;
+    QRect translate_band() const;
+    QRect rotate_band() const;
+    // The row at which `value` is drawn in `band` on a scale of +-`scale` (the band's middle when
+    // the scale is 0).
+    static int value_row(const QRect& band, double value, double scale);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void paint_graph();
+    void summarise();
+
+    ErrorReporter _report;
+    ShakePreviewData _data;
+    PreviewEnvelope _envelope;
+};
+
+}  // namespace trembla
