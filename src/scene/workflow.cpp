@@ -301,12 +301,19 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     return outcome;
 }
 
+ControlValues keyed_settings(const ShakeControls& controls) {
+    ControlValues keyed = controls.settings;
+    if (controls.bypass) keyed.amount = 0;
+    return keyed;
+}
+
 ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return {};
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
-    const ShakeSettings settings = shake_settings(controls.settings);
+    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
+    const ShakeSettings settings = shake_settings(keyed_settings(controls));
     const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.settings.lag_trans,
                                                         controls.settings.lag_rot);
     CurvesToReplace replace;
@@ -371,6 +378,13 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         return false;
     }
     const UndoChunk chunk(host, "Trembla: bake");
+    if (controls.bypass) {
+        // Bypassed, the shake curves hold the amount-zero values: the shake is keyed again as the
+        // settings give it, inside this step, so that the layer gets the real shaken values.
+        ShakeControls shaken_controls = controls;
+        shaken_controls.bypass = false;
+        update_shake(host, record, shaken_controls);
+    }
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;

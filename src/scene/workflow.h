@@ -48,7 +48,12 @@ void update_shake(Host& host, Prepared& record, const ShakeControls& controls);
 
 // The keying half of update_shake for a record nobody may change meanwhile: answers the names of
 // the shake curves it made (empty for a channel it did not write) for record_shake_curves.
+// With controls.bypass it keys keyed_settings(controls): the shake with its amount at zero.
 ShakeCurves apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+
+// The settings apply_prepared_shake keys: controls.settings, with the amount at zero while
+// bypassed. A copy: controls.settings themselves always hold the un-bypassed shake.
+ControlValues keyed_settings(const ShakeControls& controls);
 
 // Whether an update made a curve under another name than the record holds; record_shake_curves
 // notes them.
@@ -62,11 +67,12 @@ void record_shake_curves(Prepared& record, const ShakeCurves& made);
 bool reset_camera(Host& host, Prepared& record);
 
 // Moves the shaken values of the enabled channels onto a new override layer and ends the
-// preparation; true when it did (then the prepare button returns to "Prepare Shake"). Every shake
-// curve of the camera goes, switched-off channels get their recorded animation back, and a channel
-// the layer refuses is not keyed (one warning names them). Warns "Please prepare shake first." and
-// answers false when nothing is prepared. Errors propagate, leaving the record ready; a failing
-// in-view message is ignored.
+// preparation; true when it did (then the prepare button returns to "Prepare Shake"). With
+// controls.bypass the shake is first keyed again as if bypass were off, in the same undo step,
+// so that the layer gets the real shake. Every shake curve of the camera goes, switched-off
+// channels get their recorded animation back, and a channel the layer refuses is not keyed (one
+// warning names them). Warns "Please prepare shake first." and answers false when nothing is
+// prepared. Errors propagate, leaving the record ready; a failing in-view message is ignored.
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                    const ShakeControls& controls);
 
