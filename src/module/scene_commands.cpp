@@ -5,9 +5,11 @@
 #include <optional>
 #include <string>
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QString>
 
 #include "module/error_report.h"
@@ -20,6 +22,7 @@
 #include "scene/prepared.h"
 #include "scene/python_error.h"
 #include "scene/python_host.h"
+#include "scene/undo_chunk.h"
 #include "scene/workflow.h"
 #include "ui/main_window.h"
 #include "ui/theme.h"
@@ -185,6 +188,27 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
     });
 }
 
+// Keys the shake of `record`, the record current when the command took it, as `controls` say,
+// and shows it in the preview.
+void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& host, const PreparedRecord& record,
+                     const ShakeControls& controls) {
+    std::optional<AppliedShake> applied = apply_prepared_shake(host, *record, controls);
+    if (!applied) return;
+    // The camera now carries a shake from a record that is no longer current.
+    if (current_prepared(module) != record) throw PreparationReplaced();
+    // The host may answer other curve names than last time; reset and bake look for these.
+    // Usually it answers the same ones, and the record is not copied for nothing.
+    if (has_new_curve_names(*record, applied->curves)) {
+        Prepared noted = *record;
+        record_shake_curves(noted, applied->curves);
+        if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
+    }
+    // The window may have gone during the host calls; the keys stand all the same.
+    if (command.window_alive()) {
+        command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets)));
+    }
+}
+
 void update_command(PyObject* module, TremblaToolWindow& target) {
     run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
@@ -195,29 +219,44 @@ void update_command(PyObject* module, TremblaToolWindow& target) {
             if (command.window_alive()) command.window().shake_preview->clear();
             return;
         }
+        if (controls.bypass) {
+            // Bypassed, a change keys nothing: clearing the box applies the settings as they are
+            // then. The preview, which asks the host nothing, shows what that will bring.
+            command.window().shake_preview->set_data(preview_of(*record, prepared_shake_offsets(*record, controls)));
+            return;
+        }
         py::PythonHost host = host_for(module);
-        std::optional<AppliedShake> applied = apply_prepared_shake(host, *record, controls);
-        if (!applied) return;
-        // The camera now carries a shake from a record that is no longer current.
-        if (current_prepared(module) != record) throw PreparationReplaced();
-        // The host may answer other curve names than last time; reset and bake look for these.
-        // Usually it answers the same ones, and the record is not copied for nothing.
-        if (has_new_curve_names(*record, applied->curves)) {
-            Prepared noted = *record;
-            record_shake_curves(noted, applied->curves);
-            if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
-        }
-        // The window may have gone during the host calls; the keys stand all the same.
-        if (command.window_alive()) {
-            command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets)));
-        }
+        apply_to_record(module, command, host, record, controls);
     });
 }
 
-// The prepare button's first look and an empty preview: nothing is prepared any more.
+// The Bypass box was toggled: the shake is keyed again with the amount at zero (checked) or with
+// the settings as they are (cleared), as one undo step of its own. Run as the channel boxes' update
+// is, and refused the same way inside another command of the window.
+void bypass_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        const PreparedRecord record = current_prepared(module);
+        if (!record->ready) return;  // nothing prepared: the scene stays as it is, no step
+        py::PythonHost host = host_for(module);
+        const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
+        apply_to_record(module, command, host, record, controls);
+    });
+}
+
+// After a reset or bake no shake is prepared: the Bypass box clears without running its handler,
+// which would key the shake again.
+void clear_bypass(TremblaToolWindow& window) {
+    const QSignalBlocker blocker(window.bypass_cb);
+    window.bypass_cb->setChecked(false);
+}
+
+// The prepare button's first look, an empty preview and a clear Bypass box: nothing is prepared
+// any more.
 void show_unprepared(TremblaToolWindow& window) {
     set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
     window.shake_preview->clear();
+    clear_bypass(window);
 }
 
 // Reset and bake end the preparation; the prepare button then returns to its first look, also
@@ -239,7 +278,12 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
             }
             throw;
         }
-        if (!was_ready || work.ready) return;  // nothing prepared, or the camera is gone: nothing changed
+        if (work.ready) return;  // the camera is gone: nothing changed, the preparation and its box stay
+        if (!was_ready) {
+            // Nothing was prepared: only the box, which has nothing to bypass, clears.
+            if (command.window_alive()) clear_bypass(command.window());
+            return;
+        }
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         show_unprepared(command.window());
     });
@@ -315,6 +359,7 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
     context.begin_slider_drag = [module](TremblaToolWindow& w) { begin_slider_drag(module, w); };
     context.end_slider_drag = [module](TremblaToolWindow& w) { end_slider_drag(module, w); };
+    context.toggle_bypass = [module](TremblaToolWindow& w) { bypass_command(module, w); };
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ ShakeControls read_controls(const TremblaToolWindow& w) {
     s.rot_x = w.rot_x_slider->value();
     s.rot_y = w.rot_y_slider->value();
     s.rot_z = w.rot_z_slider->value();
+    controls.bypass = w.bypass_cb->isChecked();
     return controls;
 }
 

@@ -35,11 +35,14 @@ struct ControlValues {
     int rot_z = 100;
 };
 
-// The camera and source fields as typed, and the settings.
+// The camera and source fields as typed, the settings, and the bypass switch.
 struct ShakeControls {
     std::string camera_field;
     std::string source_field;
     ControlValues settings;
+    // The shake page's "Bypass" box: the prepared shake is keyed with its amount at zero while
+    // `settings` keep their values. A switch of the moment, not a setting: presets never hold it.
+    bool bypass = false;
 };
 
 }  // namespace trembla

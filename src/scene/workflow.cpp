@@ -131,6 +131,12 @@ ShakeSettings shake_settings(const ControlValues& controls) {
     return settings;
 }
 
+// The source's shake over the prepared frames, lagged as the controls say.
+FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Frame>& frames,
+                                  const ShakeControls& controls) {
+    return extract_source_shake(record.delta_data, frames, controls.settings.lag_trans, controls.settings.lag_rot);
+}
+
 // Keys `channels` of the camera with the recorded animation, one key per frame; channels that were
 // not recorded are left alone.
 void key_recorded_animation(Host& host, const std::string& camera, const std::vector<std::string>& channels,
@@ -354,6 +360,18 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     return outcome;
 }
 
+ControlValues keyed_settings(const ShakeControls& controls) {
+    ControlValues keyed = controls.settings;
+    if (controls.bypass) keyed.amount = 0;
+    return keyed;
+}
+
+ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls& controls) {
+    const std::vector<Frame> frames = prepared_frames(record);
+    return compute_shake_offsets(prepared_source_shake(record, frames, controls), frames,
+                                 shake_settings(controls.settings));
+}
+
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record,
                                                  const ShakeControls& controls) {
     if (!record.ready) return std::nullopt;
@@ -361,17 +379,21 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
     const ShakeSettings settings = shake_settings(controls.settings);
-    const FrameRecord shake_data = extract_source_shake(record.delta_data, frames, controls.settings.lag_trans,
-                                                        controls.settings.lag_rot);
+    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
     AppliedShake applied;
     // Everything is computed before the first scene write, so bad input leaves the scene untouched;
     // the record's animation is read only here.
+    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
+    // shows what clearing the box would bring back.
     applied.offsets = compute_shake_offsets(shake_data, frames, settings);
+    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
+    std::optional<ShakeOffsets> bypassed;
+    if (controls.bypass) bypassed = compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)));
     const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(applied.offsets, frames, settings, prepared_camera_base(record),
+        camera_keys_from_offsets(bypassed ? *bypassed : applied.offsets, frames, settings, prepared_camera_base(record),
                                  std::string(record.camera_mode), record.camera_original_anim);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     return applied;
@@ -432,6 +454,13 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         return false;
     }
     UndoChunk chunk(host, "Trembla: bake");
+    if (controls.bypass) {
+        // Bypassed, the shake curves hold the amount-zero values: the shake is keyed again as the
+        // settings give it, inside this step, so that the layer gets the real shaken values.
+        ShakeControls shaken_controls = controls;
+        shaken_controls.bypass = false;
+        update_shake(host, record, shaken_controls);
+    }
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;

@@ -63,7 +63,16 @@ struct AppliedShake {
 
 // The keying half of update_shake for a record nobody may change meanwhile; the curves it answers
 // are for record_shake_curves. Nothing is keyed, and nothing answered, when the record is not ready.
+// With controls.bypass it keys keyed_settings(controls): the shake with its amount at zero; the
+// offsets it answers are the un-bypassed ones, as the sliders say them.
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+
+// The offsets apply_prepared_shake would answer for these controls, computed without the host.
+ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls& controls);
+
+// The settings apply_prepared_shake keys: controls.settings, with the amount at zero while
+// bypassed. A copy: controls.settings themselves always hold the un-bypassed shake.
+ControlValues keyed_settings(const ShakeControls& controls);
 
 // Whether an update made a curve under another name than the record holds; record_shake_curves
 // notes them.
@@ -81,7 +90,8 @@ bool reset_camera(Host& host, Prepared& record);
 // curve of the camera goes, switched-off channels get their recorded animation back, and a channel
 // the layer refuses is not keyed (one warning names them). Warns "Please prepare shake first." and
 // answers false when nothing is prepared. Errors propagate, leaving the record ready; a failing
-// in-view message is ignored. A bake that runs long shows its progress in the host's main progress
+// in-view message is ignored. With controls.bypass the shake is first keyed again as if bypass
+// were off, in the same undo step, so that the layer gets the real shake. A bake that runs long shows its progress in the host's main progress
 // bar (`timing`); Esc cancels it: the step is undone, the record stays ready, it warns
 // "Trembla: cancelled" and answers false.
 bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,

@@ -1,18 +1,76 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/theme.h"
 
 namespace trembla {
+
+namespace {
+
+// The buttons whose toggled signal is running a command now, innermost last. Only the interface
+// thread runs commands.
+std::vector<QAbstractButton*>& toggling_buttons() {
+    static std::vector<QAbstractButton*> buttons;
+    return buttons;
+}
+
+// Buttons taken out of deleted windows while their toggled signal ran, waiting for deletion.
+std::vector<QPointer<QAbstractButton>>& retired_buttons() {
+    static std::vector<QPointer<QAbstractButton>> buttons;
+    return buttons;
+}
+
+bool is_toggling(const QAbstractButton* button) {
+    const std::vector<QAbstractButton*>& buttons = toggling_buttons();
+    return std::find(buttons.begin(), buttons.end(), button) != buttons.end();
+}
+
+// Deletes the retired buttons whose toggle has returned. Runs from a timer, so from the event
+// loop: a button still toggling there is inside a nested loop of its command, and waits.
+void delete_retired_buttons() {
+    std::vector<QPointer<QAbstractButton>> waiting;
+    for (const QPointer<QAbstractButton>& button : std::exchange(retired_buttons(), {})) {
+        if (button.isNull()) continue;
+        if (is_toggling(button.data())) {
+            waiting.push_back(button);
+        } else {
+            delete button.data();
+        }
+    }
+    for (QPointer<QAbstractButton>& button : waiting) retired_buttons().push_back(std::move(button));
+    if (!retired_buttons().empty()) QTimer::singleShot(100, qApp, &delete_retired_buttons);
+}
+
+class TogglingScope {
+public:
+    explicit TogglingScope(QAbstractButton* button) { toggling_buttons().push_back(button); }
+    ~TogglingScope() { toggling_buttons().pop_back(); }
+    TogglingScope(const TogglingScope&) = delete;
+    TogglingScope& operator=(const TogglingScope&) = delete;
+};
+
+}  // namespace
+
+void TremblaToolWindow::_connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)()) {
+    // The pointers are only compared once the command has run: the window may be gone by then.
+    connect(button, &QAbstractButton::toggled, this, [this, button, command] {
+        const TogglingScope scope(button);
+        _guarded([&] { (this->*command)(); });
+    });
+}
 
 QWidget* TremblaToolWindow::_parent_after_replacing(const WindowContext& context, QWidget* parent) {
     if (parent == nullptr && context.host_main_window) {
@@ -82,6 +140,20 @@ TremblaToolWindow::~TremblaToolWindow() {
     // reports the end of editing: no command may run on a window whose own members are gone.
     for (QObject* child : findChildren<QObject*>()) {
         child->blockSignals(true);
+    }
+    // Deleted from inside a toggle of one of its buttons: QAbstractButton::setChecked still uses
+    // the button after the signal (its accessibility update), so the button leaves the window,
+    // hidden, and is deleted from the event loop once nothing toggles it.
+    bool retired = false;
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        if (is_toggling(button)) {
+            button->setParent(nullptr);
+            retired_buttons().emplace_back(button);
+            retired = true;
+        }
+    }
+    if (retired) {
+        QTimer::singleShot(0, qApp, &delete_retired_buttons);
     }
     // A window deleted in mid-drag never sees the release: its undo step is closed here.
     if (_drag_undo_open && _context.end_slider_drag) {
@@ -293,6 +365,9 @@ void TremblaToolWindow::_begin_slider_drag() {
 }
 void TremblaToolWindow::_end_slider_drag() {
     if (_context.end_slider_drag) _context.end_slider_drag(*this);
+}
+void TremblaToolWindow::_toggle_bypass() {
+    if (_context.toggle_bypass) _context.toggle_bypass(*this);
 }
 void TremblaToolWindow::_reset_camera() {
     if (_context.reset_camera) _context.reset_camera(*this);

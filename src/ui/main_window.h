@@ -57,6 +57,7 @@ public:
     void _refresh_preset_list();
     void _begin_slider_drag();
     void _end_slider_drag();
+    void _toggle_bypass();
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
 
@@ -98,6 +99,8 @@ public:
     QRadioButton* mode_static = nullptr;
     QRadioButton* mode_animated = nullptr;
     QRadioButton* mode_relax = nullptr;
+    // Checked: the camera shows the prepared shake at amount zero, the settings unchanged.
+    QCheckBox* bypass_cb = nullptr;
     QLineEdit* layer_field = nullptr;
     ShakePreview* shake_preview = nullptr;
 
@@ -156,6 +159,11 @@ private:
     void _connect_command(Sender* sender, Signal signal, void (TremblaToolWindow::*command)()) {
         connect(sender, signal, this, [this, command] { _guarded([&] { (this->*command)(); }); });
     }
+
+    // The same for a check box's toggled signal, where the command may delete the window: Qt's
+    // setChecked goes on using the box after the signal, so the window's destructor hands such a
+    // box over to be deleted once that call has returned (see main_window.cpp).
+    void _connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)());
 
     const WindowContext _context;
 };

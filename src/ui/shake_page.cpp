@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QHBoxLayout>
 
 #include "ui/main_window.h"
@@ -58,6 +59,12 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     add_mode(mode_relax, "Relax", 2, false);
     mode_row->addStretch();
     layout->addLayout(mode_row);
+
+    // Unchecked when the page is built. A host callback of the toggle may delete the window, and
+    // the box with it, while the box's own setChecked is still running: see _connect_toggle.
+    bypass_cb = new QCheckBox(QStringLiteral("Bypass"));
+    _connect_toggle(bypass_cb, &TremblaToolWindow::_toggle_bypass);
+    layout->addWidget(bypass_cb);
 
     layout->addSpacing(6);
     layout->addWidget(make_section_header("Output"));

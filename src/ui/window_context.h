@@ -37,6 +37,8 @@ struct WindowContext {
     // The window notes in _drag_undo_open whether the begin took effect.
     Command begin_slider_drag;
     Command end_slider_drag;
+    // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
+    Command toggle_bypass;
     // item is nullptr when the list's current item is meant.
     std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
 };

@@ -25,7 +25,7 @@ import support
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
 TESTS_DIR = os.path.dirname(os.path.abspath(__file__))
-INJECTED_OPERATIONS = ("prepare", "update", "reset", "bake")
+INJECTED_OPERATIONS = ("prepare", "update", "reset", "bake", "bypass")
 ACTIONS = ("reenter", "replace", "delete", "replace_and_loop", "replace_and_flush")
 NEEDS_BINDING = ("delete", "replace_and_loop", "replace_and_flush")
 CHILD_SECONDS = 600
@@ -167,7 +167,16 @@ def hostile(tt, window, action, command):
 
 
 COMMANDS = {"prepare": "_prepare_shake", "update": "_update_shake", "reset": "_reset_camera",
-            "bake": "_bake_to_layer"}
+            "bake": "_bake_to_layer", "bypass": "_toggle_bypass"}
+
+
+def operate(w, operation):
+    """Runs the operation as the user would: the Bypass box is checked (its handler is
+    _toggle_bypass), every other operation is its command."""
+    if operation == "bypass":
+        w.bypass_cb.setChecked(True)
+    else:
+        getattr(w, COMMANDS[operation])()
 
 
 def camera_state(mp, cmds):
@@ -197,6 +206,7 @@ def arrange(mp, tt, operation, mode):
     mp.build_scene()
     tt.reset_state()
     w = _reusable.pop() if _reusable else open_window(mp, tt, mode)
+    w.bypass_cb.setChecked(False)  # nothing prepared yet: no host call
     w.lag_trans_slider.setValue(2)  # away from the default, so that an update changes keys
     w.ranges_field.setText("")
     if operation != "prepare":
@@ -227,7 +237,7 @@ def scenario_inject(operation, actions):
     w = arrange(mp, tt, operation, mode)
     before = camera_state(mp, cmds)
     trigger.arm(None, None)
-    quiet(lambda: getattr(w, command)())
+    quiet(lambda: operate(w, operation))
     after = camera_state(mp, cmds)
     total = trigger.count
     problems = []
@@ -239,7 +249,7 @@ def scenario_inject(operation, actions):
             trigger.arm(n, hostile(tt, w, action, command))
             error = None
             try:
-                quiet(lambda: getattr(w, command)())
+                quiet(lambda: operate(w, operation))
             except Exception as caught:  # noqa: B902  (the kind is what is judged)
                 error = caught
             where = "%s at call %d (%s)" % (action, n, trigger.fired)
@@ -293,7 +303,7 @@ def scenario_window_gone(operation, way):
     trigger.arm(1, hostile(tt, w, way, COMMANDS[operation]))
     error = None
     try:
-        quiet(getattr(w, COMMANDS[operation]))
+        quiet(lambda: operate(w, operation))
     except Exception as caught:  # noqa: B902
         error = "%s: %s" % (type(caught).__name__, caught)
     return {"error": error, "suspended": standin.refresh_suspended()}
@@ -403,7 +413,7 @@ class HostCallbackCrashTest(unittest.TestCase):
         ways = ("replace_and_loop", "replace_and_flush", "delete")
         if not has_binding():
             self.skipTest("deleting the window needs the Qt binding")
-        for operation in ("prepare", "reset", "bake"):
+        for operation in ("prepare", "reset", "bake", "bypass"):
             for way in ways:
                 result, err = run_child("gone", operation, way)
                 case = "%s / %s" % (operation, way)
@@ -480,7 +490,8 @@ class InterruptsAndLimitsTest(unittest.TestCase):
 
 
 class CallbackInjectorTest(unittest.TestCase):
-    """Every host call of prepare, update, reset and bake, with every action in turn."""
+    """Every host call of prepare, update, reset, bake and a bypass toggle, with every action in
+    turn."""
 
     def test_no_crash_viewport_resumed_and_camera_before_or_after(self):
         actions = [a for a in ACTIONS if has_binding() or a not in NEEDS_BINDING]

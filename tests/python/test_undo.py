@@ -29,6 +29,7 @@ ACTIONS = [
     ("typed value", True, lambda t: t.window.amount_slider.setValue(42), "Trembla: update"),
     ("keyboard step", True, lambda t: t.window.lag_rot_slider.slider.setValue(3), "Trembla: update"),
     ("check box", True, lambda t: t.window.rotate_cb.setChecked(False), "Trembla: update"),
+    ("bypass", True, lambda t: t.window.bypass_cb.setChecked(True), "Trembla: bypass"),
     ("mode change", True, lambda t: t.set_mode("static"), "Trembla: update"),
     ("preset apply", True, lambda t: preset(t.window), "Trembla: apply preset"),
     ("reset", True, lambda t: t.window._reset_camera(), "Trembla: reset"),

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
+#include <QTest>
+
 #include "ui/main_window.h"
 
 namespace trembla {
@@ -59,6 +62,30 @@ TEST(WindowGuard, CommandsCalledDirectlyLetTheirErrorsThrough) {
     TremblaToolWindow window(context);
     EXPECT_THROW(window._bake_to_layer(), std::runtime_error);
     EXPECT_NO_THROW(window._reset_camera());  // unset commands do nothing
+}
+
+// Qt's setChecked goes on using the box after its toggled signal (Qt 5.15: the accessibility
+// update), so a toggle whose command deletes the window (a host callback can) must not take the
+// box with it. The Python injector runs on the release builds only; here the sanitizer watches.
+TEST(WindowGuard, ABypassToggleThatDeletesTheWindowKeepsTheBoxUntilItsToggleHasReturned) {
+    for (const bool by_click : {true, false}) {
+        SCOPED_TRACE(by_click ? "click" : "setChecked");
+        WindowContext context;
+        context.toggle_bypass = [](TremblaToolWindow& window) { delete &window; };
+        QPointer<TremblaToolWindow> window = new TremblaToolWindow(context);
+        QPointer<QCheckBox> box = window->bypass_cb;
+        if (by_click) {
+            box->click();
+        } else {
+            box->setChecked(true);
+        }
+        EXPECT_TRUE(window.isNull());
+        ASSERT_FALSE(box.isNull());
+        EXPECT_EQ(box->parentWidget(), nullptr);
+        EXPECT_TRUE(box->isHidden());
+        for (int i = 0; i < 50 && !box.isNull(); ++i) QTest::qWait(10);
+        EXPECT_TRUE(box.isNull()) << "deleted from the event loop";
+    }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <string>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLayout>
 #include <QTimer>
 #include <QTest>
 
@@ -90,6 +92,28 @@ TEST_F(WindowPages, ChannelSwitchesReapplyTheShake) {
     window->rotate_cb->click();
     window->translate_cb->click();
     EXPECT_EQ((*counts)["update_shake"], 3);
+}
+
+TEST_F(WindowPages, BypassSitsUnderTheModeRowAndRunsItsOwnCommandPerToggle) {
+    QCheckBox* box = window->bypass_cb;
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Bypass"));
+    EXPECT_FALSE(box->isChecked());
+    QWidget* page = window->content_stack->widget(1);
+    ASSERT_EQ(box->parentWidget(), page);
+    QLayout* layout = page->layout();
+    int mode_row = -1;
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayout* row = layout->itemAt(i)->layout();
+        if (row != nullptr && row->indexOf(window->mode_static) >= 0) mode_row = i;
+    }
+    ASSERT_GE(mode_row, 0);
+    EXPECT_EQ(layout->indexOf(box), mode_row + 1);
+    box->click();
+    box->click();
+    box->setChecked(false);  // no change, no command
+    EXPECT_EQ((*counts)["toggle_bypass"], 2);
+    EXPECT_EQ((*counts)["update_shake"], 0);
 }
 
 TEST_F(WindowPages, RangesApplyOnReturnOrFocusLossNotWhileTyping) {

@@ -38,6 +38,7 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
     context.save_preset = counter("save_preset");
     context.delete_selected_preset = counter("delete_selected_preset");
     context.refresh_preset_list = counter("refresh_preset_list");
+    context.toggle_bypass = counter("toggle_bypass");
     context.load_selected_preset = [counts](TremblaToolWindow&, QListWidgetItem* item) {
         ++counts->calls["load_selected_preset"];
         counts->loaded_items.push_back(item);
