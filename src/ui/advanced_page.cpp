@@ -15,10 +15,14 @@ QWidget* TremblaToolWindow::_build_advanced_page() {
     const auto add_channel_box = [&](QCheckBox*& box, const char* caption) {
         box = new QCheckBox(QString::fromLatin1(caption));
         box->setChecked(true);
+        // The update may end in a host callback that deletes the window while the box is still
+        // being set: see _run_toggling.
+        QCheckBox* const changed = box;
+        const auto update = [this, changed] { _run_toggling(changed, [this] { _update_shake(); }); };
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
-        _connect_command(box, &QCheckBox::checkStateChanged, &TremblaToolWindow::_update_shake);
+        connect(box, &QCheckBox::checkStateChanged, this, update);
 #else
-        _connect_command(box, &QCheckBox::stateChanged, &TremblaToolWindow::_update_shake);
+        connect(box, &QCheckBox::stateChanged, this, update);
 #endif
         channels_row->addWidget(box);
     };

@@ -65,11 +65,14 @@ public:
 }  // namespace
 
 void TremblaToolWindow::_connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)()) {
-    // The pointers are only compared once the command has run: the window may be gone by then.
-    connect(button, &QAbstractButton::toggled, this, [this, button, command] {
-        const TogglingScope scope(button);
-        _guarded([&] { (this->*command)(); });
-    });
+    connect(button, &QAbstractButton::toggled, this,
+            [this, button, command] { _run_toggling(button, [this, command] { (this->*command)(); }); });
+}
+
+void TremblaToolWindow::_run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept {
+    // Nothing of the window is touched once the handler has run: the window may be gone by then.
+    const TogglingScope scope(button);
+    _guarded(handler);
 }
 
 QWidget* TremblaToolWindow::_parent_after_replacing(const WindowContext& context, QWidget* parent) {

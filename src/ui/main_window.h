@@ -3,6 +3,7 @@
 // and write them directly, there is no separate settings object.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -164,6 +165,9 @@ private:
     // setChecked goes on using the box after the signal, so the window's destructor hands such a
     // box over to be deleted once that call has returned (see main_window.cpp).
     void _connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)());
+    // Runs a handler of a button's check-state signal (toggled, stateChanged) so guarded: every
+    // button whose command may end in a host callback that deletes the window goes through here.
+    void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;
 
     const WindowContext _context;
 };

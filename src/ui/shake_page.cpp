@@ -49,8 +49,9 @@ QWidget* TremblaToolWindow::_build_shake_page() {
         button = new QRadioButton(QString::fromLatin1(caption));
         // Checked before it is connected, so building the page runs no mode change.
         button->setChecked(checked);
+        QRadioButton* const toggled = button;
         connect(button, &QRadioButton::toggled, this,
-                [this](bool on) { _guarded([&] { _on_mode_changed(on); }); });
+                [this, toggled](bool on) { _run_toggling(toggled, [this, on] { _on_mode_changed(on); }); });
         mode_button_group->addButton(button, id);
         mode_row->addWidget(button);
     };

@@ -167,14 +167,20 @@ def hostile(tt, window, action, command):
 
 
 COMMANDS = {"prepare": "_prepare_shake", "update": "_update_shake", "reset": "_reset_camera",
-            "bake": "_bake_to_layer", "bypass": "_toggle_bypass"}
+            "bake": "_bake_to_layer", "bypass": "_toggle_bypass", "translate_box": "_update_shake",
+            "mode_button": "_update_shake"}
 
 
 def operate(w, operation):
     """Runs the operation as the user would: the Bypass box is checked (its handler is
-    _toggle_bypass), every other operation is its command."""
+    _toggle_bypass), the Translate box cleared or the Animated mode chosen (their handlers
+    update), every other operation is its command."""
     if operation == "bypass":
         w.bypass_cb.setChecked(True)
+    elif operation == "translate_box":
+        w.translate_cb.setChecked(False)
+    elif operation == "mode_button":
+        w.mode_animated.setChecked(True)
     else:
         getattr(w, COMMANDS[operation])()
 
@@ -413,7 +419,9 @@ class HostCallbackCrashTest(unittest.TestCase):
         ways = ("replace_and_loop", "replace_and_flush", "delete")
         if not has_binding():
             self.skipTest("deleting the window needs the Qt binding")
-        for operation in ("prepare", "reset", "bake", "bypass"):
+        # The buttons' own setChecked goes on after their handler: a window deleted there must
+        # not take the button with it.
+        for operation in ("prepare", "reset", "bake", "bypass", "translate_box", "mode_button"):
             for way in ways:
                 result, err = run_child("gone", operation, way)
                 case = "%s / %s" % (operation, way)
