@@ -35,15 +35,13 @@ PREPARED_BUTTON = ("Re-Prepare", "preparedBtn")
 OTHER_MODE = {"static": "animated", "animated": "static", "relax": "static"}
 
 SWEPT = {}  # (operation, mode) -> number of faults injected, for the optional table
-_FULL_RANGE = None
+_restore_range = None
 
 
 def setUpModule():
     # The scene helper keys and plays its module's range; a short one keeps ~2,500 runs quick.
-    global _FULL_RANGE
-    _FULL_RANGE = main_path.FIRST, main_path.LAST, main_path.FRAMES
-    main_path.FIRST, main_path.LAST = FIRST, LAST
-    main_path.FRAMES = list(range(FIRST, LAST + 1))
+    global _restore_range
+    _restore_range = main_path.use_shot_range(FIRST, LAST)
 
 
 def fault_text(n, op):
@@ -429,7 +427,7 @@ class ResetAndBakeSweepTest(FaultSweepCase):
 
 
 def tearDownModule():
-    main_path.FIRST, main_path.LAST, main_path.FRAMES = _FULL_RANGE
+    _restore_range()
     if not os.environ.get("TREMBLA_FAULT_SWEEP_TABLE") or not SWEPT:
         return
     names = sorted(set(name for name, _ in SWEPT))

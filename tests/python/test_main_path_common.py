@@ -29,6 +29,18 @@ FIRST, LAST = 1, 40
 FRAMES = list(range(FIRST, LAST + 1))
 CAMERA, SOURCE = "shotCam", "shaker"
 
+
+def use_shot_range(first, last):
+    """Makes the scene helpers key and play frames first..last; answers what puts the range back."""
+    global FIRST, LAST, FRAMES
+    full = FIRST, LAST, FRAMES
+    FIRST, LAST, FRAMES = first, last, list(range(first, last + 1))
+
+    def restore():
+        global FIRST, LAST, FRAMES
+        FIRST, LAST, FRAMES = full
+    return restore
+
 # Every shaping control away from its default, and each one different from the others, so that a
 # control read into the wrong setting changes the result.
 SETTINGS = dict(lag_trans=3, lag_rot=2, smoothing=30, amount=150, trans_amp=80, rot_amp=120,

@@ -12,18 +12,16 @@ from test_main_path_common import MainPathCase, cmds, standin, tt
 # fresh scene quick to build.
 FIRST, LAST = 1, 4
 FRAMES = LAST - FIRST + 1
-_FULL_RANGE = None
+_restore_range = None
 
 
 def setUpModule():
-    global _FULL_RANGE
-    _FULL_RANGE = main_path.FIRST, main_path.LAST, main_path.FRAMES
-    main_path.FIRST, main_path.LAST = FIRST, LAST
-    main_path.FRAMES = list(range(FIRST, LAST + 1))
+    global _restore_range
+    _restore_range = main_path.use_shot_range(FIRST, LAST)
 
 
 def tearDownModule():
-    main_path.FIRST, main_path.LAST, main_path.FRAMES = _FULL_RANGE
+    _restore_range()
 
 HOST_WINDOW = 1  # any pointer: the commands only ask whether there is a main window
 
