@@ -474,8 +474,9 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     // Each value read and each key set is a unit; a channel without a curve reports none.
     HostProgress progress(host, kBakeStatus, 2 * channels.size() * frames.size(), timing);
 
-    // Read the shaken values before the curves that carry them go away. Nothing is changed yet: a
-    // cancel here has nothing to undo.
+    // Read the shaken values before the curves that carry them go away. Nothing is changed yet
+    // unless bypass made the shake be keyed again above: only then has a cancel here anything to
+    // undo.
     ChannelAnim shaken;
     try {
         for (const std::string& channel : channels) {
@@ -491,7 +492,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         }
     } catch (const WorkCancelled&) {
         progress.end();
-        take_back(host, chunk, false);
+        take_back(host, chunk, controls.bypass);
         return false;
     }
 
