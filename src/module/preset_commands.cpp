@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include <QByteArray>
 #include <QString>
 
 #include "module/error_report.h"
 #include "module/errors.h"
 #include "module/preset_functions.h"
 #include "module/py_json.h"
+#include "module/qt_values.h"
 #include "module/state.h"
 #include "module/window_command.h"
 #include "module/window_controls.h"
@@ -28,11 +28,9 @@ using py::PyRef;
 
 namespace {
 
-QString qt_text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
-
-std::string utf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+// The text of a preset list entry, or nothing when no entry is given.
+std::optional<std::string> entry_name(const QListWidgetItem* entry) {
+    return entry != nullptr ? std::optional<std::string>(utf8_of(entry->text())) : std::nullopt;
 }
 
 // The white space Python's str.strip() removes: Qt's, plus the four ASCII separators 0x1C-0x1F.
@@ -56,7 +54,7 @@ QString stripped(const QString& text) {
 void set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWindow::*field,
                     const std::optional<std::string>& name) {
     if (name && host.obj_exists(*name)) {
-        (command.window().*field)->setText(qt_text(*name));
+        (command.window().*field)->setText(qstring_of(*name));
     }
 }
 
@@ -85,7 +83,7 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record) 
     w().rot_amp_slider->setValue(s.rot_amp);
     w().fade_in_slider->setValue(s.fade_in);
     w().fade_out_slider->setValue(s.fade_out);
-    w().ranges_field->setText(qt_text(s.ranges));
+    w().ranges_field->setText(qstring_of(s.ranges));
     if (s.mode == "static") {
         w().mode_static->setChecked(true);
     } else if (s.mode == "relax") {
@@ -93,7 +91,7 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record) 
     } else {
         w().mode_animated->setChecked(true);
     }
-    w().layer_field->setText(qt_text(s.layer_name));
+    w().layer_field->setText(qstring_of(s.layer_name));
     w().translate_cb->setChecked(s.translate_enabled);
     w().rotate_cb->setChecked(s.rotate_enabled);
     w().trans_x_slider->setValue(s.trans_x);
@@ -160,7 +158,7 @@ void fill_preset_list(PyObject* module, WindowCommand& command) {
     QListWidget* list = command.window().preset_list;
     list->clear();
     for (const std::string& name : loaded.names) {
-        list->addItem(qt_text(name));
+        list->addItem(qstring_of(name));
     }
 }
 
@@ -178,7 +176,7 @@ void warn_all(Host& host, const std::vector<std::string>& warnings) {
 
 void save_preset(PyObject* module, TremblaToolWindow& target) {
     run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
-        const std::string name = utf8(stripped(command.window().preset_name_field->text()));
+        const std::string name = utf8_of(stripped(command.window().preset_name_field->text()));
         py::PythonHost host = host_for(module);
         if (name.empty()) {
             host.warning("Please enter a preset name.");
@@ -206,8 +204,7 @@ void save_preset(PyObject* module, TremblaToolWindow& target) {
 void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidgetItem* item) {
     run_window_command(module, target, CommandKind::Presets, [module, item](WindowCommand& command) {
         QListWidgetItem* chosen = item != nullptr ? item : command.window().preset_list->currentItem();
-        const std::optional<std::string> name =
-            chosen != nullptr ? std::optional<std::string>(utf8(chosen->text())) : std::nullopt;
+        const std::optional<std::string> name = entry_name(chosen);
         py::PythonHost host = host_for(module);
         if (!name) {
             host.warning("Please select a preset to load.");
@@ -234,8 +231,7 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
 void delete_selected_preset(PyObject* module, TremblaToolWindow& target) {
     run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
         QListWidgetItem* item = command.window().preset_list->currentItem();
-        const std::optional<std::string> name =
-            item != nullptr ? std::optional<std::string>(utf8(item->text())) : std::nullopt;
+        const std::optional<std::string> name = entry_name(item);
         py::PythonHost host = host_for(module);
         if (!name) {
             host.warning("Please select a preset to delete.");

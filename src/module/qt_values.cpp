@@ -12,14 +12,20 @@ namespace trembla::ext {
 using py::checked;
 using py::PyRef;
 
+std::string utf8_of(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString qstring_of(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
+
 PyRef qstring_to_python(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return checked(py::text(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
 }
 
 QString qstring_arg(PyObject* obj, const std::string& name) {
-    const std::string utf8 = text_arg(obj, name);
-    return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+    return qstring_of(text_arg(obj, name));
 }
 
 PyRef bool_to_python(bool value) { return PyRef::borrow(value ? Py_True : Py_False); }

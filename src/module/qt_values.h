@@ -11,6 +11,10 @@
 
 namespace trembla::ext {
 
+// Text between Qt and the UTF-8 the scene and the preset file use.
+std::string utf8_of(const QString& text);
+QString qstring_of(const std::string& utf8);
+
 py::PyRef qstring_to_python(const QString& text);
 // A str (or unicode on Python 2) argument; TypeError otherwise.
 QString qstring_arg(PyObject* obj, const std::string& name);

@@ -2,26 +2,17 @@
 
 #include <string>
 
-#include <QByteArray>
 #include <QString>
 
+#include "module/qt_values.h"
 #include "ui/main_window.h"
 
 namespace trembla::ext {
 
-namespace {
-
-std::string utf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-}  // namespace
-
 ShakeControls read_controls(const TremblaToolWindow& w) {
     ShakeControls controls;
-    controls.camera_field = utf8(w.camera_field->text());
-    controls.source_field = utf8(w.source_field->text());
+    controls.camera_field = utf8_of(w.camera_field->text());
+    controls.source_field = utf8_of(w.source_field->text());
 
     ControlValues& s = controls.settings;
     s.lag_trans = w.lag_trans_slider->value();
@@ -32,10 +23,10 @@ ShakeControls read_controls(const TremblaToolWindow& w) {
     s.rot_amp = w.rot_amp_slider->value();
     s.fade_in = w.fade_in_slider->value();
     s.fade_out = w.fade_out_slider->value();
-    s.ranges = utf8(w.ranges_field->text());
+    s.ranges = utf8_of(w.ranges_field->text());
     s.mode = w._get_camera_mode();
     // Kept as typed: the workflow falls back to its default layer name when this is empty.
-    s.layer_name = utf8(w.layer_field->text());
+    s.layer_name = utf8_of(w.layer_field->text());
     s.translate_enabled = w.translate_cb->isChecked();
     s.rotate_enabled = w.rotate_cb->isChecked();
     s.trans_x = w.trans_x_slider->value();
