@@ -10,7 +10,6 @@ import argparse
 import math
 import os
 import sys
-import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "standin"))
@@ -19,6 +18,7 @@ sys.path.insert(0, os.environ.get("TREMBLA_MODULE_DIR", os.path.join(REPO, "buil
 from maya import cmds, standin  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
+from bench_timing import best_of, now  # noqa: E402
 
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
 
@@ -43,7 +43,7 @@ class HostClock(object):
             setattr(cmds, name, original)
 
     def _timed(self, original):
-        clock = time.perf_counter if hasattr(time, "perf_counter") else time.time
+        clock = now
 
         def call(*args, **kwargs):
             start = clock()
@@ -52,20 +52,6 @@ class HostClock(object):
             finally:
                 self.seconds += clock() - start
         return call
-
-
-def now():
-    return time.perf_counter() if hasattr(time, "perf_counter") else time.time()
-
-
-def best_of(repeats, work):
-    best = None
-    for _ in range(repeats):
-        start = now()
-        work()
-        elapsed = now() - start
-        best = elapsed if best is None else min(best, elapsed)
-    return best
 
 
 def make_inputs(n):

@@ -14,7 +14,6 @@ import gc
 import math
 import os
 import sys
-import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "standin"))
@@ -22,9 +21,9 @@ sys.path.insert(0, os.environ.get("TREMBLA_MODULE_DIR", os.path.join(REPO, "buil
 
 import trembla_floor as floor  # noqa: E402
 import trembla_tool as tt  # noqa: E402
+from bench_timing import now  # noqa: E402
 
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
-now = time.perf_counter if hasattr(time, "perf_counter") else time.time
 
 
 def wrapped(angle):

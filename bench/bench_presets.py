@@ -18,7 +18,6 @@ import os
 import shutil
 import sys
 import tempfile
-import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "standin"))
@@ -28,20 +27,7 @@ os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 from maya import standin  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
-
-
-def now():
-    return time.perf_counter() if hasattr(time, "perf_counter") else time.time()
-
-
-def best_of(repeats, action):
-    best = None
-    for _ in range(repeats):
-        start = now()
-        action()
-        elapsed = now() - start
-        best = elapsed if best is None else min(best, elapsed)
-    return best
+from bench_timing import best_of  # noqa: E402
 
 
 def presets_of(count):

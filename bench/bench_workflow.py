@@ -18,7 +18,6 @@ import argparse
 import math
 import os
 import sys
-import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "standin"))
@@ -29,16 +28,13 @@ from maya import cmds, mel, standin  # noqa: E402
 from maya.api import OpenMaya as om, OpenMayaAnim as oma  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
+from bench_timing import now  # noqa: E402
 
 API_METHODS = ((om.MSelectionList, "add"), (om.MSelectionList, "getDependNode"),
                (om.MTime, "uiUnit"), (oma.MFnAnimCurve, "__init__"), (oma.MFnAnimCurve, "addKeys"))
 API_MODULES = ("maya.api.OpenMaya", "maya.api.OpenMayaAnim")
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
 MODES = ("static", "animated", "relax")
-
-
-def now():
-    return time.perf_counter() if hasattr(time, "perf_counter") else time.time()
 
 
 class HostClock(object):
