@@ -15,10 +15,12 @@
 #include "core/records.h"
 #include "core/sampling.h"
 #include "core/smoothing.h"
+#include "plain_unwrap.h"
 
 namespace {
 
 using namespace trembla;
+using testing_support::plain_unwrap;
 
 // A hand-held source: slow drift plus bumps, deterministic.
 FrameRecord make_source(const std::vector<Frame>& frames) {
@@ -58,31 +60,6 @@ double time_per_frame(std::size_t frames, int repeats, const std::function<void(
 }
 
 volatile double g_sink = 0;  // keeps results observable so the work is not optimised away
-
-// The unwrapping loop exactly as the algorithm states it, one turn at a time: the cost to beat.
-std::vector<double> plain_unwrap(const std::vector<double>& values) {
-    std::vector<double> out;
-    out.reserve(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i == 0) {
-            out.push_back(values[0]);
-            continue;
-        }
-        const double prev = out.back();
-        double curr = values[i];
-        double diff = curr - prev;
-        while (diff > 180) {
-            curr -= 360;
-            diff = curr - prev;
-        }
-        while (diff < -180) {
-            curr += 360;
-            diff = curr - prev;
-        }
-        out.push_back(curr);
-    }
-    return out;
-}
 
 // A camera turning `rate` degrees a frame (with a wobble), as a world-space query reports it:
 // wrapped into [-180, 180), so the unwrapped curve climbs through more and more turns.

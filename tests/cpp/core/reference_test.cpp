@@ -13,6 +13,7 @@
 #include "core/extraction.h"
 #include "core/ranges.h"
 #include "fake_host.h"
+#include "plain_unwrap.h"
 
 namespace trembla {
 namespace {
@@ -21,6 +22,8 @@ using Deltas = std::map<Frame, Sample>;
 using Anim = std::map<std::string, std::vector<double>>;
 
 namespace reference {
+
+using testing_support::plain_unwrap;
 
 Sample at_or_zero(const Deltas& data, Frame f) {
     const auto found = data.find(f);
@@ -71,28 +74,6 @@ Deltas extract(const Deltas& delta_data, const std::vector<Frame>& frames, doubl
     return shake;
 }
 
-std::vector<double> unwrap(const std::vector<double>& values) {
-    if (values.empty()) {
-        return values;
-    }
-    std::vector<double> out{values[0]};
-    for (std::size_t i = 1; i < values.size(); ++i) {
-        const double prev = out.back();
-        double curr = values[i];
-        double diff = curr - prev;
-        while (diff > 180) {
-            curr -= 360;
-            diff = curr - prev;
-        }
-        while (diff < -180) {
-            curr += 360;
-            diff = curr - prev;
-        }
-        out.push_back(curr);
-    }
-    return out;
-}
-
 Anim smooth(const Anim& anim, const std::vector<Frame>& frames, double smoothing) {
     if (smoothing <= 0) {
         return anim;
@@ -102,7 +83,7 @@ Anim smooth(const Anim& anim, const std::vector<Frame>& frames, double smoothing
     const auto n = static_cast<long long>(frames.size());
     Anim result;
     for (const auto& [name, raw] : anim) {
-        const std::vector<double> values = name.rfind("rotate", 0) == 0 ? unwrap(raw) : raw;
+        const std::vector<double> values = name.rfind("rotate", 0) == 0 ? plain_unwrap(raw) : raw;
         std::vector<double> out;
         for (long long i = 0; i < n; ++i) {
             const long long first = std::max(0LL, i - half);

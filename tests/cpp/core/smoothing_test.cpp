@@ -8,9 +8,12 @@
 #include <stdexcept>
 
 #include "core/smoothing.h"
+#include "plain_unwrap.h"
 
 namespace trembla {
 namespace {
+
+using testing_support::plain_unwrap;
 
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -36,30 +39,6 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
         }
     }
     return ::testing::AssertionSuccess();
-}
-
-// The plain loop, one turn at a time.
-std::vector<double> unwrap_one_turn_at_a_time(const std::vector<double>& values) {
-    std::vector<double> out;
-    for (const double value : values) {
-        if (out.empty()) {
-            out.push_back(value);
-            continue;
-        }
-        const double prev = out.back();
-        double curr = value;
-        double diff = curr - prev;
-        while (diff > 180) {
-            curr -= 360;
-            diff = curr - prev;
-        }
-        while (diff < -180) {
-            curr += 360;
-            diff = curr - prev;
-        }
-        out.push_back(curr);
-    }
-    return out;
 }
 
 std::string invalid_argument_message(const std::function<void()>& action) {
@@ -101,14 +80,14 @@ TEST(UnwrapAngles, MatchesTheOneTurnLoopBitForBit) {
             const bool tiny = i > 0 && (round + i) % 2 == 1;
             values.push_back(fraction(random) * std::ldexp(1.0, scale(random)) * (tiny ? 1e-9 : 1.0));
         }
-        ASSERT_TRUE(same_bits(unwrap_angles(values), unwrap_one_turn_at_a_time(values))) << "round " << round;
+        ASSERT_TRUE(same_bits(unwrap_angles(values), plain_unwrap(values))) << "round " << round;
     }
     // Tiny values turned far away, across every binade on the way, and back.
     for (const std::vector<double>& crafted : std::vector<std::vector<double>>{
              {-1.3e8 - 0.3, 1e-300, 0.1, 5e-324, -0.0, 3.0e7 + 0.1},
              {1.25e8 + 0.7, -0.0, 0.1, -1e-20, 1.0e8 + 0.3},
              {0.1, -1.3e8 - 0.3, 1e-300, 1.25e8 + 0.7, -0.0, 5e-324, 3.0e7, -3.0e7}}) {
-        EXPECT_TRUE(same_bits(unwrap_angles(crafted), unwrap_one_turn_at_a_time(crafted)));
+        EXPECT_TRUE(same_bits(unwrap_angles(crafted), plain_unwrap(crafted)));
     }
 }
 
@@ -122,7 +101,7 @@ TEST(UnwrapAngles, MatchesTheOneTurnLoopOnASpinningCamera) {
             // The wobble is added after wrapping, so that every value has all its fraction bits.
             values.push_back(std::fmod(rate * t + 1e7 + 180.0, 360.0) - 180.0 + 3.0 * std::sin(t * 0.7));
         }
-        ASSERT_TRUE(same_bits(unwrap_angles(values), unwrap_one_turn_at_a_time(values))) << "rate " << rate;
+        ASSERT_TRUE(same_bits(unwrap_angles(values), plain_unwrap(values))) << "rate " << rate;
     }
 }
 
