@@ -76,7 +76,7 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
                                     camera_base, camera_mode, camera_original_anim);
 }
 
-std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, const std::vector<Frame>& frames,
+std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const std::vector<Frame>& frames,
                                                   const ShakeSettings& settings, const Sample& camera_base,
                                                   const std::string& camera_mode,
                                                   const ChannelAnim& camera_original_anim) {
@@ -87,8 +87,9 @@ std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, c
 
     std::vector<ChannelKeys> keys;
     for (const std::size_t idx : written_channels(settings)) {
-        const std::vector<double>& terms = offsets.channels[idx];
-        if (terms.size() < count) throw std::logic_error("shake offsets computed for other frames or settings");
+        if (offsets.channels[idx].size() < count) {
+            throw std::logic_error("shake offsets computed for other frames or settings");
+        }
         const std::string channel = kChannels[idx];
         const double base_val = camera_base[idx];
 
@@ -103,23 +104,26 @@ std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, c
             }
         }
 
-        ChannelKeys channel_keys{channel, {}};
-        channel_keys.values.reserve(count);
+        // Each key replaces its own offset: the keys take over the offsets' memory instead of
+        // another channel-sized block per channel.
+        ChannelKeys channel_keys{channel, std::move(offsets.channels[idx])};
+        std::vector<double>& values = channel_keys.values;
+        values.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             const double smoothed_val = smoothed != nullptr ? (*smoothed)[i] : base_val;
             double final_val = 0.0;
             switch (mode) {
                 case CameraMode::animated:
-                    final_val = smoothed_val + terms[i];
+                    final_val = smoothed_val + values[i];
                     break;
                 case CameraMode::relax:
                     final_val = smoothed_val;
                     break;
                 case CameraMode::static_pose:
-                    final_val = base_val + terms[i];
+                    final_val = base_val + values[i];
                     break;
             }
-            channel_keys.values.push_back(final_val);
+            values[i] = final_val;
         }
         keys.push_back(std::move(channel_keys));
     }

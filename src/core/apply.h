@@ -35,8 +35,9 @@ std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, cons
                                              const std::string& camera_mode,
                                              const ChannelAnim& camera_original_anim);
 
-// The same from offsets already computed with compute_shake_offsets(shake_data, frames, settings).
-std::vector<ChannelKeys> camera_keys_from_offsets(const ShakeOffsets& offsets, const std::vector<Frame>& frames,
+// The same from offsets already computed with compute_shake_offsets(shake_data, frames, settings);
+// the keys are built in the offsets' own storage (pass a copy to keep them).
+std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const std::vector<Frame>& frames,
                                                   const ShakeSettings& settings, const Sample& camera_base,
                                                   const std::string& camera_mode,
                                                   const ChannelAnim& camera_original_anim);

@@ -390,10 +390,12 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     // shows what clearing the box would bring back.
     applied.offsets = compute_shake_offsets(shake_data, frames, settings);
     // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
-    std::optional<ShakeOffsets> bypassed;
-    if (controls.bypass) bypassed = compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)));
+    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
+    ShakeOffsets keyed = controls.bypass
+                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
+                             : applied.offsets;
     const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(bypassed ? *bypassed : applied.offsets, frames, settings, prepared_camera_base(record),
+        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
                                  std::string(record.camera_mode), record.camera_original_anim);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     return applied;
