@@ -5,20 +5,23 @@
 #   DIR/trembla_tool/uninstall_trembla_tool.py
 # Builds for several Maya versions install into the same DIR; the .mod is rewritten from the
 # folders present each time. Maya finds the package when DIR is on MAYA_MODULE_PATH.
+#
+# The release follows from the build's Qt and Python (TremblaMayaReleases.cmake). A build no Maya
+# release runs, or one whose TREMBLA_MAYA_VERSION contradicts its pair, configures, builds and
+# tests as any other; only the install step refuses it, as it refuses a module linking a shared
+# library Maya does not ship (TremblaModuleLinks.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/TremblaMayaReleases.cmake)
 set(TREMBLA_MAYA_VERSION "" CACHE STRING
-    "Maya version this build is for (2019, 2020, 2022-2026); empty: guessed from the Python version")
-set(_trembla_maya "${TREMBLA_MAYA_VERSION}")
-if(_trembla_maya STREQUAL "")
-  # Python 3 picks the release; Python 2.7 (2019, 2020, and 2022's -pythonver 2) must be named.
-  set(_trembla_maya_by_python_3.7 2022)
-  set(_trembla_maya_by_python_3.9 2023)
-  set(_trembla_maya_by_python_3.10 2024)
-  set(_trembla_maya_by_python_3.11 2025)
-  set(_trembla_maya "${_trembla_maya_by_python_${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}}")
-  if(_trembla_maya)
-    message(STATUS "Install layout for Maya ${_trembla_maya} (guessed from Python ${Python_VERSION}; set TREMBLA_MAYA_VERSION)")
-  endif()
+    "Maya release this build is for: 2019, 2020 or 2022 for Python 2.7; for Python 3 it follows from Qt and Python (a value given must agree)")
+trembla_maya_release_of_build("${TREMBLA_QT}" "${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}"
+                              "${TREMBLA_MAYA_VERSION}" _trembla_maya _trembla_refusal)
+if(_trembla_refusal)
+  message(STATUS "Install step refuses this build: ${_trembla_refusal}")
+  install(CODE "message(FATAL_ERROR \"${_trembla_refusal}\")")
+  return()
 endif()
+message(STATUS "Install layout: the module folder of Maya ${_trembla_maya}")
+
 if(WIN32)
   set(_trembla_platform win64)
 elseif(APPLE)
@@ -36,15 +39,16 @@ if(Python_VERSION_MAJOR EQUAL 3 AND Python_SOABI)
   set(_trembla_suffix ".${Python_SOABI}${_trembla_suffix}")
 endif()
 
-if(_trembla_maya STREQUAL "")
-  install(CODE "message(FATAL_ERROR \"Set TREMBLA_MAYA_VERSION (Python ${Python_VERSION} fits several Maya releases)\")")
-else()
-  set(_trembla_folder "${_trembla_platform}-maya${_trembla_maya}-py${Python_VERSION_MAJOR}${Python_VERSION_MINOR}")
-  install(FILES $<TARGET_FILE:trembla_tool> DESTINATION trembla_tool/${_trembla_folder}
-          RENAME trembla_tool${_trembla_suffix})
-  install(FILES package/install_trembla_tool.py DESTINATION .)
-  install(FILES package/uninstall_trembla_tool.py package/install_trembla_tool.py DESTINATION trembla_tool)
-  install(CODE "set(TREMBLA_PACKAGE_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+if(NOT WIN32 AND NOT APPLE)  # ELF: objdump reads what the module links
+  install(CODE "set(TREMBLA_MODULE_FILE \"$<TARGET_FILE:trembla_tool>\")
+set(TREMBLA_OBJDUMP \"${CMAKE_OBJDUMP}\")
+include(\"${PROJECT_SOURCE_DIR}/cmake/TremblaModuleLinks.cmake\")")
+endif()
+set(_trembla_folder "${_trembla_platform}-maya${_trembla_maya}-py${Python_VERSION_MAJOR}${Python_VERSION_MINOR}")
+install(FILES $<TARGET_FILE:trembla_tool> DESTINATION trembla_tool/${_trembla_folder}
+        RENAME trembla_tool${_trembla_suffix})
+install(FILES package/install_trembla_tool.py DESTINATION .)
+install(FILES package/uninstall_trembla_tool.py package/install_trembla_tool.py DESTINATION trembla_tool)
+install(CODE "set(TREMBLA_PACKAGE_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
 set(TREMBLA_VERSION \"${PROJECT_VERSION}\")
 include(\"${PROJECT_SOURCE_DIR}/cmake/TremblaModFile.cmake\")")
-endif()

@@ -1,7 +1,9 @@
 """Trembla Tool uninstaller: drop this file (in the installed trembla_tool folder of your modules
 folder) onto Maya's viewport, or run uninstall_trembla_tool.uninstall() from the Script Editor.
-Removes what install_trembla_tool.py made -- the package files, trembla_tool.mod and the shelf
-button -- and nothing else: your trembla_presets.json stays. Restart Maya afterwards."""
+Removes what install_trembla_tool.py made and listed in install_manifest.json -- the package files,
+trembla_tool.mod and the shelf button -- and nothing else: your trembla_presets.json, its numbered
+.bak copies and its lock stay. Removes nothing when the manifest cannot be read. Restart Maya
+afterwards."""
 from __future__ import absolute_import
 
 import os

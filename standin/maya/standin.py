@@ -32,6 +32,10 @@ Scene and host state
                                 selection and ranges; not the current time, which Maya
                                 does not undo), for comparing two moments
     undo_depth()                how many undo chunks are open (0 when they are balanced)
+    drop_python_file(path)      a .py file dropped onto the viewport, as Maya's handler takes it:
+                                its folder put at sys.path[0], the file imported (it must not
+                                be imported yet), onMayaDroppedPythonFile(path) called, then
+                                sys.path[0] removed, whatever it is by then (see _drop.py)
 
 Undo: commands that change the scene go on the undo queue, one entry each, or one entry for
 all of them between undoInfo(openChunk=True) and the matching closeChunk; cmds.undo() and
@@ -76,6 +80,7 @@ from . import OpenMayaUI, cmds, mel  # noqa: F401  (registers every host operati
 from .api import OpenMaya as _api_om, OpenMayaAnim as _api_oma  # noqa: F401  (the same)
 from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
 from ._host import reset as _reset_host
+from ._drop import drop_python_file  # noqa: F401
 from ._ui_commands import ui as _ui
 from ._host import scene as _scene
 from ._undo import journal as _journal
@@ -86,6 +91,7 @@ __all__ = [
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
     "set_api_available", "scene_dump", "undo_depth", "press_escape_at_check", "progress_bar",
+    "drop_python_file",
 ]
 
 _API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
