@@ -19,6 +19,7 @@ from __future__ import print_function
 import argparse
 import os
 import re
+import stat
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -139,6 +140,38 @@ def input_overwritten(args):
     for flag, path in (("--source", args.source), ("--camera", args.camera), ("--preset", args.preset)):
         if path is not None and same_file(args.out, path):
             return flag
+    return None
+
+
+def special_file(path):
+    """What `path` is when something other than a regular file is there (links followed), or None
+    when nothing is there or a regular file: a written .chan replaces only a regular file."""
+    if not os.path.lexists(path):
+        return None
+    try:
+        mode = os.stat(path).st_mode
+    except OSError:
+        return "a link to nothing"
+    if stat.S_ISREG(mode):
+        return None
+    for test, kind in ((stat.S_ISDIR, "a folder"), (stat.S_ISFIFO, "a FIFO"),
+                       (stat.S_ISCHR, "a character device"), (stat.S_ISBLK, "a block device"),
+                       (stat.S_ISSOCK, "a socket")):
+        if test(mode):
+            return kind
+    return "not a regular file"
+
+
+def demo_folder_problem(path):
+    """Why the demo cannot write into the folder `path` (made when missing), or None."""
+    if os.path.isdir(path):
+        return None
+    if os.path.lexists(path):
+        return "%s is %s, not a folder" % (path, special_file(path) or "a file")
+    try:
+        os.makedirs(path)
+    except OSError as error:
+        return "cannot make the folder %s: %s" % (path, error.strerror or error)
     return None
 
 
@@ -285,6 +318,12 @@ def run_demo_job(host, args):
         print("  " + path)
 
 
+def refused(job, text):
+    """A user's mistake found before any work: one line, and the status of a bad flag."""
+    print("trembla_run.py %s: error: %s" % (job, text), file=sys.stderr)
+    return 2
+
+
 def main(argv=None):
     parser = build_parser()
     args = parser.parse_args(joined_negative_ranges(sys.argv[1:] if argv is None else argv))
@@ -297,6 +336,15 @@ def main(argv=None):
         if overwritten is not None:
             parser.shake_parser.error("argument --out: %s is the %s file; name another output"
                                       % (args.out, overwritten))
+        # A FIFO or a device must never be swapped for a regular file (--out /dev/null as root).
+        kind = special_file(args.out)
+        if kind is not None:
+            return refused(args.job, "argument --out: %s is %s, not a regular file; name a file"
+                           % (args.out, kind))
+    else:
+        problem = demo_folder_problem(args.out)
+        if problem is not None:
+            return refused(args.job, "argument --out: " + problem)
     host_setup.quiet_qt_start()
     host_setup.choose_platform(headless=args.job == "shake" or args.offscreen)
     from runner.transfer import OutputError

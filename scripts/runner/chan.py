@@ -10,8 +10,10 @@ from __future__ import division
 import io
 import math
 import os
+import signal
 import tempfile
 from collections import namedtuple
+from contextlib import contextmanager
 
 COLUMNS = ("frame", "tx", "ty", "tz", "rx", "ry", "rz")
 FOV_COLUMN = "vertical fov"
@@ -142,7 +144,52 @@ def _counted(lines, progress, total):
     progress.step(total, total)
 
 
+class _Stopped(BaseException):
+    """A terminating signal arrived while a file was written."""
+
+    def __init__(self, signum):
+        BaseException.__init__(self, signum)
+        self.signum = signum
+
+
+# Signals that end the process where they are not handled; SIGINT already raises KeyboardInterrupt.
+STOPPING_SIGNALS = tuple(getattr(signal, name) for name in ("SIGTERM", "SIGHUP") if hasattr(signal, name))
+
+
+@contextmanager
+def _stopping_signals_raise():
+    """Inside the block SIGTERM and SIGHUP raise, so that the clean-up of a write runs as it does
+    for Ctrl+C; afterwards the signal is delivered again with its earlier handling, which ends the
+    process as it would have. Signals that are ignored (nohup) or handled by someone else are left
+    alone, and so is everything outside the main thread, where no handler can be set."""
+    def stop(signum, frame):
+        raise _Stopped(signum)
+    taken = {}
+    try:
+        for signum in STOPPING_SIGNALS:
+            if signal.getsignal(signum) == signal.SIG_DFL:
+                taken[signum] = signal.signal(signum, stop)
+    except ValueError:
+        pass
+    try:
+        yield
+    except _Stopped as stopped:
+        for signum, handler in taken.items():
+            signal.signal(signum, handler)
+        taken = {}
+        os.kill(os.getpid(), stopped.signum)
+        raise  # only where the signal did not end the process
+    finally:
+        for signum, handler in taken.items():
+            signal.signal(signum, handler)
+
+
 def write_text_atomically(path, lines):
+    with _stopping_signals_raise():
+        _write_text_atomically(path, lines)
+
+
+def _write_text_atomically(path, lines):
     directory = os.path.dirname(os.path.abspath(path))
     handle, temporary = tempfile.mkstemp(prefix="." + os.path.basename(path) + ".", suffix=".tmp",
                                          dir=directory)

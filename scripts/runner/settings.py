@@ -31,13 +31,43 @@ class PresetError(ValueError):
     """A preset file or preset name that cannot be used; the text starts with the file name."""
 
 
+# The deepest nesting the tool's own preset file reading takes; Python's reader would run out of
+# stack far below a file's possible depth.
+MAX_NESTING = 512
+
+
+def nesting_depth(text):
+    """How deep the arrays and objects of JSON text nest, counted without parsing it."""
+    depth = deepest = 0
+    in_string = escaped = False
+    for char in text:
+        if in_string:
+            if escaped:
+                escaped = False
+            elif char == "\\":
+                escaped = True
+            elif char == '"':
+                in_string = False
+        elif char == '"':
+            in_string = True
+        elif char in "[{":
+            depth += 1
+            deepest = max(deepest, depth)
+        elif char in "]}":
+            depth -= 1
+    return deepest
+
+
 def read_preset(tt, path, name=None):
     """(name, settings): the "settings" member of preset `name` in the preset file at `path` (the
     layout the window's presets page writes), each member checked as the window's control would
     take it. Without a name the file must hold exactly one preset."""
     try:
         with io.open(path, "r", encoding="utf-8") as handle:
-            data = json.load(handle)
+            text = handle.read()
+        if nesting_depth(text) > MAX_NESTING:
+            raise PresetError("%s: not a preset file: nesting deeper than %d levels" % (path, MAX_NESTING))
+        data = json.loads(text)
     except (IOError, OSError) as error:
         raise PresetError("%s: cannot read: %s" % (path, getattr(error, "strerror", None) or error))
     except ValueError as error:

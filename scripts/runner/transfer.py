@@ -27,6 +27,10 @@ ShakeJob.__new__.__defaults__ = ("argument --ranges", None)
 # What a run did: the shaken camera as written, the mode used, and seconds per phase.
 ShakeResult = namedtuple("ShakeResult", "track mode seconds")
 
+# The most frames the tool prepares at once; a longer source is refused before any per-frame list
+# is built (ten million frames already take most of a gigabyte here).
+MAX_FRAMES = 10000000
+
 
 class OutputError(ValueError):
     """The output file cannot be written where asked."""
@@ -140,6 +144,9 @@ def run_shake(host, job, progress, warn=None):
         if job.camera_path is not None:
             camera_track = chan.read_chan(job.camera_path, progress.phase("reading " + job.camera_path))
     first, last = source.frames[0], source.frames[-1]
+    if last - first + 1 > MAX_FRAMES:
+        raise chan.ChanError("%s: frames %d-%d span %d frames; at most %d frames are prepared at once"
+                             % (job.source_path, first, last, last - first + 1, MAX_FRAMES))
     frames = list(range(first, last + 1))
     ranges = checked_ranges(job, first, last)
     settings = dict(job.settings)

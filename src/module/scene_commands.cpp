@@ -127,8 +127,9 @@ void pass_interrupts(const std::exception_ptr& failure) {
 // module's current record at call time: a state reset between two commands replaces the record,
 // and the window must act on the new one.
 template <class Body>
-void run_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body) {
-    run_window_command(module, target, kind, std::forward<Body>(body));
+void run_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body,
+                 const WindowContext::PutBack& put_back = {}) {
+    run_window_command(module, target, kind, std::forward<Body>(body), put_back);
 }
 
 // The workflow works on a private copy of the record, never on the record itself: host calls run
@@ -209,7 +210,7 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     }
 }
 
-void update_command(PyObject* module, TremblaToolWindow& target) {
+void update_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
     run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
         const PreparedRecord record = current_prepared(module);
@@ -227,13 +228,13 @@ void update_command(PyObject* module, TremblaToolWindow& target) {
         }
         py::PythonHost host = host_for(module);
         apply_to_record(module, command, host, record, controls);
-    });
+    }, put_back);
 }
 
 // The Bypass box was toggled: the shake is keyed again with the amount at zero (checked) or with
 // the settings as they are (cleared), as one undo step of its own. Run as the channel boxes' update
 // is, and refused the same way inside another command of the window.
-void bypass_command(PyObject* module, TremblaToolWindow& target) {
+void bypass_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
     run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
         const PreparedRecord record = current_prepared(module);
@@ -241,7 +242,7 @@ void bypass_command(PyObject* module, TremblaToolWindow& target) {
         py::PythonHost host = host_for(module);
         const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
         apply_to_record(module, command, host, record, controls);
-    });
+    }, put_back);
 }
 
 // After a reset or bake no shake is prepared: the Bypass box clears without running its handler,
@@ -354,12 +355,16 @@ void install_selection_commands(WindowContext& context, PyObject* module) {
 
 void install_shake_commands(WindowContext& context, PyObject* module) {
     context.prepare_shake = [module](TremblaToolWindow& w) { prepare_command(module, w); };
-    context.update_shake = [module](TremblaToolWindow& w) { update_command(module, w); };
+    context.update_shake = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        update_command(module, w, put_back);
+    };
     context.reset_camera = [module](TremblaToolWindow& w) { reset_command(module, w); };
     context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
     context.begin_slider_drag = [module](TremblaToolWindow& w) { begin_slider_drag(module, w); };
     context.end_slider_drag = [module](TremblaToolWindow& w) { end_slider_drag(module, w); };
-    context.toggle_bypass = [module](TremblaToolWindow& w) { bypass_command(module, w); };
+    context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        bypass_command(module, w, put_back);
+    };
 }
 
 }  // namespace

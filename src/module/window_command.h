@@ -5,6 +5,7 @@
 // call; a second command of the same window while one runs is refused rather than nested.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 
 #include <QPointer>
@@ -63,11 +64,15 @@ void warn_busy(PyObject* module);
 
 // Runs `body(command)` as a command of `target` holding the GIL (Qt may run a command straight
 // from the host's event loop), or warns "Trembla: busy" when the window is inside another one.
+// Refused, it first runs `put_back`, which returns the control that asked for the command to its
+// value before (no Python has run yet, so the control is still there).
 template <class Body>
-void run_window_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body) {
+void run_window_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body,
+                        const std::function<void()>& put_back = {}) {
     GilHold gil;
     WindowCommand command(target, kind);
     if (!command.entered()) {
+        if (put_back) put_back();
         warn_busy(module);
         return;
     }

@@ -57,6 +57,13 @@ void remove_stale_temporaries(const std::string& path);
 // The names of the entries of `directory` (without "." and ".."); empty when it cannot be read.
 std::vector<std::string> directory_entries(const std::string& directory);
 
+// Why `path` cannot be a lock file, found without following a link or opening anything: only a
+// regular file or nothing at all will do. A link (even to a regular file), a FIFO, a device, a
+// socket or a folder is refused: QLockFile would read a FIFO or a link to /dev/zero without end,
+// and take a folder or a dangling link for a lock that another session holds for ever.
+// Nothing when the path can be used.
+std::optional<std::string> unusable_lock_path(const std::string& path);
+
 // Removes a file; false when it could not be removed.
 bool remove_file(const std::string& path);
 

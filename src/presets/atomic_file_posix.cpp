@@ -299,6 +299,18 @@ std::vector<std::string> directory_entries(const std::string& directory) {
     return names;
 }
 
+std::optional<std::string> unusable_lock_path(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        return describe("cannot use the lock file", path, errno);
+    }
+    if (S_ISREG(status.st_mode)) return std::nullopt;
+    const std::string subject = "the lock file '" + path + "'";
+    if (S_ISLNK(status.st_mode)) return subject + " is a link to '" + link_text(path) + "', not a regular file";
+    return not_regular(subject, status.st_mode);
+}
+
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 }  // namespace trembla

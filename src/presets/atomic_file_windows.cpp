@@ -319,6 +319,20 @@ std::vector<std::string> directory_entries(const std::string& directory) {
     return names;
 }
 
+std::optional<std::string> unusable_lock_path(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (is_not_found(error)) return std::nullopt;
+        return describe_error("cannot use the lock file", path, error);
+    }
+    const std::string subject = "the lock file '" + path + "'";
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return subject + " is a link, not a regular file";
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return subject + " is a directory, not a regular file";
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return subject + " is a device, not a regular file";
+    return std::nullopt;
+}
+
 bool remove_file(const std::string& path) { return ::DeleteFileW(widen(path).c_str()) != 0; }
 
 }  // namespace trembla

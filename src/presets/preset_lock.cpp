@@ -42,8 +42,11 @@ std::string describe(const std::string& lock_path, QLockFile::LockError error, i
 
 }  // namespace
 
-PresetFileLock::PresetFileLock(const std::string& lock_path, int wait_ms)
-    : lock_(std::make_unique<QLockFile>(qt_path(lock_path))) {
+PresetFileLock::PresetFileLock(const std::string& lock_path, int wait_ms) {
+    // Looked at before QLockFile opens or reads anything there.
+    failure_ = unusable_lock_path(lock_path);
+    if (failure_) return;
+    lock_ = std::make_unique<QLockFile>(qt_path(lock_path));
     lock_->setStaleLockTime(kPresetLockStaleAfterMs);
     // QLockFile's own wait sleeps 100 ms, then ever longer, before it looks again; a save that
     // waits for another session's save should follow it within a few milliseconds instead.

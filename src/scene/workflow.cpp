@@ -230,6 +230,40 @@ void take_back(Host& host, UndoChunk& chunk, bool scene_changed) {
     host.warning("Trembla: cancelled");
 }
 
+std::string number_text(double value) {
+    if (std::isnan(value)) return "nan";
+    return value > 0 ? "inf" : "-inf";
+}
+
+[[noreturn]] void refuse_value(const std::string& where, double value, Frame frame) {
+    throw std::runtime_error(where + " is " + number_text(value) + " on frame " + std::to_string(frame) +
+                             "; every sampled value must be a finite number.");
+}
+
+// A value that is not a finite number (a broken rig, constraint or expression) would go into
+// every key of the camera: the prepare fails before it keys anything, naming the first such value
+// of the source, then of the camera.
+void check_finite(const Prepared& next, const std::string& source, const std::string& camera,
+                  const std::vector<Frame>& frames, Frame start_frame) {
+    for (std::size_t i = 0; i < next.source_data.size(); ++i) {
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            const double value = next.source_data.samples[i][k];
+            if (!std::isfinite(value)) refuse_value(source + " world " + kChannels[k], value, next.source_data.frames[i]);
+        }
+    }
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const double value = (*next.camera_base)[k];
+        if (!std::isfinite(value)) refuse_value(plug(camera, kChannels[k]), value, start_frame);
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        for (const ChannelSeries& series : next.camera_original_anim) {
+            if (i < series.values.size() && !std::isfinite(series.values[i])) {
+                refuse_value(plug(camera, series.name), series.values[i], frames[i]);
+            }
+        }
+    }
+}
+
 // Everything between suspension and resumption of a prepare. Builds the whole new record before
 // writing it, so that a failure on the way leaves the previous preparation in place.
 // `scene_changed` tells whether the scene was changed before a cancel could come.
@@ -250,6 +284,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
         next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
         next.time_after_prepare = end_frame;
     }
+    check_finite(next, source, camera, frames, start_frame);
     next.ready = true;
     next.camera = camera;
     next.source = source;

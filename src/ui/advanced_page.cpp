@@ -18,7 +18,9 @@ QWidget* TremblaToolWindow::_build_advanced_page() {
         // The update may end in a host callback that deletes the window while the box is still
         // being set: see _run_toggling.
         QCheckBox* const changed = box;
-        const auto update = [this, changed] { _run_toggling(changed, [this] { _update_shake(); }); };
+        const auto update = [this, changed] {
+            _run_toggling(changed, [this, changed] { _request_update(_put_back_box(changed)); });
+        };
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
         connect(box, &QCheckBox::checkStateChanged, this, update);
 #else
@@ -34,7 +36,7 @@ QWidget* TremblaToolWindow::_build_advanced_page() {
     // Axis rows are narrower in the caption (35) than the other pages' rows: their captions are one letter.
     const auto add_axis_row = [&](SliderRow*& row, const char* caption) {
         row = new SliderRow(QString::fromLatin1(caption), 0, 100, 100, 35);
-        _connect_command(row, &SliderRow::valueChanged, &TremblaToolWindow::_update_shake);
+        _connect_slider(row);
         layout->addWidget(row);
     };
 

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -64,9 +65,59 @@ public:
 
 }  // namespace
 
-void TremblaToolWindow::_connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)()) {
-    connect(button, &QAbstractButton::toggled, this,
-            [this, button, command] { _run_toggling(button, [this, command] { (this->*command)(); }); });
+void TremblaToolWindow::_connect_toggle(QCheckBox* box,
+                                        void (TremblaToolWindow::*request)(const WindowContext::PutBack&)) {
+    connect(box, &QAbstractButton::toggled, this,
+            [this, box, request] { _run_toggling(box, [this, box, request] { (this->*request)(_put_back_box(box)); }); });
+}
+
+void TremblaToolWindow::_connect_slider(SliderRow* row) {
+    connect(row, &SliderRow::valueChanged, this, [this, row] {
+        _guarded([&] {
+            const QPointer<SliderRow> alive(row);
+            const int before = row->value_before();
+            _request_update([alive, before] {
+                if (alive.isNull()) return;
+                const QSignalBlocker blocker(alive.data());
+                alive->setValue(before);
+            });
+        });
+    });
+}
+
+WindowContext::PutBack TremblaToolWindow::_put_back_box(QCheckBox* box) {
+    const QPointer<QCheckBox> alive(box);
+    const bool before = !box->isChecked();
+    return [alive, before] {
+        if (alive.isNull()) return;
+        const QSignalBlocker blocker(alive.data());
+        // setCheckState, not setChecked: inside a click the box would keep announcing the refused
+        // state and stay silent on the next real change.
+        alive->setCheckState(before ? Qt::Checked : Qt::Unchecked);
+    };
+}
+
+WindowContext::PutBack TremblaToolWindow::_put_back_mode(QRadioButton* left) {
+    if (left == nullptr) return {};
+    const QPointer<TremblaToolWindow> window(this);
+    return [window, left] {
+        if (window.isNull()) return;
+        const QSignalBlocker block_static(window->mode_static);
+        const QSignalBlocker block_animated(window->mode_animated);
+        const QSignalBlocker block_relax(window->mode_relax);
+        left->setChecked(true);
+        window->_show_mode_rows();
+    };
+}
+
+WindowContext::PutBack TremblaToolWindow::_put_back_ranges(const QString& before) {
+    const QPointer<TremblaToolWindow> window(this);
+    return [window, before] {
+        if (window.isNull()) return;
+        const QSignalBlocker blocker(window->ranges_field);
+        window->ranges_field->setText(before);
+        window->_ranges_before = before;
+    };
 }
 
 void TremblaToolWindow::_run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept {
@@ -315,13 +366,21 @@ void TremblaToolWindow::_on_mode_changed(bool checked) {
     if (!checked) {
         return;
     }
+    _change_mode({});
+}
+
+void TremblaToolWindow::_change_mode(const WindowContext::PutBack& put_back) {
+    _show_mode_rows();
+    _request_update(put_back);
+}
+
+void TremblaToolWindow::_show_mode_rows() {
     // Hidden rows keep their values, so switching back to another mode shows them unchanged.
     const bool relax = _get_camera_mode() == "relax";
     amp_header->setVisible(!relax);
     amount_slider->setVisible(!relax);
     trans_amp_slider->setVisible(!relax);
     rot_amp_slider->setVisible(!relax);
-    _update_shake();
 }
 
 namespace {
@@ -360,8 +419,9 @@ void TremblaToolWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
 void TremblaToolWindow::_prepare_shake() {
     if (_context.prepare_shake) _context.prepare_shake(*this);
 }
-void TremblaToolWindow::_update_shake() {
-    if (_context.update_shake) _context.update_shake(*this);
+void TremblaToolWindow::_update_shake() { _request_update({}); }
+void TremblaToolWindow::_request_update(const WindowContext::PutBack& put_back) {
+    if (_context.update_shake) _context.update_shake(*this, put_back);
 }
 void TremblaToolWindow::_begin_slider_drag() {
     if (_context.begin_slider_drag) _context.begin_slider_drag(*this);
@@ -369,8 +429,9 @@ void TremblaToolWindow::_begin_slider_drag() {
 void TremblaToolWindow::_end_slider_drag() {
     if (_context.end_slider_drag) _context.end_slider_drag(*this);
 }
-void TremblaToolWindow::_toggle_bypass() {
-    if (_context.toggle_bypass) _context.toggle_bypass(*this);
+void TremblaToolWindow::_toggle_bypass() { _request_bypass({}); }
+void TremblaToolWindow::_request_bypass(const WindowContext::PutBack& put_back) {
+    if (_context.toggle_bypass) _context.toggle_bypass(*this, put_back);
 }
 void TremblaToolWindow::_reset_camera() {
     if (_context.reset_camera) _context.reset_camera(*this);

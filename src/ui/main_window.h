@@ -59,6 +59,9 @@ public:
     void _begin_slider_drag();
     void _end_slider_drag();
     void _toggle_bypass();
+    // The same two commands asked for by a control's change; see WindowContext::Request.
+    void _request_update(const WindowContext::PutBack& put_back);
+    void _request_bypass(const WindowContext::PutBack& put_back);
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
 
@@ -163,13 +166,28 @@ private:
 
     // The same for a check box's toggled signal, where the command may delete the window: Qt's
     // setChecked goes on using the box after the signal, so the window's destructor hands such a
-    // box over to be deleted once that call has returned (see main_window.cpp).
-    void _connect_toggle(QAbstractButton* button, void (TremblaToolWindow::*command)());
+    // box over to be deleted once that call has returned (see main_window.cpp). A refused command
+    // puts the box back.
+    void _connect_toggle(QCheckBox* box, void (TremblaToolWindow::*request)(const WindowContext::PutBack&));
+    // A slider row's change asks for an update; a refused update puts the row back.
+    void _connect_slider(SliderRow* row);
+    // A mode button was checked: shows the rows the mode uses and asks for an update.
+    void _change_mode(const WindowContext::PutBack& put_back);
+    // Shows the amount rows unless the mode is relax.
+    void _show_mode_rows();
+    // Puts back a check box / the mode / the ranges text (WindowContext::PutBack).
+    static WindowContext::PutBack _put_back_box(QCheckBox* box);
+    WindowContext::PutBack _put_back_mode(QRadioButton* left);
+    WindowContext::PutBack _put_back_ranges(const QString& before);
     // Runs a handler of a button's check-state signal (toggled, stateChanged) so guarded: every
     // button whose command may end in a host callback that deletes the window goes through here.
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;
 
     const WindowContext _context;
+    // The mode button that was just unchecked, while the newly checked one's signal is to come.
+    QRadioButton* _mode_left = nullptr;
+    // The ranges text as set by a program or last committed, before the user's typing.
+    QString _ranges_before;
 };
 
 }  // namespace trembla

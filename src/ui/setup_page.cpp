@@ -35,7 +35,7 @@ QWidget* TremblaToolWindow::_build_setup_page() {
 
     const auto add_row = [&](SliderRow*& row, const char* caption, int min_val, int max_val, int default_value) {
         row = new SliderRow(QString::fromLatin1(caption), min_val, max_val, default_value, 55);
-        _connect_command(row, &SliderRow::valueChanged, &TremblaToolWindow::_update_shake);
+        _connect_slider(row);
         layout->addWidget(row);
     };
 

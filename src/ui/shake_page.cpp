@@ -1,3 +1,5 @@
+#include <utility>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 
@@ -25,13 +27,19 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     layout->addWidget(make_section_header("Frame Ranges"));
     ranges_field = new QLineEdit;
     ranges_field->setPlaceholderText(QStringLiteral("e.g. 10-50, 70-80"));
-    // Return or leaving the field applies the ranges; typing alone does not.
-    _connect_command(ranges_field, &QLineEdit::editingFinished, &TremblaToolWindow::_update_shake);
+    // Return or leaving the field applies the ranges; typing alone does not. A refused update
+    // puts back the text from before the typing: a program's setText, or the last commit.
+    connect(ranges_field, &QLineEdit::textChanged, this, [this] {
+        if (!ranges_field->isModified()) _ranges_before = ranges_field->text();
+    });
+    connect(ranges_field, &QLineEdit::editingFinished, this, [this] {
+        _guarded([&] { _request_update(_put_back_ranges(std::exchange(_ranges_before, ranges_field->text()))); });
+    });
     add_text_row("Active", ranges_field);
 
     const auto add_fade_row = [&](SliderRow*& row, const char* caption) {
         row = new SliderRow(QString::fromLatin1(caption), 0, 30, 3, 55);
-        _connect_command(row, &SliderRow::valueChanged, &TremblaToolWindow::_update_shake);
+        _connect_slider(row);
         layout->addWidget(row);
     };
     add_fade_row(fade_in_slider, "Fade In");
@@ -50,8 +58,16 @@ QWidget* TremblaToolWindow::_build_shake_page() {
         // Checked before it is connected, so building the page runs no mode change.
         button->setChecked(checked);
         QRadioButton* const toggled = button;
-        connect(button, &QRadioButton::toggled, this,
-                [this, toggled](bool on) { _run_toggling(toggled, [this, on] { _on_mode_changed(on); }); });
+        // The button left signals first, then the one chosen: a refused update checks the first again.
+        connect(button, &QRadioButton::toggled, this, [this, toggled](bool on) {
+            _run_toggling(toggled, [this, toggled, on] {
+                if (!on) {
+                    _mode_left = toggled;
+                    return;
+                }
+                _change_mode(_put_back_mode(std::exchange(_mode_left, nullptr)));
+            });
+        });
         mode_button_group->addButton(button, id);
         mode_row->addWidget(button);
     };
@@ -64,7 +80,7 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     // Unchecked when the page is built. A host callback of the toggle may delete the window, and
     // the box with it, while the box's own setChecked is still running: see _connect_toggle.
     bypass_cb = new QCheckBox(QStringLiteral("Bypass"));
-    _connect_toggle(bypass_cb, &TremblaToolWindow::_toggle_bypass);
+    _connect_toggle(bypass_cb, &TremblaToolWindow::_request_bypass);
     layout->addWidget(bypass_cb);
 
     layout->addSpacing(6);

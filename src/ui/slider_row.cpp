@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <utility>
 
 #include <QHBoxLayout>
 #include <QPointer>
@@ -66,6 +67,7 @@ SliderRow::SliderRow(const QString& caption, int min_val, int max_val, int defau
     slider->setMinimum(min_val);
     slider->setMaximum(max_val);
     slider->setValue(default_value);
+    _value_before = _value_now = slider->value();
     // Connected before the forwarding below, so consumers of valueChanged see the field already updated.
     connect(slider, &QSlider::valueChanged, this, &SliderRow::_on_slider_changed);
     layout->addWidget(slider, 1);
@@ -83,10 +85,14 @@ void SliderRow::setValue(int val) {
     // The change runs its handlers at once, and one of them may delete this row with its window.
     const QPointer<SliderRow> alive(this);
     slider->setValue(val);
-    if (alive) value_field->setText(QString::number(val));
+    // Unless a handler put the slider back elsewhere (a refused update): the field shows that.
+    if (alive && slider->value() == std::clamp(val, slider->minimum(), slider->maximum())) {
+        value_field->setText(QString::number(val));
+    }
 }
 
 void SliderRow::_on_slider_changed(int value) {
+    _value_before = std::exchange(_value_now, value);
     run_guarded({}, [&] { value_field->setText(QString::number(value)); });
 }
 

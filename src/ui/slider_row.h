@@ -20,6 +20,8 @@ public:
               int label_width = 55, QWidget* parent = nullptr);
 
     int value() const;
+    // The slider's value before its latest change (its first value before any).
+    int value_before() const { return _value_before; }
     // Sets the slider (which keeps within its range and signals a change at once), then shows val
     // itself in the field, unclamped.
     void setValue(int val);
@@ -41,6 +43,10 @@ public Q_SLOTS:
     void _on_slider_changed(int value);
     // Return pressed in the field or focus left it.
     void _on_field_changed();
+
+private:
+    int _value_before = 0;
+    int _value_now = 0;
 };
 
 }  // namespace trembla

@@ -24,8 +24,14 @@ struct WindowContext {
 
     // Bodies of the window's commands. An unset command does nothing.
     using Command = std::function<void(TremblaToolWindow&)>;
+    // Puts the control whose change asked for a command back as it was before that change, its
+    // signals blocked. Empty when no control asked (a script called the command).
+    using PutBack = std::function<void()>;
+    // A command a control's change asks for. It calls put_back when it refuses to run because
+    // another command of the window is running: the control then shows what the scene carries.
+    using Request = std::function<void(TremblaToolWindow&, const PutBack& put_back)>;
     Command prepare_shake;
-    Command update_shake;
+    Request update_shake;
     Command reset_camera;
     Command bake_to_layer;
     Command set_camera;
@@ -38,7 +44,7 @@ struct WindowContext {
     Command begin_slider_drag;
     Command end_slider_drag;
     // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
-    Command toggle_bypass;
+    Request toggle_bypass;
     // item is nullptr when the list's current item is meant.
     std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
 };

@@ -497,6 +497,39 @@ class InterruptsAndLimitsTest(unittest.TestCase):
             self.assertEqual(list(standin.calls), [], (start, end))
 
 
+class RefusedChangeTest(InterruptsAndLimitsTest):
+    """A callback of the host changes a control while an update runs: the control's own command is
+    refused as busy, and the control goes back to what the camera carries."""
+
+    CHANGES = [  # control, the callback's change, what the control shows
+        ("bypass box", lambda w: w.bypass_cb.setChecked(True), lambda w: w.bypass_cb.isChecked()),
+        ("channel box", lambda w: w.translate_cb.click(), lambda w: w.translate_cb.isChecked()),
+        ("mode", lambda w: w.mode_relax.setChecked(True),
+         lambda w: (w._get_camera_mode(), w.amount_slider.isHidden())),
+        ("slider", lambda w: w.amount_slider.setValue(7),
+         lambda w: (w.amount_slider.value(), w.amount_slider.value_field.text())),
+    ]
+
+    def test_a_control_whose_command_is_refused_as_busy_is_put_back(self):
+        import maya.standin as standin
+        mp, tt = self.mp, self.tt
+        for name, change, shown in self.CHANGES:
+            mp.build_scene()
+            tt.reset_state()
+            w = open_window(mp, tt, "animated")
+            quiet(w._prepare_shake)
+            before = shown(w)
+            trigger = Trigger()
+            tt.cmds = Injector(self.saved[0], trigger)
+            trigger.arm(1, lambda: change(w))
+            del standin.warnings[:]
+            quiet(lambda: w.lag_trans_slider.setValue(4))
+            self.restore()
+            self.assertTrue(trigger.fired, name)
+            self.assertEqual(shown(w), before, name)
+            self.assertEqual(list(standin.warnings), ["Trembla: busy"], name)
+
+
 class CallbackInjectorTest(unittest.TestCase):
     """Every host call of prepare, update, reset, bake and a bypass toggle, with every action in
     turn."""

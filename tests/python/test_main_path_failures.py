@@ -3,7 +3,8 @@ reports, which reach a Python caller, which a control change reports, and what s
 import unittest
 
 from test_main_path_common import (
-    CAMERA, CHANNELS, FRAMES, SETTINGS, SOURCE, MainPathCase, channel_value, expected_camera_values)
+    CAMERA, CHANNELS, FRAMES, SETTINGS, SOURCE, MainPathCase, build_scene, channel_value,
+    expected_camera_values)
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -62,6 +63,29 @@ class PrepareFailureTest(MainPathCase):
         self.assertEqual(tt._prepared["source_data"], {})
         self.assert_button("Re-Prepare", "preparedBtn")
         self.assertEqual(list(standin.in_view_messages), [])
+
+    NOT_A_NUMBER = [  # mode, node, channel keyed, frame, value, where the warning says it is
+        ("static", SOURCE, "translateX", 5, float("nan"), "%s world translateX is nan on frame 5" % SOURCE),
+        ("animated", CAMERA, "rotateY", 7, float("nan"), "%s.rotateY is nan on frame 7" % CAMERA),
+        ("static", CAMERA, "translateZ", FRAMES[0], float("-inf"),
+         "%s.translateZ is -inf on frame %d" % (CAMERA, FRAMES[0])),
+    ]
+
+    def test_a_sampled_value_that_is_not_a_number_fails_the_prepare_before_any_key(self):
+        for mode, node, channel, frame, value, where in self.NOT_A_NUMBER:
+            build_scene()
+            tt.reset_state()
+            cmds.setKeyframe(node, attribute=channel, time=frame, value=value)
+            camera = [repr(channel_value(CAMERA, c, f)) for c in CHANNELS for f in FRAMES]
+            before = self.record()
+            self.prepare(mode)
+            self.assertEqual(list(standin.warnings), ["Failed to prepare shake: %s; every sampled "
+                                                      "value must be a finite number." % where])
+            self.assertEqual(self.record(), before, where)
+            self.assertEqual(list(standin.in_view_messages), [], where)
+            self.assert_no_shake_curves()
+            self.assertEqual([repr(channel_value(CAMERA, c, f)) for c in CHANNELS for f in FRAMES],
+                             camera, where)
 
     def test_failure_after_the_record_is_written_keeps_the_new_record(self):
         # The second shake curve keyed in one call by the first update.

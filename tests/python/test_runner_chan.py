@@ -1,6 +1,9 @@
 """Reading and writing .chan files: the field-of-view column, errors naming file and line, and a
 failed write that leaves nothing behind."""
 import os
+import signal
+import subprocess
+import sys
 
 import support  # noqa: F401  (sys.path)
 
@@ -83,6 +86,38 @@ class FailedWriteTest(TempDirCase):
         umask = os.umask(0)
         os.umask(umask)
         self.assertEqual(os.stat(path).st_mode & 0o777, 0o666 & ~umask)
+
+
+# A child that writes a .chan and sends itself `signal` half way through the lines.
+SIGNALLED_WRITE = """
+import os, signal, sys
+sys.path.insert(0, sys.argv[1])
+from runner.chan import write_text_atomically
+def lines():
+    for n in range(100):
+        if n == 50:
+            os.kill(os.getpid(), getattr(signal, sys.argv[3]))
+        yield "%d 0 0 0 0 0 0" % n
+write_text_atomically(sys.argv[2], lines())
+"""
+
+
+class SignalledWriteTest(TempDirCase):
+    def test_a_write_ended_by_a_signal_leaves_the_old_file_and_no_temporary(self):
+        scripts = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
+            os.path.abspath(__file__)))), "scripts")
+        for name in ("SIGINT", "SIGTERM", "SIGHUP"):
+            if not hasattr(signal, name):
+                continue
+            path = self.write("out.chan", "old content\n")
+            child = subprocess.Popen([sys.executable, "-c", SIGNALLED_WRITE, scripts, path, name],
+                                     stderr=subprocess.PIPE)
+            child.communicate()
+            self.assertNotEqual(child.returncode, 0, name)
+            if name != "SIGINT":  # the process still ends by the signal itself
+                self.assertEqual(child.returncode, -getattr(signal, name), name)
+            self.assertEqual(self.read("out.chan"), "old content\n", name)
+            self.assertEqual(os.listdir(self.dir), ["out.chan"], name)
 
 
 class EncodingTest(TempDirCase):

@@ -114,7 +114,7 @@ class ShakeResultTest(ShakeCase):
 
 
 class ShakeFailureCase(ShakeCase):
-    def fail(self, *args):
+    def run_failing(self, *args):
         code, out, err = run_runner(["shake", "--out", self.out] + list(args))
         self.assertNotEqual(code, 0, out + err)
         return err
@@ -133,32 +133,32 @@ class ShakeFailureTest(ShakeFailureCase):
         text = self.read("cam.chan").splitlines()
         text[6] = "7 0.35 1.6 9.3 -4.3 oops 0.0 36.75"
         self.write("cam.chan", "\n".join(text) + "\n")
-        err = self.fail("--source", self.source, "--camera", self.camera)
+        err = self.run_failing("--source", self.source, "--camera", self.camera)
         self.assertIn("error: %s:7: ry is not a number: 'oops'" % self.camera, err)
         self.assert_nothing_written()
 
     def test_a_malformed_source_line_is_named_and_nothing_is_written(self):
         self.write("plate.chan", self.read("plate.chan") + "41 1 2 3\n")
-        err = self.fail("--source", self.source, "--camera", self.camera)
+        err = self.run_failing("--source", self.source, "--camera", self.camera)
         self.assertIn("error: %s:41: expected 7 or 8 values" % self.source, err)
         self.assert_nothing_written()
 
     def test_an_unknown_preset_name_lists_the_names_and_nothing_is_written(self):
         preset = self.write("presets.json", json.dumps({"b": {"settings": {}}, "a": {}}))
-        err = self.fail("--source", self.source, "--camera", self.camera, "--preset", preset,
+        err = self.run_failing("--source", self.source, "--camera", self.camera, "--preset", preset,
                         "--preset-name", "c")
         self.assertIn("%s: no preset named 'c' (presets: a, b)" % preset, err)
         os.remove(preset)
         self.assert_nothing_written()
 
     def test_a_missing_output_folder_fails_before_any_work(self):
-        err = self.fail("--source", self.source, "--camera", self.camera,
+        err = self.run_failing("--source", self.source, "--camera", self.camera,
                         "--out", self.path(os.path.join("nowhere", "out.chan")))
         self.assertIn("does not exist", err)
         self.assert_nothing_written()
 
     def test_out_of_range_flags_are_refused_by_the_command_line(self):
-        err = self.fail("--source", self.source, "--camera", self.camera, "--lag-trans", "16")
+        err = self.run_failing("--source", self.source, "--camera", self.camera, "--lag-trans", "16")
         self.assertIn("16 is outside 0-15", err)
         self.assert_nothing_written()
 
@@ -230,6 +230,48 @@ class StrictInputTest(ShakeFailureCase):
             self.assertEqual(code, 2, out)
             self.assertIn("argument --out: %s is the %s file" % (out, flag), err)
             self.assertEqual(self.read(os.path.basename(victim)), before, out)
+
+
+class OneLineRefusalTest(ShakeFailureCase):
+    """A user's mistake ends in one line on stderr, never a traceback, a hang or a replaced
+    special file."""
+
+    def refused(self, args, status, words, job="shake"):
+        code, out, err = run_runner([job] + args)
+        lines = err.strip().splitlines()
+        self.assertEqual((code, len(lines)), (status, 1), "%s: %s" % (args, out + err))
+        self.assertIn("trembla_run.py %s: error: " % job, lines[0])
+        self.assertIn(words, lines[0], args)
+
+    def test_an_output_that_is_not_a_regular_file_is_left_alone(self):
+        os.mkfifo(self.path("fifo"))
+        os.symlink(os.devnull, self.path("null_link"))
+        os.mkdir(self.path("folder"))
+        for name, kind in (("fifo", "a FIFO"), ("null_link", "a character device"),
+                           ("folder", "a folder")):
+            out = self.path(name)
+            self.refused(["--source", self.source, "--camera", self.camera, "--out", out], 2,
+                         "argument --out: %s is %s, not a regular file" % (out, kind))
+        self.assertEqual(sorted(os.listdir(self.dir)),
+                         ["cam.chan", "fifo", "folder", "null_link", "old.chan", "plate.chan"])
+        self.assertTrue(os.path.islink(self.path("null_link")))
+        self.assertFalse(os.path.isfile(self.path("fifo")))
+
+    def test_absurd_inputs_are_refused_in_one_line_naming_the_file(self):
+        span = self.write("span.chan", "0 0 0 0 0 0 0\n1000000000000 0 0 0 0 0 0\n")
+        deep = self.write("deep.json", "[" * 100000 + "]" * 100000)
+        self.refused(["--source", span, "--camera-pose"] + ["0"] * 6 + ["--out", self.out], 1,
+                     "%s: frames 0-1000000000000 span 1000000000001 frames; at most 10000000" % span)
+        self.refused(["--source", self.source, "--camera", self.camera, "--preset", deep,
+                      "--out", self.out], 1, "%s: not a preset file: nesting deeper than 512" % deep)
+        self.assertEqual(self.read("old.chan"), "keep me\n")
+
+    def test_a_demo_folder_that_cannot_be_made_is_one_line(self):
+        under_file = os.path.join(self.out, "demo")
+        self.refused(["--out", self.out], 2, "argument --out: %s is a file, not a folder" % self.out,
+                     job="demo")
+        self.refused(["--out", under_file], 2, "argument --out: cannot make the folder %s" % under_file,
+                     job="demo")
 
 
 class NegativeFramesTest(TempDirCase):

@@ -144,6 +144,43 @@ TEST_F(SharedPresetFile, ALockLeftByAKilledHostDoesNotStopTheNextSave) {
     EXPECT_EQ(directory.listing(), "trembla_presets.json;");
 }
 
+// Anything but a regular file at the lock path: QLockFile would read a FIFO or /dev/zero for ever,
+// or wait on a folder or a dangling link as if another session held it. Each save says what is
+// there at once and leaves it alone. Run in a child with an alarm, so that a hang fails the case.
+TEST_F(SharedPresetFile, ALockPathThatIsNoRegularFileFailsEachSaveAtOnceNamingIt) {
+    const std::string lock = preset_lock_path(path);
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::string reason;
+    } cases[] = {
+        {"FIFO", [&] { ::mkfifo(lock.c_str(), 0644); }, "is a FIFO, not a regular file"},
+        {"link to /dev/zero", [&] { ::symlink("/dev/zero", lock.c_str()); },
+         "is a link to '/dev/zero', not a regular file"},
+        {"folder", [&] { ::mkdir(lock.c_str(), 0755); }, "is a directory, not a regular file"},
+        {"dangling link", [&] { ::symlink("gone", lock.c_str()); }, "is a link to 'gone', not a regular file"},
+    };
+    for (const auto& odd : cases) {
+        SCOPED_TRACE(odd.what);
+        std::filesystem::remove(lock);
+        odd.make();
+        const auto before = snapshot(directory.path());
+        const std::string expected = kSaveFailed + "the lock file '" + lock + "' " + odd.reason;
+        EXPECT_EQ(in_child([&] {
+                      ::alarm(5);
+                      for (int i = 0; i < 2; ++i) {
+                          const SavedPresets saved = save_presets(path, one_preset("p"), ExistingPresetFile::replace);
+                          const PresetUpdate update = update_presets(path, [](PresetJson& p) { return add_preset(p, "q"); });
+                          if (saved.ok || saved.warnings != std::vector<std::string>{expected}) return 1;
+                          if (update.ok || update.warnings != std::vector<std::string>{expected}) return 2;
+                      }
+                      return 0;
+                  }),
+                  0);
+        EXPECT_EQ(snapshot(directory.path()), before);
+    }
+}
+
 TEST_F(SharedPresetFile, DeletingANameAnotherSessionRemovedWritesNothing) {
     ASSERT_TRUE(save_presets(path, one_preset("kept")).ok);
     const std::string before = read_bytes(path);

@@ -27,7 +27,7 @@ struct CommandCounts {
 inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& counts) {
     WindowContext context;
     const auto counter = [counts](const char* name) {
-        return [counts, name](TremblaToolWindow&) { ++counts->calls[name]; };
+        return [counts, name](TremblaToolWindow&, auto&&...) { ++counts->calls[name]; };
     };
     context.prepare_shake = counter("prepare_shake");
     context.update_shake = counter("update_shake");
