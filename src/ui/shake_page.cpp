@@ -1,3 +1,5 @@
+#include <limits>
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 
@@ -25,6 +27,9 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     layout->addWidget(make_section_header("Frame Ranges"));
     ranges_field = new QLineEdit;
     ranges_field->setPlaceholderText(QStringLiteral("e.g. 10-50, 70-80"));
+    // Qt cuts a line edit's text at 32,767 characters without a word; a long list of ranges set
+    // by a script or a preset must arrive whole.
+    ranges_field->setMaxLength(std::numeric_limits<int>::max());
     // Return or leaving the field applies the ranges; typing alone does not.
     _connect_command(ranges_field, &QLineEdit::editingFinished, &TremblaToolWindow::_update_shake);
     add_text_row("Active", ranges_field);
