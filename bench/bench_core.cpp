@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/apply.h"
@@ -91,6 +93,37 @@ void unwrap_rows(int repeats, const std::size_t* sizes) {
     }
 }
 
+// The range and fade weights of every frame under many ranges: the per-frame rule (every range
+// looked at for every frame, as the weights were once computed) against the one sweep, in
+// milliseconds for the whole frame list; the ranges overlap, as typed ranges of a long edit do.
+void range_weight_rows(int repeats) {
+    std::printf("range weights (ms, best): %-13s %12s %12s %12s\n", "frames x ranges", "per frame", "sweep",
+                "same bits");
+    const std::pair<std::size_t, std::size_t> shapes[] = {{1000, 100000}, {10000, 100000}, {100000, 10},
+                                                          {100000, 1000}};
+    for (const auto& [frame_count, range_count] : shapes) {
+        const std::vector<Frame> frames = frame_span(1, static_cast<Frame>(frame_count));
+        Ranges ranges;
+        for (std::size_t r = 0; r < range_count; ++r) {
+            const auto start = static_cast<Frame>((r * 7919) % frame_count);
+            ranges.push_back({start, start + static_cast<Frame>(r % 40)});
+        }
+        std::vector<double> plain(frames.size());
+        std::vector<double> swept;
+        const auto ms = [&](const std::function<void()>& work) {
+            return time_per_frame(frame_count, repeats, work) * static_cast<double>(frame_count) / 1e6;
+        };
+        const double per_frame = ms([&] {
+            for (std::size_t i = 0; i < frames.size(); ++i) plain[i] = calculate_fade_multiplier(frames[i], ranges, 3, 3);
+        });
+        const double sweep = ms([&] { swept = fade_multipliers(frames, ranges, 3, 3); });
+        char shape[40];
+        std::snprintf(shape, sizeof shape, "%zu x %zu", frame_count, range_count);
+        std::printf("  %-37s %12.2f %12.2f %12s\n", shape, per_frame, sweep,
+                    std::memcmp(plain.data(), swept.data(), plain.size() * sizeof(double)) == 0 ? "yes" : "NO");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,5 +180,6 @@ int main(int argc, char** argv) {
         std::printf("\n");
     }
     unwrap_rows(repeats, sizes);
+    range_weight_rows(std::min(repeats, 3));
     return 0;
 }

@@ -83,8 +83,12 @@ FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vecto
 
     std::vector<Sample> shake(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t begin = i > kHalfShakeWindow ? i - kHalfShakeWindow : 0;
-        const std::size_t end = std::min(count, i + kHalfShakeWindow + 1);
+        // Near an end the window shrinks to the positions that exist on both sides, so that it
+        // stays centred: a window cut on one side only would count the source's own travel there
+        // as shake. The first and last positions average only themselves.
+        const std::size_t half = std::min({kHalfShakeWindow, i, count - 1 - i});
+        const std::size_t begin = i - half;
+        const std::size_t end = i + half + 1;
         while (lagged_until < end) {
             lag_position(lagged_until++);
         }

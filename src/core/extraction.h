@@ -1,4 +1,5 @@
-// The shake: the source's lagged displacement minus its own 11-frame centred average.
+// The shake: the source's lagged displacement minus its own 11-frame centred average (narrower,
+// still centred, within five positions of either end of the frame list).
 #pragma once
 
 #include <vector>

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "core/records.h"
 
@@ -16,5 +17,11 @@ Ranges parse_ranges(std::string_view range_str);
 // switches a fade off).
 // Frame differences are exact integers, so the whole int64 frame range is safe.
 double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_in, double fade_out);
+
+// calculate_fade_multiplier of every frame, to the bit, in one sort of the ranges and one sweep
+// over the frames (in order or not): O(ranges log ranges + frames), plus, per frame, the ranges
+// that hold it and fade both ways there (at most the shorter fade's length of them).
+std::vector<double> fade_multipliers(const std::vector<Frame>& frames, const Ranges& ranges, double fade_in,
+                                     double fade_out);
 
 }  // namespace trembla

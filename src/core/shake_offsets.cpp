@@ -15,12 +15,10 @@ ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vec
     ShakeOffsets offsets;
     std::vector<const Sample*> shake_at;
     shake_at.reserve(count);
-    offsets.weights.reserve(count);
     for (const Frame frame : frames) {
         shake_at.push_back(find_sample(shake_data, frame));
-        offsets.weights.push_back(
-            calculate_fade_multiplier(frame, settings.ranges, settings.fade_in, settings.fade_out));
     }
+    offsets.weights = fade_multipliers(frames, settings.ranges, settings.fade_in, settings.fade_out);
 
     for (std::size_t idx = 0; idx < kChannelCount; ++idx) {
         const bool is_translate = idx < 3;

@@ -1,5 +1,6 @@
 #include "core/smoothing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -195,9 +196,12 @@ void full_windows(const double* window_start, std::size_t length, double* out) {
     }
 }
 
-// Centred mean over positions [i - half, i + half], cut at both ends. Each window is summed
-// from scratch, left to right, starting at 0.0; windows that start at position 0 share one
-// left-to-right sum, which performs exactly the same additions.
+// Centred mean over positions [i - half, i + half]. Near an end the window shrinks to the
+// positions that exist on both sides, so it stays centred on i (the first and last positions
+// average only themselves): a window cut on one side only would pull the ends towards the
+// inside, off the curve's own path. Each window is summed from scratch, left to right, starting
+// at 0.0; windows that start at position 0 share one left-to-right sum, which performs exactly
+// the same additions.
 void centred_average(const double* values, std::size_t count, std::uint64_t half, double* out) {
     double prefix_sum = 0.0;
     std::size_t prefix_end = 0;
@@ -209,19 +213,21 @@ void centred_average(const double* values, std::size_t count, std::uint64_t half
             i += kLanes;
             continue;
         }
-        const std::size_t end = half >= count - 1 - i ? count : i + static_cast<std::size_t>(half) + 1;
+        const auto reach = static_cast<std::size_t>(std::min<std::uint64_t>(half, std::min(i, count - 1 - i)));
+        const std::size_t first = i - reach;
+        const std::size_t end = i + reach + 1;
         double sum = 0.0;
-        if (start == 0) {
+        if (first == 0) {
             while (prefix_end < end) {
                 prefix_sum += values[prefix_end++];
             }
             sum = prefix_sum;
         } else {
-            for (std::size_t j = start; j < end; ++j) {
+            for (std::size_t j = first; j < end; ++j) {
                 sum += values[j];
             }
         }
-        out[i] = sum / static_cast<double>(end - start);
+        out[i] = sum / static_cast<double>(end - first);
         ++i;
     }
 }

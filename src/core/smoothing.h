@@ -22,8 +22,8 @@ struct SmoothingWindow {
 };
 SmoothingWindow smoothing_window(double smoothing);
 
-// Centred moving average over list positions (truncated, not padded, at the ends); rotation
-// channels are unwrapped first. smoothing <= 0 (including -inf) returns the record unchanged.
+// Centred moving average over list positions (near the ends, narrower and still centred: the
+// first and last positions keep their own values); rotation channels are unwrapped first. smoothing <= 0 (including -inf) returns the record unchanged.
 // Throws std::invalid_argument when a channel holds fewer values than there are frames, or when
 // smoothing is NaN or +inf.
 ChannelAnim smooth_camera_anim(const ChannelAnim& camera_original_anim, const std::vector<Frame>& frames,

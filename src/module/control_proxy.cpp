@@ -510,6 +510,7 @@ PyRef preview_data_to_python(const ShakePreviewData& data) {
                data.current_frame ? checked(py::integer(*data.current_frame)) : none());
     set_member(result.get(), "weights", numbers_to_python(data.weights));
     set_member(result.get(), "offsets", offsets);
+    set_member(result.get(), "bypassed", checked(PyBool_FromLong(data.bypassed ? 1 : 0)));
     return result;
 }
 
@@ -528,7 +529,8 @@ PyMethodDef kShakePreviewMethods[] = {
     {"preview_data", preview_data, METH_NOARGS,
      "What the graph draws, or None while nothing is prepared: a dict of first_frame, current_frame\n"
      "(None when unknown), weights (the range and fade multiplier per frame) and offsets (channel ->\n"
-     "the shake added on each frame, for the channels that get one)."},
+     "the shake added on each frame, for the channels that get one) and bypassed (True while the\n"
+     "Bypass box keeps that shake off the camera: the graph is dimmed under the word)."},
     {"hint", preview_hint, METH_NOARGS, "The line shown instead of a graph; empty while a graph is drawn."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -174,7 +174,7 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         // Nothing written (or, cancelled, everything taken back): the button keeps its look.
         if (outcome == PrepareOutcome::Rejected || outcome == PrepareOutcome::Cancelled) return;
         std::optional<ShakePreviewData> preview;
-        if (applied) preview = preview_of(work, std::move(*applied));
+        if (applied) preview = preview_of(work, std::move(*applied), controls.bypass);
         const bool ready = work.ready;
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
@@ -206,7 +206,7 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     }
     // The window may have gone during the host calls; the keys stand all the same.
     if (command.window_alive()) {
-        command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets)));
+        command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets), controls.bypass));
     }
 }
 
@@ -223,7 +223,8 @@ void update_command(PyObject* module, TremblaToolWindow& target, const WindowCon
         if (controls.bypass) {
             // Bypassed, a change keys nothing: clearing the box applies the settings as they are
             // then. The preview, which asks the host nothing, shows what that will bring.
-            command.window().shake_preview->set_data(preview_of(*record, prepared_shake_offsets(*record, controls)));
+            command.window().shake_preview->set_data(
+                preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
             return;
         }
         py::PythonHost host = host_for(module);

@@ -209,7 +209,8 @@ PyMethodDef kShakeFunctions[] = {
      "is returned as it is."},
     {"smooth_camera_anim", TREMBLA_KEYWORDS_FUNCTION(py_smooth_camera_anim), METH_VARARGS | METH_KEYWORDS,
      "smooth_camera_anim(camera_original_anim, frames, smoothing) -> {channel: [values]}\n\n"
-     "Centred moving average whose width follows smoothing (0-100); rotation channels are unwrapped\n"
+     "Centred moving average whose width follows smoothing (0-100), narrower near the ends so that\n"
+     "it stays centred (the first and last values stay as they are); rotation channels are unwrapped\n"
      "first. With smoothing <= 0 the record itself is returned."},
     {"smooth_camera_anim_per_axis", TREMBLA_KEYWORDS_FUNCTION(py_smooth_camera_anim_per_axis),
      METH_VARARGS | METH_KEYWORDS,
@@ -220,15 +221,16 @@ PyMethodDef kShakeFunctions[] = {
      "itself when original_anim is empty or base_smoothing <= 0."},
     {"extract_source_shake", TREMBLA_KEYWORDS_FUNCTION(py_extract_source_shake), METH_VARARGS | METH_KEYWORDS,
      "extract_source_shake(delta_data, frames, lag_translate, lag_rotate) -> {frame: sample}\n\n"
-     "The lagged deltas minus their 11-frame centred average: the shake for every frame of frames."},
+     "The lagged deltas minus their 11-frame centred average (narrower near the ends, still centred):\n"
+     "the shake for every frame of frames."},
     {"parse_ranges", TREMBLA_KEYWORDS_FUNCTION(py_parse_ranges), METH_VARARGS | METH_KEYWORDS,
      "parse_ranges(range_str) -> [(start, end), ...]\n\n"
      "Frame ranges typed as '10-50, 70-80'; parts that do not parse are dropped."},
     {"calculate_fade_multiplier", TREMBLA_KEYWORDS_FUNCTION(py_calculate_fade_multiplier),
      METH_VARARGS | METH_KEYWORDS,
      "calculate_fade_multiplier(frame, ranges, fade_in, fade_out) -> float\n\n"
-     "1.0 without ranges; otherwise the first range holding frame decides (0.0 when none does),\n"
-     "with linear fades of fade_in and fade_out frames at its edges."},
+     "1.0 without ranges; otherwise the largest multiplier of the ranges holding frame (0.0 when\n"
+     "none does), each with linear fades of fade_in and fade_out frames at its edges."},
     {"apply_shake_to_camera", TREMBLA_KEYWORDS_FUNCTION(py_apply_shake_to_camera), METH_VARARGS | METH_KEYWORDS,
      "apply_shake_to_camera(camera, shake_data, frames, smoothing, amplitude, translate_amp,\n"
      "                      rotate_amp, trans_axis_mult, rot_axis_mult, use_translate, use_rotate,\n"

@@ -6,8 +6,9 @@
 
 namespace trembla::ext {
 
-ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets) {
+ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets, bool bypassed) {
     ShakePreviewData data;
+    data.bypassed = bypassed;
     data.first_frame = record.start_frame;
     data.current_frame = record.time_after_prepare;
     data.weights = std::move(offsets.weights);

@@ -9,8 +9,9 @@
 namespace trembla::ext {
 
 // What the preview shows after `offsets` were applied for `record`: the shake as the sliders say
-// it, over the record's frames, with the frame the prepare left the host at marked. The relax mode
-// adds no offsets to the camera, so the preview shows none there.
-ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets);
+// it, over the record's frames, with the frame the prepare left the host at marked, shown as
+// bypassed while the Bypass box keeps it off the camera. The relax mode adds no offsets to the
+// camera, so the preview shows none there.
+ShakePreviewData preview_of(const Prepared& record, ShakeOffsets offsets, bool bypassed);
 
 }  // namespace trembla::ext

@@ -1,3 +1,4 @@
+#include <limits>
 #include <utility>
 
 #include <QCheckBox>
@@ -27,6 +28,9 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     layout->addWidget(make_section_header("Frame Ranges"));
     ranges_field = new QLineEdit;
     ranges_field->setPlaceholderText(QStringLiteral("e.g. 10-50, 70-80"));
+    // Qt cuts a line edit's text at 32,767 characters without a word; a long list of ranges set
+    // by a script or a preset must arrive whole.
+    ranges_field->setMaxLength(std::numeric_limits<int>::max());
     // Return or leaving the field applies the ranges; typing alone does not. A refused update
     // puts back the text from before the typing: a program's setText, or the last commit.
     connect(ranges_field, &QLineEdit::textChanged, this, [this] {

@@ -1,16 +1,14 @@
 #include "ui/shake_preview.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
-#include <vector>
 
 #include <QChar>
 #include <QColor>
 #include <QFont>
-#include <QLine>
 #include <QPainter>
-#include <QVector>
 
 #include "ui/theme.h"
 
@@ -19,8 +17,12 @@ namespace {
 
 // X, Y and Z take the same colour in both bands.
 constexpr const char* kAxisColors[] = {"accent_hover", "prepared_bg", "text"};
+constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 constexpr int kShadeLevels = 8;
 constexpr int kBandPadding = 2;  // keeps the peaks off the border and the middle line
+constexpr int kLabelStrip = 11;  // the scale labels' own rows above each band
+constexpr int kLabelPixels = 9;
+constexpr int kBypassedDimming = 170;  // alpha of the background laid over a bypassed graph
 
 QColor mixed(const QColor& from, const QColor& to, double part) {
     const auto mix = [part](int a, int b) { return a + static_cast<int>(std::lround((b - a) * part)); };
@@ -35,6 +37,12 @@ QString scale_text(const char* band, double scale, bool degrees) {
     QString text = QString::fromLatin1(band) + QLatin1Char(' ') + QChar(0x00b1) + QString::number(scale, 'g', 2);
     if (degrees) text += QChar(0x00b0);
     return text;
+}
+
+// Rows [top, bottom] of one pixel column, as one rectangle: a rectangle fill is the cheapest
+// thing a painter does, and a graph is a few hundred of them.
+void fill_column(QPainter& painter, int x, int top, int bottom, const QColor& color) {
+    painter.fillRect(QRect(x, top, 1, bottom - top + 1), color);
 }
 
 }  // namespace
@@ -65,16 +73,27 @@ QString ShakePreview::hint() const {
 
 QRect ShakePreview::plot_rect() const { return rect().adjusted(1, 1, -1, -1); }
 
+QRect ShakePreview::translate_label_strip() const {
+    const QRect plot = plot_rect();
+    return QRect(plot.left(), plot.top(), plot.width(), kLabelStrip);
+}
+
+QRect ShakePreview::rotate_label_strip() const {
+    const QRect plot = plot_rect();
+    return QRect(plot.left(), plot.top() + plot.height() / 2 + 1, plot.width(), kLabelStrip);
+}
+
 QRect ShakePreview::translate_band() const {
     const QRect plot = plot_rect();
     const int middle = plot.top() + plot.height() / 2;
-    return QRect(QPoint(plot.left(), plot.top() + kBandPadding), QPoint(plot.right(), middle - 1 - kBandPadding));
+    return QRect(QPoint(plot.left(), translate_label_strip().bottom() + 1 + kBandPadding),
+                 QPoint(plot.right(), middle - 1 - kBandPadding));
 }
 
 QRect ShakePreview::rotate_band() const {
     const QRect plot = plot_rect();
-    const int middle = plot.top() + plot.height() / 2;
-    return QRect(QPoint(plot.left(), middle + 1 + kBandPadding), QPoint(plot.right(), plot.bottom() - kBandPadding));
+    return QRect(QPoint(plot.left(), rotate_label_strip().bottom() + 1 + kBandPadding),
+                 QPoint(plot.right(), plot.bottom() - kBandPadding));
 }
 
 int ShakePreview::value_row(const QRect& band, double value, double scale) {
@@ -108,67 +127,90 @@ void ShakePreview::paint_graph() {
         return;
     }
 
-    // Ranges and fades: each column lit as far as its multiplier, in a few steps of shade.
-    const int columns = std::min(_envelope.columns, plot.width());
-    std::vector<QVector<QLine>> shade_lines(kShadeLevels);
-    for (int c = 0; c < columns; ++c) {
-        const double weight = std::clamp(_envelope.weight[static_cast<std::size_t>(c)], 0.0, 1.0);
-        const int level = static_cast<int>(std::lround(weight * (kShadeLevels - 1)));
-        if (level > 0) {
-            const int x = plot.left() + c;
-            shade_lines[static_cast<std::size_t>(level)].append(QLine(x, plot.top(), x, plot.bottom()));
-        }
-    }
-    const QColor lit = theme_color("bg_medium");
-    for (int level = 1; level < kShadeLevels; ++level) {
-        painter.setPen(mixed(background, lit, static_cast<double>(level) / (kShadeLevels - 1)));
-        painter.drawLines(shade_lines[static_cast<std::size_t>(level)]);
-    }
-
     const QRect bands[] = {translate_band(), rotate_band()};
-    const double scales[] = {_envelope.translate_scale, _envelope.rotate_scale};
-    painter.setPen(theme_color("border"));
+    const QRect strips[] = {translate_label_strip(), rotate_label_strip()};
+    // What the ranges light and the marker crosses: each band with its padding, not the strips.
     const int middle = plot.top() + plot.height() / 2;
-    painter.drawLine(plot.left(), middle, plot.right(), middle);
-    painter.setPen(theme_color("bg_light"));
-    for (const QRect& band : bands) {
-        const int zero = value_row(band, 0.0, 1.0);
-        painter.drawLine(band.left(), zero, band.right(), zero);
+    const std::pair<int, int> lit_rows[] = {{strips[0].bottom() + 1, middle - 1},
+                                            {strips[1].bottom() + 1, plot.bottom()}};
+
+    // Ranges and fades: each column lit as far as its multiplier, in a few steps of shade; a run of
+    // columns of one shade is one rectangle.
+    const int columns = std::min(_envelope.columns, plot.width());
+    std::array<QColor, kShadeLevels> shades;
+    const QColor lit = theme_color("bg_medium");
+    for (int level = 0; level < kShadeLevels; ++level) {
+        shades[static_cast<std::size_t>(level)] = mixed(background, lit, static_cast<double>(level) / (kShadeLevels - 1));
+    }
+    const auto level_of = [&](int c) {
+        const double weight = std::clamp(_envelope.weight[static_cast<std::size_t>(c)], 0.0, 1.0);
+        return static_cast<int>(std::lround(weight * (kShadeLevels - 1)));
+    };
+    for (int c = 0; c < columns;) {
+        const int level = level_of(c);
+        int end = c + 1;
+        while (end < columns && level_of(end) == level) ++end;
+        if (level > 0) {
+            for (const auto& [top, bottom] : lit_rows) {
+                painter.fillRect(QRect(plot.left() + c, top, end - c, bottom - top + 1),
+                                 shades[static_cast<std::size_t>(level)]);
+            }
+        }
+        c = end;
     }
 
-    QVector<QLine> trace;
-    trace.reserve(columns);
+    const double scales[] = {_envelope.translate_scale, _envelope.rotate_scale};
+    painter.fillRect(QRect(plot.left(), middle, plot.width(), 1), theme_color("border"));
+    const QColor zero_line = theme_color("bg_light");
+    for (const QRect& band : bands) {
+        painter.fillRect(QRect(band.left(), value_row(band, 0.0, 1.0), band.width(), 1), zero_line);
+    }
+
     for (std::size_t k = 0; k < kPreviewChannels; ++k) {
         const std::vector<double>& low = _envelope.low[k];
         const std::vector<double>& high = _envelope.high[k];
         if (low.empty()) continue;
         const QRect& band = bands[k < 3 ? 0 : 1];
         const double scale = scales[k < 3 ? 0 : 1];
-        trace.clear();
+        const QColor color = theme_color(kAxisColors[k % 3]);
         for (int c = 0; c < columns; ++c) {
             const auto i = static_cast<std::size_t>(c);
             if (std::isnan(low[i])) continue;
-            const int x = plot.left() + c;
-            trace.append(QLine(x, value_row(band, high[i], scale), x, value_row(band, low[i], scale)));
+            fill_column(painter, plot.left() + c, value_row(band, high[i], scale), value_row(band, low[i], scale), color);
         }
-        painter.setPen(theme_color(kAxisColors[k % 3]));
-        painter.drawLines(trace);
     }
 
     if (_envelope.current_column >= 0 && _envelope.current_column < columns) {
-        painter.setPen(theme_color("text_bright"));
-        const int x = plot.left() + _envelope.current_column;
-        painter.drawLine(x, plot.top(), x, plot.bottom());
+        const QColor marker = theme_color("text_bright");
+        for (const auto& [top, bottom] : lit_rows) {
+            fill_column(painter, plot.left() + _envelope.current_column, top, bottom, marker);
+        }
     }
 
     QFont small = font();
-    small.setPixelSize(9);
+    small.setPixelSize(kLabelPixels);
     painter.setFont(small);
     painter.setPen(theme_color("text_dim"));
-    painter.drawText(bands[0].adjusted(3, -1, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                     scale_text("T", scales[0], false));
-    painter.drawText(bands[1].adjusted(3, -1, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                     scale_text("R", scales[1], true));
+    const QRect label_rects[] = {strips[0].adjusted(3, 0, 0, 0), strips[1].adjusted(3, 0, 0, 0)};
+    painter.drawText(label_rects[0], Qt::AlignLeft | Qt::AlignVCenter, scale_text("T", scales[0], false));
+    painter.drawText(label_rects[1], Qt::AlignLeft | Qt::AlignVCenter, scale_text("R", scales[1], true));
+    // The legend: X, Y and Z in their colours, at the right of the first strip.
+    QRect legend = strips[0].adjusted(0, 0, -3, 0);
+    for (int axis = 2; axis >= 0; --axis) {
+        painter.setPen(theme_color(kAxisColors[axis]));
+        QRect used;
+        painter.drawText(legend, Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(kAxisNames[axis]), &used);
+        legend.setRight(used.left() - 5);
+    }
+
+    if (_data.bypassed) {
+        // No shake reaches the camera: the graph stays, dimmed, for what clearing the box brings.
+        QColor veil = background;
+        veil.setAlpha(kBypassedDimming);
+        painter.fillRect(plot, veil);
+        painter.setPen(theme_color("text_bright"));
+        painter.drawText(plot, Qt::AlignCenter, QString::fromLatin1(BYPASSED_WORD));
+    }
 }
 
 }  // namespace trembla

@@ -1,7 +1,9 @@
 // A small graph of the shake the current settings apply: the six channels' offsets over the
 // prepared frames, translation above and rotation below on scales of their own, the ranges and
-// fades shaded behind them and the current frame marked. It draws only what it is given; the
-// scene commands hand it what each application of the shake computed.
+// fades shaded behind them and the current frame marked. Each band's scale label sits in a strip
+// of its own above it, with the X/Y/Z colours beside the first; while bypassed the graph is dimmed
+// under the word. It draws only what it is given; the scene commands hand it what each
+// application of the shake computed.
 #pragma once
 
 #include <QRect>
@@ -17,9 +19,10 @@ class ShakePreview : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kHeight = 70;
+    static constexpr int kHeight = 94;
     static constexpr const char* EMPTY_HINT = "Prepare a shake to preview it here.";
     static constexpr const char* NO_OFFSETS_HINT = "These settings add no shake.";
+    static constexpr const char* BYPASSED_WORD = "Bypassed";
 
     // A failure while painting goes to `report` (unset: dropped).
     explicit ShakePreview(ErrorReporter report = {}, QWidget* parent = nullptr);
@@ -38,6 +41,9 @@ public:
     QRect plot_rect() const;
     QRect translate_band() const;
     QRect rotate_band() const;
+    // The strips above the bands that hold their scale labels (and, above translation, the legend).
+    QRect translate_label_strip() const;
+    QRect rotate_label_strip() const;
     // The row at which `value` is drawn in `band` on a scale of +-`scale` (the band's middle when
     // the scale is 0).
     static int value_row(const QRect& band, double value, double scale);

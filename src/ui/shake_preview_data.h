@@ -22,6 +22,8 @@ struct ShakePreviewData {
     std::array<std::vector<double>, kPreviewChannels> channels;
     // The frame to mark, when the tool knows it.
     std::optional<std::int64_t> current_frame;
+    // Bypass is on: the offsets are what clearing it brings back, and none reaches the camera now.
+    bool bypassed = false;
 };
 
 struct PreviewEnvelope {

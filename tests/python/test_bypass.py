@@ -72,6 +72,17 @@ class BypassTest(MainPathCase):
             if mode != "relax":  # the relax mode keys no shake term: amount zero changes nothing there
                 self.assertNotEqual(bypassed, shaken, mode)
 
+    def test_the_preview_shows_the_shake_as_bypassed_exactly_while_the_box_is_on(self):
+        steps = (("prepare", lambda: self.prepare("animated"), False),
+                 ("on", lambda: self.bypass(True), True),
+                 ("a change while on", lambda: self.window.amount_slider.setValue(90), True),
+                 ("off", lambda: self.bypass(False), False),
+                 ("on again", lambda: self.bypass(True), True),
+                 ("prepare while on", lambda: self.window._prepare_shake(), True))
+        for name, step, bypassed in steps:
+            step()
+            self.assertEqual(self.window.shake_preview.preview_data()["bypassed"], bypassed, name)
+
     def test_changes_while_bypassed_key_nothing_until_the_box_clears(self):
         changed = dict(SETTINGS, smoothing=60, amount=90, lag_trans=5, rot_y=40, rotate=False, ranges="")
         for mode in MODES:

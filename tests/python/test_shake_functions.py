@@ -46,6 +46,11 @@ def ref_unwrap_angles(values):
     return out
 
 
+def reach(i, half, count):
+    # How far the centred window reaches each way: narrower near the ends, never one-sided.
+    return min(half, i, count - 1 - i)
+
+
 def ref_mean(values):
     total = 0
     for value in values:
@@ -63,7 +68,7 @@ def ref_smooth_camera_anim(anim, frames, smoothing):
     for name, values in anim.items():
         if name.startswith("rotate"):
             values = ref_unwrap_angles(values)
-        out[name] = [ref_mean(values[max(0, i - half):min(count, i + half + 1)])
+        out[name] = [ref_mean(values[i - reach(i, half, count):i + reach(i, half, count) + 1])
                      for i in range(count)]
     return out
 
@@ -104,7 +109,7 @@ def ref_extract_source_shake(delta_data, frames, lag_translate, lag_rotate):
     for i, f in enumerate(frames):
         sums = [0.0] * 6
         n = 0
-        for j in range(max(0, i - 5), min(count, i + 6)):
+        for j in range(i - reach(i, 5, count), i + reach(i, 5, count) + 1):
             vals = lagged.get(frames[j], ZERO)
             for k in range(6):
                 sums[k] += vals[k]
@@ -309,7 +314,7 @@ class SmoothTest(unittest.TestCase):
 
     def test_channel_of_unknown_kind_is_smoothed_without_unwrapping(self):
         anim = {"focalLength": [170.0, -170.0, 170.0]}
-        self.assertEqual(tt.smooth_camera_anim(anim, [1, 2, 3], 100), {"focalLength": [170 / 3] * 3})
+        self.assertEqual(tt.smooth_camera_anim(anim, [1, 2, 3], 100), {"focalLength": [170.0, 170 / 3, 170.0]})
 
     def test_a_list_shorter_than_frames_is_a_value_error(self):
         with self.assertRaises(ValueError):

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/extraction.h"
+#include "core/smoothing.h"
 
 namespace trembla {
 namespace {
@@ -54,9 +55,9 @@ TEST(ExtractSourceShake, SubtractsTheCentredAverageFromTheDeltas) {
     const FrameRecord data = deltas(0, 2, [](Frame f, std::size_t k) { return k == 0 ? std::vector<double>{0, 3, 9}[static_cast<std::size_t>(f)] : 0.0; });
     const FrameRecord shake = extract_source_shake(data, span(0, 2), 0, 0);
     EXPECT_EQ(shake.frames, span(0, 2));
-    EXPECT_EQ(shake.samples[0][0], -4);
+    EXPECT_EQ(shake.samples[0][0], 0);  // the ends average only themselves
     EXPECT_EQ(shake.samples[1][0], -1);
-    EXPECT_EQ(shake.samples[2][0], 5);
+    EXPECT_EQ(shake.samples[2][0], 0);
 }
 
 TEST(ExtractSourceShake, LagReadsEarlierFramesAndHoldsTheStartFrame) {
@@ -138,17 +139,51 @@ TEST(ExtractSourceShake, LagArithmeticNeverOverflowsAtTheEndsOfTheFrameRange) {
     EXPECT_EQ(ahead.samples, extract_source_shake(make_frame_record(entries), high_frames, 0, 0).samples);
 }
 
-TEST(ExtractSourceShake, ConstantVelocityLeavesShakeOnlyNearTheEnds) {
+TEST(ExtractSourceShake, ConstantVelocityLeavesNoShakeAnywhereIncludingTheEnds) {
     const FrameRecord data = deltas(0, 39, [](Frame f, std::size_t k) { return static_cast<double>(f) * (k < 3 ? 2.5 : -1.25); });
     const FrameRecord shake = extract_source_shake(data, span(0, 39), 0, 0);
     for (std::size_t i = 0; i < 40; ++i) {
-        const bool near_an_end = i < 5 || i >= 35;
-        for (std::size_t k = 0; k < kChannelCount; ++k) {
-            if (near_an_end) {
-                EXPECT_NE(shake.samples[i][k], 0.0) << "position " << i;
-            } else {
-                EXPECT_EQ(shake.samples[i][k], 0.0) << "position " << i;
-            }
+        EXPECT_EQ(shake.samples[i], kZeroSample) << "position " << i;
+    }
+}
+
+// Every centred average, at every frame, of a source walking 0.05 units a frame: the averages
+// lie on the walk itself, so nothing of the walk is left as shake or pulls the smoothed camera
+// off its path, also at the first and last frames.
+TEST(CentredAverages, AWalkingSourceGivesNoKickAtTheEnds) {
+    const std::vector<Frame> frames = span(1, 100);
+    std::vector<double> walk;
+    for (const Frame f : frames) walk.push_back(0.05 * static_cast<double>(f - 1));
+    const ChannelAnim own{{"translateX", walk}};
+    const auto shake_of = [&](std::size_t k) {
+        const FrameRecord shake = extract_source_shake(deltas(1, 100, [&](Frame f, std::size_t) {
+                                                           return walk[static_cast<std::size_t>(f - 1)];
+                                                       }),
+                                                       frames, 0, 0);
+        std::vector<double> away;
+        for (const Sample& s : shake.samples) away.push_back(s[k]);
+        return away;
+    };
+    const auto off_the_walk = [&](const ChannelAnim& smoothed) {
+        std::vector<double> away;
+        for (std::size_t i = 0; i < walk.size(); ++i) away.push_back(smoothed[0].values[i] - walk[i]);
+        return away;
+    };
+    const ChannelAnim base = smooth_camera_anim(own, frames, 50);
+    const struct {
+        const char* name;
+        std::vector<double> away;
+    } rows[] = {
+        {"extraction, translation", shake_of(0)},
+        {"extraction, rotation", shake_of(4)},
+        {"smoothing 50", off_the_walk(base)},
+        {"smoothing 100", off_the_walk(smooth_camera_anim(own, frames, 100))},
+        {"relax", off_the_walk(smooth_camera_anim_per_axis(own, base, frames, 50, {0, 0, 0}, {0, 0, 0}))},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.away.size(), frames.size()) << row.name;
+        for (std::size_t i = 0; i < row.away.size(); ++i) {
+            EXPECT_LT(std::fabs(row.away[i]), 1e-12) << row.name << ", frame " << frames[i];
         }
     }
 }
@@ -188,9 +223,9 @@ TEST(ExtractSourceShake, SmallAndEmptyInputs) {
 TEST(ExtractSourceShake, MissingDeltasReadAsZero) {
     const FrameRecord sparse = make_frame_record({{0, {}}, {2, {4, 4, 4, 4, 4, 4}}});
     const FrameRecord shake = extract_source_shake(sparse, span(0, 2), 0, 0);
-    EXPECT_EQ(shake.samples[0][0], 0.0 - 4.0 / 3);
+    EXPECT_EQ(shake.samples[0][0], 0.0);
     EXPECT_EQ(shake.samples[1][0], 0.0 - 4.0 / 3);
-    EXPECT_EQ(shake.samples[2][0], 4.0 - 4.0 / 3);
+    EXPECT_EQ(shake.samples[2][0], 0.0);
 }
 
 TEST(ExtractSourceShake, RepeatedFrameKeepsTheShakeOfItsLastPosition) {
@@ -199,8 +234,8 @@ TEST(ExtractSourceShake, RepeatedFrameKeepsTheShakeOfItsLastPosition) {
     frames.push_back(0);
     const FrameRecord shake = extract_source_shake(data, frames, 0, 0);
     EXPECT_EQ(shake.frames, span(0, 10));
-    EXPECT_EQ(shake.samples[0][0], 0.0 - 40.0 / 6);  // window of the last position: 6..10 and 0
-    EXPECT_EQ(shake.samples[10][0], 10.0 - 45.0 / 7);  // its only position: 5..10 and 0
+    EXPECT_EQ(shake.samples[0][0], 0.0);  // the last position averages only itself
+    EXPECT_EQ(shake.samples[10][0], 10.0 - 19.0 / 3);  // its only position, next to last: 9, 10 and 0
 }
 
 TEST(ExtractSourceShake, RefusesNonFiniteLags) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "core/ranges.h"
 
@@ -146,6 +150,46 @@ TEST(FadeMultiplier, ComparesLargeFramesWithTheFadeEdgeExactly) {
     // start + 2 is 2^53 + 4 as a double; frame 2^53 + 3 lies before it although it rounds onto it.
     const Frame start = (Frame{1} << 53) + 2;
     EXPECT_EQ(calculate_fade_multiplier(start + 1, ranges({{start, start + 100}}), 2, 0), 0.5);
+}
+
+// The weights of a whole frame list in one sweep are the per-frame rule's, bit for bit, however
+// the ranges overlap, nest, repeat or run backwards, with any fades, on frames in any order.
+TEST(FadeMultipliers, TheSweepGivesThePerFrameRuleToTheBit) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double fades[] = {0, 3, 3, 1, 2.5, 7.25, 30, 0.5, -2, nan, 1e6, inf};
+    std::mt19937_64 random(24);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int round = 0; round < 400; ++round) {
+        Ranges table;
+        const int count = pick(0, round % 4 == 0 ? 200 : 12);
+        for (int r = 0; r < count; ++r) {
+            const Frame start = pick(-20, 120);
+            table.push_back({start, start + pick(-5, round % 3 == 0 ? 8 : 60)});  // some reversed
+            if (pick(0, 9) == 0) table.push_back(table.back());                   // some repeated
+        }
+        std::vector<Frame> frames = frame_span(pick(-30, 10), pick(90, 140));
+        if (round % 5 == 1) std::shuffle(frames.begin(), frames.end(), random);
+        if (round % 5 == 2) frames.insert(frames.end(), frames.begin(), frames.begin() + 7);
+        const double fade_in = fades[static_cast<std::size_t>(pick(0, 11))];
+        const double fade_out = fades[static_cast<std::size_t>(pick(0, 11))];
+        const std::vector<double> swept = fade_multipliers(frames, table, fade_in, fade_out);
+        ASSERT_EQ(swept.size(), frames.size());
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const double one = calculate_fade_multiplier(frames[i], table, fade_in, fade_out);
+            ASSERT_EQ(std::memcmp(&swept[i], &one, sizeof one), 0)
+                << "round " << round << ", frame " << frames[i] << ": " << swept[i] << " vs " << one;
+        }
+    }
+    // The ends of the frame range, where distances no longer fit a signed number.
+    const Ranges wide = ranges({{kMinFrame, kMaxFrame}, {kMinFrame, kMinFrame + 5}, {kMaxFrame - 9, kMaxFrame}});
+    const std::vector<Frame> edges{kMinFrame, kMinFrame + 2, 0, kMaxFrame - 4, kMaxFrame};
+    for (const double fade : {3.0, 1e20}) {
+        const std::vector<double> swept = fade_multipliers(edges, wide, fade, fade);
+        for (std::size_t i = 0; i < edges.size(); ++i) {
+            EXPECT_EQ(swept[i], calculate_fade_multiplier(edges[i], wide, fade, fade)) << edges[i];
+        }
+    }
 }
 
 }  // namespace

@@ -47,8 +47,9 @@ Deltas extract(const Deltas& delta_data, const std::vector<Frame>& frames, doubl
     }
     const auto n = static_cast<long long>(frames.size());
     for (long long i = 0; i < n; ++i) {
-        const long long first = std::max(0LL, i - 5);
-        const long long end = std::min(n, i + 6);
+        const long long reach = std::min({5LL, i, n - 1 - i});  // centred, narrower near the ends
+        const long long first = i - reach;
+        const long long end = i + reach + 1;
         Sample sums{};
         long long count = 0;
         for (long long j = first; j < end; ++j) {
@@ -86,8 +87,9 @@ Anim smooth(const Anim& anim, const std::vector<Frame>& frames, double smoothing
         const std::vector<double> values = name.rfind("rotate", 0) == 0 ? plain_unwrap(raw) : raw;
         std::vector<double> out;
         for (long long i = 0; i < n; ++i) {
-            const long long first = std::max(0LL, i - half);
-            const long long end = std::min(n, i + half + 1);
+            const long long reach = std::min({half, i, n - 1 - i});
+            const long long first = i - reach;
+            const long long end = i + reach + 1;
             double sum = 0.0;
             for (long long j = first; j < end; ++j) {
                 sum += values[static_cast<std::size_t>(j)];

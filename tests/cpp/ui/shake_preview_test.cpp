@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -94,8 +95,8 @@ TEST(ShakePreview, EachColumnSpansTheOffsetsOfItsFramesOnItsBandsOwnScale) {
     for (const auto& trace : traces) {
         const std::vector<double>& values = data.channels[trace.channel];
         const double scale = largest_magnitude(values);
-        // Past the scale label, on both sides of the ranges' start and across the spike.
-        for (const int column : {50, 90, 143, 180, 230}) {
+        // Under the scale label too, on both sides of the ranges' start and across the spike.
+        for (const int column : {5, 50, 90, 143, 180, 230}) {
             const auto [low, high] = column_extent(values, column, columns);
             const auto [top, bottom] = painted_rows(image, plot.left() + column, trace.band, theme_color(trace.color));
             EXPECT_EQ(top, ShakePreview::value_row(trace.band, high, scale)) << trace.name << ", column " << column;
@@ -113,7 +114,83 @@ TEST(ShakePreview, EachColumnSpansTheOffsetsOfItsFramesOnItsBandsOwnScale) {
     EXPECT_EQ(image.pixelColor(plot.left() + 200, plot.bottom()).rgb(), theme_color("bg_medium").rgb());
 
     const int marked = 800 * columns / 1000;
-    EXPECT_EQ(image.pixelColor(plot.left() + marked, plot.top()).rgb(), theme_color("text_bright").rgb());
+    EXPECT_EQ(image.pixelColor(plot.left() + marked, preview.translate_band().top()).rgb(),
+              theme_color("text_bright").rgb());
+}
+
+int colour_distance(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+}
+
+// The strip above each band holds its scale label, and the first also the X/Y/Z legend in the
+// traces' colours; neither ranges' shade, nor traces, nor the marker run behind them.
+TEST(ShakePreview, ScaleLabelsAndLegendSitInStripsOfTheirOwnAboveTheBands) {
+    ShakePreview preview;
+    preview.resize(kWidth, ShakePreview::kHeight);
+    ShakePreviewData data = wobbling_shake();
+    data.current_frame = data.first_frame + 500;  // the marker runs under the strips too
+    preview.set_data(data);
+    const QImage image = drawn(preview);
+    const QRgb background = theme_color("bg_darkest").rgb();
+    const QRgb axes[] = {theme_color("accent_hover").rgb(), theme_color("prepared_bg").rgb(), theme_color("text").rgb()};
+    const QRect strips[] = {preview.translate_label_strip(), preview.rotate_label_strip()};
+    const QRect bands[] = {preview.translate_band(), preview.rotate_band()};
+    for (int b = 0; b < 2; ++b) {
+        EXPECT_LT(strips[b].bottom(), bands[b].top()) << "band " << b;
+        int label_pixels = 0;
+        bool legend[3] = {false, false, false};
+        for (int y = strips[b].top(); y <= strips[b].bottom(); ++y) {
+            for (int x = strips[b].left(); x <= strips[b].right(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (x < strips[b].left() + 60) {
+                    label_pixels += pixel != background;
+                } else if (x < strips[b].right() - 40) {
+                    // Between the label and the legend: plain background, although the ranges are
+                    // lit and the traces run right under the strip.
+                    ASSERT_EQ(pixel, background) << "strip " << b << " at " << x << "," << y;
+                } else {
+                    // The legend's letters, each pixel nearer one axis colour than the others.
+                    int nearest = -1;
+                    int best = colour_distance(pixel, background);
+                    for (int k = 0; k < 3; ++k) {
+                        if (colour_distance(pixel, axes[k]) < best) {
+                            best = colour_distance(pixel, axes[k]);
+                            nearest = k;
+                        }
+                    }
+                    if (nearest >= 0) legend[nearest] = true;
+                }
+            }
+        }
+        EXPECT_GT(label_pixels, 15) << "no scale label in strip " << b;
+        // One legend, beside the translation scale.
+        EXPECT_EQ(legend[0] && legend[1] && legend[2], b == 0) << "strip " << b;
+    }
+}
+
+// Bypassed, no shake reaches the camera: the graph is dimmed (no pixel keeps a trace's colour) and
+// the word says so.
+TEST(ShakePreview, WhileBypassedTheGraphIsDimmedUnderTheWord) {
+    for (const bool bypassed : {false, true}) {
+        ShakePreview preview;
+        preview.resize(kWidth, ShakePreview::kHeight);
+        ShakePreviewData data = wobbling_shake();
+        data.bypassed = bypassed;
+        preview.set_data(data);
+        const QImage image = drawn(preview);
+        const int marker = preview.plot_rect().left() + preview.envelope().current_column;
+        int trace_pixels = 0;
+        int word_pixels = 0;  // white, besides the marker's column
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (pixel == theme_color("accent_hover").rgb() || pixel == theme_color("prepared_bg").rgb()) ++trace_pixels;
+                if (x != marker && qGray(pixel) > 200) ++word_pixels;
+            }
+        }
+        EXPECT_EQ(trace_pixels > 0, !bypassed) << "bypassed " << bypassed;
+        EXPECT_EQ(word_pixels > 20, bypassed) << "bypassed " << bypassed << ": " << word_pixels;
+    }
 }
 
 TEST(ShakePreview, WithoutOffsetsItShowsAHintAndNoTrace) {

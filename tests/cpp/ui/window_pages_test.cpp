@@ -132,6 +132,15 @@ TEST_F(WindowPages, RangesApplyOnReturnOrFocusLossNotWhileTyping) {
     EXPECT_EQ((*counts)["update_shake"], 2);
 }
 
+TEST_F(WindowPages, ARangesTextBeyondQtsDefaultLengthLimitSurvivesTheField) {
+    // 20,000 ranges, as a script or a preset may set them: about 200,000 characters.
+    QString text;
+    for (int r = 0; r < 20000; ++r) text += QStringLiteral("%1-%2, ").arg(r * 10).arg(r * 10 + 5);
+    ASSERT_GT(text.size(), 32767);
+    window->ranges_field->setText(text);
+    EXPECT_EQ(window->ranges_field->text(), text);
+}
+
 TEST_F(WindowPages, ReturnInAFieldCommitsOnlyThatField) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
