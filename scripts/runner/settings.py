@@ -65,11 +65,14 @@ def read_preset(tt, path, name=None):
     try:
         with io.open(path, "r", encoding="utf-8") as handle:
             text = handle.read()
-        if nesting_depth(text) > MAX_NESTING:
-            raise PresetError("%s: not a preset file: nesting deeper than %d levels" % (path, MAX_NESTING))
-        data = json.loads(text)
     except (IOError, OSError) as error:
         raise PresetError("%s: cannot read: %s" % (path, getattr(error, "strerror", None) or error))
+    except ValueError as error:  # not UTF-8
+        raise PresetError("%s: not JSON: %s" % (path, error))
+    if nesting_depth(text) > MAX_NESTING:
+        raise PresetError("%s: not a preset file: nesting deeper than %d levels" % (path, MAX_NESTING))
+    try:
+        data = json.loads(text)
     except ValueError as error:
         raise PresetError("%s: not JSON: %s" % (path, error))
     if not tt.validate_preset_data(data):

@@ -263,7 +263,7 @@ class OneLineRefusalTest(ShakeFailureCase):
         self.refused(["--source", span, "--camera-pose"] + ["0"] * 6 + ["--out", self.out], 1,
                      "%s: frames 0-1000000000000 span 1000000000001 frames; at most 10000000" % span)
         self.refused(["--source", self.source, "--camera", self.camera, "--preset", deep,
-                      "--out", self.out], 1, "%s: not a preset file: nesting deeper than 512" % deep)
+                      "--out", self.out], 1, "error: %s: not a preset file: nesting deeper than 512" % deep)
         self.assertEqual(self.read("old.chan"), "keep me\n")
 
     def test_a_demo_folder_that_cannot_be_made_is_one_line(self):
