@@ -31,7 +31,8 @@ import trembla_tool as tt  # noqa: E402
 from bench_timing import now  # noqa: E402
 
 API_METHODS = ((om.MSelectionList, "add"), (om.MSelectionList, "getDependNode"),
-               (om.MTime, "uiUnit"), (oma.MFnAnimCurve, "__init__"), (oma.MFnAnimCurve, "addKeys"))
+               (om.MTime, "uiUnit"), (om.MAngle, "uiToInternal"), (om.MDistance, "uiToInternal"),
+               (oma.MFnAnimCurve, "__init__"), (oma.MFnAnimCurve, "addKeys"))
 API_MODULES = ("maya.api.OpenMaya", "maya.api.OpenMayaAnim")
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
 MODES = ("static", "animated", "relax")

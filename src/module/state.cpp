@@ -14,6 +14,8 @@ namespace {
 constexpr const char* kPrepared = "_prepared";
 constexpr const char* kWindow = "_window";
 constexpr const char* kOriginalEvalMode = "_original_eval_mode";
+// True once the host refused to key a curve in one call: later commands key per key.
+constexpr const char* kPerKeyOnly = "_per_key_only";
 
 void bind_import(PyObject* module, const char* attribute, const char* module_name) {
     py::PyRef imported = py::checked(PyImport_ImportModule(module_name));
@@ -58,6 +60,7 @@ void reset_module_state(PyObject* module) {
     set_module_attr(module, kPrepared, view.get());
     set_module_attr(module, kWindow, Py_None);
     set_module_attr(module, kOriginalEvalMode, Py_None);
+    set_module_attr(module, kPerKeyOnly, Py_False);
 }
 
 py::PythonHost host_for(PyObject* module) {
@@ -65,7 +68,17 @@ py::PythonHost host_for(PyObject* module) {
     modules.cmds = module_attr(module, "cmds");
     modules.mel = module_attr(module, "mel");
     modules.omui = module_attr(module, "omui");
-    return py::PythonHost(std::move(modules));
+    // The module itself is kept, not its attribute: a script or reset_state() may replace it.
+    const py::PyRef owner = py::PyRef::borrow(module);
+    py::KeyPathState key_path;
+    key_path.per_key_only = [owner] {
+        const py::PyRef value = module_attr(owner.get(), kPerKeyOnly);
+        const int truth = PyObject_IsTrue(value.get());
+        if (truth < 0) py::throw_python_error();
+        return truth != 0;
+    };
+    key_path.keep_per_key = [owner] { set_module_attr(owner.get(), kPerKeyOnly, Py_True); };
+    return py::PythonHost(std::move(modules), std::move(key_path));
 }
 
 PreparedRecord current_prepared(PyObject* module) {

@@ -18,7 +18,7 @@ namespace trembla::ext {
 void bind_host_modules(PyObject* module);
 
 // `_prepared` (a fresh record with its initial values), `_window` = None,
-// `_original_eval_mode` = None. Loading and the state reset both do exactly this; the old record
+// `_original_eval_mode` = None, `_per_key_only` = False (see py::KeyPathState). Loading and the state reset both do exactly this; the old record
 // is dropped, not emptied, so whoever still holds it keeps it.
 void reset_module_state(PyObject* module);
 

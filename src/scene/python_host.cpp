@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <utility>
 
 namespace trembla::py {
@@ -50,6 +51,9 @@ struct Names {
     PyObject* progress;
     PyObject* isCancelled;
     PyObject* endProgress;
+    PyObject* skipSelect;
+    PyObject* angle;
+    PyObject* keyframeCount;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -102,6 +106,9 @@ const Names& names() {
         n->progress = intern_or_throw("progress");
         n->isCancelled = intern_or_throw("isCancelled");
         n->endProgress = intern_or_throw("endProgress");
+        n->skipSelect = intern_or_throw("skipSelect");
+        n->angle = intern_or_throw("angle");
+        n->keyframeCount = intern_or_throw("keyframeCount");
         return n;
     }();
     return *all;
@@ -141,6 +148,8 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "undoInfo", nullptr},
     {0, "progressBar", nullptr},
     {0, "undo", nullptr},
+    {0, "currentUnit", nullptr},
+    {0, "nodeType", nullptr},
 };
 
 PyRef make_text(std::string_view utf8) { return checked(text(utf8)); }
@@ -181,9 +190,66 @@ PyRef answer_item(PyObject* answer, Py_ssize_t index) {
     return checked(PyObject_GetItem(answer, key.get()));
 }
 
+constexpr double kPi = 3.14159265358979323846;
+
+// A rotate channel (rotateX/Y/Z, or its short name): its value is an angle.
+bool is_angle_attribute(std::string_view attribute) {
+    return attribute == "rotateX" || attribute == "rotateY" || attribute == "rotateZ" || attribute == "rx" ||
+           attribute == "ry" || attribute == "rz";
+}
+
+bool is_angle_plug(std::string_view plug) {
+    const std::size_t dot = plug.rfind('.');
+    return dot != std::string_view::npos && is_angle_attribute(plug.substr(dot + 1));
+}
+
 }  // namespace
 
-PythonHost::PythonHost(HostModules modules) : modules_(std::move(modules)) {}
+PythonHost::PythonHost(HostModules modules, KeyPathState key_path)
+    : modules_(std::move(modules)), key_path_(std::move(key_path)) {}
+
+// currentUnit -angle: "[deg | degree | rad | radian]"; "The current unit affects how all commands
+// in Maya interpret their numeric values" (currentUnit reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/Commands/currentUnit.html). Read once per
+// command, on the first angle that crosses.
+double PythonHost::ui_per_degree() {
+    if (!ui_per_degree_) {
+        PyRef answer = call(Command::CurrentUnit, {}, {{names().q, Py_True}, {names().angle, Py_True}});
+        const std::string unit = answer_text(answer.get());
+        if (unit == "deg" || unit == "degree") {
+            ui_per_degree_ = 1.0;
+        } else if (unit == "rad" || unit == "radian") {
+            ui_per_degree_ = kPi / 180.0;
+        } else {
+            throw HostError("the host's angular unit '" + unit + "' is neither degrees nor radians");
+        }
+    }
+    return *ui_per_degree_;
+}
+
+// In a scene working in degrees the values pass untouched.
+double PythonHost::to_degrees(double ui_value) {
+    const double factor = ui_per_degree();
+    return factor == 1.0 ? ui_value : ui_value / factor;
+}
+
+double PythonHost::from_degrees(double degrees) {
+    const double factor = ui_per_degree();
+    return factor == 1.0 ? degrees : degrees * factor;
+}
+
+// nodeType(curve) once per curve and command; a curve made by this command is known already.
+const std::string& PythonHost::curve_type(const std::string& curve) {
+    auto found = curve_types_.find(curve);
+    if (found == curve_types_.end()) {
+        PyRef curve_obj = make_text(curve);
+        std::string type = answer_text(call(Command::NodeType, {curve_obj.get()}).get());
+        found = curve_types_.emplace(curve, std::move(type)).first;
+    }
+    return found->second;
+}
+
+bool PythonHost::angular_curve(const std::string& curve) { return curve_type(curve) == "animCurveTA"; }
 
 PyObject* PythonHost::command(Command which) {
     const auto index = static_cast<std::size_t>(which);
@@ -284,16 +350,21 @@ Vec3 PythonHost::world_vector(const std::string& node, PyObject* which_flag) {
 }
 
 Vec3 PythonHost::world_translation(const std::string& node) { return world_vector(node, names().t); }
-Vec3 PythonHost::world_rotation(const std::string& node) { return world_vector(node, names().ro); }
+Vec3 PythonHost::world_rotation(const std::string& node) {
+    Vec3 rotation = world_vector(node, names().ro);
+    for (double& angle : rotation) angle = to_degrees(angle);
+    return rotation;
+}
 
 double PythonHost::get_attr(const std::string& plug) {
     PyRef plug_obj = make_text(plug);
-    return answer_number(call(Command::GetAttr, {plug_obj.get()}).get());
+    const double value = answer_number(call(Command::GetAttr, {plug_obj.get()}).get());
+    return is_angle_plug(plug) ? to_degrees(value) : value;
 }
 
 void PythonHost::set_attr(const std::string& plug, double value) {
     PyRef plug_obj = make_text(plug);
-    PyRef value_obj = make_float(value);
+    PyRef value_obj = make_float(is_angle_plug(plug) ? from_degrees(value) : value);
     call(Command::SetAttr, {plug_obj.get(), value_obj.get()});
 }
 
@@ -309,10 +380,17 @@ void PythonHost::delete_node(const std::string& name) {
     call(Command::Delete, {name_obj.get()});
 }
 
+// skipSelect: "This node is not to be selected after creation, the original selection will be
+// preserved" (createNode reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/createNode.html).
 std::string PythonHost::create_node(const std::string& type, const std::string& name) {
     PyRef type_obj = make_text(type);
     PyRef name_obj = make_text(name);
-    return answer_text(call(Command::CreateNode, {type_obj.get()}, {{names().name, name_obj.get()}}).get());
+    std::string made = answer_text(
+        call(Command::CreateNode, {type_obj.get()}, {{names().name, name_obj.get()}, {names().skipSelect, Py_True}})
+            .get());
+    curve_types_[made] = type;
+    return made;
 }
 
 void PythonHost::connect_attr(const std::string& source, const std::string& destination) {
@@ -321,8 +399,10 @@ void PythonHost::connect_attr(const std::string& source, const std::string& dest
     call(Command::ConnectAttr, {source_obj.get(), destination_obj.get()}, {{names().force, Py_True}});
 }
 
+// setKeyframe takes the value in the working unit of the curve's kind.
 void PythonHost::set_curve_key(const std::string& curve, Frame time, double value) {
     const Names& n = names();
+    if (ui_per_degree() != 1.0 && angular_curve(curve)) value = from_degrees(value);
     PyRef curve_obj = make_text(curve);
     PyRef time_obj = make_int(time);
     PyRef value_obj = make_float(value);
@@ -391,7 +471,9 @@ bool PythonHost::key_api_available() {
     api.tangent_global = optional_attr(api.anim_curve.get(), "kTangentGlobal");
     PyRef add_keys = optional_attr(api.anim_curve.get(), "addKeys");
     PyRef ui_unit = optional_attr(api.time.get(), "uiUnit");
-    if (!api.tangent_global || !add_keys || !ui_unit) {
+    api.angle = optional_attr(om.get(), "MAngle");
+    api.distance = optional_attr(om.get(), "MDistance");
+    if (!api.tangent_global || !add_keys || !ui_unit || !api.angle || !api.distance) {
         return false;
     }
     api.looked_up = true;
@@ -430,15 +512,60 @@ void PythonHost::cut_keys(const std::string& node, const std::vector<std::string
     call(Command::CutKey, {node_obj.get()}, {{n.attribute, attribute_list.get()}, {n.clear, Py_True}});
 }
 
+// Internal units per working unit, from MAngle / MDistance.uiToInternal(1.0), once per command:
+// the units are proportional, so one factor converts every value (OpenMaya.MAngle,
+// https://help.autodesk.com/cloudhelp/2020/ENU/Maya-SDK-MERGED/py_ref/class_open_maya_1_1_m_angle.html;
+// OpenMaya.MDistance, https://help.autodesk.com/cloudhelp/2025/ENU/MAYA-API-REF/py_ref/
+// class_open_maya_1_1_m_distance.html).
+double PythonHost::internal_per_ui(PyObject* unit_type, std::optional<double>& cached) {
+    if (!cached) {
+        PyRef one = make_float(1.0);
+        PyRef answer = checked(PyObject_CallMethod(unit_type, const_cast<char*>("uiToInternal"),
+                                                   const_cast<char*>("(O)"), one.get()));
+        cached = answer_number(answer.get());
+    }
+    return *cached;
+}
+
+bool PythonHost::per_key_only() {
+    if (!per_key_only_ && key_path_.per_key_only && key_path_.per_key_only()) per_key_only_ = true;
+    return per_key_only_;
+}
+
 void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                                 const std::vector<double>& values) {
-    if (!key_api_available()) {
+    if (!key_api_available() || per_key_only()) {
         Host::set_curve_keys(curve, frames, values);
         return;
     }
     if (frames.empty()) {
         return;  // the per-key path makes no call either
     }
+    std::optional<PythonError> refused = add_keys(curve, frames, values);
+    if (refused) {
+        const PythonError& error = *refused;
+        // Whether addKeys has this signature in every host version cannot be checked here: a call
+        // the host refuses before any key is in (TypeError, RuntimeError) leaves the curve as the
+        // per-key path finds it. A failure after keys were written stays a failure.
+        bool untouched = false;
+        try {
+            const Names& n = names();
+            PyRef curve_obj = make_text(curve);
+            PyRef count = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.keyframeCount, Py_True}});
+            untouched = answer_number(count.get()) == 0.0;
+        } catch (const HostError&) {
+        }
+        if (!untouched) throw error;
+        per_key_only_ = true;
+        if (key_path_.keep_per_key) key_path_.keep_per_key();
+        print_line(std::string("Trembla: the host refused to key a curve in one call (") + error.what() +
+                   "); keying per key until reset_state().");
+        Host::set_curve_keys(curve, frames, values);
+    }
+}
+
+std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                                const std::vector<double>& values) {
     // Python API 2.0: MSelectionList.add(name) / getDependNode(0) give the node's MObject;
     // MFnAnimCurve(MObject) attaches to it; addKeys(times, values, tangentInType, tangentOutType,
     // keepExistingKeys) "adds a set of new keys with the given corresponding values and tangent
@@ -450,10 +577,27 @@ void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Fram
     // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
     // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
     // ever go into a curve created in this same step.
+    // The values go in internal units: "Unless otherwise specified all API methods use Maya
+    // internal units: cm and radians" (Maya SDK, Appendix: Frequently asked questions,
+    // https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/files/Appendices_Appendix_D_Frequently_asked_questions.htm),
+    // and addKeys converts nothing (its sibling addKeysWithTangents has a convertUnits argument).
+    // Degrees go to the working angular unit first, as setKeyframe would take them.
+    const std::string& type = curve_type(curve);
+    double ui_per_value = 1.0;
+    double scale = 1.0;
+    if (type == "animCurveTA") {
+        ui_per_value = ui_per_degree();
+        scale = internal_per_ui(key_api_.angle.get(), angle_internal_per_ui_);
+    } else if (type == "animCurveTL") {
+        scale = internal_per_ui(key_api_.distance.get(), distance_internal_per_ui_);
+    }
     PyObject* times = key_times(frames);
     PyRef keep_times = PyRef::borrow(times);
     const std::size_t count = std::min(frames.size(), values.size());
-    PyRef value_list = build_list(count, [&](std::size_t i) { return make_float(values[i]); });
+    PyRef value_list = build_list(count, [&](std::size_t i) {
+        const double ui = ui_per_value == 1.0 ? values[i] : values[i] * ui_per_value;
+        return make_float(ui * scale);
+    });
     PyRef value_array = checked(PyObject_CallFunctionObjArgs(key_api_.double_array.get(), value_list.get(), nullptr));
     PyRef selection = checked(PyObject_CallFunctionObjArgs(key_api_.selection_list.get(), nullptr));
     PyRef name = make_text(curve);
@@ -461,12 +605,20 @@ void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Fram
     PyRef node = checked(PyObject_CallMethod(selection.get(), const_cast<char*>("getDependNode"), const_cast<char*>("(i)"), 0));
     PyRef function_set = checked(PyObject_CallFunctionObjArgs(key_api_.anim_curve.get(), node.get(), nullptr));
     PyRef tangent = key_api_.tangent_global;
-    checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
-                                times, value_array.get(), tangent.get(), tangent.get(), Py_False));
+    // Only the addKeys call itself may be refused: TypeError or RuntimeError are handed back.
+    try {
+        checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
+                                    times, value_array.get(), tangent.get(), tangent.get(), Py_False));
+    } catch (const PythonError& error) {
+        if (!error.matches(PyExc_TypeError) && !error.matches(PyExc_RuntimeError)) throw;
+        return error;
+    }
+    return std::nullopt;
 }
 
 void PythonHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) {
     const Names& n = names();
+    if (is_angle_attribute(attribute)) value = from_degrees(value);
     PyRef node_obj = make_text(node);
     PyRef attribute_obj = make_text(attribute);
     PyRef time_obj = make_int(time);
@@ -478,6 +630,7 @@ void PythonHost::set_channel_key(const std::string& node, const std::string& att
 void PythonHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                                const std::string& layer) {
     const Names& n = names();
+    if (is_angle_attribute(attribute)) value = from_degrees(value);
     PyRef node_obj = make_text(node);
     PyRef attribute_obj = make_text(attribute);
     PyRef time_obj = make_int(time);
@@ -499,7 +652,8 @@ std::optional<double> PythonHost::eval_curve(const std::string& curve, Frame tim
     if (!answer_truth(answer.get())) {
         return std::nullopt;
     }
-    return answer_number(answer_item(answer.get(), 0).get());
+    const double value = answer_number(answer_item(answer.get(), 0).get());
+    return ui_per_degree() != 1.0 && angular_curve(curve) ? to_degrees(value) : value;
 }
 
 bool PythonHost::anim_layer_exists(const std::string& name) {

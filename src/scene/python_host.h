@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
+#include <map>
 
 #include "scene/host.h"
 #include "scene/py_ref.h"
@@ -20,10 +22,21 @@ struct HostModules {
     PyRef omui;  // maya.OpenMayaUI
 };
 
+// Whether the host refused to key a curve in one call, kept by the caller beyond this one
+// command: read and set through these each time, so the host holds nothing of the caller's.
+struct KeyPathState {
+    std::function<bool()> per_key_only;
+    std::function<void()> keep_per_key;
+};
+
+// Units: angles cross the Host interface in degrees, what the computation counts in; the host's
+// commands speak its working angular unit (currentUnit -angle, read once per command), which this
+// bridge converts at its edge both ways. Lengths stay in the host's working linear unit. Keys
+// written through the Python API go in the host's internal units (cm, radians).
 class PythonHost final : public Host {
 public:
     // Made once per top-level call; commands are looked up on first use and kept until then.
-    explicit PythonHost(HostModules modules);
+    explicit PythonHost(HostModules modules, KeyPathState key_path = {});
 
     std::vector<std::string> selected_transforms() override;
     bool has_camera_shape(const std::string& node) override;
@@ -39,10 +52,13 @@ public:
     void cut_key(const std::string& node, const std::string& attribute) override;
     void cut_keys(const std::string& node, const std::vector<std::string>& attributes) override;
     void delete_node(const std::string& name) override;
+    // createNode(type, name=name, skipSelect=True): the user's selection stays as it was.
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
-    // One MFnAnimCurve.addKeys call where maya.api (Python API 2.0) offers it, else per key.
+    // One MFnAnimCurve.addKeys call where maya.api (Python API 2.0) offers it, else per key. A
+    // refused call (TypeError/RuntimeError before any key is in) keys that curve per key, and
+    // every later one until the caller's state is reset, with one line to the script output.
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
@@ -98,6 +114,8 @@ private:
         UndoInfo,
         ProgressBar,
         Undo,
+        CurrentUnit,
+        NodeType,
         Count
     };
 
@@ -122,9 +140,23 @@ private:
         PyRef double_array;    // maya.api.OpenMaya.MDoubleArray
         PyRef anim_curve;      // maya.api.OpenMayaAnim.MFnAnimCurve
         PyRef tangent_global;  // MFnAnimCurve.kTangentGlobal
+        PyRef angle;           // maya.api.OpenMaya.MAngle
+        PyRef distance;        // maya.api.OpenMaya.MDistance
     };
     bool key_api_available();
     PyObject* key_times(const std::vector<Frame>& frames);
+    // The batch call; a TypeError/RuntimeError of addKeys itself is answered, not thrown.
+    std::optional<PythonError> add_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                        const std::vector<double>& values);
+    bool per_key_only();
+    double internal_per_ui(PyObject* unit_type, std::optional<double>& cached);
+
+    // Angles between degrees (this interface) and the host's working angular unit.
+    double ui_per_degree();
+    double to_degrees(double ui_value);
+    double from_degrees(double degrees);
+    const std::string& curve_type(const std::string& curve);
+    bool angular_curve(const std::string& curve);
 
     HostModules modules_;
     std::array<PyRef, static_cast<std::size_t>(Command::Count)> commands_;
@@ -132,6 +164,13 @@ private:
     // Every shake curve of one update is keyed at the same frames: their MTimeArray is built once.
     std::vector<Frame> key_frames_;
     PyRef key_times_;
+    KeyPathState key_path_;
+    bool per_key_only_ = false;
+    std::optional<double> ui_per_degree_;
+    std::optional<double> angle_internal_per_ui_;
+    std::optional<double> distance_internal_per_ui_;
+    // Curve types by name: those made by this command, and those asked once.
+    std::map<std::string, std::string> curve_types_;
 };
 
 }  // namespace trembla::py

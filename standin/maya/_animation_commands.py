@@ -1,11 +1,12 @@
 """Animation commands: curves and their connections, keys, animation layers."""
 from __future__ import absolute_import, division
 
+from . import _units
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
 from ._undo import journal
-from ._scene import AnimCurve, AnimLayer, DagNode, KEYABLE, string_types
+from ._scene import AnimCurve, AnimLayer, DagNode, KEYABLE, curve_type_for, string_types
 
 
 def _attributes(node, attribute):
@@ -160,14 +161,20 @@ def setKeyframe(*args, **kwargs):
     # "if the objects being keyframed are not already part of the layer, this flag will be
     # ignored" (setKeyframe reference, https://docs.huihoo.com/autodesk/maya/2017/english/
     # CommandsPython/setKeyframe.html); Scene.key_channel falls back to the base curve.
+    # The value is in the working unit of the curve's kind, as every command takes it (currentUnit
+    # reference, _units.py); curves hold internal units.
+    units = scene.units
     for target in targets:
         if isinstance(target, AnimCurve):
-            key_value = target.output(now) if value is None else value
+            key_value = (target.output(now) if value is None else
+                         _units.to_internal(units, _units.kind_of_curve(target.type), value))
             for time in times:
                 target.set_key(time, key_value)
         else:
             node, attr = target
-            key_value = float(scene.value(node, attr, now)) if value is None else value
+            kind = _units.kind_of_curve(curve_type_for(attr))
+            key_value = (float(scene.value(node, attr, now)) if value is None else
+                         _units.to_internal(units, kind, value))
             for time in times:
                 scene.key_channel(node, attr, time, key_value, layer)
     return len(targets) * len(times)
@@ -195,16 +202,21 @@ def keyframe(*args, **kwargs):
         if start != end:
             raise RuntimeError("keyframe: eval takes one time, time=(f, f)")
         at = scene.time if start is None else start
-        found = [curve.evaluate(at) for curve in curves if curve.times]
+        found = [_ui_of(curve, curve.evaluate(at)) for curve in curves if curve.times]
         return found or None
     found = []
     for curve in curves:
         for time, value in zip(curve.times, curve.values):
             if start is None or start <= time <= end:
-                found.append(time if asked == "timeChange" else value)
+                found.append(time if asked == "timeChange" else _ui_of(curve, value))
     if asked == "keyframeCount":
         return len(found)
     return found or None
+
+
+def _ui_of(curve, value):
+    """A curve's value as the commands answer it: in the working unit of its kind."""
+    return _units.to_ui(scene.units, _units.kind_of_curve(curve.type), value)
 
 
 _ANIM_LAYER = FlagSet("animLayer", "query|q edit|e exists|ex override|o attribute|at "

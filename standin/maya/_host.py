@@ -55,6 +55,7 @@ class Faults(object):
         self._countdowns = {}  # op -> list of [calls left, call number it fires on]
         self._always = {}  # op -> calls seen since
         self._any = None  # [calls left, call number it fires on]
+        self._partway = {}  # op -> [calls left, items written before it fails]
 
     def fail(self, op, on_call, always):
         if op not in OPERATIONS:
@@ -66,6 +67,25 @@ class Faults(object):
                 raise ValueError("on_call counts from 1")
             self._countdowns.setdefault(op, []).append([on_call, on_call])
         self.active = True
+
+    def fail_partway(self, op, written, on_call):
+        if op not in OPERATIONS:
+            raise ValueError("no host operation named %r" % (op,))
+        if on_call < 1 or written < 0:
+            raise ValueError("on_call counts from 1, written from 0")
+        self._partway[op] = [on_call, written]
+
+    def partway(self, op):
+        """For an operation that writes many items: how many it writes before this call fails,
+        or None when this call must not fail."""
+        countdown = self._partway.get(op)
+        if countdown is None:
+            return None
+        countdown[0] -= 1
+        if countdown[0] > 0:
+            return None
+        del self._partway[op]
+        return countdown[1]
 
     def fail_nth_call(self, n):
         if n < 1:

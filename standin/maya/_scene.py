@@ -6,13 +6,16 @@ node by its shortest unique path ("Paths to nodes": "If two objects in a scene h
 parents, they're permitted to have the same name", https://help.autodesk.com/cloudhelp/2015/ENU/
 MayaLT/files/Attributes_Getting_and_setting_attributes.htm). Other nodes (curves, layers) have
 scene-wide unique names. A name that is taken gets a number, as Maya's createNode does. Channel
-values are plain floats (rotateOrder an int 0-5); rotations are degrees.
+values are plain floats (rotateOrder an int 0-5) in the host's internal units: translations and
+linear curves in centimetres, rotations and angular curves in radians (_units.py); the commands
+convert at their edge.
 """
 from __future__ import absolute_import, division
 
+import math
 from bisect import bisect_left, bisect_right
 
-from . import _math
+from . import _math, _units
 from ._undo import journal
 
 try:  # Python 2: the host answers names as unicode, as Maya 2.7 does
@@ -169,13 +172,14 @@ class Scene(object):
         self.by_name = {}  # short name -> nodes of that name
         self.selection = []
         self.layers = []
+        self.units = dict(_units.DEFAULTS)
         self.time = 1.0
         self.playback_min, self.playback_max = 1.0, 120.0
         self.animation_start, self.animation_end = 1.0, 200.0
         self._created = 0
         for name, translate, rotate in _DEFAULT_CAMERAS:
             transform = self.create_dag("transform", name, None)
-            for attr, value in zip(TRANSLATE + ROTATE, translate + rotate):
+            for attr, value in zip(TRANSLATE + ROTATE, translate + tuple(map(math.radians, rotate))):
                 transform.attrs[attr] = value
             self.create_dag("camera", name + "Shape", transform)
 
@@ -312,7 +316,8 @@ class Scene(object):
 
     def local_transform(self, node, time):
         v = self.values(node, TRANSFORM_CHANNELS, time)
-        return _math.local_transform(v[0:3], v[3:6], v[6:9], node.attrs.get("rotateOrder", 0))
+        rotate = [math.degrees(each) for each in v[3:6]]  # _math turns by degrees
+        return _math.local_transform(v[0:3], rotate, v[6:9], node.attrs.get("rotateOrder", 0))
 
     def world_transform(self, node, time):
         """World transform of a DAG node; a shape takes its transform's."""
@@ -473,6 +478,7 @@ class Scene(object):
         """Write a local transform into the node's static channels."""
         journal.node_changing(node)
         translate, rotate, scale = _math.decompose(affine, node.attrs.get("rotateOrder", 0))
+        rotate = [math.radians(each) for each in rotate]
         for names, values in ((TRANSLATE, translate), (ROTATE, rotate), (SCALE, scale)):
             for attr, value in zip(names, values):
                 node.attrs[attr] = value

@@ -7,8 +7,9 @@ raises NotImplementedError (a RuntimeError), so a script that runs here also run
 from __future__ import absolute_import, division
 
 import fnmatch
+import math
 
-from . import _math
+from . import _math, _units
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._undo import journal
@@ -40,9 +41,18 @@ def _matches(node, types):
 
 
 def _channel_value(node, attr, time):
+    """A plug's value in the working units, as every command answers it."""
     if isinstance(node, AnimCurve):
-        return node.output(time)
-    return scene.value(node, attr, time)
+        return _units.to_ui(scene.units, _units.kind_of_curve(node.type), node.output(time))
+    return _ui_value(attr, scene.value(node, attr, time))
+
+
+def _ui_value(attr, value):
+    return _units.to_ui(scene.units, _units.kind_of_channel(attr), value)
+
+
+def _internal_value(attr, value):
+    return _units.to_internal(scene.units, _units.kind_of_channel(attr), value)
 
 
 def _coerce(attr, value):
@@ -95,6 +105,8 @@ def createNode(node_type, **kwargs):
     else:
         raise RuntimeError("createNode: Unknown object type: %s (the stand-in host knows %s)"
                            % (node_type, ", ".join(sorted(TYPE_FAMILY))))
+    # skipSelect: "This node is not to be selected after creation, the original selection will be
+    # preserved" (createNode reference above); without it the new node is the selection.
     if not flags.get("skipSelect"):
         journal.scene_changing(scene)
         scene.selection = [node]
@@ -190,7 +202,7 @@ def setAttr(plug, *values, **kwargs):
         raise RuntimeError("setAttr: Too many data values were provided.")
     for attr, value in zip(channels, values):
         journal.node_changing(node)
-        node.attrs[attr] = _coerce(attr, value)
+        node.attrs[attr] = _internal_value(attr, _coerce(attr, value))
     return None
 
 
@@ -311,6 +323,43 @@ def nodeType(name):
     return find_node(name).type
 
 
+_CURRENT_UNIT = FlagSet("currentUnit", "query|q linear|l angle|a time|t fullName|f "
+                                       "updateAnimation|ua")
+
+
+def currentUnit(**kwargs):
+    """currentUnit(q=True, linear=True | angle=True | time=True) -> the working unit's name
+    ("cm", "deg", "film"; the long name with fullName=True); currentUnit(linear=..., angle=...,
+    time=...) sets them and answers the last one set (currentUnit reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/Commands/currentUnit.html: "currentUnit is
+    undoable, queryable, and NOT editable"; names "[mm | millimeter | cm | centimeter | m | meter
+    | km | kilometer | in | inch | ft | foot | yd | yard | mi | mile]", "[deg | degree | rad |
+    radian]", and the time units by name). Values already in the scene keep their physical size:
+    the scene holds them in internal units."""
+    flags = _CURRENT_UNIT.parse(kwargs)
+    if flags.get("query"):
+        asked = query_one("currentUnit", flags, ("linear", "angle", "time"))
+        row = _units.entry(asked, scene.units[asked])
+        return row[1] if flags.get("fullName") else row[0]
+    if "updateAnimation" in flags:
+        raise NotImplementedError("currentUnit: the stand-in does not model updateAnimation")
+    answer = None
+    for kind in ("linear", "angle", "time"):
+        if kind not in flags:
+            continue
+        row = _units.entry(kind, flags[kind])
+        if row is None:
+            raise RuntimeError("currentUnit: Invalid %s unit: %s" % (kind, flags[kind]))
+        if kind == "time" and row[0] != scene.units["time"] and any(
+                isinstance(node, AnimCurve) for node in scene.nodes.values()):
+            raise NotImplementedError("currentUnit: the stand-in changes the time unit of a scene "
+                                      "without animation curves only")
+        journal.scene_changing(scene)
+        scene.units = dict(scene.units, **{kind: row[0]})
+        answer = row[0]
+    return answer
+
+
 _CURRENT_TIME = FlagSet("currentTime", "query|q edit|e update|u")
 
 
@@ -356,17 +405,22 @@ def _xform_query(node, flags):
     time = scene.time
     if flags.get("worldSpace"):
         if asked == "translation":
-            return scene.world_translation(node, time)
+            return [_ui_value("translateX", each) for each in scene.world_translation(node, time)]
         affine = scene.world_transform(node, time)
     else:
         channels = {"translation": TRANSLATE, "rotation": ROTATE, "scale": SCALE}.get(asked)
         if channels is not None:
-            return [scene.value(node, attr, time) for attr in channels]
+            return [_ui_value(attr, scene.value(node, attr, time)) for attr in channels]
         affine = scene.local_transform(node, time)
     if asked == "matrix":
-        return _math.as_matrix16(affine)
+        # The matrix's translation row in the working linear unit, as the other answers.
+        matrix = _math.as_matrix16(affine)
+        matrix[12:15] = [_ui_value("translateX", each) for each in matrix[12:15]]
+        return matrix
     translate, rotate, scale = _math.decompose(affine, node.attrs.get("rotateOrder", 0))
-    return list(rotate if asked == "rotation" else scale)
+    if asked == "rotation":
+        return [_ui_value("rotateX", math.radians(each)) for each in rotate]
+    return list(scale)
 
 
 def _xform_edit(node, flags):
@@ -377,7 +431,7 @@ def _xform_edit(node, flags):
             if flag in flags:
                 for attr, value in zip(channels, flags[flag]):
                     journal.node_changing(node)
-                    node.attrs[attr] = float(value)
+                    node.attrs[attr] = _internal_value(attr, float(value))
         return
     if "scale" in flags:
         raise NotImplementedError("xform: the stand-in sets scale in object space only")
@@ -386,17 +440,19 @@ def _xform_edit(node, flags):
     matrix, translate = scene.world_transform(node, time)
     if "rotation" in flags:
         scale, _ = _math.split_scale(matrix)
-        rx, ry, rz = (float(value) for value in flags["rotation"])
+        rx, ry, rz = (math.degrees(_internal_value("rotateX", float(value)))
+                      for value in flags["rotation"])
         rotation = _math.rotation(rx, ry, rz, node.attrs.get("rotateOrder", 0))
         matrix = tuple(rotation[k] * scale[k // 3] for k in range(9))
     if "translation" in flags:
-        translate = tuple(float(value) for value in flags["translation"])
+        translate = tuple(_internal_value("translateX", float(value))
+                          for value in flags["translation"])
     local = _math.compose((matrix, translate), _math.invert(parent_world))
     new_translate, new_rotate, _ = _math.decompose(local, node.attrs.get("rotateOrder", 0))
     if "translation" in flags:
         node.attrs.update(zip(TRANSLATE, new_translate))
     if "rotation" in flags:
-        node.attrs.update(zip(ROTATE, new_rotate))
+        node.attrs.update(zip(ROTATE, map(math.radians, new_rotate)))
 
 
 _GET_ATTR = FlagSet("getAttr", "time|t")
@@ -412,7 +468,7 @@ def getAttr(plug, **kwargs):
     time = float(flags["time"]) if "time" in flags else scene.time
     if len(channels) == 1:
         return _channel_value(node, channels[0], time)
-    return [tuple(scene.value(node, attr, time) for attr in channels)]
+    return [tuple(_channel_value(node, attr, time) for attr in channels)]
 
 
 _LIST_CONNECTIONS = FlagSet("listConnections", "source|s destination|d plugs|p")
@@ -461,6 +517,6 @@ def delete(*args, **kwargs):
     return None
 
 
-COMMANDS = ("createNode", "currentTime", "delete", "file", "getAttr", "listConnections",
+COMMANDS = ("createNode", "currentTime", "currentUnit", "delete", "file", "getAttr", "listConnections",
             "listRelatives", "ls", "nodeType", "objExists", "parent", "playbackOptions", "select",
             "setAttr", "xform")

@@ -107,8 +107,10 @@ class _KeySwap(object):
 
 # Not the current time: "currentTime is NOT undoable"
 # (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/CommandsPython/currentTime.html).
+# The working units are: "currentUnit is undoable" (its reference, _units.py). A units change
+# replaces the scene's dict, so the dict itself is what is kept.
 _SCENE_FIELDS = ("nodes", "by_name", "selection", "layers", "playback_min", "playback_max",
-                 "animation_start", "animation_end", "_created")
+                 "animation_start", "animation_end", "_created", "units")
 
 
 class _SceneSwap(object):

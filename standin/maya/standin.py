@@ -55,8 +55,9 @@ Recordings (list objects that stay the same objects across reset())
 
 Host's Python API 2.0 (maya.api.OpenMaya, maya.api.OpenMayaAnim: the subset that keys a curve
 in one call; its scene-reaching calls are logged as "OpenMaya.MSelectionList.add",
-"OpenMaya.MSelectionList.getDependNode", "OpenMaya.MTime.uiUnit", "OpenMayaAnim.MFnAnimCurve"
-(attaching) and "OpenMayaAnim.MFnAnimCurve.addKeys", and take faults like commands)
+"OpenMaya.MSelectionList.getDependNode", "OpenMaya.MTime.uiUnit", "OpenMaya.MAngle.uiToInternal"
+(and internalToUI, uiUnit; the same for MDistance), "OpenMayaAnim.MFnAnimCurve" (attaching) and
+"OpenMayaAnim.MFnAnimCurve.addKeys", and take faults like commands)
     set_api_available(on)       off: importing maya.api.OpenMaya / OpenMayaAnim raises
                                 ImportError, as in a host without that API; reset() turns it on
 
@@ -65,7 +66,14 @@ any effect; counting starts with the next call)
     fail(op, on_call=n)         the n-th call of op from now fails (default n=1), once
     fail(op, always=True)       every call of op fails until clear_faults()
     fail_nth_call(n)            the n-th host call of any op from now fails, once
+    fail_add_keys_partway(written, on_call=1)
+                                the on_call-th MFnAnimCurve.addKeys from now writes its first
+                                `written` keys and then raises RuntimeError (a failure after
+                                keys were written, unlike fail(), which fails before any)
     clear_faults()
+
+Units: the scene keeps values in centimetres and radians and times as frames of its working time
+unit; commands speak the working units (cmds.currentUnit), the API the internal ones.
 
 Every public operation of maya.cmds, maya.mel and maya.OpenMayaUI passes through one wrapper
 that logs it and applies the faults. Commands take Maya's flag names (long and short); a flag
@@ -87,6 +95,7 @@ from ._undo import journal as _journal
 
 __all__ = [
     "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
+    "fail_add_keys_partway",
     "fail_nth_call", "in_view_messages", "refresh_suspended", "reset", "set_logging",
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
@@ -126,6 +135,10 @@ def fail(op, on_call=None, always=False):
 
 def fail_nth_call(n):
     faults.fail_nth_call(n)
+
+
+def fail_add_keys_partway(written, on_call=1):
+    faults.fail_partway("OpenMayaAnim.MFnAnimCurve.addKeys", written, on_call)
 
 
 def clear_faults():

@@ -2,6 +2,7 @@
 values of every camera mode against the Python reference, and what survives a failing call."""
 from __future__ import division
 
+import math
 import random
 import unittest
 
@@ -57,12 +58,20 @@ def ref_camera_keys(camera, shake_data, frames, smoothing, amplitude, translate_
 ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"
 
 
-def batch_key_calls(curve, frames, values, first):
-    """The host's Python API calls that key a new curve in one go; the host's time unit is asked
-    once per application, before the first curve."""
+def batch_key_calls(curve, frames, values, asked):
+    """The host's Python API calls that key a new curve in one go, its values in internal units
+    (radians for an angular curve; centimetres in this scene). Each unit is asked once per
+    application, before the first curve that needs it: `asked` keeps what was."""
     if not frames:
         return []
-    calls = [("OpenMaya.MTime.uiUnit", (), {})] if first else []
+    calls = []
+    if curve.split("_")[-1].startswith("rotate"):
+        calls += unit_calls(asked, ("currentUnit", (), {"q": True, "angle": True}),
+                            ("OpenMaya.MAngle.uiToInternal", (1.0,), {}))
+        values = [v * (math.pi / 180.0) for v in values]  # times MAngle.uiToInternal(1.0)
+    else:
+        calls += unit_calls(asked, ("OpenMaya.MDistance.uiToInternal", (1.0,), {}))
+    calls += unit_calls(asked, ("OpenMaya.MTime.uiUnit", (), {}))
     return calls + [
         ("OpenMaya.MSelectionList.add", (curve,), {}),
         ("OpenMaya.MSelectionList.getDependNode", (0,), {}),
@@ -70,16 +79,24 @@ def batch_key_calls(curve, frames, values, first):
         (ADD_KEYS, (curve, tuple(float(f) for f in frames), tuple(values), 0, 0, False), {})]
 
 
-def expected_channel_calls(camera, attr, frames, values, curve_existed, batch=False, first=False):
+def unit_calls(asked, *calls):
+    new = [call for call in calls if call[0] not in asked]
+    asked.update(call[0] for call in new)
+    return new
+
+
+def expected_channel_calls(camera, attr, frames, values, curve_existed, batch, asked):
     curve = "%s_shake_%s" % (camera, attr)
     curve_type = "animCurveTL" if attr.startswith("translate") else "animCurveTA"
     calls = [("objExists", (curve,), {})]
     if curve_existed:
         calls.append(("delete", (curve,), {}))
-    calls.append(("createNode", (curve_type,), {"name": curve}))
+    calls.append(("createNode", (curve_type,), {"name": curve, "skipSelect": True}))
     if batch:
-        calls += batch_key_calls(curve, frames, values, first)
+        calls += batch_key_calls(curve, frames, values, asked)
     else:
+        if frames:
+            calls += unit_calls(asked, ("currentUnit", (), {"q": True, "angle": True}))
         calls += [("setKeyframe", (curve,), {"time": f, "value": v})
                   for f, v in zip(frames, values)]
     calls.append(("connectAttr", (curve + ".output", "%s.%s" % (camera, attr)), {"force": True}))
@@ -132,16 +149,20 @@ class ApplyTest(unittest.TestCase):
         written = [c for c in CHANNELS if c in expected_keys]
         # One cut for all the channels written, then each channel's curve in turn.
         expected = [("cutKey", (args["camera"],), {"attribute": written, "clear": True})] if written else []
+        asked = set()
         for attr in written:
             expected += expected_channel_calls(args["camera"], attr, args["frames"],
                                                expected_keys[attr], attr in existing,
-                                               self.BATCH, attr == written[0])
+                                               self.BATCH, asked)
         self.assertEqual(logged(standin.calls), expected)
         standin.set_logging(False)
         for attr, values in expected_keys.items():
             curve = "cam1_shake_" + attr
             self.assertEqual(cmds.listConnections("cam1." + attr, source=True), [curve])
-            self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True) or [], values)
+            shown = cmds.keyframe(curve, q=True, valueChange=True) or []
+            self.assertEqual(len(shown), len(values))
+            for a, e in zip(shown, values):  # through radians and back
+                self.assertAlmostEqual(a, e, delta=1e-12 * max(1.0, abs(e)))
 
     def test_static_mode_writes_base_plus_scaled_shake_per_channel_in_order(self):
         args = self.arguments()
@@ -212,9 +233,11 @@ class ApplyTest(unittest.TestCase):
                          ["cam1_shake_translateZ"])
 
     def test_host_failure_propagates_and_keeps_earlier_channels(self):
-        # Per key: the third key of translateY fails. In one batch: translateY's keys fail as a
-        # whole, leaving what the per-key path leaves when the curve's first key fails.
-        op, nth = (ADD_KEYS, 2) if self.BATCH else ("setKeyframe", len(self.frames) + 3)
+        # Per key: the third key of translateY fails. In one batch: translateY's function set
+        # cannot be made, leaving what the per-key path leaves when the curve's first key fails
+        # (addKeys refusing the call itself would key per key instead: test_host_units.py).
+        op, nth = (("OpenMayaAnim.MFnAnimCurve", 2) if self.BATCH
+                   else ("setKeyframe", len(self.frames) + 3))
         standin.fail(op, on_call=nth)
         with self.assertRaises(RuntimeError) as caught:
             self.apply(self.arguments())

@@ -304,6 +304,12 @@ class FaultSweepCase(unittest.TestCase):
         ran = list(standin.calls)
         # The faulty run made the same calls as the clean one up to the failing call.
         self.assertEqual(ran[:n], clean[:n], "the run left the clean path before the fault")
+        if failed.op == "OpenMayaAnim.MFnAnimCurve.addKeys":
+            # Refused before any key was in: keyed per key instead, said once (test_host_units).
+            self.assertIsNone(error, "an error reached the caller")
+            self.assertEqual(list(standin.warnings), [])
+            self.assertEqual(len([l for l in out.lines() if "keying per key" in l]), 1)
+            return
 
         if expected.raises:
             self.assertIsNotNone(error, "no error reached the caller")

@@ -187,6 +187,7 @@ class SamplingTest(HostTestCase):
             ("currentTime", (5,), {"edit": True}),
             ("xform", ("src",), {"q": True, "ws": True, "t": True}),
             ("xform", ("src",), {"q": True, "ws": True, "ro": True}),
+            ("currentUnit", (), {"q": True, "angle": True}),  # the answer's unit, once a command
         ])
         standin.set_logging(False)
         expected = tuple(cmds.xform("src", q=True, ws=True, t=True)
@@ -214,7 +215,8 @@ class SamplingTest(HostTestCase):
                 ("xform", ("src",), {"q": True, "ws": True, "t": True}),
                 ("xform", ("src",), {"q": True, "ws": True, "ro": True}),
             ]
-            if f == 1:
+            if f == 1:  # the working angular unit, asked once per command
+                expected_calls += [("currentUnit", (), {"q": True, "angle": True})]
                 expected_calls += [("getAttr", ("src.rotate" + axis,), {}) for axis in "XYZ"]
         expected_calls.append(("currentTime", (7,), {"edit": True}))
         self.assertEqual(logged(standin.calls), expected_calls)
@@ -489,7 +491,7 @@ class ForeignHostTest(unittest.TestCase):
             tt.get_world_transform("src", 1)
 
     def test_big_integer_answers_are_read_as_floats(self):
-        tt.cmds = self.fake_cmds(currentTime=lambda *a, **k: None,
+        tt.cmds = self.fake_cmds(currentTime=lambda *a, **k: None, currentUnit=lambda *a, **k: "deg",
                                  xform=lambda *a, **k: [2 ** 70, 1, math.pi])
         self.assertEqual(tt.get_world_transform("src", 1), (2.0 ** 70, 1.0, math.pi) * 2)
 

@@ -1,4 +1,5 @@
 """The stand-in Maya host's scene: transforms, curves, names and layers behave as in Maya."""
+import math
 import unittest
 
 import support  # noqa: F401  (puts the stand-in on sys.path)
@@ -309,6 +310,61 @@ class SharedNamesAndHostFlagsTest(SceneTestCase):
         with self.assertRaises(TypeError):
             cmds.inViewMessage(assembleMessage="no such flag")
         self.assertEqual(cmds.evaluationManager(q=True, mode=True), ["parallel"])
+
+
+class UnitsTest(SceneTestCase):
+    """Commands speak the working units (currentUnit), the API and the curves internal ones."""
+
+    def test_commands_speak_working_units_and_the_api_internal_ones(self):
+        from maya.api import OpenMaya as om, OpenMayaAnim as oma
+        self.assertEqual([cmds.currentUnit(q=True, **{k: True}) for k in ("linear", "angle", "time")],
+                         ["cm", "deg", "film"])
+        node = self.transform("n", t=(1, 2, 3), ro=(0, 90, 0))  # set in cm and degrees
+        curve = cmds.createNode("animCurveTA", name="turn")
+        cmds.setKeyframe(curve, time=5, value=180.0)
+        cmds.currentUnit(linear="m", angle="rad")  # the values keep their physical size
+        self.assertEqual(cmds.currentUnit(q=True, linear=True, fullName=True), "meter")
+        self.assertVectorAlmostEqual(cmds.xform(node, q=True, ws=True, t=True), (0.01, 0.02, 0.03))
+        self.assertAlmostEqual(cmds.getAttr(node + ".rotateY"), math.pi / 2)
+        self.assertVectorAlmostEqual(cmds.xform(node, q=True, ws=True, ro=True), (0, math.pi / 2, 0))
+        self.assertVectorAlmostEqual(cmds.keyframe(curve, q=True, valueChange=True), [math.pi])
+        cmds.setAttr(node + ".translateX", 2.0)
+        cmds.currentUnit(linear="mm", angle="deg")
+        self.assertAlmostEqual(cmds.getAttr(node + ".translateX"), 2000.0)
+        self.assertEqual((om.MAngle.uiToInternal(180.0), om.MDistance.uiToInternal(10.0)),
+                         (math.pi, 1.0))
+        self.assertAlmostEqual(om.MAngle.internalToUI(math.pi), 180.0)
+        # addKeys takes internal values, at MTime times in their own unit.
+        cmds.delete(curve)
+        cmds.currentUnit(time="show")
+        self.assertEqual(om.MTime.uiUnit(), om.MTime.kShowScan)
+        probe = cmds.createNode("animCurveTA", name="probe")
+        fn = oma.MFnAnimCurve(om.MSelectionList().add(probe).getDependNode(0))
+        fn.addKeys([om.MTime(10.0, om.MTime.kFilm), om.MTime(30.0, om.MTime.kShowScan)],
+                   [math.pi, math.pi / 2])
+        self.assertEqual(cmds.keyframe(probe, q=True, timeChange=True), [20.0, 30.0])
+        self.assertVectorAlmostEqual(cmds.keyframe(probe, q=True, valueChange=True), [180.0, 90.0])
+        with self.assertRaises(NotImplementedError):  # moving keys with the rate: not modelled
+            cmds.currentUnit(time="pal")
+        with self.assertRaises(RuntimeError):
+            cmds.currentUnit(angle="gradian")
+
+    def test_create_node_selects_the_new_node_unless_skip_select(self):
+        first = self.transform("first")
+        cmds.select(first)
+        cmds.createNode("animCurveTL", name="quiet", skipSelect=True)
+        self.assertEqual(cmds.ls(selection=True), [first])
+        loud = cmds.createNode("animCurveTL", name="loud")
+        self.assertEqual(cmds.ls(selection=True), [loud])
+
+    def test_a_partway_add_keys_fault_writes_some_keys_then_raises(self):
+        from maya.api import OpenMaya as om, OpenMayaAnim as oma
+        curve = cmds.createNode("animCurveTU", name="partly")
+        fn = oma.MFnAnimCurve(om.MSelectionList().add(curve).getDependNode(0))
+        standin.fail_add_keys_partway(2)
+        with self.assertRaises(RuntimeError):
+            fn.addKeys([om.MTime(float(f), om.MTime.kFilm) for f in (1, 2, 3)], [1.0, 2.0, 3.0])
+        self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), [1.0, 2.0])
 
 
 if __name__ == "__main__":

@@ -223,12 +223,12 @@ class HandlerErrorTest(WindowCase):
         self.stderr = Capture()
         self.addCleanup(setattr, sys, "stderr", sys.stderr)
         self.addCleanup(standin.clear_faults)
-        standin.fail("OpenMayaAnim.MFnAnimCurve.addKeys", always=True)
+        standin.fail("createNode", always=True)
 
     def test_a_script_calling_the_command_gets_the_error(self):
         with self.assertRaises(RuntimeError) as caught:
             self.window._update_shake()
-        self.assertIn("stand-in fault: OpenMayaAnim.MFnAnimCurve.addKeys call #1 failed", str(caught.exception))
+        self.assertIn("stand-in fault: createNode call #1 failed", str(caught.exception))
         self.assertEqual(list(standin.warnings), [])
 
     def test_a_control_change_reports_the_error_and_carries_on(self):
@@ -236,10 +236,10 @@ class HandlerErrorTest(WindowCase):
         self.assertIsNone(self.window.amount_slider.setValue(150))
         self.assertEqual(self.window.amount_slider.value(), 150)
         self.assertEqual(len(standin.warnings), 1)
-        self.assertIn("stand-in fault: OpenMayaAnim.MFnAnimCurve.addKeys call #1 failed", standin.warnings[0])
+        self.assertIn("stand-in fault: createNode call #1 failed", standin.warnings[0])
         printed = self.stderr.text()
         self.assertIn("Traceback", printed)
-        self.assertIn("RuntimeError: stand-in fault: OpenMayaAnim.MFnAnimCurve.addKeys call #1 failed", printed)
+        self.assertIn("RuntimeError: stand-in fault: createNode call #1 failed", printed)
 
     def test_show_starts_a_new_window_unprepared_keeping_the_record(self):
         tt.show()

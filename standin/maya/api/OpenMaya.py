@@ -1,5 +1,6 @@
 """maya.api.OpenMaya (Python API 2.0), the subset the tool uses: MSelectionList to find a node's
-MObject by name, MTime / MTimeArray / MDoubleArray to carry the times and values of keys.
+MObject by name, MTime / MTimeArray / MDoubleArray to carry the times and values of keys, and
+MAngle / MDistance to convert values between the working (UI) units and the internal ones.
 
 Value types (MObject, MTime, MTimeArray, MDoubleArray, an empty MSelectionList) are plain data
 and are not logged; the calls that reach into the scene (MSelectionList.add, getDependNode,
@@ -7,6 +8,7 @@ MTime.uiUnit) are host operations: logged, and open to injected faults like maya
 """
 from __future__ import absolute_import
 
+from .. import _units
 from .._host import operation as _operation
 from .._host import scene as _scene
 from .._scene import string_types as _string_types
@@ -103,21 +105,27 @@ class MSelectionList(object):
 
 
 def _ui_unit():
-    # uiUnit() -> int: "Returns the Unit Type currently used by Maya's user interface" (static).
-    # The stand-in's scene runs at film speed (24 fps), Maya's default.
-    return MTime.kFilm
+    # uiUnit() -> int: "Returns the Unit Type currently used by Maya's user interface" (static):
+    # the scene's working time unit (currentUnit -time).
+    return _units.entry("time", _scene.units["time"])[3]
 
 
 class MTime(object):
     """A time value and its unit. MTime(value, unit=kFilm) (Python API 2.0 reference,
     OpenMaya.MTime, https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/py_ref/
-    class_open_maya_1_1_m_time.html). The stand-in models the film unit only."""
+    class_open_maya_1_1_m_time.html). The stand-in models seconds and the frame units of
+    currentUnit -time (game 15 ... ntscf 60 fps)."""
     __slots__ = ("value", "unit")
 
     kInvalid = 0
+    kSeconds = 3
+    kGames = 5
     kFilm = 6
     kPALFrame = 7
     kNTSCFrame = 8
+    kShowScan = 9
+    kPALField = 10
+    kNTSCField = 11
 
     def __init__(self, value=None, unit=None):
         if type(value) is float and type(unit) is int:  # the common case, checked at once
@@ -142,6 +150,92 @@ class MTime(object):
         return "maya.api.OpenMaya.MTime(%r, %d)" % (self.value, self.unit)
 
     uiUnit = staticmethod(_operation("OpenMaya.MTime.uiUnit", _ui_unit))
+
+
+def _unit_methods(cls, op_prefix, kind):
+    """The static conversions MAngle and MDistance share (Python API 2.0 reference,
+    OpenMaya.MAngle, https://help.autodesk.com/cloudhelp/2020/ENU/Maya-SDK-MERGED/py_ref/
+    class_open_maya_1_1_m_angle.html, and OpenMaya.MDistance, https://help.autodesk.com/cloudhelp/
+    2025/ENU/MAYA-API-REF/py_ref/class_open_maya_1_1_m_distance.html): uiToInternal(value) from
+    the working unit to the internal one (radians, centimetres), internalToUI(value) back,
+    uiUnit() the working unit's constant, internalUnit() the internal one's."""
+    def number(value, op):
+        if isinstance(value, bool) or not isinstance(value, _NUMBERS):
+            raise TypeError("%s: a number is required, not %s" % (op, type(value).__name__))
+        return float(value)
+
+    def ui_to_internal(value):
+        return _units.to_internal(_scene.units, kind, number(value, "uiToInternal"))
+
+    def internal_to_ui(value):
+        return _units.to_ui(_scene.units, kind, number(value, "internalToUI"))
+
+    def ui_unit():
+        return cls._BY_NAME[_units.entry(kind, _scene.units[kind])[0]]
+
+    cls.uiToInternal = staticmethod(_operation(op_prefix + ".uiToInternal", ui_to_internal))
+    cls.internalToUI = staticmethod(_operation(op_prefix + ".internalToUI", internal_to_ui))
+    cls.uiUnit = staticmethod(_operation(op_prefix + ".uiUnit", ui_unit))
+    cls.internalUnit = staticmethod(lambda: cls._INTERNAL)
+    return cls
+
+
+class _Measure(object):
+    """A value and its unit; asUnits(unit) converts it."""
+    __slots__ = ("value", "unit")
+
+    def __init__(self, value=0.0, unit=None):
+        if isinstance(value, type(self)):
+            value, unit = value.value, value.unit
+        if isinstance(value, bool) or not isinstance(value, _NUMBERS):
+            raise TypeError("%s: the value must be a number" % type(self).__name__)
+        unit = self._INTERNAL if unit is None else unit
+        if unit not in self._SIZES:
+            raise ValueError("%s: %r is not a unit type" % (type(self).__name__, unit))
+        self.value, self.unit = float(value), unit
+
+    def asUnits(self, unit):
+        if unit not in self._SIZES:
+            raise ValueError("%s: %r is not a unit type" % (type(self).__name__, unit))
+        return self.value * self._SIZES[self.unit] / self._SIZES[unit]
+
+
+class MAngle(_Measure):
+    """MAngle(value, unit=kRadians); unit constants kInvalid 0, kRadians 1, kDegrees 2,
+    kAngMinutes 3, kAngSeconds 4 (reference above)."""
+    __slots__ = ()
+    kInvalid, kRadians, kDegrees, kAngMinutes, kAngSeconds = range(5)
+    _INTERNAL = kRadians
+    _SIZES = {kRadians: 1.0, kDegrees: _units.ANGLE[0][2], kAngMinutes: _units.ANGLE[0][2] / 60.0,
+              kAngSeconds: _units.ANGLE[0][2] / 3600.0}
+    _BY_NAME = {"rad": kRadians, "deg": kDegrees}
+
+    def asRadians(self):
+        return self.asUnits(MAngle.kRadians)
+
+    def asDegrees(self):
+        return self.asUnits(MAngle.kDegrees)
+
+
+class MDistance(_Measure):
+    """MDistance(value, unit=kCentimeters); unit constants kInvalid 0, kInches 1, kFeet 2,
+    kYards 3, kMiles 4, kMillimeters 5, kCentimeters 6, kKilometers 7, kMeters 8 (reference
+    above)."""
+    __slots__ = ()
+    (kInvalid, kInches, kFeet, kYards, kMiles, kMillimeters, kCentimeters, kKilometers,
+     kMeters) = range(9)
+    _INTERNAL = kCentimeters
+    _BY_NAME = {"in": kInches, "ft": kFeet, "yd": kYards, "mi": kMiles, "mm": kMillimeters,
+                "cm": kCentimeters, "km": kKilometers, "m": kMeters}
+    _SIZES = {kInches: 2.54, kFeet: 30.48, kYards: 91.44, kMiles: 160934.4, kMillimeters: 0.1,
+              kCentimeters: 1.0, kKilometers: 100000.0, kMeters: 100.0}  # cm per unit
+
+    def asCentimeters(self):
+        return self.asUnits(MDistance.kCentimeters)
+
+
+_unit_methods(MAngle, "OpenMaya.MAngle", "angle")
+_unit_methods(MDistance, "OpenMaya.MDistance", "linear")
 
 
 class _Array(object):

@@ -6,7 +6,10 @@ from __future__ import absolute_import
 
 from operator import attrgetter as _attrgetter
 
+from .. import _units
+from .._host import faults as _faults
 from .._host import operation as _operation
+from .._host import scene as _scene
 from .._scene import AnimCurve as _AnimCurve
 from .._undo import journal
 from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
@@ -47,10 +50,18 @@ def _times_in_frames(times):
     elif not isinstance(times, MTimeArray):
         raise TypeError("addKeys: times must be an MTimeArray or a sequence of MTime, not %s"
                         % type(times).__name__)
+    # An MTime is a time in its own unit; the scene's keys sit at frames of the working time
+    # unit (currentUnit -time), so a time in another unit lands where that unit says (frame 10
+    # film is frame 20 show).
     items = times._items
-    if set(map(_unit_of, items)) - set([MTime.kFilm]):
-        raise NotImplementedError("addKeys: the stand-in keys in its UI unit (film) only")
-    return list(map(_value_of, items))
+    ui_fps = _units.factor(_scene.units, "time")
+    units = set(map(_unit_of, items))
+    for unit in units:
+        if _units.fps_of_mtime_unit(unit) is None:
+            raise NotImplementedError("addKeys: the stand-in does not model MTime unit %r" % (unit,))
+    if units <= set([_units.entry("time", _scene.units["time"])[3]]):
+        return list(map(_value_of, items))
+    return [each.value * ui_fps / _units.fps_of_mtime_unit(each.unit) for each in items]
 
 
 _unit_of = _attrgetter("unit")
@@ -87,6 +98,15 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     if not keepExistingKeys and node.times and frames:
         # Not needed by the tool (it keys new, empty curves); not modelled.
         raise NotImplementedError("addKeys: the stand-in adds to empty curves only")
+    # The values are in internal units, radians for an animCurveTA and centimetres for an
+    # animCurveTL: "Unless otherwise specified all API methods use Maya internal units: cm and
+    # radians" (Maya SDK, Appendix: Frequently asked questions, https://help.autodesk.com/
+    # cloudhelp/2018/ENU/Maya-SDK/files/Appendices_Appendix_D_Frequently_asked_questions.htm);
+    # addKeys has no unit argument (its sibling addKeysWithTangents has convertUnits). The curves
+    # hold internal units, so the values go in as they are.
+    written = _faults.partway(_ADD_KEYS)
+    if written is not None:  # an injected failure after some keys are in
+        frames, numbers = frames[:written], numbers[:written]
     # No MAnimCurveChange is given (the stand-in takes none), so nothing of this edit goes on the
     # undo queue: the keys travel with the curve when its creation is undone and redone.
     journal.pause()
@@ -100,6 +120,8 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
                 node.set_key(frame, value)
     finally:
         journal.resume()
+    if written is not None:
+        raise RuntimeError("stand-in fault: %s failed after %d keys" % (_ADD_KEYS, written))
     return self
 
 
@@ -124,3 +146,4 @@ class MFnAnimCurve(object):
 
 
 _TANGENT_TYPES = frozenset(range(12))
+_ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"
