@@ -17,7 +17,7 @@ import tempfile
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "scripts"))
+sys.path.insert(0, os.path.join(REPO, "tools"))
 
 from runner import host as host_setup  # noqa: E402
 from runner.chan import ChanTrack, write_chan  # noqa: E402

@@ -15,4 +15,4 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S "$REPO" -B "$dir" -DPython_EXECUTABLE="$PY3" -DTREMBLA_QT="$qt" >/dev/null
 fi
 cmake --build "$dir" -j "$JOBS" --target trembla_render_pages
-QT_QPA_PLATFORM=offscreen "$dir/src/ui/trembla_render_pages" "$out"
+QT_QPA_PLATFORM=offscreen "$dir/tools/render_pages/trembla_render_pages" "$out"

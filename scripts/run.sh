@@ -6,4 +6,4 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=OFF
-TREMBLA_MODULE_DIR="$BUILD_ROOT/py3-qt5" "$PY3" "$REPO/scripts/trembla_run.py" demo --out "$REPO/out/demo" "$@"
+TREMBLA_MODULE_DIR="$BUILD_ROOT/py3-qt5" "$PY3" "$REPO/tools/runner/trembla_run.py" demo --out "$REPO/out/demo" "$@"

@@ -36,5 +36,5 @@ ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
 # stack-use-after-return check, costly for a whole interpreter, stays with the C++ tests.
 LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
   ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0:detect_stack_use_after_return=0" TREMBLA_MODULE_DIR="$dir" \
-  "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python/test_host_callbacks.py" \
+  "$PY3" -m pytest -q -p no:cacheprovider "$REPO/tests/python/resilience/test_host_callbacks.py" \
   -k "not test_no_crash_viewport_resumed_and_camera_before_or_after"

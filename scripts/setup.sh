@@ -13,6 +13,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   python3-pyside2.qtcore python3-pyside2.qtgui python3-pyside2.qtwidgets \
   nlohmann-json3-dev libgtest-dev \
   libdouble-conversion-dev g++-mingw-w64-x86-64 binutils \
-  clang libclang-rt-dev \
+  clang libclang-rt-dev clang-format \
   xvfb xauth >/dev/null
 echo "setup: build and test dependencies installed"

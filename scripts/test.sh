@@ -2,7 +2,8 @@
 # Builds every leg and runs every test: C++ (GoogleTest/Qt Test via ctest, with the fuzz corpora replayed)
 # on the Qt 5 and Qt 6 builds, the Python tests on Debian's Python 3 against both builds and on Python 2.7
 # where pyenv has it, the C++ tests again under AddressSanitizer/UBSan, and each fuzzer for a short while
-# (FUZZ_SECONDS, 30 by default here).
+# (FUZZ_SECONDS, 30 by default here). The gcc legs treat warnings as errors (TREMBLA_WERROR), and the C++
+# sources must be as .clang-format lays them out (scripts/format.sh formats them).
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
@@ -20,19 +21,20 @@ unittest27() {
   (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
 }
 
+suite "format" bash "$REPO/scripts/format.sh" --check
 suite "portable API" bash "$REPO/scripts/check_portable_api.sh"
 
-suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_FUZZERS=ON
+suite "build py3-qt5" build_leg py3-qt5 "$PY3" 5 -DTREMBLA_WERROR=ON -DTREMBLA_BUILD_TESTS=ON -DTREMBLA_BUILD_FUZZERS=ON
 suite "ctest py3-qt5" ctest --test-dir "$BUILD_ROOT/py3-qt5" --output-on-failure -j "$JOBS"
 suite "pytest py3-qt5" pytest_on py3-qt5
 
-suite "build py3-qt6" build_leg py3-qt6 "$PY3" 6 -DTREMBLA_BUILD_TESTS=ON
+suite "build py3-qt6" build_leg py3-qt6 "$PY3" 6 -DTREMBLA_WERROR=ON -DTREMBLA_BUILD_TESTS=ON
 suite "ctest py3-qt6" ctest --test-dir "$BUILD_ROOT/py3-qt6" --output-on-failure -j "$JOBS"
 suite "pytest py3-qt6" pytest_on py3-qt6
 
 PY27="$(python27)"
 if [ -n "$PY27" ]; then
-  suite "build py27-qt5" build_leg py27-qt5 "$PY27" 5 -DTREMBLA_BUILD_TESTS=OFF
+  suite "build py27-qt5" build_leg py27-qt5 "$PY27" 5 -DTREMBLA_WERROR=ON -DTREMBLA_BUILD_TESTS=OFF
   suite "unittest py27-qt5" unittest27
 else
   echo; echo "NOTICE: Python 2.7.18 with headers not found (pyenv); the Python 2.7 leg is skipped."
@@ -40,7 +42,7 @@ fi
 
 # The release shape: static C++ runtime, init function only (check report-only here: Debian's glibc is newer
 # than the hosts'), and the Windows-only sources through the MinGW-w64 cross compiler.
-suite "build portable" build_leg portable "$PY3" 5 -DTREMBLA_PORTABLE=ON -DTREMBLA_BUILD_TESTS=OFF -DTREMBLA_BUILD_BENCH=OFF
+suite "build portable" build_leg portable "$PY3" 5 -DTREMBLA_WERROR=ON -DTREMBLA_PORTABLE=ON -DTREMBLA_BUILD_TESTS=OFF -DTREMBLA_BUILD_BENCH=OFF
 suite "pytest portable" pytest_on portable
 suite "binary check portable" bash "$REPO/scripts/check_binary.sh" "$BUILD_ROOT/portable/trembla_tool.so" --glibc-floor 2.28 --report-only --portable
 suite "windows sources" bash "$REPO/scripts/check_windows_sources.sh"

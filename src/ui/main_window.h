@@ -78,7 +78,7 @@ public:
 
     const WindowContext& context() const { return _context; }
 
-    // Frame (this file's builders).
+    // Frame (window_frame.cpp).
     QStackedWidget* content_stack = nullptr;
     std::vector<QPushButton*> tab_buttons;
     QPushButton* prepare_btn = nullptr;
@@ -134,6 +134,7 @@ private:
     // Runs before the QDialog base exists: picks the parent and removes the earlier window.
     static QWidget* _parent_after_replacing(const WindowContext& context, QWidget* parent);
 
+    // The frame (window_frame.cpp) and the pages (one file each).
     void _build_ui();
     QFrame* _build_title_bar();
     QFrame* _build_tab_bar();

@@ -1,0 +1,172 @@
+// The window's frame: the body with its rounded border, the title bar with its buttons, the tab bar
+// that switches pages, the action buttons at the foot, and dragging the frameless window by any
+// free spot. The pages are built in their own files; what the controls do is in main_window.cpp.
+#include <cstddef>
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "ui/main_window.h"
+#include "ui/theme.h"
+
+namespace trembla {
+
+void TremblaToolWindow::_build_ui() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto* main_frame = new QFrame;
+    main_frame->setObjectName(QStringLiteral("mainFrame"));
+    outer->addWidget(main_frame);
+
+    auto* body = new QVBoxLayout(main_frame);
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(_build_title_bar());
+    body->addWidget(_build_tab_bar());
+
+    content_stack = new QStackedWidget;
+    content_stack->addWidget(_build_setup_page());
+    content_stack->addWidget(_build_shake_page());
+    content_stack->addWidget(_build_advanced_page());
+    content_stack->addWidget(_build_presets_page());
+    body->addWidget(content_stack, 1);
+
+    body->addWidget(_build_buttons());
+
+    for (SliderRow* row : findChildren<SliderRow*>()) {
+        _connect_command(row, &SliderRow::dragStarted, &TremblaToolWindow::_begin_slider_drag);
+        _connect_command(row, &SliderRow::dragFinished, &TremblaToolWindow::_end_slider_drag);
+    }
+}
+
+QFrame* TremblaToolWindow::_build_title_bar() {
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("titleBar"));
+    bar->setFixedHeight(28);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(10, 0, 8, 0);
+    layout->setSpacing(6);
+
+    auto* title = new QLabel(QString::fromLatin1(WINDOW_TITLE));
+    title->setObjectName(QStringLiteral("titleLabel"));
+    layout->addWidget(title);
+    layout->addStretch();
+
+    auto* help = new QPushButton(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("helpBtn"));
+    _connect_command(help, &QPushButton::clicked, &TremblaToolWindow::_show_about);
+    layout->addWidget(help);
+
+    // Minimise and maximise are drawn for the familiar look only; a tool dialog has nothing to do there.
+    for (const char* name : {"minBtn", "maxBtn", "closeBtn"}) {
+        auto* button = new QPushButton;
+        button->setObjectName(QLatin1String(name));
+        if (QLatin1String(name) == QLatin1String("closeBtn")) {
+            connect(button, &QPushButton::clicked, this, [this] { _guarded([this] { close(); }); });
+        }
+        layout->addWidget(button);
+    }
+    return bar;
+}
+
+QFrame* TremblaToolWindow::_build_tab_bar() {
+    auto* bar = new QFrame;
+    bar->setObjectName(QStringLiteral("tabBar"));
+    bar->setFixedHeight(30);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    tab_buttons.clear();
+    const char* const captions[] = {"SETUP", "SHAKE", "ADVANCED", "PRESETS"};
+    int index = 0;
+    for (const char* caption : captions) {
+        auto* button = new QPushButton(QLatin1String(caption));
+        set_style_class(button, "tabButton");
+        button->setCheckable(true);
+        connect(button, &QPushButton::clicked, this, [this, index] { _guarded([&] { _switch_tab(index); }); });
+        layout->addWidget(button);
+        tab_buttons.push_back(button);
+        ++index;
+    }
+    layout->addStretch();
+    tab_buttons.front()->setChecked(true);
+    return bar;
+}
+
+QFrame* TremblaToolWindow::_build_buttons() {
+    auto* frame = new QFrame;
+    // Scoped to the frame itself: an unscoped declaration would cascade onto the two buttons and, being
+    // nearer to them than the window's sheet, hide their primaryBtn/secondaryBtn/preparedBtn backgrounds.
+    // The frame is the window's foot: its bottom corners follow mainFrame's 6-px rounding (5 px inside
+    // its 1-px border), or its square background would paint over them.
+    frame->setStyleSheet(QStringLiteral(".QFrame { background-color: %1; border-bottom-left-radius: 5px;"
+                                        " border-bottom-right-radius: 5px; }")
+                             .arg(theme_color("bg_darker").name()));
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(10, 8, 10, 10);
+    layout->setSpacing(6);
+
+    prepare_btn = new QPushButton(QStringLiteral("Prepare Shake"));
+    set_style_class(prepare_btn, "primaryBtn");
+    prepare_btn->setFixedHeight(30);
+    _connect_command(prepare_btn, &QPushButton::clicked, &TremblaToolWindow::_prepare_shake);
+    layout->addWidget(prepare_btn);
+
+    bake_btn = new QPushButton(QStringLiteral("Bake to Layer"));
+    set_style_class(bake_btn, "secondaryBtn");
+    bake_btn->setFixedHeight(28);
+    _connect_command(bake_btn, &QPushButton::clicked, &TremblaToolWindow::_bake_to_layer);
+    layout->addWidget(bake_btn);
+    return frame;
+}
+
+void TremblaToolWindow::_switch_tab(int index) {
+    // The tabs form no exclusive group: this loop alone keeps exactly one checked, also re-checking
+    // the tab that Qt unchecked when the user clicked it while it was already checked.
+    for (std::size_t i = 0; i < tab_buttons.size(); ++i) {
+        tab_buttons[i]->setChecked(static_cast<int>(i) == index);
+    }
+    content_stack->setCurrentIndex(index);
+}
+
+namespace {
+
+QPoint global_position(const QMouseEvent* event) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->globalPosition().toPoint();
+#else
+    return event->globalPos();
+#endif
+}
+
+}  // namespace
+
+void TremblaToolWindow::mousePressEvent(QMouseEvent* event) {
+    _guarded([&] {
+        if (event->button() == Qt::LeftButton) {
+            _drag_pos = global_position(event) - frameGeometry().topLeft();
+        }
+    });
+}
+
+void TremblaToolWindow::mouseMoveEvent(QMouseEvent* event) {
+    _guarded([&] {
+        if (event->buttons() == Qt::LeftButton && _drag_pos) {
+            move(global_position(event) - *_drag_pos);
+        }
+    });
+}
+
+void TremblaToolWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
+    _guarded([&] { _drag_pos.reset(); });
+}
+
+}  // namespace trembla

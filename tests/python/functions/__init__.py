@@ -1,0 +1,1 @@
+"""The module-level computation functions against a plain Python reference."""

@@ -1,0 +1,180 @@
+"""Shake curves keyed in one call through the host's Python API against the per-key path.
+
+The same scene, settings and actions run once with maya.api available (each new shake curve keyed
+by one MFnAnimCurve.addKeys call) and once without it (one setKeyframe per frame); the whole
+scene must come out the same: every curve's name, type, key times and values, what drives each
+camera channel and what the camera evaluates to. A batch call that fails after writing some keys
+leaves what the per-key path leaves when the same curve's next key fails (a call refused before
+any key is in is keyed per key instead: test_host_units.py).
+"""
+from __future__ import print_function
+
+import os
+import unittest
+
+import support  # noqa: F401  (sys.path)
+
+os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
+
+from support.main_path import (  # noqa: E402
+    CAMERA, CHANNELS, FRAMES, SETTINGS, MainPathCase, build_scene, forget_host_recordings)
+
+import maya.standin as standin  # noqa: E402
+from maya import cmds  # noqa: E402
+from maya.api import OpenMayaAnim  # noqa: E402
+
+import trembla_tool as tt  # noqa: E402
+
+ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"
+API_PREFIXES = ("OpenMaya.", "OpenMayaAnim.")
+
+# (mode, settings changed from SETTINGS): a table over the camera modes and channel switches.
+CASES = (
+    ("static", {}),
+    ("animated", {}),
+    ("relax", {}),
+    ("animated", dict(translate=False, smoothing=0)),
+    ("static", dict(rotate=False, ranges="")),
+    ("relax", dict(smoothing=100, trans_y=100, rot_x=100)),
+)
+
+
+def scene_snapshot():
+    """Everything the tool's keys can change, read through host commands."""
+    standin.set_logging(False)
+    try:
+        curves = []
+        for curve in sorted(cmds.ls(type="animCurve")):
+            curves.append((curve, cmds.nodeType(curve),
+                           cmds.keyframe(curve, q=True, timeChange=True),
+                           cmds.keyframe(curve, q=True, valueChange=True)))
+        drivers = [cmds.listConnections("%s.%s" % (CAMERA, c), source=True) for c in CHANNELS]
+        values = [[cmds.getAttr("%s.%s" % (CAMERA, c), time=f) for f in FRAMES] for c in CHANNELS]
+        return curves, drivers, values
+    finally:
+        standin.set_logging(True)
+
+
+class BatchKeysTest(MainPathCase):
+    def run_path(self, batch, mode, changes, action):
+        """Fresh scene and window; prepare in `mode`, change a slider (an update), then `action`;
+        answers the scene and the host calls of the update."""
+        build_scene()
+        standin.set_api_available(batch)
+        tt.reset_state()
+        self.window = tt.show()
+        settings = dict(SETTINGS, **changes)
+        self.prepare(mode, settings)
+        forget_host_recordings()
+        self.window.amount_slider.setValue(settings["amount"] - 7)
+        update_calls = list(standin.calls)
+        if action is not None:
+            action()
+        return scene_snapshot(), update_calls
+
+    def test_both_paths_leave_identical_scenes(self):
+        for mode, changes in CASES:
+            batch, batch_calls = self.run_path(True, mode, changes, None)
+            per_key, per_key_calls = self.run_path(False, mode, changes, None)
+            what = "%s %r" % (mode, changes)
+            self.assertEqual(batch, per_key, what)
+            self.assertTrue(any(c.op == ADD_KEYS for c in batch_calls), what)
+            self.assertFalse(any(c.op == "setKeyframe" for c in batch_calls), what)
+            self.assertFalse(any(c.op.startswith(API_PREFIXES) for c in per_key_calls), what)
+            # One curve's worth of calls per channel, whatever the frame count, inside one undo
+            # chunk (its open and close are the two undoInfo calls).
+            chunk = [c for c in batch_calls if c.op == "undoInfo"]
+            self.assertEqual([sorted(c.kwargs) for c in chunk],
+                             [["chunkName", "openChunk"], ["closeChunk"]], what)
+            self.assertLessEqual(len(batch_calls) - len(chunk), 50, what)
+            self.assertGreater(len(per_key_calls), len(FRAMES), what)
+
+    def test_a_host_api_without_add_keys_takes_the_per_key_path(self):
+        batch, _ = self.run_path(True, "animated", {}, None)
+        saved = OpenMayaAnim.MFnAnimCurve.addKeys
+        del OpenMayaAnim.MFnAnimCurve.addKeys
+        try:
+            fallback, calls = self.run_path(True, "animated", {}, None)
+        finally:
+            OpenMayaAnim.MFnAnimCurve.addKeys = saved
+        self.assertEqual(fallback, batch)
+        self.assertEqual(len([c for c in calls if c.op == "setKeyframe"]), 6 * len(FRAMES))
+        self.assertFalse(any(c.op.startswith(API_PREFIXES) for c in calls))
+
+    def test_a_batch_call_failing_partway_leaves_what_the_per_key_path_leaves(self):
+        # The update's second curve fails after 3 keys: in one batch, or on its fourth key.
+        def failing_update(fault):
+            def action():
+                fault()
+                with self.assertRaises(RuntimeError):
+                    self.window._update_shake()
+            return action
+
+        for mode, changes in CASES[:3]:
+            batch, _ = self.run_path(True, mode, changes, failing_update(
+                lambda: standin.fail_add_keys_partway(3, on_call=2)))
+            per_key, _ = self.run_path(False, mode, changes, failing_update(
+                lambda: standin.fail("setKeyframe", on_call=len(FRAMES) + 4)))
+            self.assertEqual(batch, per_key, mode)
+            curves = dict((each[0], each[1:]) for each in batch[0])
+            self.assertEqual(curves["%s_shake_translateY" % CAMERA][1], FRAMES[:3])
+            self.assertIsNone(batch[1][1])  # and not connected
+
+    def test_a_batch_call_failing_partway_inside_prepare_is_reported_and_the_viewport_resumed(self):
+        outcomes = []
+        for batch, fault in ((True, lambda: standin.fail_add_keys_partway(2)),
+                             (False, lambda: standin.fail("setKeyframe", on_call=3))):
+            build_scene()
+            standin.set_api_available(batch)
+            tt.reset_state()
+            self.window = tt.show()
+            fault()
+            self.prepare("animated")
+            self.assertFalse(standin.refresh_suspended())
+            self.assertEqual(len(standin.warnings), 1)
+            self.assertIn("Failed to prepare shake: stand-in fault: ", standin.warnings[0])
+            self.assertTrue(tt._prepared["ready"])
+            outcomes.append(scene_snapshot())
+        self.assertEqual(outcomes[0], outcomes[1])
+
+
+class ApiArgumentCheckTest(unittest.TestCase):
+    """The stand-in's API refuses what the host's documents refuse, before changing anything."""
+
+    def test_refused_calls_leave_the_curve_unkeyed(self):
+        from maya.api import OpenMaya as om
+        oma = OpenMayaAnim
+        standin.reset()
+        curve = cmds.createNode("animCurveTL", name="probe")
+        cmds.createNode("transform", name="plain")
+        gone = cmds.createNode("animCurveTA", name="gone")
+
+        def node(name):
+            return om.MSelectionList().add(name).getDependNode(0)
+
+        fn = oma.MFnAnimCurve(node(curve))
+        dead = oma.MFnAnimCurve(node(gone))
+        cmds.delete(gone)
+        times = om.MTimeArray([om.MTime(1.0, om.MTime.kFilm), om.MTime(2.0, om.MTime.kFilm)])
+        values = om.MDoubleArray([0.5, 1.5])
+        glob = oma.MFnAnimCurve.kTangentGlobal
+        refused = (
+            (RuntimeError, lambda: node("noSuchNode")),
+            (IndexError, lambda: om.MSelectionList().add(curve).getDependNode(1)),
+            (RuntimeError, lambda: oma.MFnAnimCurve(node("plain"))),
+            (RuntimeError, lambda: fn.addKeys(times, om.MDoubleArray([1.0]), glob, glob, False)),
+            (TypeError, lambda: fn.addKeys([1.0, 2.0], values, glob, glob, False)),
+            (TypeError, lambda: om.MDoubleArray(["a"])),
+            (ValueError, lambda: fn.addKeys(times, values, 99, glob, False)),
+            (RuntimeError, lambda: dead.addKeys(times, values, glob, glob, False)),
+        )
+        for error, call in refused:
+            self.assertRaises(error, call)
+        self.assertIsNone(cmds.keyframe(curve, q=True, valueChange=True))
+        self.assertIs(fn.addKeys(times, values, glob, glob, False), fn)
+        self.assertEqual(cmds.keyframe(curve, q=True, timeChange=True), [1.0, 2.0])
+        self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), [0.5, 1.5])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,177 @@
+"""Long prepares and bakes show progress in the host's main progress bar, and Esc cancels them:
+whichever check the user presses Esc at, the scene, the undo queue and the tool are left exactly as
+before the command. The delays are set to zero, so that every unit of work is a check."""
+from __future__ import division, print_function
+
+import unittest
+
+from support import main_path
+from support.main_path import MainPathCase, cmds, standin, tt
+
+# A short shot keeps the checks few (one per frame sampled, six more per frame recorded) and each
+# fresh scene quick to build.
+FIRST, LAST = 1, 4
+FRAMES = LAST - FIRST + 1
+_restore_range = None
+
+
+def setUpModule():
+    global _restore_range
+    _restore_range = main_path.use_shot_range(FIRST, LAST)
+
+
+def tearDownModule():
+    _restore_range()
+
+HOST_WINDOW = 1  # any pointer: the commands only ask whether there is a main window
+
+# name, mode prepared before (None: not prepared), mode set for the command, what the user does,
+# checks it makes
+CASES = [
+    ("first static prepare", None, "static", "_prepare_shake", FRAMES),
+    ("first animated prepare", None, "animated", "_prepare_shake", FRAMES * 7),
+    ("relax prepare over the shaken camera", "animated", "relax", "_prepare_shake", FRAMES * 7),
+    ("bake", "animated", "animated", "_bake_to_layer", FRAMES * 6 * 2),
+    # Bypassed, a bake keys the real shake again before its first check.
+    ("bake while bypassed", "animated", "animated", "_bake_to_layer", FRAMES * 6 * 2),
+]
+
+PROGRESS_OPS = ("progressBar", "OpenMayaUI.MQtUtil.mainWindow")
+
+
+def without_progress(calls):
+    return [(c.op, c.args, c.kwargs) for c in calls
+            if c.op not in PROGRESS_OPS and c.args != ("$tmp = $gMainProgressBar",)]
+
+
+class ProgressCase(MainPathCase):
+    def setUp(self):
+        MainPathCase.setUp(self)
+        self.set_delays(0, 0)
+
+    def set_delays(self, delay, interval):
+        saved = tt._progress_delay, tt._progress_interval
+        tt._progress_delay, tt._progress_interval = delay, interval
+
+        def restore():
+            tt._progress_delay, tt._progress_interval = saved
+        self.addCleanup(restore)
+
+    def state(self):
+        """Everything a cancel must leave as it found it."""
+        w = self.window
+        return (standin.scene_dump(), self.record(), cmds.undoInfo(q=True),
+                cmds.undoInfo(q=True, undoName=True), w.prepare_btn.text(),
+                w.prepare_btn.property("class"), w.bake_btn.text(), w.bake_btn.isEnabled(),
+                w.bypass_cb.isChecked())
+
+
+class CancelTest(ProgressCase):
+    def test_esc_at_any_check_leaves_scene_undo_queue_and_tool_as_before(self):
+        for name, prepared, mode, command, checks in CASES:
+            self.setUp()
+            standin.set_main_window(HOST_WINDOW)
+            if prepared:
+                self.prepare(prepared)
+            else:
+                self.name_camera_and_source()
+                self.apply_settings()
+            self.set_mode(mode)
+            self.window.bypass_cb.setChecked(name.endswith("bypassed"))
+            # One step on a short queue: a cancel that undid one step too many would take it.
+            cmds.flushUndo()
+            cmds.select(clear=True)
+            act = getattr(self.window, command)
+            begun = standin.progress_bar()["begun"]
+            n = 0
+            while True:
+                n += 1
+                what = "%s, Esc at check %d" % (name, n)
+                before = self.state()
+                del standin.warnings[:]
+                standin.press_escape_at_check(n)
+                act()
+                if standin.progress_bar()["escape_pending"]:
+                    break  # fewer checks than n: the command ran to its end
+                self.assertEqual(self.state(), before, what)
+                self.assertEqual(list(standin.warnings), ["Trembla: cancelled"], what)
+                self.assertFalse(standin.progress_bar()["in_progress"], what)
+                self.assertEqual(standin.undo_depth(), 0, what)
+                self.assertFalse(standin.refresh_suspended(), what)
+                self.assertNotIn("Traceback", self.stderr.text(), what)
+            standin.press_escape_at_check(None)
+            self.assertEqual(n - 1, checks, name)
+            self.assertEqual(list(standin.warnings), [], name)
+            bar = standin.progress_bar()
+            self.assertEqual((bar["begun"] - begun, bar["ended"] - begun, bar["in_progress"]), (n, n, False), name)
+            self.assertEqual(self.record()["ready"], not name.startswith("bake"), name)
+            self.window.close()
+
+
+class FaultTest(ProgressCase):
+    def start(self, prepared, mode, escape_at):
+        self.setUp()
+        standin.set_main_window(HOST_WINDOW)
+        self.prepare(prepared)
+        self.set_mode(mode)
+        standin.clear_calls()
+        standin.press_escape_at_check(escape_at)
+
+    def test_any_host_call_failing_around_a_cancel_leaves_no_chunk_open_and_no_bar_up(self):
+        for name, prepared, mode, command, checks in CASES[2:4]:
+            self.start(prepared, mode, checks // 2 + 1)
+            getattr(self.window, command)()
+            self.assertEqual(standin.warnings, ["Trembla: cancelled"], name)
+            # The bar's calls up to its first check, and the whole way out of the cancel.
+            checks_at = [i for i, c in enumerate(standin.calls)
+                         if c.op == "progressBar" and c.kwargs.get("isCancelled")]
+            shown_at = [i for i, c in enumerate(standin.calls)
+                        if i <= checks_at[0] and (c.op in PROGRESS_OPS or c.args == ("$tmp = $gMainProgressBar",))]
+            swept = [i + 1 for i in shown_at + list(range(checks_at[-1], len(standin.calls)))]
+            self.assertIn("undo", [standin.calls[n - 1].op for n in swept], name)
+            for n in swept:
+                self.start(prepared, mode, checks // 2 + 1)
+                standin.fail_nth_call(n)
+                try:
+                    getattr(self.window, command)()
+                except Exception:  # noqa: BLE001  (which failures reach the caller is not the point)
+                    pass
+                failed = standin.calls[n - 1]
+                what = "%s, %s failing (call %d)" % (name, failed.op, n)
+                refused_close = failed.op == "undoInfo" and failed.kwargs.get("closeChunk")
+                self.assertEqual(standin.undo_depth(), 1 if refused_close else 0, what)
+                if refused_close:  # the host itself kept the chunk open
+                    cmds.undoInfo(closeChunk=True)
+                if not (failed.op == "progressBar" and failed.kwargs.get("endProgress")):
+                    self.assertFalse(standin.progress_bar()["in_progress"], what)
+                self.window.close()
+
+
+class BarTest(ProgressCase):
+    def run_prepare(self, main_window, delays):
+        self.setUp()
+        standin.set_main_window(main_window)
+        self.set_delays(*delays)
+        self.prepare("animated")
+        self.window.close()
+        return standin.scene_dump(), list(standin.calls)
+
+    def test_with_the_delays_at_zero_a_prepare_begins_and_ends_the_bar_once_and_is_otherwise_unchanged(self):
+        usual_scene, usual_calls = self.run_prepare(HOST_WINDOW, (0.5, 0.1))
+        scene, calls = self.run_prepare(HOST_WINDOW, (0, 0))
+        self.assertEqual(scene, usual_scene)
+        self.assertEqual(without_progress(calls), without_progress(usual_calls))
+        bar = standin.progress_bar()
+        self.assertEqual((bar["begun"], bar["ended"], bar["in_progress"]), (1, 1, False))
+        self.assertEqual((bar["status"], bar["max"]), ("Trembla: preparing shake", FRAMES * 7))
+
+    def test_batch_mode_shows_no_bar_and_cancels_nothing(self):
+        standin.press_escape_at_check(1)
+        scene, calls = self.run_prepare(None, (0, 0))
+        self.assertEqual([c for c in calls if c.op == "progressBar"], [])
+        self.assertTrue(self.record()["ready"])
+        self.assertEqual(list(standin.warnings), [])
+
+
+if __name__ == "__main__":
+    unittest.main()

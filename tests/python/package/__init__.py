@@ -1,0 +1,1 @@
+"""The Maya module package and the release checks."""

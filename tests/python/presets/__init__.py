@@ -1,0 +1,1 @@
+"""Presets: the window's commands, the file functions, and the file shared between sessions."""

@@ -1,0 +1,1 @@
+"""The stand-in Maya host itself."""

@@ -1,0 +1,1 @@
+"""trembla_run.py (tools/runner): .chan files, the demo, the shake transfer, README's examples."""

@@ -1,0 +1,1 @@
+"""The tool window as scripts open and drive it."""
