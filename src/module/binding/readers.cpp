@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/whole_numbers.h"
 #include "module/binding/errors.h"
 #include "module/binding/fast_readers.h"
 #include "module/binding/value_path.h"
@@ -101,8 +102,7 @@ Frame frame_at(PyObject* obj, const ValuePath& where) {
 
 // Whole and inside int64 (2^63 itself is just outside).
 bool whole_frame_value(double value) {
-    constexpr double kBound = 9223372036854775808.0;
-    return std::isfinite(value) && std::trunc(value) == value && value >= -kBound && value < kBound;
+    return std::isfinite(value) && std::trunc(value) == value && detail::truncates_into_frame_range(value);
 }
 
 template <std::size_t N>

@@ -12,6 +12,7 @@
 #include "core/ranges.h"
 #include "core/sampling.h"
 #include "core/smoothing.h"
+#include "core/whole_numbers.h"
 #include "module/binding/arguments.h"
 #include "module/binding/errors.h"
 #include "module/binding/readers.h"
@@ -43,8 +44,7 @@ PyObject* py_get_world_transform(PyObject* module, PyObject* args, PyObject* kwa
 // Bounds that are not frame numbers at all (not finite, beyond the 64-bit frame range) are the
 // sampling's own to refuse, with its own message.
 void refuse_unsampleable_span(double start_frame, double end_frame) {
-    constexpr double kFrameRange = 9223372036854775808.0;  // 2**63
-    const auto is_frame = [&](double bound) { return std::isfinite(bound) && std::fabs(std::trunc(bound)) < kFrameRange; };
+    const auto is_frame = [](double bound) { return std::isfinite(bound) && detail::truncates_into_frame_range(bound); };
     if (!is_frame(start_frame) || !is_frame(end_frame)) return;
     const double frames = std::trunc(end_frame) - std::trunc(start_frame) + 1;
     if (frames > static_cast<double>(kMaxSampledFrames)) {
