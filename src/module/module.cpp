@@ -1,18 +1,22 @@
 // The extension module's entry point: creates `trembla_tool` and runs each part of loading in order.
-#include "module/control_proxy.h"
-#include "module/entry_functions.h"
-#include "module/errors.h"
-#include "module/main_window_access.h"
-#include "module/prepared_view.h"
-#include "module/preset_functions.h"
-#include "module/progress_timing.h"
-#include "module/qt_binding.h"
+// Beside it, registry (how parts add themselves) and state (the module attributes scripts share with
+// the tool); below it functions/ (module-level functions and constants), faces/ (Python types of C++
+// objects), commands/ (what the window's controls run) and binding/ (C-API plumbing and conversion
+// under all of them). The CMakeLists says what each folder holds.
+#include "module/binding/errors.h"
+#include "module/binding/qt_binding.h"
+#include "module/commands/progress_timing.h"
+#include "module/faces/control_proxy.h"
+#include "module/faces/prepared_view.h"
+#include "module/faces/window_type.h"
+#include "module/functions/entry_functions.h"
+#include "module/functions/main_window_access.h"
+#include "module/functions/preset_functions.h"
+#include "module/functions/shake_functions.h"
+#include "module/functions/suspension_functions.h"
+#include "module/functions/theme_constants.h"
 #include "module/registry.h"
-#include "module/shake_functions.h"
 #include "module/state.h"
-#include "module/suspension_functions.h"
-#include "module/theme_constants.h"
-#include "module/window_type.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "module/prepared_view.h"
+#include "module/faces/prepared_view.h"
 #include "module/registry.h"
 #include "scene/suspension.h"
 

@@ -68,6 +68,7 @@ BAD_CALLS = [
     (lambda: tt.collect_source_motion("src", 1, NAN), V, "end_frame"),
     (lambda: tt.collect_source_motion("src", -INF, 3), V, "start_frame"),
     (lambda: tt.collect_source_motion("src", 1, 2 ** 64), V, "end_frame"),
+    (lambda: tt.collect_source_motion("src", -2 ** 63, 3), V, "start_frame"),  # the lowest frame: a span too long
     (lambda: tt.collect_source_motion(None, 1, 2), T, "source_obj"),
     (lambda: tt.calculate_deltas([SIX], 1), T, "source_data"),
     (lambda: tt.calculate_deltas({1.5: SIX}, 1), T, "source_data"),

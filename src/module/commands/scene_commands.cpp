@@ -1,0 +1,378 @@
+#include "module/commands/scene_commands.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QString>
+
+#include "module/binding/error_report.h"
+#include "module/commands/progress_timing.h"
+#include "module/commands/shake_preview_feed.h"
+#include "module/commands/window_command.h"
+#include "module/commands/window_controls.h"
+#include "module/registry.h"
+#include "module/state.h"
+#include "scene/prepared.h"
+#include "scene/python_error.h"
+#include "scene/python_host.h"
+#include "scene/undo_chunk.h"
+#include "scene/workflow.h"
+#include "ui/main_window.h"
+#include "ui/theme.h"
+
+namespace trembla::ext {
+
+namespace {
+
+constexpr const char* kOriginalEvalMode = "_original_eval_mode";
+
+void set_prepare_button(QPushButton* button, const char* text, const char* style_class) {
+    button->setText(QString::fromLatin1(text));
+    change_style_class(button, style_class);
+}
+
+// `_original_eval_mode` when it holds a non-empty str; anything else means "nothing saved".
+std::optional<std::string> read_saved_eval_mode(PyObject* module) {
+    py::PyRef value = module_attr(module, kOriginalEvalMode);
+    std::string mode;
+    if (!py::is_text(value.get())) return std::nullopt;
+    if (!py::text_to_utf8(value.get(), mode)) py::throw_python_error();
+    if (mode.empty()) return std::nullopt;
+    return mode;
+}
+
+void write_saved_eval_mode(PyObject* module, const std::optional<std::string>& mode) {
+    if (!mode) return;
+    py::PyRef value = py::checked(py::text(*mode));
+    set_module_attr(module, kOriginalEvalMode, value.get());
+}
+
+// Runs `body(saved_mode)` with the module's saved evaluation mode and writes the mode back
+// afterwards, also when the body throws: a suspend that saved the mode and then failed to stop
+// the redraw has still replaced it, and the next unsuspend must find the new one.
+template <class Body>
+auto with_saved_eval_mode(PyObject* module, Body&& body) {
+    std::optional<std::string> saved_mode = read_saved_eval_mode(module);
+    try {
+        auto result = body(saved_mode);
+        write_saved_eval_mode(module, saved_mode);
+        return result;
+    } catch (...) {
+        try {
+            write_saved_eval_mode(module, saved_mode);
+        } catch (...) {
+            // The failure that brought us here is the one the caller needs to see.
+        }
+        throw;
+    }
+}
+
+// Writes `text` to sys.stderr; the failure of the report itself is dropped (and cleared).
+void write_stderr(const std::string& text) noexcept {
+    PyObject* stream = PySys_GetObject(const_cast<char*>("stderr"));
+    if (stream == nullptr || stream == Py_None) return;
+    py::PyRef line = py::PyRef::steal(py::stream_text(text));
+    if (!line || PyFile_WriteObject(line.get(), stream, Py_PRINT_RAW) != 0) PyErr_Clear();
+}
+
+// The traceback of a failed prepare, printed to sys.stderr the way traceback.print_exc() prints
+// it. The error has already been reported as a warning and goes no further: no Python error is
+// left set, whatever happens while printing.
+void print_failure_traceback(PyObject* module, const std::exception_ptr& failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const py::PythonError& error) {
+        // Read, not restored: the exception object is shared with whoever still holds `failure`.
+        PyObject* traceback_module = PyObject_GetAttrString(module, "traceback");
+        PyObject* printed = nullptr;
+        if (traceback_module != nullptr) {
+            PyObject* traceback = error.traceback() != nullptr ? error.traceback() : Py_None;
+            PyObject* value = error.value() != nullptr ? error.value() : Py_None;
+            printed = PyObject_CallMethod(traceback_module, const_cast<char*>("print_exception"),
+                                          const_cast<char*>("OOO"), error.type(), value, traceback);
+        }
+        if (printed == nullptr) {
+            PyErr_Clear();
+            write_stderr(std::string("Traceback unavailable: ") + error.what() + "\n");
+        }
+        Py_XDECREF(printed);
+        Py_XDECREF(traceback_module);
+    } catch (const std::exception& error) {
+        // No Python frames to show: the failure came from the tool's own C++ code.
+        write_stderr(std::string("Traceback (C++, no Python frames): ") + error.what() + "\n");
+    } catch (...) {
+        write_stderr("Traceback (C++, no Python frames): unknown error\n");
+    }
+}
+
+// A failure the host or the user raised to stop everything (Ctrl+C, a host quit) is not a failed
+// prepare to report and carry on from: it goes on to the caller.
+void pass_interrupts(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const py::PythonError& error) {
+        if (!error.matches(PyExc_Exception)) throw;
+    } catch (...) {
+    }
+}
+
+// Every command makes its host over the module's current `cmds`, `mel` and `omui` and takes the
+// module's current record at call time: a state reset between two commands replaces the record,
+// and the window must act on the new one.
+template <class Body>
+void run_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body,
+                 const WindowContext::PutBack& put_back = {}) {
+    run_window_command(module, target, kind, std::forward<Body>(body), put_back);
+}
+
+// The workflow works on a private copy of the record, never on the record itself: host calls run
+// Python, which may install another record under it. The copy is kept only if the record it was
+// taken from is still the current one; false when it was replaced meanwhile.
+bool keep_record(PyObject* module, const PreparedRecord& taken, Prepared&& result) {
+    return replace_prepared(module, taken, std::move(result));
+}
+
+// As keep_record, while an error of the workflow is on its way: that error is what the caller
+// must see, and the record is kept when possible, since the scene has changed with it.
+bool keep_record_on_failure(PyObject* module, const PreparedRecord& taken, Prepared&& result) noexcept {
+    try {
+        return keep_record(module, taken, std::move(result));
+    } catch (...) {
+        PyErr_Clear();
+        return false;
+    }
+}
+
+void prepare_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        const ProgressTiming timing = progress_timing(module);
+        py::PythonHost host = host_for(module);
+        const PreparedRecord taken = current_prepared(module);
+        Prepared work = *taken;
+        const FailureReporter report = [module](const std::exception_ptr& failure) {
+            pass_interrupts(failure);
+            print_failure_traceback(module, failure);
+        };
+        PrepareOutcome outcome = PrepareOutcome::Rejected;
+        std::optional<ShakeOffsets> applied;
+        try {
+            outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
+                return prepare_shake(host, work, saved_mode, controls, report, timing, &applied);
+            });
+        } catch (...) {
+            keep_record_on_failure(module, taken, std::move(work));
+            throw;
+        }
+        // Nothing written (or, cancelled, everything taken back): the button keeps its look.
+        if (outcome == PrepareOutcome::Rejected || outcome == PrepareOutcome::Cancelled) return;
+        std::optional<ShakePreviewData> preview;
+        if (applied) preview = preview_of(work, std::move(*applied), controls.bypass);
+        const bool ready = work.ready;
+        if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
+        // A failed prepare still counts as a prepare for the button: the user sees it was run.
+        set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
+        // A prepare that failed before applying anything leaves the preview of the shake still on
+        // the camera, if any.
+        if (preview) {
+            command.window().shake_preview->set_data(std::move(*preview));
+        } else if (!ready) {
+            command.window().shake_preview->clear();
+        }
+    });
+}
+
+// Keys the shake of `record`, the record current when the command took it, as `controls` say,
+// and shows it in the preview.
+void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& host, const PreparedRecord& record,
+                     const ShakeControls& controls) {
+    std::optional<AppliedShake> applied = apply_prepared_shake(host, *record, controls);
+    if (!applied) return;
+    // The camera now carries a shake from a record that is no longer current.
+    if (current_prepared(module) != record) throw PreparationReplaced();
+    // The host may answer other curve names than last time; reset and bake look for these.
+    // Usually it answers the same ones, and the record is not copied for nothing.
+    if (has_new_curve_names(*record, applied->curves)) {
+        Prepared noted = *record;
+        record_shake_curves(noted, applied->curves);
+        if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
+    }
+    // The window may have gone during the host calls; the keys stand all the same.
+    if (command.window_alive()) {
+        command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets), controls.bypass));
+    }
+}
+
+void update_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
+    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        const PreparedRecord record = current_prepared(module);
+        if (!record->ready) {
+            // No host needed for doing nothing. A state reset may have ended the preparation the
+            // preview still shows.
+            if (command.window_alive()) command.window().shake_preview->clear();
+            return;
+        }
+        if (controls.bypass) {
+            // Bypassed, a change keys nothing: clearing the box applies the settings as they are
+            // then. The preview, which asks the host nothing, shows what that will bring.
+            command.window().shake_preview->set_data(
+                preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
+            return;
+        }
+        py::PythonHost host = host_for(module);
+        apply_to_record(module, command, host, record, controls);
+    }, put_back);
+}
+
+// The Bypass box was toggled: the shake is keyed again with the amount at zero (checked) or with
+// the settings as they are (cleared), as one undo step of its own. Run as the channel boxes' update
+// is, and refused the same way inside another command of the window.
+void bypass_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
+    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        const PreparedRecord record = current_prepared(module);
+        if (!record->ready) return;  // nothing prepared: the scene stays as it is, no step
+        py::PythonHost host = host_for(module);
+        const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
+        apply_to_record(module, command, host, record, controls);
+    }, put_back);
+}
+
+// After a reset or bake no shake is prepared: the Bypass box clears without running its handler,
+// which would key the shake again.
+void clear_bypass(TremblaToolWindow& window) {
+    const QSignalBlocker blocker(window.bypass_cb);
+    window.bypass_cb->setChecked(false);
+}
+
+// The prepare button's first look, an empty preview and a clear Bypass box: nothing is prepared
+// any more.
+void show_unprepared(TremblaToolWindow& window) {
+    set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
+    window.shake_preview->clear();
+    clear_bypass(window);
+}
+
+// Reset and bake end the preparation; the prepare button then returns to its first look, also
+// when the workflow failed after the end (bake's closing message), since the record says so.
+template <class Workflow>
+void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& workflow) {
+    run_command(module, target, CommandKind::Scene, [&](WindowCommand& command) {
+        const ShakeControls controls = read_controls(command.window());
+        py::PythonHost host = host_for(module);
+        const PreparedRecord taken = current_prepared(module);
+        Prepared work = *taken;
+        const bool was_ready = work.ready;
+        try {
+            workflow(host, work, controls);
+        } catch (...) {
+            const bool ended = was_ready && !work.ready;
+            if (keep_record_on_failure(module, taken, std::move(work)) && ended && command.window_alive()) {
+                show_unprepared(command.window());
+            }
+            throw;
+        }
+        if (work.ready) return;  // the camera is gone: nothing changed, the preparation and its box stay
+        if (!was_ready) {
+            // Nothing was prepared: only the box, which has nothing to bypass, clears.
+            if (command.window_alive()) clear_bypass(command.window());
+            return;
+        }
+        if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
+        show_unprepared(command.window());
+    });
+}
+
+void reset_command(PyObject* module, TremblaToolWindow& target) {
+    ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls&) { reset_camera(host, work); });
+}
+
+void bake_command(PyObject* module, TremblaToolWindow& target) {
+    ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls) {
+        const ProgressTiming timing = progress_timing(module);
+        with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
+            return bake_to_layer(host, work, saved_mode, controls, timing);
+        });
+    });
+}
+
+template <std::optional<std::string> (*pick)(Host&), QLineEdit* TremblaToolWindow::*field>
+void pick_command(PyObject* module, TremblaToolWindow& target) {
+    run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
+        py::PythonHost host = host_for(module);
+        if (std::optional<std::string> name = pick(host)) {
+            (command.window().*field)->setText(QString::fromStdString(*name));
+        }
+    });
+}
+
+// A drag opens one undo step that the updates it runs join, and its release closes it; a click
+// on the groove or a key press runs one update, which is a step of its own. Only one drag step
+// per window is open at a time.
+void begin_slider_drag(PyObject* module, TremblaToolWindow& target) {
+    GilHold gil;
+    if (target._drag_undo_open) return;
+    QPointer<TremblaToolWindow> window(&target);
+    py::PythonHost host = host_for(module);
+    host.open_undo_chunk("Trembla: slider drag");
+    if (window) {
+        window->_drag_undo_open = true;
+    } else {
+        host.close_undo_chunk();  // the window went meanwhile; no release will come
+    }
+}
+
+void end_slider_drag(PyObject* module, TremblaToolWindow& target) noexcept {
+    GilHold gil;
+    if (!target._drag_undo_open) return;
+    target._drag_undo_open = false;
+    try {
+        py::PythonHost host = host_for(module);
+        host.close_undo_chunk();
+    } catch (...) {
+        // Nothing to report a failed close to: the drag is over either way.
+        PyErr_Clear();
+    }
+}
+
+// The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
+// window, and with it the hook that is running.
+void install_selection_commands(WindowContext& context, PyObject* module) {
+    context.set_camera = [module](TremblaToolWindow& w) {
+        pick_command<&set_camera, &TremblaToolWindow::camera_field>(module, w);
+    };
+    context.set_source = [module](TremblaToolWindow& w) {
+        pick_command<&set_source, &TremblaToolWindow::source_field>(module, w);
+    };
+}
+
+void install_shake_commands(WindowContext& context, PyObject* module) {
+    context.prepare_shake = [module](TremblaToolWindow& w) { prepare_command(module, w); };
+    context.update_shake = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        update_command(module, w, put_back);
+    };
+    context.reset_camera = [module](TremblaToolWindow& w) { reset_command(module, w); };
+    context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
+    context.begin_slider_drag = [module](TremblaToolWindow& w) { begin_slider_drag(module, w); };
+    context.end_slider_drag = [module](TremblaToolWindow& w) { end_slider_drag(module, w); };
+    context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        bypass_command(module, w, put_back);
+    };
+}
+
+}  // namespace
+
+void install_scene_commands(WindowContext& context, PyObject* module) {
+    install_selection_commands(context, module);
+    install_shake_commands(context, module);
+}
+
+}  // namespace trembla::ext
