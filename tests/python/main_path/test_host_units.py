@@ -9,11 +9,13 @@ from __future__ import division
 import math
 import unittest
 
-from test_main_path_common import (
+import support  # noqa: F401  (sys.path)
+
+from support.main_path import (  # noqa: E402
     CAMERA, CHANNELS, FRAMES, SETTINGS, SOURCE, MainPathCase, build_scene,
     camera_channel_values, forget_host_recordings, key_channels, source_channel_values)
 
-import maya.standin as standin  # noqa: E402  (after the common module set up sys.path)
+import maya.standin as standin  # noqa: E402  (after support set up sys.path)
 from maya import cmds  # noqa: E402
 from maya.api import OpenMaya as om  # noqa: E402
 
@@ -34,7 +36,7 @@ def in_units(linear, angle, values):
 
 
 def build_scene_in(linear, angle, rate):
-    """The main-path scene (test_main_path_common.build_scene), physically the same, built in
+    """The main-path scene (support.main_path.build_scene), physically the same, built in
     the given working units."""
     standin.reset()
     cmds.currentUnit(linear=linear, angle=angle, time=rate)
