@@ -18,7 +18,7 @@
 #include "module/errors.h"
 #include "module/qt_values.h"
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "core/records.h"
 #include "ui/shake_preview.h"
 #include "ui/slider_row.h"

@@ -6,9 +6,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/whole_numbers.h"
 #include "module/errors.h"
 #include "module/value_path.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 
@@ -354,10 +355,7 @@ Frame frame_at(PyObject* obj, const ValuePath& where) {
 }
 
 // Whole and inside int64 (2^63 itself is just outside).
-bool whole_frame_value(double value) {
-    constexpr double kBound = 9223372036854775808.0;
-    return std::isfinite(value) && std::trunc(value) == value && value >= -kBound && value < kBound;
-}
+bool whole_frame_value(double value) { return is_whole_frame(value); }
 
 template <std::size_t N>
 std::array<double, N> fixed_numbers_at(PyObject* obj, const ValuePath& where, const char* what) {

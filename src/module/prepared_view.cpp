@@ -7,7 +7,7 @@
 #include "module/convert.h"
 #include "module/errors.h"
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -18,7 +18,7 @@
 #include "module/window_command.h"
 #include "module/window_controls.h"
 #include "presets/settings_snapshot.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "scene/undo_chunk.h"
 #include "ui/main_window.h"
 

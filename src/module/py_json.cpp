@@ -7,7 +7,7 @@
 
 #include "module/errors.h"
 #include "module/value_path.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -17,6 +17,8 @@
 #include "module/errors.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "scene/shake_curves.h"
+#include "scene/source_motion.h"
 
 namespace trembla::ext {
 

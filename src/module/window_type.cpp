@@ -17,7 +17,7 @@
 #include "module/qt_values.h"
 #include "module/registry.h"
 #include "module/window_wiring.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/qt_generation.h"

@@ -5,7 +5,7 @@
 // deleted.").
 #pragma once
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 class QWidget;
 
