@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 # oldest OS a Maya runs on; README, "Release builds").
 
 # The init function the interpreter looks for: PyInit_<name> on Python 3, init<name> on Python 2
-# (src/scene/py_compat.h defines the one of the headers it is compiled with). Checked at configure
+# (src/pyhost/py_compat.h defines the one of the headers it is compiled with). Checked at configure
 # time against that definition, so the export lists below can never name the other Python's.
 if(Python_VERSION_MAJOR EQUAL 2)
   set(TREMBLA_INIT_SYMBOL inittrembla_tool)
@@ -20,7 +20,7 @@ set(CMAKE_REQUIRED_INCLUDES ${Python_INCLUDE_DIRS} ${PROJECT_SOURCE_DIR}/src)
 set(CMAKE_REQUIRED_QUIET ON)
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)  # compiled, not linked: no Python library needed
 check_cxx_source_compiles("
-#include \"scene/py_compat.h\"
+#include \"pyhost/py_compat.h\"
 TREMBLA_MODULE_INIT(trembla_tool) { return nullptr; }
 void trembla_init_symbol_is_defined() { (void)&${TREMBLA_INIT_SYMBOL}; }"
   TREMBLA_INIT_SYMBOL_DEFINED_${TREMBLA_INIT_SYMBOL}_${Python_VERSION_MAJOR}_${Python_VERSION_MINOR})
@@ -29,7 +29,7 @@ unset(CMAKE_REQUIRED_QUIET)
 unset(CMAKE_REQUIRED_INCLUDES)
 if(NOT TREMBLA_INIT_SYMBOL_DEFINED_${TREMBLA_INIT_SYMBOL}_${Python_VERSION_MAJOR}_${Python_VERSION_MINOR})
   message(FATAL_ERROR "The module's init function for Python ${Python_VERSION} is not ${TREMBLA_INIT_SYMBOL} "
-                      "(src/scene/py_compat.h and cmake/TremblaPortable.cmake disagree)")
+                      "(src/pyhost/py_compat.h and cmake/TremblaPortable.cmake disagree)")
 endif()
 
 if(NOT TREMBLA_PORTABLE)

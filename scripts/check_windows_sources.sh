@@ -18,7 +18,7 @@ for dep in nlohmann double-conversion; do
 done
 
 # A file that includes a Qt header (the preset lock) is left to the Visual Studio build with it.
-mapfile -t sources < <(cd "$REPO" && ls src/core/*.cpp src/presets/*.cpp | grep -v '_posix\.cpp$' |
+mapfile -t sources < <(cd "$REPO" && ls src/core/*.cpp src/scene/*.cpp src/presets/*.cpp | grep -v '_posix\.cpp$' |
                        while read -r f; do grep -qE '^#include <Q' "$f" || echo "$f"; done)
 failed=0
 for source in "${sources[@]}"; do

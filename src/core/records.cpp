@@ -30,6 +30,13 @@ bool is_translate_channel(std::string_view name) { return starts_with(name, kTra
 
 bool is_rotate_channel(std::string_view name) { return starts_with(name, kRotatePrefix); }
 
+std::size_t channel_index(std::string_view channel) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (channel == kChannels[k]) return k;
+    }
+    throw std::logic_error("not a camera channel: " + std::string(channel));
+}
+
 const Sample* find_sample(const FrameRecord& record, Frame frame) {
     const std::vector<Frame>& frames = record.frames;
     const std::size_t count = std::min(frames.size(), record.samples.size());

@@ -21,6 +21,10 @@ inline constexpr std::array<const char*, kChannelCount> kChannels = {
 bool is_translate_channel(std::string_view name);  // name begins with "translate"
 bool is_rotate_channel(std::string_view name);     // name begins with "rotate"
 
+// The position of `channel` in kChannels. Throws std::logic_error for any other name: callers
+// pass names taken from kChannels.
+std::size_t channel_index(std::string_view channel);
+
 // A node's world translation and rotation at one frame, in channel order.
 using Sample = std::array<double, kChannelCount>;
 inline constexpr Sample kZeroSample{};

@@ -85,3 +85,11 @@ ShiftedFrame shift_frame_back(Frame frame, double whole_offset) {
 }
 
 }  // namespace trembla::detail
+
+namespace trembla {
+
+bool is_whole_frame(double value) {
+    return std::isfinite(value) && std::trunc(value) == value && detail::truncates_into_frame_range(value);
+}
+
+}  // namespace trembla

@@ -1,9 +1,18 @@
 // Whole-number arithmetic on frames that never overflows: the numbers arrive from scripts and can
-// be anything a double can hold, while frames are 64-bit. Internal to the core library.
+// be anything a double can hold, while frames are 64-bit. The detail functions serve the core and
+// the scene's sampling bounds.
 #pragma once
 
 #include <cstdint>
 #include "core/records.h"
+
+namespace trembla {
+
+// True when `value` is finite, whole and inside the int64 frame range (2^63 itself is just
+// outside), so that it converts to a Frame exactly.
+bool is_whole_frame(double value);
+
+}  // namespace trembla
 
 namespace trembla::detail {
 

@@ -1,6 +1,6 @@
 #include "module/registry.h"
 
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -3,7 +3,7 @@
 // set_module_attr. Parts report failure by throwing (see errors.h); the import then fails.
 #pragma once
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

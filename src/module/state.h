@@ -8,7 +8,7 @@
 #include <string>
 
 #include "scene/prepared.h"
-#include "scene/python_host.h"
+#include "pyhost/python_host.h"
 
 namespace trembla::ext {
 

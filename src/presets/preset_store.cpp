@@ -5,6 +5,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "core/error_text.h"
 #include "presets/atomic_file.h"
 #include "presets/preset_lock.h"
 
@@ -198,10 +199,8 @@ template <class Body>
 std::optional<std::string> described(Body&& body) {
     try {
         return body();
-    } catch (const std::exception& caught) {
-        return std::string(caught.what());
     } catch (...) {
-        return std::string("unknown error");
+        return error_text(std::current_exception());
     }
 }
 

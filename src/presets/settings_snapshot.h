@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "presets/preset_json.h"
-#include "scene/control_values.h"
 
 namespace trembla {
 

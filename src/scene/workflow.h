@@ -1,7 +1,9 @@
 // The window's scene commands without the window: choosing camera and source, preparing a shake,
 // re-applying it live, taking it off again and baking it onto an animation layer. The window reads
 // its controls into a ShakeControls at the moment of the call and acts on the answer (field text,
-// button look); everything that touches the scene happens here, through the Host.
+// button look); everything that touches the scene happens here, through the Host. One file per
+// command: selection.cpp, prepare.cpp, update.cpp, reset.cpp, bake.cpp; the steps they share are
+// workflow_steps.h.
 #pragma once
 
 #include <exception>
@@ -9,8 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "core/settings.h"
 #include "core/shake_offsets.h"
-#include "scene/control_values.h"
 #include "scene/host_progress.h"
 #include "scene/prepared.h"
 

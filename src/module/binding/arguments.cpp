@@ -3,7 +3,7 @@
 #include <string>
 
 #include "module/binding/errors.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstddef>
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

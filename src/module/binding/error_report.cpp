@@ -1,7 +1,7 @@
 #include "module/binding/error_report.h"
 
 #include "module/state.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 
@@ -48,16 +48,6 @@ void print_traceback(const std::exception_ptr& error) noexcept {
 }
 
 }  // namespace
-
-std::string error_text(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& caught) {
-        return caught.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
 
 void report_handler_error(PyObject* module, const std::exception_ptr& error) noexcept {
     if (!Py_IsInitialized() || !error) {

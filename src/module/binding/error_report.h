@@ -6,7 +6,8 @@
 #include <exception>
 #include <string>
 
-#include "scene/py_compat.h"
+#include "core/error_text.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 
@@ -23,8 +24,7 @@ private:
     PyGILState_STATE state_;
 };
 
-// The text a user is shown for an error: str() of a Python exception, what() of a C++ one.
-std::string error_text(const std::exception_ptr& error);
+// error_text (core/error_text.h) gives the text a user is shown for an error.
 
 // A host warning with the error's text and, for a Python error, its traceback on sys.stderr (the
 // host's script output). Leaves a pending Python error of the caller as it was; never throws.

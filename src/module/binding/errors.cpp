@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "scene/py_ref.h"
-#include "scene/python_error.h"
+#include "pyhost/py_ref.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

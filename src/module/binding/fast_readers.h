@@ -10,7 +10,7 @@
 
 #include "core/records.h"
 #include "module/binding/readers.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

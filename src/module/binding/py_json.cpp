@@ -7,7 +7,7 @@
 
 #include "module/binding/errors.h"
 #include "module/binding/value_path.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "presets/preset_json.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

@@ -1,7 +1,7 @@
 #include "module/binding/qt_binding.h"
 
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/qt_generation.h"
 
 namespace trembla::ext {

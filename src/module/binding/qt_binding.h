@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

@@ -5,7 +5,7 @@
 
 #include "module/binding/errors.h"
 #include "module/binding/readers.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

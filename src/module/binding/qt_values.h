@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVariant>
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

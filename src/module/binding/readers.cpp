@@ -8,7 +8,7 @@
 #include "module/binding/errors.h"
 #include "module/binding/fast_readers.h"
 #include "module/binding/value_path.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 
@@ -101,9 +101,7 @@ Frame frame_at(PyObject* obj, const ValuePath& where) {
 }
 
 // Whole and inside int64 (2^63 itself is just outside).
-bool whole_frame_value(double value) {
-    return std::isfinite(value) && std::trunc(value) == value && detail::truncates_into_frame_range(value);
-}
+bool whole_frame_value(double value) { return is_whole_frame(value); }
 
 template <std::size_t N>
 std::array<double, N> fixed_numbers_at(PyObject* obj, const ValuePath& where, const char* what) {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/records.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

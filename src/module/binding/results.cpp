@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "module/binding/errors.h"
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

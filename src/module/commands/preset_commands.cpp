@@ -18,7 +18,7 @@
 #include "module/functions/preset_functions.h"
 #include "module/state.h"
 #include "presets/settings_snapshot.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "scene/undo_chunk.h"
 #include "ui/main_window.h"
 

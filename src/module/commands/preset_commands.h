@@ -3,7 +3,7 @@
 #pragma once
 
 #include "presets/preset_json.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 #include "ui/window_context.h"
 
 namespace trembla::ext {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "scene/host_progress.h"
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -2,7 +2,7 @@
 // host and preparation record.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 #include "ui/window_context.h"
 
 namespace trembla::ext {

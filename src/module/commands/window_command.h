@@ -11,7 +11,7 @@
 #include <QPointer>
 
 #include "module/binding/error_report.h"
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla {
 class TremblaToolWindow;

@@ -1,7 +1,7 @@
 // Reading the window's controls into the record the scene commands and the preset file share.
 #pragma once
 
-#include "scene/control_values.h"
+#include "core/settings.h"
 
 namespace trembla {
 class TremblaToolWindow;

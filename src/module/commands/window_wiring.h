@@ -1,7 +1,7 @@
 // What ties a tool window to this module: the context it is built with.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 #include "ui/window_context.h"
 
 namespace trembla::ext {

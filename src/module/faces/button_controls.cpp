@@ -8,7 +8,7 @@
 #include "module/binding/qt_values.h"
 #include "module/binding/readers.h"
 #include "module/faces/control_proxy.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext::controls {
 

@@ -15,7 +15,7 @@
 
 #include "module/binding/errors.h"
 #include "module/binding/qt_values.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext::controls {
 

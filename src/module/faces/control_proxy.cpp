@@ -18,7 +18,7 @@
 #include "module/binding/readers.h"
 #include "module/faces/control_face.h"
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/shake_preview.h"
 #include "ui/slider_row.h"
 

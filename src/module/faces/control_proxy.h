@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 class QObject;
 class QListWidget;

@@ -7,7 +7,7 @@
 #include "module/binding/errors.h"
 #include "module/binding/results.h"
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "scene/prepared.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

@@ -4,7 +4,7 @@
 #include "core/records.h"
 #include "module/binding/qt_values.h"
 #include "module/binding/results.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/shake_preview.h"
 
 namespace trembla::ext::controls {

@@ -18,7 +18,7 @@
 #include "module/commands/window_wiring.h"
 #include "module/faces/control_proxy.h"
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/qt_generation.h"

@@ -7,7 +7,7 @@
 // (methods with their docstrings, the controls as attributes), each entry next to the call it makes.
 #pragma once
 
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 class QWidget;
 

@@ -1,7 +1,7 @@
 // The user's entry points: show() opens the tool window, reset_state() forgets the module state.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -4,7 +4,7 @@
 // "Trembla: Could not get Maya main window: {}" and answer nothing.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 class QWidget;
 

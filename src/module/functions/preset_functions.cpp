@@ -11,7 +11,7 @@
 #include "module/binding/py_json.h"
 #include "module/registry.h"
 #include "module/state.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::ext {
 

@@ -7,7 +7,7 @@
 
 #include "presets/preset_store.h"
 #include "scene/host.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 

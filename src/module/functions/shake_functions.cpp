@@ -19,6 +19,8 @@
 #include "module/binding/results.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "scene/shake_curves.h"
+#include "scene/source_motion.h"
 
 namespace trembla::ext {
 

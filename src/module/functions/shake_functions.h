@@ -3,7 +3,7 @@
 // extract_source_shake, parse_ranges, calculate_fade_multiplier, apply_shake_to_camera.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -2,7 +2,7 @@
 // the saved evaluation mode kept in the module attribute `_original_eval_mode`.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -1,7 +1,7 @@
 #include "module/functions/theme_constants.h"
 
 #include "module/registry.h"
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 #include "ui/theme.h"
 
 namespace trembla::ext {

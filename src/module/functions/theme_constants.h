@@ -2,7 +2,7 @@
 // scripts styling their own widgets can match the tool's look.
 #pragma once
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::ext {
 

@@ -20,6 +20,8 @@
 #include "core/sampling.h"
 #include "fake_host.h"
 #include "scene/prepared.h"
+#include "scene/shake_curves.h"
+#include "scene/source_motion.h"
 #include "scene/workflow.h"
 
 namespace trembla::testing_scene {

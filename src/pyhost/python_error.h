@@ -6,7 +6,7 @@
 #include <string>
 
 #include "scene/host.h"
-#include "scene/py_ref.h"
+#include "pyhost/py_ref.h"
 
 namespace trembla::py {
 

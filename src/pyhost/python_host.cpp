@@ -1,4 +1,11 @@
-#include "scene/python_host.h"
+// PythonHost: each Host operation as one call of maya.cmds, maya.mel or maya.OpenMayaUI, with the
+// working units converted at the edge. Over 400 lines because it is one class of some forty short
+// members that share the interned flag names and the command table below; the maya.api batch
+// keyer is batch_keys.cpp.
+#include "pyhost/python_host.h"
+
+#include "core/whole_numbers.h"
+#include "pyhost/host_values.h"
 
 #include <algorithm>
 #include <cmath>
@@ -152,18 +159,6 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "nodeType", nullptr},
 };
 
-PyRef make_text(std::string_view utf8) { return checked(text(utf8)); }
-PyRef make_int(std::int64_t value) { return checked(integer(value)); }
-PyRef make_float(double value) { return checked(PyFloat_FromDouble(value)); }
-
-// Reading answers: every failure is a Python exception, thrown like a failing call.
-double answer_number(PyObject* answer) {
-    const double value = PyFloat_AsDouble(answer);
-    if (value == -1.0 && PyErr_Occurred()) {
-        throw_python_error();
-    }
-    return value;
-}
 
 std::string answer_text(PyObject* answer) {
     std::string out;
@@ -331,9 +326,7 @@ double PythonHost::current_time() {
 
 void PythonHost::set_current_time(double frame) {
     // Whole frames go to the host as int, like the frame numbers a script would pass.
-    constexpr double kInt64Bound = 9223372036854775808.0;  // 2^63
-    const bool whole = std::isfinite(frame) && std::trunc(frame) == frame && frame >= -kInt64Bound &&
-                       frame < kInt64Bound;
+    const bool whole = is_whole_frame(frame);
     PyRef frame_obj = whole ? make_int(static_cast<std::int64_t>(frame)) : make_float(frame);
     call(Command::CurrentTime, {frame_obj.get()}, {{names().edit, Py_True}});
 }
@@ -409,98 +402,6 @@ void PythonHost::set_curve_key(const std::string& curve, Frame time, double valu
     call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
 }
 
-namespace {
-
-// An attribute that may be missing: empty when it is (AttributeError cleared), thrown otherwise.
-PyRef optional_attr(PyObject* owner, const char* name) {
-    PyObject* found = PyObject_GetAttrString(owner, name);
-    if (found == nullptr) {
-        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) {
-            throw_python_error();
-        }
-        PyErr_Clear();
-    }
-    return PyRef::steal(found);
-}
-
-// A module that may be missing: empty when importing it raises ImportError (cleared).
-PyRef optional_import(const char* name) {
-    PyObject* found = PyImport_ImportModule(name);
-    if (found == nullptr) {
-        if (!PyErr_ExceptionMatches(PyExc_ImportError)) {
-            throw_python_error();
-        }
-        PyErr_Clear();
-    }
-    return PyRef::steal(found);
-}
-
-// A Python list of `count` new references made by `make(i)`.
-template <typename Make>
-PyRef build_list(std::size_t count, Make make) {
-    PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(count)));
-    for (std::size_t i = 0; i < count; ++i) {
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), make(i).release());
-    }
-    return list;
-}
-
-}  // namespace
-
-// The batch interface is Maya's Python API 2.0 (maya.api.OpenMaya / maya.api.OpenMayaAnim). Hosts
-// or stand-ins without it (no module, or a module without these names) get the per-key path.
-bool PythonHost::key_api_available() {
-    if (key_api_.looked_up) {
-        return key_api_.available;
-    }
-    key_api_.looked_up = true;
-    PyRef om = optional_import("maya.api.OpenMaya");
-    PyRef oma = om ? optional_import("maya.api.OpenMayaAnim") : PyRef();
-    if (!om || !oma) {
-        return false;
-    }
-    KeyApi api;
-    api.selection_list = optional_attr(om.get(), "MSelectionList");
-    api.time = optional_attr(om.get(), "MTime");
-    api.time_array = optional_attr(om.get(), "MTimeArray");
-    api.double_array = optional_attr(om.get(), "MDoubleArray");
-    api.anim_curve = optional_attr(oma.get(), "MFnAnimCurve");
-    if (!api.selection_list || !api.time || !api.time_array || !api.double_array || !api.anim_curve) {
-        return false;
-    }
-    api.tangent_global = optional_attr(api.anim_curve.get(), "kTangentGlobal");
-    PyRef add_keys = optional_attr(api.anim_curve.get(), "addKeys");
-    PyRef ui_unit = optional_attr(api.time.get(), "uiUnit");
-    api.angle = optional_attr(om.get(), "MAngle");
-    api.distance = optional_attr(om.get(), "MDistance");
-    if (!api.tangent_global || !add_keys || !ui_unit || !api.angle || !api.distance) {
-        return false;
-    }
-    api.looked_up = true;
-    api.available = true;
-    key_api_ = std::move(api);
-    return true;
-}
-
-// MTimeArray of the frames in the host's current time unit, as setKeyframe reads a bare time:
-// MTime(value, unit) and the static MTime.uiUnit() (Python API 2.0 reference, OpenMaya.MTime,
-// https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/py_ref/class_open_maya_1_1_m_time.html).
-PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
-    if (key_times_ && frames == key_frames_) {
-        return key_times_.get();
-    }
-    key_times_ = PyRef();
-    PyRef unit = checked(PyObject_CallMethod(key_api_.time.get(), const_cast<char*>("uiUnit"), nullptr));
-    PyObject* time_type = key_api_.time.get();
-    PyRef times = build_list(frames.size(), [&](std::size_t i) {
-        PyRef value = make_float(static_cast<double>(frames[i]));
-        return checked(PyObject_CallFunctionObjArgs(time_type, value.get(), unit.get(), nullptr));
-    });
-    key_times_ = checked(PyObject_CallFunctionObjArgs(key_api_.time_array.get(), times.get(), nullptr));
-    key_frames_ = frames;
-    return key_times_.get();
-}
-
 // The -attribute flag is multi-use ("the multi-use -attribute flag, which takes an argument of
 // the form attributeName"); from Python a multi-use flag takes a list (cutKey reference,
 // https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/cutKey.html).
@@ -512,109 +413,14 @@ void PythonHost::cut_keys(const std::string& node, const std::vector<std::string
     call(Command::CutKey, {node_obj.get()}, {{n.attribute, attribute_list.get()}, {n.clear, Py_True}});
 }
 
-// Internal units per working unit, from MAngle / MDistance.uiToInternal(1.0), once per command:
-// the units are proportional, so one factor converts every value (OpenMaya.MAngle,
-// https://help.autodesk.com/cloudhelp/2020/ENU/Maya-SDK-MERGED/py_ref/class_open_maya_1_1_m_angle.html;
-// OpenMaya.MDistance, https://help.autodesk.com/cloudhelp/2025/ENU/MAYA-API-REF/py_ref/
-// class_open_maya_1_1_m_distance.html).
-double PythonHost::internal_per_ui(PyObject* unit_type, std::optional<double>& cached) {
-    if (!cached) {
-        PyRef one = make_float(1.0);
-        PyRef answer = checked(PyObject_CallMethod(unit_type, const_cast<char*>("uiToInternal"),
-                                                   const_cast<char*>("(O)"), one.get()));
-        cached = answer_number(answer.get());
-    }
-    return *cached;
+// keyframe -query -keyframeCount: how many keys the curve holds.
+double PythonHost::key_count(const std::string& curve) {
+    const Names& n = names();
+    PyRef curve_obj = make_text(curve);
+    PyRef count = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.keyframeCount, Py_True}});
+    return answer_number(count.get());
 }
 
-bool PythonHost::per_key_only() {
-    if (!per_key_only_ && key_path_.per_key_only && key_path_.per_key_only()) per_key_only_ = true;
-    return per_key_only_;
-}
-
-void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                const std::vector<double>& values) {
-    if (!key_api_available() || per_key_only()) {
-        Host::set_curve_keys(curve, frames, values);
-        return;
-    }
-    if (frames.empty()) {
-        return;  // the per-key path makes no call either
-    }
-    std::optional<PythonError> refused = add_keys(curve, frames, values);
-    if (refused) {
-        const PythonError& error = *refused;
-        // Whether addKeys has this signature in every host version cannot be checked here: a call
-        // the host refuses before any key is in (TypeError, RuntimeError) leaves the curve as the
-        // per-key path finds it. A failure after keys were written stays a failure.
-        bool untouched = false;
-        try {
-            const Names& n = names();
-            PyRef curve_obj = make_text(curve);
-            PyRef count = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.keyframeCount, Py_True}});
-            untouched = answer_number(count.get()) == 0.0;
-        } catch (const HostError&) {
-        }
-        if (!untouched) throw error;
-        per_key_only_ = true;
-        if (key_path_.keep_per_key) key_path_.keep_per_key();
-        print_line(std::string("Trembla: the host refused to key a curve in one call (") + error.what() +
-                   "); keying per key until reset_state().");
-        Host::set_curve_keys(curve, frames, values);
-    }
-}
-
-std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                                const std::vector<double>& values) {
-    // Python API 2.0: MSelectionList.add(name) / getDependNode(0) give the node's MObject;
-    // MFnAnimCurve(MObject) attaches to it; addKeys(times, values, tangentInType, tangentOutType,
-    // keepExistingKeys) "adds a set of new keys with the given corresponding values and tangent
-    // types at the specified times" on an animCurveTA/TL/TU (OpenMayaAnim.MFnAnimCurve,
-    // https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/class_open_maya_anim_1_1_m_fn_anim_curve.html).
-    // kTangentGlobal for both sides keys with the host's default tangent types, as setKeyframe
-    // does when given only a time and a value (those defaults are keyTangent's global settings,
-    // "the default tangent type of newly created keyframes", keyTangent reference,
-    // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
-    // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
-    // ever go into a curve created in this same step.
-    // The values go in internal units: "Unless otherwise specified all API methods use Maya
-    // internal units: cm and radians" (Maya SDK, Appendix: Frequently asked questions,
-    // https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/files/Appendices_Appendix_D_Frequently_asked_questions.htm),
-    // and addKeys converts nothing (its sibling addKeysWithTangents has a convertUnits argument).
-    // Degrees go to the working angular unit first, as setKeyframe would take them.
-    const std::string& type = curve_type(curve);
-    double ui_per_value = 1.0;
-    double scale = 1.0;
-    if (type == "animCurveTA") {
-        ui_per_value = ui_per_degree();
-        scale = internal_per_ui(key_api_.angle.get(), angle_internal_per_ui_);
-    } else if (type == "animCurveTL") {
-        scale = internal_per_ui(key_api_.distance.get(), distance_internal_per_ui_);
-    }
-    PyObject* times = key_times(frames);
-    PyRef keep_times = PyRef::borrow(times);
-    const std::size_t count = std::min(frames.size(), values.size());
-    PyRef value_list = build_list(count, [&](std::size_t i) {
-        const double ui = ui_per_value == 1.0 ? values[i] : values[i] * ui_per_value;
-        return make_float(ui * scale);
-    });
-    PyRef value_array = checked(PyObject_CallFunctionObjArgs(key_api_.double_array.get(), value_list.get(), nullptr));
-    PyRef selection = checked(PyObject_CallFunctionObjArgs(key_api_.selection_list.get(), nullptr));
-    PyRef name = make_text(curve);
-    checked(PyObject_CallMethod(selection.get(), const_cast<char*>("add"), const_cast<char*>("(O)"), name.get()));
-    PyRef node = checked(PyObject_CallMethod(selection.get(), const_cast<char*>("getDependNode"), const_cast<char*>("(i)"), 0));
-    PyRef function_set = checked(PyObject_CallFunctionObjArgs(key_api_.anim_curve.get(), node.get(), nullptr));
-    PyRef tangent = key_api_.tangent_global;
-    // Only the addKeys call itself may be refused: TypeError or RuntimeError are handed back.
-    try {
-        checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
-                                    times, value_array.get(), tangent.get(), tangent.get(), Py_False));
-    } catch (const PythonError& error) {
-        if (!error.matches(PyExc_TypeError) && !error.matches(PyExc_RuntimeError)) throw;
-        return error;
-    }
-    return std::nullopt;
-}
 
 void PythonHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) {
     const Names& n = names();

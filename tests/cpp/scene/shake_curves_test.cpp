@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/apply.h"
+#include "scene/shake_curves.h"
 #include "core/ranges.h"
 #include "core/smoothing.h"
 #include "fake_host.h"

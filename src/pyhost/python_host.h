@@ -10,8 +10,8 @@
 #include <map>
 
 #include "scene/host.h"
-#include "scene/py_ref.h"
-#include "scene/python_error.h"
+#include "pyhost/py_ref.h"
+#include "pyhost/python_error.h"
 
 namespace trembla::py {
 
@@ -149,6 +149,8 @@ private:
     std::optional<PythonError> add_keys(const std::string& curve, const std::vector<Frame>& frames,
                                         const std::vector<double>& values);
     bool per_key_only();
+    // The keys a curve holds, as keyframe -query -keyframeCount answers.
+    double key_count(const std::string& curve);
     double internal_per_ui(PyObject* unit_type, std::optional<double>& cached);
 
     // Angles between degrees (this interface) and the host's working angular unit.

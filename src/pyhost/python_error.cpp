@@ -1,4 +1,4 @@
-#include "scene/python_error.h"
+#include "pyhost/python_error.h"
 
 #include <utility>
 

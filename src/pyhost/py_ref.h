@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "scene/py_compat.h"
+#include "pyhost/py_compat.h"
 
 namespace trembla::py {
 

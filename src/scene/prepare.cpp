@@ -1,0 +1,230 @@
+// Preparing a shake: checks, sampling the source and recording the camera, then the first
+// application, under a suspended viewport and a progress bar that Esc cancels.
+#include "scene/workflow.h"
+
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <utility>
+
+#include "core/error_text.h"
+#include "core/records.h"
+#include "core/sampling.h"
+#include "core/whole_numbers.h"
+#include "scene/source_motion.h"
+#include "scene/suspension.h"
+#include "scene/workflow_steps.h"
+
+namespace trembla {
+
+using namespace steps;
+
+namespace {
+
+constexpr const char* kPrepareStatus = "Trembla: preparing shake";
+
+// More than kMaxSampledFrames from first to last (last >= first). last - first itself may not fit
+// in 64 bits when the bounds lie far apart on both sides of zero; last - (max - 1) always does
+// where the span can be too long at all.
+bool too_many_frames(Frame first, Frame last) {
+    constexpr Frame kLongestReach = kMaxSampledFrames - 1;
+    return last >= std::numeric_limits<Frame>::min() + kLongestReach && first < last - kLongestReach;
+}
+
+// How a playback bound reads in a warning: whole frames as integers, anything else as %g would
+// (a NaN without the sign its bits may carry).
+std::string bound_text(double bound) {
+    if (std::isnan(bound)) return "nan";
+    if (std::isfinite(bound) && std::trunc(bound) == bound && std::fabs(bound) < 1e15) {
+        return std::to_string(static_cast<long long>(bound));
+    }
+    std::ostringstream out;
+    out << bound;
+    return out.str();
+}
+
+// The whole frame a playback bound truncates to, or nothing when it is not finite or lies beyond
+// the 64-bit frame numbers (a cast would be undefined there).
+std::optional<Frame> playback_frame(double bound) {
+    if (!std::isfinite(bound) || !detail::truncates_into_frame_range(bound)) return std::nullopt;
+    return static_cast<Frame>(std::trunc(bound));
+}
+
+// The camera's start pose: its own channel values on the first frame. The channels, not the world
+// pose: written back into the channels of a camera under a moved or turned parent, a world pose
+// would move the camera away.
+Sample camera_start_pose(Host& host, const std::string& camera, Frame start_frame) {
+    host.set_current_time(static_cast<double>(start_frame));
+    Sample pose{};
+    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = host.get_attr(plug(camera, kChannels[i]));
+    return pose;
+}
+
+// The camera's own channel values on every frame, walking the range once per channel.
+ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames,
+                                    WorkProgress& progress) {
+    ChannelAnim recorded;
+    for (const char* channel : kChannels) {
+        ChannelSeries series{channel, {}};
+        series.values.reserve(frames.size());
+        for (Frame frame : frames) {
+            host.set_current_time(static_cast<double>(frame));
+            series.values.push_back(host.get_attr(plug(camera, channel)));
+            progress.advance();
+        }
+        recorded.push_back(std::move(series));
+    }
+    return recorded;
+}
+
+// The units of work a prepare reports: one per frame sampled, six more per frame recorded.
+std::size_t preparation_units(const std::string& mode, std::size_t frame_count) {
+    return frame_count * (builds_on_own_animation(mode) ? 1 + kChannelCount : 1);
+}
+
+std::string number_text(double value) {
+    if (std::isnan(value)) return "nan";
+    return value > 0 ? "inf" : "-inf";
+}
+
+[[noreturn]] void refuse_value(const std::string& where, double value, Frame frame) {
+    throw std::runtime_error(where + " is " + number_text(value) + " on frame " + std::to_string(frame) +
+                             "; every sampled value must be a finite number.");
+}
+
+// A value that is not a finite number (a broken rig, constraint or expression) would go into
+// every key of the camera: the prepare fails before it keys anything, naming the first such value
+// of the source, then of the camera.
+void check_finite(const Prepared& next, const std::string& source, const std::string& camera,
+                  const std::vector<Frame>& frames, Frame start_frame) {
+    for (std::size_t i = 0; i < next.source_data.size(); ++i) {
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            const double value = next.source_data.samples[i][k];
+            if (!std::isfinite(value)) refuse_value(source + " world " + kChannels[k], value, next.source_data.frames[i]);
+        }
+    }
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const double value = (*next.camera_base)[k];
+        if (!std::isfinite(value)) refuse_value(plug(camera, kChannels[k]), value, start_frame);
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        for (const ChannelSeries& series : next.camera_original_anim) {
+            if (i < series.values.size() && !std::isfinite(series.values[i])) {
+                refuse_value(plug(camera, series.name), series.values[i], frames[i]);
+            }
+        }
+    }
+}
+
+// Everything between suspension and resumption of a prepare. Builds the whole new record before
+// writing it, so that a failure on the way leaves the previous preparation in place.
+// `scene_changed` tells whether the scene was changed before a cancel could come.
+void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
+                     const std::string& source, const std::string& mode, Frame start_frame, Frame end_frame,
+                     const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed,
+                     std::optional<ShakeOffsets>* applied) {
+    // A camera still shaken by the current preparation would be recorded with that shake in it,
+    // and the next reset or bake would give back the shaken move instead of the animator's.
+    if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
+    Prepared next;
+    next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
+                                             static_cast<double>(end_frame), &progress);
+    next.delta_data = calculate_deltas(next.source_data, start_frame);
+    next.camera_base = camera_start_pose(host, camera, start_frame);
+    next.time_after_prepare = start_frame;
+    if (builds_on_own_animation(mode)) {
+        next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
+        next.time_after_prepare = end_frame;
+    }
+    check_finite(next, source, camera, frames, start_frame);
+    next.ready = true;
+    next.camera = camera;
+    next.source = source;
+    next.start_frame = start_frame;
+    next.end_frame = end_frame;
+    next.camera_mode = mode;
+    record = std::move(next);
+
+    const std::size_t sampled = record.source_data.size();
+    std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
+    if (applied != nullptr) *applied = std::move(offsets);
+    host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
+    show_in_view(host, "Shake prepared!");
+}
+
+}  // namespace
+
+PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
+                             const ShakeControls& controls, const FailureReporter& report_failure,
+                             const ProgressTiming& timing, std::optional<ShakeOffsets>* applied) {
+    // Names are taken as typed: a stray blank makes the name unknown to the host.
+    const std::string camera = controls.camera_field;
+    const std::string source = controls.source_field;
+    if (camera.empty() || !host.obj_exists(camera)) {
+        host.warning("Please set a valid camera.");
+        return PrepareOutcome::Rejected;
+    }
+    if (source.empty() || !host.obj_exists(source)) {
+        host.warning("Please set a valid source object.");
+        return PrepareOutcome::Rejected;
+    }
+
+    const std::string mode = controls.settings.mode;
+    const double playback_start = host.playback_min();
+    const double playback_end = host.playback_max();
+    const std::optional<Frame> start_frame = playback_frame(playback_start);
+    const std::optional<Frame> end_frame = playback_frame(playback_end);
+    if (!start_frame || !end_frame || *end_frame < *start_frame) {
+        // Nothing to sample: preparing would drop the camera's channels onto an empty range.
+        host.warning("Invalid playback range: " + bound_text(playback_start) + " to " + bound_text(playback_end) +
+                     ". Set a playback range that ends at or after its start.");
+        return PrepareOutcome::Rejected;
+    }
+    if (too_many_frames(*start_frame, *end_frame)) {
+        host.warning("Playback range too long: " + bound_text(playback_start) + " to " + bound_text(playback_end) +
+                     ". At most " + std::to_string(kMaxSampledFrames) + " frames are prepared at once.");
+        return PrepareOutcome::Rejected;
+    }
+    const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
+
+    // Before every check, the record changes only by the reset of a still shaken camera, which
+    // ends it: a cancel gives that back, as the undo gives back the scene.
+    const bool was_ready = record.ready;
+    // Closed after the viewport is resumed, whatever happens in between.
+    UndoChunk chunk(host, "Trembla: prepare");
+    host.print_line("Preparing shake (mode: " + mode + ")...");
+    // Outside the protected block: if the viewport cannot be suspended, nothing was started and
+    // there is nothing to resume.
+    suspend(host, saved_eval_mode);
+    HostProgress progress(host, kPrepareStatus, preparation_units(mode, frames.size()), timing);
+
+    PrepareOutcome outcome = PrepareOutcome::Prepared;
+    bool scene_changed = false;
+    std::exception_ptr escaping;  // a failure of the failure report itself
+    try {
+        try {
+            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames,
+                            progress, scene_changed, applied);
+        } catch (const WorkCancelled&) {
+            outcome = PrepareOutcome::Cancelled;
+        } catch (...) {
+            outcome = PrepareOutcome::Failed;
+            const std::exception_ptr failure = std::current_exception();
+            host.warning("Failed to prepare shake: " + error_text(failure));
+            if (report_failure) report_failure(failure);
+        }
+    } catch (...) {
+        escaping = std::current_exception();
+    }
+    leave_quiet_state(host, progress, saved_eval_mode);
+    if (escaping) std::rethrow_exception(escaping);
+    if (outcome == PrepareOutcome::Cancelled) {
+        record.ready = was_ready;
+        take_back(host, chunk, scene_changed);
+    }
+    return outcome;
+}
+
+}  // namespace trembla

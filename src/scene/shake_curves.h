@@ -1,0 +1,37 @@
+// Writing the shake onto the camera: one freshly keyed, connected curve per enabled channel.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/apply.h"
+#include "core/records.h"
+
+namespace trembla {
+
+class Host;
+
+// Which curves an application replaces: the one under shake_curve_name on each channel (anyone's),
+// or only those a preparation made itself, as named in `made` (a channel with no name there has
+// none: a node under the wanted name then belongs to another camera of the same short name).
+struct CurvesToReplace {
+    bool own_only = false;
+    ShakeCurves made;
+};
+
+// The host half of apply_shake_to_camera, for keys computed beforehand: cuts the camera's keys on
+// every channel it writes (one cut_keys), then per channel replaces the shake curve by a new one
+// keyed on every frame and connects it (a failed connection is ignored). Answers the curves made,
+// under the names the host gave them. Other host failures propagate; channels done before the
+// failure keep their new curves, the others are left cut.
+ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                             const std::vector<Frame>& frames, const CurvesToReplace& replace = {});
+
+// Computes the keys and writes them as key_shake_curves does. Input that compute_camera_keys refuses throws
+// std::invalid_argument before the host is called.
+ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
+                                  const std::vector<Frame>& frames, const ShakeSettings& settings,
+                                  const Sample& camera_base, const std::string& camera_mode,
+                                  const ChannelAnim& camera_original_anim, const CurvesToReplace& replace = {});
+
+}  // namespace trembla

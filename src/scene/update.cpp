@@ -1,0 +1,108 @@
+// Re-applying the prepared shake with the controls' current values: the settings the sliders
+// give, the offsets, the keys and the curves they are written on.
+#include "scene/workflow.h"
+
+#include <utility>
+
+#include "core/extraction.h"
+#include "core/ranges.h"
+#include "scene/shake_curves.h"
+#include "scene/workflow_steps.h"
+
+namespace trembla {
+
+using namespace steps;
+
+namespace {
+
+ShakeSettings shake_settings(const ControlValues& controls) {
+    ShakeSettings settings;
+    settings.smoothing = controls.smooth;
+    settings.amplitude = controls.amount;
+    settings.translate_amp = controls.trans_amp;
+    settings.rotate_amp = controls.rot_amp;
+    settings.trans_axis_mult = {static_cast<double>(controls.trans_x), static_cast<double>(controls.trans_y),
+                                static_cast<double>(controls.trans_z)};
+    settings.rot_axis_mult = {static_cast<double>(controls.rot_x), static_cast<double>(controls.rot_y),
+                              static_cast<double>(controls.rot_z)};
+    settings.use_translate = controls.translate_enabled;
+    settings.use_rotate = controls.rotate_enabled;
+    settings.ranges = parse_ranges(controls.ranges);
+    settings.fade_in = controls.fade_in;
+    settings.fade_out = controls.fade_out;
+    return settings;
+}
+
+// The source's shake over the prepared frames, lagged as the controls say.
+FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Frame>& frames,
+                                  const ShakeControls& controls) {
+    return extract_source_shake(record.delta_data, frames, controls.settings.lag_trans, controls.settings.lag_rot);
+}
+
+}  // namespace
+
+ControlValues keyed_settings(const ShakeControls& controls) {
+    ControlValues keyed = controls.settings;
+    if (controls.bypass) keyed.amount = 0;
+    return keyed;
+}
+
+ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls& controls) {
+    const std::vector<Frame> frames = prepared_frames(record);
+    return compute_shake_offsets(prepared_source_shake(record, frames, controls), frames,
+                                 shake_settings(controls.settings));
+}
+
+std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record,
+                                                 const ShakeControls& controls) {
+    if (!record.ready) return std::nullopt;
+    const UndoChunk chunk(host, "Trembla: update");
+    const std::vector<Frame> frames = prepared_frames(record);
+    const std::string camera = prepared_camera(record);
+    const ShakeSettings settings = shake_settings(controls.settings);
+    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
+    CurvesToReplace replace;
+    replace.own_only = true;
+    replace.made = record.shake_curves;
+    AppliedShake applied;
+    // Everything is computed before the first scene write, so bad input leaves the scene untouched;
+    // the record's animation is read only here.
+    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
+    // shows what clearing the box would bring back.
+    applied.offsets = compute_shake_offsets(shake_data, frames, settings);
+    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
+    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
+    ShakeOffsets keyed = controls.bypass
+                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
+                             : applied.offsets;
+    const std::vector<ChannelKeys> keys =
+        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
+                                 std::string(record.camera_mode), record.camera_original_anim);
+    applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    return applied;
+}
+
+bool has_new_curve_names(const Prepared& record, const ShakeCurves& made) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!made[k].empty() && record.shake_curves[k] != made[k]) return true;
+    }
+    return false;
+}
+
+void record_shake_curves(Prepared& record, const ShakeCurves& made) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!made[k].empty()) record.shake_curves[k] = made[k];
+    }
+}
+
+std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
+    if (!record.ready) return std::nullopt;
+    const std::optional<std::string> camera = record.camera;
+    std::optional<AppliedShake> applied = apply_prepared_shake(host, record, controls);
+    if (!applied) return std::nullopt;
+    // Scripts run by the host may have ended or replaced the preparation meanwhile.
+    if (record.ready && record.camera == camera) record_shake_curves(record, applied->curves);
+    return std::move(applied->offsets);
+}
+
+}  // namespace trembla
