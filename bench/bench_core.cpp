@@ -31,9 +31,8 @@ FrameRecord make_source(const std::vector<Frame>& frames) {
     record.samples.reserve(frames.size());
     for (Frame f : frames) {
         const double t = static_cast<double>(f);
-        record.samples.push_back({0.05 * t + 0.3 * std::sin(t * 1.7), 0.2 * std::fabs(std::sin(t * 0.5)),
-                                  0.01 * t, 2.0 * std::sin(t * 0.9), 170.0 + 15.0 * std::sin(t * 0.01),
-                                  1.5 * std::cos(t * 2.3)});
+        record.samples.push_back({0.05 * t + 0.3 * std::sin(t * 1.7), 0.2 * std::fabs(std::sin(t * 0.5)), 0.01 * t,
+                                  2.0 * std::sin(t * 0.9), 170.0 + 15.0 * std::sin(t * 0.01), 1.5 * std::cos(t * 2.3)});
     }
     return record;
 }
@@ -99,8 +98,8 @@ void unwrap_rows(int repeats, const std::size_t* sizes) {
 void range_weight_rows(int repeats) {
     std::printf("range weights (ms, best): %-13s %12s %12s %12s\n", "frames x ranges", "per frame", "sweep",
                 "same bits");
-    const std::pair<std::size_t, std::size_t> shapes[] = {{1000, 100000}, {10000, 100000}, {100000, 10},
-                                                          {100000, 1000}};
+    const std::pair<std::size_t, std::size_t> shapes[] = {
+        {1000, 100000}, {10000, 100000}, {100000, 10}, {100000, 1000}};
     for (const auto& [frame_count, range_count] : shapes) {
         const std::vector<Frame> frames = frame_span(1, static_cast<Frame>(frame_count));
         Ranges ranges;
@@ -114,7 +113,8 @@ void range_weight_rows(int repeats) {
             return time_per_frame(frame_count, repeats, work) * static_cast<double>(frame_count) / 1e6;
         };
         const double per_frame = ms([&] {
-            for (std::size_t i = 0; i < frames.size(); ++i) plain[i] = calculate_fade_multiplier(frames[i], ranges, 3, 3);
+            for (std::size_t i = 0; i < frames.size(); ++i)
+                plain[i] = calculate_fade_multiplier(frames[i], ranges, 3, 3);
         });
         const double sweep = ms([&] { swept = fade_multipliers(frames, ranges, 3, 3); });
         char shape[40];
@@ -142,22 +142,28 @@ int main(int argc, char** argv) {
     const Sample base{1, 2, 3, 4, 5, 6};
 
     const std::vector<Row> rows = {
-        {"calculate_deltas", [](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim&) {
+        {"calculate_deltas",
+         [](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim&) {
              g_sink = g_sink + calculate_deltas(src, f.front()).samples.back()[0];
          }},
-        {"extract_source_shake", [](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim&) {
+        {"extract_source_shake",
+         [](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim&) {
              g_sink = g_sink + extract_source_shake(src, f, 3, 2).samples.back()[0];
          }},
-        {"smooth_camera_anim (50)", [](const std::vector<Frame>& f, const FrameRecord&, const ChannelAnim& a) {
+        {"smooth_camera_anim (50)",
+         [](const std::vector<Frame>& f, const FrameRecord&, const ChannelAnim& a) {
              g_sink = g_sink + smooth_camera_anim(a, f, 50).back().values.back();
          }},
-        {"compute keys: static", [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
+        {"compute keys: static",
+         [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
              g_sink = g_sink + compute_camera_keys(src, f, settings, base, "static", a).back().values.back();
          }},
-        {"compute keys: animated", [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
+        {"compute keys: animated",
+         [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
              g_sink = g_sink + compute_camera_keys(src, f, settings, base, "animated", a).back().values.back();
          }},
-        {"compute keys: relax", [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
+        {"compute keys: relax",
+         [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
              g_sink = g_sink + compute_camera_keys(src, f, settings, base, "relax", a).back().values.back();
          }},
     };

@@ -293,8 +293,8 @@ PyObject* floor_smooth_camera_anim_per_axis(PyObject*, PyObject* args) {
     PyObject* smoothing_obj = nullptr;
     PyObject* trans_obj = nullptr;
     PyObject* rot_obj = nullptr;
-    if (!PyArg_UnpackTuple(args, "smooth_camera_anim_per_axis", 6, 6, &original, &base, &frames_obj,
-                           &smoothing_obj, &trans_obj, &rot_obj)) {
+    if (!PyArg_UnpackTuple(args, "smooth_camera_anim_per_axis", 6, 6, &original, &base, &frames_obj, &smoothing_obj,
+                           &trans_obj, &rot_obj)) {
         return nullptr;
     }
     std::vector<Channel> original_channels;
@@ -341,8 +341,8 @@ PyObject* floor_extract_source_shake(PyObject*, PyObject* args) {
     std::vector<long long> frames;
     std::vector<PyObject*> keys;
     double lags[2] = {};
-    if (!read_frame_record(delta_data, record_frames, samples, record_keys) ||
-        !read_frames(frames_obj, frames, keys) || !read_number(lag_t, lags[0]) || !read_number(lag_r, lags[1])) {
+    if (!read_frame_record(delta_data, record_frames, samples, record_keys) || !read_frames(frames_obj, frames, keys) ||
+        !read_number(lag_t, lags[0]) || !read_number(lag_r, lags[1])) {
         return type_error("extract_source_shake: exact types");
     }
     return frame_record(keys, samples);
@@ -368,7 +368,8 @@ PyObject* floor_calculate_fade_multiplier(PyObject*, PyObject* args) {
         PyObject** pair = nullptr;
         Py_ssize_t two = 0;
         long long ends[2] = {};
-        if (!items_of(items[i], pair, two) || two != 2 || !read_frame(pair[0], ends[0]) || !read_frame(pair[1], ends[1])) {
+        if (!items_of(items[i], pair, two) || two != 2 || !read_frame(pair[0], ends[0]) ||
+            !read_frame(pair[1], ends[1])) {
             return type_error("calculate_fade_multiplier: exact types");
         }
     }
@@ -386,8 +387,8 @@ PyMethodDef kFloorFunctions[] = {
 };
 
 #if TREMBLA_PY3
-PyModuleDef kFloorModule = {PyModuleDef_HEAD_INIT, "trembla_floor", nullptr, -1, kFloorFunctions,
-                            nullptr, nullptr, nullptr, nullptr};
+PyModuleDef kFloorModule = {
+    PyModuleDef_HEAD_INIT, "trembla_floor", nullptr, -1, kFloorFunctions, nullptr, nullptr, nullptr, nullptr};
 #endif
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -139,7 +139,8 @@ void check_unusable_file_is_kept(const std::string& path, const std::string& byt
     const SavedPresets saved = save_presets(path, PresetJson::object(), existing_file_rule(loaded));
     FUZZ_REQUIRE(saved.ok, "a save replaces an unusable file");
     const std::vector<std::string> backups = preset_backups(path);
-    FUZZ_REQUIRE(!backups.empty() && read_bytes(backups.back()) == bytes, "the unusable file is kept as the newest copy");
+    FUZZ_REQUIRE(!backups.empty() && read_bytes(backups.back()) == bytes,
+                 "the unusable file is kept as the newest copy");
     FUZZ_REQUIRE(backups.size() <= static_cast<std::size_t>(kPresetBackupsKept), "only the newest copies are kept");
     const LoadedPresets reloaded = load_presets(path);
     FUZZ_REQUIRE(reloaded.status == PresetFileStatus::loaded && reloaded.presets.empty(),

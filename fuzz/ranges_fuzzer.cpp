@@ -159,10 +159,12 @@ void check_multiplier(Frame frame, const Ranges& ranges, double fade_in, double 
         return;
     }
     if (!fade_on(fade_in) && !fade_on(fade_out)) FUZZ_REQUIRE(mult == 1.0, "without fades a range gets full shake");
-    if (holding == 1 && fade_on(fade_in) && frame == only->start) FUZZ_REQUIRE(mult == 0.0, "a fade-in starts from zero");
+    if (holding == 1 && fade_on(fade_in) && frame == only->start)
+        FUZZ_REQUIRE(mult == 0.0, "a fade-in starts from zero");
     if (holding == 1 && fade_on(fade_out) && frame == only->end) FUZZ_REQUIRE(mult == 0.0, "a fade-out ends at zero");
     if (exact) {
-        FUZZ_REQUIRE(mult == strongest, "the largest multiplier of the ranges holding the frame, each with linear fades");
+        FUZZ_REQUIRE(mult == strongest,
+                     "the largest multiplier of the ranges holding the frame, each with linear fades");
     }
 }
 

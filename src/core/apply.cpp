@@ -21,8 +21,8 @@ CameraMode parse_mode(const std::string& camera_mode) {
 }
 
 // The camera animation each channel builds on in the animated and relax modes.
-ChannelAnim base_animation(CameraMode mode, const ChannelAnim& camera_original_anim,
-                           const std::vector<Frame>& frames, const ShakeSettings& settings) {
+ChannelAnim base_animation(CameraMode mode, const ChannelAnim& camera_original_anim, const std::vector<Frame>& frames,
+                           const ShakeSettings& settings) {
     if (mode == CameraMode::static_pose || camera_original_anim.empty()) {
         return {};
     }
@@ -56,10 +56,9 @@ bool mode_adds_shake(const std::string& camera_mode) { return parse_mode(camera_
 
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
                                              const ShakeSettings& settings, const Sample& camera_base,
-                                             const std::string& camera_mode,
-                                             const ChannelAnim& camera_original_anim) {
-    return camera_keys_from_offsets(compute_shake_offsets(shake_data, frames, settings), frames, settings,
-                                    camera_base, camera_mode, camera_original_anim);
+                                             const std::string& camera_mode, const ChannelAnim& camera_original_anim) {
+    return camera_keys_from_offsets(compute_shake_offsets(shake_data, frames, settings), frames, settings, camera_base,
+                                    camera_mode, camera_original_anim);
 }
 
 std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const std::vector<Frame>& frames,
@@ -85,8 +84,7 @@ std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const st
             if (smoothed != nullptr && smoothed->size() < count) {
                 throw std::invalid_argument("camera_original_anim['" + channel + "'] holds " +
                                             std::to_string(smoothed->size()) + " values but there are " +
-                                            std::to_string(count) +
-                                            " frames; every channel needs one value per frame");
+                                            std::to_string(count) + " frames; every channel needs one value per frame");
             }
         }
 

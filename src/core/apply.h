@@ -31,8 +31,7 @@ using ShakeCurves = std::array<std::string, kChannelCount>;
 // camera_original_anim holds fewer values than there are frames, or when smoothing is NaN or +inf.
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
                                              const ShakeSettings& settings, const Sample& camera_base,
-                                             const std::string& camera_mode,
-                                             const ChannelAnim& camera_original_anim);
+                                             const std::string& camera_mode, const ChannelAnim& camera_original_anim);
 
 // The same from offsets already computed with compute_shake_offsets(shake_data, frames, settings);
 // the keys are built in the offsets' own storage (pass a copy to keep them).

@@ -55,14 +55,13 @@ Sample window_sums(const std::array<Sample, kRingSize>& ring, std::size_t begin,
 }
 
 bool strictly_ascending(const std::vector<Frame>& frames) {
-    return std::adjacent_find(frames.begin(), frames.end(),
-                              [](Frame a, Frame b) { return !(a < b); }) == frames.end();
+    return std::adjacent_find(frames.begin(), frames.end(), [](Frame a, Frame b) { return !(a < b); }) == frames.end();
 }
 
 }  // namespace
 
-FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vector<Frame>& frames,
-                                 double lag_translate, double lag_rotate) {
+FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vector<Frame>& frames, double lag_translate,
+                                 double lag_rotate) {
     if (frames.empty()) {
         return {};
     }

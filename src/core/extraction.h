@@ -15,7 +15,7 @@ inline constexpr long long kShakeWindow = 11;
 // A lag reaching before frames[0] reads frames[0]; one beyond the int64 range reads nothing.
 // Throws std::invalid_argument when `frames` is not empty and a lag is NaN or infinite.
 // `frames` need not be ascending or unique: a repeated frame keeps the shake of its last position.
-FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vector<Frame>& frames,
-                                 double lag_translate, double lag_rotate);
+FrameRecord extract_source_shake(const FrameRecord& delta_data, const std::vector<Frame>& frames, double lag_translate,
+                                 double lag_rotate);
 
 }  // namespace trembla

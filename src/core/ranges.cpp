@@ -11,9 +11,7 @@
 namespace trembla {
 namespace {
 
-bool is_ascii_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool is_ascii_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::string_view trim_ascii_space(std::string_view text) {
     while (!text.empty() && is_ascii_space(text.front())) {
@@ -176,12 +174,12 @@ std::vector<double> fade_multipliers(const std::vector<Frame>& frames, const Ran
             while (lo < kept && outer[lo].end < frame) ++lo;
             while (hi < kept && outer[hi].start <= frame) ++hi;
         } else {
-            lo = static_cast<std::size_t>(std::partition_point(first, outer.end(), [frame](const FrameRange& r) {
-                                              return r.end < frame;
-                                          }) - first);
-            hi = static_cast<std::size_t>(std::partition_point(first, outer.end(), [frame](const FrameRange& r) {
-                                              return r.start <= frame;
-                                          }) - first);
+            lo = static_cast<std::size_t>(
+                std::partition_point(first, outer.end(), [frame](const FrameRange& r) { return r.end < frame; }) -
+                first);
+            hi = static_cast<std::size_t>(
+                std::partition_point(first, outer.end(), [frame](const FrameRange& r) { return r.start <= frame; }) -
+                first);
         }
         previous = frame;
         if (lo >= hi) {
@@ -192,12 +190,10 @@ std::vector<double> fade_multipliers(const std::vector<Frame>& frames, const Ran
         // the ranges past their fade-in come first, those still before their fade-out last.
         const auto run_begin = first + static_cast<std::ptrdiff_t>(lo);
         const auto run_end = first + static_cast<std::ptrdiff_t>(hi);
-        const auto fading_in = std::partition_point(run_begin, run_end, [&](const FrameRange& r) {
-            return !fades_in_at(r, frame, fade_in);
-        });
-        const auto full_out = std::partition_point(run_begin, run_end, [&](const FrameRange& r) {
-            return fades_out_at(r, frame, fade_out);
-        });
+        const auto fading_in = std::partition_point(
+            run_begin, run_end, [&](const FrameRange& r) { return !fades_in_at(r, frame, fade_in); });
+        const auto full_out = std::partition_point(
+            run_begin, run_end, [&](const FrameRange& r) { return fades_out_at(r, frame, fade_out); });
         if (full_out < fading_in) {
             weights.push_back(1.0);  // a range that fades neither way here
             continue;
@@ -205,7 +201,8 @@ std::vector<double> fade_multipliers(const std::vector<Frame>& frames, const Ran
         // Past its fade-in, the range reaching furthest wins; before its fade-out, the one starting
         // earliest; in between, each range fades both ways and is weighed on its own.
         double strongest = 0.0;
-        if (fading_in != run_begin) take_stronger(strongest, multiplier_in_range(*(fading_in - 1), frame, fade_in, fade_out));
+        if (fading_in != run_begin)
+            take_stronger(strongest, multiplier_in_range(*(fading_in - 1), frame, fade_in, fade_out));
         if (full_out != run_end) take_stronger(strongest, multiplier_in_range(*full_out, frame, fade_in, fade_out));
         for (auto r = fading_in; r != full_out; ++r) {
             take_stronger(strongest, multiplier_in_range(*r, frame, fade_in, fade_out));

@@ -11,9 +11,7 @@ namespace {
 constexpr std::string_view kTranslatePrefix = "translate";
 constexpr std::string_view kRotatePrefix = "rotate";
 
-bool starts_with(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
+bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 bool strictly_ascending(const std::vector<std::pair<Frame, Sample>>& entries) {
     for (std::size_t i = 1; i < entries.size(); ++i) {
@@ -96,8 +94,8 @@ std::vector<Frame> frame_span(Frame first, Frame last) {
     }
     const std::uint64_t steps = detail::frame_distance(first, last);
     if (steps >= frames.max_size()) {
-        throw std::length_error("the frame range from " + std::to_string(first) + " to " +
-                                std::to_string(last) + " holds too many frames");
+        throw std::length_error("the frame range from " + std::to_string(first) + " to " + std::to_string(last) +
+                                " holds too many frames");
     }
     frames.reserve(static_cast<std::size_t>(steps) + 1);
     for (Frame frame = first;; ++frame) {

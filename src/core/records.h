@@ -15,8 +15,8 @@ using Frame = std::int64_t;
 
 // Channel order used everywhere: translateX..Z (scene units), rotateX..Z (degrees).
 inline constexpr std::size_t kChannelCount = 6;
-inline constexpr std::array<const char*, kChannelCount> kChannels = {
-    "translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ"};
+inline constexpr std::array<const char*, kChannelCount> kChannels = {"translateX", "translateY", "translateZ",
+                                                                     "rotateX",    "rotateY",    "rotateZ"};
 
 bool is_translate_channel(std::string_view name);  // name begins with "translate"
 bool is_rotate_channel(std::string_view name);     // name begins with "rotate"

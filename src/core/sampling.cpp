@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace trembla {
 namespace {
 
@@ -26,11 +25,14 @@ double nearest_turn(double value, double reference) {
 std::size_t middle_axis(RotateOrder order) {
     switch (order) {
         case RotateOrder::zxy:
-        case RotateOrder::yxz: return 0;
+        case RotateOrder::yxz:
+            return 0;
         case RotateOrder::xyz:
-        case RotateOrder::zyx: return 1;
+        case RotateOrder::zyx:
+            return 1;
         case RotateOrder::yzx:
-        case RotateOrder::xzy: return 2;
+        case RotateOrder::xzy:
+            return 2;
     }
     return 1;
 }

@@ -23,7 +23,8 @@ ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vec
     for (std::size_t idx = 0; idx < kChannelCount; ++idx) {
         const bool is_translate = idx < 3;
         if (!(is_translate ? settings.use_translate : settings.use_rotate)) continue;
-        const double axis_amp = (is_translate ? settings.trans_axis_mult[idx] : settings.rot_axis_mult[idx - 3]) / 100.0;
+        const double axis_amp =
+            (is_translate ? settings.trans_axis_mult[idx] : settings.rot_axis_mult[idx - 3]) / 100.0;
         const double amp = is_translate ? t_amp : r_amp;
         std::vector<double>& values = offsets.channels[idx];
         values.reserve(count);

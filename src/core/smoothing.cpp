@@ -109,9 +109,7 @@ double climbed(double curr, double top, double turns) {
 
 double climb(double prev, double curr) {
     const double top = binade_top(curr);
-    const auto close_enough = [&](double turns) {
-        return !(climbed(curr, top, kTurn * turns) - prev < -kHalfTurn);
-    };
+    const auto close_enough = [&](double turns) { return !(climbed(curr, top, kTurn * turns) - prev < -kHalfTurn); };
     // Within a turn of the answer; the loop's own test decides the last step either way.
     double turns = std::fmax(1.0, std::ceil((prev - kHalfTurn - curr) / kTurn));
     while (!close_enough(turns)) {
@@ -240,9 +238,9 @@ void centred_average(const double* values, std::size_t count, std::uint64_t half
 }
 
 // One channel of smooth_camera_anim with smoothing > 0. `record` names the input in messages.
-std::vector<double> smooth_series(const std::string& name, const std::vector<double>& values,
-                                  std::size_t frame_count, const SmoothingWindow& window,
-                                  const char* record, std::vector<double>& unwrap_buffer) {
+std::vector<double> smooth_series(const std::string& name, const std::vector<double>& values, std::size_t frame_count,
+                                  const SmoothingWindow& window, const char* record,
+                                  std::vector<double>& unwrap_buffer) {
     if (values.size() < frame_count) {
         throw_too_few_values(record, name, values.size(), frame_count);
     }
@@ -267,8 +265,8 @@ ChannelAnim smooth_record(const ChannelAnim& anim, const std::vector<Frame>& fra
     std::vector<double> unwrap_buffer;
     unwrap_buffer.reserve(frames.size());
     for (const ChannelSeries& series : anim) {
-        result.push_back({series.name, smooth_series(series.name, series.values, frames.size(), window,
-                                                     record, unwrap_buffer)});
+        result.push_back(
+            {series.name, smooth_series(series.name, series.values, frames.size(), window, record, unwrap_buffer)});
     }
     return result;
 }
@@ -335,8 +333,8 @@ ChannelAnim smooth_camera_anim_per_axis(const ChannelAnim& original_anim, const 
         if (own == nullptr) {
             own = &base.values;
         }
-        std::vector<double> extra = smooth_series(base.name, *own, frames.size(), smoothing_window(extra_smoothing),
-                                                  own_record, unwrap_buffer);
+        std::vector<double> extra =
+            smooth_series(base.name, *own, frames.size(), smoothing_window(extra_smoothing), own_record, unwrap_buffer);
         if (axis_mult <= 0.0) {
             result.push_back({base.name, std::move(extra)});
             continue;

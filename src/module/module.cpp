@@ -34,19 +34,19 @@ constexpr const char* kModuleDoc =
 // their register function here, at the place loading should reach them.
 // Importing opens nothing: no window and no Qt application are made before show().
 const ModulePart kLoadingOrder[] = {
-    bind_host_modules,             // cmds, mel, omui, json, os, sys, traceback
-    register_qt_binding,           // QtCore, QtGui, QtWidgets, wrapInstance, PYSIDE_VERSION
-    register_preset_functions,     // the preset-file functions
-    register_theme_constants,      // COLORS, STYLESHEET
-    register_prepared_view,        //
-    reset_module_state,            // _prepared, _window, _original_eval_mode
-    register_progress_timing,      // _progress_delay, _progress_interval
-    register_main_window_access,   // get_maya_main_window
-    register_suspension_functions, // suspend, unsuspend
-    register_shake_functions,      // the computation functions
-    register_control_types,        // SliderRow (and the other controls' faces)
-    register_window_type,          // TremblaToolWindow
-    register_entry_functions,      // reset_state, show
+    bind_host_modules,              // cmds, mel, omui, json, os, sys, traceback
+    register_qt_binding,            // QtCore, QtGui, QtWidgets, wrapInstance, PYSIDE_VERSION
+    register_preset_functions,      // the preset-file functions
+    register_theme_constants,       // COLORS, STYLESHEET
+    register_prepared_view,         //
+    reset_module_state,             // _prepared, _window, _original_eval_mode
+    register_progress_timing,       // _progress_delay, _progress_interval
+    register_main_window_access,    // get_maya_main_window
+    register_suspension_functions,  // suspend, unsuspend
+    register_shake_functions,       // the computation functions
+    register_control_types,         // SliderRow (and the other controls' faces)
+    register_window_type,           // TremblaToolWindow
+    register_entry_functions,       // reset_state, show
 };
 
 #if TREMBLA_PY3

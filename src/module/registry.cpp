@@ -18,9 +18,7 @@ void set_module_attr(PyObject* module, const char* name, PyObject* value) {
     }
 }
 
-py::PyRef module_attr(PyObject* module, const char* name) {
-    return py::checked(PyObject_GetAttrString(module, name));
-}
+py::PyRef module_attr(PyObject* module, const char* name) { return py::checked(PyObject_GetAttrString(module, name)); }
 
 PyTypeObject static_type(const char* name, Py_ssize_t basicsize) {
     PyTypeObject type{};

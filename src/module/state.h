@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "scene/prepared.h"
 #include "pyhost/python_host.h"
+#include "scene/prepared.h"
 
 namespace trembla::ext {
 

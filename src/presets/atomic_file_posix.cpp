@@ -49,10 +49,10 @@ const char* kind_of(mode_t mode) {
 
 // What lies at a path once links are followed.
 struct PathStatus {
-    bool missing = false;             // nothing at all at the path (a dangling link is not missing)
+    bool missing = false;                // nothing at all at the path (a dangling link is not missing)
     std::optional<std::string> refusal;  // why it cannot be used as a file
-    std::string subject;              // the path as messages name it
-    struct stat status {};            // of the final target, when neither missing nor refused
+    std::string subject;                 // the path as messages name it
+    struct stat status {};               // of the final target, when neither missing nor refused
 };
 
 PathStatus inspect(const std::string& path) {
@@ -279,8 +279,8 @@ void remove_stale_temporaries(const std::string& path) {
     const std::string target = write_target(path);
     const std::string directory = directory_of(target);
     const auto this_pid = static_cast<unsigned long long>(::getpid());
-    for (const std::string& name :
-         stale_temporary_names(directory_entries(directory), base_name_of(target), host_tag(), this_pid, process_runs)) {
+    for (const std::string& name : stale_temporary_names(directory_entries(directory), base_name_of(target), host_tag(),
+                                                         this_pid, process_runs)) {
         const std::string file = directory + "/" + name;
         struct stat status {};
         if (::lstat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode)) ::unlink(file.c_str());

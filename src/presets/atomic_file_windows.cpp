@@ -79,8 +79,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 // Opens what the path finally names (links followed) without reading or writing it.
 HANDLE open_final(const std::wstring& path, DWORD access) {
-    return ::CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                         nullptr);
+    return ::CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 // Why a link at `path` cannot be followed, from the error of opening through it.
@@ -102,8 +101,7 @@ std::string final_path(HANDLE handle, const std::string& fallback) {
     const DWORD length = ::GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) return fallback;
     std::wstring wide(length, L'\0');
-    const DWORD written =
-        ::GetFinalPathNameByHandleW(handle, &wide[0], length, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD written = ::GetFinalPathNameByHandleW(handle, &wide[0], length, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (written == 0 || written >= length) return fallback;
     wide.resize(written);
     if (wide.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
@@ -176,19 +174,19 @@ FileRead read_whole_file(const std::string& path, std::uint64_t max_bytes) {
         result.error = "cannot read '" + path + "': it is a directory";
         return result;
     }
-    Handle file(::CreateFileW(wide_path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(::CreateFileW(wide_path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
     if (!file.valid()) {
         const DWORD error = ::GetLastError();
         result.error = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? unfollowable_link(path, error)
-                                                                    : describe_error("cannot open", path, error);
+                                                                   : describe_error("cannot open", path, error);
         return result;
     }
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
         result.error = not_regular(path);
         return result;
     }
-    BY_HANDLE_FILE_INFORMATION information {};
+    BY_HANDLE_FILE_INFORMATION information{};
     if (!::GetFileInformationByHandle(file.get(), &information)) {
         result.error = describe_last_error("cannot read", path);
         return result;
@@ -197,8 +195,7 @@ FileRead read_whole_file(const std::string& path, std::uint64_t max_bytes) {
         result.error = "cannot read '" + path + "': it is a directory";
         return result;
     }
-    const std::uint64_t size =
-        (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    const std::uint64_t size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
     if (size > max_bytes) {
         result.error = too_large(path, size, max_bytes);
         return result;
@@ -248,8 +245,8 @@ std::optional<std::string> replace_file_atomically(const std::string& path, cons
             if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) target = final_path(file.get(), path);
         }
         const DWORD target_attributes = ::GetFileAttributesW(widen(target).c_str());
-        const bool directory = target_attributes != INVALID_FILE_ATTRIBUTES &&
-                               (target_attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const bool directory =
+            target_attributes != INVALID_FILE_ATTRIBUTES && (target_attributes & FILE_ATTRIBUTE_DIRECTORY);
         // A directory is left to the move, which refuses it. The move itself would refuse a
         // read-only file too, but with a bare "Access is denied".
         if (!directory && target_attributes != INVALID_FILE_ATTRIBUTES &&
@@ -263,7 +260,8 @@ std::optional<std::string> replace_file_atomically(const std::string& path, cons
         }
     }
     const std::string directory = directory_of(target);
-    const std::string stem = directory + "\\" + temporary_stem(base_name_of(target), host_tag(), ::GetCurrentProcessId());
+    const std::string stem =
+        directory + "\\" + temporary_stem(base_name_of(target), host_tag(), ::GetCurrentProcessId());
 
     static unsigned counter = 0;
     std::string temporary;
@@ -289,8 +287,8 @@ std::optional<std::string> replace_file_atomically(const std::string& path, cons
 }
 
 std::optional<std::string> write_new_file(const std::string& path, const std::string& bytes) {
-    const int fd = ::_wopen(widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                            _S_IREAD | _S_IWRITE);
+    const int fd =
+        ::_wopen(widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) return describe_errno("cannot create", path, errno);
     std::optional<std::string> error = write_flush_close(fd, bytes, path);
     if (error) ::_wunlink(widen(path).c_str());
@@ -308,7 +306,7 @@ void remove_stale_temporaries(const std::string& path) {
 
 std::vector<std::string> directory_entries(const std::string& directory) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAW entry {};
+    WIN32_FIND_DATAW entry{};
     HANDLE search = ::FindFirstFileW(widen(directory + "\\*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {

@@ -29,7 +29,8 @@ std::string python_float_repr(double value) {
     } else if (decpt <= 0) {
         text += "0." + std::string(static_cast<std::size_t>(-decpt), '0') + digits;
     } else if (decpt < ndigits) {
-        text += digits.substr(0, static_cast<std::size_t>(decpt)) + '.' + digits.substr(static_cast<std::size_t>(decpt));
+        text +=
+            digits.substr(0, static_cast<std::size_t>(decpt)) + '.' + digits.substr(static_cast<std::size_t>(decpt));
     } else {
         text += digits + std::string(static_cast<std::size_t>(decpt - ndigits), '0') + ".0";
     }

@@ -16,7 +16,7 @@ namespace {
 // Where a value sits, as a chain of steps from the root that becomes a JSON pointer (with ~ and /
 // escaped) only when a message needs it: writing stays linear however many presets there are.
 struct Where {
-    const Where* parent = nullptr;  // nullptr at the root
+    const Where* parent = nullptr;     // nullptr at the root
     const std::string* key = nullptr;  // the member name, or nullptr for an array element
     std::size_t index = 0;
 
@@ -93,13 +93,27 @@ void append_quoted(std::string& out, const std::string& text, const Where& where
         std::uint32_t c = 0;
         if (!next_code_point(text, i, c)) refuse(where, "text that is not valid UTF-8");
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c >= 0x20 && c <= 0x7E) {
                     out += static_cast<char>(c);
@@ -120,20 +134,32 @@ void append_indent(std::string& out, int depth) { out.append(static_cast<std::si
 void append_value(std::string& out, const PresetJson& value, int depth, const Where& where) {
     using Type = PresetJson::value_t;
     switch (value.type()) {
-        case Type::null: out += "null"; return;
-        case Type::boolean: out += value.get<bool>() ? "true" : "false"; return;
-        case Type::number_integer: out += std::to_string(value.get<std::int64_t>()); return;
-        case Type::number_unsigned: out += std::to_string(value.get<std::uint64_t>()); return;
+        case Type::null:
+            out += "null";
+            return;
+        case Type::boolean:
+            out += value.get<bool>() ? "true" : "false";
+            return;
+        case Type::number_integer:
+            out += std::to_string(value.get<std::int64_t>());
+            return;
+        case Type::number_unsigned:
+            out += std::to_string(value.get<std::uint64_t>());
+            return;
         case Type::number_float: {
             const double number = value.get<double>();
             if (!std::isfinite(number)) refuse(where, "a number that is not finite (NaN or infinity)");
             out += python_float_repr(number);
             return;
         }
-        case Type::string: append_quoted(out, value.get_ref<const std::string&>(), where); return;
+        case Type::string:
+            append_quoted(out, value.get_ref<const std::string&>(), where);
+            return;
         case Type::array:
-        case Type::object: break;
-        default: refuse(where, "a value that JSON cannot hold");
+        case Type::object:
+            break;
+        default:
+            refuse(where, "a value that JSON cannot hold");
     }
 
     const bool is_object = value.is_object();
@@ -141,7 +167,8 @@ void append_value(std::string& out, const PresetJson& value, int depth, const Wh
         out += is_object ? "{}" : "[]";
         return;
     }
-    if (depth + 1 > kMaxPresetNesting) refuse(where, "nesting deeper than " + std::to_string(kMaxPresetNesting) + " levels");
+    if (depth + 1 > kMaxPresetNesting)
+        refuse(where, "nesting deeper than " + std::to_string(kMaxPresetNesting) + " levels");
     out += is_object ? '{' : '[';
     bool first = true;
     std::size_t index = 0;
@@ -173,11 +200,16 @@ std::string dump_like_python(const PresetJson& value) {
 
 void throw_parser_error(const PresetJson::exception& error) {
     switch ((error.id / 100) % 100) {
-        case 1: throw *static_cast<const PresetJson::parse_error*>(&error);
-        case 2: throw *static_cast<const PresetJson::invalid_iterator*>(&error);
-        case 3: throw *static_cast<const PresetJson::type_error*>(&error);
-        case 4: throw *static_cast<const PresetJson::out_of_range*>(&error);
-        default: throw *static_cast<const PresetJson::other_error*>(&error);
+        case 1:
+            throw *static_cast<const PresetJson::parse_error*>(&error);
+        case 2:
+            throw *static_cast<const PresetJson::invalid_iterator*>(&error);
+        case 3:
+            throw *static_cast<const PresetJson::type_error*>(&error);
+        case 4:
+            throw *static_cast<const PresetJson::out_of_range*>(&error);
+        default:
+            throw *static_cast<const PresetJson::other_error*>(&error);
     }
 }
 

@@ -31,7 +31,8 @@ std::string describe(const std::string& lock_path, QLockFile::LockError error, i
         case QLockFile::PermissionError:
             return "cannot create the lock file '" + lock_path + "': permission denied";
         case QLockFile::NoError:
-        case QLockFile::UnknownError: break;
+        case QLockFile::UnknownError:
+            break;
     }
     // Qt does not say why; the usual reason is the folder itself.
     const QFileInfo folder(QFileInfo(qt_path(lock_path)).absolutePath());

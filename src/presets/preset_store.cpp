@@ -63,8 +63,9 @@ LoadedPresets load_or_throw(const std::string& path) {
 // The text to write, or the reason the presets cannot be written.
 std::optional<std::string> presets_text(const PresetJson& presets, std::string& text) {
     if (!validate_preset_data(presets)) {
-        return std::string("cannot write presets that a load would reject (every preset must be an object, "
-                           "and its settings an object)");
+        return std::string(
+            "cannot write presets that a load would reject (every preset must be an object, "
+            "and its settings an object)");
     }
     try {
         text = dump_like_python(presets);
@@ -231,7 +232,8 @@ bool validate_preset_data(const PresetJson& data) {
 std::optional<LoadedPresets> read_preset_text(const std::string& path, std::string& text) {
     FileRead file = read_whole_file(path);
     if (file.status == FileRead::Status::missing) return LoadedPresets{};
-    if (file.status == FileRead::Status::failed) return failed_load(PresetFileStatus::unreadable, kLoadFailed + file.error);
+    if (file.status == FileRead::Status::failed)
+        return failed_load(PresetFileStatus::unreadable, kLoadFailed + file.error);
     if (json_text_nesting_depth(file.bytes) > kMaxPresetNesting) {
         return failed_load(PresetFileStatus::unparsable,
                            kParseFailed + ("nesting deeper than " + std::to_string(kMaxPresetNesting) + " levels"));
@@ -262,9 +264,11 @@ ExistingPresetFile existing_file_rule(const LoadedPresets& loaded) {
     switch (loaded.status) {
         case PresetFileStatus::unreadable:
         case PresetFileStatus::unparsable:
-        case PresetFileStatus::invalid_structure: return ExistingPresetFile::back_up_then_replace;
+        case PresetFileStatus::invalid_structure:
+            return ExistingPresetFile::back_up_then_replace;
         case PresetFileStatus::missing:
-        case PresetFileStatus::loaded: break;
+        case PresetFileStatus::loaded:
+            break;
     }
     return ExistingPresetFile::replace;
 }

@@ -58,9 +58,9 @@ LoadedPresets invalid_preset_file();
 
 // What a save does with the file it replaces.
 enum class ExistingPresetFile {
-    replace,                // overwrite it
-    back_up_then_replace,   // keep a numbered copy first; refuse the save when the copy fails
-    back_up_if_unusable,    // look at the file under the lock and keep a copy when it cannot be used
+    replace,               // overwrite it
+    back_up_then_replace,  // keep a numbered copy first; refuse the save when the copy fails
+    back_up_if_unusable,   // look at the file under the lock and keep a copy when it cannot be used
 };
 
 // A save or delete that loaded an unusable file must not silently destroy it (it may be a
@@ -81,8 +81,8 @@ SavedPresets save_presets(const std::string& path, const PresetJson& presets,
                           ExistingPresetFile existing = ExistingPresetFile::replace);
 
 struct PresetUpdate {
-    bool ok = false;       // the lock was taken and, when change asked for it, the file written
-    bool changed = false;  // change asked for a write
+    bool ok = false;                    // the lock was taken and, when change asked for it, the file written
+    bool changed = false;               // change asked for a write
     std::vector<std::string> warnings;  // the load's, then the save's, in order
 };
 

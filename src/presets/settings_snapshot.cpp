@@ -1,8 +1,8 @@
 #include "presets/settings_snapshot.h"
 
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 
 namespace trembla {
 namespace {
@@ -91,7 +91,8 @@ std::string resolved_mode(const std::string& mode) {
 }
 
 // A non-empty name, or nothing; warns when the member holds something other than text.
-std::optional<std::string> scene_name(const PresetJson& record, const char* member, std::vector<std::string>& warnings) {
+std::optional<std::string> scene_name(const PresetJson& record, const char* member,
+                                      std::vector<std::string>& warnings) {
     const auto it = record.find(member);
     if (it == record.end()) return std::nullopt;
     if (!it->is_string()) {

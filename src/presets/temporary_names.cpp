@@ -35,8 +35,8 @@ bool temporary_owner(const std::string& rest, const std::string& this_host, std:
 std::string file_name_tag(const std::string& machine_name) {
     std::string tag;
     for (char c : machine_name) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                           c == '-';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
         tag += plain ? c : '_';
     }
     return tag.empty() ? std::string("host") : tag;

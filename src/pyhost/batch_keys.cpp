@@ -92,7 +92,6 @@ PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
     return key_times_.get();
 }
 
-
 // Internal units per working unit, from MAngle / MDistance.uiToInternal(1.0), once per command:
 // the units are proportional, so one factor converts every value (OpenMaya.MAngle,
 // https://help.autodesk.com/cloudhelp/2020/ENU/Maya-SDK-MERGED/py_ref/class_open_maya_1_1_m_angle.html;
@@ -101,8 +100,8 @@ PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
 double PythonHost::internal_per_ui(PyObject* unit_type, std::optional<double>& cached) {
     if (!cached) {
         PyRef one = make_float(1.0);
-        PyRef answer = checked(PyObject_CallMethod(unit_type, const_cast<char*>("uiToInternal"),
-                                                   const_cast<char*>("(O)"), one.get()));
+        PyRef answer = checked(
+            PyObject_CallMethod(unit_type, const_cast<char*>("uiToInternal"), const_cast<char*>("(O)"), one.get()));
         cached = answer_number(answer.get());
     }
     return *cached;
@@ -180,7 +179,8 @@ std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const 
     PyRef selection = checked(PyObject_CallFunctionObjArgs(key_api_.selection_list.get(), nullptr));
     PyRef name = make_text(curve);
     checked(PyObject_CallMethod(selection.get(), const_cast<char*>("add"), const_cast<char*>("(O)"), name.get()));
-    PyRef node = checked(PyObject_CallMethod(selection.get(), const_cast<char*>("getDependNode"), const_cast<char*>("(i)"), 0));
+    PyRef node =
+        checked(PyObject_CallMethod(selection.get(), const_cast<char*>("getDependNode"), const_cast<char*>("(i)"), 0));
     PyRef function_set = checked(PyObject_CallFunctionObjArgs(key_api_.anim_curve.get(), node.get(), nullptr));
     PyRef tangent = key_api_.tangent_global;
     // Only the addKeys call itself may be refused: TypeError or RuntimeError are handed back.

@@ -35,18 +35,18 @@
 //   TREMBLA_MODULE_INIT(trembla_tool) { ...; return module; }
 // gives PyInit_trembla_tool on Python 3 and inittrembla_tool on Python 2.
 #if TREMBLA_PY3
-#define TREMBLA_MODULE_INIT(name)                                                    \
-    static PyObject* trembla_module_body_##name();                                   \
+#define TREMBLA_MODULE_INIT(name)                                                                   \
+    static PyObject* trembla_module_body_##name();                                                  \
     extern "C" TREMBLA_PY_EXPORT PyObject* PyInit_##name() { return trembla_module_body_##name(); } \
     static PyObject* trembla_module_body_##name()
 #else
-#define TREMBLA_MODULE_INIT(name)                                                    \
-    static PyObject* trembla_module_body_##name();                                   \
-    extern "C" TREMBLA_PY_EXPORT void init##name() {                                 \
+#define TREMBLA_MODULE_INIT(name)                                                            \
+    static PyObject* trembla_module_body_##name();                                           \
+    extern "C" TREMBLA_PY_EXPORT void init##name() {                                         \
         /* Python 2 keeps the module in sys.modules itself; the body's reference is ours. */ \
-        PyObject* created = trembla_module_body_##name();                            \
-        Py_XDECREF(created);                                                         \
-    }                                                                                \
+        PyObject* created = trembla_module_body_##name();                                    \
+        Py_XDECREF(created);                                                                 \
+    }                                                                                        \
     static PyObject* trembla_module_body_##name()
 #endif
 

@@ -58,8 +58,7 @@ PythonError PythonError::fetch() {
     PyErr_Fetch(&exception->type, &exception->value, &exception->traceback);
     PyErr_NormalizeException(&exception->type, &exception->value, &exception->traceback);
 #if TREMBLA_PY3
-    if (exception->traceback != nullptr && exception->value != nullptr &&
-        PyExceptionInstance_Check(exception->value)) {
+    if (exception->traceback != nullptr && exception->value != nullptr && PyExceptionInstance_Check(exception->value)) {
         PyException_SetTraceback(exception->value, exception->traceback);
     }
 #endif

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "scene/host.h"
 #include "pyhost/py_ref.h"
+#include "scene/host.h"
 
 namespace trembla::py {
 

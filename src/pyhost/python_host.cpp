@@ -159,7 +159,6 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "nodeType", nullptr},
 };
 
-
 std::string answer_text(PyObject* answer) {
     std::string out;
     if (!text_to_utf8(answer, out)) {
@@ -421,7 +420,6 @@ double PythonHost::key_count(const std::string& curve) {
     return answer_number(count.get());
 }
 
-
 void PythonHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) {
     const Names& n = names();
     if (is_angle_attribute(attribute)) value = from_degrees(value);
@@ -454,7 +452,8 @@ std::optional<double> PythonHost::eval_curve(const std::string& curve, Frame tim
     PyRef curve_obj = make_text(curve);
     PyRef time_obj = make_int(time);
     PyRef span = checked(PyTuple_Pack(2, time_obj.get(), time_obj.get()));
-    PyRef answer = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.time, span.get()}, {n.eval, Py_True}});
+    PyRef answer =
+        call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.time, span.get()}, {n.eval, Py_True}});
     if (!answer_truth(answer.get())) {
         return std::nullopt;
     }

@@ -9,9 +9,9 @@
 #include <initializer_list>
 #include <map>
 
-#include "scene/host.h"
 #include "pyhost/py_ref.h"
 #include "pyhost/python_error.h"
+#include "scene/host.h"
 
 namespace trembla::py {
 

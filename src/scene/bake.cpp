@@ -94,8 +94,7 @@ void drop_refused(Host& host, const std::string& layer, const std::string& camer
 // Keys the shaken values on the layer under a suspended viewport; true when the user cancelled.
 // A failure propagates after the bar is ended and the viewport resumed.
 bool key_layer(Host& host, const std::string& camera, const std::string& layer, const ChannelAnim& shaken,
-               const std::vector<Frame>& frames, HostProgress& progress,
-               std::optional<std::string>& saved_eval_mode) {
+               const std::vector<Frame>& frames, HostProgress& progress, std::optional<std::string>& saved_eval_mode) {
     suspend(host, saved_eval_mode);
     bool cancelled = false;
     try {

@@ -70,11 +70,10 @@ public:
         }
     }
     // setKeyframe(node, attribute=attribute, time=time, value=value)
-    virtual void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
-                                 double value) = 0;
+    virtual void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) = 0;
     // setKeyframe(node, attribute=attribute, time=time, value=value, animLayer=layer)
-    virtual void set_layer_key(const std::string& node, const std::string& attribute, Frame time,
-                               double value, const std::string& layer) = 0;
+    virtual void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
+                               const std::string& layer) = 0;
     // keyframe(curve, q=True, time=(time, time), eval=True): the first item, or nothing when the
     // answer is empty or none
     virtual std::optional<double> eval_curve(const std::string& curve, Frame time) = 0;

@@ -102,7 +102,8 @@ void check_finite(const Prepared& next, const std::string& source, const std::st
     for (std::size_t i = 0; i < next.source_data.size(); ++i) {
         for (std::size_t k = 0; k < kChannelCount; ++k) {
             const double value = next.source_data.samples[i][k];
-            if (!std::isfinite(value)) refuse_value(source + " world " + kChannels[k], value, next.source_data.frames[i]);
+            if (!std::isfinite(value))
+                refuse_value(source + " world " + kChannels[k], value, next.source_data.frames[i]);
         }
     }
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -205,8 +206,8 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     std::exception_ptr escaping;  // a failure of the failure report itself
     try {
         try {
-            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames,
-                            progress, scene_changed, applied);
+            run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames, progress,
+                            scene_changed, applied);
         } catch (const WorkCancelled&) {
             outcome = PrepareOutcome::Cancelled;
         } catch (...) {

@@ -11,16 +11,16 @@
 namespace trembla {
 
 struct Prepared {
-    bool ready = false;                      // a preparation is current
-    std::optional<std::string> camera;       // camera transform taken at prepare
-    std::optional<std::string> source;       // source transform taken at prepare
-    FrameRecord source_data;                 // the source's world samples per frame
-    FrameRecord delta_data;                  // those samples minus the first frame's
-    std::optional<Sample> camera_base;       // the camera's own six channels on the first frame
-    Frame start_frame = 0;                   // prepared range, both ends included
+    bool ready = false;                 // a preparation is current
+    std::optional<std::string> camera;  // camera transform taken at prepare
+    std::optional<std::string> source;  // source transform taken at prepare
+    FrameRecord source_data;            // the source's world samples per frame
+    FrameRecord delta_data;             // those samples minus the first frame's
+    std::optional<Sample> camera_base;  // the camera's own six channels on the first frame
+    Frame start_frame = 0;              // prepared range, both ends included
     Frame end_frame = 100;
-    std::string camera_mode = "static";      // "static", "animated" or "relax"
-    ChannelAnim camera_original_anim;        // recorded camera channels (animated / relax only)
+    std::string camera_mode = "static";  // "static", "animated" or "relax"
+    ChannelAnim camera_original_anim;    // recorded camera channels (animated / relax only)
     // The shake curves of this preparation under the names the host gave them (empty until made):
     // a wanted name that was taken belongs to another node, so they are found by these names.
     ShakeCurves shake_curves;

@@ -35,8 +35,8 @@ Sample get_world_transform(Host& host, const std::string& obj, double frame) {
 
 RotateOrder read_rotate_order(Host& host, const std::string& node) {
     const double answer = host.get_attr(node + ".rotateOrder");
-    for (const RotateOrder order : {RotateOrder::xyz, RotateOrder::yzx, RotateOrder::zxy, RotateOrder::xzy,
-                                    RotateOrder::yxz, RotateOrder::zyx}) {
+    for (const RotateOrder order :
+         {RotateOrder::xyz, RotateOrder::yzx, RotateOrder::zxy, RotateOrder::xzy, RotateOrder::yxz, RotateOrder::zyx}) {
         if (answer == static_cast<double>(order)) {
             return order;
         }
@@ -44,8 +44,8 @@ RotateOrder read_rotate_order(Host& host, const std::string& node) {
     throw HostError("the rotateOrder of " + node + " is not one of the host's six rotation orders");
 }
 
-FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
-                                  double end_frame, WorkProgress* progress) {
+FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame, double end_frame,
+                                  WorkProgress* progress) {
     // Checked before the host is asked anything, so bad bounds leave the scene alone.
     const Frame first = whole_frame_bound(start_frame, "start_frame");
     const Frame last = whole_frame_bound(end_frame, "end_frame");
@@ -66,8 +66,7 @@ FrameRecord collect_source_motion(Host& host, const std::string& source_obj, dou
                 reference = {host.get_attr(source_obj + ".rotateX"), host.get_attr(source_obj + ".rotateY"),
                              host.get_attr(source_obj + ".rotateZ")};
             }
-            const std::array<double, 3> rotation =
-                nearest_euler({sample[3], sample[4], sample[5]}, reference, order);
+            const std::array<double, 3> rotation = nearest_euler({sample[3], sample[4], sample[5]}, reference, order);
             sample[3] = rotation[0];
             sample[4] = rotation[1];
             sample[5] = rotation[2];

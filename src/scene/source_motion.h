@@ -26,7 +26,7 @@ RotateOrder read_rotate_order(Host& host, const std::string& node);
 // std::invalid_argument, before asking the host anything, when a bound is not finite or does not
 // truncate into the int64 frame range. `progress` hears of every frame sampled and may stop the
 // sampling there (as a failure part way would).
-FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame,
-                                  double end_frame, WorkProgress* progress = nullptr);
+FrameRecord collect_source_motion(Host& host, const std::string& source_obj, double start_frame, double end_frame,
+                                  WorkProgress* progress = nullptr);
 
 }  // namespace trembla

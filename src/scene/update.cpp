@@ -53,8 +53,7 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
                                  shake_settings(controls.settings));
 }
 
-std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record,
-                                                 const ShakeControls& controls) {
+std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);

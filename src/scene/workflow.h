@@ -32,10 +32,10 @@ std::optional<std::string> set_source(Host& host);
 using FailureReporter = std::function<void(const std::exception_ptr&)>;
 
 enum class PrepareOutcome {
-    Rejected,  // camera, source or playback range invalid: warned, nothing changed, the button keeps its look
-    Prepared,  // record written and shake applied
-    Failed,    // warned and reported; the viewport is resumed
-    Cancelled, // the user pressed Esc: the step is undone, the record is as before, warned "Trembla: cancelled"
+    Rejected,   // camera, source or playback range invalid: warned, nothing changed, the button keeps its look
+    Prepared,   // record written and shake applied
+    Failed,     // warned and reported; the viewport is resumed
+    Cancelled,  // the user pressed Esc: the step is undone, the record is as before, warned "Trembla: cancelled"
 };
 
 // Samples the source over the playback range, records what a reset needs, writes `record` and

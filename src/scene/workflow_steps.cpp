@@ -13,9 +13,7 @@ bool builds_on_own_animation(const std::string& camera_mode) {
 
 std::string plug(const std::string& node, const std::string& channel) { return node + "." + channel; }
 
-std::vector<Frame> prepared_frames(const Prepared& record) {
-    return frame_span(record.start_frame, record.end_frame);
-}
+std::vector<Frame> prepared_frames(const Prepared& record) { return frame_span(record.start_frame, record.end_frame); }
 
 std::string prepared_camera(const Prepared& record) {
     if (!record.camera) throw std::logic_error("the prepared record names no camera");

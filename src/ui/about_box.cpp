@@ -43,8 +43,7 @@ QString about_text(int pyside_version) {
                "<a href=\"%3\" style=\"color: #6bb8e8;\">%3</a></p>"
                "<p style=\"color: #888888; font-size: 10px; margin-top: 10px;\">PySide%4 | Maya 2019-2026</p>"
                "</div>")
-        .arg(email, page_label, page_url, QString::number(pyside_version),
-             QString::fromLatin1(ABOUT_RULE));
+        .arg(email, page_label, page_url, QString::number(pyside_version), QString::fromLatin1(ABOUT_RULE));
 }
 
 QString about_style_sheet(const QString& bg) {

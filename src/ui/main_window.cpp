@@ -68,8 +68,9 @@ public:
 
 void TremblaToolWindow::_connect_toggle(QCheckBox* box,
                                         void (TremblaToolWindow::*request)(const WindowContext::PutBack&)) {
-    connect(box, &QAbstractButton::toggled, this,
-            [this, box, request] { _run_toggling(box, [this, box, request] { (this->*request)(_put_back_box(box)); }); });
+    connect(box, &QAbstractButton::toggled, this, [this, box, request] {
+        _run_toggling(box, [this, box, request] { (this->*request)(_put_back_box(box)); });
+    });
 }
 
 void TremblaToolWindow::_connect_slider(SliderRow* row) {

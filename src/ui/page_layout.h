@@ -24,8 +24,6 @@ inline QLabel* make_styled_label(const char* text, const char* style_class) {
     return label;
 }
 
-inline QLabel* make_section_header(const char* text) {
-    return make_styled_label(text, "sectionHeader");
-}
+inline QLabel* make_section_header(const char* text) { return make_styled_label(text, "sectionHeader"); }
 
 }  // namespace trembla

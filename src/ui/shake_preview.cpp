@@ -140,7 +140,8 @@ void ShakePreview::paint_graph() {
     std::array<QColor, kShadeLevels> shades;
     const QColor lit = theme_color("bg_medium");
     for (int level = 0; level < kShadeLevels; ++level) {
-        shades[static_cast<std::size_t>(level)] = mixed(background, lit, static_cast<double>(level) / (kShadeLevels - 1));
+        shades[static_cast<std::size_t>(level)] =
+            mixed(background, lit, static_cast<double>(level) / (kShadeLevels - 1));
     }
     const auto level_of = [&](int c) {
         const double weight = std::clamp(_envelope.weight[static_cast<std::size_t>(c)], 0.0, 1.0);
@@ -176,7 +177,8 @@ void ShakePreview::paint_graph() {
         for (int c = 0; c < columns; ++c) {
             const auto i = static_cast<std::size_t>(c);
             if (std::isnan(low[i])) continue;
-            fill_column(painter, plot.left() + c, value_row(band, high[i], scale), value_row(band, low[i], scale), color);
+            fill_column(painter, plot.left() + c, value_row(band, high[i], scale), value_row(band, low[i], scale),
+                        color);
         }
     }
 

@@ -77,9 +77,7 @@ SliderRow::SliderRow(const QString& caption, int min_val, int max_val, int defau
     connect(slider, &QSlider::sliderReleased, this, &SliderRow::dragFinished);
 }
 
-int SliderRow::value() const {
-    return slider->value();
-}
+int SliderRow::value() const { return slider->value(); }
 
 void SliderRow::setValue(int val) {
     // The change runs its handlers at once, and one of them may delete this row with its window.

@@ -16,8 +16,8 @@ class SliderRow : public QWidget {
     Q_OBJECT
 
 public:
-    SliderRow(const QString& caption, int min_val = 0, int max_val = 100, int default_value = 50,
-              int label_width = 55, QWidget* parent = nullptr);
+    SliderRow(const QString& caption, int min_val = 0, int max_val = 100, int default_value = 50, int label_width = 55,
+              QWidget* parent = nullptr);
 
     int value() const;
     // The slider's value before its latest change (its first value before any).

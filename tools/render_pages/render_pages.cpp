@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
         for (int index = 0; index < 4; ++index) {
             window._switch_tab(index);
             QApplication::processEvents();
-            const QString path = QDir(out_dir).filePath(
-                QStringLiteral("%1_%2.png").arg(index).arg(QLatin1String(names[index])));
+            const QString path =
+                QDir(out_dir).filePath(QStringLiteral("%1_%2.png").arg(index).arg(QLatin1String(names[index])));
             if (!window.grab().save(path)) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
                 return 1;

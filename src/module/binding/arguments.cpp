@@ -7,8 +7,8 @@
 
 namespace trembla::ext {
 
-void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, const char* const* names,
-                    std::size_t count, py::PyRef* out) {
+void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, const char* const* names, std::size_t count,
+                    py::PyRef* out) {
     // Built only for a message: most calls bind without one.
     const auto prefix = [function] { return std::string(function) + "() "; };
     const Py_ssize_t given = args != nullptr ? PyTuple_GET_SIZE(args) : 0;

@@ -10,8 +10,8 @@
 namespace trembla::ext {
 
 // Writes one reference per name into `out` (count entries); throws ArgumentTypeError otherwise.
-void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, const char* const* names,
-                    std::size_t count, py::PyRef* out);
+void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, const char* const* names, std::size_t count,
+                    py::PyRef* out);
 
 template <std::size_t N>
 std::array<py::PyRef, N> bind_arguments(const char* function, PyObject* args, PyObject* kwargs,

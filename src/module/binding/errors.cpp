@@ -14,8 +14,8 @@ namespace {
 // Messages are UTF-8; a stray invalid byte must not turn the error into a UnicodeDecodeError.
 void set_error(PyObject* type, const char* message) noexcept {
 #if TREMBLA_PY3
-    PyObject* text = PyUnicode_DecodeUTF8(message, static_cast<Py_ssize_t>(std::char_traits<char>::length(message)),
-                                          "replace");
+    PyObject* text =
+        PyUnicode_DecodeUTF8(message, static_cast<Py_ssize_t>(std::char_traits<char>::length(message)), "replace");
     if (text == nullptr) {
         return;  // the decode failure itself is now the pending error
     }

@@ -39,7 +39,8 @@ std::string utf8_of_text(PyObject* obj, const ValuePath& place) {
         std::string bytes(PyString_AS_STRING(obj), static_cast<std::size_t>(PyString_GET_SIZE(obj)));
         for (unsigned char c : bytes) {
             if (c >= 0x80) {
-                if (!PyRef::steal(PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "strict"))) {
+                if (!PyRef::steal(
+                        PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "strict"))) {
                     throw_text_error(place);
                 }
                 break;
@@ -239,12 +240,18 @@ PresetJson json_from_python(PyObject* obj, const std::string& name) { return val
 
 PyRef python_from_json(const PresetJson& value) {
     switch (value.type()) {
-        case PresetJson::value_t::null: return PyRef::borrow(Py_None);
-        case PresetJson::value_t::boolean: return PyRef::borrow(value.get<bool>() ? Py_True : Py_False);
-        case PresetJson::value_t::number_integer: return checked(py::integer(value.get<std::int64_t>()));
-        case PresetJson::value_t::number_unsigned: return python_unsigned(value.get<std::uint64_t>());
-        case PresetJson::value_t::number_float: return checked(PyFloat_FromDouble(value.get<double>()));
-        case PresetJson::value_t::string: return checked(py::text(value.get_ref<const std::string&>()));
+        case PresetJson::value_t::null:
+            return PyRef::borrow(Py_None);
+        case PresetJson::value_t::boolean:
+            return PyRef::borrow(value.get<bool>() ? Py_True : Py_False);
+        case PresetJson::value_t::number_integer:
+            return checked(py::integer(value.get<std::int64_t>()));
+        case PresetJson::value_t::number_unsigned:
+            return python_unsigned(value.get<std::uint64_t>());
+        case PresetJson::value_t::number_float:
+            return checked(PyFloat_FromDouble(value.get<double>()));
+        case PresetJson::value_t::string:
+            return checked(py::text(value.get_ref<const std::string&>()));
         case PresetJson::value_t::array: {
             PyRef list = checked(PyList_New(static_cast<Py_ssize_t>(value.size())));
             Py_ssize_t i = 0;
@@ -265,7 +272,8 @@ PyRef python_from_json(const PresetJson& value) {
             return dict;
         }
         case PresetJson::value_t::binary:
-        case PresetJson::value_t::discarded: break;
+        case PresetJson::value_t::discarded:
+            break;
     }
     throw std::invalid_argument("a binary JSON value has no Python form");
 }

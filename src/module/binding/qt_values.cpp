@@ -24,9 +24,7 @@ PyRef qstring_to_python(const QString& text) {
     return checked(py::text(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
 }
 
-QString qstring_arg(PyObject* obj, const std::string& name) {
-    return qstring_of(text_arg(obj, name));
-}
+QString qstring_arg(PyObject* obj, const std::string& name) { return qstring_of(text_arg(obj, name)); }
 
 PyRef bool_to_python(bool value) { return PyRef::borrow(value ? Py_True : Py_False); }
 

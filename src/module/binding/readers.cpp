@@ -74,7 +74,8 @@ double number_at(PyObject* obj, const ValuePath& where) {
     if (PyFloat_Check(obj)) {
         return PyFloat_AS_DOUBLE(obj);
     }
-    const bool numeric = py::is_int(obj) || (PyNumber_Check(obj) && !PyComplex_Check(obj) && !py::is_text_or_bytes(obj));
+    const bool numeric =
+        py::is_int(obj) || (PyNumber_Check(obj) && !PyComplex_Check(obj) && !py::is_text_or_bytes(obj));
     if (!numeric) {
         throw ArgumentTypeError(where.str() + " must be a number, not " + type_name(obj));
     }
@@ -93,7 +94,8 @@ Frame frame_at(PyObject* obj, const ValuePath& where) {
     bool overflow = false;
     if (!py::int_to_i64(obj, value, overflow)) {
         if (overflow) {
-            throw std::invalid_argument(where.str() + " is beyond the 64-bit frame range: " + py::repr_for_message(obj));
+            throw std::invalid_argument(where.str() +
+                                        " is beyond the 64-bit frame range: " + py::repr_for_message(obj));
         }
         throw_conversion_error(where);
     }
@@ -179,7 +181,8 @@ Frame whole_frame_arg(PyObject* obj, std::string_view name) {
     }
     const double value = number_at(obj, where);
     if (!whole_frame_value(value)) {
-        throw std::invalid_argument(std::string(name) + " must be a whole frame number, not " + py::repr_for_message(obj));
+        throw std::invalid_argument(std::string(name) + " must be a whole frame number, not " +
+                                    py::repr_for_message(obj));
     }
     return static_cast<Frame>(value);
 }
@@ -240,8 +243,8 @@ FrameRecord frame_record_arg(PyObject* obj, std::string_view name, ObjectRefs* k
         PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
         PyObject* key = PyTuple_GET_ITEM(pair, 0);
         if (!py::is_int(key)) {
-            throw ArgumentTypeError(std::string(name) + " keys must be whole frame numbers (int), not " + type_name(key) + " " +
-                                    py::repr_for_message(key));
+            throw ArgumentTypeError(std::string(name) + " keys must be whole frame numbers (int), not " +
+                                    type_name(key) + " " + py::repr_for_message(key));
         }
         const Frame frame = frame_at(key, where.with(" key"));
         entries.emplace_back(frame, sample_at(PyTuple_GET_ITEM(pair, 1), where.key(key)));
@@ -267,8 +270,8 @@ ChannelAnim channel_anim_arg(PyObject* obj, std::string_view name, ChannelObject
         PyObject* pair = PyList_GET_ITEM(pairs.get(), i);
         PyObject* key = PyTuple_GET_ITEM(pair, 0);
         if (!py::is_text(key)) {
-            throw ArgumentTypeError(std::string(name) + " keys must be channel names (str), not " + type_name(key) + " " +
-                                    py::repr_for_message(key));
+            throw ArgumentTypeError(std::string(name) + " keys must be channel names (str), not " + type_name(key) +
+                                    " " + py::repr_for_message(key));
         }
         ChannelSeries series;
         series.name = text_at(key, where.with(" key"));

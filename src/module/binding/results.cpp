@@ -114,7 +114,8 @@ PyRef ranges_to_python(const Ranges& ranges) {
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         PyRef start = checked(py::integer(ranges[i].start));
         PyRef end = checked(py::integer(ranges[i].end));
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), checked(PyTuple_Pack(2, start.get(), end.get())).release());
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i),
+                        checked(PyTuple_Pack(2, start.get(), end.get())).release());
     }
     return list;
 }

@@ -4,8 +4,8 @@
 // when it starts.
 #pragma once
 
-#include "scene/host_progress.h"
 #include "pyhost/py_compat.h"
+#include "scene/host_progress.h"
 
 namespace trembla::ext {
 

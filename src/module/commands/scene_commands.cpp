@@ -19,9 +19,9 @@
 #include "module/commands/window_controls.h"
 #include "module/registry.h"
 #include "module/state.h"
-#include "scene/prepared.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/prepared.h"
 #include "scene/undo_chunk.h"
 #include "scene/workflow.h"
 #include "ui/main_window.h"
@@ -211,39 +211,45 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
 }
 
 void update_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
-    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
-        const ShakeControls controls = read_controls(command.window());
-        const PreparedRecord record = current_prepared(module);
-        if (!record->ready) {
-            // No host needed for doing nothing. A state reset may have ended the preparation the
-            // preview still shows.
-            if (command.window_alive()) command.window().shake_preview->clear();
-            return;
-        }
-        if (controls.bypass) {
-            // Bypassed, a change keys nothing: clearing the box applies the settings as they are
-            // then. The preview, which asks the host nothing, shows what that will bring.
-            command.window().shake_preview->set_data(
-                preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
-            return;
-        }
-        py::PythonHost host = host_for(module);
-        apply_to_record(module, command, host, record, controls);
-    }, put_back);
+    run_command(
+        module, target, CommandKind::Update,
+        [module](WindowCommand& command) {
+            const ShakeControls controls = read_controls(command.window());
+            const PreparedRecord record = current_prepared(module);
+            if (!record->ready) {
+                // No host needed for doing nothing. A state reset may have ended the preparation the
+                // preview still shows.
+                if (command.window_alive()) command.window().shake_preview->clear();
+                return;
+            }
+            if (controls.bypass) {
+                // Bypassed, a change keys nothing: clearing the box applies the settings as they are
+                // then. The preview, which asks the host nothing, shows what that will bring.
+                command.window().shake_preview->set_data(
+                    preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
+                return;
+            }
+            py::PythonHost host = host_for(module);
+            apply_to_record(module, command, host, record, controls);
+        },
+        put_back);
 }
 
 // The Bypass box was toggled: the shake is keyed again with the amount at zero (checked) or with
 // the settings as they are (cleared), as one undo step of its own. Run as the channel boxes' update
 // is, and refused the same way inside another command of the window.
 void bypass_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
-    run_command(module, target, CommandKind::Update, [module](WindowCommand& command) {
-        const ShakeControls controls = read_controls(command.window());
-        const PreparedRecord record = current_prepared(module);
-        if (!record->ready) return;  // nothing prepared: the scene stays as it is, no step
-        py::PythonHost host = host_for(module);
-        const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
-        apply_to_record(module, command, host, record, controls);
-    }, put_back);
+    run_command(
+        module, target, CommandKind::Update,
+        [module](WindowCommand& command) {
+            const ShakeControls controls = read_controls(command.window());
+            const PreparedRecord record = current_prepared(module);
+            if (!record->ready) return;  // nothing prepared: the scene stays as it is, no step
+            py::PythonHost host = host_for(module);
+            const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
+            apply_to_record(module, command, host, record, controls);
+        },
+        put_back);
 }
 
 // After a reset or bake no shake is prepared: the Bypass box clears without running its handler,

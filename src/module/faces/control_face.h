@@ -20,8 +20,7 @@
 namespace trembla::ext::controls {
 
 struct ControlObject {
-    PyObject_HEAD
-    QPointer<QObject>* target;  // owned by the proxy; the control itself is not
+    PyObject_HEAD QPointer<QObject>* target;  // owned by the proxy; the control itself is not
 };
 
 py::PyRef none();

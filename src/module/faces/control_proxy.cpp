@@ -175,17 +175,17 @@ PyTypeObject g_shake_preview_type{};
 // Filled once, in base-before-derived order, before PyType_Ready sees any of them.
 void define_types() {
     g_control_type = make_type("trembla_tool.Control", "A Qt object of the tool window.", kControlMethods, nullptr);
-    g_widget_type = make_type("trembla_tool.WidgetControl", "A widget of the tool window.", kWidgetMethods,
-                              &g_control_type);
-    g_line_edit_type = make_type("trembla_tool.LineEditControl", "A one-line text field.", kLineEditMethods,
-                                 &g_widget_type);
+    g_widget_type =
+        make_type("trembla_tool.WidgetControl", "A widget of the tool window.", kWidgetMethods, &g_control_type);
+    g_line_edit_type =
+        make_type("trembla_tool.LineEditControl", "A one-line text field.", kLineEditMethods, &g_widget_type);
     g_label_type = make_type("trembla_tool.LabelControl", "A label.", kLabelMethods, &g_widget_type);
-    g_button_type = make_type("trembla_tool.ButtonControl", "A push button, check box or radio button.",
-                              kButtonMethods, &g_widget_type);
+    g_button_type = make_type("trembla_tool.ButtonControl", "A push button, check box or radio button.", kButtonMethods,
+                              &g_widget_type);
     g_list_type = make_type("trembla_tool.ListControl", "The preset list.", kListMethods, &g_widget_type);
     g_stack_type = make_type("trembla_tool.StackControl", "The stack of pages.", kStackMethods, &g_widget_type);
-    g_slider_type = make_type("trembla_tool.SliderControl", "The slider of a slider row.", kSliderMethods,
-                              &g_widget_type);
+    g_slider_type =
+        make_type("trembla_tool.SliderControl", "The slider of a slider row.", kSliderMethods, &g_widget_type);
     g_slider_row_type = make_type("trembla_tool.SliderRow", "Compact slider row: Label | Value | Slider",
                                   kSliderRowMethods, &g_widget_type, kSliderRowParts);
     g_button_group_type = make_type("trembla_tool.ButtonGroupControl", "The exclusive group of the mode buttons.",
@@ -240,8 +240,8 @@ void register_control_types(PyObject* module) {
         define_types();
     }
     for (PyTypeObject* type : {&g_control_type, &g_widget_type, &g_line_edit_type, &g_label_type, &g_button_type,
-                               &g_list_type, &g_stack_type, &g_slider_type, &g_slider_row_type,
-                               &g_button_group_type, &g_shake_preview_type, &g_list_item_type}) {
+                               &g_list_type, &g_stack_type, &g_slider_type, &g_slider_row_type, &g_button_group_type,
+                               &g_shake_preview_type, &g_list_item_type}) {
         if (PyType_Ready(type) < 0) {
             py::throw_python_error();
         }

@@ -18,8 +18,7 @@ namespace {
 // An entry is followed by a persistent model index: Qt invalidates it when the entry leaves the
 // list, where a kept item pointer could not tell a freed entry from a new one at the same address.
 struct ListItemObject {
-    PyObject_HEAD
-    QPointer<QListWidget>* list;
+    PyObject_HEAD QPointer<QListWidget>* list;
     QPersistentModelIndex* index;
     std::uintptr_t address;  // of the entry when the proxy was made; only ever hashed
 };

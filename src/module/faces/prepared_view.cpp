@@ -18,19 +18,21 @@ namespace {
 
 struct PreparedViewObject {
     PyObject_HEAD
-    // Owned; a pointer keeps the C layout trivial. The record it points to is never changed: a
-    // writer installs a new one (replace_prepared_of), so whoever still holds the old one, a
-    // command half-way through or a conversion below, keeps reading a consistent record.
-    std::shared_ptr<const Prepared>* record;
+        // Owned; a pointer keeps the C layout trivial. The record it points to is never changed: a
+        // writer installs a new one (replace_prepared_of), so whoever still holds the old one, a
+        // command half-way through or a conversion below, keeps reading a consistent record.
+        std::shared_ptr<const Prepared>* record;
 };
 
 // The members in the order scripts have always seen them.
-constexpr const char* kMembers[] = {"ready",      "camera",    "source",      "source_data", "delta_data",
+constexpr const char* kMembers[] = {"ready",       "camera",      "source",    "source_data", "delta_data",
                                     "camera_base", "start_frame", "end_frame", "camera_mode", "camera_original_anim"};
 constexpr Py_ssize_t kMemberCount = static_cast<Py_ssize_t>(sizeof(kMembers) / sizeof(kMembers[0]));
 
 // The record the view shows now; the conversions below may run Python code that installs another.
-std::shared_ptr<const Prepared> record_of(PyObject* self) { return *reinterpret_cast<PreparedViewObject*>(self)->record; }
+std::shared_ptr<const Prepared> record_of(PyObject* self) {
+    return *reinterpret_cast<PreparedViewObject*>(self)->record;
+}
 
 PyRef optional_text(const std::optional<std::string>& text) {
     return text ? text_to_python(*text) : PyRef::borrow(Py_None);
@@ -38,17 +40,28 @@ PyRef optional_text(const std::optional<std::string>& text) {
 
 PyRef member_value(const Prepared& record, Py_ssize_t index) {
     switch (index) {
-        case 0: return PyRef::borrow(record.ready ? Py_True : Py_False);
-        case 1: return optional_text(record.camera);
-        case 2: return optional_text(record.source);
-        case 3: return frame_record_to_python(record.source_data);
-        case 4: return frame_record_to_python(record.delta_data);
-        case 5: return record.camera_base ? sample_to_python(*record.camera_base) : PyRef::borrow(Py_None);
-        case 6: return checked(py::integer(record.start_frame));
-        case 7: return checked(py::integer(record.end_frame));
-        case 8: return text_to_python(record.camera_mode);
-        case 9: return channel_anim_to_python(record.camera_original_anim);
-        default: break;
+        case 0:
+            return PyRef::borrow(record.ready ? Py_True : Py_False);
+        case 1:
+            return optional_text(record.camera);
+        case 2:
+            return optional_text(record.source);
+        case 3:
+            return frame_record_to_python(record.source_data);
+        case 4:
+            return frame_record_to_python(record.delta_data);
+        case 5:
+            return record.camera_base ? sample_to_python(*record.camera_base) : PyRef::borrow(Py_None);
+        case 6:
+            return checked(py::integer(record.start_frame));
+        case 7:
+            return checked(py::integer(record.end_frame));
+        case 8:
+            return text_to_python(record.camera_mode);
+        case 9:
+            return channel_anim_to_python(record.camera_original_anim);
+        default:
+            break;
     }
     throw std::logic_error("no such member of the preparation record");
 }
@@ -197,8 +210,9 @@ PyTypeObject make_view_type() {
     type.tp_as_sequence = &g_sequence_methods;
     type.tp_as_mapping = &g_mapping_methods;
     type.tp_flags = Py_TPFLAGS_DEFAULT;
-    type.tp_doc = "Read-only view of the prepared-shake record (ready, camera, source, samples, deltas, "
-                  "camera pose, frame range, camera mode and recorded camera animation).";
+    type.tp_doc =
+        "Read-only view of the prepared-shake record (ready, camera, source, samples, deltas, "
+        "camera pose, frame range, camera mode and recorded camera animation).";
     type.tp_iter = view_iter;
     type.tp_methods = kViewMethods;
     return type;

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "scene/prepared.h"
 #include "pyhost/py_ref.h"
+#include "scene/prepared.h"
 
 namespace trembla::ext {
 

@@ -34,8 +34,7 @@ PyRef preview_data_to_python(const ShakePreviewData& data) {
     }
     PyRef result = checked(PyDict_New());
     set_member(result.get(), "first_frame", checked(py::integer(data.first_frame)));
-    set_member(result.get(), "current_frame",
-               data.current_frame ? checked(py::integer(*data.current_frame)) : none());
+    set_member(result.get(), "current_frame", data.current_frame ? checked(py::integer(*data.current_frame)) : none());
     set_member(result.get(), "weights", numbers_to_python(data.weights));
     set_member(result.get(), "offsets", offsets);
     set_member(result.get(), "bypassed", checked(PyBool_FromLong(data.bypassed ? 1 : 0)));

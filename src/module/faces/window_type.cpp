@@ -31,9 +31,8 @@ using py::PyRef;
 namespace {
 
 struct WindowObject {
-    PyObject_HEAD
-    QPointer<TremblaToolWindow>* window;  // owned by the object; the window itself is not
-    PyObject* module;                     // strong reference: the commands run over it
+    PyObject_HEAD QPointer<TremblaToolWindow>* window;  // owned by the object; the window itself is not
+    PyObject* module;                                   // strong reference: the commands run over it
 };
 
 PyTypeObject g_window_type{};
@@ -190,7 +189,8 @@ PyObject* window_pyside(PyObject* self, PyObject*) {
 PyMethodDef kWindowMethods[] = {
     {"_switch_tab", TREMBLA_KEYWORDS_FUNCTION(window_switch_tab), METH_VARARGS | METH_KEYWORDS,
      "_switch_tab(index): checks tab index only and shows page index (0 setup, 1 shake, 2 advanced, 3 presets)."},
-    {"_get_camera_mode", window_get_camera_mode, METH_NOARGS, "'static', 'animated' or 'relax', from the mode buttons."},
+    {"_get_camera_mode", window_get_camera_mode, METH_NOARGS,
+     "'static', 'animated' or 'relax', from the mode buttons."},
     {"_on_mode_changed", TREMBLA_KEYWORDS_FUNCTION(window_on_mode_changed), METH_VARARGS | METH_KEYWORDS,
      "_on_mode_changed(checked): when checked, shows the amplitude rows unless the mode is relax, then updates."},
     {"_prepare_shake", run_command<&TremblaToolWindow::_prepare_shake>, METH_NOARGS,
@@ -354,7 +354,8 @@ PyObject* window_repr(PyObject* self) {
         if (window == nullptr || window->isNull()) {
             text << "(deleted)>";
         } else {
-            text << "'" << (*window)->objectName().toStdString() << "' at " << static_cast<void*>(window->data()) << ">";
+            text << "'" << (*window)->objectName().toStdString() << "' at " << static_cast<void*>(window->data())
+                 << ">";
         }
         return checked(py::text(text.str())).release();
     });
@@ -423,7 +424,8 @@ PyRef create_window(PyObject* module, QWidget* parent) {
 
 TremblaToolWindow& live_window(PyObject* window_object_ptr) {
     if (!PyObject_TypeCheck(window_object_ptr, &g_window_type)) {
-        throw ArgumentTypeError(std::string("expected a TremblaToolWindow, not ") + Py_TYPE(window_object_ptr)->tp_name);
+        throw ArgumentTypeError(std::string("expected a TremblaToolWindow, not ") +
+                                Py_TYPE(window_object_ptr)->tp_name);
     }
     QPointer<TremblaToolWindow>* window = window_object(window_object_ptr)->window;
     if (window == nullptr || window->isNull()) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "presets/preset_store.h"
-#include "scene/host.h"
 #include "pyhost/py_ref.h"
+#include "scene/host.h"
 
 namespace trembla::ext {
 

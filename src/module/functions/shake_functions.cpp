@@ -46,7 +46,9 @@ PyObject* py_get_world_transform(PyObject* module, PyObject* args, PyObject* kwa
 // Bounds that are not frame numbers at all (not finite, beyond the 64-bit frame range) are the
 // sampling's own to refuse, with its own message.
 void refuse_unsampleable_span(double start_frame, double end_frame) {
-    const auto is_frame = [](double bound) { return std::isfinite(bound) && detail::truncates_into_frame_range(bound); };
+    const auto is_frame = [](double bound) {
+        return std::isfinite(bound) && detail::truncates_into_frame_range(bound);
+    };
     if (!is_frame(start_frame) || !is_frame(end_frame)) return;
     const double frames = std::trunc(end_frame) - std::trunc(start_frame) + 1;
     if (frames > static_cast<double>(kMaxSampledFrames)) {
@@ -109,9 +111,9 @@ PyObject* py_smooth_camera_anim(PyObject*, PyObject* args, PyObject* kwargs) {
 
 PyObject* py_smooth_camera_anim_per_axis(PyObject*, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
-        auto a = bind_arguments<6>("smooth_camera_anim_per_axis", args, kwargs,
-                                   {"original_anim", "base_smoothed_anim", "frames", "base_smoothing",
-                                    "trans_axis_mult", "rot_axis_mult"});
+        auto a = bind_arguments<6>(
+            "smooth_camera_anim_per_axis", args, kwargs,
+            {"original_anim", "base_smoothed_anim", "frames", "base_smoothing", "trans_axis_mult", "rot_axis_mult"});
         const ChannelAnim original = channel_anim_arg(a[0].get(), "original_anim");
         ChannelObjects base_objects;
         const ChannelAnim base_smoothed = channel_anim_arg(a[1].get(), "base_smoothed_anim", &base_objects);
@@ -153,7 +155,8 @@ PyObject* py_parse_ranges(PyObject*, PyObject* args, PyObject* kwargs) {
 
 PyObject* py_calculate_fade_multiplier(PyObject*, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
-        auto a = bind_arguments<4>("calculate_fade_multiplier", args, kwargs, {"frame", "ranges", "fade_in", "fade_out"});
+        auto a =
+            bind_arguments<4>("calculate_fade_multiplier", args, kwargs, {"frame", "ranges", "fade_in", "fade_out"});
         const Frame frame = whole_frame_arg(a[0].get(), "frame");
         const Ranges ranges = ranges_arg(a[1].get(), "ranges");
         const double fade_in = number_arg(a[2].get(), "fade_in");
@@ -164,11 +167,11 @@ PyObject* py_calculate_fade_multiplier(PyObject*, PyObject* args, PyObject* kwar
 
 PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
-        auto a = bind_arguments<17>("apply_shake_to_camera", args, kwargs,
-                                    {"camera", "shake_data", "frames", "smoothing", "amplitude", "translate_amp",
-                                     "rotate_amp", "trans_axis_mult", "rot_axis_mult", "use_translate", "use_rotate",
-                                     "ranges", "fade_in", "fade_out", "camera_base", "camera_mode",
-                                     "camera_original_anim"});
+        auto a =
+            bind_arguments<17>("apply_shake_to_camera", args, kwargs,
+                               {"camera", "shake_data", "frames", "smoothing", "amplitude", "translate_amp",
+                                "rotate_amp", "trans_axis_mult", "rot_axis_mult", "use_translate", "use_rotate",
+                                "ranges", "fade_in", "fade_out", "camera_base", "camera_mode", "camera_original_anim"});
         const std::string camera = text_arg(a[0].get(), "camera");
         const FrameRecord shake_data = frame_record_arg(a[1].get(), "shake_data");
         const std::vector<Frame> frames = frames_arg(a[2].get(), "frames");
@@ -229,8 +232,7 @@ PyMethodDef kShakeFunctions[] = {
     {"parse_ranges", TREMBLA_KEYWORDS_FUNCTION(py_parse_ranges), METH_VARARGS | METH_KEYWORDS,
      "parse_ranges(range_str) -> [(start, end), ...]\n\n"
      "Frame ranges typed as '10-50, 70-80'; parts that do not parse are dropped."},
-    {"calculate_fade_multiplier", TREMBLA_KEYWORDS_FUNCTION(py_calculate_fade_multiplier),
-     METH_VARARGS | METH_KEYWORDS,
+    {"calculate_fade_multiplier", TREMBLA_KEYWORDS_FUNCTION(py_calculate_fade_multiplier), METH_VARARGS | METH_KEYWORDS,
      "calculate_fade_multiplier(frame, ranges, fade_in, fade_out) -> float\n\n"
      "1.0 without ranges; otherwise the largest multiplier of the ranges holding frame (0.0 when\n"
      "none does), each with linear fades of fade_in and fade_out frames at its edges."},

@@ -52,7 +52,9 @@ FrameRecord lagged_by_hand(const FrameRecord& delta_data, const std::vector<Fram
 }
 
 TEST(ExtractSourceShake, SubtractsTheCentredAverageFromTheDeltas) {
-    const FrameRecord data = deltas(0, 2, [](Frame f, std::size_t k) { return k == 0 ? std::vector<double>{0, 3, 9}[static_cast<std::size_t>(f)] : 0.0; });
+    const FrameRecord data = deltas(0, 2, [](Frame f, std::size_t k) {
+        return k == 0 ? std::vector<double>{0, 3, 9}[static_cast<std::size_t>(f)] : 0.0;
+    });
     const FrameRecord shake = extract_source_shake(data, span(0, 2), 0, 0);
     EXPECT_EQ(shake.frames, span(0, 2));
     EXPECT_EQ(shake.samples[0][0], 0);  // the ends average only themselves
@@ -64,7 +66,8 @@ TEST(ExtractSourceShake, LagReadsEarlierFramesAndHoldsTheStartFrame) {
     const FrameRecord data = distinct_deltas(10, 60);
     const std::vector<Frame> frames = span(10, 60);
     for (const Frame lag : {0, 1, 3, 15}) {
-        const FrameRecord shake = extract_source_shake(data, frames, static_cast<double>(lag), static_cast<double>(lag));
+        const FrameRecord shake =
+            extract_source_shake(data, frames, static_cast<double>(lag), static_cast<double>(lag));
         const FrameRecord expected = extract_source_shake(lagged_by_hand(data, frames, lag), frames, 0, 0);
         EXPECT_EQ(shake.samples, expected.samples) << "lag " << lag;
     }
@@ -140,7 +143,8 @@ TEST(ExtractSourceShake, LagArithmeticNeverOverflowsAtTheEndsOfTheFrameRange) {
 }
 
 TEST(ExtractSourceShake, ConstantVelocityLeavesNoShakeAnywhereIncludingTheEnds) {
-    const FrameRecord data = deltas(0, 39, [](Frame f, std::size_t k) { return static_cast<double>(f) * (k < 3 ? 2.5 : -1.25); });
+    const FrameRecord data =
+        deltas(0, 39, [](Frame f, std::size_t k) { return static_cast<double>(f) * (k < 3 ? 2.5 : -1.25); });
     const FrameRecord shake = extract_source_shake(data, span(0, 39), 0, 0);
     for (std::size_t i = 0; i < 40; ++i) {
         EXPECT_EQ(shake.samples[i], kZeroSample) << "position " << i;
@@ -156,10 +160,8 @@ TEST(CentredAverages, AWalkingSourceGivesNoKickAtTheEnds) {
     for (const Frame f : frames) walk.push_back(0.05 * static_cast<double>(f - 1));
     const ChannelAnim own{{"translateX", walk}};
     const auto shake_of = [&](std::size_t k) {
-        const FrameRecord shake = extract_source_shake(deltas(1, 100, [&](Frame f, std::size_t) {
-                                                           return walk[static_cast<std::size_t>(f - 1)];
-                                                       }),
-                                                       frames, 0, 0);
+        const FrameRecord shake = extract_source_shake(
+            deltas(1, 100, [&](Frame f, std::size_t) { return walk[static_cast<std::size_t>(f - 1)]; }), frames, 0, 0);
         std::vector<double> away;
         for (const Sample& s : shake.samples) away.push_back(s[k]);
         return away;
@@ -234,7 +236,7 @@ TEST(ExtractSourceShake, RepeatedFrameKeepsTheShakeOfItsLastPosition) {
     frames.push_back(0);
     const FrameRecord shake = extract_source_shake(data, frames, 0, 0);
     EXPECT_EQ(shake.frames, span(0, 10));
-    EXPECT_EQ(shake.samples[0][0], 0.0);  // the last position averages only itself
+    EXPECT_EQ(shake.samples[0][0], 0.0);               // the last position averages only itself
     EXPECT_EQ(shake.samples[10][0], 10.0 - 19.0 / 3);  // its only position, next to last: 9, 10 and 0
 }
 

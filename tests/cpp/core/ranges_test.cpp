@@ -31,9 +31,7 @@ TEST(ParseRanges, ReadsRangesInTypedOrder) {
     EXPECT_EQ(parse_ranges("25-25"), ranges({{25, 25}}));
 }
 
-TEST(ParseRanges, RemovesBlanksBeforeSplitting) {
-    EXPECT_EQ(parse_ranges("1 0-5 0"), ranges({{10, 50}}));
-}
+TEST(ParseRanges, RemovesBlanksBeforeSplitting) { EXPECT_EQ(parse_ranges("1 0-5 0"), ranges({{10, 50}})); }
 
 TEST(ParseRanges, SkipsOnlyTheMalformedParts) {
     EXPECT_EQ(parse_ranges("10-50,,abc,5,1-2-3,x-9,70-80"), ranges({{10, 50}, {70, 80}}));
@@ -59,7 +57,7 @@ TEST(ParseRanges, NumbersBeyondTheFrameRangeReadAsTheLastFrame) {
     EXPECT_EQ(parse_ranges("0-9223372036854775808, 2-3"), ranges({{0, kMaxFrame}, {2, 3}}));
     EXPECT_EQ(parse_ranges("99999999999999999999999-1, 4-5"), ranges({{kMaxFrame, 1}, {4, 5}}));
     EXPECT_EQ(parse_ranges("18446744073709551617-1"), ranges({{kMaxFrame, 1}}));  // 2^64 + 1 must not wrap to 1
-    EXPECT_EQ(parse_ranges("9223372036854775808x-1"), ranges({}));  // still malformed
+    EXPECT_EQ(parse_ranges("9223372036854775808x-1"), ranges({}));                // still malformed
     EXPECT_EQ(calculate_fade_multiplier(5, parse_ranges("9223372036854775808-1"), 0, 0), 0.0);
 }
 
@@ -99,14 +97,13 @@ TEST(FadeMultiplier, OverlappingRangesGiveTheLargestMultiplier) {
         double fade_in, fade_out, expected;
     };
     const Case cases[] = {
-        {ranges({{10, 50}, {40, 80}}), 48, 0, 3, 1.0},        // the fade of the first range loses
-        {ranges({{10, 50}, {40, 80}}), 50, 3, 3, 1.0},        // an edge inside another range
-        {ranges({{10, 50}, {49, 80}}), 49, 3, 3, 1.0 / 3},    // both fade: 1/3 beats 0
-        {ranges({{10, 50}, {40, 80}}), 60, 0, 3, 1.0},
-        {ranges({{10, 20}, {5, 30}}), 10, 3, 3, 1.0},
-        {ranges({{5, 30}, {10, 20}}), 10, 3, 3, 1.0},         // order does not matter
-        {ranges({{49, 80}, {10, 50}}), 49, 3, 3, 1.0 / 3},    // the same, the other way round
-        {ranges({{10, 50}, {50, 10}}), 50, 0, 3, 0.0},        // a reversed range adds nothing
+        {ranges({{10, 50}, {40, 80}}), 48, 0, 3, 1.0},      // the fade of the first range loses
+        {ranges({{10, 50}, {40, 80}}), 50, 3, 3, 1.0},      // an edge inside another range
+        {ranges({{10, 50}, {49, 80}}), 49, 3, 3, 1.0 / 3},  // both fade: 1/3 beats 0
+        {ranges({{10, 50}, {40, 80}}), 60, 0, 3, 1.0},     {ranges({{10, 20}, {5, 30}}), 10, 3, 3, 1.0},
+        {ranges({{5, 30}, {10, 20}}), 10, 3, 3, 1.0},       // order does not matter
+        {ranges({{49, 80}, {10, 50}}), 49, 3, 3, 1.0 / 3},  // the same, the other way round
+        {ranges({{10, 50}, {50, 10}}), 50, 0, 3, 0.0},      // a reversed range adds nothing
     };
     for (const Case& c : cases) {
         EXPECT_EQ(calculate_fade_multiplier(c.frame, c.ranges, c.fade_in, c.fade_out), c.expected) << c.frame;

@@ -38,7 +38,8 @@ TEST(ChannelKind, IsDecidedByTheNamePrefix) {
 }
 
 TEST(MakeFrameRecord, SortsByFrameAndTheLastRepeatedEntryWins) {
-    const FrameRecord record = make_frame_record({{5, pose(1)}, {3, pose(2)}, {5, pose(3)}, {-1, pose(4)}, {5, pose(5)}});
+    const FrameRecord record =
+        make_frame_record({{5, pose(1)}, {3, pose(2)}, {5, pose(3)}, {-1, pose(4)}, {5, pose(5)}});
     EXPECT_EQ(record.frames, (std::vector<Frame>{-1, 3, 5}));
     EXPECT_EQ(record.samples, (std::vector<Sample>{pose(4), pose(2), pose(5)}));
 }

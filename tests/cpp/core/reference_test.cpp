@@ -175,7 +175,8 @@ std::map<std::string, std::vector<double>> keys(const Deltas& shake_data, const 
     }
     std::map<std::string, std::vector<double>> result;
     for (const std::string& attr : attrs) {
-        const std::size_t idx = static_cast<std::size_t>(std::find(kChannels.begin(), kChannels.end(), attr) - kChannels.begin());
+        const std::size_t idx =
+            static_cast<std::size_t>(std::find(kChannels.begin(), kChannels.end(), attr) - kChannels.begin());
         const double axis_amp = (idx < 3 ? s.trans_axis_mult[idx] : s.rot_axis_mult[idx - 3]) / 100.0;
         const double base_val = camera_base[idx];
         const bool is_translate = attr.rfind("translate", 0) == 0;
@@ -278,7 +279,7 @@ TEST(ReferenceComparison, RandomInputsGiveBitIdenticalShakeAndKeys) {
         }
         settings.fade_in = rc.setting(0, 30);
         settings.fade_out = rc.setting(0, 30);
-        const Sample camera_base{rc.uniform(-9, 9), rc.uniform(-9, 9), rc.uniform(-9, 9),
+        const Sample camera_base{rc.uniform(-9, 9),     rc.uniform(-9, 9),     rc.uniform(-9, 9),
                                  rc.uniform(-180, 180), rc.uniform(-180, 180), rc.uniform(-180, 180)};
         const char* modes[] = {"static", "animated", "relax"};
         const std::string mode = modes[rc.integer(0, 2)];
@@ -307,8 +308,7 @@ TEST(ReferenceComparison, RandomInputsGiveBitIdenticalShakeAndKeys) {
 
         const std::vector<ChannelKeys> computed =
             compute_camera_keys(shake, frames, settings, camera_base, mode, original);
-        const auto expected_keys =
-            reference::keys(expected_shake, frames, settings, camera_base, mode, original_map);
+        const auto expected_keys = reference::keys(expected_shake, frames, settings, camera_base, mode, original_map);
         ASSERT_EQ(computed.size(), expected_keys.size()) << "seed " << seed;
         for (const ChannelKeys& channel : computed) {
             const std::vector<double>& want = expected_keys.at(channel.channel);

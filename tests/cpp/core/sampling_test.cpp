@@ -48,14 +48,12 @@ TEST(NearestEuler, PicksTheSolutionOfTheRotationOrderNearestTheReference) {
 }
 
 TEST(CalculateDeltas, SubtractsTheStartSampleFromEverySample) {
-    const FrameRecord source = make_frame_record({{1, {1, 2, 3, 10, 20, 30}},
-                                                  {2, {1.5, 2, 2, 12, 20, 29}},
-                                                  {3, {0, 0, 0, 0, 0, 0}}});
+    const FrameRecord source =
+        make_frame_record({{1, {1, 2, 3, 10, 20, 30}}, {2, {1.5, 2, 2, 12, 20, 29}}, {3, {0, 0, 0, 0, 0, 0}}});
     const FrameRecord deltas = calculate_deltas(source, 1);
     EXPECT_EQ(deltas.frames, source.frames);
-    EXPECT_EQ(deltas.samples, (std::vector<Sample>{{0, 0, 0, 0, 0, 0},
-                                                   {0.5, 0, -1, 2, 0, -1},
-                                                   {-1, -2, -3, -10, -20, -30}}));
+    EXPECT_EQ(deltas.samples,
+              (std::vector<Sample>{{0, 0, 0, 0, 0, 0}, {0.5, 0, -1, 2, 0, -1}, {-1, -2, -3, -10, -20, -30}}));
 }
 
 TEST(CalculateDeltas, DoesNotUnwrapRotations) {

@@ -35,8 +35,7 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (!same_bits(a[i], b[i])) {
-            return ::testing::AssertionFailure()
-                   << "position " << i << ": " << std::hexfloat << a[i] << " vs " << b[i];
+            return ::testing::AssertionFailure() << "position " << i << ": " << std::hexfloat << a[i] << " vs " << b[i];
         }
     }
     return ::testing::AssertionSuccess();
@@ -84,10 +83,10 @@ TEST(UnwrapAngles, MatchesTheOneTurnLoopBitForBit) {
         ASSERT_TRUE(same_bits(unwrap_angles(values), plain_unwrap(values))) << "round " << round;
     }
     // Tiny values turned far away, across every binade on the way, and back.
-    for (const std::vector<double>& crafted : std::vector<std::vector<double>>{
-             {-1.3e8 - 0.3, 1e-300, 0.1, 5e-324, -0.0, 3.0e7 + 0.1},
-             {1.25e8 + 0.7, -0.0, 0.1, -1e-20, 1.0e8 + 0.3},
-             {0.1, -1.3e8 - 0.3, 1e-300, 1.25e8 + 0.7, -0.0, 5e-324, 3.0e7, -3.0e7}}) {
+    for (const std::vector<double>& crafted :
+         std::vector<std::vector<double>>{{-1.3e8 - 0.3, 1e-300, 0.1, 5e-324, -0.0, 3.0e7 + 0.1},
+                                          {1.25e8 + 0.7, -0.0, 0.1, -1e-20, 1.0e8 + 0.3},
+                                          {0.1, -1.3e8 - 0.3, 1e-300, 1.25e8 + 0.7, -0.0, 5e-324, 3.0e7, -3.0e7}}) {
         EXPECT_TRUE(same_bits(unwrap_angles(crafted), plain_unwrap(crafted)));
     }
 }
@@ -133,11 +132,10 @@ TEST(SmoothingWindow, FollowsTheTableForEveryWholeSetting) {
         int first, last;
         long long window, half_window;
     };
-    const Row table[] = {{1, 4, 1, 0},     {5, 9, 2, 1},     {10, 14, 3, 1},   {15, 19, 4, 2},
-                         {20, 24, 5, 2},   {25, 29, 6, 3},   {30, 34, 7, 3},   {35, 39, 8, 4},
-                         {40, 44, 9, 4},   {45, 49, 10, 5},  {50, 54, 11, 5},  {55, 59, 12, 6},
-                         {60, 64, 13, 6},  {65, 69, 14, 7},  {70, 74, 15, 7},  {75, 79, 16, 8},
-                         {80, 84, 17, 8},  {85, 89, 18, 9},  {90, 94, 19, 9},  {95, 99, 20, 10},
+    const Row table[] = {{1, 4, 1, 0},      {5, 9, 2, 1},    {10, 14, 3, 1},  {15, 19, 4, 2},  {20, 24, 5, 2},
+                         {25, 29, 6, 3},    {30, 34, 7, 3},  {35, 39, 8, 4},  {40, 44, 9, 4},  {45, 49, 10, 5},
+                         {50, 54, 11, 5},   {55, 59, 12, 6}, {60, 64, 13, 6}, {65, 69, 14, 7}, {70, 74, 15, 7},
+                         {75, 79, 16, 8},   {80, 84, 17, 8}, {85, 89, 18, 9}, {90, 94, 19, 9}, {95, 99, 20, 10},
                          {100, 100, 21, 10}};
     for (const Row& row : table) {
         for (int smoothing = row.first; smoothing <= row.last; ++smoothing) {
@@ -174,7 +172,7 @@ TEST(SmoothCameraAnim, AveragesACentredWindowThatShrinksToStayCentredAtTheEnds) 
     const struct {
         double smoothing;
         std::vector<double> expected;
-    } rows[] = {{10, {1, 7.0 / 3, 14.0 / 3, 28.0 / 3, 56.0 / 3, 112.0 / 3, 64}},  // half 1
+    } rows[] = {{10, {1, 7.0 / 3, 14.0 / 3, 28.0 / 3, 56.0 / 3, 112.0 / 3, 64}},    // half 1
                 {20, {1, 7.0 / 3, 31.0 / 5, 62.0 / 5, 124.0 / 5, 112.0 / 3, 64}}};  // half 2
     for (const auto& row : rows) {
         const ChannelAnim out = smooth_camera_anim(anim, frames_of(7), row.smoothing);
@@ -211,7 +209,8 @@ TEST(SmoothCameraAnim, HugeSettingAveragesAsWideAsEachPositionAllows) {
         values.push_back(i * 0.37 + (i % 7));
     }
     const ChannelAnim out = smooth_camera_anim({{"translateX", values}}, frames_of(values.size()), 1e300);
-    for (const std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{600}, std::size_t{999}, std::size_t{1998}}) {
+    for (const std::size_t i :
+         {std::size_t{0}, std::size_t{1}, std::size_t{600}, std::size_t{999}, std::size_t{1998}}) {
         const std::size_t reach = std::min(i, values.size() - 1 - i);
         double sum = 0.0;
         for (std::size_t j = i - reach; j <= i + reach; ++j) {
@@ -316,7 +315,8 @@ TEST_F(PerAxisTest, OtherChannelsKeepTheBaseAndMissingOwnAnimationFallsBackToThe
 
 TEST_F(PerAxisTest, BlendFollowsTheBaseLengthAndRefusesALongerBase) {
     ChannelAnim short_base{{"translateX", {1, 2, 3}}};
-    EXPECT_EQ(smooth_camera_anim_per_axis(original, short_base, frames, 30, {50, 0, 0}, {0, 0, 0})[0].values.size(), 3u);
+    EXPECT_EQ(smooth_camera_anim_per_axis(original, short_base, frames, 30, {50, 0, 0}, {0, 0, 0})[0].values.size(),
+              3u);
     ChannelAnim long_base{{"translateX", std::vector<double>(31, 1.0)}};
     EXPECT_EQ(invalid_argument_message([&] {
                   smooth_camera_anim_per_axis(original, long_base, frames, 30, {50, 0, 0}, {0, 0, 0});
@@ -324,8 +324,7 @@ TEST_F(PerAxisTest, BlendFollowsTheBaseLengthAndRefusesALongerBase) {
               "base_smoothed_anim['translateX'] holds 31 values, more than the 30 frames it is blended over; "
               "every channel needs one value per frame");
     ChannelAnim short_own{{"translateX", {1, 2}}};
-    EXPECT_THROW(smooth_camera_anim_per_axis(short_own, base, frames, 30, {0, 0, 0}, {0, 0, 0}),
-                 std::invalid_argument);
+    EXPECT_THROW(smooth_camera_anim_per_axis(short_own, base, frames, 30, {0, 0, 0}, {0, 0, 0}), std::invalid_argument);
 }
 
 TEST_F(PerAxisTest, NaNSmoothingFailsOnlyWhereExtraSmoothingIsNeeded) {

@@ -33,9 +33,9 @@ TEST(PresetValidation, AcceptsObjectsOfRecordsWithOptionalObjectSettings) {
 }
 
 TEST(PresetValidation, RejectsAnyOtherShape) {
-    for (const char* text : {"[]", "\"presets\"", "3", "null", R"({"good": {}, "bad": 1})", R"({"a": []})",
-                             R"({"a": {"settings": null}})", R"({"a": {"settings": 3}})",
-                             R"({"a": {"settings": []}})"}) {
+    for (const char* text :
+         {"[]", "\"presets\"", "3", "null", R"({"good": {}, "bad": 1})", R"({"a": []})", R"({"a": {"settings": null}})",
+          R"({"a": {"settings": 3}})", R"({"a": {"settings": []}})"}) {
         EXPECT_FALSE(validate_preset_data(PresetJson::parse(text))) << text;
     }
 }
@@ -79,8 +79,8 @@ TEST_F(PresetLoad, ByteOrderMarkOfWindowsEditorsIsAccepted) {
 }
 
 TEST_F(PresetLoad, WrongStructureRejectsTheWholeFile) {
-    for (const char* text : {"[1, 2]", "\"text\"", "12", R"({"good": {"settings": {}}, "bad": 7})",
-                             R"({"a": {"settings": null}})"}) {
+    for (const char* text :
+         {"[1, 2]", "\"text\"", "12", R"({"good": {"settings": {}}, "bad": 7})", R"({"a": {"settings": null}})"}) {
         write_bytes(path, text);
         const LoadedPresets loaded = load_presets(path);
         EXPECT_EQ(loaded.status, PresetFileStatus::invalid_structure) << text;
@@ -91,9 +91,9 @@ TEST_F(PresetLoad, WrongStructureRejectsTheWholeFile) {
 
 TEST_F(PresetLoad, TextThatIsNotJsonGivesTheParseWarning) {
     const std::string cases[] = {
-        "",                                   // empty file
+        "",                                    // empty file
         R"({"a": {"settings": {"amount": 1)",  // cut off
-        "{\"caf\xC3\": {}}",                  // not UTF-8
+        "{\"caf\xC3\": {}}",                   // not UTF-8
         "{\"a\": {}} trailing",
         "{\"a\": {\"x\": NaN}}",
     };
@@ -145,16 +145,17 @@ TEST(PresetBackupRule, OnlyFilesThatCouldNotBeUsedAreBackedUp) {
         loaded.status = status;
         EXPECT_EQ(existing_file_rule(loaded), ExistingPresetFile::replace);
     }
-    for (auto status : {PresetFileStatus::unreadable, PresetFileStatus::unparsable, PresetFileStatus::invalid_structure}) {
+    for (auto status :
+         {PresetFileStatus::unreadable, PresetFileStatus::unparsable, PresetFileStatus::invalid_structure}) {
         loaded.status = status;
         EXPECT_EQ(existing_file_rule(loaded), ExistingPresetFile::back_up_then_replace);
     }
 }
 
 TEST(PresetList, NamesSortByCharacterCode) {
-    const PresetJson presets = PresetJson::parse("{\"b\": {}, \"\xC3\xA9t\xC3\xA9\": {}, \"B\": {}, \"a\": {}, \"z\": {}}");
-    EXPECT_EQ(preset_names_in_list_order(presets),
-              (std::vector<std::string>{"B", "a", "b", "z", "\xC3\xA9t\xC3\xA9"}));
+    const PresetJson presets =
+        PresetJson::parse("{\"b\": {}, \"\xC3\xA9t\xC3\xA9\": {}, \"B\": {}, \"a\": {}, \"z\": {}}");
+    EXPECT_EQ(preset_names_in_list_order(presets), (std::vector<std::string>{"B", "a", "b", "z", "\xC3\xA9t\xC3\xA9"}));
 }
 
 }  // namespace

@@ -148,9 +148,9 @@ TEST_F(PresetSave, NonFiniteNumbersRefuseTheSave) {
 
     const SavedPresets saved = save_presets(path, presets);
     EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.warnings, std::vector<std::string>{kSaveFailed +
-                                                       "cannot write a number that is not finite (NaN or infinity) "
-                                                       "at /Handheld/settings/amount"});
+    EXPECT_EQ(saved.warnings,
+              std::vector<std::string>{kSaveFailed + "cannot write a number that is not finite (NaN or infinity) "
+                                                     "at /Handheld/settings/amount"});
     EXPECT_EQ(read_bytes(path), "{}");
 }
 
@@ -243,9 +243,9 @@ TEST_F(PresetSave, UnreadableFileThatCannotBeCopiedIsNotReplaced) {
 
     const SavedPresets saved = save_presets(path, two_presets(), existing_file_rule(loaded));
     EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.warnings, std::vector<std::string>{kSaveFailed +
-                                                       "cannot keep a copy of the unusable preset file: cannot read '" +
-                                                       path + "': Is a directory"});
+    EXPECT_EQ(saved.warnings,
+              std::vector<std::string>{kSaveFailed + "cannot keep a copy of the unusable preset file: cannot read '" +
+                                       path + "': Is a directory"});
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_EQ(directory.listing(), "trembla_presets.json;");
 }

@@ -170,7 +170,8 @@ TEST_F(SharedPresetFile, ALockPathThatIsNoRegularFileFailsEachSaveAtOnceNamingIt
                       ::alarm(5);
                       for (int i = 0; i < 2; ++i) {
                           const SavedPresets saved = save_presets(path, one_preset("p"), ExistingPresetFile::replace);
-                          const PresetUpdate update = update_presets(path, [](PresetJson& p) { return add_preset(p, "q"); });
+                          const PresetUpdate update =
+                              update_presets(path, [](PresetJson& p) { return add_preset(p, "q"); });
                           if (saved.ok || saved.warnings != std::vector<std::string>{expected}) return 1;
                           if (update.ok || update.warnings != std::vector<std::string>{expected}) return 2;
                       }
@@ -250,7 +251,8 @@ const OddPath kOddPaths[] = {
          ::symlink("pipe", path.c_str());
      },
      [](const std::string& path) { return "'" + path + "' (a link to 'pipe') is a FIFO, not a regular file"; }},
-    {"dangling link", false, [](const std::string& path, const ScratchDirectory&) { ::symlink("nowhere.json", path.c_str()); },
+    {"dangling link", false,
+     [](const std::string& path, const ScratchDirectory&) { ::symlink("nowhere.json", path.c_str()); },
      [](const std::string& path) { return "'" + path + "' is a link to 'nowhere.json', which does not exist"; }},
     {"link loop", false,
      [](const std::string& path, const ScratchDirectory& directory) {
@@ -300,7 +302,8 @@ TEST_F(SharedPresetFile, AnythingButARegularFileIsRefusedOnLoadAndLeftAloneBySav
 TEST_F(SharedPresetFile, ALinkToADeviceIsNeverRead) {
     ::symlink("/dev/zero", path.c_str());
     const LoadedPresets loaded = load_presets(path);
-    EXPECT_EQ(loaded.warning, kLoadFailed + "'" + path + "' (a link to '/dev/zero') is a character device, not a regular file");
+    EXPECT_EQ(loaded.warning,
+              kLoadFailed + "'" + path + "' (a link to '/dev/zero') is a character device, not a regular file");
 }
 
 TEST_F(SharedPresetFile, SizeLimitAdmitsAFileOfExactlyTheLimit) {
@@ -332,7 +335,8 @@ TEST_F(SharedPresetFile, AWriteProtectedFileInAWritableFolderIsNotReplaced) {
     const int outcome = as_unprivileged_user(directory.path(), [&] {
         const SavedPresets saved = save_presets(path, one_preset("new"));
         if (saved.ok) return 1;
-        if (saved.warnings != std::vector<std::string>{kSaveFailed + "cannot write '" + path + "': Permission denied"}) {
+        if (saved.warnings !=
+            std::vector<std::string>{kSaveFailed + "cannot write '" + path + "': Permission denied"}) {
             return 2;
         }
         return 0;

@@ -33,7 +33,8 @@ public:
     std::string listing() const {
         std::string names;
         std::set<std::string> sorted;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) sorted.insert(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            sorted.insert(entry.path().filename().string());
         for (const auto& name : sorted) names += name + ";";
         return names;
     }

@@ -3,8 +3,8 @@
 
 #include <climits>
 #include <limits>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "presets/settings_snapshot.h"
@@ -83,8 +83,8 @@ TEST(PresetRecord, EmptyCameraOrSourceIsNotApplied) {
 
 TEST(PresetRecord, ModeIsStaticRelaxOrElseAnimated) {
     const std::pair<const char*, const char*> cases[] = {
-        {"static", "static"}, {"relax", "relax"}, {"animated", "animated"},
-        {"Relax", "animated"}, {"STATIC", "animated"}, {"", "animated"}, {"wobbly", "animated"},
+        {"static", "static"},   {"relax", "relax"}, {"animated", "animated"}, {"Relax", "animated"},
+        {"STATIC", "animated"}, {"", "animated"},   {"wobbly", "animated"},
     };
     for (const auto& [stored, applied] : cases) {
         PresetJson record;

@@ -286,7 +286,8 @@ TEST_P(BakeFails, ReachesTheCallerAndTheShakeStaysPrepared) {
 
     EXPECT_TRUE(record.ready);
     EXPECT_FALSE(host.refresh_suspended);
-    EXPECT_EQ(host.count("refresh_suspend"), GetParam().suspended ? 2u : std::size_t(GetParam().op == std::string("refresh_suspend")));
+    EXPECT_EQ(host.count("refresh_suspend"),
+              GetParam().suspended ? 2u : std::size_t(GetParam().op == std::string("refresh_suspend")));
     EXPECT_TRUE(host.printed_lines.empty());
     EXPECT_TRUE(host.in_view_messages.empty());
 }

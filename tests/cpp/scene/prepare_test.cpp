@@ -152,10 +152,16 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
         return "Playback range too long: " + shown + ". At most 10000000 frames are prepared at once.";
     };
     const Case cases[] = {
-        {10, 5, invalid("10 to 5")},     {nan, 5, invalid("nan to 5")},     {1, inf, invalid("1 to inf")},
-        {-inf, 5, invalid("-inf to 5")}, {1, 1e300, invalid("1 to 1e+300")}, {-1e19, 5, invalid("-1e+19 to 5")},
-        {10.5, 9.9, invalid("10.5 to 9.9")}, {-nan, 5, invalid("nan to 5")},
-        {1, 1e15, too_long("1 to 1e+15")}, {-9e18, 9e18, too_long("-9e+18 to 9e+18")},
+        {10, 5, invalid("10 to 5")},
+        {nan, 5, invalid("nan to 5")},
+        {1, inf, invalid("1 to inf")},
+        {-inf, 5, invalid("-inf to 5")},
+        {1, 1e300, invalid("1 to 1e+300")},
+        {-1e19, 5, invalid("-1e+19 to 5")},
+        {10.5, 9.9, invalid("10.5 to 9.9")},
+        {-nan, 5, invalid("nan to 5")},
+        {1, 1e15, too_long("1 to 1e+15")},
+        {-9e18, 9e18, too_long("-9e+18 to 9e+18")},
         {0, 10000000, too_long("0 to 10000000")},
     };
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
@@ -169,8 +175,7 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
         host.playback_end = c.end;
         EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Rejected) << c.warning;
         EXPECT_EQ(host.warnings, Names{c.warning});
-        EXPECT_EQ(host.operations(),
-                  (Names{"obj_exists", "obj_exists", "playback_min", "playback_max", "warning"}));
+        EXPECT_EQ(host.operations(), (Names{"obj_exists", "obj_exists", "playback_min", "playback_max", "warning"}));
         EXPECT_TRUE(host.printed_lines.empty());
         expect_same_record(record, before);
         EXPECT_EQ(shake_curves(), curves_before);
@@ -240,16 +245,15 @@ TEST_P(PrepareRejects, WarnsAndChangesNothing) {
     expect_same_record(record, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, PrepareRejects,
-    ::testing::Values(RejectedNames{"", kSource, "Please set a valid camera."},
-                      RejectedNames{" cam1", kSource, "Please set a valid camera."},
-                      RejectedNames{"cam1 ", kSource, "Please set a valid camera."},
-                      RejectedNames{"ghostCam", kSource, "Please set a valid camera."},
-                      RejectedNames{"", "", "Please set a valid camera."},
-                      RejectedNames{kCamera, "", "Please set a valid source object."},
-                      RejectedNames{kCamera, "shaker ", "Please set a valid source object."},
-                      RejectedNames{kCamera, "ghost", "Please set a valid source object."}));
+INSTANTIATE_TEST_SUITE_P(Names, PrepareRejects,
+                         ::testing::Values(RejectedNames{"", kSource, "Please set a valid camera."},
+                                           RejectedNames{" cam1", kSource, "Please set a valid camera."},
+                                           RejectedNames{"cam1 ", kSource, "Please set a valid camera."},
+                                           RejectedNames{"ghostCam", kSource, "Please set a valid camera."},
+                                           RejectedNames{"", "", "Please set a valid camera."},
+                                           RejectedNames{kCamera, "", "Please set a valid source object."},
+                                           RejectedNames{kCamera, "shaker ", "Please set a valid source object."},
+                                           RejectedNames{kCamera, "ghost", "Please set a valid source object."}));
 
 // ---- Failures --------------------------------------------------------------------------------
 
@@ -300,7 +304,8 @@ TEST_F(WorkflowTest, FailureAfterTheShakenCameraWasResetLeavesItResetAndUnprepar
     EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
     EXPECT_FALSE(record.ready);
     EXPECT_TRUE(shake_curves().empty());
-    for (std::size_t k = 0; k < kChannelCount; ++k) EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k));
+    for (std::size_t k = 0; k < kChannelCount; ++k)
+        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k));
 }
 
 TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {

@@ -106,13 +106,11 @@ TEST_P(ResetFails, ReachesTheCallerAndTheShakeStaysPrepared) {
     EXPECT_TRUE(record.ready);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, ResetFails,
-                         ::testing::Values(ResetFailure{"static", "obj_exists", 1},
-                                           ResetFailure{"static", "cut_key", 4},
-                                           ResetFailure{"static", "delete_node", 2},
-                                           ResetFailure{"static", "set_attr", 6},
-                                           ResetFailure{"animated", "set_channel_key", 100},
-                                           ResetFailure{"relax", "set_channel_key", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Operations, ResetFails,
+    ::testing::Values(ResetFailure{"static", "obj_exists", 1}, ResetFailure{"static", "cut_key", 4},
+                      ResetFailure{"static", "delete_node", 2}, ResetFailure{"static", "set_attr", 6},
+                      ResetFailure{"animated", "set_channel_key", 100}, ResetFailure{"relax", "set_channel_key", 1}));
 
 TEST_F(WorkflowTest, ResetFailureKeepsWhatWasAlreadyUndone) {
     prepare_quietly(shaped_controls("animated"));

@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "core/apply.h"
-#include "scene/shake_curves.h"
 #include "core/ranges.h"
 #include "core/smoothing.h"
 #include "fake_host.h"
+#include "scene/shake_curves.h"
 
 namespace trembla {
 namespace {
@@ -68,7 +68,8 @@ TEST_F(ApplyTest, WritesOneCurvePerChannelWithTheExactHostCallSequence) {
     settings.use_rotate = false;
     apply_shake_to_camera(host, "cam1", shake, {1, 2}, settings, base, "static", {});
     std::vector<HostCall> expected;
-    for (const char* channel : {"translateX", "translateY", "translateZ"}) expected.push_back({"cut_key", {"cam1", channel}});
+    for (const char* channel : {"translateX", "translateY", "translateZ"})
+        expected.push_back({"cut_key", {"cam1", channel}});
     for (const char* channel : {"translateX", "translateY", "translateZ"}) {
         const std::string curve = std::string("cam1_shake_") + channel;
         expected.push_back({"obj_exists", {curve}});
@@ -202,8 +203,8 @@ TEST_F(ApplyTest, RelaxModeWritesTheRelaxedAnimationWithoutShake) {
     settings.trans_axis_mult = {0, 50, 100};
     settings.rot_axis_mult = {30, 100, 0};
     apply("relax", original);
-    const ChannelAnim relaxed = smooth_camera_anim_per_axis(original, smoothed, kFrames, 20,
-                                                            settings.trans_axis_mult, settings.rot_axis_mult);
+    const ChannelAnim relaxed =
+        smooth_camera_anim_per_axis(original, smoothed, kFrames, 20, settings.trans_axis_mult, settings.rot_axis_mult);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         EXPECT_EQ(curve_values(kChannels[k]), relaxed[k].values);
     }
@@ -287,8 +288,11 @@ TEST_F(ApplyTest, BatchKeyingLeavesTheSameScene) {
         bool use_translate;
         bool use_rotate;
     };
-    const Case cases[] = {{"static", true, true}, {"animated", true, true}, {"relax", true, true},
-                          {"animated", false, true}, {"static", true, false}};
+    const Case cases[] = {{"static", true, true},
+                          {"animated", true, true},
+                          {"relax", true, true},
+                          {"animated", false, true},
+                          {"static", true, false}};
     for (const Case& c : cases) {
         FakeHost per_key;
         FakeHost batch;
@@ -328,8 +332,7 @@ TEST_F(ApplyTest, FailingBatchCallLeavesWhatThePerKeyPathLeavesOnTheFirstKey) {
     batch.fail_on_call("set_curve_keys", 2);
     for (FakeHost* each : {&per_key, &batch}) {
         each->add_camera("cam1");
-        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, "static", {}),
-                     HostError);
+        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, "static", {}), HostError);
     }
     EXPECT_EQ(batch.nodes, per_key.nodes);
     EXPECT_EQ(batch.connections, per_key.connections);

@@ -3,9 +3,9 @@
 
 #include <array>
 #include <cmath>
-#include <string>
 #include <limits>
 #include <stdexcept>
+#include <string>
 
 #include "fake_host.h"
 #include "scene/source_motion.h"
@@ -29,9 +29,9 @@ protected:
 
 TEST_F(SamplingTest, WorldTransformMovesTheTimeThenReadsTranslationAndRotation) {
     EXPECT_EQ(get_world_transform(host, "src", 12), pose(12));
-    EXPECT_EQ(host.calls(), (std::vector<HostCall>{{"set_current_time", {"12"}},
-                                                   {"world_translation", {"src"}},
-                                                   {"world_rotation", {"src"}}}));
+    EXPECT_EQ(host.calls(),
+              (std::vector<HostCall>{
+                  {"set_current_time", {"12"}}, {"world_translation", {"src"}}, {"world_rotation", {"src"}}}));
     EXPECT_EQ(host.time, 12);
 }
 

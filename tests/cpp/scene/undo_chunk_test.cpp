@@ -11,22 +11,25 @@
 namespace trembla::testing_scene {
 namespace {
 
-const std::set<std::string> kSceneChanges{"set_current_time", "set_attr", "cut_key", "delete_node",
-                                          "create_node", "connect_attr", "set_curve_key", "set_channel_key",
-                                          "set_layer_key", "create_override_layer", "add_layer_attribute",
-                                          "select_layer"};
+const std::set<std::string> kSceneChanges{
+    "set_current_time",    "set_attr",      "cut_key",         "delete_node",   "create_node",
+    "connect_attr",        "set_curve_key", "set_channel_key", "set_layer_key", "create_override_layer",
+    "add_layer_attribute", "select_layer"};
 
 // The workflow fixture, driven from table rows.
 class UndoChunkTest : public WorkflowTest {
 public:
-    using WorkflowTest::SetUp;
     using WorkflowTest::host;
+    using WorkflowTest::SetUp;
     void TestBody() override {}
     void run_prepare(const std::string& mode) { prepare(shaped_controls(mode)); }
     void run_update() { update_shake(host, record, shaped_controls("animated")); }
     void run_reset() { reset_camera(host, record); }
     void run_bake() { bake_to_layer(host, record, saved_mode, shaped_controls("animated")); }
-    void prepared() { prepare_quietly(shaped_controls("animated")); host.undo_chunks.clear(); }
+    void prepared() {
+        prepare_quietly(shaped_controls("animated"));
+        host.undo_chunks.clear();
+    }
 };
 
 struct Case {

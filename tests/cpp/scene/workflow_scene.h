@@ -33,8 +33,8 @@ inline constexpr Frame kLast = 30;
 
 inline Sample source_pose(Frame f) {
     const double t = static_cast<double>(f);
-    return {2.0 * std::sin(t * 1.3), std::cos(t * 0.7), 0.1 * t, 10.0 * std::sin(t * 0.9),
-            5.0 * std::cos(t * 1.7), 0.5 * t};
+    return {2.0 * std::sin(t * 1.3),  std::cos(t * 0.7),       0.1 * t,
+            10.0 * std::sin(t * 0.9), 5.0 * std::cos(t * 1.7), 0.5 * t};
 }
 
 inline Sample camera_world_pose(Frame f) {
@@ -46,12 +46,18 @@ inline Sample camera_world_pose(Frame f) {
 inline double camera_channel(std::size_t channel, Frame f) {
     const double t = static_cast<double>(f);
     switch (channel) {
-        case 0: return 0.2 * t;
-        case 1: return 1.5 + std::sin(t);
-        case 2: return -3.0 * t;
-        case 3: return 12.0 + std::cos(t * 0.5);
-        case 4: return f < 6 ? 174.0 + t : 174.0 + t - 360.0;
-        default: return -45.0 + 0.3 * t;
+        case 0:
+            return 0.2 * t;
+        case 1:
+            return 1.5 + std::sin(t);
+        case 2:
+            return -3.0 * t;
+        case 3:
+            return 12.0 + std::cos(t * 0.5);
+        case 4:
+            return f < 6 ? 174.0 + t : 174.0 + t - 360.0;
+        default:
+            return -45.0 + 0.3 * t;
     }
 }
 
@@ -129,7 +135,7 @@ inline ChannelAnim expected_recording(const std::string& mode) {
 
 // Keys per channel that the shake computation gives for this shot prepared in `prepared_mode`.
 inline std::map<std::string, std::map<Frame, double>> expected_curves(const std::string& prepared_mode,
-                                                                     const ShakeControls& c) {
+                                                                      const ShakeControls& c) {
     const std::vector<Frame> frames = shot_frames();
     const FrameRecord deltas = calculate_deltas(expected_source_data(), kFirst);
     const FrameRecord shake = extract_source_shake(deltas, frames, c.settings.lag_trans, c.settings.lag_rot);
@@ -160,14 +166,14 @@ protected:
         for (Frame f = kFirst; f <= kLast; ++f) {
             host.set_world(kSource, f, source_pose(f));
             host.set_world(kCamera, f, camera_world_pose(f));
-            for (std::size_t k = 0; k < kChannelCount; ++k) host.channel_keys[plug(kChannels[k])][f] = camera_channel(k, f);
+            for (std::size_t k = 0; k < kChannelCount; ++k)
+                host.channel_keys[plug(kChannels[k])][f] = camera_channel(k, f);
         }
     }
 
     PrepareOutcome prepare(const ShakeControls& c) {
-        return prepare_shake(host, record, saved_mode, c, [this](const std::exception_ptr& failure) {
-            reported.push_back(failure);
-        });
+        return prepare_shake(host, record, saved_mode, c,
+                             [this](const std::exception_ptr& failure) { reported.push_back(failure); });
     }
 
     // Prepares and then forgets the calls and messages, so that a test sees only its own operation.

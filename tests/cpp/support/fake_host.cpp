@@ -285,15 +285,14 @@ void FakeHost::set_curve_keys(const std::string& curve, const std::vector<Frame>
     }
 }
 
-void FakeHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time_value,
-                               double value) {
+void FakeHost::set_channel_key(const std::string& node, const std::string& attribute, Frame time_value, double value) {
     record("set_channel_key", {node, attribute, format_arg(time_value), format_arg(value)});
     require_node(node);
     channel_keys[plug_of(node, attribute)][time_value] = value;
 }
 
-void FakeHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time_value,
-                             double value, const std::string& layer) {
+void FakeHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time_value, double value,
+                             const std::string& layer) {
     record("set_layer_key", {node, attribute, format_arg(time_value), format_arg(value), layer});
     require_node(node);
     FakeLayer& found = require_layer(layer);
@@ -325,8 +324,8 @@ double FakeHost::evaluate(const FakeCurve& curve, Frame time_value) {
         return after->second;
     }
     const auto before = std::prev(after);
-    const double share = static_cast<double>(time_value - before->first) /
-                         static_cast<double>(after->first - before->first);
+    const double share =
+        static_cast<double>(time_value - before->first) / static_cast<double>(after->first - before->first);
     return before->second + (after->second - before->second) * share;
 }
 

@@ -39,26 +39,26 @@ struct FakeCurve {
 };
 
 struct FakeLayer {
-    std::vector<std::string> attributes;                      // plugs added, in order
-    std::map<std::string, std::map<Frame, double>> keys;      // plug -> time -> value
+    std::vector<std::string> attributes;                  // plugs added, in order
+    std::map<std::string, std::map<Frame, double>> keys;  // plug -> time -> value
 };
 
 class FakeHost : public Host {
 public:
     // ---- The scene -----------------------------------------------------------------------
-    std::set<std::string> nodes;                  // everything obj_exists answers true for
-    std::set<std::string> camera_nodes;           // transforms with a camera shape
-    std::vector<std::string> selection;           // selected transforms, in order
+    std::set<std::string> nodes;         // everything obj_exists answers true for
+    std::set<std::string> camera_nodes;  // transforms with a camera shape
+    std::vector<std::string> selection;  // selected transforms, in order
     double playback_start = 1;
     double playback_end = 24;
-    double time = 1;                              // the current time
+    double time = 1;  // the current time
     // World pose per node per whole frame; frames not listed read as the zero sample. The pose is
     // read at the current time truncated toward zero.
     std::map<std::string, std::map<Frame, Sample>> world;
-    std::map<std::string, double> attr_values;    // plug -> value for get_attr / set_attr
+    std::map<std::string, double> attr_values;                    // plug -> value for get_attr / set_attr
     std::map<std::string, std::map<Frame, double>> channel_keys;  // plug -> keys (set_channel_key)
-    std::map<std::string, FakeCurve> curves;      // curve node -> type and keys
-    std::map<std::string, std::string> connections;  // destination plug -> source plug
+    std::map<std::string, FakeCurve> curves;                      // curve node -> type and keys
+    std::map<std::string, std::string> connections;               // destination plug -> source plug
     std::map<std::string, FakeLayer> layers;
     std::optional<std::string> selected_layer;
     std::string eval_mode = "parallel";
@@ -76,12 +76,12 @@ public:
 
     // ---- Setting up ----------------------------------------------------------------------
     void add_node(const std::string& name) { nodes.insert(name); }
-    void add_camera(const std::string& name);                         // a node with a camera shape
+    void add_camera(const std::string& name);                                  // a node with a camera shape
     void set_world(const std::string& node, Frame frame, const Sample& pose);  // adds the node
 
     // ---- The call log --------------------------------------------------------------------
     const std::vector<HostCall>& calls() const { return calls_; }
-    std::vector<std::string> operations() const;                  // just the names, in order
+    std::vector<std::string> operations() const;  // just the names, in order
     std::vector<HostCall> calls_of(const std::string& op) const;
     std::size_t count(const std::string& op) const;
     void clear_calls() { calls_.clear(); }
@@ -119,8 +119,7 @@ public:
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;
-    void set_channel_key(const std::string& node, const std::string& attribute, Frame time,
-                         double value) override;
+    void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
     // A plug not added to the layer is keyed on its own animation (channel_keys), as the host does.
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;

@@ -105,8 +105,9 @@ TEST(ShakePreview, EachColumnSpansTheOffsetsOfItsFramesOnItsBandsOwnScale) {
     }
     // The spike alone reaches the top of the translation band: each band has a scale of its own.
     const int spike_column = 600 * columns / 1000;
-    EXPECT_EQ(painted_rows(image, plot.left() + spike_column, preview.translate_band(), theme_color("accent_hover")).first,
-              preview.translate_band().top());
+    EXPECT_EQ(
+        painted_rows(image, plot.left() + spike_column, preview.translate_band(), theme_color("accent_hover")).first,
+        preview.translate_band().top());
 
     // Outside the ranges the background stays dark; inside it is lit (the bottom row carries no
     // trace and no label).
@@ -132,7 +133,8 @@ TEST(ShakePreview, ScaleLabelsAndLegendSitInStripsOfTheirOwnAboveTheBands) {
     preview.set_data(data);
     const QImage image = drawn(preview);
     const QRgb background = theme_color("bg_darkest").rgb();
-    const QRgb axes[] = {theme_color("accent_hover").rgb(), theme_color("prepared_bg").rgb(), theme_color("text").rgb()};
+    const QRgb axes[] = {theme_color("accent_hover").rgb(), theme_color("prepared_bg").rgb(),
+                         theme_color("text").rgb()};
     const QRect strips[] = {preview.translate_label_strip(), preview.rotate_label_strip()};
     const QRect bands[] = {preview.translate_band(), preview.rotate_band()};
     for (int b = 0; b < 2; ++b) {
@@ -184,7 +186,8 @@ TEST(ShakePreview, WhileBypassedTheGraphIsDimmedUnderTheWord) {
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb pixel = image.pixel(x, y);
-                if (pixel == theme_color("accent_hover").rgb() || pixel == theme_color("prepared_bg").rgb()) ++trace_pixels;
+                if (pixel == theme_color("accent_hover").rgb() || pixel == theme_color("prepared_bg").rgb())
+                    ++trace_pixels;
                 if (x != marker && qGray(pixel) > 200) ++word_pixels;
             }
         }
@@ -200,14 +203,15 @@ TEST(ShakePreview, WithoutOffsetsItShowsAHintAndNoTrace) {
         const char* name;
         std::function<void(ShakePreview&)> bring;
         const char* hint;
-    } cases[] = {{"fresh", [](ShakePreview&) {}, ShakePreview::EMPTY_HINT},
-                 {"no channel keyed", [&](ShakePreview& p) { p.set_data(switched_off); }, ShakePreview::NO_OFFSETS_HINT},
-                 {"cleared after a shake",
-                  [](ShakePreview& p) {
-                      p.set_data(wobbling_shake());
-                      p.clear();
-                  },
-                  ShakePreview::EMPTY_HINT}};
+    } cases[] = {
+        {"fresh", [](ShakePreview&) {}, ShakePreview::EMPTY_HINT},
+        {"no channel keyed", [&](ShakePreview& p) { p.set_data(switched_off); }, ShakePreview::NO_OFFSETS_HINT},
+        {"cleared after a shake",
+         [](ShakePreview& p) {
+             p.set_data(wobbling_shake());
+             p.clear();
+         },
+         ShakePreview::EMPTY_HINT}};
     for (const auto& c : cases) {
         ShakePreview preview;
         preview.resize(kWidth, ShakePreview::kHeight);

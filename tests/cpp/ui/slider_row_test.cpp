@@ -126,9 +126,9 @@ TEST_F(SliderRowTest, NumbersTooLargeForAnIntClampToTheRange) {
 
 TEST_F(SliderRowTest, UnparsableTextRestoresTheSliderValueWithoutSignal) {
     start_at(120);
-    const QString failures[] = {QStringLiteral("abc"), QStringLiteral("1.5"),  QStringLiteral(""),
-                                QStringLiteral("   "), QStringLiteral("+"),    QStringLiteral("--3"),
-                                QStringLiteral("1 2"), QStringLiteral("0x10"), QStringLiteral("12a"),
+    const QString failures[] = {QStringLiteral("abc"),        QStringLiteral("1.5"),  QStringLiteral(""),
+                                QStringLiteral("   "),        QStringLiteral("+"),    QStringLiteral("--3"),
+                                QStringLiteral("1 2"),        QStringLiteral("0x10"), QStringLiteral("12a"),
                                 QString::fromUtf8("\xd9\xa3")};  // ARABIC-INDIC DIGIT THREE
     for (const QString& text : failures) {
         commit(text);

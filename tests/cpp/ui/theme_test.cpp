@@ -84,10 +84,10 @@ std::vector<Rule> parse_sheet(const std::string& sheet) {
 
 // The palette as designed, independent of the code under test.
 const std::vector<std::pair<std::string, std::string>> kDesignedPalette = {
-    {"bg_darkest", "#1a1a1f"}, {"bg_darker", "#22222a"}, {"bg_dark", "#2a2a32"},   {"bg_medium", "#32323a"},
-    {"bg_light", "#3a3a42"},   {"border", "#3a3a42"},    {"text", "#c0c0c0"},      {"text_dim", "#707078"},
-    {"text_bright", "#ffffff"}, {"accent", "#4a90b8"},   {"accent_hover", "#5aa0c8"}, {"accent_dim", "#3a7898"},
-    {"tab_active", "#4a90b8"}, {"prepared_bg", "#5a8a5a"},
+    {"bg_darkest", "#1a1a1f"},  {"bg_darker", "#22222a"},   {"bg_dark", "#2a2a32"},      {"bg_medium", "#32323a"},
+    {"bg_light", "#3a3a42"},    {"border", "#3a3a42"},      {"text", "#c0c0c0"},         {"text_dim", "#707078"},
+    {"text_bright", "#ffffff"}, {"accent", "#4a90b8"},      {"accent_hover", "#5aa0c8"}, {"accent_dim", "#3a7898"},
+    {"tab_active", "#4a90b8"},  {"prepared_bg", "#5a8a5a"},
 };
 
 TEST(Palette, HoldsTheFourteenDesignedColoursInOrder) {
@@ -115,8 +115,8 @@ TEST(Stylesheet, HoldsWellFormedRulesWithNoPlaceholderLeft) {
         }
     }
     // The section comments survive formatting.
-    for (const char* section : {"Main Window", "Title Bar Buttons", "Custom Slider", "ComboBox for Presets",
-                                "Small Buttons"}) {
+    for (const char* section :
+         {"Main Window", "Title Bar Buttons", "Custom Slider", "ComboBox for Presets", "Small Buttons"}) {
         EXPECT_NE(sheet.find(std::string("/* ") + section + " */"), std::string::npos) << section;
     }
 }
@@ -174,22 +174,14 @@ TEST(Stylesheet, StyledWidgetsTakeTheThemesColoursAndFonts) {
         int pixel_size;
         bool bold;
     } cases[] = {
-        {"#mainFrame", "bg_darkest", "text", 11, false},
-        {"#titleBar", "bg_darker", "text", 11, false},
-        {"#titleLabel", nullptr, "text_bright", 11, true},
-        {"#helpBtn", nullptr, "text_dim", 11, true},
-        {"#minBtn", "bg_light", "text", 11, false},
-        {"#closeBtn", "#aa4444", "text", 11, false},
-        {"#tabBar", "bg_darker", "text", 11, false},
-        {".tabButton", nullptr, "text_dim", 9, true},
-        {".sourceLabel", nullptr, "text_dim", 11, true},
-        {".setBtn", "bg_medium", "text_dim", 11, false},
-        {".sectionHeader", nullptr, "text", 11, true},
-        {".sliderLabel", nullptr, "text_dim", 11, false},
-        {".sliderValue", "bg_dark", "text", 11, false},
-        {".primaryBtn", "accent", "text_bright", 11, true},
-        {".secondaryBtn", "bg_medium", "text", 11, false},
-        {".smallBtn", "bg_medium", "text", 11, false},
+        {"#mainFrame", "bg_darkest", "text", 11, false},   {"#titleBar", "bg_darker", "text", 11, false},
+        {"#titleLabel", nullptr, "text_bright", 11, true}, {"#helpBtn", nullptr, "text_dim", 11, true},
+        {"#minBtn", "bg_light", "text", 11, false},        {"#closeBtn", "#aa4444", "text", 11, false},
+        {"#tabBar", "bg_darker", "text", 11, false},       {".tabButton", nullptr, "text_dim", 9, true},
+        {".sourceLabel", nullptr, "text_dim", 11, true},   {".setBtn", "bg_medium", "text_dim", 11, false},
+        {".sectionHeader", nullptr, "text", 11, true},     {".sliderLabel", nullptr, "text_dim", 11, false},
+        {".sliderValue", "bg_dark", "text", 11, false},    {".primaryBtn", "accent", "text_bright", 11, true},
+        {".secondaryBtn", "bg_medium", "text", 11, false}, {".smallBtn", "bg_medium", "text", 11, false},
         {".deleteBtn", "#4a3030", "text", 11, false},
     };
     for (const auto& c : cases) {

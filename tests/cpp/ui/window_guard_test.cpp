@@ -110,9 +110,12 @@ TEST(WindowGuard, AControlWhoseCommandIsRefusedGoesBackAndTheNextChangeAsksAgain
         QString before, after;
     } cases[] = {
         {"slider row", [&] { window.lag_trans_slider->setValue(9); },
-         [&] { return window.lag_trans_slider->value_field->text() + QString::number(window.lag_trans_slider->value()); },
+         [&] {
+             return window.lag_trans_slider->value_field->text() + QString::number(window.lag_trans_slider->value());
+         },
          QStringLiteral("00"), QStringLiteral("99")},
-        {"typed value", [&] {
+        {"typed value",
+         [&] {
              window.fade_in_slider->value_field->setText(QStringLiteral("7"));
              QTest::keyClick(window.fade_in_slider->value_field, Qt::Key_Return);
          },
@@ -123,9 +126,12 @@ TEST(WindowGuard, AControlWhoseCommandIsRefusedGoesBackAndTheNextChangeAsksAgain
         {"bypass box", [&] { window.bypass_cb->setChecked(true); },
          [&] { return QString::number(window.bypass_cb->isChecked()); }, QStringLiteral("0"), QStringLiteral("1")},
         {"mode", [&] { window.mode_relax->click(); },
-         [&] { return QString::fromStdString(window._get_camera_mode()) + QString::number(window.amp_header->isHidden()); },
+         [&] {
+             return QString::fromStdString(window._get_camera_mode()) + QString::number(window.amp_header->isHidden());
+         },
          QStringLiteral("static0"), QStringLiteral("relax1")},
-        {"ranges", [&] {
+        {"ranges",
+         [&] {
              QTest::keyClicks(window.ranges_field, QStringLiteral(", 9-9"));
              QTest::keyClick(window.ranges_field, Qt::Key_Return);
          },

@@ -38,9 +38,7 @@ int brightest(const QImage& image, int inset) {
     return most;
 }
 
-QImage picture(QWidget* widget) {
-    return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-}
+QImage picture(QWidget* widget) { return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32); }
 
 void show_page(TremblaToolWindow& window, int index) {
     window._switch_tab(index);
@@ -51,7 +49,7 @@ TEST(WindowLook, EmptyFieldsShowTheirPlaceholdersInTheDimTextColour) {
     TremblaToolWindow window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const int dim = palette_color("text_dim").red();      // grey: red = green, blue a little more
+    const int dim = palette_color("text_dim").red();  // grey: red = green, blue a little more
     const int bright = palette_color("text").red();
     const struct {
         const char* name;
@@ -65,11 +63,11 @@ TEST(WindowLook, EmptyFieldsShowTheirPlaceholdersInTheDimTextColour) {
         show_page(window, c.page);
         ASSERT_TRUE(c.field->text().isEmpty()) << c.name;
         ASSERT_FALSE(c.field->placeholderText().isEmpty()) << c.name;
-        c.field->clearFocus();  // a text cursor is drawn in the text colour
+        c.field->clearFocus();                            // a text cursor is drawn in the text colour
         const int most = brightest(picture(c.field), 2);  // inside the 1-px border
         EXPECT_GT(most, palette_color("bg_light").blue()) << c.name << ": no placeholder drawn";
-        EXPECT_LE(most, dim + 8 + 8) << c.name << ": placeholder brighter than the dim colour (text is "
-                                     << bright << ")";
+        EXPECT_LE(most, dim + 8 + 8) << c.name << ": placeholder brighter than the dim colour (text is " << bright
+                                     << ")";
     }
 }
 
@@ -108,9 +106,8 @@ TEST(WindowLook, TheSmallestWindowLeavesEveryControlItsHeight) {
             const int wanted = control->minimumHeight() > 0 ? control->minimumHeight()
                                : shrinks                    ? control->minimumSizeHint().height()
                                                             : control->sizeHint().height();
-            EXPECT_GE(control->height(), wanted)
-                << "page " << page << ": " << control->metaObject()->className() << " '"
-                << control->property("text").toString().toStdString() << "'";
+            EXPECT_GE(control->height(), wanted) << "page " << page << ": " << control->metaObject()->className()
+                                                 << " '" << control->property("text").toString().toStdString() << "'";
         }
     }
 }

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLayout>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include "window_test_support.h"
 
@@ -145,9 +145,8 @@ TEST_F(WindowPages, ReturnInAFieldCommitsOnlyThatField) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     // Each field gets Return while it has focus; no button of the dialog may take it as a default click.
-    QLineEdit* const fields[] = {window->camera_field, window->amount_slider->value_field, window->ranges_field,
-                                 window->layer_field, window->trans_x_slider->value_field,
-                                 window->preset_name_field};
+    QLineEdit* const fields[] = {window->camera_field, window->amount_slider->value_field,  window->ranges_field,
+                                 window->layer_field,  window->trans_x_slider->value_field, window->preset_name_field};
     // A modal box opened by mistake would block the test: close it and count it instead.
     int modal_boxes = 0;
     QTimer closer;

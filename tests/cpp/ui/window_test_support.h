@@ -48,8 +48,7 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
 
 inline void send_mouse(QWidget* target, QEvent::Type type, const QPoint& global, Qt::MouseButton button,
                        Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(target->mapFromGlobal(global)), QPointF(global), button, buttons,
-                      Qt::NoModifier);
+    QMouseEvent event(type, QPointF(target->mapFromGlobal(global)), QPointF(global), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
