@@ -37,7 +37,8 @@ protected:
     }
 
     void apply(const std::string& mode, const ChannelAnim& anim) {
-        apply_shake_to_camera(host, "cam1", shake, kFrames, settings, base, mode, anim);
+        apply_shake_to_camera(host, "cam1", shake, kFrames, settings, base,
+                              camera_mode_from_text(mode, CameraMode::static_pose), anim);
     }
 
     // The keys written onto the shake curve of `channel`, in frame order.
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(ApplyTest, WritesOneCurvePerChannelWithTheExactHostCallSequence) {
     settings.use_rotate = false;
-    apply_shake_to_camera(host, "cam1", shake, {1, 2}, settings, base, "static", {});
+    apply_shake_to_camera(host, "cam1", shake, {1, 2}, settings, base, CameraMode::static_pose, {});
     std::vector<HostCall> expected;
     for (const char* channel : {"translateX", "translateY", "translateZ"})
         expected.push_back({"cut_key", {"cam1", channel}});
@@ -229,7 +230,7 @@ TEST_F(ApplyTest, FramesMissingFromTheShakeContributeNothing) {
 }
 
 TEST_F(ApplyTest, EmptyFramesStillRebuildAndConnectEveryCurve) {
-    apply_shake_to_camera(host, "cam1", shake, {}, settings, base, "animated", original);
+    apply_shake_to_camera(host, "cam1", shake, {}, settings, base, CameraMode::animated, original);
     EXPECT_EQ(host.count("cut_key"), 6u);
     EXPECT_EQ(host.count("set_curve_key"), 0u);
     EXPECT_EQ(host.count("connect_attr"), 6u);
@@ -241,7 +242,7 @@ TEST_F(ApplyTest, BothSwitchesOffTouchNothing) {
     settings.use_rotate = false;
     apply("animated", original);
     EXPECT_TRUE(host.calls().empty());
-    EXPECT_TRUE(compute_camera_keys(shake, kFrames, settings, base, "static", {}).empty());
+    EXPECT_TRUE(compute_camera_keys(shake, kFrames, settings, base, CameraMode::static_pose, {}).empty());
 }
 
 TEST_F(ApplyTest, UsesTheCurveNameTheHostAnswers) {
@@ -252,7 +253,7 @@ TEST_F(ApplyTest, UsesTheCurveNameTheHostAnswers) {
     } renaming;
     renaming.add_camera("cam1");
     settings.use_rotate = false;
-    apply_shake_to_camera(renaming, "cam1", shake, kFrames, settings, base, "static", {});
+    apply_shake_to_camera(renaming, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {});
     EXPECT_EQ(renaming.curves.at("renamed_cam1_shake_translateX").keys.size(), 5u);
     EXPECT_EQ(renaming.connections.at("cam1.translateX"), "renamed_cam1_shake_translateX.output");
     EXPECT_EQ(renaming.calls_of("obj_exists")[0], (HostCall{"obj_exists", {"cam1_shake_translateX"}}));
@@ -301,7 +302,8 @@ TEST_F(ApplyTest, BatchKeyingLeavesTheSameScene) {
         settings.use_rotate = c.use_rotate;
         for (FakeHost* each : {&per_key, &batch}) {
             each->add_camera("cam1");
-            apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, c.mode, original);
+            apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base,
+                                  camera_mode_from_text(c.mode, CameraMode::static_pose), original);
         }
         EXPECT_EQ(batch.nodes, per_key.nodes) << c.mode;
         EXPECT_EQ(batch.connections, per_key.connections) << c.mode;
@@ -332,7 +334,8 @@ TEST_F(ApplyTest, FailingBatchCallLeavesWhatThePerKeyPathLeavesOnTheFirstKey) {
     batch.fail_on_call("set_curve_keys", 2);
     for (FakeHost* each : {&per_key, &batch}) {
         each->add_camera("cam1");
-        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, "static", {}), HostError);
+        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {}),
+                     HostError);
     }
     EXPECT_EQ(batch.nodes, per_key.nodes);
     EXPECT_EQ(batch.connections, per_key.connections);
@@ -358,7 +361,7 @@ TEST_F(ApplyTest, FailedConnectionIsIgnored) {
         void connect_attr(const std::string&, const std::string&) override { throw std::logic_error("odd"); }
     } odd;
     odd.add_camera("cam1");
-    EXPECT_NO_THROW(apply_shake_to_camera(odd, "cam1", shake, kFrames, settings, base, "static", {}));
+    EXPECT_NO_THROW(apply_shake_to_camera(odd, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {}));
     EXPECT_EQ(odd.curves.size(), 6u);
 }
 
@@ -384,7 +387,8 @@ TEST_F(ApplyTest, BadInputIsRefusedBeforeTheHostIsCalled) {
 TEST_F(ApplyTest, ComputeMatchesWhatIsWritten) {
     settings.smoothing = 45;
     settings.rot_axis_mult = {10, 20, 30};
-    const std::vector<ChannelKeys> keys = compute_camera_keys(shake, kFrames, settings, base, "relax", original);
+    const std::vector<ChannelKeys> keys =
+        compute_camera_keys(shake, kFrames, settings, base, CameraMode::relax, original);
     apply("relax", original);
     ASSERT_EQ(keys.size(), 6u);
     for (const ChannelKeys& channel : keys) {
