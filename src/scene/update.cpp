@@ -18,7 +18,7 @@ namespace {
 ShakeSettings shake_settings(const ControlValues& controls) {
     ShakeSettings settings;
     settings.smoothing = controls.smooth;
-    settings.amplitude = controls.amount;
+    settings.amount = controls.amount;
     settings.translate_amp = controls.trans_amp;
     settings.rotate_amp = controls.rot_amp;
     settings.trans_axis_mult = {static_cast<double>(controls.trans_x), static_cast<double>(controls.trans_y),

@@ -177,7 +177,7 @@ PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* k
         const std::vector<Frame> frames = frames_arg(a[2].get(), "frames");
         ShakeSettings settings;
         settings.smoothing = number_arg(a[3].get(), "smoothing");
-        settings.amplitude = number_arg(a[4].get(), "amplitude");
+        settings.amount = number_arg(a[4].get(), "amplitude");  // the keyword keeps its name
         settings.translate_amp = number_arg(a[5].get(), "translate_amp");
         settings.rotate_amp = number_arg(a[6].get(), "rotate_amp");
         settings.trans_axis_mult = axis_triple_arg(a[7].get(), "trans_axis_mult");

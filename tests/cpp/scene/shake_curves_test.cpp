@@ -55,7 +55,7 @@ protected:
         const double amp = (k < 3 ? settings.translate_amp : settings.rotate_amp) / 100.0;
         const double axis = (k < 3 ? settings.trans_axis_mult[k] : settings.rot_axis_mult[k - 3]) / 100.0;
         const double fade = calculate_fade_multiplier(kFrames[i], settings.ranges, settings.fade_in, settings.fade_out);
-        return shake.samples[i][k] * (settings.amplitude / 100.0) * amp * axis * fade;
+        return shake.samples[i][k] * (settings.amount / 100.0) * amp * axis * fade;
     }
 
     FakeHost host;
@@ -116,7 +116,7 @@ TEST_F(ApplyTest, SecondUpdateDeletesAndRebuildsEachCurveIdentically) {
 }
 
 TEST_F(ApplyTest, StaticModeAddsTheScaledShakeToTheStartPose) {
-    settings.amplitude = 150;
+    settings.amount = 150;
     settings.translate_amp = 80;
     settings.rotate_amp = 35;
     settings.trans_axis_mult = {100, 33, 0};
@@ -140,17 +140,17 @@ TEST_F(ApplyTest, StaticModeAddsTheScaledShakeToTheStartPose) {
 
 TEST_F(ApplyTest, ZeroAmountsKeepTheBaseAndDoubleAmountDoublesTheShake) {
     base = {};
-    settings.amplitude = 0;
+    settings.amount = 0;
     apply("static", {});
     EXPECT_EQ(curve_values("translateX"), std::vector<double>(5, 0.0));
-    settings.amplitude = 100;
+    settings.amount = 100;
     settings.rotate_amp = 0;
     apply("static", {});
     EXPECT_EQ(curve_values("rotateZ"), std::vector<double>(5, 0.0));
     settings.rotate_amp = 100;
     apply("static", {});
     const std::vector<double> single = curve_values("rotateY");
-    settings.amplitude = 200;
+    settings.amount = 200;
     apply("static", {});
     for (std::size_t i = 0; i < kFrames.size(); ++i) {
         EXPECT_EQ(curve_values("rotateY")[i], 2 * single[i]);

@@ -103,7 +103,7 @@ inline ShakeControls shaped_controls(const std::string& mode) {
 inline ShakeSettings settings_of(const ShakeControls& c) {
     ShakeSettings s;
     s.smoothing = c.settings.smooth;
-    s.amplitude = c.settings.amount;
+    s.amount = c.settings.amount;
     s.translate_amp = c.settings.trans_amp;
     s.rotate_amp = c.settings.rot_amp;
     s.trans_axis_mult = {double(c.settings.trans_x), double(c.settings.trans_y), double(c.settings.trans_z)};
