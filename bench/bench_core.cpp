@@ -156,15 +156,17 @@ int main(int argc, char** argv) {
          }},
         {"compute keys: static",
          [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
-             g_sink = g_sink + compute_camera_keys(src, f, settings, base, "static", a).back().values.back();
+             g_sink =
+                 g_sink + compute_camera_keys(src, f, settings, base, CameraMode::static_pose, a).back().values.back();
          }},
         {"compute keys: animated",
          [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
-             g_sink = g_sink + compute_camera_keys(src, f, settings, base, "animated", a).back().values.back();
+             g_sink =
+                 g_sink + compute_camera_keys(src, f, settings, base, CameraMode::animated, a).back().values.back();
          }},
         {"compute keys: relax",
          [&](const std::vector<Frame>& f, const FrameRecord& src, const ChannelAnim& a) {
-             g_sink = g_sink + compute_camera_keys(src, f, settings, base, "relax", a).back().values.back();
+             g_sink = g_sink + compute_camera_keys(src, f, settings, base, CameraMode::relax, a).back().values.back();
          }},
     };
 

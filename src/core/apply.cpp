@@ -8,18 +8,6 @@
 namespace trembla {
 namespace {
 
-enum class CameraMode { static_pose, animated, relax };
-
-CameraMode parse_mode(const std::string& camera_mode) {
-    if (camera_mode == "animated") {
-        return CameraMode::animated;
-    }
-    if (camera_mode == "relax") {
-        return CameraMode::relax;
-    }
-    return CameraMode::static_pose;
-}
-
 // The camera animation each channel builds on in the animated and relax modes.
 ChannelAnim base_animation(CameraMode mode, const ChannelAnim& camera_original_anim, const std::vector<Frame>& frames,
                            const ShakeSettings& settings) {
@@ -52,20 +40,16 @@ std::string shake_curve_name(const std::string& camera, const std::string& chann
     return (bar == std::string::npos ? camera : camera.substr(bar + 1)) + "_shake_" + channel;
 }
 
-bool mode_adds_shake(const std::string& camera_mode) { return parse_mode(camera_mode) != CameraMode::relax; }
-
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
-                                             const ShakeSettings& settings, const Sample& camera_base,
-                                             const std::string& camera_mode, const ChannelAnim& camera_original_anim) {
+                                             const ShakeSettings& settings, const Sample& camera_base, CameraMode mode,
+                                             const ChannelAnim& camera_original_anim) {
     return camera_keys_from_offsets(compute_shake_offsets(shake_data, frames, settings), frames, settings, camera_base,
-                                    camera_mode, camera_original_anim);
+                                    mode, camera_original_anim);
 }
 
 std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const std::vector<Frame>& frames,
                                                   const ShakeSettings& settings, const Sample& camera_base,
-                                                  const std::string& camera_mode,
-                                                  const ChannelAnim& camera_original_anim) {
-    const CameraMode mode = parse_mode(camera_mode);
+                                                  CameraMode mode, const ChannelAnim& camera_original_anim) {
     const std::size_t count = frames.size();
     // In static mode the recorded animation is never read, so it needs no smoothing.
     const ChannelAnim smoothed_cam_anim = base_animation(mode, camera_original_anim, frames, settings);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/camera_mode.h"
 #include "core/records.h"
 #include "core/shake_offsets.h"
 
@@ -26,22 +27,16 @@ std::string shake_curve_name(const std::string& camera, const std::string& chann
 using ShakeCurves = std::array<std::string, kChannelCount>;
 
 // Pure part: the value of every enabled channel at every frame, channels in write order.
-// camera_mode is "static", "animated" or "relax" (anything else acts as "static").
 // Throws std::invalid_argument (nothing computed) when, in the animated or relax mode, a channel of
 // camera_original_anim holds fewer values than there are frames, or when smoothing is NaN or +inf.
 std::vector<ChannelKeys> compute_camera_keys(const FrameRecord& shake_data, const std::vector<Frame>& frames,
-                                             const ShakeSettings& settings, const Sample& camera_base,
-                                             const std::string& camera_mode, const ChannelAnim& camera_original_anim);
+                                             const ShakeSettings& settings, const Sample& camera_base, CameraMode mode,
+                                             const ChannelAnim& camera_original_anim);
 
 // The same from offsets already computed with compute_shake_offsets(shake_data, frames, settings);
 // the keys are built in the offsets' own storage (pass a copy to keep them).
 std::vector<ChannelKeys> camera_keys_from_offsets(ShakeOffsets offsets, const std::vector<Frame>& frames,
                                                   const ShakeSettings& settings, const Sample& camera_base,
-                                                  const std::string& camera_mode,
-                                                  const ChannelAnim& camera_original_anim);
-
-// False for the relax mode, whose keys are the relaxed animation alone: the offsets are computed
-// there too but added to nothing.
-bool mode_adds_shake(const std::string& camera_mode);
+                                                  CameraMode mode, const ChannelAnim& camera_original_anim);
 
 }  // namespace trembla

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/camera_mode.h"
+
 namespace trembla {
 
 // The nineteen settings in preset-file order, which is also the order a preset is applied in and
@@ -21,7 +23,7 @@ struct ControlValues {
     int fade_in = 3;
     int fade_out = 3;
     std::string ranges;
-    std::string mode = "static";  // "static", "animated" or "relax", from the radio buttons
+    CameraMode mode = CameraMode::static_pose;
     std::string layer_name = "trembla_layer";
 
     // Advanced page
@@ -34,6 +36,32 @@ struct ControlValues {
     int rot_y = 100;
     int rot_z = 100;
 };
+
+// The one list of the settings: `visit(name, member)` for each in the order above, with the name
+// the preset file and the Python face know it by. Every walk over all settings goes through here
+// (snapshot, preset reading, the window's controls), so names and order cannot drift apart.
+template <typename Settings, typename Visitor>
+void for_each_setting(Settings& s, Visitor&& visit) {
+    visit("lag_trans", s.lag_trans);
+    visit("lag_rot", s.lag_rot);
+    visit("smooth", s.smooth);
+    visit("amount", s.amount);
+    visit("trans_amp", s.trans_amp);
+    visit("rot_amp", s.rot_amp);
+    visit("fade_in", s.fade_in);
+    visit("fade_out", s.fade_out);
+    visit("ranges", s.ranges);
+    visit("mode", s.mode);
+    visit("layer_name", s.layer_name);
+    visit("translate_enabled", s.translate_enabled);
+    visit("rotate_enabled", s.rotate_enabled);
+    visit("trans_x", s.trans_x);
+    visit("trans_y", s.trans_y);
+    visit("trans_z", s.trans_z);
+    visit("rot_x", s.rot_x);
+    visit("rot_y", s.rot_y);
+    visit("rot_z", s.rot_z);
+}
 
 // The camera and source fields as typed, the settings, and the bypass switch.
 struct ShakeControls {

@@ -7,7 +7,7 @@ namespace trembla {
 ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vector<Frame>& frames,
                                    const ShakeSettings& settings) {
     const std::size_t count = frames.size();
-    const double shake_amp = settings.amplitude / 100.0;
+    const double amount = settings.amount / 100.0;
     const double t_amp = settings.translate_amp / 100.0;
     const double r_amp = settings.rotate_amp / 100.0;
 
@@ -30,7 +30,7 @@ ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vec
         values.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
             const double shake_val = shake_at[i] != nullptr ? (*shake_at[i])[idx] : 0.0;
-            values.push_back(shake_val * shake_amp * amp * axis_amp * offsets.weights[i]);
+            values.push_back(shake_val * amount * amp * axis_amp * offsets.weights[i]);
         }
     }
     return offsets;

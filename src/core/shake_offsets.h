@@ -13,7 +13,7 @@ namespace trembla {
 // The current values of the shaping controls.
 struct ShakeSettings {
     double smoothing = 0;        // 0-100
-    double amplitude = 100;      // percent
+    double amount = 100;         // percent
     double translate_amp = 100;  // percent
     double rotate_amp = 100;     // percent
     AxisTriple trans_axis_mult{100, 100, 100};

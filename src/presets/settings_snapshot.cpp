@@ -7,29 +7,11 @@
 namespace trembla {
 namespace {
 
-// One table drives writing and reading, so the member names and order cannot drift apart.
-template <typename Settings, typename Visitor>
-void for_each_setting(Settings& s, Visitor&& visit) {
-    visit("lag_trans", s.lag_trans);
-    visit("lag_rot", s.lag_rot);
-    visit("smooth", s.smooth);
-    visit("amount", s.amount);
-    visit("trans_amp", s.trans_amp);
-    visit("rot_amp", s.rot_amp);
-    visit("fade_in", s.fade_in);
-    visit("fade_out", s.fade_out);
-    visit("ranges", s.ranges);
-    visit("mode", s.mode);
-    visit("layer_name", s.layer_name);
-    visit("translate_enabled", s.translate_enabled);
-    visit("rotate_enabled", s.rotate_enabled);
-    visit("trans_x", s.trans_x);
-    visit("trans_y", s.trans_y);
-    visit("trans_z", s.trans_z);
-    visit("rot_x", s.rot_x);
-    visit("rot_y", s.rot_y);
-    visit("rot_z", s.rot_z);
+template <typename T>
+PresetJson stored(const T& value) {
+    return value;
 }
+PresetJson stored(CameraMode mode) { return camera_mode_text(mode); }
 
 std::string ignored(const std::string& member, const char* kind) {
     return "Preset value for '" + member + "' ignored: expected " + kind + ".";
@@ -83,12 +65,14 @@ struct MemberReader {
             else warnings.push_back(ignored(name, "true or false"));
         }
     }
+    // Text that names no mode reads as animated.
+    void operator()(const char* name, CameraMode& target) const {
+        if (const PresetJson* value = find(name)) {
+            if (value->is_string()) target = camera_mode_from_text(value->get<std::string>(), CameraMode::animated);
+            else warnings.push_back(ignored(name, "text"));
+        }
+    }
 };
-
-std::string resolved_mode(const std::string& mode) {
-    if (mode == "static" || mode == "relax") return mode;
-    return "animated";
-}
 
 // A non-empty name, or nothing; warns when the member holds something other than text.
 std::optional<std::string> scene_name(const PresetJson& record, const char* member,
@@ -108,7 +92,8 @@ std::optional<std::string> scene_name(const PresetJson& record, const char* memb
 
 PresetJson to_json(const ShakeControls& snapshot) {
     PresetJson settings = PresetJson::object();
-    for_each_setting(snapshot.settings, [&settings](const char* name, const auto& value) { settings[name] = value; });
+    for_each_setting(snapshot.settings,
+                     [&settings](const char* name, const auto& value) { settings[name] = stored(value); });
 
     PresetJson record = PresetJson::object();
     record["camera"] = snapshot.camera_field;
@@ -133,7 +118,6 @@ PresetToApply read_preset_record(const PresetJson& record) {
         return result;
     }
     for_each_setting(result.settings, MemberReader{*settings, result.warnings});
-    result.settings.mode = resolved_mode(result.settings.mode);
     return result;
 }
 

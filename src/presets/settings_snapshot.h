@@ -19,8 +19,8 @@ struct PresetToApply {
     // host reports a node of that name. Nothing when missing, empty or ignored.
     std::optional<std::string> camera;
     std::optional<std::string> source;
-    // Every member resolved: missing or ignored ones hold the defaults, `mode` is always one of
-    // the three modes ("static" stays static, "relax" is relax, any other text is animated).
+    // Every member resolved: missing or ignored ones hold the defaults; a mode text that names
+    // none of the three reads as animated.
     ControlValues settings;
     // One message per ignored member, for the host's warning command.
     std::vector<std::string> warnings;

@@ -80,7 +80,7 @@ ChannelAnim record_camera_animation(Host& host, const std::string& camera, const
 }
 
 // The units of work a prepare reports: one per frame sampled, six more per frame recorded.
-std::size_t preparation_units(const std::string& mode, std::size_t frame_count) {
+std::size_t preparation_units(CameraMode mode, std::size_t frame_count) {
     return frame_count * (builds_on_own_animation(mode) ? 1 + kChannelCount : 1);
 }
 
@@ -123,7 +123,7 @@ void check_finite(const Prepared& next, const std::string& source, const std::st
 // writing it, so that a failure on the way leaves the previous preparation in place.
 // `scene_changed` tells whether the scene was changed before a cancel could come.
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
-                     const std::string& source, const std::string& mode, Frame start_frame, Frame end_frame,
+                     const std::string& source, CameraMode mode, Frame start_frame, Frame end_frame,
                      const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed,
                      std::optional<ShakeOffsets>* applied) {
     // A camera still shaken by the current preparation would be recorded with that shake in it,
@@ -172,7 +172,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         return PrepareOutcome::Rejected;
     }
 
-    const std::string mode = controls.settings.mode;
+    const CameraMode mode = controls.settings.mode;
     const double playback_start = host.playback_min();
     const double playback_end = host.playback_max();
     const std::optional<Frame> start_frame = playback_frame(playback_start);
@@ -195,7 +195,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     const bool was_ready = record.ready;
     // Closed after the viewport is resumed, whatever happens in between.
     UndoChunk chunk(host, "Trembla: prepare");
-    host.print_line("Preparing shake (mode: " + mode + ")...");
+    host.print_line("Preparing shake (mode: " + std::string(camera_mode_text(mode)) + ")...");
     // Outside the protected block: if the viewport cannot be suspended, nothing was started and
     // there is nothing to resume.
     suspend(host, saved_eval_mode);

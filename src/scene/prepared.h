@@ -19,8 +19,8 @@ struct Prepared {
     std::optional<Sample> camera_base;  // the camera's own six channels on the first frame
     Frame start_frame = 0;              // prepared range, both ends included
     Frame end_frame = 100;
-    std::string camera_mode = "static";  // "static", "animated" or "relax"
-    ChannelAnim camera_original_anim;    // recorded camera channels (animated / relax only)
+    CameraMode camera_mode = CameraMode::static_pose;
+    ChannelAnim camera_original_anim;  // recorded camera channels (animated / relax only)
     // The shake curves of this preparation under the names the host gave them (empty until made):
     // a wanted name that was taken belongs to another node, so they are found by these names.
     ShakeCurves shake_curves;

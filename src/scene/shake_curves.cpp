@@ -48,7 +48,7 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
 
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,
-                                  const Sample& camera_base, const std::string& camera_mode,
+                                  const Sample& camera_base, CameraMode camera_mode,
                                   const ChannelAnim& camera_original_anim, const CurvesToReplace& replace) {
     // Everything is computed before the first write, so bad input leaves the scene untouched.
     const std::vector<ChannelKeys> keys =

@@ -31,7 +31,7 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
 // std::invalid_argument before the host is called.
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,
                                   const std::vector<Frame>& frames, const ShakeSettings& settings,
-                                  const Sample& camera_base, const std::string& camera_mode,
+                                  const Sample& camera_base, CameraMode camera_mode,
                                   const ChannelAnim& camera_original_anim, const CurvesToReplace& replace = {});
 
 }  // namespace trembla

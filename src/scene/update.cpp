@@ -18,7 +18,7 @@ namespace {
 ShakeSettings shake_settings(const ControlValues& controls) {
     ShakeSettings settings;
     settings.smoothing = controls.smooth;
-    settings.amplitude = controls.amount;
+    settings.amount = controls.amount;
     settings.translate_amp = controls.trans_amp;
     settings.rotate_amp = controls.rot_amp;
     settings.trans_axis_mult = {static_cast<double>(controls.trans_x), static_cast<double>(controls.trans_y),
@@ -75,8 +75,8 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
                              ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
                              : applied.offsets;
     const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
-                                 std::string(record.camera_mode), record.camera_original_anim);
+        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), record.camera_mode,
+                                 record.camera_original_anim);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     return applied;
 }

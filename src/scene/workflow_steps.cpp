@@ -7,10 +7,6 @@
 
 namespace trembla::steps {
 
-bool builds_on_own_animation(const std::string& camera_mode) {
-    return camera_mode == "animated" || camera_mode == "relax";
-}
-
 std::string plug(const std::string& node, const std::string& channel) { return node + "." + channel; }
 
 std::vector<Frame> prepared_frames(const Prepared& record) { return frame_span(record.start_frame, record.end_frame); }

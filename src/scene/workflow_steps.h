@@ -16,9 +16,6 @@
 
 namespace trembla::steps {
 
-// The animated and relax modes build on the camera's own recorded animation; static on its start pose.
-bool builds_on_own_animation(const std::string& camera_mode);
-
 std::string plug(const std::string& node, const std::string& channel);
 
 // Every whole frame of the prepared range.

@@ -73,33 +73,8 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record) 
     set_name_field(host, command, &TremblaToolWindow::camera_field, preset.camera);
     set_name_field(host, command, &TremblaToolWindow::source_field, preset.source);
 
-    const auto w = [&command]() -> TremblaToolWindow& { return command.window(); };
-    const ControlValues& s = preset.settings;
-    w().lag_trans_slider->setValue(s.lag_trans);
-    w().lag_rot_slider->setValue(s.lag_rot);
-    w().smoothing_slider->setValue(s.smooth);
-    w().amount_slider->setValue(s.amount);
-    w().trans_amp_slider->setValue(s.trans_amp);
-    w().rot_amp_slider->setValue(s.rot_amp);
-    w().fade_in_slider->setValue(s.fade_in);
-    w().fade_out_slider->setValue(s.fade_out);
-    w().ranges_field->setText(qstring_of(s.ranges));
-    if (s.mode == "static") {
-        w().mode_static->setChecked(true);
-    } else if (s.mode == "relax") {
-        w().mode_relax->setChecked(true);
-    } else {
-        w().mode_animated->setChecked(true);
-    }
-    w().layer_field->setText(qstring_of(s.layer_name));
-    w().translate_cb->setChecked(s.translate_enabled);
-    w().rotate_cb->setChecked(s.rotate_enabled);
-    w().trans_x_slider->setValue(s.trans_x);
-    w().trans_y_slider->setValue(s.trans_y);
-    w().trans_z_slider->setValue(s.trans_z);
-    w().rot_x_slider->setValue(s.rot_x);
-    w().rot_y_slider->setValue(s.rot_y);
-    w().rot_z_slider->setValue(s.rot_z);
+    for_each_setting(preset.settings,
+                     [&command](const char* name, const auto& value) { set_control(command.window(), name, value); });
 }
 
 // The JSON form of one member of a script's preset record. A value JSON cannot hold reads as
@@ -136,13 +111,13 @@ PresetJson record_json(PyObject* preset_data) {
         record["settings"] = member_json(settings.get());
         return record;
     }
-    const PresetJson known = to_json(ShakeControls{}).at("settings");
     PresetJson members = PresetJson::object();
-    for (const auto& setting : known.items()) {
-        if (PyRef value = dict_member(settings.get(), setting.key().c_str())) {
-            members[setting.key()] = member_json(value.get());
+    const ControlValues known;
+    for_each_setting(known, [&](const char* name, const auto&) {
+        if (PyRef value = dict_member(settings.get(), name)) {
+            members[name] = member_json(value.get());
         }
-    }
+    });
     record["settings"] = std::move(members);
     return record;
 }

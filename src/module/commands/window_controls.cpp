@@ -1,5 +1,7 @@
 #include "module/commands/window_controls.h"
 
+#include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include <QString>
@@ -9,34 +11,85 @@
 
 namespace trembla::ext {
 
+namespace {
+
+// Which of the window's controls holds a setting; the settings' list and order come from
+// for_each_setting, this only pairs each name with its control.
+template <typename Control>
+struct Bound {
+    const char* setting;
+    Control* TremblaToolWindow::*control;
+};
+
+using W = TremblaToolWindow;
+
+const Bound<SliderRow> kSliders[] = {
+    {"lag_trans", &W::lag_trans_slider}, {"lag_rot", &W::lag_rot_slider},     {"smooth", &W::smoothing_slider},
+    {"amount", &W::amount_slider},       {"trans_amp", &W::trans_amp_slider}, {"rot_amp", &W::rot_amp_slider},
+    {"fade_in", &W::fade_in_slider},     {"fade_out", &W::fade_out_slider},   {"trans_x", &W::trans_x_slider},
+    {"trans_y", &W::trans_y_slider},     {"trans_z", &W::trans_z_slider},     {"rot_x", &W::rot_x_slider},
+    {"rot_y", &W::rot_y_slider},         {"rot_z", &W::rot_z_slider},
+};
+// The layer name is kept as typed: the workflow falls back to its default layer name when empty.
+const Bound<QLineEdit> kFields[] = {{"ranges", &W::ranges_field}, {"layer_name", &W::layer_field}};
+const Bound<QCheckBox> kBoxes[] = {{"translate_enabled", &W::translate_cb}, {"rotate_enabled", &W::rotate_cb}};
+
+template <typename Control, std::size_t N>
+Control* control_for(const TremblaToolWindow& window, const Bound<Control> (&table)[N], const char* setting) {
+    for (const Bound<Control>& bound : table) {
+        if (std::strcmp(bound.setting, setting) == 0) return window.*bound.control;
+    }
+    throw std::logic_error(std::string("the window has no control for the setting ") + setting);
+}
+
+struct ControlReader {
+    const TremblaToolWindow& w;
+
+    void operator()(const char* name, int& value) const { value = control_for(w, kSliders, name)->value(); }
+    void operator()(const char* name, std::string& value) const {
+        value = utf8_of(control_for(w, kFields, name)->text());
+    }
+    void operator()(const char* name, bool& value) const { value = control_for(w, kBoxes, name)->isChecked(); }
+    void operator()(const char*, CameraMode& value) const {
+        value = camera_mode_from_text(w._get_camera_mode(), CameraMode::static_pose);
+    }
+};
+
+}  // namespace
+
 ShakeControls read_controls(const TremblaToolWindow& w) {
     ShakeControls controls;
     controls.camera_field = utf8_of(w.camera_field->text());
     controls.source_field = utf8_of(w.source_field->text());
-
-    ControlValues& s = controls.settings;
-    s.lag_trans = w.lag_trans_slider->value();
-    s.lag_rot = w.lag_rot_slider->value();
-    s.smooth = w.smoothing_slider->value();
-    s.amount = w.amount_slider->value();
-    s.trans_amp = w.trans_amp_slider->value();
-    s.rot_amp = w.rot_amp_slider->value();
-    s.fade_in = w.fade_in_slider->value();
-    s.fade_out = w.fade_out_slider->value();
-    s.ranges = utf8_of(w.ranges_field->text());
-    s.mode = w._get_camera_mode();
-    // Kept as typed: the workflow falls back to its default layer name when this is empty.
-    s.layer_name = utf8_of(w.layer_field->text());
-    s.translate_enabled = w.translate_cb->isChecked();
-    s.rotate_enabled = w.rotate_cb->isChecked();
-    s.trans_x = w.trans_x_slider->value();
-    s.trans_y = w.trans_y_slider->value();
-    s.trans_z = w.trans_z_slider->value();
-    s.rot_x = w.rot_x_slider->value();
-    s.rot_y = w.rot_y_slider->value();
-    s.rot_z = w.rot_z_slider->value();
+    for_each_setting(controls.settings, ControlReader{w});
     controls.bypass = w.bypass_cb->isChecked();
     return controls;
+}
+
+void set_control(TremblaToolWindow& window, const char* setting, int value) {
+    control_for(window, kSliders, setting)->setValue(value);
+}
+
+void set_control(TremblaToolWindow& window, const char* setting, const std::string& value) {
+    control_for(window, kFields, setting)->setText(qstring_of(value));
+}
+
+void set_control(TremblaToolWindow& window, const char* setting, bool value) {
+    control_for(window, kBoxes, setting)->setChecked(value);
+}
+
+void set_control(TremblaToolWindow& window, const char*, CameraMode value) {
+    switch (value) {
+        case CameraMode::static_pose:
+            window.mode_static->setChecked(true);
+            break;
+        case CameraMode::relax:
+            window.mode_relax->setChecked(true);
+            break;
+        case CameraMode::animated:
+            window.mode_animated->setChecked(true);
+            break;
+    }
 }
 
 }  // namespace trembla::ext

@@ -57,7 +57,7 @@ PyRef member_value(const Prepared& record, Py_ssize_t index) {
         case 7:
             return checked(py::integer(record.end_frame));
         case 8:
-            return text_to_python(record.camera_mode);
+            return text_to_python(camera_mode_text(record.camera_mode));
         case 9:
             return channel_anim_to_python(record.camera_original_anim);
         default:

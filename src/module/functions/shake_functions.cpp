@@ -177,7 +177,7 @@ PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* k
         const std::vector<Frame> frames = frames_arg(a[2].get(), "frames");
         ShakeSettings settings;
         settings.smoothing = number_arg(a[3].get(), "smoothing");
-        settings.amplitude = number_arg(a[4].get(), "amplitude");
+        settings.amount = number_arg(a[4].get(), "amplitude");  // the keyword keeps its name
         settings.translate_amp = number_arg(a[5].get(), "translate_amp");
         settings.rotate_amp = number_arg(a[6].get(), "rotate_amp");
         settings.trans_axis_mult = axis_triple_arg(a[7].get(), "trans_axis_mult");
@@ -188,7 +188,9 @@ PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* k
         settings.fade_in = number_arg(a[12].get(), "fade_in");
         settings.fade_out = number_arg(a[13].get(), "fade_out");
         const Sample camera_base = sample_arg(a[14].get(), "camera_base");
-        const std::string camera_mode = text_arg(a[15].get(), "camera_mode");
+        // Text that names no mode keys as the static mode.
+        const CameraMode camera_mode =
+            camera_mode_from_text(text_arg(a[15].get(), "camera_mode"), CameraMode::static_pose);
         const ChannelAnim camera_original_anim = channel_anim_arg(a[16].get(), "camera_original_anim");
         py::PythonHost host = host_for(module);
         apply_shake_to_camera(host, camera, shake_data, frames, settings, camera_base, camera_mode,

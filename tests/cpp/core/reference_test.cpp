@@ -163,7 +163,7 @@ std::map<std::string, std::vector<double>> keys(const Deltas& shake_data, const 
     if (s.use_rotate) {
         attrs.insert(attrs.end(), {"rotateX", "rotateY", "rotateZ"});
     }
-    const double shake_amp = s.amplitude / 100.0;
+    const double shake_amp = s.amount / 100.0;
     const double t_amp = s.translate_amp / 100.0;
     const double r_amp = s.rotate_amp / 100.0;
     Anim smoothed_cam_anim = original;
@@ -261,7 +261,7 @@ TEST(ReferenceComparison, RandomInputsGiveBitIdenticalShakeAndKeys) {
 
         ShakeSettings settings;
         settings.smoothing = rc.chance(0.2) ? 0 : rc.setting(0, 100);
-        settings.amplitude = rc.setting(0, 200);
+        settings.amount = rc.setting(0, 200);
         settings.translate_amp = rc.setting(0, 200);
         settings.rotate_amp = rc.setting(0, 200);
         for (double& v : settings.trans_axis_mult) {
@@ -306,8 +306,8 @@ TEST(ReferenceComparison, RandomInputsGiveBitIdenticalShakeAndKeys) {
             }
         }
 
-        const std::vector<ChannelKeys> computed =
-            compute_camera_keys(shake, frames, settings, camera_base, mode, original);
+        const std::vector<ChannelKeys> computed = compute_camera_keys(
+            shake, frames, settings, camera_base, camera_mode_from_text(mode, CameraMode::static_pose), original);
         const auto expected_keys = reference::keys(expected_shake, frames, settings, camera_base, mode, original_map);
         ASSERT_EQ(computed.size(), expected_keys.size()) << "seed " << seed;
         for (const ChannelKeys& channel : computed) {

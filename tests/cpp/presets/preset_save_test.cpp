@@ -29,7 +29,7 @@ PresetJson two_presets() {
     handheld.camera_field = "shotCam";
     handheld.source_field = "locator1";
     handheld.settings.amount = 140;
-    handheld.settings.mode = "relax";
+    handheld.settings.mode = CameraMode::relax;
     handheld.settings.ranges = "1-50, 80-120";
     ShakeControls quake;
     quake.camera_field = "cam\xC3\xA9ra";  // caméra

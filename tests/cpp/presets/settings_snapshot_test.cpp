@@ -48,7 +48,7 @@ TEST(PresetRecord, SnapshotReadsBackUnchanged) {
     snapshot.source_field = "loc";
     ControlValues& s = snapshot.settings;
     s.lag_trans = 4, s.lag_rot = 5, s.smooth = 60, s.amount = 180, s.trans_amp = 20, s.rot_amp = 0;
-    s.fade_in = 0, s.fade_out = 30, s.ranges = " 1-10 ", s.mode = "animated", s.layer_name = "";
+    s.fade_in = 0, s.fade_out = 30, s.ranges = " 1-10 ", s.mode = CameraMode::animated, s.layer_name = "";
     s.translate_enabled = false, s.rotate_enabled = true;
     s.trans_x = 1, s.trans_y = 2, s.trans_z = 3, s.rot_x = 4, s.rot_y = 5, s.rot_z = 6;
 
@@ -89,9 +89,9 @@ TEST(PresetRecord, ModeIsStaticRelaxOrElseAnimated) {
     for (const auto& [stored, applied] : cases) {
         PresetJson record;
         record["settings"]["mode"] = stored;
-        EXPECT_EQ(read_preset_record(record).settings.mode, applied) << stored;
+        EXPECT_STREQ(camera_mode_text(read_preset_record(record).settings.mode), applied) << stored;
     }
-    EXPECT_EQ(read_preset_record(PresetJson::parse(R"({"settings": {}})")).settings.mode, "static");
+    EXPECT_EQ(read_preset_record(PresetJson::parse(R"({"settings": {}})")).settings.mode, CameraMode::static_pose);
 }
 
 TEST(PresetRecord, SliderFractionsRoundToNearestAndHugeNumbersClamp) {

@@ -46,7 +46,7 @@ TEST_P(PrepareInEachMode, StoresTheSamplesAndKeysTheComputedShake) {
     expected.camera_base = camera_start_pose();
     expected.start_frame = kFirst;
     expected.end_frame = kLast;
-    expected.camera_mode = mode;
+    expected.camera_mode = camera_mode_from_text(mode, CameraMode::static_pose);
     expected.camera_original_anim = expected_recording(mode);
     expect_same_record(record, expected);
 
@@ -313,7 +313,7 @@ TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {
     EXPECT_EQ(prepare(shaped_controls("relax")), PrepareOutcome::Failed);
 
     EXPECT_TRUE(record.ready);
-    EXPECT_EQ(record.camera_mode, "relax");
+    EXPECT_EQ(record.camera_mode, CameraMode::relax);
     EXPECT_EQ(record.source_data.size(), 30u);
     EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: curve locked"});
     EXPECT_EQ(reported.size(), 1u);

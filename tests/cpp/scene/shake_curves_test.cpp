@@ -37,7 +37,8 @@ protected:
     }
 
     void apply(const std::string& mode, const ChannelAnim& anim) {
-        apply_shake_to_camera(host, "cam1", shake, kFrames, settings, base, mode, anim);
+        apply_shake_to_camera(host, "cam1", shake, kFrames, settings, base,
+                              camera_mode_from_text(mode, CameraMode::static_pose), anim);
     }
 
     // The keys written onto the shake curve of `channel`, in frame order.
@@ -54,7 +55,7 @@ protected:
         const double amp = (k < 3 ? settings.translate_amp : settings.rotate_amp) / 100.0;
         const double axis = (k < 3 ? settings.trans_axis_mult[k] : settings.rot_axis_mult[k - 3]) / 100.0;
         const double fade = calculate_fade_multiplier(kFrames[i], settings.ranges, settings.fade_in, settings.fade_out);
-        return shake.samples[i][k] * (settings.amplitude / 100.0) * amp * axis * fade;
+        return shake.samples[i][k] * (settings.amount / 100.0) * amp * axis * fade;
     }
 
     FakeHost host;
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(ApplyTest, WritesOneCurvePerChannelWithTheExactHostCallSequence) {
     settings.use_rotate = false;
-    apply_shake_to_camera(host, "cam1", shake, {1, 2}, settings, base, "static", {});
+    apply_shake_to_camera(host, "cam1", shake, {1, 2}, settings, base, CameraMode::static_pose, {});
     std::vector<HostCall> expected;
     for (const char* channel : {"translateX", "translateY", "translateZ"})
         expected.push_back({"cut_key", {"cam1", channel}});
@@ -115,7 +116,7 @@ TEST_F(ApplyTest, SecondUpdateDeletesAndRebuildsEachCurveIdentically) {
 }
 
 TEST_F(ApplyTest, StaticModeAddsTheScaledShakeToTheStartPose) {
-    settings.amplitude = 150;
+    settings.amount = 150;
     settings.translate_amp = 80;
     settings.rotate_amp = 35;
     settings.trans_axis_mult = {100, 33, 0};
@@ -139,17 +140,17 @@ TEST_F(ApplyTest, StaticModeAddsTheScaledShakeToTheStartPose) {
 
 TEST_F(ApplyTest, ZeroAmountsKeepTheBaseAndDoubleAmountDoublesTheShake) {
     base = {};
-    settings.amplitude = 0;
+    settings.amount = 0;
     apply("static", {});
     EXPECT_EQ(curve_values("translateX"), std::vector<double>(5, 0.0));
-    settings.amplitude = 100;
+    settings.amount = 100;
     settings.rotate_amp = 0;
     apply("static", {});
     EXPECT_EQ(curve_values("rotateZ"), std::vector<double>(5, 0.0));
     settings.rotate_amp = 100;
     apply("static", {});
     const std::vector<double> single = curve_values("rotateY");
-    settings.amplitude = 200;
+    settings.amount = 200;
     apply("static", {});
     for (std::size_t i = 0; i < kFrames.size(); ++i) {
         EXPECT_EQ(curve_values("rotateY")[i], 2 * single[i]);
@@ -229,7 +230,7 @@ TEST_F(ApplyTest, FramesMissingFromTheShakeContributeNothing) {
 }
 
 TEST_F(ApplyTest, EmptyFramesStillRebuildAndConnectEveryCurve) {
-    apply_shake_to_camera(host, "cam1", shake, {}, settings, base, "animated", original);
+    apply_shake_to_camera(host, "cam1", shake, {}, settings, base, CameraMode::animated, original);
     EXPECT_EQ(host.count("cut_key"), 6u);
     EXPECT_EQ(host.count("set_curve_key"), 0u);
     EXPECT_EQ(host.count("connect_attr"), 6u);
@@ -241,7 +242,7 @@ TEST_F(ApplyTest, BothSwitchesOffTouchNothing) {
     settings.use_rotate = false;
     apply("animated", original);
     EXPECT_TRUE(host.calls().empty());
-    EXPECT_TRUE(compute_camera_keys(shake, kFrames, settings, base, "static", {}).empty());
+    EXPECT_TRUE(compute_camera_keys(shake, kFrames, settings, base, CameraMode::static_pose, {}).empty());
 }
 
 TEST_F(ApplyTest, UsesTheCurveNameTheHostAnswers) {
@@ -252,7 +253,7 @@ TEST_F(ApplyTest, UsesTheCurveNameTheHostAnswers) {
     } renaming;
     renaming.add_camera("cam1");
     settings.use_rotate = false;
-    apply_shake_to_camera(renaming, "cam1", shake, kFrames, settings, base, "static", {});
+    apply_shake_to_camera(renaming, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {});
     EXPECT_EQ(renaming.curves.at("renamed_cam1_shake_translateX").keys.size(), 5u);
     EXPECT_EQ(renaming.connections.at("cam1.translateX"), "renamed_cam1_shake_translateX.output");
     EXPECT_EQ(renaming.calls_of("obj_exists")[0], (HostCall{"obj_exists", {"cam1_shake_translateX"}}));
@@ -301,7 +302,8 @@ TEST_F(ApplyTest, BatchKeyingLeavesTheSameScene) {
         settings.use_rotate = c.use_rotate;
         for (FakeHost* each : {&per_key, &batch}) {
             each->add_camera("cam1");
-            apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, c.mode, original);
+            apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base,
+                                  camera_mode_from_text(c.mode, CameraMode::static_pose), original);
         }
         EXPECT_EQ(batch.nodes, per_key.nodes) << c.mode;
         EXPECT_EQ(batch.connections, per_key.connections) << c.mode;
@@ -332,7 +334,8 @@ TEST_F(ApplyTest, FailingBatchCallLeavesWhatThePerKeyPathLeavesOnTheFirstKey) {
     batch.fail_on_call("set_curve_keys", 2);
     for (FakeHost* each : {&per_key, &batch}) {
         each->add_camera("cam1");
-        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, "static", {}), HostError);
+        EXPECT_THROW(apply_shake_to_camera(*each, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {}),
+                     HostError);
     }
     EXPECT_EQ(batch.nodes, per_key.nodes);
     EXPECT_EQ(batch.connections, per_key.connections);
@@ -358,7 +361,7 @@ TEST_F(ApplyTest, FailedConnectionIsIgnored) {
         void connect_attr(const std::string&, const std::string&) override { throw std::logic_error("odd"); }
     } odd;
     odd.add_camera("cam1");
-    EXPECT_NO_THROW(apply_shake_to_camera(odd, "cam1", shake, kFrames, settings, base, "static", {}));
+    EXPECT_NO_THROW(apply_shake_to_camera(odd, "cam1", shake, kFrames, settings, base, CameraMode::static_pose, {}));
     EXPECT_EQ(odd.curves.size(), 6u);
 }
 
@@ -384,7 +387,8 @@ TEST_F(ApplyTest, BadInputIsRefusedBeforeTheHostIsCalled) {
 TEST_F(ApplyTest, ComputeMatchesWhatIsWritten) {
     settings.smoothing = 45;
     settings.rot_axis_mult = {10, 20, 30};
-    const std::vector<ChannelKeys> keys = compute_camera_keys(shake, kFrames, settings, base, "relax", original);
+    const std::vector<ChannelKeys> keys =
+        compute_camera_keys(shake, kFrames, settings, base, CameraMode::relax, original);
     apply("relax", original);
     ASSERT_EQ(keys.size(), 6u);
     for (const ChannelKeys& channel : keys) {

@@ -88,7 +88,7 @@ inline ShakeControls shaped_controls(const std::string& mode) {
     c.settings.ranges = "3-25, 27-29";
     c.settings.fade_in = 2;
     c.settings.fade_out = 4;
-    c.settings.mode = mode;
+    c.settings.mode = camera_mode_from_text(mode, CameraMode::static_pose);
     c.settings.layer_name = "shot_layer";
     c.settings.trans_x = 100;
     c.settings.trans_y = 50;
@@ -103,7 +103,7 @@ inline ShakeControls shaped_controls(const std::string& mode) {
 inline ShakeSettings settings_of(const ShakeControls& c) {
     ShakeSettings s;
     s.smoothing = c.settings.smooth;
-    s.amplitude = c.settings.amount;
+    s.amount = c.settings.amount;
     s.translate_amp = c.settings.trans_amp;
     s.rotate_amp = c.settings.rot_amp;
     s.trans_axis_mult = {double(c.settings.trans_x), double(c.settings.trans_y), double(c.settings.trans_z)};
@@ -139,8 +139,9 @@ inline std::map<std::string, std::map<Frame, double>> expected_curves(const std:
     const std::vector<Frame> frames = shot_frames();
     const FrameRecord deltas = calculate_deltas(expected_source_data(), kFirst);
     const FrameRecord shake = extract_source_shake(deltas, frames, c.settings.lag_trans, c.settings.lag_rot);
-    const std::vector<ChannelKeys> keys = compute_camera_keys(shake, frames, settings_of(c), camera_start_pose(),
-                                                              prepared_mode, expected_recording(prepared_mode));
+    const std::vector<ChannelKeys> keys = compute_camera_keys(
+        shake, frames, settings_of(c), camera_start_pose(),
+        camera_mode_from_text(prepared_mode, CameraMode::static_pose), expected_recording(prepared_mode));
     std::map<std::string, std::map<Frame, double>> curves;
     for (const ChannelKeys& channel : keys) {
         auto& curve = curves[channel.channel];

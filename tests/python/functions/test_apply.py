@@ -183,6 +183,11 @@ class ApplyTest(unittest.TestCase):
         self.apply(args)
         self.assert_applied(args)
 
+    def test_mode_text_naming_no_mode_keys_as_static_even_with_a_recording(self):
+        args = self.arguments(camera_mode="Relax", camera_original_anim=self.anim, smoothing=45)
+        self.apply(args)
+        self.assert_applied(args)
+
     def test_recorded_modes_without_animation_build_on_the_base(self):
         for mode in ("animated", "relax"):
             self.reset()
