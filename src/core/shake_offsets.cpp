@@ -8,8 +8,8 @@ ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vec
                                    const ShakeSettings& settings) {
     const std::size_t count = frames.size();
     const double amount = settings.amount / 100.0;
-    const double t_amp = settings.translate_amp / 100.0;
-    const double r_amp = settings.rotate_amp / 100.0;
+    const double t_amp = settings.trans_amp / 100.0;
+    const double r_amp = settings.rot_amp / 100.0;
 
     // The shake sample and the weight depend on the frame only, not on the channel.
     ShakeOffsets offsets;

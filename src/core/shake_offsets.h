@@ -12,10 +12,10 @@ namespace trembla {
 
 // The current values of the shaping controls.
 struct ShakeSettings {
-    double smoothing = 0;        // 0-100
-    double amount = 100;         // percent
-    double translate_amp = 100;  // percent
-    double rotate_amp = 100;     // percent
+    double smoothing = 0;    // 0-100
+    double amount = 100;     // percent
+    double trans_amp = 100;  // percent
+    double rot_amp = 100;    // percent
     AxisTriple trans_axis_mult{100, 100, 100};
     AxisTriple rot_axis_mult{100, 100, 100};
     bool use_translate = true;

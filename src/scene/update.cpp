@@ -19,8 +19,8 @@ ShakeSettings shake_settings(const ControlValues& controls) {
     ShakeSettings settings;
     settings.smoothing = controls.smooth;
     settings.amount = controls.amount;
-    settings.translate_amp = controls.trans_amp;
-    settings.rotate_amp = controls.rot_amp;
+    settings.trans_amp = controls.trans_amp;
+    settings.rot_amp = controls.rot_amp;
     settings.trans_axis_mult = {static_cast<double>(controls.trans_x), static_cast<double>(controls.trans_y),
                                 static_cast<double>(controls.trans_z)};
     settings.rot_axis_mult = {static_cast<double>(controls.rot_x), static_cast<double>(controls.rot_y),

@@ -178,8 +178,8 @@ PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* k
         ShakeSettings settings;
         settings.smoothing = number_arg(a[3].get(), "smoothing");
         settings.amount = number_arg(a[4].get(), "amplitude");  // the keyword keeps its name
-        settings.translate_amp = number_arg(a[5].get(), "translate_amp");
-        settings.rotate_amp = number_arg(a[6].get(), "rotate_amp");
+        settings.trans_amp = number_arg(a[5].get(), "translate_amp");
+        settings.rot_amp = number_arg(a[6].get(), "rotate_amp");
         settings.trans_axis_mult = axis_triple_arg(a[7].get(), "trans_axis_mult");
         settings.rot_axis_mult = axis_triple_arg(a[8].get(), "rot_axis_mult");
         settings.use_translate = truth_arg(a[9].get());

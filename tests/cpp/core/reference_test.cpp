@@ -164,8 +164,8 @@ std::map<std::string, std::vector<double>> keys(const Deltas& shake_data, const 
         attrs.insert(attrs.end(), {"rotateX", "rotateY", "rotateZ"});
     }
     const double shake_amp = s.amount / 100.0;
-    const double t_amp = s.translate_amp / 100.0;
-    const double r_amp = s.rotate_amp / 100.0;
+    const double t_amp = s.trans_amp / 100.0;
+    const double r_amp = s.rot_amp / 100.0;
     Anim smoothed_cam_anim = original;
     if ((mode == "animated" || mode == "relax") && !original.empty()) {
         smoothed_cam_anim = smooth(original, frames, s.smoothing);
@@ -262,8 +262,8 @@ TEST(ReferenceComparison, RandomInputsGiveBitIdenticalShakeAndKeys) {
         ShakeSettings settings;
         settings.smoothing = rc.chance(0.2) ? 0 : rc.setting(0, 100);
         settings.amount = rc.setting(0, 200);
-        settings.translate_amp = rc.setting(0, 200);
-        settings.rotate_amp = rc.setting(0, 200);
+        settings.trans_amp = rc.setting(0, 200);
+        settings.rot_amp = rc.setting(0, 200);
         for (double& v : settings.trans_axis_mult) {
             v = rc.chance(0.3) ? 100 : rc.setting(-20, 120);
         }

@@ -52,7 +52,7 @@ protected:
 
     // The added shake term of channel k at position i, in the documented order.
     double term(std::size_t k, std::size_t i) const {
-        const double amp = (k < 3 ? settings.translate_amp : settings.rotate_amp) / 100.0;
+        const double amp = (k < 3 ? settings.trans_amp : settings.rot_amp) / 100.0;
         const double axis = (k < 3 ? settings.trans_axis_mult[k] : settings.rot_axis_mult[k - 3]) / 100.0;
         const double fade = calculate_fade_multiplier(kFrames[i], settings.ranges, settings.fade_in, settings.fade_out);
         return shake.samples[i][k] * (settings.amount / 100.0) * amp * axis * fade;
@@ -117,8 +117,8 @@ TEST_F(ApplyTest, SecondUpdateDeletesAndRebuildsEachCurveIdentically) {
 
 TEST_F(ApplyTest, StaticModeAddsTheScaledShakeToTheStartPose) {
     settings.amount = 150;
-    settings.translate_amp = 80;
-    settings.rotate_amp = 35;
+    settings.trans_amp = 80;
+    settings.rot_amp = 35;
     settings.trans_axis_mult = {100, 33, 0};
     settings.rot_axis_mult = {7, 100, 64};
     settings.ranges = {{2, 9}};
@@ -144,10 +144,10 @@ TEST_F(ApplyTest, ZeroAmountsKeepTheBaseAndDoubleAmountDoublesTheShake) {
     apply("static", {});
     EXPECT_EQ(curve_values("translateX"), std::vector<double>(5, 0.0));
     settings.amount = 100;
-    settings.rotate_amp = 0;
+    settings.rot_amp = 0;
     apply("static", {});
     EXPECT_EQ(curve_values("rotateZ"), std::vector<double>(5, 0.0));
-    settings.rotate_amp = 100;
+    settings.rot_amp = 100;
     apply("static", {});
     const std::vector<double> single = curve_values("rotateY");
     settings.amount = 200;

@@ -104,8 +104,8 @@ inline ShakeSettings settings_of(const ShakeControls& c) {
     ShakeSettings s;
     s.smoothing = c.settings.smooth;
     s.amount = c.settings.amount;
-    s.translate_amp = c.settings.trans_amp;
-    s.rotate_amp = c.settings.rot_amp;
+    s.trans_amp = c.settings.trans_amp;
+    s.rot_amp = c.settings.rot_amp;
     s.trans_axis_mult = {double(c.settings.trans_x), double(c.settings.trans_y), double(c.settings.trans_z)};
     s.rot_axis_mult = {double(c.settings.rot_x), double(c.settings.rot_y), double(c.settings.rot_z)};
     s.use_translate = c.settings.translate_enabled;
