@@ -17,7 +17,7 @@ suite() {
 pytest_on() {
   local leg="$1"; shift
   local where=("$@"); [ "${#where[@]}" -eq 0 ] && where=(.)
-  (cd "$REPO/tests/python" && TREMBLA_MODULE_DIR="$BUILD_ROOT/$leg" "$PY3" -m pytest -q -p no:cacheprovider "${where[@]}")
+  (cd "$REPO/tests/python" && TREMBLA_MODULE_DIR="$BUILD_ROOT/$leg" "$PY3" -m pytest -q -p no:cacheprovider --durations=10 "${where[@]}")
 }
 unittest27() {
   (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
