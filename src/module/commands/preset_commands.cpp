@@ -83,7 +83,8 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record) 
     w().rot_amp_slider->setValue(s.rot_amp);
     w().fade_in_slider->setValue(s.fade_in);
     w().fade_out_slider->setValue(s.fade_out);
-    w().ranges_field->setText(qstring_of(s.ranges));
+    // Committed as the user's Return would: the shake follows the preset's ranges.
+    w()._set_ranges_text(qstring_of(s.ranges));
     if (s.mode == "static") {
         w().mode_static->setChecked(true);
     } else if (s.mode == "relax") {

@@ -34,13 +34,13 @@ class PrepareFailureTest(MainPathCase):
 
     def test_failed_sampling_keeps_the_earlier_preparation(self):
         self.prepare("static")
+        self.set_mode("animated")  # applies to the preparation at once
         before = self.record()
         # Another camera: preparing the shaken one again would first take its shake off.
         cmds.createNode("transform", name="otherCam")
         cmds.createNode("camera", name="otherCamShape", parent="otherCam")
         self.window.camera_field.setText("otherCam")
         self.window.source_field.setText(SOURCE)
-        self.set_mode("animated")
         standin.clear_calls()
         self.stdout.parts[:] = []
         standin.fail("xform", on_call=7)
