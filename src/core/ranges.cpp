@@ -92,12 +92,12 @@ void take_stronger(double& strongest, double multiplier) {
     if (multiplier > strongest) strongest = multiplier;
 }
 
-}  // namespace
-
-Ranges parse_ranges(std::string_view range_str) {
-    Ranges ranges;
+// Calls visit(part, parsed) for every comma-separated part of the text with its blanks removed,
+// in order; nothing for a text of white space only.
+template <class Visit>
+void for_each_range_part(std::string_view range_str, Visit&& visit) {
     if (trim_ascii_space(range_str).empty()) {
-        return ranges;
+        return;
     }
     // Only the blank goes; tabs and other white space stay and are judged by the number parser.
     std::string compact;
@@ -110,15 +110,31 @@ Ranges parse_ranges(std::string_view range_str) {
     std::string_view rest = compact;
     while (true) {
         const std::size_t comma = rest.find(',');
-        if (const std::optional<FrameRange> range = parse_range_part(rest.substr(0, comma))) {
-            ranges.push_back(*range);
-        }
+        const std::string_view part = rest.substr(0, comma);
+        visit(part, parse_range_part(part));
         if (comma == std::string_view::npos) {
             break;
         }
         rest.remove_prefix(comma + 1);
     }
+}
+
+}  // namespace
+
+Ranges parse_ranges(std::string_view range_str) {
+    Ranges ranges;
+    for_each_range_part(range_str, [&](std::string_view, const std::optional<FrameRange>& range) {
+        if (range) ranges.push_back(*range);
+    });
     return ranges;
+}
+
+std::vector<std::string> unused_range_parts(std::string_view range_str) {
+    std::vector<std::string> unused;
+    for_each_range_part(range_str, [&](std::string_view part, const std::optional<FrameRange>& range) {
+        if (range ? range->start > range->end : !trim_ascii_space(part).empty()) unused.emplace_back(part);
+    });
+    return unused;
 }
 
 double calculate_fade_multiplier(Frame frame, const Ranges& ranges, double fade_in, double fade_out) {

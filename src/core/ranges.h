@@ -1,6 +1,7 @@
 // Frame ranges typed as text ("10-50, 70-80") and the fade multiplier at their edges.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace trembla {
 // Parts that do not parse are dropped; never fails on text. Numbers beyond 64 bits read as the
 // largest frame number.
 Ranges parse_ranges(std::string_view range_str);
+
+// The parts of `range_str` that parse_ranges drops or that hold no frame (start after end), blanks
+// removed, in the order typed; an empty part (a doubled or trailing comma) is not named.
+std::vector<std::string> unused_range_parts(std::string_view range_str);
 
 // 1.0 without ranges; otherwise the largest multiplier of the ranges holding `frame` (0.0 when
 // none does), each with linear fades of fade_in / fade_out frames at its edges (<= 0 or NaN

@@ -61,6 +61,16 @@ std::vector<std::string> channels_to_clear(Host& host, const std::vector<std::st
     return cleared;
 }
 
+// The name itself when no node bears it, else the first free one with a number after it:
+// an earlier bake's layer (or any node of that name) is the animator's work and stays.
+std::string free_layer_name(Host& host, const std::string& name) {
+    if (!host.obj_exists(name)) return name;
+    for (unsigned long long n = 1;; ++n) {
+        std::string numbered = name + std::to_string(n);
+        if (!host.obj_exists(numbered)) return numbered;
+    }
+}
+
 // Adds each channel's plug to the layer; answers the channels the layer refused.
 std::vector<std::string> add_to_layer(Host& host, const std::string& layer, const std::string& camera,
                                       const std::vector<std::string>& channels) {
@@ -164,13 +174,10 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     const std::vector<std::string> cleared = channels_to_clear(host, channels, made);
     clear_shake(host, camera, cleared, curves);
 
-    // Only an animation layer is replaced. A node of another kind under that name is left alone;
-    // the host then gives the new layer a name of its own, which is used from here on.
-    if (host.anim_layer_exists(requested_layer)) host.delete_node(requested_layer);
-
     restore_camera(host, camera, cleared, frames, own_animation, recorded, base);
 
-    const std::string layer = host.create_override_layer(requested_layer);
+    // The host may still rename the layer; its answer is used from here on.
+    const std::string layer = host.create_override_layer(free_layer_name(host, requested_layer));
     const std::vector<std::string> refused = add_to_layer(host, layer, camera, channels);
     host.select_layer(layer);
     drop_refused(host, layer, camera, refused, shaken);

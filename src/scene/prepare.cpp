@@ -80,8 +80,21 @@ ChannelAnim record_camera_animation(Host& host, const std::string& camera, const
 }
 
 // The units of work a prepare reports: one per frame sampled, six more per frame recorded.
-std::size_t preparation_units(CameraMode mode, std::size_t frame_count) {
-    return frame_count * (builds_on_own_animation(mode) ? 1 + kChannelCount : 1);
+std::size_t preparation_units(std::size_t frame_count) { return frame_count * (1 + kChannelCount); }
+
+// The static mode holds the camera at its start pose: a camera that moves over the range loses
+// its move from sight until the shake comes off. Empty when nothing is held.
+std::string held_move_note(const Prepared& record) {
+    if (builds_on_own_animation(record.camera_mode)) return {};
+    for (const ChannelSeries& series : record.camera_original_anim) {
+        for (double value : series.values) {
+            if (value != series.values.front()) {
+                return "Static mode: " + prepared_camera(record) + "'s own move is held at its pose of frame " +
+                       std::to_string(record.start_frame) + " until Reset, or until a baked layer is removed.";
+            }
+        }
+    }
+    return {};
 }
 
 std::string number_text(double value) {
@@ -133,9 +146,14 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);
+    // Every mode records the camera's animation, so that a mode chosen while prepared applies at
+    // once. The static mode records it before the start pose, which leaves the time on the first
+    // frame as that mode always has.
+    const bool own_animation = builds_on_own_animation(mode);
+    if (!own_animation) next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
     next.camera_base = camera_start_pose(host, camera, start_frame);
     next.time_after_prepare = start_frame;
-    if (builds_on_own_animation(mode)) {
+    if (own_animation) {
         next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
         next.time_after_prepare = end_frame;
     }
@@ -152,7 +170,9 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
     if (applied != nullptr) *applied = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
-    show_in_view(host, "Shake prepared!");
+    const std::string held = held_move_note(record);
+    if (!held.empty()) host.print_line(held);
+    show_in_view(host, held.empty() ? std::string("Shake prepared!") : "Shake prepared! " + held);
 }
 
 }  // namespace
@@ -199,7 +219,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     // Outside the protected block: if the viewport cannot be suspended, nothing was started and
     // there is nothing to resume.
     suspend(host, saved_eval_mode);
-    HostProgress progress(host, kPrepareStatus, preparation_units(mode, frames.size()), timing);
+    HostProgress progress(host, kPrepareStatus, preparation_units(frames.size()), timing);
 
     PrepareOutcome outcome = PrepareOutcome::Prepared;
     bool scene_changed = false;

@@ -74,23 +74,28 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     ShakeOffsets keyed = controls.bypass
                              ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
                              : applied.offsets;
+    // The mode is a control like the others: every prepare records what each mode builds on.
+    applied.camera_mode = controls.settings.mode;
     const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), record.camera_mode,
+        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), applied.camera_mode,
                                  record.camera_original_anim);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     return applied;
 }
 
-bool has_new_curve_names(const Prepared& record, const ShakeCurves& made) {
+bool has_new_curve_names(const Prepared& record, const AppliedShake& made) {
+    if (record.camera_mode != made.camera_mode) return true;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (!made[k].empty() && record.shake_curves[k] != made[k]) return true;
+        if (!made.curves[k].empty() && record.shake_curves[k] != made.curves[k]) return true;
     }
     return false;
 }
 
-void record_shake_curves(Prepared& record, const ShakeCurves& made) {
+void record_shake_curves(Prepared& record, const AppliedShake& made) {
+    // Reset and bake give back what the applied mode built on.
+    record.camera_mode = made.camera_mode;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (!made[k].empty()) record.shake_curves[k] = made[k];
+        if (!made.curves[k].empty()) record.shake_curves[k] = made.curves[k];
     }
 }
 
@@ -100,7 +105,7 @@ std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const Sha
     std::optional<AppliedShake> applied = apply_prepared_shake(host, record, controls);
     if (!applied) return std::nullopt;
     // Scripts run by the host may have ended or replaced the preparation meanwhile.
-    if (record.ready && record.camera == camera) record_shake_curves(record, applied->curves);
+    if (record.ready && record.camera == camera) record_shake_curves(record, *applied);
     return std::move(applied->offsets);
 }
 

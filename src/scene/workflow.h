@@ -61,6 +61,7 @@ std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const Sha
 struct AppliedShake {
     ShakeCurves curves;
     ShakeOffsets offsets;
+    CameraMode camera_mode = CameraMode::static_pose;  // the mode keyed: the controls' own
 };
 
 // The keying half of update_shake for a record nobody may change meanwhile; the curves it answers
@@ -76,10 +77,10 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
 // bypassed. A copy: controls.settings themselves always hold the un-bypassed shake.
 ControlValues keyed_settings(const ShakeControls& controls);
 
-// Whether an update made a curve under another name than the record holds; record_shake_curves
-// notes them.
-bool has_new_curve_names(const Prepared& record, const ShakeCurves& made);
-void record_shake_curves(Prepared& record, const ShakeCurves& made);
+// Whether an update made a curve under another name than the record holds, or keyed another mode;
+// record_shake_curves notes them.
+bool has_new_curve_names(const Prepared& record, const AppliedShake& made);
+void record_shake_curves(Prepared& record, const AppliedShake& made);
 
 // Removes the shake and the camera's keys on all six channels and gives back the recorded
 // animation (animated, relax) or the start pose (static). True when the preparation ended and the

@@ -119,6 +119,7 @@ WindowContext::PutBack TremblaToolWindow::_put_back_ranges(const QString& before
         const QSignalBlocker blocker(window->ranges_field);
         window->ranges_field->setText(before);
         window->_ranges_before = before;
+        window->_show_fade_rows();
     };
 }
 

@@ -62,6 +62,9 @@ public:
     // The same two commands asked for by a control's change; see WindowContext::Request.
     void _request_update(const WindowContext::PutBack& put_back);
     void _request_bypass(const WindowContext::PutBack& put_back);
+    // Sets the ranges text as a program would, then commits it as Return in the field does: the
+    // shake follows it. Nothing happens when the text is already there.
+    void _set_ranges_text(const QString& text);
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
 
@@ -83,6 +86,8 @@ public:
     std::vector<QPushButton*> tab_buttons;
     QPushButton* prepare_btn = nullptr;
     QPushButton* bake_btn = nullptr;
+    // Takes the applied shake off; enabled only while a shake is applied (set by the commands).
+    QPushButton* reset_btn = nullptr;
 
     // Setup page.
     QLineEdit* camera_field = nullptr;
@@ -180,6 +185,11 @@ private:
     static WindowContext::PutBack _put_back_box(QCheckBox* box);
     WindowContext::PutBack _put_back_mode(QRadioButton* left);
     WindowContext::PutBack _put_back_ranges(const QString& before);
+    // The ranges text was committed (Return, leaving the field, a preset); `before` is put back if
+    // the update is refused.
+    void _commit_ranges(const QString& before);
+    // The fade rows act only at the ends of typed ranges: without any they are disabled.
+    void _show_fade_rows();
     // Runs a handler of a button's check-state signal (toggled, stateChanged) so guarded: every
     // button whose command may end in a host callback that deletes the window goes through here.
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;

@@ -34,10 +34,22 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     // Return or leaving the field applies the ranges; typing alone does not. A refused update
     // puts back the text from before the typing: a program's setText, or the last commit.
     connect(ranges_field, &QLineEdit::textChanged, this, [this] {
-        if (!ranges_field->isModified()) _ranges_before = ranges_field->text();
+        _guarded([&] {
+            if (!ranges_field->isModified()) _ranges_before = ranges_field->text();
+            _show_fade_rows();
+        });
     });
     connect(ranges_field, &QLineEdit::editingFinished, this, [this] {
-        _guarded([&] { _request_update(_put_back_ranges(std::exchange(_ranges_before, ranges_field->text()))); });
+        _guarded([&] {
+            // Qt 5 reports the end of editing again when the field loses the focus after Return:
+            // the same text is then only applied again, not committed twice.
+            const QString before = std::exchange(_ranges_before, ranges_field->text());
+            if (before == ranges_field->text()) {
+                _request_update(_put_back_ranges(before));
+            } else {
+                _commit_ranges(before);
+            }
+        });
     });
     add_text_row("Active", ranges_field);
 
@@ -48,6 +60,7 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     };
     add_fade_row(fade_in_slider, "Fade In");
     add_fade_row(fade_out_slider, "Fade Out");
+    _show_fade_rows();
     // Under the ranges and fades it shades; the scene commands feed it.
     shake_preview = new ShakePreview(_context.report_error);
     layout->addWidget(shake_preview);
@@ -94,6 +107,33 @@ QWidget* TremblaToolWindow::_build_shake_page() {
 
     layout->addStretch();
     return page;
+}
+
+void TremblaToolWindow::_show_fade_rows() {
+    // Blanks alone type no range, as the ranges parser reads them.
+    const bool has_ranges = !ranges_field->text().trimmed().isEmpty();
+    const QString tip =
+        has_ranges ? QString() : QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
+    for (SliderRow* row : {fade_in_slider, fade_out_slider}) {
+        row->setEnabled(has_ranges);
+        row->setToolTip(tip);
+    }
+}
+
+void TremblaToolWindow::_commit_ranges(const QString& before) {
+    const WindowContext::PutBack put_back = _put_back_ranges(before);
+    if (_context.commit_ranges) {
+        _context.commit_ranges(*this, put_back);
+    } else {
+        _request_update(put_back);
+    }
+}
+
+void TremblaToolWindow::_set_ranges_text(const QString& text) {
+    const QString before = ranges_field->text();
+    if (text == before) return;
+    ranges_field->setText(text);
+    _commit_ranges(before);
 }
 
 }  // namespace trembla

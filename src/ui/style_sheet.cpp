@@ -173,6 +173,19 @@ QSlider::sub-page:horizontal {{
     border-radius: 2px;
 }}
 
+/* A disabled row (the fades without a range) reads as out of use. */
+QLineEdit.sliderValue:disabled {{
+    color: {text_dim};
+}}
+
+QSlider::handle:horizontal:disabled {{
+    background-color: {border};
+}}
+
+QSlider::sub-page:horizontal:disabled {{
+    background-color: {border};
+}}
+
 /* Main Buttons */
 QPushButton.primaryBtn {{
     background-color: {accent};
@@ -218,6 +231,10 @@ QPushButton.secondaryBtn {{
 
 QPushButton.secondaryBtn:hover {{
     background-color: {bg_light};
+}}
+
+QPushButton.secondaryBtn:disabled {{
+    color: {text_dim};
 }}
 
 /* Help Button */

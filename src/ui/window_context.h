@@ -43,6 +43,9 @@ struct WindowContext {
     // The window notes in _drag_undo_open whether the begin took effect.
     Command begin_slider_drag;
     Command end_slider_drag;
+    // The ranges field's text was committed: an update, and a word on the parts it cannot use.
+    // Unset: update_shake runs instead.
+    Request commit_ranges;
     // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
     Request toggle_bypass;
     // item is nullptr when the list's current item is meant.

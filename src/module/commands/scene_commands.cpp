@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QString>
 
+#include "core/ranges.h"
 #include "module/binding/error_report.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
@@ -179,6 +181,7 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
         set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
+        command.window().reset_btn->setEnabled(ready);
         // A prepare that failed before applying anything leaves the preview of the shake still on
         // the camera, if any.
         if (preview) {
@@ -197,11 +200,11 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     if (!applied) return;
     // The camera now carries a shake from a record that is no longer current.
     if (current_prepared(module) != record) throw PreparationReplaced();
-    // The host may answer other curve names than last time; reset and bake look for these.
-    // Usually it answers the same ones, and the record is not copied for nothing.
-    if (has_new_curve_names(*record, applied->curves)) {
+    // The host may answer other curve names than last time, and the mode may have changed; reset
+    // and bake look for these. Usually neither did, and the record is not copied for nothing.
+    if (has_new_curve_names(*record, *applied)) {
         Prepared noted = *record;
-        record_shake_curves(noted, applied->curves);
+        record_shake_curves(noted, *applied);
         if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
     }
     // The window may have gone during the host calls; the keys stand all the same.
@@ -210,27 +213,52 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     }
 }
 
+// Re-applies the current record's shake as the window's controls say.
+void run_update(PyObject* module, WindowCommand& command) {
+    const ShakeControls controls = read_controls(command.window());
+    const PreparedRecord record = current_prepared(module);
+    if (!record->ready) {
+        // No host needed for doing nothing. A state reset may have ended the preparation the
+        // preview still shows.
+        if (command.window_alive()) {
+            command.window().shake_preview->clear();
+            command.window().reset_btn->setEnabled(false);
+        }
+        return;
+    }
+    if (controls.bypass) {
+        // Bypassed, a change keys nothing: clearing the box applies the settings as they are
+        // then. The preview, which asks the host nothing, shows what that will bring.
+        command.window().shake_preview->set_data(
+            preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
+        return;
+    }
+    py::PythonHost host = host_for(module);
+    apply_to_record(module, command, host, record, controls);
+}
+
 void update_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
+    run_command(
+        module, target, CommandKind::Update, [module](WindowCommand& command) { run_update(module, command); },
+        put_back);
+}
+
+// The ranges field was committed. Parts that hold no frame are kept as the parser reads them
+// (dropped, or a reversed range that covers nothing); the user hears once which ones, then the
+// shake follows the text as any control's change.
+void ranges_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
     run_command(
         module, target, CommandKind::Update,
         [module](WindowCommand& command) {
-            const ShakeControls controls = read_controls(command.window());
-            const PreparedRecord record = current_prepared(module);
-            if (!record->ready) {
-                // No host needed for doing nothing. A state reset may have ended the preparation the
-                // preview still shows.
-                if (command.window_alive()) command.window().shake_preview->clear();
-                return;
+            const std::vector<std::string> unused = unused_range_parts(read_controls(command.window()).settings.ranges);
+            if (!unused.empty()) {
+                std::string parts;
+                for (const std::string& part : unused) parts += (parts.empty() ? "" : ", ") + part;
+                py::PythonHost host = host_for(module);
+                host.warning("Frame ranges not used: " + parts +
+                             " (write each range as start-end, the start not after the end).");
             }
-            if (controls.bypass) {
-                // Bypassed, a change keys nothing: clearing the box applies the settings as they are
-                // then. The preview, which asks the host nothing, shows what that will bring.
-                command.window().shake_preview->set_data(
-                    preview_of(*record, prepared_shake_offsets(*record, controls), controls.bypass));
-                return;
-            }
-            py::PythonHost host = host_for(module);
-            apply_to_record(module, command, host, record, controls);
+            run_update(module, command);
         },
         put_back);
 }
@@ -263,6 +291,7 @@ void clear_bypass(TremblaToolWindow& window) {
 // any more.
 void show_unprepared(TremblaToolWindow& window) {
     set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
+    window.reset_btn->setEnabled(false);
     window.shake_preview->clear();
     clear_bypass(window);
 }
@@ -369,6 +398,9 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     context.bake_to_layer = [module](TremblaToolWindow& w) { bake_command(module, w); };
     context.begin_slider_drag = [module](TremblaToolWindow& w) { begin_slider_drag(module, w); };
     context.end_slider_drag = [module](TremblaToolWindow& w) { end_slider_drag(module, w); };
+    context.commit_ranges = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        ranges_command(module, w, put_back);
+    };
     context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
         bypass_command(module, w, put_back);
     };

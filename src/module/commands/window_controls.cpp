@@ -71,6 +71,11 @@ void set_control(TremblaToolWindow& window, const char* setting, int value) {
 }
 
 void set_control(TremblaToolWindow& window, const char* setting, const std::string& value) {
+    // The ranges are committed as the user's Return would: the shake follows them.
+    if (std::strcmp(setting, "ranges") == 0) {
+        window._set_ranges_text(qstring_of(value));
+        return;
+    }
     control_for(window, kFields, setting)->setText(qstring_of(value));
 }
 

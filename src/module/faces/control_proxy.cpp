@@ -117,10 +117,15 @@ PyObject* widget_is_enabled(PyObject* self, PyObject*) {
     return on<QWidget>(self, [](QWidget& widget) { return bool_to_python(widget.isEnabled()); });
 }
 
+PyObject* widget_tool_tip(PyObject* self, PyObject*) {
+    return on<QWidget>(self, [](QWidget& widget) { return qstring_to_python(widget.toolTip()); });
+}
+
 PyMethodDef kWidgetMethods[] = {
     {"isVisible", widget_is_visible, METH_NOARGS, "True when the widget and all its parents are shown."},
     {"isHidden", widget_is_hidden, METH_NOARGS, "True when the widget itself was hidden."},
     {"isEnabled", widget_is_enabled, METH_NOARGS, "True when the widget takes input."},
+    {"toolTip", widget_tool_tip, METH_NOARGS, "The text shown when the pointer rests on the widget."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -251,6 +251,7 @@ const ControlAttribute kControls[] = {
     {"content_stack", control_of<&TremblaToolWindow::content_stack>},
     {"prepare_btn", control_of<&TremblaToolWindow::prepare_btn>},
     {"bake_btn", control_of<&TremblaToolWindow::bake_btn>},
+    {"reset_btn", control_of<&TremblaToolWindow::reset_btn>},
     {"camera_field", control_of<&TremblaToolWindow::camera_field>},
     {"source_field", control_of<&TremblaToolWindow::source_field>},
     {"lag_trans_slider", control_of<&TremblaToolWindow::lag_trans_slider>},

@@ -22,6 +22,8 @@ PyObject* py_show(PyObject* module, PyObject*) {
         }
         py::PyRef window = create_window(module);
         set_module_attr(module, "_window", window.get());
+        // Reset acts on the record: its button follows whether a shake is applied.
+        live_window(window.get()).reset_btn->setEnabled(current_prepared(module)->ready);
         live_window(window.get()).show();
         return window.release();
     });

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ranges.h"
@@ -40,6 +42,19 @@ TEST(ParseRanges, SkipsOnlyTheMalformedParts) {
     EXPECT_EQ(parse_ranges("++5-7, +-7, 5-+, 5-7"), ranges({{5, 7}}));
     EXPECT_EQ(parse_ranges("5,7-8,"), ranges({{7, 8}}));
     EXPECT_EQ(parse_ranges("\xd9\xa3-5, 2-3"), ranges({{2, 3}}));  // only ASCII digits count
+}
+
+TEST(UnusedRangeParts, NamesTheDroppedAndReversedPartsBlanksRemovedEmptyPartsNot) {
+    using Parts = std::vector<std::string>;
+    const std::pair<const char*, Parts> cases[] = {
+        {"", {}},
+        {"  ", {}},
+        {"10-50, 70-80, 25-25", {}},
+        {"abc, 900-100", {"abc", "900-100"}},
+        {"10-50,,abc,5,1-2-3,x-9,70-80,", {"abc", "5", "1-2-3", "x-9"}},
+        {" 1 0-5 0, 5 0-1 0", {"50-10"}},
+    };
+    for (const auto& [text, parts] : cases) EXPECT_EQ(unused_range_parts(text), parts) << text;
 }
 
 TEST(ParseRanges, AcceptsPlusSignsLeadingZerosAndOtherWhiteSpaceAroundNumbers) {

@@ -79,8 +79,7 @@ TEST_F(BakeTest, KeysTheLayerInsideTheViewportSuspension) {
         return last;
     }();
     EXPECT_LT(last_position_of(host, "eval_curve"), position_of(host, "cut_key"));
-    EXPECT_LT(last_cut, position_of(host, "anim_layer_exists"));
-    EXPECT_LT(position_of(host, "anim_layer_exists"), position_of(host, "set_attr"));
+    EXPECT_LT(last_cut, position_of(host, "set_attr"));
     EXPECT_LT(last_position_of(host, "set_attr"), position_of(host, "create_override_layer"));
     EXPECT_LT(position_of(host, "create_override_layer"), position_of(host, "add_layer_attribute"));
     EXPECT_LT(last_position_of(host, "add_layer_attribute"), position_of(host, "select_layer"));
@@ -103,16 +102,20 @@ TEST_F(BakeTest, AnEmptyLayerNameMeansTheDefaultLayer) {
     EXPECT_EQ(host.printed_lines.back(), "Baked to layer: trembla_layer");
 }
 
-TEST_F(BakeTest, ALayerOfTheSameNameIsReplaced) {
-    host.add_node("shot_layer");
-    host.layers["shot_layer"].attributes = {"old.translateX"};
+TEST_F(BakeTest, ALayerOfTheSameNameIsKeptAndTheBakeTakesTheNextFreeNumber) {
+    for (const char* taken : {"shot_layer", "shot_layer1"}) {
+        host.add_node(taken);
+        host.layers[taken].attributes = {"old.translateX"};
+    }
     prepare_quietly(shaped_controls("static"));
 
     ASSERT_TRUE(bake(shaped_controls("static")));
 
-    EXPECT_EQ(calls_with_first_arg("delete_node").back(), "shot_layer");
-    EXPECT_EQ(host.layers.at("shot_layer").attributes, plugs_of(all_channels()));
-    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer");
+    for (const char* taken : {"shot_layer", "shot_layer1"})
+        EXPECT_EQ(host.layers.at(taken).attributes, Names{"old.translateX"});
+    EXPECT_EQ(host.layers.at("shot_layer2").attributes, plugs_of(all_channels()));
+    EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer2");
+    EXPECT_EQ(host.in_view_messages.back(), "Baked to layer: shot_layer2");
 }
 
 TEST_F(BakeTest, ANodeOfAnotherKindKeepsTheNameAndTheLayerTakesTheOneTheHostGives) {
@@ -292,16 +295,17 @@ TEST_P(BakeFails, ReachesTheCallerAndTheShakeStaysPrepared) {
     EXPECT_TRUE(host.in_view_messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, BakeFails,
-    ::testing::Values(BakeFailure{"static", "obj_exists", 2, false}, BakeFailure{"static", "eval_curve", 50, false},
-                      BakeFailure{"static", "cut_key", 3, false}, BakeFailure{"static", "delete_node", 1, false},
-                      BakeFailure{"static", "anim_layer_exists", 1, false}, BakeFailure{"static", "set_attr", 6, false},
-                      BakeFailure{"animated", "set_channel_key", 70, false},
-                      BakeFailure{"relax", "create_override_layer", 1, false},
-                      BakeFailure{"static", "select_layer", 1, false},
-                      BakeFailure{"static", "refresh_suspend", 1, false},
-                      BakeFailure{"animated", "set_layer_key", 77, true}));
+INSTANTIATE_TEST_SUITE_P(Operations, BakeFails,
+                         ::testing::Values(BakeFailure{"static", "obj_exists", 2, false},
+                                           BakeFailure{"static", "eval_curve", 50, false},
+                                           BakeFailure{"static", "cut_key", 3, false},
+                                           BakeFailure{"static", "delete_node", 1, false},
+                                           BakeFailure{"static", "set_attr", 6, false},
+                                           BakeFailure{"animated", "set_channel_key", 70, false},
+                                           BakeFailure{"relax", "create_override_layer", 1, false},
+                                           BakeFailure{"static", "select_layer", 1, false},
+                                           BakeFailure{"static", "refresh_suspend", 1, false},
+                                           BakeFailure{"animated", "set_layer_key", 77, true}));
 
 TEST_F(BakeTest, FailureWhileKeyingTheLayerKeepsTheSceneChangesMadeBeforeIt) {
     prepare_quietly(shaped_controls("animated"));

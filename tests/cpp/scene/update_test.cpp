@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 #include "workflow_scene.h"
 
@@ -56,11 +57,15 @@ TEST_P(UpdateInEachMode, RekeysFromTheStoredSamplesWithTheCurrentControls) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, UpdateInEachMode, ::testing::Values("static", "animated", "relax"));
 
-TEST_F(WorkflowTest, UpdateKeepsThePreparedModeUntilTheNextPrepare) {
-    prepare_quietly(shaped_controls("static"));
-    const ShakeControls controls = shaped_controls("relax");
-    update_shake(host, record, controls);
-    EXPECT_EQ(shake_curves(), expected_curves("static", controls));
+TEST_F(WorkflowTest, UpdateAppliesTheControlsModeAndRecordsIt) {
+    for (const auto& [prepared, chosen] :
+         {std::pair{"static", "relax"}, std::pair{"relax", "animated"}, std::pair{"animated", "static"}}) {
+        prepare_quietly(shaped_controls(prepared));
+        const ShakeControls controls = shaped_controls(chosen);
+        update_shake(host, record, controls);
+        EXPECT_EQ(shake_curves(), expected_curves(chosen, controls)) << prepared << " -> " << chosen;
+        EXPECT_EQ(record.camera_mode, camera_mode_from_text(chosen, CameraMode::static_pose));
+    }
 }
 
 TEST_F(WorkflowTest, UpdateLeavesAChannelSwitchedOffAsItWas) {

@@ -122,9 +122,9 @@ inline FrameRecord expected_source_data() {
     return make_frame_record(std::move(entries));
 }
 
-inline ChannelAnim expected_recording(const std::string& mode) {
+// What every prepare records of the camera, whatever its mode.
+inline ChannelAnim expected_recording() {
     ChannelAnim recorded;
-    if (mode != "animated" && mode != "relax") return recorded;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         ChannelSeries series{kChannels[k], {}};
         for (Frame f : shot_frames()) series.values.push_back(camera_channel(k, f));
@@ -139,9 +139,9 @@ inline std::map<std::string, std::map<Frame, double>> expected_curves(const std:
     const std::vector<Frame> frames = shot_frames();
     const FrameRecord deltas = calculate_deltas(expected_source_data(), kFirst);
     const FrameRecord shake = extract_source_shake(deltas, frames, c.settings.lag_trans, c.settings.lag_rot);
-    const std::vector<ChannelKeys> keys = compute_camera_keys(
-        shake, frames, settings_of(c), camera_start_pose(),
-        camera_mode_from_text(prepared_mode, CameraMode::static_pose), expected_recording(prepared_mode));
+    const std::vector<ChannelKeys> keys =
+        compute_camera_keys(shake, frames, settings_of(c), camera_start_pose(),
+                            camera_mode_from_text(prepared_mode, CameraMode::static_pose), expected_recording());
     std::map<std::string, std::map<Frame, double>> curves;
     for (const ChannelKeys& channel : keys) {
         auto& curve = curves[channel.channel];

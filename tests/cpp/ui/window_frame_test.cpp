@@ -102,6 +102,17 @@ TEST(WindowFrame, ActionButtonsStartAsPrepareAndBake) {
                              " border-bottom-right-radius: 5px; }"));
 }
 
+TEST(WindowFrame, ResetSitsRightOfBakeOnItsRowAndStartsDisabled) {
+    TremblaToolWindow window;
+    window.show();
+    EXPECT_EQ(window.reset_btn->text(), QStringLiteral("Reset"));
+    EXPECT_EQ(window.reset_btn->property("class").toString(), QStringLiteral("secondaryBtn"));
+    EXPECT_FALSE(window.reset_btn->isEnabled());
+    EXPECT_EQ(window.reset_btn->geometry().top(), window.bake_btn->geometry().top());
+    EXPECT_GT(window.reset_btn->geometry().left(), window.bake_btn->geometry().right());
+    EXPECT_EQ(window.reset_btn->height(), 28);
+}
+
 TEST(WindowReplacement, ASecondWindowClosesTheFirstAndDeletesItLater) {
     QPointer<TremblaToolWindow> first = new TremblaToolWindow;
     first->show();

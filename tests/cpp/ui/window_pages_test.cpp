@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,12 +125,26 @@ TEST_F(WindowPages, RangesApplyOnReturnOrFocusLossNotWhileTyping) {
     EXPECT_EQ(window->ranges_field->placeholderText(), QStringLiteral("e.g. 10-50, 70-80"));
     window->ranges_field->setFocus();
     QTest::keyClicks(window->ranges_field, QStringLiteral("10-50, 70-80"));
-    EXPECT_EQ((*counts)["update_shake"], 0);
+    EXPECT_EQ((*counts)["commit_ranges"], 0);
     QTest::keyClick(window->ranges_field, Qt::Key_Return);
-    EXPECT_EQ((*counts)["update_shake"], 1);
+    EXPECT_EQ((*counts)["commit_ranges"], 1);
+    window->layer_field->setFocus();  // the same text once more: applied again at most, not a commit
+    window->ranges_field->setFocus();
+    EXPECT_EQ((*counts)["commit_ranges"], 1);
     QTest::keyClicks(window->ranges_field, QStringLiteral(", 90-95"));
     window->layer_field->setFocus();
-    EXPECT_EQ((*counts)["update_shake"], 2);
+    EXPECT_EQ((*counts)["commit_ranges"], 2);
+}
+
+TEST_F(WindowPages, TheFadeRowsAreDisabledWithAWordWhileNoRangeIsTyped) {
+    const QString tip = QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
+    for (const auto& [text, enabled] : {std::pair{"", false}, std::pair{"5-9", true}, std::pair{" \t", false}}) {
+        window->ranges_field->setText(QString::fromLatin1(text));
+        for (SliderRow* row : {window->fade_in_slider, window->fade_out_slider}) {
+            EXPECT_EQ(row->isEnabled(), enabled) << text;
+            EXPECT_EQ(row->toolTip(), enabled ? QString() : tip) << text;
+        }
+    }
 }
 
 TEST_F(WindowPages, ARangesTextBeyondQtsDefaultLengthLimitSurvivesTheField) {
@@ -193,6 +208,7 @@ QPushButton* button_with_text(QWidget* root, const QString& text) {
 TEST_F(WindowPages, ButtonsCallTheirCommands) {
     window->prepare_btn->click();
     window->bake_btn->click();
+    window->reset_btn->click();
     const QList<QPushButton*> pick_buttons = window->content_stack->widget(0)->findChildren<QPushButton*>();
     ASSERT_EQ(pick_buttons.size(), 2);
     for (QPushButton* pick : pick_buttons) {
@@ -223,7 +239,10 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     EXPECT_EQ((*counts)["load_selected_preset"], 1);
     EXPECT_EQ((*counts)["delete_selected_preset"], 1);
     EXPECT_EQ((*counts)["save_preset"], 1);
-    EXPECT_EQ((*counts)["reset_camera"], 0) << "no control resets the camera";
+    EXPECT_EQ((*counts)["reset_camera"], 0) << "Reset stays disabled until a shake is applied";
+    window->reset_btn->setEnabled(true);
+    window->reset_btn->click();
+    EXPECT_EQ((*counts)["reset_camera"], 1);
     EXPECT_EQ((*counts)["refresh_preset_list"], 1) << "saving and deleting refresh the list themselves";
 }
 

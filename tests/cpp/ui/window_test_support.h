@@ -39,6 +39,7 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
     context.delete_selected_preset = counter("delete_selected_preset");
     context.refresh_preset_list = counter("refresh_preset_list");
     context.toggle_bypass = counter("toggle_bypass");
+    context.commit_ranges = counter("commit_ranges");
     context.load_selected_preset = [counts](TremblaToolWindow&, QListWidgetItem* item) {
         ++counts->calls["load_selected_preset"];
         counts->loaded_items.push_back(item);

@@ -11,6 +11,10 @@ from maya import cmds  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 
+HELD = ("Static mode: %s's own move is held at its pose of frame %d until Reset, or until a baked "
+        "layer is removed." % (CAMERA, FIRST))
+
+
 class PrepareTest(MainPathCase):
     def check_prepared(self, mode):
         self.prepare(mode)
@@ -18,10 +22,12 @@ class PrepareTest(MainPathCase):
         # Read before anything below moves the time: static samples end on the first frame, the
         # camera recording of the other modes on the last.
         self.assertEqual(cmds.currentTime(q=True), FIRST if mode == "static" else LAST)
+        # The static mode holds the dolly at its first pose, and says so.
+        held = [HELD] if mode == "static" else []
         self.assertEqual(self.stdout.lines(),
                          ["Preparing shake (mode: %s)..." % mode,
-                          "Shake prepared. %d frames." % len(FRAMES)])
-        self.assertEqual(list(standin.in_view_messages), ["Shake prepared!"])
+                          "Shake prepared. %d frames." % len(FRAMES)] + held)
+        self.assertEqual(list(standin.in_view_messages), [" ".join(["Shake prepared!"] + held)])
         self.assertEqual(list(standin.warnings), [])
         self.assert_button("Re-Prepare", "preparedBtn")
         self.assertFalse(standin.refresh_suspended())
@@ -45,13 +51,11 @@ class PrepareTest(MainPathCase):
                                "delta at %d" % frame)
         # The start pose is the camera's own channels on the first frame, as keyed before the shake.
         self.assert_values(record["camera_base"], camera_channel_values(FIRST), "camera_base")
-        if mode == "static":
-            self.assertEqual(record["camera_original_anim"], {})
-        else:
-            self.assertEqual(sorted(record["camera_original_anim"]), sorted(CHANNELS))
-            for idx, channel in enumerate(CHANNELS):
-                self.assert_values(record["camera_original_anim"][channel],
-                                   [camera_channel_values(f)[idx] for f in FRAMES], channel)
+        # Every mode records the camera's animation: a mode chosen later applies at once.
+        self.assertEqual(sorted(record["camera_original_anim"]), sorted(CHANNELS))
+        for idx, channel in enumerate(CHANNELS):
+            self.assert_values(record["camera_original_anim"][channel],
+                               [camera_channel_values(f)[idx] for f in FRAMES], channel)
 
         self.assert_camera_shaken()
 
@@ -63,6 +67,12 @@ class PrepareTest(MainPathCase):
 
     def test_relax_prepare_writes_the_relaxed_animation(self):
         self.check_prepared("relax")
+
+    def test_a_static_prepare_of_a_still_camera_says_nothing_of_a_held_move(self):
+        cmds.cutKey(CAMERA, clear=True)
+        self.prepare("static")
+        self.assertNotIn(HELD, self.stdout.lines())
+        self.assertEqual(list(standin.in_view_messages), ["Shake prepared!"])
 
     def test_viewport_is_suspended_exactly_around_the_sampling(self):
         self.prepare("animated")
@@ -107,15 +117,24 @@ class LiveUpdateTest(MainPathCase):
         settings["ranges"] = "10-20"
         self.assert_camera_shaken(settings)
 
-    def test_switching_mode_after_prepare_keeps_the_prepared_mode(self):
-        self.prepare("static")
-        self.set_mode("relax")
-        self.assertEqual(self.record()["camera_mode"], "static")
-        for name in ("amp_header", "amount_slider", "trans_amp_slider", "rot_amp_slider"):
-            self.assertFalse(getattr(self.window, name).isVisible(), name)
-        self.assert_camera_shaken()
-        self.set_mode("animated")
-        self.assertTrue(self.window.amount_slider.isVisible())
+    def test_a_mode_chosen_while_prepared_applies_live_and_reset_gives_back_what_it_built_on(self):
+        for prepared, chosen in (("static", "relax"), ("static", "animated"), ("relax", "static"),
+                                 ("animated", "static")):
+            what = prepared + " -> " + chosen
+            self.setUp()
+            self.prepare(prepared)
+            self.set_mode(chosen)
+            self.assertEqual(self.record()["camera_mode"], chosen, what)
+            for name in ("amp_header", "amount_slider", "trans_amp_slider", "rot_amp_slider"):
+                self.assertEqual(getattr(self.window, name).isVisible(), chosen != "relax", what)
+            self.assert_camera_shaken()
+            self.window._reset_camera()
+            if chosen == "static":
+                base = self.record()["camera_base"]
+                for idx, channel in enumerate(CHANNELS):
+                    self.assertAlmostEqual(channel_value(CAMERA, channel, LAST), base[idx], msg=what)
+            else:
+                self.assert_camera_animation_restored()
 
     def test_the_preview_holds_the_offsets_the_shake_curves_carry_until_the_reset(self):
         self.prepare("static")

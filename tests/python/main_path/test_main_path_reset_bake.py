@@ -41,6 +41,19 @@ class ResetTest(MainPathCase):
     def test_relax_reset_gives_back_the_recorded_animation(self):
         self.check_reset_restores_the_recording("relax")
 
+    def test_the_reset_button_is_enabled_only_while_a_shake_is_applied_and_resets(self):
+        w = self.window
+        self.assertFalse(w.reset_btn.isEnabled())
+        self.prepare("animated")
+        self.assertTrue(w.reset_btn.isEnabled())
+        w.reset_btn.click()
+        self.assertFalse(w.reset_btn.isEnabled())
+        self.assert_no_shake_curves()
+        self.assert_camera_animation_restored()
+        self.prepare("animated")
+        w._bake_to_layer()
+        self.assertFalse(w.reset_btn.isEnabled())
+
     def test_reset_without_preparation_does_nothing(self):
         self.window._reset_camera()
         self.assertEqual(self.logged(), [])
@@ -104,15 +117,19 @@ class BakeTest(MainPathCase):
     def test_relax_bake_freezes_the_relaxed_animation(self):
         self.check_bake("relax")
 
-    def test_bake_replaces_an_existing_layer_of_that_name(self):
-        cmds.createNode("transform", name="prop")
-        old = cmds.animLayer("trembla_layer", override=True)
-        cmds.animLayer(old, edit=True, attribute="prop.translateX")
-        self.bake("animated")
-        self.assertEqual(cmds.ls("trembla_layer*"), ["trembla_layer"])
-        members = cmds.animLayer("trembla_layer", q=True, attribute=True)
-        self.assertNotIn("prop.translateX", members)
-        self.assertIn(CAMERA + ".translateX", members)
+    def test_a_bake_keeps_every_existing_layer_and_takes_the_next_free_number(self):
+        for taken, used in (((), "trembla_layer"), (("trembla_layer",), "trembla_layer1"),
+                            (("trembla_layer", "trembla_layer1"), "trembla_layer2")):
+            self.setUp()
+            cmds.createNode("transform", name="prop")
+            for name in taken:
+                cmds.animLayer(cmds.animLayer(name, override=True), edit=True, attribute="prop.translateX")
+            self.bake("animated")
+            self.assertEqual(self.stdout.lines(), ["Baked to layer: " + used], used)
+            self.assertEqual(list(standin.in_view_messages), ["Baked to layer: " + used], used)
+            for name in taken:
+                self.assertEqual(cmds.animLayer(name, q=True, attribute=True), ["prop.translateX"], name)
+            self.assertIn(CAMERA + ".translateX", cmds.animLayer(used, q=True, attribute=True))
 
     def test_message_names_the_layer_the_host_created(self):
         cmds.createNode("transform", name="shakeLayer")  # takes the typed name

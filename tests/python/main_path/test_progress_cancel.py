@@ -28,7 +28,7 @@ HOST_WINDOW = 1  # any pointer: the commands only ask whether there is a main wi
 # name, mode prepared before (None: not prepared), mode set for the command, what the user does,
 # checks it makes
 CASES = [
-    ("first static prepare", None, "static", "_prepare_shake", FRAMES),
+    ("first static prepare", None, "static", "_prepare_shake", FRAMES * 7),
     ("first animated prepare", None, "animated", "_prepare_shake", FRAMES * 7),
     ("relax prepare over the shaken camera", "animated", "relax", "_prepare_shake", FRAMES * 7),
     ("bake", "animated", "animated", "_bake_to_layer", FRAMES * 6 * 2),

@@ -33,6 +33,7 @@ ACTIONS = [
     ("mode change", True, lambda t: t.set_mode("static"), "Trembla: update"),
     ("preset apply", True, lambda t: preset(t.window), "Trembla: apply preset"),
     ("reset", True, lambda t: t.window._reset_camera(), "Trembla: reset"),
+    ("reset button", True, lambda t: t.window.reset_btn.click(), "Trembla: reset"),
     ("bake", True, lambda t: t.window._bake_to_layer(), "Trembla: bake"),
 ]
 

@@ -298,16 +298,28 @@ class ApplyToPreparedShakeTest(WindowCase):
         curves = [call for call in standin.calls_of("createNode") if call.args[0].startswith("animCurve")]
         return len(curves) / 6.0
 
-    def test_each_changed_control_reapplies_the_shake_once(self):
+    def test_each_changed_control_reapplies_the_shake_once_the_ranges_text_too(self):
         self.window._apply_settings({"settings": {"amount": 150, "lag_trans": 2, "ranges": "2-8"}})
-        self.assertEqual(self.updates_run(), 2)
+        self.assertEqual(self.updates_run(), 3)
         self.assertEqual(standin.warnings, [])
 
-    def test_an_unchanged_record_runs_no_update_and_a_ranges_text_alone_none(self):
+    def test_a_preset_that_changes_only_the_ranges_confines_the_shake_to_them(self):
         self.window._apply_settings({"settings": {}})
-        self.window._apply_settings({"settings": {"ranges": "2-8"}})
         self.assertEqual(self.updates_run(), 0)
-        self.assertEqual(self.window.ranges_field.text(), "2-8")
+        self.window._apply_settings({"settings": {"ranges": "4-6"}})
+        self.assertEqual((self.updates_run(), self.window.ranges_field.text()), (1, "4-6"))
+        # Outside the range the camera carries no shake: it reads its start pose there.
+        base = tt._prepared["camera_base"][0]
+        self.assertEqual([cmds.getAttr("cam.translateX", time=f) for f in (2, 8, 9)], [base] * 3)
+
+    def test_ranges_not_used_are_named_in_one_warning_per_commit(self):
+        unused = ("Frame ranges not used: abc, 900-100, 5 (write each range as start-end, the start not "
+                  "after the end).")
+        for text, warnings in (("abc, 900-100,, 2-4, 5", [unused]), ("abc, 900-100,, 2-4, 5", []),
+                               ("2-4, ", []), ("", [])):
+            self.forget_host_recordings()
+            self.window._apply_settings({"settings": {"ranges": text}})
+            self.assertEqual(list(standin.warnings), warnings, text)
 
     def test_loading_a_preset_is_one_undo_step_over_the_whole_scene(self):
         self.write_presets({"wide": {"settings": {"amount": 150, "lag_trans": 2, "mode": "relax"}}})

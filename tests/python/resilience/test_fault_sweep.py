@@ -118,13 +118,19 @@ def prepare_outcome(calls, n, mode):
     suspended_calls = suspension_calls(calls, suspend_at)
     viewport = viewport_outcome(call, suspended_calls, resumption_calls(calls, resume_at))
     started = ["Preparing shake (mode: %s)..." % mode]
-    done = started + ["Shake prepared. %d frames." % (LAST - FIRST + 1)]
+    # The static mode says that it holds the shot camera's move, unless the reset of an earlier
+    # static shake (its start pose set) already left the camera still.
+    still = any(c.op == "setAttr" for c in calls[:sampling_at])
+    held = ["Static mode: %s's own move is held at its pose of frame %d until Reset, or until a baked layer "
+            "is removed." % (CAMERA, FIRST)] if mode == "static" and not still else []
+    done = started + ["Shake prepared. %d frames." % (LAST - FIRST + 1)] + held
+    prepared = [" ".join(["Shake prepared!"] + held)]
     if index < suspend_at - 1:  # name checks and playback range: before any suspension
         return Outcome(raises=True, record="unchanged")
     if call is suspended_calls[1]:  # redraw could not be stopped: the block never starts
         return Outcome(raises=True, record="unchanged", saved_mode="parallel", printed=started)
     if call is calls[resume_at]:
-        return Outcome(raises=True, record="new", printed=done, shown=["Shake prepared!"],
+        return Outcome(raises=True, record="new", printed=done, shown=prepared,
                        **viewport)
     in_block = suspend_at + 2 < index < resume_at
     if in_block and call.op not in ("connectAttr", "inViewMessage"):
@@ -141,7 +147,7 @@ def prepare_outcome(calls, n, mode):
         return Outcome(raises=False, button=PREPARED_BUTTON, record="new", printed=done,
                        **viewport)
     return Outcome(raises=False, button=PREPARED_BUTTON, record="new", printed=done,
-                   shown=["Shake prepared!"], **viewport)
+                   shown=prepared, **viewport)
 
 
 def update_outcome(calls, n, mode):

@@ -92,11 +92,20 @@ class ControlsTest(WindowCase):
                          ("Prepare Shake", "primaryBtn"))
         self.assertEqual((w.bake_btn.text(), w.bake_btn.property("class")),
                          ("Bake to Layer", "secondaryBtn"))
+        self.assertEqual((w.reset_btn.text(), w.reset_btn.property("class"), w.reset_btn.isEnabled()),
+                         ("Reset", "secondaryBtn", False))
         self.assertIsNone(w.bake_btn.property("noSuchProperty"))
         self.assertEqual([(b.text(), b.property("class"), b.isCheckable()) for b in w.tab_buttons],
                          [(caption, "tabButton", True)
                           for caption in ("SETUP", "SHAKE", "ADVANCED", "PRESETS")])
         self.assertTrue(w.translate_cb.isChecked() and w.rotate_cb.isChecked())
+
+    def test_the_fade_rows_are_disabled_with_a_word_while_no_range_is_typed(self):
+        w, tip = self.window, "Fades act at the ends of each range: type a range above to use them."
+        for text, enabled in (("", False), ("10-50", True), ("  ", False)):
+            w.ranges_field.setText(text)
+            for row in (w.fade_in_slider, w.fade_out_slider):
+                self.assertEqual((row.isEnabled(), row.toolTip()), (enabled, "" if enabled else tip), text)
 
     def test_clicking_tabs_switches_pages_and_keeps_exactly_one_tab_checked(self):
         w = self.window
