@@ -117,13 +117,13 @@ QFrame* TremblaToolWindow::_build_buttons() {
     prepare_btn = new QPushButton(QStringLiteral("Prepare Shake"));
     set_style_class(prepare_btn, "primaryBtn");
     prepare_btn->setFixedHeight(30);
-    _connect_command(prepare_btn, &QPushButton::clicked, &TremblaToolWindow::_prepare_shake);
+    _connect_user_command(prepare_btn, &TremblaToolWindow::_prepare_shake);
     layout->addWidget(prepare_btn);
 
     bake_btn = new QPushButton(QStringLiteral("Bake to Layer"));
     set_style_class(bake_btn, "secondaryBtn");
     bake_btn->setFixedHeight(28);
-    _connect_command(bake_btn, &QPushButton::clicked, &TremblaToolWindow::_bake_to_layer);
+    _connect_user_command(bake_btn, &TremblaToolWindow::_bake_to_layer);
     layout->addWidget(bake_btn);
     return frame;
 }
