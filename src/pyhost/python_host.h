@@ -29,6 +29,12 @@ struct KeyPathState {
     std::function<void()> keep_per_key;
 };
 
+// The undo chunks the tool opens through any PythonHost: how many outermost ones were closed so
+// far, and the name of the last (each is one step of the tool's on the host's undo queue, unless
+// a caller's chunk held it or the queue was off).
+std::size_t tool_steps_closed();
+const std::string& last_tool_step();
+
 // Units: angles cross the Host interface in degrees, what the computation counts in; the host's
 // commands speak its working angular unit (currentUnit -angle, read once per command), which this
 // bridge converts at its edge both ways. Lengths stay in the host's working linear unit. Keys
@@ -81,11 +87,20 @@ public:
     std::optional<std::uintptr_t> main_window() override;
     void print_line(const std::string& text) override;
     std::string main_progress_bar() override;
-    void begin_progress(const std::string& bar, const std::string& status, int max_value) override;
+    void begin_progress(const std::string& bar, const std::string& status, int max_value, bool interruptible) override;
     void set_progress(const std::string& bar, int value) override;
     bool progress_cancelled(const std::string& bar) override;
     void end_progress(const std::string& bar) override;
     void undo() override;
+    bool undo_enabled() override;
+    std::string undo_name() override;
+    long undo_count() override;
+    std::optional<long> undo_limit() override;
+    // undoInfo(q=True, redoName=True): the step redo() would put back.
+    std::string redo_name();
+    // scriptJob(event=[event, script]): the job's number, nothing in batch mode; scriptJob(kill=n).
+    std::optional<long> add_event_job(const std::string& event, PyObject* script);
+    void kill_job(long number);
 
 private:
     enum class Command : std::size_t {
@@ -116,6 +131,7 @@ private:
         Undo,
         CurrentUnit,
         NodeType,
+        ScriptJob,
         Count
     };
 

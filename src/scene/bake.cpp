@@ -137,6 +137,13 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         host.warning("Please prepare shake first.");
         return false;
     }
+    // A curve gone would bake no keys for its channel, and clearing the others would lose their
+    // shake: nothing is baked.
+    const std::vector<std::string> missing = missing_shake_curves(host, record);
+    if (!missing.empty()) {
+        host.warning("Cannot bake: shake curve not found: " + joined(missing) + ". Prepare the shake again.");
+        return false;
+    }
     UndoChunk chunk(host, "Trembla: bake");
     if (controls.bypass) {
         // Bypassed, the shake curves hold the amount-zero values: the shake is keyed again as the
@@ -157,6 +164,8 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
 
     // Each value read and each key set is a unit; a channel without a curve reports none.
     HostProgress progress(host, kBakeStatus, 2 * channels.size() * frames.size(), timing);
+    bool scene_changed = controls.bypass;
+    progress.set_cancel_gate([&] { return may_cancel(host, chunk, scene_changed); });
 
     // Read the shaken values before the curves that carry them go away. Nothing is changed yet
     // unless bypass made the shake be keyed again above: only then has a cancel here anything to
@@ -166,9 +175,10 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         shaken = read_shaken_values(host, channels, curves, frames, progress);
     } catch (const WorkCancelled&) {
         progress.end();
-        take_back(host, chunk, controls.bypass);
+        take_back(host, chunk, scene_changed);
         return false;
     }
+    scene_changed = true;
 
     const ShakeCurves made = record.shake_curves;
     const std::vector<std::string> cleared = channels_to_clear(host, channels, made);

@@ -110,9 +110,10 @@ public:
     // ---- Progress of long commands in the host's main progress bar, and taking a step back ----
     // mel.eval("$tmp = $gMainProgressBar"): the name of the main window's progress bar
     virtual std::string main_progress_bar() = 0;
-    // progressBar(bar, edit=True, beginProgress=True, isInterruptable=True, status=status,
+    // progressBar(bar, edit=True, beginProgress=True, isInterruptable=interruptible, status=status,
     // maxValue=max_value)
-    virtual void begin_progress(const std::string& bar, const std::string& status, int max_value) = 0;
+    virtual void begin_progress(const std::string& bar, const std::string& status, int max_value,
+                                bool interruptible) = 0;
     // progressBar(bar, edit=True, progress=value)
     virtual void set_progress(const std::string& bar, int value) = 0;
     // progressBar(bar, query=True, isCancelled=True): whether the user pressed Esc
@@ -121,6 +122,15 @@ public:
     virtual void end_progress(const std::string& bar) = 0;
     // undo(): takes back the newest entry of the undo queue
     virtual void undo() = 0;
+    // undoInfo(q=True, state=True): whether the undo queue records at all
+    virtual bool undo_enabled() = 0;
+    // undoInfo(q=True, undoName=True): the name of the entry undo() would take back ("" for none)
+    virtual std::string undo_name() = 0;
+    // undoInfo(q=True): how many entries the undo queue holds
+    virtual long undo_count() = 0;
+    // undoInfo(q=True, infinity=True) / undoInfo(q=True, length=True): the most entries the queue
+    // keeps, nothing when it keeps them all
+    virtual std::optional<long> undo_limit() = 0;
 };
 
 }  // namespace trembla

@@ -37,7 +37,10 @@ void HostProgress::begin(std::chrono::steady_clock::time_point now) {
     std::string bar = host_.main_progress_bar();
     if (bar.empty()) return;
     const int steps = static_cast<int>((total_ + units_per_step_ - 1) / units_per_step_);
-    host_.begin_progress(bar, status_, steps);
+    // With the queue off nothing the command does could be undone: Esc would leave it half done.
+    const bool interruptible = timing_.cancellable && host_.undo_enabled();
+    host_.begin_progress(bar, status_, steps, interruptible);
+    interruptible_ = interruptible;
     bar_ = std::move(bar);
     state_ = State::Shown;
     // The first update follows at once, so that an Esc pressed early counts at the first chance.
@@ -56,7 +59,9 @@ void HostProgress::advance() {
     if (now - last_update_ < timing_.interval) return;
     last_update_ = now;
     host_.set_progress(bar_, bar_value());
-    if (host_.progress_cancelled(bar_)) throw WorkCancelled{};
+    if (!interruptible_ || !host_.progress_cancelled(bar_)) return;
+    if (!gate_ || gate_()) throw WorkCancelled{};
+    interruptible_ = false;
 }
 
 void HostProgress::end() {

@@ -220,9 +220,10 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     // there is nothing to resume.
     suspend(host, saved_eval_mode);
     HostProgress progress(host, kPrepareStatus, preparation_units(frames.size()), timing);
+    bool scene_changed = false;
+    progress.set_cancel_gate([&] { return may_cancel(host, chunk, scene_changed); });
 
     PrepareOutcome outcome = PrepareOutcome::Prepared;
-    bool scene_changed = false;
     std::exception_ptr escaping;  // a failure of the failure report itself
     try {
         try {

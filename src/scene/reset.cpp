@@ -1,6 +1,8 @@
 // Taking the shake off the camera and giving back its own values.
 #include "scene/workflow.h"
 
+#include <algorithm>
+
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -12,6 +14,18 @@ bool reset_camera(Host& host, Prepared& record) {
     if (!record.camera || record.camera->empty()) return false;
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
+    // The shake taken off already (by hand, or by the host's undo): cutting the camera's keys now
+    // would take its own animation with them. Nothing changes, and the preparation ends. With
+    // only some curves gone, the reset goes on and says which.
+    const std::vector<std::string> missing = missing_shake_curves(host, record);
+    const auto made = std::count_if(record.shake_curves.begin(), record.shake_curves.end(),
+                                    [](const std::string& name) { return !name.empty(); });
+    if (made > 0 && missing.size() == static_cast<std::size_t>(made)) {
+        host.warning("Nothing to reset: shake curve not found: " + joined(missing) + ".");
+        record.ready = false;
+        return true;
+    }
+    if (!missing.empty()) host.warning("Shake curve not found: " + joined(missing) + ".");
     const UndoChunk chunk(host, "Trembla: reset");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::vector<std::string> all_channels(kChannels.begin(), kChannels.end());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "scene/host.h"
 
@@ -12,7 +13,7 @@ namespace trembla {
 // already on its way, or the command's result, is what the caller must see.
 class UndoChunk {
 public:
-    UndoChunk(Host& host, const std::string& name) : host_(host) { host_.open_undo_chunk(name); }
+    UndoChunk(Host& host, std::string name) : host_(host), name_(std::move(name)) { host_.open_undo_chunk(name_); }
     ~UndoChunk() {
         try {
             close();
@@ -30,8 +31,19 @@ public:
         host_.close_undo_chunk();
     }
 
+    // Opens the chunk again under its name after close(): the work goes on and the scope's end
+    // closes it once more.
+    void reopen() {
+        if (!closed_) return;
+        host_.open_undo_chunk(name_);
+        closed_ = false;
+    }
+
+    const std::string& name() const { return name_; }
+
 private:
     Host& host_;
+    std::string name_;
     bool closed_ = false;
 };
 

@@ -29,6 +29,20 @@ ShakeCurves prepared_curves(const Prepared& record, const std::string& camera) {
     return curves;
 }
 
+std::vector<std::string> missing_shake_curves(Host& host, const Prepared& record) {
+    std::vector<std::string> missing;
+    for (const std::string& curve : record.shake_curves) {
+        if (!curve.empty() && !host.obj_exists(curve)) missing.push_back(curve);
+    }
+    return missing;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
 void show_in_view(Host& host, const std::string& text) {
     try {
         host.in_view_message(text);
@@ -75,6 +89,24 @@ void take_back(Host& host, UndoChunk& chunk, bool scene_changed) {
     chunk.close();
     if (scene_changed) host.undo();
     host.warning("Trembla: cancelled");
+}
+
+bool may_cancel(Host& host, UndoChunk& chunk, bool scene_changed) {
+    if (!scene_changed) return true;
+    // The name alone could be an earlier step of the same name: the close must also have put one
+    // more entry on the queue. A full queue drops its oldest for it and stays as long; there the
+    // step on top before must have had another name.
+    const long before = host.undo_count();
+    const std::string top_before = host.undo_name();
+    chunk.close();
+    if (host.undo_enabled() && host.undo_name() == chunk.name()) {
+        const long after = host.undo_count();
+        if (after == before + 1) return true;
+        const std::optional<long> limit = host.undo_limit();
+        if (limit && after == before && after >= *limit && top_before != chunk.name()) return true;
+    }
+    chunk.reopen();
+    return false;
 }
 
 void restore_camera(Host& host, const std::string& camera, const std::vector<std::string>& channels,

@@ -40,6 +40,13 @@ void key_recorded_animation(Host& host, const std::string& camera, const std::ve
 // Writes the start pose back into the camera's own six channels.
 void set_start_pose(Host& host, const std::string& camera, const Sample& camera_base);
 
+// The shake curves the preparation made that the scene no longer holds (deleted by hand, or taken
+// back by the host's undo), in channel order.
+std::vector<std::string> missing_shake_curves(Host& host, const Prepared& record);
+
+// "a, b, c"
+std::string joined(const std::vector<std::string>& names);
+
 // Cuts the camera's keys on each channel and deletes the channel's shake curve.
 void clear_shake(Host& host, const std::string& camera, const std::vector<std::string>& channels,
                  const ShakeCurves& curves);
@@ -53,6 +60,13 @@ void leave_quiet_state(Host& host, HostProgress& progress, const std::optional<s
 // would take back the step before it instead (a host keeps no empty steps). The undone step
 // stays on the redo queue, as any undone step does, until the next change clears it.
 void take_back(Host& host, UndoChunk& chunk, bool scene_changed);
+
+// Whether a cancel the user asked for can be taken back: yes when nothing has changed yet; else
+// the command's chunk is closed and its step must be the one on top of the host's undo queue, with
+// the queue on. Inside a caller's open chunk, or with the queue off, the top is something else:
+// the chunk is opened again and the command goes on to its end (false), so that no step the tool
+// did not make is ever undone and nothing is left half done.
+bool may_cancel(Host& host, UndoChunk& chunk, bool scene_changed);
 
 // Gives the camera its own values back: the recorded animation keyed on `channels` (animated,
 // relax) or the start pose on all six channels (static).

@@ -10,9 +10,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHideEvent>
 #include <QLayout>
 #include <QPalette>
 #include <QPointer>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -70,6 +72,24 @@ void TremblaToolWindow::_connect_toggle(QCheckBox* box,
                                         void (TremblaToolWindow::*request)(const WindowContext::PutBack&)) {
     connect(box, &QAbstractButton::toggled, this, [this, box, request] {
         _run_toggling(box, [this, box, request] { (this->*request)(_put_back_box(box)); });
+    });
+}
+
+void TremblaToolWindow::_connect_user_command(QPushButton* button, void (TremblaToolWindow::*command)()) {
+    connect(button, &QPushButton::clicked, this, [this, command] {
+        _guarded([&] {
+            // The command may delete the window; the mark is cleared only on a window still there.
+            const QPointer<TremblaToolWindow> alive(this);
+            const bool before = _by_own_control;
+            _by_own_control = true;
+            try {
+                (this->*command)();
+            } catch (...) {
+                if (alive) alive->_by_own_control = before;
+                throw;
+            }
+            if (alive) alive->_by_own_control = before;
+        });
     });
 }
 
@@ -216,6 +236,19 @@ TremblaToolWindow::~TremblaToolWindow() {
     if (_drag_undo_open && _context.end_slider_drag) {
         run_guarded({}, [this] { _context.end_slider_drag(*this); });
     }
+    if (_context.hidden) {
+        run_guarded({}, [this] { _context.hidden(*this); });
+    }
+}
+
+void TremblaToolWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous() && _context.shown) _guarded([this] { _context.shown(*this); });
+}
+
+void TremblaToolWindow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (!event->spontaneous() && _context.hidden) _guarded([this] { _context.hidden(*this); });
 }
 
 void TremblaToolWindow::_delete_existing() {

@@ -67,6 +67,13 @@ public:
     void _set_ranges_text(const QString& text);
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
+    // The host's script jobs that tell the window of an undo or redo, while it is up.
+    std::vector<long> _undo_jobs;
+    // Shows the amount rows unless the mode is relax.
+    void _show_mode_rows();
+    // The command running now was asked for by the window's own button (a user's click), not by a
+    // script calling the method: only such a command lets Esc cancel it.
+    bool _by_own_control = false;
 
     // Draws the field's placeholder in the theme's dim text colour (see the Qt 5.12 note there).
     static void dim_placeholder(QLineEdit* field);
@@ -134,6 +141,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Runs before the QDialog base exists: picks the parent and removes the earlier window.
@@ -170,6 +179,9 @@ private:
         connect(sender, signal, this, [this, command] { _guarded([&] { (this->*command)(); }); });
     }
 
+    // The same for a button whose click starts a long command: the command knows the user asked.
+    void _connect_user_command(QPushButton* button, void (TremblaToolWindow::*command)());
+
     // The same for a check box's toggled signal, where the command may delete the window: Qt's
     // setChecked goes on using the box after the signal, so the window's destructor hands such a
     // box over to be deleted once that call has returned (see main_window.cpp). A refused command
@@ -179,8 +191,6 @@ private:
     void _connect_slider(SliderRow* row);
     // A mode button was checked: shows the rows the mode uses and asks for an update.
     void _change_mode(const WindowContext::PutBack& put_back);
-    // Shows the amount rows unless the mode is relax.
-    void _show_mode_rows();
     // Puts back a check box / the mode / the ranges text (WindowContext::PutBack).
     static WindowContext::PutBack _put_back_box(QCheckBox* box);
     WindowContext::PutBack _put_back_mode(QRadioButton* left);

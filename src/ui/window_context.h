@@ -48,6 +48,10 @@ struct WindowContext {
     Request commit_ranges;
     // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
     Request toggle_bypass;
+    // The window was shown / hidden or deleted (not by the host's own minimising): it follows the
+    // host's undo only while it is up.
+    Command shown;
+    Command hidden;
     // item is nullptr when the list's current item is meant.
     std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
 };

@@ -117,7 +117,7 @@ QFrame* TremblaToolWindow::_build_buttons() {
     prepare_btn = new QPushButton(QStringLiteral("Prepare Shake"));
     set_style_class(prepare_btn, "primaryBtn");
     prepare_btn->setFixedHeight(30);
-    _connect_command(prepare_btn, &QPushButton::clicked, &TremblaToolWindow::_prepare_shake);
+    _connect_user_command(prepare_btn, &TremblaToolWindow::_prepare_shake);
     layout->addWidget(prepare_btn);
 
     auto* row = new QHBoxLayout;
@@ -125,14 +125,14 @@ QFrame* TremblaToolWindow::_build_buttons() {
     bake_btn = new QPushButton(QStringLiteral("Bake to Layer"));
     set_style_class(bake_btn, "secondaryBtn");
     bake_btn->setFixedHeight(28);
-    _connect_command(bake_btn, &QPushButton::clicked, &TremblaToolWindow::_bake_to_layer);
+    _connect_user_command(bake_btn, &TremblaToolWindow::_bake_to_layer);
     row->addWidget(bake_btn, 1);
     reset_btn = new QPushButton(QStringLiteral("Reset"));
     set_style_class(reset_btn, "secondaryBtn");
     reset_btn->setFixedHeight(28);
     // Nothing is applied when a window is built; the commands enable it while a shake is.
     reset_btn->setEnabled(false);
-    _connect_command(reset_btn, &QPushButton::clicked, &TremblaToolWindow::_reset_camera);
+    _connect_user_command(reset_btn, &TremblaToolWindow::_reset_camera);
     row->addWidget(reset_btn);
     layout->addLayout(row);
     return frame;

@@ -144,6 +144,8 @@ def operation(op, impl, logged_args=None):
 def reset():
     from ._ui_commands import ui
     from ._undo import journal
+    from ._script_jobs import jobs
+    jobs.reset()
     journal.pause()
     scene.clear()
     journal.reset()

@@ -9,6 +9,7 @@ stateWithoutFlush turns it off and keeps the queue (same page).
 from __future__ import absolute_import
 
 from ._flags import FlagSet, query_one
+from ._script_jobs import jobs
 from ._undo import journal
 
 _UNDO_INFO = FlagSet("undoInfo", "query|q openChunk|ock closeChunk|cck chunkName|cn state|st "
@@ -70,14 +71,16 @@ def undo(**kwargs):
     """undo(): "Takes the most recent command from the undo list and undoes it"
     (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/Commands/undo.html)."""
     _NO_FLAGS.parse(kwargs)
-    journal.undo()
+    if journal.undo():
+        jobs.trigger("Undo")
 
 
 def redo(**kwargs):
     """redo(): "Takes the most recently undone command from the undo list and redoes it"
     (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/Commands/redo.html)."""
     _NO_FLAGS.parse(kwargs)
-    journal.redo()
+    if journal.redo():
+        jobs.trigger("Redo")
 
 
 def flushUndo(**kwargs):

@@ -32,6 +32,9 @@ Scene and host state
                                 selection and ranges; not the current time, which Maya
                                 does not undo), for comparing two moments
     undo_depth()                how many undo chunks are open (0 when they are balanced)
+    run_idle()                  the host goes idle: each script job whose event (Undo, Redo)
+                                triggered since runs once (see _script_jobs.py)
+    script_jobs()               the numbers of the script jobs alive
     drop_python_file(path)      a .py file dropped onto the viewport, as Maya's handler takes it:
                                 its folder put at sys.path[0], the file imported (it must not
                                 be imported yet), onMayaDroppedPythonFile(path) called, then
@@ -92,6 +95,7 @@ from ._drop import drop_python_file  # noqa: F401
 from ._ui_commands import ui as _ui
 from ._host import scene as _scene
 from ._undo import journal as _journal
+from ._script_jobs import jobs as _jobs
 
 __all__ = [
     "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
@@ -100,7 +104,7 @@ __all__ = [
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
     "set_api_available", "scene_dump", "undo_depth", "press_escape_at_check", "progress_bar",
-    "drop_python_file",
+    "drop_python_file", "run_idle", "script_jobs",
 ]
 
 _API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
@@ -196,6 +200,14 @@ def progress_bar():
 
 def undo_depth():
     return _journal.depth
+
+
+def run_idle():
+    _jobs.run_idle()
+
+
+def script_jobs():
+    return sorted(_jobs.jobs)
 
 
 def _dump_node(node):

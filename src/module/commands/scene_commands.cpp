@@ -17,6 +17,7 @@
 #include "module/binding/error_report.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
+#include "module/commands/undo_follow.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/registry.h"
@@ -152,10 +153,18 @@ bool keep_record_on_failure(PyObject* module, const PreparedRecord& taken, Prepa
     }
 }
 
+// The module's progress timing; Esc may cancel only a command the user started from the window's
+// own button, never a script's call, which may run inside the script's own open undo chunk.
+ProgressTiming command_timing(PyObject* module, const WindowCommand& command) {
+    ProgressTiming timing = progress_timing(module);
+    timing.cancellable = command.window()._by_own_control;
+    return timing;
+}
+
 void prepare_command(PyObject* module, TremblaToolWindow& target) {
     run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
-        const ProgressTiming timing = progress_timing(module);
+        const ProgressTiming timing = command_timing(module, command);
         py::PythonHost host = host_for(module);
         const PreparedRecord taken = current_prepared(module);
         Prepared work = *taken;
@@ -302,12 +311,13 @@ template <class Workflow>
 void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& workflow) {
     run_command(module, target, CommandKind::Scene, [&](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
+        const bool by_user = command.window()._by_own_control;
         py::PythonHost host = host_for(module);
         const PreparedRecord taken = current_prepared(module);
         Prepared work = *taken;
         const bool was_ready = work.ready;
         try {
-            workflow(host, work, controls);
+            workflow(host, work, controls, by_user);
         } catch (...) {
             const bool ended = was_ready && !work.ready;
             if (keep_record_on_failure(module, taken, std::move(work)) && ended && command.window_alive()) {
@@ -327,12 +337,14 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
 }
 
 void reset_command(PyObject* module, TremblaToolWindow& target) {
-    ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls&) { reset_camera(host, work); });
+    ending_command(module, target,
+                   [](Host& host, Prepared& work, const ShakeControls&, bool) { reset_camera(host, work); });
 }
 
 void bake_command(PyObject* module, TremblaToolWindow& target) {
-    ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls) {
-        const ProgressTiming timing = progress_timing(module);
+    ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls, bool by_user) {
+        ProgressTiming timing = progress_timing(module);
+        timing.cancellable = by_user;
         with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
             return bake_to_layer(host, work, saved_mode, controls, timing);
         });
@@ -356,6 +368,8 @@ void begin_slider_drag(PyObject* module, TremblaToolWindow& target) {
     GilHold gil;
     if (target._drag_undo_open) return;
     QPointer<TremblaToolWindow> window(&target);
+    begin_drag_step(module, target);
+    if (!window) return;
     py::PythonHost host = host_for(module);
     host.open_undo_chunk("Trembla: slider drag");
     if (window) {
@@ -376,6 +390,7 @@ void end_slider_drag(PyObject* module, TremblaToolWindow& target) noexcept {
         // Nothing to report a failed close to: the drag is over either way.
         PyErr_Clear();
     }
+    end_drag_step(module, target);
 }
 
 // The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
@@ -404,6 +419,8 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
         bypass_command(module, w, put_back);
     };
+    context.shown = [module](TremblaToolWindow& w) { install_undo_jobs(module, w); };
+    context.hidden = [module](TremblaToolWindow& w) { kill_undo_jobs(module, w); };
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 constexpr ProgressTiming kAtOnce{std::chrono::steady_clock::duration::zero(),
-                                 std::chrono::steady_clock::duration::zero()};
+                                 std::chrono::steady_clock::duration::zero(), true};
 
 TEST(HostProgress, InBatchModeShowsNothingAndNeverCancels) {
     FakeHost host;
@@ -111,6 +111,43 @@ INSTANTIATE_TEST_SUITE_P(ReadingOrKeying, BakeCancelTest,
                                            BakeCancel{360, true}),
                          [](const ::testing::TestParamInfo<BakeCancel>& case_info) {
                              return "EscAtCheck" + std::to_string(case_info.param.check);
+                         });
+
+// Esc at a check after the bake changed the scene, where undo would not take back the bake's own
+// step: the bake runs to its end instead, warns nothing and leaves the chunks as it found them.
+struct UncancelledBake {
+    const char* name;
+    bool cancellable, queue_on, caller_chunk;
+    std::size_t cancel_checks;  // times Esc is asked about
+};
+
+class UncancelledBakeTest : public CancelTest, public ::testing::WithParamInterface<UncancelledBake> {};
+
+TEST_P(UncancelledBakeTest, RunsToItsEndWhenUndoCouldNotTakeItBack) {
+    const UncancelledBake& c = GetParam();
+    const ShakeControls controls = shaped_controls("animated");
+    prepare_quietly(controls);
+    host.main_window_pointer = 0x1234;
+    host.cancel_on_check = 181;
+    host.undo_on = c.queue_on;
+    if (c.caller_chunk) host.open_undo_chunk("caller");
+    ProgressTiming timing = kAtOnce;
+    timing.cancellable = c.cancellable;
+    EXPECT_TRUE(bake_to_layer(host, record, saved_mode, controls, timing)) << c.name;
+    EXPECT_FALSE(record.ready) << c.name;
+    EXPECT_EQ(host.warnings, Names{}) << c.name;
+    EXPECT_EQ(host.count("undo"), 0u) << c.name;
+    EXPECT_EQ(host.count("progress_cancelled"), c.cancel_checks) << c.name;
+    EXPECT_EQ(host.undo_depth, c.caller_chunk ? 1 : 0) << c.name;
+    EXPECT_EQ(host.progress_interruptible, c.cancellable && c.queue_on) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(WhereUndoCannot, UncancelledBakeTest,
+                         ::testing::Values(UncancelledBake{"ScriptCall", false, true, false, 0},
+                                           UncancelledBake{"QueueOff", true, false, false, 0},
+                                           UncancelledBake{"InCallersChunk", true, true, true, 181}),
+                         [](const ::testing::TestParamInfo<UncancelledBake>& case_info) {
+                             return std::string(case_info.param.name);
                          });
 
 }  // namespace

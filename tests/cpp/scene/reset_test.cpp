@@ -52,6 +52,8 @@ TEST_F(WorkflowTest, ResetClearsEachChannelBeforeRestoringAny) {
     prepare_quietly(shaped_controls("static"));
     ASSERT_TRUE(reset_camera(host, record));
     std::vector<HostCall> expected{{"obj_exists", {kCamera}}};
+    // First whether the shake is still there at all.
+    for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
     for (const char* channel : kChannels) {
         const std::string curve = shake_curve_name(kCamera, channel);
         expected.push_back({"cut_key", {kCamera, channel}});

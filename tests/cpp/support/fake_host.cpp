@@ -390,6 +390,10 @@ void FakeHost::close_undo_chunk() {
     for (auto chunk = undo_chunks.rbegin(); chunk != undo_chunks.rend(); ++chunk) {
         if (chunk->closed == kStillOpen) {
             chunk->closed = calls_.size();
+            if (undo_depth == 1) {
+                undo_top = chunk->name;
+                ++undo_entries;
+            }
             break;
         }
     }
@@ -423,8 +427,9 @@ std::string FakeHost::main_progress_bar() {
     return main_progress_bar_name;
 }
 
-void FakeHost::begin_progress(const std::string& bar, const std::string& status, int max_value) {
+void FakeHost::begin_progress(const std::string& bar, const std::string& status, int max_value, bool interruptible) {
     record("begin_progress", {bar, status, std::to_string(max_value)});
+    progress_interruptible = interruptible;
     progress_shown = true;
 }
 
@@ -441,5 +446,13 @@ void FakeHost::end_progress(const std::string& bar) {
 }
 
 void FakeHost::undo() { record("undo", {}); }
+
+bool FakeHost::undo_enabled() { return undo_on; }
+
+std::string FakeHost::undo_name() { return undo_top; }
+
+long FakeHost::undo_count() { return undo_entries; }
+
+std::optional<long> FakeHost::undo_limit() { return std::nullopt; }
 
 }  // namespace trembla

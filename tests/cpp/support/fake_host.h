@@ -155,16 +155,26 @@ public:
 
     // ---- Progress bar and undo ------------------------------------------------------------
     // The bar is the one main_progress_bar() names; the n-th progress_cancelled() call counted
-    // from the start answers true (0: never). undo() is only logged: this host keeps no queue.
+    // from the start answers true (0: never). undo() is only logged: this host keeps no queue;
+    // its top is the name of the last outermost chunk closed. The queries of the queue are kept
+    // apart from calls(), as the chunks are.
     std::string main_progress_bar_name = "mainProgressBar";
     int cancel_on_check = 0;
     bool progress_shown = false;
+    bool progress_interruptible = false;
+    bool undo_on = true;
+    std::string undo_top;
+    long undo_entries = 0;  // outermost chunks closed
     std::string main_progress_bar() override;
-    void begin_progress(const std::string& bar, const std::string& status, int max_value) override;
+    void begin_progress(const std::string& bar, const std::string& status, int max_value, bool interruptible) override;
     void set_progress(const std::string& bar, int value) override;
     bool progress_cancelled(const std::string& bar) override;
     void end_progress(const std::string& bar) override;
     void undo() override;
+    bool undo_enabled() override;
+    std::string undo_name() override;
+    long undo_count() override;
+    std::optional<long> undo_limit() override;
 
 private:
     struct Failure {

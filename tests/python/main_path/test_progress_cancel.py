@@ -1,6 +1,8 @@
 """Long prepares and bakes show progress in the host's main progress bar, and Esc cancels them:
 whichever check the user presses Esc at, the scene, the undo queue and the tool are left exactly as
-before the command. The delays are set to zero, so that every unit of work is a check."""
+before the command. Only a command the user started from the window's button is cancelled, and
+only when the undo can take it back: a script's call, a queue turned off or a caller's open chunk
+lets it run to its end. The delays are set to zero, so that every unit of work is a check."""
 from __future__ import division, print_function
 
 import unittest
@@ -37,6 +39,12 @@ CASES = [
 ]
 
 PROGRESS_OPS = ("progressBar", "OpenMayaUI.MQtUtil.mainWindow")
+BUTTONS = {"_prepare_shake": "prepare_btn", "_bake_to_layer": "bake_btn"}
+
+
+def clicker(window, command):
+    """What the user does: a click on the command's own button."""
+    return getattr(window, BUTTONS[command]).click
 
 
 def without_progress(calls):
@@ -81,7 +89,7 @@ class CancelTest(ProgressCase):
             # One step on a short queue: a cancel that undid one step too many would take it.
             cmds.flushUndo()
             cmds.select(clear=True)
-            act = getattr(self.window, command)
+            act = clicker(self.window, command)
             begun = standin.progress_bar()["begun"]
             n = 0
             while True:
@@ -120,7 +128,7 @@ class FaultTest(ProgressCase):
     def test_any_host_call_failing_around_a_cancel_leaves_no_chunk_open_and_no_bar_up(self):
         for name, prepared, mode, command, checks in CASES[2:4]:
             self.start(prepared, mode, checks // 2 + 1)
-            getattr(self.window, command)()
+            clicker(self.window, command)()
             self.assertEqual(standin.warnings, ["Trembla: cancelled"], name)
             # The bar's calls up to its first check, and the whole way out of the cancel.
             checks_at = [i for i, c in enumerate(standin.calls)
@@ -133,7 +141,7 @@ class FaultTest(ProgressCase):
                 self.start(prepared, mode, checks // 2 + 1)
                 standin.fail_nth_call(n)
                 try:
-                    getattr(self.window, command)()
+                    clicker(self.window, command)()
                 except Exception:  # noqa: BLE001  (which failures reach the caller is not the point)
                     pass
                 failed = standin.calls[n - 1]
@@ -145,6 +153,44 @@ class FaultTest(ProgressCase):
                 if not (failed.op == "progressBar" and failed.kwargs.get("endProgress")):
                     self.assertFalse(standin.progress_bar()["in_progress"], what)
                 self.window.close()
+
+
+class UncancelledTest(ProgressCase):
+    """Esc after the command changed the scene, where undo could not take back the command's own
+    step: the command runs to its end, exactly as without Esc, and says nothing of a cancel."""
+
+    def run_command(self, case, command, escape_at, how):
+        self.setUp()
+        standin.set_main_window(HOST_WINDOW)
+        self.prepare("animated")
+        self.window.bypass_cb.setChecked(case.endswith("bypassed"))
+        forget = main_path.forget_host_recordings
+        forget()
+        if how == "queue off":
+            cmds.undoInfo(state=False)
+            self.addCleanup(cmds.undoInfo, state=True)
+        before = standin.scene_dump()
+        if how == "caller's chunk":
+            cmds.undoInfo(openChunk=True, chunkName="pipeline step")
+        standin.press_escape_at_check(escape_at)
+        (getattr(self.window, command) if how == "script call" else clicker(self.window, command))()
+        standin.press_escape_at_check(None)
+        if how == "caller's chunk":
+            cmds.undoInfo(closeChunk=True)
+        after = (standin.scene_dump(), self.record(), list(standin.warnings), self.stdout.lines()[-1:])
+        if how == "caller's chunk":  # the caller's one step takes the whole command back
+            cmds.undo()
+            self.assertEqual(standin.scene_dump(), before, case)
+        self.window.close()
+        return after
+
+    def test_esc_where_undo_cannot_take_the_command_back_lets_it_run_to_its_end(self):
+        for case, command, escape_at in [("re-prepare", "_prepare_shake", FRAMES + 1),
+                                         ("bake", "_bake_to_layer", FRAMES * 6 + 1),
+                                         ("bake bypassed", "_bake_to_layer", 1)]:
+            for how in ("script call", "queue off", "caller's chunk"):
+                self.assertEqual(self.run_command(case, command, escape_at, how),
+                                 self.run_command(case, command, None, how), "%s, %s" % (case, how))
 
 
 class BarTest(ProgressCase):

@@ -4,7 +4,7 @@ from __future__ import division, print_function
 
 import unittest
 
-from support.main_path import MainPathCase, standin, cmds
+from support.main_path import CHANNELS, MainPathCase, SETTINGS, cmds, shake_curve, standin
 
 
 def drag(window):
@@ -107,17 +107,19 @@ class UndoTest(MainPathCase):
         self.assertEqual(standin.undo_depth(), 0)
 
     def test_a_refused_chunk_stops_the_action_before_it_changes_anything(self):
+        cmds.flushUndo()  # a queue not full: the tool's look at its length is one call
         self.prepare("animated")
         before = standin.scene_dump()
-        standin.fail("undoInfo", on_call=1)
+        standin.fail("undoInfo", on_call=2)  # the first asks how long the queue is
         self.window.amount_slider.setValue(30)
         self.assertEqual(standin.scene_dump(), before)
         self.assertEqual(len(standin.warnings), 1)
         self.assertIn("undoInfo", standin.warnings[0])
 
     def test_a_failing_close_is_not_the_users_failure(self):
+        cmds.flushUndo()
         self.prepare("animated")
-        standin.fail("undoInfo", on_call=2)
+        standin.fail("undoInfo", on_call=3)
         self.window.amount_slider.setValue(30)
         self.assertEqual(standin.warnings, [])
         self.assertEqual(standin.undo_depth(), 1)  # the host refused the close itself
@@ -132,6 +134,95 @@ class UndoTest(MainPathCase):
         self.assertFalse(cmds.objExists(curve))
         cmds.redo()
         self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), keys)
+
+
+def tool_state(t):
+    """What the window shows and the record holds."""
+    w = t.window
+    return t.record(), w.amount_slider.value(), w.prepare_btn.text(), w.bypass_cb.isChecked()
+
+
+def undo(t, idle):
+    cmds.undo()
+    if idle:
+        standin.run_idle()  # the host runs its Undo script jobs when it goes idle
+
+
+def redo(t, idle):
+    cmds.redo()
+    if idle:
+        standin.run_idle()
+
+
+class FollowTest(MainPathCase):
+    """After the host's undo or redo of a tool step the tool shows what the scene holds: told by
+    the host's Undo/Redo events, or, before those ran, found at the start of the next command."""
+
+    def test_undo_and_redo_of_a_tool_step_bring_the_tool_back_with_the_scene(self):
+        for idle in (True, False):
+            for name, act in [("slider drag", lambda t: drag(t.window)),
+                              ("bypass", lambda t: t.window.bypass_cb.setChecked(True)),
+                              ("bake", lambda t: t.window._bake_to_layer()),
+                              ("reset", lambda t: t.window._reset_camera())]:
+                what = "%s, %s" % (name, "after idle" if idle else "at the next command")
+                self.setUp()
+                self.prepare("animated")
+                before = tool_state(self)
+                act(self)
+                after = tool_state(self)
+                undo(self, idle)
+                if not idle:
+                    self.window._update_shake()
+                self.assertEqual(tool_state(self), before, what + ": undo")
+                if idle:  # a command of its own is a new step, which ends what redo could bring back
+                    redo(self, idle)
+                    self.assertEqual(tool_state(self), after, what + ": redo")
+                self.window.close()
+
+    def test_bake_or_reset_after_undo_act_on_what_the_scene_holds(self):
+        for idle in (True, False):
+            self.setUp()
+            self.prepare("animated")
+            undo(self, idle)  # the prepare
+            scene = standin.scene_dump()
+            self.window._bake_to_layer()
+            self.assertEqual(standin.scene_dump(), scene, idle)
+            self.assertEqual(len(standin.warnings), 1, idle)
+            self.assertNotIn("Baked to layer: trembla_layer", standin.in_view_messages, idle)
+            self.window._prepare_shake()
+            self.window._bake_to_layer()
+            undo(self, idle)  # the bake
+            self.window._reset_camera()
+            self.assert_no_shake_curves()
+            self.assert_camera_animation_restored()
+            self.window.close()
+
+    def test_a_shake_curve_gone_refuses_the_bake_and_the_reset_says_so(self):
+        for gone, command, warning in [
+                (["translateY"], "_bake_to_layer",
+                 "Cannot bake: shake curve not found: shotCam_shake_translateY. Prepare the shake again."),
+                (CHANNELS, "_reset_camera",
+                 "Nothing to reset: shake curve not found: %s." % ", ".join(shake_curve(c) for c in CHANNELS))]:
+            self.setUp()
+            self.prepare("animated")
+            cmds.delete([shake_curve(c) for c in gone])
+            standin.run_idle()
+            del standin.warnings[:]
+            scene = standin.scene_dump()
+            getattr(self.window, command)()
+            self.assertEqual(standin.warnings, [warning])
+            self.assertEqual(standin.scene_dump(), scene, command)
+            self.window.close()
+
+    def test_the_undo_jobs_live_as_long_as_the_window_is_up_and_never_raise(self):
+        self.assertEqual(len(standin.script_jobs()), 2)
+        self.prepare("animated")
+        standin.fail("undoInfo", always=True)
+        cmds.undo()
+        standin.run_idle()  # a host that cannot answer: the job says nothing
+        standin.clear_faults()
+        self.window.close()
+        self.assertEqual(standin.script_jobs(), [])
 
 
 if __name__ == "__main__":

@@ -104,6 +104,32 @@ class MisuseTest(ControlTestCase):
             cmds.playbackOptions(q=True, min=True, max=True)
 
 
+class ScriptJobTest(ControlTestCase):
+    def test_undo_and_redo_jobs_run_once_at_the_next_idle_until_killed_and_not_in_batch(self):
+        ran = []
+        undo_job = cmds.scriptJob(event=["Undo", lambda: ran.append("Undo")])
+        cmds.scriptJob(event=["Redo", lambda: ran.append("Redo")])
+        for name in ("a", "b"):
+            cmds.createNode("transform", name=name)
+        cmds.undo()
+        cmds.undo()
+        cmds.undo()  # nothing left: no event
+        self.assertEqual(ran, [])
+        standin.run_idle()
+        standin.run_idle()
+        cmds.redo()
+        standin.run_idle()
+        self.assertEqual(ran, ["Undo", "Redo"])
+        cmds.scriptJob(kill=undo_job)
+        self.assertFalse(cmds.scriptJob(exists=undo_job))
+        self.assertRaises(RuntimeError, cmds.scriptJob, kill=undo_job)
+        cmds.undo()
+        standin.run_idle()
+        self.assertEqual(ran, ["Undo", "Redo"])
+        standin.set_batch(True)
+        self.assertIsNone(cmds.scriptJob(event=["Undo", ran.append]))
+
+
 class HostStateTest(ControlTestCase):
     def test_suspension_switches_are_observable(self):
         self.assertEqual(cmds.evaluationManager(q=True, mode=True), ["parallel"])

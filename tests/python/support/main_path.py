@@ -251,4 +251,6 @@ class MainPathCase(unittest.TestCase):
             self.assertFalse(cmds.objExists(shake_curve(channel)), channel)
 
     def logged(self, op=None):
-        return [(c.op, c.args, c.kwargs) for c in standin.calls if op is None or c.op == op]
+        """The host calls of the command, without the window's look at the undo queue."""
+        return [(c.op, c.args, c.kwargs) for c in standin.calls
+                if (op is None or c.op == op) and not (c.op == "undoInfo" and c.kwargs.get("q"))]
