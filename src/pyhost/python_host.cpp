@@ -61,6 +61,13 @@ struct Names {
     PyObject* skipSelect;
     PyObject* angle;
     PyObject* keyframeCount;
+    PyObject* source;
+    PyObject* destination;
+    PyObject* plugs;
+    PyObject* node;
+    PyObject* longName;
+    PyObject* dataType;
+    PyObject* mute;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -116,6 +123,13 @@ const Names& names() {
         n->skipSelect = intern_or_throw("skipSelect");
         n->angle = intern_or_throw("angle");
         n->keyframeCount = intern_or_throw("keyframeCount");
+        n->source = intern_or_throw("source");
+        n->destination = intern_or_throw("destination");
+        n->plugs = intern_or_throw("plugs");
+        n->node = intern_or_throw("node");
+        n->longName = intern_or_throw("longName");
+        n->dataType = intern_or_throw("dataType");
+        n->mute = intern_or_throw("mute");
         return n;
     }();
     return *all;
@@ -157,6 +171,10 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "undo", nullptr},
     {0, "currentUnit", nullptr},
     {0, "nodeType", nullptr},
+    {0, "listConnections", nullptr},
+    {0, "disconnectAttr", nullptr},
+    {0, "attributeQuery", nullptr},
+    {0, "addAttr", nullptr},
 };
 
 std::string answer_text(PyObject* answer) {
@@ -389,6 +407,75 @@ void PythonHost::connect_attr(const std::string& source, const std::string& dest
     PyRef source_obj = make_text(source);
     PyRef destination_obj = make_text(destination);
     call(Command::ConnectAttr, {source_obj.get(), destination_obj.get()}, {{names().force, Py_True}});
+}
+
+void PythonHost::disconnect_attr(const std::string& source, const std::string& destination) {
+    PyRef source_obj = make_text(source);
+    PyRef destination_obj = make_text(destination);
+    call(Command::DisconnectAttr, {source_obj.get(), destination_obj.get()});
+}
+
+// listConnections answers None when nothing is connected ("List of connection plugs/nodes";
+// listConnections reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
+// listConnections.html).
+std::optional<std::string> PythonHost::input_plug(const std::string& plug) {
+    const Names& n = names();
+    PyRef plug_obj = make_text(plug);
+    PyRef answer = call(Command::ListConnections, {plug_obj.get()},
+                        {{n.source, Py_True}, {n.destination, Py_False}, {n.plugs, Py_True}});
+    if (answer.get() == Py_None || !answer_truth(answer.get())) return std::nullopt;
+    return answer_text(answer_item(answer.get(), 0).get());
+}
+
+std::string PythonHost::node_type(const std::string& node) {
+    PyRef node_obj = make_text(node);
+    return answer_text(call(Command::NodeType, {node_obj.get()}).get());
+}
+
+bool PythonHost::has_attribute(const std::string& node, const std::string& attribute) {
+    const Names& n = names();
+    PyRef attribute_obj = make_text(attribute);
+    PyRef node_obj = make_text(node);
+    return answer_truth(
+        call(Command::AttributeQuery, {attribute_obj.get()}, {{n.node, node_obj.get()}, {n.exists, Py_True}}).get());
+}
+
+// A string attribute that was never set answers None.
+std::optional<std::string> PythonHost::string_attr(const std::string& node, const std::string& attribute) {
+    if (!has_attribute(node, attribute)) return std::nullopt;
+    PyRef plug_obj = make_text(node + "." + attribute);
+    PyRef answer = call(Command::GetAttr, {plug_obj.get()});
+    if (answer.get() == Py_None) return std::nullopt;
+    return answer_text(answer.get());
+}
+
+// addAttr -dataType "string" and setAttr -type "string" (addAttr and setAttr references,
+// https://docs.huihoo.com/autodesk/maya/2017/english/Commands/addAttr.html and
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/setAttr.html).
+void PythonHost::set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) {
+    const Names& n = names();
+    if (!has_attribute(node, attribute)) {
+        PyRef node_obj = make_text(node);
+        PyRef attribute_obj = make_text(attribute);
+        PyRef string_type = make_text("string");
+        call(Command::AddAttr, {node_obj.get()}, {{n.longName, attribute_obj.get()}, {n.dataType, string_type.get()}});
+    }
+    PyRef plug_obj = make_text(node + "." + attribute);
+    PyRef text_obj = make_text(text);
+    PyRef string_type = make_text("string");
+    call(Command::SetAttr, {plug_obj.get(), text_obj.get()}, {{n.type, string_type.get()}});
+}
+
+bool PythonHost::layer_muted(const std::string& layer) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    return answer_truth(call(Command::AnimLayer, {layer_obj.get()}, {{n.q, Py_True}, {n.mute, Py_True}}).get());
+}
+
+void PythonHost::set_layer_muted(const std::string& layer, bool muted) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.mute, muted ? Py_True : Py_False}});
 }
 
 // setKeyframe takes the value in the working unit of the curve's kind.

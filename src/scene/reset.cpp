@@ -1,6 +1,7 @@
-// Taking the shake off the camera and giving back its own values.
+// Taking the shake off the camera and giving back its own animation.
 #include "scene/workflow.h"
 
+#include "scene/applied_record.h"
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -13,18 +14,25 @@ bool reset_camera(Host& host, Prepared& record) {
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
     const UndoChunk chunk(host, "Trembla: reset");
-    const std::vector<Frame> frames = prepared_frames(record);
-    const std::vector<std::string> all_channels(kChannels.begin(), kChannels.end());
-    const ShakeCurves curves = prepared_curves(record, camera);
-    const bool own_animation = builds_on_own_animation(record.camera_mode);
-    const ChannelAnim recorded = record.camera_original_anim;
+    const ShakeCurves own = record.own_curves;
+    const ShakeCurves made = record.shake_curves;
     const Sample base = prepared_camera_base(record);
 
     // Every channel, whatever the switches say: a channel switched off after an update still
-    // carries the curve of that update.
-    clear_shake(host, camera, all_channels, curves);
-    restore_camera(host, camera, all_channels, frames, own_animation, recorded, base);
+    // carries the curve of that update. Each own curve is connected again as it was made.
+    take_off_shake(host, camera, own, made, base);
+    note_taken_off(host, camera, std::nullopt);
     record.ready = false;
+    return true;
+}
+
+bool reset_applied_shake(Host& host, const std::string& camera) {
+    if (camera.empty() || !host.obj_exists(camera)) return false;
+    const std::optional<AppliedRecord> applied = read_applied(host, camera);
+    if (!applied || !applied->live) return false;
+    const UndoChunk chunk(host, "Trembla: reset");
+    take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
+    note_taken_off(host, camera, std::nullopt);
     return true;
 }
 

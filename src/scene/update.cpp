@@ -39,6 +39,21 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
     return extract_source_shake(record.delta_data, frames, controls.settings.lag_trans, controls.settings.lag_rot);
 }
 
+// The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
+// the scene, unchanged, for reset and bake to connect again. A channel that already carries a
+// shake curve of this preparation had its own curve set aside then; a live update asks nothing.
+void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                          const ShakeCurves& own, const ShakeCurves& made) {
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t k = channel_index(channel.channel);
+        const std::string& curve = own[k];
+        if (curve.empty() || !made[k].empty()) continue;
+        const std::string destination = plug(camera, channel.channel);
+        const std::optional<std::string> input = host.input_plug(destination);
+        if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
+    }
+}
+
 }  // namespace
 
 ControlValues keyed_settings(const ShakeControls& controls) {
@@ -77,6 +92,8 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const std::vector<ChannelKeys> keys =
         camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
                                  std::string(record.camera_mode), record.camera_original_anim);
+    const ShakeCurves own = record.own_curves;
+    set_own_curves_aside(host, camera, keys, own, replace.made);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     return applied;
 }

@@ -73,14 +73,23 @@ TEST_P(PrepareInEachMode, LeavesTheTimeWhereTheLastSampleWasTaken) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "animated", "relax"));
 
+// The camera's own values are read from its own curves (layers above them are not the animator's
+// base move); a channel without a curve is read as it evaluates.
 TEST_F(WorkflowTest, StaticPrepareReadsTheCameraChannelsOnlyForTheStartPose) {
+    host.delete_node(own_curve(1));
+    host.clear_calls();
     ASSERT_EQ(prepare(shaped_controls("static")), PrepareOutcome::Prepared);
     std::vector<HostCall> camera_reads;
-    for (const HostCall& call : host.calls_of("get_attr")) {
-        if (call.args[0].rfind(kCamera + ".", 0) == 0) camera_reads.push_back(call);
+    for (const HostCall& call : host.calls()) {
+        if ((call.op == "get_attr" && call.args[0].rfind(kCamera + ".", 0) == 0) || call.op == "eval_curve") {
+            camera_reads.push_back(call);
+        }
     }
     std::vector<HostCall> expected;
-    for (const char* channel : kChannels) expected.push_back({"get_attr", {plug(channel)}});
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        expected.push_back(k == 1 ? HostCall{"get_attr", {plug(kChannels[k])}}
+                                  : HostCall{"eval_curve", {own_curve(k), format_arg(double(kFirst))}});
+    }
     EXPECT_EQ(camera_reads, expected);
     EXPECT_TRUE(record.camera_original_anim.empty());
 }
@@ -88,15 +97,15 @@ TEST_F(WorkflowTest, StaticPrepareReadsTheCameraChannelsOnlyForTheStartPose) {
 TEST_F(WorkflowTest, AnimatedPrepareWalksTheRangeOncePerChannel) {
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
     std::vector<HostCall> expected;
-    for (const char* channel : kChannels) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
         for (Frame f : shot_frames()) {
             expected.push_back({"set_current_time", {format_arg(double(f))}});
-            expected.push_back({"get_attr", {plug(channel)}});
+            expected.push_back({"eval_curve", {own_curve(k), format_arg(double(f))}});
         }
     }
     // The walk starts after the six reads of the start pose.
     const std::vector<HostCall>& calls = host.calls();
-    const long pose = position_of(host, "get_attr", plug("translateX"));
+    const long pose = position_of(host, "eval_curve", own_curve(0));
     ASSERT_GE(pose, 1);
     const long first = pose + long(kChannelCount);
     ASSERT_GE(calls.size(), std::size_t(first) + expected.size());
@@ -304,8 +313,7 @@ TEST_F(WorkflowTest, FailureAfterTheShakenCameraWasResetLeavesItResetAndUnprepar
     EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
     EXPECT_FALSE(record.ready);
     EXPECT_TRUE(shake_curves().empty());
-    for (std::size_t k = 0; k < kChannelCount; ++k)
-        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k));
+    expect_own_curves_back();
 }
 
 TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {
