@@ -68,6 +68,8 @@ struct Names {
     PyObject* longName;
     PyObject* dataType;
     PyObject* mute;
+    PyObject* timeChange;
+    PyObject* valueChange;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -130,6 +132,8 @@ const Names& names() {
         n->longName = intern_or_throw("longName");
         n->dataType = intern_or_throw("dataType");
         n->mute = intern_or_throw("mute");
+        n->timeChange = intern_or_throw("timeChange");
+        n->valueChange = intern_or_throw("valueChange");
         return n;
     }();
     return *all;
@@ -407,6 +411,35 @@ void PythonHost::connect_attr(const std::string& source, const std::string& dest
     PyRef source_obj = make_text(source);
     PyRef destination_obj = make_text(destination);
     call(Command::ConnectAttr, {source_obj.get(), destination_obj.get()}, {{names().force, Py_True}});
+}
+
+// keyframe -query -timeChange / -valueChange: the keys' times and values, in the working units;
+// None for a curve without keys (keyframe reference, https://docs.huihoo.com/autodesk/maya/2017/
+// english/CommandsPython/keyframe.html).
+std::vector<std::pair<double, double>> PythonHost::curve_keys(const std::string& curve) {
+    const Names& n = names();
+    PyRef curve_obj = make_text(curve);
+    PyRef times = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.timeChange, Py_True}});
+    PyRef values = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.valueChange, Py_True}});
+    std::vector<std::pair<double, double>> keys;
+    if (times.get() == Py_None || values.get() == Py_None) return keys;
+    const Py_ssize_t count = PySequence_Size(times.get());
+    if (count < 0) throw_python_error();
+    const bool angular = ui_per_degree() != 1.0 && angular_curve(curve);
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        const double value = answer_number(answer_item(values.get(), i).get());
+        keys.emplace_back(answer_number(answer_item(times.get(), i).get()), angular ? to_degrees(value) : value);
+    }
+    return keys;
+}
+
+void PythonHost::set_curve_key_at(const std::string& curve, double time, double value) {
+    const Names& n = names();
+    if (ui_per_degree() != 1.0 && angular_curve(curve)) value = from_degrees(value);
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = is_whole_frame(time) ? make_int(static_cast<std::int64_t>(time)) : make_float(time);
+    PyRef value_obj = make_float(value);
+    call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
 }
 
 void PythonHost::disconnect_attr(const std::string& source, const std::string& destination) {

@@ -56,6 +56,8 @@ public:
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void disconnect_attr(const std::string& source, const std::string& destination) override;
+    std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;
+    void set_curve_key_at(const std::string& curve, double time, double value) override;
     std::optional<std::string> input_plug(const std::string& plug) override;
     std::string node_type(const std::string& node) override;
     std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/records.h"
@@ -74,6 +75,11 @@ public:
     // animLayer(layer, q=True, mute=True) / animLayer(layer, edit=True, mute=muted)
     virtual bool layer_muted(const std::string& layer) = 0;
     virtual void set_layer_muted(const std::string& layer, bool muted) = 0;
+    // keyframe(curve, q=True, timeChange=True) and keyframe(curve, q=True, valueChange=True): the
+    // time and value of every key, in time order
+    virtual std::vector<std::pair<double, double>> curve_keys(const std::string& curve) = 0;
+    // setKeyframe(curve, time=time, value=value) at any time, whole frame or not
+    virtual void set_curve_key_at(const std::string& curve, double time, double value) = 0;
     // setKeyframe(curve, time=time, value=value)
     virtual void set_curve_key(const std::string& curve, Frame time, double value) = 0;
     // Keys a curve made in this same step at every frame (frames and values align by position).

@@ -170,6 +170,14 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     }
     Prepared next;
     next.own_curves = driving_curves(host, camera);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (next.own_curves[k].empty()) continue;
+        for (const auto& key : host.curve_keys(next.own_curves[k])) {
+            if (key.first < static_cast<double>(start_frame) || key.first > static_cast<double>(end_frame)) {
+                next.own_keys_outside[k].push_back(key);
+            }
+        }
+    }
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);

@@ -2,8 +2,11 @@
 // One instance lives in the module state, shared by every window.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/apply.h"
 #include "core/records.h"
@@ -28,6 +31,9 @@ struct Prepared {
     // disconnected, not cut, when the shake first drives its channel, and connected again by
     // reset and bake: every key, tangent and infinity comes back as the animator made it.
     ShakeCurves own_curves;
+    // The keys (time, value) of each own curve outside the prepared range: copied onto the
+    // channel's shake curve, so that outside the range the shaken camera follows its own move.
+    std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;
     // Where the prepare left the host's current time (its last time edit): the last frame the
     // tool knows to be current without asking the host. The user may have moved it since.
     std::optional<Frame> time_after_prepare;

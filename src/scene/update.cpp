@@ -93,8 +93,15 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
         camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
                                  std::string(record.camera_mode), record.camera_original_anim);
     const ShakeCurves own = record.own_curves;
+    const auto own_keys_outside = record.own_keys_outside;  // a copy: host calls may replace the record
     set_own_curves_aside(host, camera, keys, own, replace.made);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    // Outside the range the shake curve carries the camera's own keys (time and value; the keys
+    // inside the range are the shaken ones).
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t k = channel_index(channel.channel);
+        for (const auto& [time, value] : own_keys_outside[k]) host.set_curve_key_at(applied.curves[k], time, value);
+    }
     return applied;
 }
 

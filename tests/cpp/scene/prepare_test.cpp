@@ -121,7 +121,13 @@ TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
     EXPECT_EQ(record.end_frame, 10);
     EXPECT_EQ(record.source_data.frames, frame_span(1, 10));
     EXPECT_EQ(host.printed_lines.back(), "Shake prepared. 10 frames.");
-    EXPECT_EQ(host.curves.at(shake_curve_name(kCamera, "translateX")).keys.size(), 10u);
+    // One shaken key per prepared frame; beyond the range, the camera's own keys.
+    const std::map<Frame, double>& keys = host.curves.at(shake_curve_name(kCamera, "translateX")).keys;
+    EXPECT_EQ(std::distance(keys.begin(), keys.upper_bound(10)), 10);
+    const std::map<Frame, double> own = recorded_keys(0);
+    const std::map<Frame, double> beyond(keys.upper_bound(10), keys.end());
+    const std::map<Frame, double> own_beyond(own.upper_bound(10), own.end());
+    EXPECT_EQ(beyond, own_beyond);
 }
 
 TEST_F(WorkflowTest, PrepareAcceptsAnyExistingNodeAsCamera) {

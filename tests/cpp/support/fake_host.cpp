@@ -267,6 +267,17 @@ void FakeHost::connect_attr(const std::string& source, const std::string& destin
     connections[destination] = source;
 }
 
+std::vector<std::pair<double, double>> FakeHost::curve_keys(const std::string& curve) {
+    std::vector<std::pair<double, double>> keys;
+    for (const auto& [time_value, value] : require_curve(curve).keys) keys.emplace_back(double(time_value), value);
+    return keys;
+}
+
+void FakeHost::set_curve_key_at(const std::string& curve, double time_value, double value) {
+    record("set_curve_key_at", {curve, format_arg(time_value), format_arg(value)});
+    require_curve(curve).keys[static_cast<Frame>(time_value)] = value;
+}
+
 void FakeHost::disconnect_attr(const std::string& source, const std::string& destination) {
     record("disconnect_attr", {source, destination});
     const auto found = connections.find(destination);

@@ -117,6 +117,9 @@ public:
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
     void disconnect_attr(const std::string& source, const std::string& destination) override;
+    std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;  // not logged
+    // Keys at whole frames only (the time truncated), as the fake's curves hold them.
+    void set_curve_key_at(const std::string& curve, double time, double value) override;
     // Queries are not logged, so that call sequences read as before.
     std::optional<std::string> input_plug(const std::string& plug) override;
     // "transform" for a node that is no curve or layer

@@ -68,6 +68,9 @@ class KeptCurvesTest(OwnAnimationCase):
                 for channel, curve in self.curves.items():  # kept aside in the scene, untouched
                     self.assertEqual(own_curve(channel), shake_curve(channel), (mode, channel))
                     self.assertEqual(curve_shape(curve), self.shapes[channel], (mode, channel))
+                # Outside the range (20-80) the shaken camera follows its own keys.
+                for time, value in ((-10, 0.1), (1, 0.1), (130, -1.0)):
+                    self.assertAlmostEqual(cmds.getAttr(CAMERA + ".translateX", time=time), value, places=12)
                 if end == "reset":
                     self.window._reset_camera()
                 else:
