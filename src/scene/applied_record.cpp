@@ -95,21 +95,11 @@ void write_applied(Host& host, const std::string& camera, const AppliedRecord& r
     host.set_string_attr(camera, kAppliedAttribute, applied_text(record));
 }
 
-// What drives the plug, or nothing; a node without such a channel (the camera field may name any
-// node) has nothing driving it.
-static std::optional<std::string> input_of(Host& host, const std::string& plug) {
-    try {
-        return host.input_plug(plug);
-    } catch (const HostError&) {
-        return std::nullopt;
-    }
-}
-
 std::vector<std::string> foreign_drivers(Host& host, const std::string& camera) {
     std::vector<std::string> driven;
     for (const char* channel : kChannels) {
         const std::string plug = channel_plug(camera, channel);
-        const std::optional<std::string> input = input_of(host, plug);
+        const std::optional<std::string> input = host.input_plug(plug);
         if (input && !is_time_curve(host.node_type(node_of(*input)))) {
             driven.push_back(plug + " (driven by " + *input + ")");
         }
@@ -120,7 +110,7 @@ std::vector<std::string> foreign_drivers(Host& host, const std::string& camera) 
 ShakeCurves driving_curves(Host& host, const std::string& camera) {
     ShakeCurves curves;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        const std::optional<std::string> input = input_of(host, channel_plug(camera, kChannels[k]));
+        const std::optional<std::string> input = host.input_plug(channel_plug(camera, kChannels[k]));
         if (input && is_time_curve(host.node_type(node_of(*input)))) curves[k] = node_of(*input);
     }
     return curves;
