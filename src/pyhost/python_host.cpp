@@ -68,6 +68,15 @@ struct Names {
     PyObject* length;
     PyObject* event;
     PyObject* kill;
+    PyObject* source;
+    PyObject* destination;
+    PyObject* plugs;
+    PyObject* node;
+    PyObject* longName;
+    PyObject* dataType;
+    PyObject* mute;
+    PyObject* timeChange;
+    PyObject* valueChange;
 };
 
 PyObject* intern_or_throw(const char* text) {
@@ -130,6 +139,15 @@ const Names& names() {
         n->length = intern_or_throw("length");
         n->event = intern_or_throw("event");
         n->kill = intern_or_throw("kill");
+        n->source = intern_or_throw("source");
+        n->destination = intern_or_throw("destination");
+        n->plugs = intern_or_throw("plugs");
+        n->node = intern_or_throw("node");
+        n->longName = intern_or_throw("longName");
+        n->dataType = intern_or_throw("dataType");
+        n->mute = intern_or_throw("mute");
+        n->timeChange = intern_or_throw("timeChange");
+        n->valueChange = intern_or_throw("valueChange");
         return n;
     }();
     return *all;
@@ -172,6 +190,10 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "currentUnit", nullptr},
     {0, "nodeType", nullptr},
     {0, "scriptJob", nullptr},
+    {0, "listConnections", nullptr},
+    {0, "disconnectAttr", nullptr},
+    {0, "attributeQuery", nullptr},
+    {0, "addAttr", nullptr},
 };
 
 std::string answer_text(PyObject* answer) {
@@ -404,6 +426,104 @@ void PythonHost::connect_attr(const std::string& source, const std::string& dest
     PyRef source_obj = make_text(source);
     PyRef destination_obj = make_text(destination);
     call(Command::ConnectAttr, {source_obj.get(), destination_obj.get()}, {{names().force, Py_True}});
+}
+
+// keyframe -query -timeChange / -valueChange: the keys' times and values, in the working units;
+// None for a curve without keys (keyframe reference, https://docs.huihoo.com/autodesk/maya/2017/
+// english/CommandsPython/keyframe.html).
+std::vector<std::pair<double, double>> PythonHost::curve_keys(const std::string& curve) {
+    const Names& n = names();
+    PyRef curve_obj = make_text(curve);
+    PyRef times = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.timeChange, Py_True}});
+    PyRef values = call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.valueChange, Py_True}});
+    std::vector<std::pair<double, double>> keys;
+    if (times.get() == Py_None || values.get() == Py_None) return keys;
+    const Py_ssize_t count = PySequence_Size(times.get());
+    if (count < 0) throw_python_error();
+    const bool angular = ui_per_degree() != 1.0 && angular_curve(curve);
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        const double value = answer_number(answer_item(values.get(), i).get());
+        keys.emplace_back(answer_number(answer_item(times.get(), i).get()), angular ? to_degrees(value) : value);
+    }
+    return keys;
+}
+
+void PythonHost::set_curve_key_at(const std::string& curve, double time, double value) {
+    const Names& n = names();
+    if (ui_per_degree() != 1.0 && angular_curve(curve)) value = from_degrees(value);
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = is_whole_frame(time) ? make_int(static_cast<std::int64_t>(time)) : make_float(time);
+    PyRef value_obj = make_float(value);
+    call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+void PythonHost::disconnect_attr(const std::string& source, const std::string& destination) {
+    PyRef source_obj = make_text(source);
+    PyRef destination_obj = make_text(destination);
+    call(Command::DisconnectAttr, {source_obj.get(), destination_obj.get()});
+}
+
+// listConnections answers None when nothing is connected ("List of connection plugs/nodes";
+// listConnections reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
+// listConnections.html).
+std::optional<std::string> PythonHost::input_plug(const std::string& plug) {
+    const Names& n = names();
+    PyRef plug_obj = make_text(plug);
+    PyRef answer = call(Command::ListConnections, {plug_obj.get()},
+                        {{n.source, Py_True}, {n.destination, Py_False}, {n.plugs, Py_True}});
+    if (answer.get() == Py_None || !answer_truth(answer.get())) return std::nullopt;
+    return answer_text(answer_item(answer.get(), 0).get());
+}
+
+std::string PythonHost::node_type(const std::string& node) {
+    PyRef node_obj = make_text(node);
+    return answer_text(call(Command::NodeType, {node_obj.get()}).get());
+}
+
+bool PythonHost::has_attribute(const std::string& node, const std::string& attribute) {
+    const Names& n = names();
+    PyRef attribute_obj = make_text(attribute);
+    PyRef node_obj = make_text(node);
+    return answer_truth(
+        call(Command::AttributeQuery, {attribute_obj.get()}, {{n.node, node_obj.get()}, {n.exists, Py_True}}).get());
+}
+
+// A string attribute that was never set answers None.
+std::optional<std::string> PythonHost::string_attr(const std::string& node, const std::string& attribute) {
+    if (!has_attribute(node, attribute)) return std::nullopt;
+    PyRef plug_obj = make_text(node + "." + attribute);
+    PyRef answer = call(Command::GetAttr, {plug_obj.get()});
+    if (answer.get() == Py_None) return std::nullopt;
+    return answer_text(answer.get());
+}
+
+// addAttr -dataType "string" and setAttr -type "string" (addAttr and setAttr references,
+// https://docs.huihoo.com/autodesk/maya/2017/english/Commands/addAttr.html and
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/setAttr.html).
+void PythonHost::set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) {
+    const Names& n = names();
+    if (!has_attribute(node, attribute)) {
+        PyRef node_obj = make_text(node);
+        PyRef attribute_obj = make_text(attribute);
+        PyRef string_type = make_text("string");
+        call(Command::AddAttr, {node_obj.get()}, {{n.longName, attribute_obj.get()}, {n.dataType, string_type.get()}});
+    }
+    PyRef plug_obj = make_text(node + "." + attribute);
+    PyRef text_obj = make_text(text);
+    PyRef string_type = make_text("string");
+    call(Command::SetAttr, {plug_obj.get(), text_obj.get()}, {{n.type, string_type.get()}});
+}
+
+bool PythonHost::layer_muted(const std::string& layer) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    return answer_truth(call(Command::AnimLayer, {layer_obj.get()}, {{n.q, Py_True}, {n.mute, Py_True}}).get());
+}
+
+void PythonHost::set_layer_muted(const std::string& layer, bool muted) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.mute, muted ? Py_True : Py_False}});
 }
 
 // setKeyframe takes the value in the working unit of the curve's kind.

@@ -61,6 +61,15 @@ public:
     // createNode(type, name=name, skipSelect=True): the user's selection stays as it was.
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
+    void disconnect_attr(const std::string& source, const std::string& destination) override;
+    std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;
+    void set_curve_key_at(const std::string& curve, double time, double value) override;
+    std::optional<std::string> input_plug(const std::string& plug) override;
+    std::string node_type(const std::string& node) override;
+    std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;
+    void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) override;
+    bool layer_muted(const std::string& layer) override;
+    void set_layer_muted(const std::string& layer, bool muted) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     // One MFnAnimCurve.addKeys call where maya.api (Python API 2.0) offers it, else per key. A
     // refused call (TypeError/RuntimeError before any key is in) keys that curve per key, and
@@ -132,6 +141,10 @@ private:
         CurrentUnit,
         NodeType,
         ScriptJob,
+        ListConnections,
+        DisconnectAttr,
+        AttributeQuery,
+        AddAttr,
         Count
     };
 
@@ -175,6 +188,7 @@ private:
     double from_degrees(double degrees);
     const std::string& curve_type(const std::string& curve);
     bool angular_curve(const std::string& curve);
+    bool has_attribute(const std::string& node, const std::string& attribute);
 
     HostModules modules_;
     std::array<PyRef, static_cast<std::size_t>(Command::Count)> commands_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "scene/applied_record.h"
 #include "scene/suspension.h"
 #include "scene/workflow_steps.h"
 
@@ -45,20 +46,6 @@ ChannelAnim read_shaken_values(Host& host, const std::vector<std::string>& chann
         shaken.push_back(std::move(series));
     }
     return shaken;
-}
-
-// A channel switched off after an update still carries that update's curve: it goes too, and
-// the channel gets its recorded animation back, so that no shake outlives the preparation. Only
-// a curve this preparation made counts: a node under the wanted name may be another camera's.
-std::vector<std::string> channels_to_clear(Host& host, const std::vector<std::string>& enabled,
-                                           const ShakeCurves& made) {
-    std::vector<std::string> cleared;
-    for (const char* channel : kChannels) {
-        const std::size_t k = channel_index(channel);
-        const bool is_enabled = std::find(enabled.begin(), enabled.end(), channel) != enabled.end();
-        if (is_enabled || (!made[k].empty() && host.obj_exists(made[k]))) cleared.emplace_back(channel);
-    }
-    return cleared;
 }
 
 // The name itself when no node bears it, else the first free one with a number after it:
@@ -158,8 +145,8 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     const std::vector<std::string> channels = enabled_channels(controls.settings);
     const std::vector<Frame> frames = prepared_frames(record);
     const ShakeCurves curves = prepared_curves(record, camera);
-    const bool own_animation = builds_on_own_animation(record.camera_mode);
-    const ChannelAnim recorded = record.camera_original_anim;
+    const ShakeCurves own = record.own_curves;
+    const ShakeCurves made = record.shake_curves;
     const Sample base = prepared_camera_base(record);
 
     // Each value read and each key set is a unit; a channel without a curve reports none.
@@ -180,11 +167,9 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     }
     scene_changed = true;
 
-    const ShakeCurves made = record.shake_curves;
-    const std::vector<std::string> cleared = channels_to_clear(host, channels, made);
-    clear_shake(host, camera, cleared, curves);
-
-    restore_camera(host, camera, cleared, frames, own_animation, recorded, base);
+    // Every shake curve goes and every channel gets its own curve back, as the animator made it;
+    // the layer alone carries the shake from here on.
+    take_off_shake(host, camera, own, made, base);
 
     // The host may still rename the layer; its answer is used from here on.
     const std::string layer = host.create_override_layer(free_layer_name(host, requested_layer));
@@ -197,6 +182,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         return false;
     }
 
+    note_taken_off(host, camera, layer);
     record.ready = false;
     const std::string message = "Baked to layer: " + layer;
     host.print_line(message);

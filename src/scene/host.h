@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/records.h"
@@ -58,6 +59,27 @@ public:
     virtual std::string create_node(const std::string& type, const std::string& name) = 0;
     // connectAttr(source, destination, force=True)
     virtual void connect_attr(const std::string& source, const std::string& destination) = 0;
+    // disconnectAttr(source, destination)
+    virtual void disconnect_attr(const std::string& source, const std::string& destination) = 0;
+    // listConnections(plug, source=True, destination=False, plugs=True): the plug driving `plug`,
+    // or nothing when none does
+    virtual std::optional<std::string> input_plug(const std::string& plug) = 0;
+    // nodeType(node)
+    virtual std::string node_type(const std::string& node) = 0;
+    // attributeQuery(attribute, node=node, exists=True), then getAttr(node + "." + attribute): the
+    // text of a string attribute, or nothing when the node has no such attribute or it holds none
+    virtual std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) = 0;
+    // addAttr(node, longName=attribute, dataType="string") when the attribute is missing, then
+    // setAttr(node + "." + attribute, text, type="string")
+    virtual void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) = 0;
+    // animLayer(layer, q=True, mute=True) / animLayer(layer, edit=True, mute=muted)
+    virtual bool layer_muted(const std::string& layer) = 0;
+    virtual void set_layer_muted(const std::string& layer, bool muted) = 0;
+    // keyframe(curve, q=True, timeChange=True) and keyframe(curve, q=True, valueChange=True): the
+    // time and value of every key, in time order
+    virtual std::vector<std::pair<double, double>> curve_keys(const std::string& curve) = 0;
+    // setKeyframe(curve, time=time, value=value) at any time, whole frame or not
+    virtual void set_curve_key_at(const std::string& curve, double time, double value) = 0;
     // setKeyframe(curve, time=time, value=value)
     virtual void set_curve_key(const std::string& curve, Frame time, double value) = 0;
     // Keys a curve made in this same step at every frame (frames and values align by position).

@@ -13,6 +13,7 @@
 #include "core/records.h"
 #include "core/sampling.h"
 #include "core/whole_numbers.h"
+#include "scene/applied_record.h"
 #include "scene/source_motion.h"
 #include "scene/suspension.h"
 #include "scene/workflow_steps.h"
@@ -52,31 +53,60 @@ std::optional<Frame> playback_frame(double bound) {
     return static_cast<Frame>(std::trunc(bound));
 }
 
+// A channel's own value at the current time `frame`: its own curve's, where it has one (so that
+// animation layers above it do not count as the animator's base move), else the channel's.
+double own_value(Host& host, const std::string& camera, std::size_t k, const ShakeCurves& own, Frame frame) {
+    if (!own[k].empty()) {
+        const std::optional<double> value = host.eval_curve(own[k], frame);
+        if (value) return *value;
+    }
+    return host.get_attr(plug(camera, kChannels[k]));
+}
+
 // The camera's start pose: its own channel values on the first frame. The channels, not the world
 // pose: written back into the channels of a camera under a moved or turned parent, a world pose
 // would move the camera away.
-Sample camera_start_pose(Host& host, const std::string& camera, Frame start_frame) {
+Sample camera_start_pose(Host& host, const std::string& camera, Frame start_frame, const ShakeCurves& own) {
     host.set_current_time(static_cast<double>(start_frame));
     Sample pose{};
-    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = host.get_attr(plug(camera, kChannels[i]));
+    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = own_value(host, camera, i, own, start_frame);
     return pose;
 }
 
 // The camera's own channel values on every frame, walking the range once per channel.
 ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames,
-                                    WorkProgress& progress) {
+                                    WorkProgress& progress, const ShakeCurves& own) {
     ChannelAnim recorded;
-    for (const char* channel : kChannels) {
-        ChannelSeries series{channel, {}};
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        ChannelSeries series{kChannels[k], {}};
         series.values.reserve(frames.size());
         for (Frame frame : frames) {
             host.set_current_time(static_cast<double>(frame));
-            series.values.push_back(host.get_attr(plug(camera, channel)));
+            series.values.push_back(own_value(host, camera, k, own, frame));
             progress.advance();
         }
         recorded.push_back(std::move(series));
     }
     return recorded;
+}
+
+// Layers this tool baked on the camera are muted while the camera is sampled, so that a new
+// preparation starts from the animator's move and not from an earlier shake; answers the layers
+// muted here, which are unmuted again after sampling.
+std::vector<std::string> mute_baked_layers(Host& host, const std::optional<AppliedRecord>& applied) {
+    std::vector<std::string> muted;
+    if (!applied) return muted;
+    for (const std::string& layer : applied->layers) {
+        if (host.anim_layer_exists(layer) && !host.layer_muted(layer)) {
+            host.set_layer_muted(layer, true);
+            muted.push_back(layer);
+        }
+    }
+    return muted;
+}
+
+void unmute_layers(Host& host, const std::vector<std::string>& muted) {
+    for (const std::string& layer : muted) host.set_layer_muted(layer, false);
 }
 
 // The units of work a prepare reports: one per frame sampled, six more per frame recorded.
@@ -138,11 +168,29 @@ void check_finite(const Prepared& next, const std::string& source, const std::st
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
                      const std::string& source, CameraMode mode, Frame start_frame, Frame end_frame,
                      const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed,
-                     std::optional<ShakeOffsets>* applied) {
+                     std::optional<ShakeOffsets>* applied_offsets) {
     // A camera still shaken by the current preparation would be recorded with that shake in it,
     // and the next reset or bake would give back the shaken move instead of the animator's.
     if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
+    // A shake the scene says is live on the camera, which this record does not know (a new window,
+    // session or reopened file), comes off the same way.
+    std::optional<AppliedRecord> applied = read_applied(host, camera);
+    if (applied && applied->live) {
+        take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
+        applied->live = false;
+        write_applied(host, camera, *applied);
+        scene_changed = true;
+    }
     Prepared next;
+    next.own_curves = driving_curves(host, camera);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (next.own_curves[k].empty()) continue;
+        for (const auto& key : host.curve_keys(next.own_curves[k])) {
+            if (key.first < static_cast<double>(start_frame) || key.first > static_cast<double>(end_frame)) {
+                next.own_keys_outside[k].push_back(key);
+            }
+        }
+    }
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);
@@ -150,13 +198,23 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     // once. The static mode records it before the start pose, which leaves the time on the first
     // frame as that mode always has.
     const bool own_animation = builds_on_own_animation(mode);
-    if (!own_animation) next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
-    next.camera_base = camera_start_pose(host, camera, start_frame);
-    next.time_after_prepare = start_frame;
-    if (own_animation) {
-        next.camera_original_anim = record_camera_animation(host, camera, frames, progress);
-        next.time_after_prepare = end_frame;
+    const std::vector<std::string> muted = mute_baked_layers(host, applied);
+    if (!muted.empty()) scene_changed = true;
+    try {
+        if (!own_animation) {
+            next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves);
+        }
+        next.camera_base = camera_start_pose(host, camera, start_frame, next.own_curves);
+        next.time_after_prepare = start_frame;
+        if (own_animation) {
+            next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves);
+            next.time_after_prepare = end_frame;
+        }
+    } catch (...) {
+        unmute_layers(host, muted);
+        throw;
     }
+    unmute_layers(host, muted);
     check_finite(next, source, camera, frames, start_frame);
     next.ready = true;
     next.camera = camera;
@@ -168,7 +226,18 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
 
     const std::size_t sampled = record.source_data.size();
     std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
-    if (applied != nullptr) *applied = std::move(offsets);
+    scene_changed = true;
+    AppliedRecord now = applied.value_or(AppliedRecord{});
+    now.live = true;
+    now.source = source;
+    now.mode = camera_mode_text(mode);
+    now.start_frame = start_frame;
+    now.end_frame = end_frame;
+    now.own_curves = record.own_curves;
+    now.base = *record.camera_base;
+    now.shake_curves = record.shake_curves;
+    write_applied(host, camera, now);
+    if (applied_offsets != nullptr) *applied_offsets = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
     const std::string held = held_move_note(record);
     if (!held.empty()) host.print_line(held);
@@ -209,6 +278,18 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         return PrepareOutcome::Rejected;
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
+
+    // A channel driven by anything but a curve of its own would lose its driver: it is never
+    // disconnected, so nothing is prepared.
+    const std::vector<std::string> driven = foreign_drivers(host, camera);
+    if (!driven.empty()) {
+        std::string plugs;
+        for (const std::string& each : driven) plugs += (plugs.empty() ? "" : ", ") + each;
+        host.warning("Cannot shake " + camera + ": " + plugs +
+                     ". A channel driven by a constraint, expression, driven key or other connection is never "
+                     "disconnected.");
+        return PrepareOutcome::Rejected;
+    }
 
     // Before every check, the record changes only by the reset of a still shaken camera, which
     // ends it: a cancel gives that back, as the undo gives back the scene.

@@ -2,8 +2,11 @@
 // One instance lives in the module state, shared by every window.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/apply.h"
 #include "core/records.h"
@@ -24,6 +27,13 @@ struct Prepared {
     // The shake curves of this preparation under the names the host gave them (empty until made):
     // a wanted name that was taken belongs to another node, so they are found by these names.
     ShakeCurves shake_curves;
+    // The camera's own curve of each channel at prepare (empty: the channel had none). Each is
+    // disconnected, not cut, when the shake first drives its channel, and connected again by
+    // reset and bake: every key, tangent and infinity comes back as the animator made it.
+    ShakeCurves own_curves;
+    // The keys (time, value) of each own curve outside the prepared range: copied onto the
+    // channel's shake curve, so that outside the range the shaken camera follows its own move.
+    std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;
     // Where the prepare left the host's current time (its last time edit): the last frame the
     // tool knows to be current without asking the host. The user may have moved it since.
     std::optional<Frame> time_after_prepare;

@@ -1,8 +1,9 @@
-// Taking the shake off the camera and giving back its own values.
+// Taking the shake off the camera and giving back its own animation.
 #include "scene/workflow.h"
 
 #include <algorithm>
 
+#include "scene/applied_record.h"
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -14,31 +15,46 @@ bool reset_camera(Host& host, Prepared& record) {
     if (!record.camera || record.camera->empty()) return false;
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
-    // The shake taken off already (by hand, or by the host's undo): cutting the camera's keys now
-    // would take its own animation with them. Nothing changes, and the preparation ends. With
-    // only some curves gone, the reset goes on and says which.
+    // The shake taken off already (by hand, or by the host's undo): nothing of it is left to take
+    // off, and the preparation ends. A curve deleted by hand leaves its channel without input: the
+    // camera's own curve, kept aside, is connected again. With only some curves gone, the reset
+    // goes on and says which.
     const std::vector<std::string> missing = missing_shake_curves(host, record);
-    const auto made = std::count_if(record.shake_curves.begin(), record.shake_curves.end(),
-                                    [](const std::string& name) { return !name.empty(); });
-    if (made > 0 && missing.size() == static_cast<std::size_t>(made)) {
+    const auto made_count = std::count_if(record.shake_curves.begin(), record.shake_curves.end(),
+                                          [](const std::string& name) { return !name.empty(); });
+    if (made_count > 0 && missing.size() == static_cast<std::size_t>(made_count)) {
         host.warning("Nothing to reset: shake curve not found: " + joined(missing) + ".");
+        const ShakeCurves own = record.own_curves;
+        const Sample base = prepared_camera_base(record);
         record.ready = false;
+        if (own_curves_set_aside(host, camera, own)) {
+            const UndoChunk chunk(host, "Trembla: reset");
+            take_off_shake(host, camera, own, ShakeCurves{}, base);
+            note_taken_off(host, camera, std::nullopt);
+        }
         return true;
     }
     if (!missing.empty()) host.warning("Shake curve not found: " + joined(missing) + ".");
     const UndoChunk chunk(host, "Trembla: reset");
-    const std::vector<Frame> frames = prepared_frames(record);
-    const std::vector<std::string> all_channels(kChannels.begin(), kChannels.end());
-    const ShakeCurves curves = prepared_curves(record, camera);
-    const bool own_animation = builds_on_own_animation(record.camera_mode);
-    const ChannelAnim recorded = record.camera_original_anim;
+    const ShakeCurves own = record.own_curves;
+    const ShakeCurves made = record.shake_curves;
     const Sample base = prepared_camera_base(record);
 
     // Every channel, whatever the switches say: a channel switched off after an update still
-    // carries the curve of that update.
-    clear_shake(host, camera, all_channels, curves);
-    restore_camera(host, camera, all_channels, frames, own_animation, recorded, base);
+    // carries the curve of that update. Each own curve is connected again as it was made.
+    take_off_shake(host, camera, own, made, base);
+    note_taken_off(host, camera, std::nullopt);
     record.ready = false;
+    return true;
+}
+
+bool reset_applied_shake(Host& host, const std::string& camera) {
+    if (camera.empty() || !host.obj_exists(camera)) return false;
+    const std::optional<AppliedRecord> applied = read_applied(host, camera);
+    if (!applied || !applied->live) return false;
+    const UndoChunk chunk(host, "Trembla: reset");
+    take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
+    note_taken_off(host, camera, std::nullopt);
     return true;
 }
 

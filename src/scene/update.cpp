@@ -39,6 +39,21 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
     return extract_source_shake(record.delta_data, frames, controls.settings.lag_trans, controls.settings.lag_rot);
 }
 
+// The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
+// the scene, unchanged, for reset and bake to connect again. A channel that already carries a
+// shake curve of this preparation had its own curve set aside then; a live update asks nothing.
+void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                          const ShakeCurves& own, const ShakeCurves& made) {
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t k = channel_index(channel.channel);
+        const std::string& curve = own[k];
+        if (curve.empty() || !made[k].empty()) continue;
+        const std::string destination = plug(camera, channel.channel);
+        const std::optional<std::string> input = host.input_plug(destination);
+        if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
+    }
+}
+
 }  // namespace
 
 ControlValues keyed_settings(const ShakeControls& controls) {
@@ -79,7 +94,16 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const std::vector<ChannelKeys> keys =
         camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), applied.camera_mode,
                                  record.camera_original_anim);
+    const ShakeCurves own = record.own_curves;
+    const auto own_keys_outside = record.own_keys_outside;  // a copy: host calls may replace the record
+    set_own_curves_aside(host, camera, keys, own, replace.made);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    // Outside the range the shake curve carries the camera's own keys (time and value; the keys
+    // inside the range are the shaken ones).
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t k = channel_index(channel.channel);
+        for (const auto& [time, value] : own_keys_outside[k]) host.set_curve_key_at(applied.curves[k], time, value);
+    }
     return applied;
 }
 

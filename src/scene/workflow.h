@@ -82,11 +82,15 @@ ControlValues keyed_settings(const ShakeControls& controls);
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made);
 void record_shake_curves(Prepared& record, const AppliedShake& made);
 
-// Removes the shake and the camera's keys on all six channels and gives back the recorded
-// animation (animated, relax) or the start pose (static). True when the preparation ended and the
+// Removes the shake from all six channels and connects each channel's own curve again (a channel
+// without one gets its first-frame value). True when the preparation ended and the
 // prepare button must return to "Prepare Shake"; false when nothing was prepared or the camera is
 // gone. Errors propagate, leaving the record ready.
 bool reset_camera(Host& host, Prepared& record);
+// Takes off a shake the scene says is live on `camera` (noted there by a prepare of this tool),
+// when no preparation of this session knows it: a new window, session or reopened file. True
+// when it took one off.
+bool reset_applied_shake(Host& host, const std::string& camera);
 
 // Moves the shaken values of the enabled channels onto a new override layer and ends the
 // preparation; true when it did (then the prepare button returns to "Prepare Shake"). Every shake

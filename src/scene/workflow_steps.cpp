@@ -50,30 +50,6 @@ void show_in_view(Host& host, const std::string& text) {
     }
 }
 
-void key_recorded_animation(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                            const std::vector<Frame>& frames, const ChannelAnim& recorded) {
-    for (const std::string& channel : channels) {
-        const std::vector<double>* values = find_channel(recorded, channel);
-        if (values == nullptr) continue;
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            host.set_channel_key(camera, channel, frames[i], values->at(i));
-        }
-    }
-}
-
-void set_start_pose(Host& host, const std::string& camera, const Sample& camera_base) {
-    for (std::size_t i = 0; i < kChannelCount; ++i) host.set_attr(plug(camera, kChannels[i]), camera_base[i]);
-}
-
-void clear_shake(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                 const ShakeCurves& curves) {
-    for (const std::string& channel : channels) {
-        host.cut_key(camera, channel);
-        const std::string& curve = curves[channel_index(channel)];
-        if (host.obj_exists(curve)) host.delete_node(curve);
-    }
-}
-
 void leave_quiet_state(Host& host, HostProgress& progress, const std::optional<std::string>& saved_mode) {
     std::exception_ptr failure;
     try {
@@ -107,16 +83,6 @@ bool may_cancel(Host& host, UndoChunk& chunk, bool scene_changed) {
     }
     chunk.reopen();
     return false;
-}
-
-void restore_camera(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                    const std::vector<Frame>& frames, bool own_animation, const ChannelAnim& recorded,
-                    const Sample& base) {
-    if (own_animation) {
-        key_recorded_animation(host, camera, channels, frames, recorded);
-    } else {
-        set_start_pose(host, camera, base);
-    }
 }
 
 }  // namespace trembla::steps

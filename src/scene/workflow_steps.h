@@ -32,24 +32,12 @@ ShakeCurves prepared_curves(const Prepared& record, const std::string& camera);
 // Decoration only: a message the viewport cannot show must not turn finished work into a failure.
 void show_in_view(Host& host, const std::string& text);
 
-// Keys `channels` of the camera with the recorded animation, one key per frame; channels that were
-// not recorded are left alone.
-void key_recorded_animation(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                            const std::vector<Frame>& frames, const ChannelAnim& recorded);
-
-// Writes the start pose back into the camera's own six channels.
-void set_start_pose(Host& host, const std::string& camera, const Sample& camera_base);
-
 // The shake curves the preparation made that the scene no longer holds (deleted by hand, or taken
 // back by the host's undo), in channel order.
 std::vector<std::string> missing_shake_curves(Host& host, const Prepared& record);
 
 // "a, b, c"
 std::string joined(const std::vector<std::string>& names);
-
-// Cuts the camera's keys on each channel and deletes the channel's shake curve.
-void clear_shake(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                 const ShakeCurves& curves);
 
 // Ends the progress bar and resumes the viewport, both on every way out of the quiet state; a
 // failure to end the bar propagates once the viewport is resumed.
@@ -67,11 +55,5 @@ void take_back(Host& host, UndoChunk& chunk, bool scene_changed);
 // the chunk is opened again and the command goes on to its end (false), so that no step the tool
 // did not make is ever undone and nothing is left half done.
 bool may_cancel(Host& host, UndoChunk& chunk, bool scene_changed);
-
-// Gives the camera its own values back: the recorded animation keyed on `channels` (animated,
-// relax) or the start pose on all six channels (static).
-void restore_camera(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                    const std::vector<Frame>& frames, bool own_animation, const ChannelAnim& recorded,
-                    const Sample& base);
 
 }  // namespace trembla::steps

@@ -6,7 +6,8 @@ from ._flags import FlagSet, query_one
 from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
 from ._undo import journal
-from ._scene import AnimCurve, AnimLayer, DagNode, KEYABLE, curve_type_for, string_types
+from ._scene import (AnimCurve, AnimLayer, DagNode, INFINITY_TYPES, KEYABLE,
+                     PlugLink, curve_type_for, string_types)
 
 
 def _attributes(node, attribute):
@@ -78,15 +79,33 @@ def _time_range(value, op):
 _CONNECT_ATTR = FlagSet("connectAttr", "force|f")
 
 
-def connectAttr(source, destination, **kwargs):
-    """connectAttr(curve + ".output", "node.attr", force=True): the curve drives the channel."""
-    flags = _CONNECT_ATTR.parse(kwargs)
+def _source_of(source):
+    """What drives a channel from the plug `source`: an animation curve's output, or another DAG
+    node's channel (the stand-in's constraint or expression: in the host these connect their
+    output plugs to the driven channel the same way; connectAttr reference, https://
+    docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/connectAttr.html)."""
     src = resolve_plug(source)
     if src is None:
         raise RuntimeError("connectAttr: The source attribute '%s' cannot be found." % source)
-    if not isinstance(src[0], AnimCurve):
-        raise NotImplementedError("connectAttr: the stand-in connects animation curve outputs "
-                                  "only, not '%s'" % (source,))
+    if isinstance(src[0], AnimCurve):
+        return src[0]
+    if len(src[1]) != 1:
+        raise NotImplementedError("connectAttr: the stand-in connects single channels only, "
+                                  "not '%s'" % (source,))
+    return PlugLink(scene, src[0], src[1][0])
+
+
+def _same_source(current, source):
+    if isinstance(current, PlugLink) and isinstance(source, PlugLink):
+        return current.node is source.node and current.attr == source.attr
+    return current is source
+
+
+def connectAttr(source, destination, **kwargs):
+    """connectAttr(curve + ".output", "node.attr", force=True): the curve drives the channel;
+    connectAttr("other.attr", "node.attr") makes another node's channel drive it."""
+    flags = _CONNECT_ATTR.parse(kwargs)
+    src = _source_of(source)
     dst = resolve_plug(destination)
     if dst is None:
         raise RuntimeError("connectAttr: The destination attribute '%s' cannot be found."
@@ -96,21 +115,25 @@ def connectAttr(source, destination, **kwargs):
         raise RuntimeError("connectAttr: The destination attribute '%s' cannot be connected "
                            "to '%s'." % (destination, source))
     current = node.inputs.get(channels[0])
-    if current is src[0]:
+    if _same_source(current, src):
         raise RuntimeError("connectAttr: '%s' is already connected to '%s'."
                            % (source, destination))
     if current is not None and not flags.get("force"):
         raise RuntimeError("connectAttr: '%s' already has an incoming connection from '%s'."
-                           % (destination, current.name + ".output"))
-    scene.connect(src[0], node, channels[0])
+                           % (destination, current.plug_name(scene)))
+    scene.connect(src, node, channels[0])
     return None
 
 
 def disconnectAttr(source, destination):
     """disconnectAttr(curve + ".output", "node.attr"): the channel keeps its current value."""
-    src, dst = resolve_plug(source), resolve_plug(destination)
-    if (src is None or dst is None or not isinstance(dst[0], DagNode)
-            or dst[0].inputs.get(dst[1][0]) is not src[0]):
+    dst = resolve_plug(destination)
+    current = (dst[0].inputs.get(dst[1][0])
+               if dst is not None and isinstance(dst[0], DagNode) else None)
+    src = resolve_plug(source)
+    if current is None or src is None or not _same_source(
+            current, src[0] if isinstance(src[0], AnimCurve) else PlugLink(scene, src[0],
+                                                                            src[1][0])):
         raise RuntimeError("disconnectAttr: There is no connection from '%s' to '%s' to "
                            "disconnect." % (source, destination))
     scene.disconnect(dst[0], dst[1][0])
@@ -128,10 +151,10 @@ def cutKey(*args, **kwargs):
     for target in _key_targets(args, flags.get("attribute")):
         if isinstance(target, AnimCurve):
             curve = target
-        else:
+        elif isinstance(target[0].inputs.get(target[1]), AnimCurve):
             curve = scene.disconnect(target[0], target[1])
-            if curve is None:
-                continue
+        else:
+            continue  # no curve: a channel driven by another node keeps its connection
         scene.delete(curve)
         cut += 1
     return cut
@@ -196,7 +219,7 @@ def keyframe(*args, **kwargs):
     curves = []
     for target in _key_targets(args, flags.get("attribute")):
         curve = target if isinstance(target, AnimCurve) else target[0].inputs.get(target[1])
-        if curve is not None:
+        if isinstance(curve, AnimCurve):
             curves.append(curve)
     if asked == "eval":
         if start != end:
@@ -277,4 +300,96 @@ def _plugs(value):
     return pairs
 
 
-COMMANDS = ("animLayer", "connectAttr", "cutKey", "disconnectAttr", "keyframe", "setKeyframe")
+def _curves_of(args, attribute):
+    """The curves a curve command acts on: named curves, and the curves driving the named
+    channels (a channel driven by anything else has none)."""
+    curves = []
+    for target in _key_targets(args, attribute):
+        curve = target if isinstance(target, AnimCurve) else target[0].inputs.get(target[1])
+        if isinstance(curve, AnimCurve):
+            curves.append(curve)
+    return curves
+
+
+_KEY_TANGENT = FlagSet("keyTangent", "query|q edit|e time|t attribute|at inTangentType|itt "
+                                     "outTangentType|ott inAngle|ia outAngle|oa inWeight|iw "
+                                     "outWeight|ow weightedTangents|wt")
+_TANGENT_FLAGS = ("inTangentType", "outTangentType", "inAngle", "outAngle", "inWeight",
+                  "outWeight")
+# The tangent types keyTangent takes (keyTangent reference, https://docs.huihoo.com/autodesk/maya/
+# 2017/english/CommandsPython/keyTangent.html: "spline", "linear", "fast", "slow", "flat", "step",
+# "stepnext", "fixed", "clamped", "plateau" and "auto").
+_TANGENT_TYPES = ("spline", "linear", "fast", "slow", "flat", "step", "stepnext", "fixed",
+                  "clamped", "plateau", "auto")
+
+
+def keyTangent(*args, **kwargs):
+    """keyTangent(curve or node, [attribute=...], [time=(a, b)], itt=..., ott=..., ia=..., oa=...,
+    iw=..., ow=..., weightedTangents=...): edits the tangents of the keys in the time range (every
+    key without time) and answers the number of curves changed; with q=True and one tangent flag,
+    the list of that setting over those keys, or with weightedTangents one truth value per curve.
+    Angles are in degrees, as the command takes them."""
+    flags = _KEY_TANGENT.parse(kwargs)
+    curves = _curves_of(args, flags.get("attribute"))
+    start, end = _time_range(flags.get("time"), "keyTangent")
+
+    def in_range(time):
+        return start is None or start <= time <= end
+
+    if flags.get("query"):
+        asked = query_one("keyTangent", flags, _TANGENT_FLAGS + ("weightedTangents",))
+        if asked == "weightedTangents":
+            return [curve.weighted for curve in curves] or None
+        found = [curve.tangent(time)[asked] for curve in curves for time in curve.times
+                 if in_range(time)]
+        return found or None
+    changes = {}
+    for name in _TANGENT_FLAGS:
+        if name in flags:
+            value = flags[name]
+            if name.endswith("Type"):
+                if value not in _TANGENT_TYPES:
+                    raise RuntimeError("keyTangent: Invalid tangent type '%s'." % (value,))
+            else:
+                value = float(value)
+            changes[name] = value
+    for curve in curves:
+        journal.node_changing(curve)
+        if "weightedTangents" in flags:
+            curve.weighted = bool(flags["weightedTangents"])
+        if changes:
+            for time in curve.times:
+                if in_range(time):
+                    settings = dict(curve.tangents.get(time, {}))  # a new dict: undo keeps the old
+                    settings.update(changes)
+                    curve.tangents[time] = settings
+    return len(curves)
+
+
+_SET_INFINITY = FlagSet("setInfinity", "query|q attribute|at preInfinite|pri postInfinite|poi")
+
+
+def setInfinity(*args, **kwargs):
+    """setInfinity(curve or node, [attribute=...], preInfinite=..., postInfinite=...) sets the
+    infinity types; with q=True and one of them, the type per curve (setInfinity reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/setInfinity.html)."""
+    flags = _SET_INFINITY.parse(kwargs)
+    curves = _curves_of(args, flags.get("attribute"))
+    slots = (("preInfinite", "pre_infinity"), ("postInfinite", "post_infinity"))
+    if flags.get("query"):
+        asked = query_one("setInfinity", flags, ("preInfinite", "postInfinite"))
+        slot = dict(slots)[asked]
+        return [getattr(curve, slot) for curve in curves] or None
+    for flag, slot in slots:
+        if flag in flags and flags[flag] not in INFINITY_TYPES:
+            raise RuntimeError("setInfinity: Invalid infinity type '%s'." % (flags[flag],))
+    for curve in curves:
+        journal.node_changing(curve)
+        for flag, slot in slots:
+            if flag in flags:
+                setattr(curve, slot, flags[flag])
+    return None
+
+
+COMMANDS = ("animLayer", "connectAttr", "cutKey", "disconnectAttr", "keyframe", "keyTangent",
+            "setInfinity", "setKeyframe")

@@ -59,6 +59,13 @@ SHAPE_DEFAULTS = {
 }
 CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU")
 
+# A key's tangents where nothing set them: Maya keys with "auto" tangents by default (the
+# default in-/out-tangent types of the Animation preferences, "Auto" since Maya 2017), angle 0
+# and weight 1 here; the stand-in does not compute the angle "auto" would give.
+DEFAULT_TANGENT = {"inTangentType": "auto", "outTangentType": "auto", "inAngle": 0.0,
+                   "outAngle": 0.0, "inWeight": 1.0, "outWeight": 1.0}
+INFINITY_TYPES = ("constant", "linear", "cycle", "cycleRelative", "oscillate")
+
 _DEFAULT_CAMERAS = (  # Maya's startup cameras: name, translate, rotate
     ("persp", (28.0, 21.0, 28.0), (-27.938352729602379, 44.999999999999972, 0.0)),
     ("top", (0.0, 1000.1, 0.0), (-90.0, 0.0, 0.0)),
@@ -87,7 +94,7 @@ class Node(object):
 class DagNode(Node):
     """A transform or a shape. `inputs` maps a channel to the curve driving it; `layered` maps a
     channel to the animation layers holding it, bottom layer first."""
-    __slots__ = ("parent", "children", "attrs", "inputs", "layered")
+    __slots__ = ("parent", "children", "attrs", "inputs", "layered", "dynamic")
 
     def __init__(self, name, node_type, attrs):
         Node.__init__(self, name, node_type)
@@ -96,11 +103,25 @@ class DagNode(Node):
         self.attrs = attrs
         self.inputs = {}
         self.layered = {}
+        self.dynamic = {}  # attributes addAttr added: name -> data type ("string")
 
 
 class AnimCurve(Node):
-    """Keys as two aligned lists sorted by time. Linear between keys, held outside them."""
-    __slots__ = ("times", "values", "outputs", "layer")
+    """Keys as two aligned lists sorted by time. Evaluated linear between keys and held outside
+    them, whatever the tangents and infinity say: the stand-in keeps tangents and infinity so that
+    they can be set, queried and compared key for key, not to evaluate splines as the host does.
+
+    Tangents: every key has an in and an out tangent type, angle and weight ("Tangents help to
+    control the shape of animation curves ... Tangent angles specify the direction the curve takes
+    as it enters (or leaves) a key. Tangent weights specify how much influence the tangent angle
+    has on the curve", keyTangent reference, https://docs.huihoo.com/autodesk/maya/2017/english/
+    CommandsPython/keyTangent.html). `tangents` maps a key's time to its own settings; a key with no
+    entry has the host's defaults (DEFAULT_TANGENT). `weighted` is the curve's weightedTangents
+    state. Infinity: the type before the first key and after the last ("constant", "linear",
+    "cycle", "cycleRelative", "oscillate"; setInfinity reference, https://docs.huihoo.com/autodesk/
+    maya/2017/english/CommandsPython/setInfinity.html), "constant" on a new curve."""
+    __slots__ = ("times", "values", "outputs", "layer", "tangents", "weighted", "pre_infinity",
+                 "post_infinity")
 
     def __init__(self, name, node_type):
         Node.__init__(self, name, node_type)
@@ -108,6 +129,22 @@ class AnimCurve(Node):
         self.values = []
         self.outputs = []  # (DagNode, channel) pairs this curve drives as a base curve
         self.layer = None  # (AnimLayer, DagNode, channel) when the curve belongs to a layer
+        self.tangents = {}  # time -> dict of the settings changed from DEFAULT_TANGENT
+        self.weighted = False
+        self.pre_infinity = "constant"
+        self.post_infinity = "constant"
+
+    def tangent(self, time):
+        """The tangent settings of the key at `time`, defaults filled in."""
+        found = dict(DEFAULT_TANGENT)
+        found.update(self.tangents.get(time, {}))
+        return found
+
+    def key_for_key(self):
+        """Everything that makes the curve what it is, comparable with ==: keys with their
+        tangents, weighting and infinity."""
+        keys = [(t, v, sorted(self.tangent(t).items())) for t, v in zip(self.times, self.values)]
+        return (self.type, keys, self.weighted, self.pre_infinity, self.post_infinity)
 
     def set_key(self, time, value):
         journal.key_changing(self, time)
@@ -145,6 +182,31 @@ class AnimCurve(Node):
         return 0.0 if value is None else value
 
 
+class PlugLink(object):
+    """A channel driven by another DAG node's channel (not an animation curve): what a
+    constraint's or an expression's output is to the channel it drives."""
+    __slots__ = ("scene", "node", "attr", "outputs")
+
+    def __init__(self, scene, node, attr):
+        self.scene = scene
+        self.node = node
+        self.attr = attr
+        self.outputs = []
+
+    def output(self, time):
+        return self.scene.value(self.node, self.attr, time)
+
+    def plug_name(self, scene):
+        return "%s.%s" % (scene.path_name(self.node), self.attr)
+
+
+def _curve_plug_name(self, scene):
+    return self.name + ".output"
+
+
+AnimCurve.plug_name = _curve_plug_name
+
+
 class AnimLayer(Node):
     """`members` maps (DagNode, channel) to the layer's curve for that channel, or None."""
     __slots__ = ("override", "weight", "mute", "members", "selected", "preferred")
@@ -168,6 +230,7 @@ class Scene(object):
         self.clear()
 
     def clear(self):
+        self.scene_name = ""  # the file the scene was last saved to or opened from
         self.nodes = {}  # creation number -> node
         self.by_name = {}  # short name -> nodes of that name
         self.selection = []
@@ -375,6 +438,9 @@ class Scene(object):
                 layer.members[(node, attr)] = curve
         else:
             curve = node.inputs.get(attr)
+            if curve is not None and not isinstance(curve, AnimCurve):
+                raise NotImplementedError("setKeyframe: the stand-in does not key a channel "
+                                          "driven by another node")
             if curve is None:
                 curve = self.create_curve(curve_type_for(attr), "%s_%s" % (node.name, attr))
                 self.connect(curve, node, attr)
@@ -426,7 +492,7 @@ class Scene(object):
             self.delete(child)
         for attr in list(node.inputs):
             curve = self.disconnect(node, attr, keep_value=False)
-            if not curve.outputs:  # a curve left driving nothing goes with its node, as in Maya
+            if isinstance(curve, AnimCurve) and not curve.outputs:  # a curve left driving nothing goes with its node, as in Maya
                 self.delete(curve)
         for attr, layers in list(node.layered.items()):
             for layer in list(layers):

@@ -8,6 +8,8 @@ from __future__ import absolute_import, division
 
 import fnmatch
 import math
+import os
+import pickle
 
 from . import _math, _units
 from ._flags import FlagSet, query_one
@@ -17,7 +19,7 @@ from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
     AmbiguousName, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
-    string_types)
+    PlugLink, string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
 
@@ -187,14 +189,24 @@ _SET_ATTR = FlagSet("setAttr", "type|typ")
 
 
 def setAttr(plug, *values, **kwargs):
-    """setAttr("node.attr", value) or setAttr("node.translate", x, y, z)."""
-    _SET_ATTR.parse(kwargs)
+    """setAttr("node.attr", value) or setAttr("node.translate", x, y, z); a string attribute
+    takes its text with type="string" ("setAttr node.attr -type "string" text"; setAttr reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/setAttr.html)."""
+    flags = _SET_ATTR.parse(kwargs)
     resolved = resolve_plug(plug)
     if resolved is None:
         raise RuntimeError("setAttr: No object matches name: %s" % (plug,))
     node, channels = resolved
     if isinstance(node, AnimCurve):
         raise RuntimeError("setAttr: The attribute '%s' is an output and cannot be set." % plug)
+    if len(channels) == 1 and node.dynamic.get(channels[0]) == "string":
+        if flags.get("type") != "string" or len(values) != 1 or not isinstance(
+                values[0], string_types):
+            raise RuntimeError("setAttr: '%s' is a string attribute: give one text with "
+                               "type='string'." % (plug,))
+        journal.node_changing(node)
+        node.attrs[channels[0]] = values[0]
+        return None
     values = flatten(values)
     if len(values) < len(channels):
         raise RuntimeError("setAttr: Not enough data was provided.")
@@ -206,14 +218,86 @@ def setAttr(plug, *values, **kwargs):
     return None
 
 
-_FILE = FlagSet("file", "new|n force|f")
+_ADD_ATTR = FlagSet("addAttr", "longName|ln dataType|dt")
+
+
+def addAttr(*args, **kwargs):
+    """addAttr(node, longName=name, dataType="string"): a dynamic string attribute holding no
+    text yet ("This command is used to add a dynamic attribute to a node", addAttr reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/Commands/addAttr.html). The stand-in adds
+    string attributes only."""
+    flags = _ADD_ATTR.parse(kwargs)
+    if flags.get("dataType") != "string" or not flags.get("longName"):
+        raise NotImplementedError("addAttr: the stand-in adds string attributes only "
+                                  "(longName=..., dataType='string')")
+    name = flags["longName"]
+    for node in [find_node(each) for each in named_objects(args)]:
+        if not isinstance(node, DagNode):
+            raise NotImplementedError("addAttr: the stand-in adds attributes to DAG nodes only")
+        if name in node.attrs:
+            raise RuntimeError("addAttr: Found attribute name '%s' already exists on node '%s'."
+                               % (name, node.name))
+        journal.node_changing(node)
+        node.attrs[name] = None
+        node.dynamic[name] = "string"
+    return None
+
+
+_ATTRIBUTE_QUERY = FlagSet("attributeQuery", "node|n exists|ex")
+
+
+def attributeQuery(name, **kwargs):
+    """attributeQuery(attr, node=node, exists=True): whether the node has the attribute
+    (attributeQuery reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
+    attributeQuery.html)."""
+    flags = _ATTRIBUTE_QUERY.parse(kwargs)
+    if not flags.get("exists"):
+        raise NotImplementedError("attributeQuery: the stand-in answers exists=True only")
+    node = find_node(flags.get("node"))
+    return resolve_plug("%s.%s" % (scene.path_name(node), name)) is not None
+
+
+_FILE = FlagSet("file", "new|n force|f save|s open|o rename|rn type|typ query|q sceneName|sn")
+
+
+def _saved_scene():
+    return dict(scene.__dict__)
 
 
 def file(*args, **kwargs):
-    """file(new=True, force=True): a fresh scene. Nothing else of Maya's file command."""
+    """file(new=True, force=True): a fresh scene; file(rename=path) then file(save=True): the
+    scene written to path; file(path, open=True, force=True): the scene read back, replacing the
+    one in memory; file(q=True, sceneName=True): the path, "" before any. The stand-in writes
+    its own format (a pickle), not Maya's; what matters is that everything the scene holds
+    (nodes, dynamic attributes, curves, connections, layers) comes back ("open: Open the
+    specified file", file reference, https://docs.huihoo.com/autodesk/maya/2017/english/
+    CommandsPython/file.html). Opening empties the undo queue, as a new scene does."""
     flags = _FILE.parse(kwargs)
+    if flags.get("query"):
+        if not flags.get("sceneName"):
+            raise NotImplementedError("file: the stand-in answers q=True, sceneName=True only")
+        return getattr(scene, "scene_name", "")
+    if flags.get("rename"):
+        scene.scene_name = os.path.abspath(flags["rename"])
+        return scene.scene_name
+    if flags.get("save"):
+        path = getattr(scene, "scene_name", "")
+        if not path:
+            raise RuntimeError("file: Scene has no name; rename it before saving.")
+        with open(path, "wb") as out:
+            pickle.dump(_saved_scene(), out, 2)
+        return path
+    if flags.get("open"):
+        if len(args) != 1:
+            raise RuntimeError("file: open takes one file name.")
+        path = os.path.abspath(args[0])
+        with open(path, "rb") as source:
+            state = pickle.load(source)
+        _replace_scene(state, path)
+        return path
     if args or not flags.get("new"):
-        raise NotImplementedError("file: the stand-in host serves file(new=True, force=True) only")
+        raise NotImplementedError("file: the stand-in host serves new, rename, save, open and "
+                                  "q=True, sceneName=True only")
     # A new scene empties the undo queue; making it is no step to undo.
     journal.pause()
     try:
@@ -222,6 +306,22 @@ def file(*args, **kwargs):
         journal.resume()
     journal.flush()
     return None
+
+
+def _replace_scene(state, path):
+    journal.pause()
+    try:
+        scene.__dict__.clear()
+        scene.__dict__.update(state)
+        scene.scene_name = path
+        # Links read their driver through the scene in memory, not the copy the file held.
+        for node in scene.nodes.values():
+            for link in getattr(node, "inputs", {}).values():
+                if isinstance(link, PlugLink):
+                    link.scene = scene
+    finally:
+        journal.resume()
+    journal.flush()
 
 
 _PLAYBACK_OPTIONS = FlagSet("playbackOptions", "query|q edit|e minTime|min maxTime|max "
@@ -475,8 +575,10 @@ _LIST_CONNECTIONS = FlagSet("listConnections", "source|s destination|d plugs|p")
 
 
 def listConnections(obj, **kwargs):
-    """Curves driving a node or plug (source side), channels a curve drives (destination
-    side); None when there are none, as in Maya."""
+    """Curves (or other nodes' channels) driving a node or plug (source side), channels a curve
+    drives (destination side); None when there are none, as in Maya ("returns a list of all
+    attributes/objects of a specified type that are connected to the given object(s)",
+    https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/listConnections.html)."""
     flags = _LIST_CONNECTIONS.parse(kwargs)
     want_sources = flags.get("source", True)
     want_destinations = flags.get("destination", True)
@@ -492,7 +594,9 @@ def listConnections(obj, **kwargs):
     if isinstance(node, DagNode) and want_sources:
         for attr in channels or sorted(node.inputs):
             curve = node.inputs.get(attr)
-            if curve is not None:
+            if isinstance(curve, PlugLink):
+                found.append(curve.plug_name(scene) if plugs else scene.path_name(curve.node))
+            elif curve is not None:
                 found.append(curve.name + ".output" if plugs else curve.name)
     elif isinstance(node, AnimCurve) and want_destinations:
         for target, attr in node.outputs:
@@ -517,6 +621,6 @@ def delete(*args, **kwargs):
     return None
 
 
-COMMANDS = ("createNode", "currentTime", "currentUnit", "delete", "file", "getAttr", "listConnections",
+COMMANDS = ("addAttr", "attributeQuery", "createNode", "currentTime", "currentUnit", "delete", "file", "getAttr", "listConnections",
             "listRelatives", "ls", "nodeType", "objExists", "parent", "playbackOptions", "select",
             "setAttr", "xform")

@@ -107,7 +107,9 @@ class CallMeter(object):
         # Where the host keys a whole shake curve in one call, the update makes no per-frame
         # call per channel; without that interface the count runs ahead of this estimate, which
         # only makes the meter reach its last steps early.
-        per_frame = 15 + 3 * channels if recorded else 3 + 2 * channels
+        # Per frame: the source sampled (3 calls), the camera's own move read (12, when recorded);
+        # per shaken channel the bake reads the shake curve and keys the layer (2).
+        per_frame = 15 + 2 * channels if recorded else 3 + 2 * channels
         self.cmds = cmds
         self.meter = meter
         self.total = max(1, frames * per_frame)

@@ -337,8 +337,15 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
 }
 
 void reset_command(PyObject* module, TremblaToolWindow& target) {
-    ending_command(module, target,
-                   [](Host& host, Prepared& work, const ShakeControls&, bool) { reset_camera(host, work); });
+    ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls& controls, bool) {
+        // A shake this session did not prepare (an earlier window, session or file) is found on
+        // the camera the window names, and taken off the same way.
+        if (!work.ready) {
+            reset_applied_shake(host, controls.camera_field);
+            return;
+        }
+        reset_camera(host, work);
+    });
 }
 
 void bake_command(PyObject* module, TremblaToolWindow& target) {

@@ -87,11 +87,6 @@ ToolState take_state(PyObject* module, const TremblaToolWindow& w) {
             utf8_of(w.prepare_btn->property("class").toString())};
 }
 
-void set_row(SliderRow* row, int value) {
-    const QSignalBlocker blocker(row);
-    row->setValue(value);
-}
-
 void set_box(QAbstractButton* box, bool checked) {
     const QSignalBlocker blocker(box);
     box->setChecked(checked);
@@ -104,40 +99,14 @@ void set_field(QLineEdit* field, const std::string& text) {
 
 // Every control as `c` says, with no command run: the scene already is as they describe it.
 void write_controls(TremblaToolWindow& w, const ShakeControls& c) {
-    const ControlValues& s = c.settings;
     set_field(w.camera_field, c.camera_field);
     set_field(w.source_field, c.source_field);
-    set_row(w.lag_trans_slider, s.lag_trans);
-    set_row(w.lag_rot_slider, s.lag_rot);
-    set_row(w.smoothing_slider, s.smooth);
-    set_row(w.amount_slider, s.amount);
-    set_row(w.trans_amp_slider, s.trans_amp);
-    set_row(w.rot_amp_slider, s.rot_amp);
-    set_row(w.fade_in_slider, s.fade_in);
-    set_row(w.fade_out_slider, s.fade_out);
-    set_field(w.ranges_field, s.ranges);
-    set_field(w.layer_field, s.layer_name);
-    set_box(w.translate_cb, s.translate_enabled);
-    set_box(w.rotate_cb, s.rotate_enabled);
-    set_row(w.trans_x_slider, s.trans_x);
-    set_row(w.trans_y_slider, s.trans_y);
-    set_row(w.trans_z_slider, s.trans_z);
-    set_row(w.rot_x_slider, s.rot_x);
-    set_row(w.rot_y_slider, s.rot_y);
-    set_row(w.rot_z_slider, s.rot_z);
+    for_each_setting(c.settings, [&w](const char* name, const auto& value) { show_control(w, name, value); });
     set_box(w.bypass_cb, c.bypass);
-    QRadioButton* mode = s.mode == "animated" ? w.mode_animated : s.mode == "relax" ? w.mode_relax : w.mode_static;
-    {
-        const QSignalBlocker block_static(w.mode_static);
-        const QSignalBlocker block_animated(w.mode_animated);
-        const QSignalBlocker block_relax(w.mode_relax);
-        mode->setChecked(true);
-    }
-    w._show_mode_rows();
 }
 
-// The tool shows `state` again: its record behind `_prepared`, its controls, its prepare button
-// and the preview of its shake.
+// The tool shows `state` again: its record behind `_prepared`, its controls, its prepare and reset
+// buttons and the preview of its shake.
 void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) {
     const PreparedRecord now = current_prepared(module);
     if (now != state.record) replace_prepared(module, now, *state.record);
@@ -145,6 +114,7 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
     w.prepare_btn->setText(state.prepare_text);
     change_style_class(w.prepare_btn, state.prepare_class.c_str());
     const Prepared& record = *state.record;
+    w.reset_btn->setEnabled(record.ready);
     if (record.ready) {
         w.shake_preview->set_data(
             preview_of(record, prepared_shake_offsets(record, state.controls), state.controls.bypass));

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <QSignalBlocker>
 #include <QString>
 
 #include "module/binding/qt_values.h"
@@ -83,18 +84,50 @@ void set_control(TremblaToolWindow& window, const char* setting, bool value) {
     control_for(window, kBoxes, setting)->setChecked(value);
 }
 
-void set_control(TremblaToolWindow& window, const char*, CameraMode value) {
+namespace {
+
+QRadioButton* mode_button(const TremblaToolWindow& window, CameraMode value) {
     switch (value) {
-        case CameraMode::static_pose:
-            window.mode_static->setChecked(true);
-            break;
         case CameraMode::relax:
-            window.mode_relax->setChecked(true);
-            break;
+            return window.mode_relax;
         case CameraMode::animated:
-            window.mode_animated->setChecked(true);
+            return window.mode_animated;
+        case CameraMode::static_pose:
             break;
     }
+    return window.mode_static;
+}
+
+}  // namespace
+
+void set_control(TremblaToolWindow& window, const char*, CameraMode value) {
+    mode_button(window, value)->setChecked(true);
+}
+
+void show_control(TremblaToolWindow& window, const char* setting, int value) {
+    SliderRow* row = control_for(window, kSliders, setting);
+    const QSignalBlocker blocker(row);
+    row->setValue(value);
+}
+
+void show_control(TremblaToolWindow& window, const char* setting, const std::string& value) {
+    QLineEdit* field = control_for(window, kFields, setting);
+    const QSignalBlocker blocker(field);
+    field->setText(qstring_of(value));
+}
+
+void show_control(TremblaToolWindow& window, const char* setting, bool value) {
+    QCheckBox* box = control_for(window, kBoxes, setting);
+    const QSignalBlocker blocker(box);
+    box->setChecked(value);
+}
+
+void show_control(TremblaToolWindow& window, const char*, CameraMode value) {
+    const QSignalBlocker block_static(window.mode_static);
+    const QSignalBlocker block_animated(window.mode_animated);
+    const QSignalBlocker block_relax(window.mode_relax);
+    mode_button(window, value)->setChecked(true);
+    window._show_mode_rows();
 }
 
 }  // namespace trembla::ext

@@ -23,4 +23,11 @@ void set_control(TremblaToolWindow& window, const char* setting, const std::stri
 void set_control(TremblaToolWindow& window, const char* setting, bool value);
 void set_control(TremblaToolWindow& window, const char* setting, CameraMode value);
 
+// Shows a value on the setting's control with its signals blocked: no handler, no command. For a
+// scene that already is as the value says (the host's undo or redo of a tool step).
+void show_control(TremblaToolWindow& window, const char* setting, int value);
+void show_control(TremblaToolWindow& window, const char* setting, const std::string& value);
+void show_control(TremblaToolWindow& window, const char* setting, bool value);
+void show_control(TremblaToolWindow& window, const char* setting, CameraMode value);
+
 }  // namespace trembla::ext

@@ -81,15 +81,15 @@ INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "
 TEST_F(WorkflowTest, AnimatedPrepareWalksTheRangeOncePerChannel) {
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
     std::vector<HostCall> expected;
-    for (const char* channel : kChannels) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
         for (Frame f : shot_frames()) {
             expected.push_back({"set_current_time", {format_arg(double(f))}});
-            expected.push_back({"get_attr", {plug(channel)}});
+            expected.push_back({"eval_curve", {own_curve(k), format_arg(double(f))}});
         }
     }
     // The walk starts after the six reads of the start pose.
     const std::vector<HostCall>& calls = host.calls();
-    const long pose = position_of(host, "get_attr", plug("translateX"));
+    const long pose = position_of(host, "eval_curve", own_curve(0));
     ASSERT_GE(pose, 1);
     const long first = pose + long(kChannelCount);
     ASSERT_GE(calls.size(), std::size_t(first) + expected.size());
@@ -105,7 +105,13 @@ TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
     EXPECT_EQ(record.end_frame, 10);
     EXPECT_EQ(record.source_data.frames, frame_span(1, 10));
     EXPECT_EQ(host.printed_lines.back(), "Shake prepared. 10 frames.");
-    EXPECT_EQ(host.curves.at(shake_curve_name(kCamera, "translateX")).keys.size(), 10u);
+    // One shaken key per prepared frame; beyond the range, the camera's own keys.
+    const std::map<Frame, double>& keys = host.curves.at(shake_curve_name(kCamera, "translateX")).keys;
+    EXPECT_EQ(std::distance(keys.begin(), keys.upper_bound(10)), 10);
+    const std::map<Frame, double> own = recorded_keys(0);
+    const std::map<Frame, double> beyond(keys.upper_bound(10), keys.end());
+    const std::map<Frame, double> own_beyond(own.upper_bound(10), own.end());
+    EXPECT_EQ(beyond, own_beyond);
 }
 
 TEST_F(WorkflowTest, PrepareAcceptsAnyExistingNodeAsCamera) {
@@ -298,8 +304,7 @@ TEST_F(WorkflowTest, FailureAfterTheShakenCameraWasResetLeavesItResetAndUnprepar
     EXPECT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Failed);
     EXPECT_FALSE(record.ready);
     EXPECT_TRUE(shake_curves().empty());
-    for (std::size_t k = 0; k < kChannelCount; ++k)
-        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k));
+    expect_own_curves_back();
 }
 
 TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {

@@ -28,65 +28,51 @@ TEST_F(WorkflowTest, ResetLeavesThePreparationCurrentWhenTheRecordNamesNoCamera)
     EXPECT_TRUE(host.calls().empty());
 }
 
-TEST_F(WorkflowTest, StaticResetWritesTheStartPoseIntoAllSixChannels) {
-    prepare_quietly(shaped_controls("static"));
-    ShakeControls controls = shaped_controls("static");
-    controls.settings.rotate_enabled = false;  // the rotation curves of the prepare stay behind
-    update_shake(host, record, controls);
-    host.clear_calls();
+TEST_F(WorkflowTest, ResetConnectsEveryOwnCurveAgainWithItsKeysInEveryMode) {
+    for (const char* mode : {"static", "animated", "relax"}) {
+        ShakeControls controls = shaped_controls(mode);
+        controls.settings.translate_enabled = false;  // the translation curves are never set aside
+        prepare_quietly(controls);
+        controls.settings.translate_enabled = true;  // now they are, after the prepare
+        update_shake(host, record, controls);
+        EXPECT_EQ(host.connections.at(plug("translateX")), shake_curve_name(kCamera, "translateX") + ".output");
+        host.clear_calls();
 
-    EXPECT_TRUE(reset_camera(host, record));
+        EXPECT_TRUE(reset_camera(host, record)) << mode;
 
-    EXPECT_FALSE(record.ready);
-    EXPECT_TRUE(shake_curves().empty());
-    EXPECT_TRUE(host.connections.empty());
-    const Sample base = camera_start_pose();
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        EXPECT_EQ(host.channel_keys.count(plug(kChannels[k])), 0u) << kChannels[k];
-        EXPECT_EQ(host.attr_values.at(plug(kChannels[k])), base[k]) << kChannels[k];
+        EXPECT_FALSE(record.ready);
+        EXPECT_TRUE(shake_curves().empty()) << mode;
+        expect_own_curves_back();
+        EXPECT_EQ(host.count("cut_key") + host.count("set_channel_key") + host.count("set_attr"), 0u) << mode;
+        EXPECT_EQ(host.count("refresh_suspend"), 0u);
     }
-    EXPECT_EQ(host.count("refresh_suspend"), 0u);
 }
 
-TEST_F(WorkflowTest, ResetClearsEachChannelBeforeRestoringAny) {
+TEST_F(WorkflowTest, ResetGivesAChannelWithoutACurveItsStartValue) {
+    host.delete_node(own_curve(1));
+    host.attr_values[plug("translateY")] = 1.7;
+    prepare_quietly(shaped_controls("static"));
+    EXPECT_TRUE(reset_camera(host, record));
+    EXPECT_EQ(host.calls_of("set_attr"), (std::vector<HostCall>{{"set_attr", {plug("translateY"), "1.7"}}}));
+    EXPECT_EQ(host.connections.count(plug("translateY")), 0u);
+}
+
+TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
     prepare_quietly(shaped_controls("static"));
     ASSERT_TRUE(reset_camera(host, record));
     std::vector<HostCall> expected{{"obj_exists", {kCamera}}};
     // First whether the shake is still there at all.
     for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
-    for (const char* channel : kChannels) {
-        const std::string curve = shake_curve_name(kCamera, channel);
-        expected.push_back({"cut_key", {kCamera, channel}});
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string curve = shake_curve_name(kCamera, kChannels[k]);
         expected.push_back({"obj_exists", {curve}});
         expected.push_back({"delete_node", {curve}});
+        expected.push_back({"obj_exists", {own_curve(k)}});
+        expected.push_back({"connect_attr", {own_curve(k) + ".output", plug(kChannels[k])}});
     }
-    const Sample base = camera_start_pose();
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        expected.push_back({"set_attr", {plug(kChannels[k]), format_arg(base[k])}});
-    }
+    expected.push_back({"set_string_attr", {kCamera, "tremblaShake"}});
     EXPECT_EQ(host.calls(), expected);
 }
-
-class ResetOfOwnAnimation : public WorkflowTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ResetOfOwnAnimation, KeysTheRecordedAnimationOnEveryFrameOfAllSixChannels) {
-    // A key outside the range on a channel the shake never touched: the reset removes it too.
-    host.channel_keys[plug("translateX")][200] = 99.0;
-    ShakeControls controls = shaped_controls(GetParam());
-    controls.settings.translate_enabled = false;
-    prepare_quietly(controls);
-
-    EXPECT_TRUE(reset_camera(host, record));
-
-    EXPECT_FALSE(record.ready);
-    EXPECT_TRUE(shake_curves().empty());
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        EXPECT_EQ(host.channel_keys.at(plug(kChannels[k])), recorded_keys(k)) << kChannels[k];
-    }
-    EXPECT_EQ(host.count("set_attr"), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, ResetOfOwnAnimation, ::testing::Values("animated", "relax"));
 
 // A failing host operation ends the reset where it happened; nothing is caught.
 struct ResetFailure {
@@ -108,19 +94,20 @@ TEST_P(ResetFails, ReachesTheCallerAndTheShakeStaysPrepared) {
     EXPECT_TRUE(record.ready);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, ResetFails,
-    ::testing::Values(ResetFailure{"static", "obj_exists", 1}, ResetFailure{"static", "cut_key", 4},
-                      ResetFailure{"static", "delete_node", 2}, ResetFailure{"static", "set_attr", 6},
-                      ResetFailure{"animated", "set_channel_key", 100}, ResetFailure{"relax", "set_channel_key", 1}));
+INSTANTIATE_TEST_SUITE_P(Operations, ResetFails,
+                         ::testing::Values(ResetFailure{"static", "obj_exists", 1},
+                                           ResetFailure{"static", "delete_node", 2},
+                                           ResetFailure{"animated", "connect_attr", 4},
+                                           ResetFailure{"relax", "set_string_attr", 1}));
 
-TEST_F(WorkflowTest, ResetFailureKeepsWhatWasAlreadyUndone) {
+TEST_F(WorkflowTest, ResetFailureKeepsWhatWasAlreadyGivenBack) {
     prepare_quietly(shaped_controls("animated"));
-    host.fail_on_call("set_channel_key", 31);  // first key of translateY
+    host.fail_on_call("connect_attr", 2);  // translateY's own curve
     EXPECT_THROW(reset_camera(host, record), HostError);
-    EXPECT_TRUE(shake_curves().empty());
-    EXPECT_EQ(host.channel_keys.at(plug("translateX")), recorded_keys(0));
-    EXPECT_EQ(host.channel_keys.count(plug("translateY")), 0u);
+    EXPECT_EQ(host.connections.at(plug("translateX")), own_curve(0) + ".output");
+    EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateY")), 0u);
+    EXPECT_EQ(host.connections.count(plug("translateY")), 0u);
+    EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateZ")), 1u);
 }
 
 }  // namespace

@@ -167,8 +167,23 @@ protected:
         for (Frame f = kFirst; f <= kLast; ++f) {
             host.set_world(kSource, f, source_pose(f));
             host.set_world(kCamera, f, camera_world_pose(f));
-            for (std::size_t k = 0; k < kChannelCount; ++k)
-                host.channel_keys[plug(kChannels[k])][f] = camera_channel(k, f);
+        }
+        // The camera's own animation: one curve per channel, keyed on every frame and connected.
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            const std::string curve = own_curve(k);
+            host.add_node(curve);
+            host.curves[curve] = FakeCurve{k < 3 ? "animCurveTL" : "animCurveTA", recorded_keys(k)};
+            host.connections[plug(kChannels[k])] = curve + ".output";
+        }
+    }
+
+    static std::string own_curve(std::size_t k) { return std::string(kCamera) + "_" + kChannels[k]; }
+
+    // Whether every channel is driven by its own curve again, holding the keys it was made with.
+    void expect_own_curves_back() const {
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            EXPECT_EQ(host.connections.at(plug(kChannels[k])), own_curve(k) + ".output") << kChannels[k];
+            EXPECT_EQ(host.curves.at(own_curve(k)).keys, recorded_keys(k)) << kChannels[k];
         }
     }
 

@@ -267,6 +267,62 @@ void FakeHost::connect_attr(const std::string& source, const std::string& destin
     connections[destination] = source;
 }
 
+std::vector<std::pair<double, double>> FakeHost::curve_keys(const std::string& curve) {
+    std::vector<std::pair<double, double>> keys;
+    for (const auto& [time_value, value] : require_curve(curve).keys) keys.emplace_back(double(time_value), value);
+    return keys;
+}
+
+void FakeHost::set_curve_key_at(const std::string& curve, double time_value, double value) {
+    record("set_curve_key_at", {curve, format_arg(time_value), format_arg(value)});
+    require_curve(curve).keys[static_cast<Frame>(time_value)] = value;
+}
+
+void FakeHost::disconnect_attr(const std::string& source, const std::string& destination) {
+    record("disconnect_attr", {source, destination});
+    const auto found = connections.find(destination);
+    if (found == connections.end() || found->second != source) {
+        throw HostError("No connection from " + source + " to " + destination);
+    }
+    connections.erase(found);
+}
+
+std::optional<std::string> FakeHost::input_plug(const std::string& plug) {
+    const auto found = connections.find(plug);
+    if (found == connections.end()) return std::nullopt;
+    return found->second;
+}
+
+std::string FakeHost::node_type(const std::string& node) {
+    require_node(node);
+    const auto curve = curves.find(node);
+    if (curve != curves.end()) return curve->second.type;
+    return layers.count(node) != 0 ? "animLayer" : "transform";
+}
+
+std::optional<std::string> FakeHost::string_attr(const std::string& node, const std::string& attribute) {
+    const auto found = string_attrs.find(plug_of(node, attribute));
+    if (found == string_attrs.end()) return std::nullopt;
+    return found->second;
+}
+
+void FakeHost::set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) {
+    record("set_string_attr", {node, attribute});
+    require_node(node);
+    string_attrs[plug_of(node, attribute)] = text;
+}
+
+bool FakeHost::layer_muted(const std::string& layer) { return muted_layers.count(layer) != 0; }
+
+void FakeHost::set_layer_muted(const std::string& layer, bool muted) {
+    record("set_layer_muted", {layer, muted ? "true" : "false"});
+    if (muted) {
+        muted_layers.insert(layer);
+    } else {
+        muted_layers.erase(layer);
+    }
+}
+
 void FakeHost::set_curve_key(const std::string& curve, Frame time_value, double value) {
     record("set_curve_key", {curve, format_arg(time_value), format_arg(value)});
     require_curve(curve).keys[time_value] = value;

@@ -116,6 +116,20 @@ public:
     // name with "|" fails, as the host refuses it.
     std::string create_node(const std::string& type, const std::string& name) override;
     void connect_attr(const std::string& source, const std::string& destination) override;
+    void disconnect_attr(const std::string& source, const std::string& destination) override;
+    std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;  // not logged
+    // Keys at whole frames only (the time truncated), as the fake's curves hold them.
+    void set_curve_key_at(const std::string& curve, double time, double value) override;
+    // Queries are not logged, so that call sequences read as before.
+    std::optional<std::string> input_plug(const std::string& plug) override;
+    // "transform" for a node that is no curve or layer
+    std::string node_type(const std::string& node) override;
+    std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;
+    void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) override;
+    bool layer_muted(const std::string& layer) override;
+    void set_layer_muted(const std::string& layer, bool muted) override;
+    std::map<std::string, std::string> string_attrs;  // plug -> text
+    std::set<std::string> muted_layers;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;

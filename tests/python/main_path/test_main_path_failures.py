@@ -153,7 +153,7 @@ class UpdateFailureTest(MainPathCase):
 class ResetAndBakeFailureTest(MainPathCase):
     def test_failed_reset_reaches_the_caller_and_stays_prepared(self):
         self.prepare("animated")
-        standin.fail("setKeyframe", on_call=10)
+        standin.fail("connectAttr", on_call=3)  # translateZ's own curve
         self.assertRaises(RuntimeError, self.window._reset_camera)
         self.assertTrue(tt._prepared["ready"])
         self.assert_button("Re-Prepare", "preparedBtn")
@@ -177,7 +177,7 @@ class ResetAndBakeFailureTest(MainPathCase):
     def test_failed_layer_keying_resumes_the_viewport_and_stays_prepared(self):
         self.prepare("animated")
         standin.clear_calls()
-        standin.fail("setKeyframe", on_call=len(FRAMES) * 6 + 5)  # restore keys, then layer keys
+        standin.fail("setKeyframe", on_call=5)  # the layer's keys
         with self.assertRaises(RuntimeError):
             self.window._bake_to_layer()
         self.assertFalse(standin.refresh_suspended())

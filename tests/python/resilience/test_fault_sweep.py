@@ -110,10 +110,12 @@ def prepare_outcome(calls, n, mode):
     suspend_at = next(i for i, c in enumerate(calls) if is_suspend(c))
     resume_at = max(i for i, c in enumerate(calls) if is_resume(c))
     # Sampling starts with the time query; a shaken camera is reset before it, and the record is
-    # written just before the first update's first cutKey after it.
+    # written just before the first update's first call after it (setting the camera's own
+    # curves aside, or cutting the channels' keys).
     sampling_at = next(i for i, c in enumerate(calls)
                        if c.op == "currentTime" and c.kwargs.get("q") and i > suspend_at)
-    written_at = next(i for i, c in enumerate(calls) if c.op == "cutKey" and i > sampling_at)
+    written_at = next(i for i, c in enumerate(calls)
+                      if c.op in ("cutKey", "listConnections") and i > sampling_at)
     index = n - 1
     suspended_calls = suspension_calls(calls, suspend_at)
     viewport = viewport_outcome(call, suspended_calls, resumption_calls(calls, resume_at))
@@ -133,8 +135,13 @@ def prepare_outcome(calls, n, mode):
         return Outcome(raises=True, record="new", printed=done, shown=prepared,
                        **viewport)
     in_block = suspend_at + 2 < index < resume_at
-    if in_block and call.op not in ("connectAttr", "inViewMessage"):
-        if index < sampling_at:
+    # Only the shake curve's own connection is ignored; giving a camera its own curve back is not.
+    shake_connection = call.op == "connectAttr" and "_shake_" in call.args[0]
+    if in_block and not shake_connection and call.op != "inViewMessage":
+        # The reset of a shaken camera ends when it notes on the camera that no shake is live.
+        reset_end = next((i for i, c in enumerate(calls) if c.op == "setAttr"
+                          and c.kwargs.get("type") == "string" and i < sampling_at), None)
+        if index < sampling_at and (reset_end is None or index <= reset_end):
             record = "unchanged"  # the reset stopped before it ended the preparation
         elif index < written_at:
             record = "ended"  # the shaken camera was reset, the new record not yet written

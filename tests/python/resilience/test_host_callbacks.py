@@ -280,7 +280,7 @@ def scenario_inject(operation, actions):
 
 
 def scenario_reset_reenters_prepare():
-    """The first key set by a reset runs a prepare of the same window."""
+    """The first own curve a reset connects again runs a prepare of the same window."""
     import maya.standin as standin
     from maya import cmds
     mp, tt, trigger = child_setup(24)
@@ -289,7 +289,7 @@ def scenario_reset_reenters_prepare():
     w = open_window(mp, tt, "animated")
     quiet(w._prepare_shake)
     recorded = dict(tt._prepared["camera_original_anim"])
-    trigger.arm(None, w._prepare_shake, op="setKeyframe")
+    trigger.arm(None, w._prepare_shake, op="connectAttr")
     error = None
     try:
         quiet(w._reset_camera)
@@ -406,7 +406,7 @@ def child_main(argv):
 # ---- in the test run ---------------------------------------------------------------------------
 
 class HostCallbackCrashTest(unittest.TestCase):
-    def test_a_reset_that_reenters_prepare_is_refused_and_keys_the_recorded_animation(self):
+    def test_a_reset_that_reenters_prepare_is_refused_and_gives_back_the_animation(self):
         result, err = run_child("reenter")
         self.assertIsNotNone(result, err)
         self.assertEqual(result["wrong_keys"], 0)

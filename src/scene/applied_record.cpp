@@ -1,0 +1,164 @@
+#include "scene/applied_record.h"
+
+#include <algorithm>
+#include <locale>
+#include <sstream>
+
+#include "scene/host.h"
+
+namespace trembla {
+namespace {
+
+constexpr const char* kHeader = "trembla-applied 1";
+
+std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('.')); }
+
+std::string channel_plug(const std::string& camera, const char* channel) { return camera + "." + channel; }
+
+// A curve with time input: what keys on a channel make (animCurveTL/TA/TU/TT). A driven key is an
+// animCurveU* (its input is another attribute), a layer a blend node: neither is the camera's own.
+bool is_time_curve(const std::string& type) { return type.rfind("animCurveT", 0) == 0; }
+
+std::optional<std::size_t> channel_position(const std::string& name) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (name == kChannels[k]) return k;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string applied_text(const AppliedRecord& record) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(17);
+    out << kHeader << "\n";
+    out << "live " << (record.live ? 1 : 0) << "\n";
+    if (!record.source.empty()) out << "source " << record.source << "\n";
+    if (!record.mode.empty()) out << "mode " << record.mode << "\n";
+    out << "range " << record.start_frame << " " << record.end_frame << "\n";
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        out << "base " << kChannels[k] << " " << record.base[k] << "\n";
+        if (!record.own_curves[k].empty()) out << "own " << kChannels[k] << " " << record.own_curves[k] << "\n";
+        if (!record.shake_curves[k].empty()) out << "shake " << kChannels[k] << " " << record.shake_curves[k] << "\n";
+    }
+    for (const std::string& layer : record.layers) out << "layer " << layer << "\n";
+    return out.str();
+}
+
+std::optional<AppliedRecord> parse_applied(const std::string& text) {
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    std::string line;
+    if (!std::getline(in, line) || line != kHeader) return std::nullopt;
+    AppliedRecord record;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        fields.imbue(std::locale::classic());
+        std::string key;
+        fields >> key;
+        if (key == "live") {
+            int live = 0;
+            if (!(fields >> live)) return std::nullopt;
+            record.live = live != 0;
+        } else if (key == "source") {
+            fields >> record.source;
+        } else if (key == "mode") {
+            fields >> record.mode;
+        } else if (key == "range") {
+            if (!(fields >> record.start_frame >> record.end_frame)) return std::nullopt;
+        } else if (key == "layer") {
+            std::string layer;
+            if (fields >> layer) record.layers.push_back(layer);
+        } else if (key == "base" || key == "own" || key == "shake") {
+            std::string channel;
+            fields >> channel;
+            const std::optional<std::size_t> k = channel_position(channel);
+            if (!k) return std::nullopt;
+            if (key == "base") {
+                if (!(fields >> record.base[*k])) return std::nullopt;
+            } else {
+                fields >> (key == "own" ? record.own_curves : record.shake_curves)[*k];
+            }
+        }
+    }
+    return record;
+}
+
+std::optional<AppliedRecord> read_applied(Host& host, const std::string& camera) {
+    const std::optional<std::string> text = host.string_attr(camera, kAppliedAttribute);
+    if (!text) return std::nullopt;
+    return parse_applied(*text);
+}
+
+void write_applied(Host& host, const std::string& camera, const AppliedRecord& record) {
+    host.set_string_attr(camera, kAppliedAttribute, applied_text(record));
+}
+
+std::vector<std::string> foreign_drivers(Host& host, const std::string& camera) {
+    std::vector<std::string> driven;
+    for (const char* channel : kChannels) {
+        const std::string plug = channel_plug(camera, channel);
+        const std::optional<std::string> input = host.input_plug(plug);
+        if (input && !is_time_curve(host.node_type(node_of(*input)))) {
+            driven.push_back(plug + " (driven by " + *input + ")");
+        }
+    }
+    return driven;
+}
+
+ShakeCurves driving_curves(Host& host, const std::string& camera) {
+    ShakeCurves curves;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::optional<std::string> input = host.input_plug(channel_plug(camera, kChannels[k]));
+        if (input && is_time_curve(host.node_type(node_of(*input)))) curves[k] = node_of(*input);
+    }
+    return curves;
+}
+
+void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
+                    const ShakeCurves& shake_curves, const Sample& base) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string plug = channel_plug(camera, kChannels[k]);
+        const std::string& own = own_curves[k];
+        const std::string& shake = shake_curves[k];
+        if (!shake.empty() && shake != own && host.obj_exists(shake)) host.delete_node(shake);
+        // A shake curve made under another name than the one noted (a later update met a taken
+        // name) still drives the channel: anything of ours by its name goes too.
+        std::optional<std::string> input = host.input_plug(plug);
+        const std::string ours = shake_curve_name(camera, kChannels[k]);
+        if (input && node_of(*input) != own && node_of(*input).rfind(ours, 0) == 0) {
+            host.delete_node(node_of(*input));
+            input = host.input_plug(plug);
+        }
+        if (!own.empty() && host.obj_exists(own)) {
+            if (!input || *input != own + ".output") host.connect_attr(own + ".output", plug);
+        } else if (!input) {
+            host.set_attr(plug, base[k]);
+        }
+    }
+}
+
+bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string own = own_curves[k];
+        if (own.empty() || !host.obj_exists(own)) continue;
+        const std::optional<std::string> input = host.input_plug(channel_plug(camera, kChannels[k]));
+        if (!input || *input != own + ".output") return true;
+    }
+    return false;
+}
+
+void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer) {
+    AppliedRecord applied = read_applied(host, camera).value_or(AppliedRecord{});
+    applied.live = false;
+    applied.shake_curves = ShakeCurves{};
+    if (new_layer) {
+        applied.layers.erase(std::remove(applied.layers.begin(), applied.layers.end(), *new_layer),
+                             applied.layers.end());
+        applied.layers.push_back(*new_layer);
+    }
+    write_applied(host, camera, applied);
+}
+
+}  // namespace trembla

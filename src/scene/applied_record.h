@@ -1,0 +1,58 @@
+// What this tool has applied to a camera, kept on the camera itself (a string attribute), so that
+// a new window, a new session or a reopened file finds it again from the scene alone: the curves
+// the animator made, kept aside while the shake drives the channels, and the layers baked so far.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/apply.h"
+#include "core/records.h"
+
+namespace trembla {
+
+class Host;
+
+inline constexpr const char* kAppliedAttribute = "tremblaShake";
+
+struct AppliedRecord {
+    bool live = false;  // shake curves drive the camera's channels now
+    std::string source;
+    std::string mode;
+    Frame start_frame = 0;
+    Frame end_frame = 0;
+    ShakeCurves own_curves;           // the camera's own curve of each channel; empty: it had none
+    Sample base{};                    // each channel's own value on the first frame
+    ShakeCurves shake_curves;         // the shake curve of each channel; empty: none made
+    std::vector<std::string> layers;  // override layers this tool baked on the camera
+};
+
+// One line per entry ("source cam_src", "own translateX cam_translateX", ...): node names hold no
+// blanks, so the text needs no quoting.
+std::string applied_text(const AppliedRecord& record);
+// Nothing for an empty or unreadable text (written by another version, or edited by hand).
+std::optional<AppliedRecord> parse_applied(const std::string& text);
+
+std::optional<AppliedRecord> read_applied(Host& host, const std::string& camera);
+void write_applied(Host& host, const std::string& camera, const AppliedRecord& record);
+
+// The channels of `camera` driven by something else than an animation curve of their own (a
+// constraint, an expression, a driven key, another connection), each as "plug (driven by source)".
+std::vector<std::string> foreign_drivers(Host& host, const std::string& camera);
+// The animation curve (time-input: animCurveTL/TA/TU) driving each channel now; empty: none.
+ShakeCurves driving_curves(Host& host, const std::string& camera);
+
+// Takes an applied shake off the camera: deletes its shake curves, connects each channel's own
+// curve again and gives a channel without one its first-frame value. Nothing else is touched.
+void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
+                    const ShakeCurves& shake_curves, const Sample& base);
+
+// Whether an own curve that still exists drives nothing on its channel: kept aside for a shake
+// that is no longer there.
+bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves);
+
+// Notes on the camera that no shake is live any more, and the layer a bake just made, if any.
+void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer);
+
+}  // namespace trembla

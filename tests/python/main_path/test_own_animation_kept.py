@@ -1,0 +1,141 @@
+"""The animator's own animation survives a shake: curves kept in the scene key for key, driven
+channels refused, animation layers left alone, and a shake found again from the scene alone."""
+import os
+import tempfile
+
+from support.main_path import CAMERA, SOURCE, MainPathCase, shake_curve
+
+import maya.standin as standin  # noqa: E402
+from maya import cmds  # noqa: E402
+
+import trembla_tool as tt  # noqa: E402
+
+# Sparse keys with their own tangents and infinity, reaching outside the playback range (20-80).
+SPARSE = {"translateX": [(-10, 0.1), (1, 0.1), (50, 2.0), (130, -1.0)],
+          "translateZ": [(20, 10.0), (80, 4.0)],
+          "rotateY": [(5, 20.0), (60, 45.0)]}
+STILL = {"translateY": 1.7, "rotateX": -5.0, "rotateZ": 0.0}  # channels with no curve
+TANGENT_FLAGS = ("itt", "ott", "ia", "oa", "iw", "ow")
+
+
+def own_curve(channel):
+    found = cmds.listConnections("%s.%s" % (CAMERA, channel), source=True, destination=False)
+    return found[0] if found else None
+
+
+def curve_shape(curve):
+    """Everything the animator set on a curve, key for key."""
+    shape = [cmds.keyframe(curve, q=True, tc=True), cmds.keyframe(curve, q=True, vc=True),
+             cmds.keyTangent(curve, q=True, wt=True), cmds.setInfinity(curve, q=True, pri=True),
+             cmds.setInfinity(curve, q=True, poi=True)]
+    return shape + [cmds.keyTangent(curve, q=True, **{flag: True}) for flag in TANGENT_FLAGS]
+
+
+class OwnAnimationCase(MainPathCase):
+    def setUp(self):
+        MainPathCase.setUp(self)
+        cmds.delete(CAMERA)
+        cmds.createNode("camera", name=CAMERA + "Shape", skipSelect=True)
+        for channel, value in STILL.items():
+            cmds.setAttr("%s.%s" % (CAMERA, channel), value)
+        for channel, keys in SPARSE.items():
+            for time, value in keys:
+                cmds.setKeyframe(CAMERA, attribute=channel, time=time, value=value)
+        curve = own_curve("translateX")
+        cmds.keyTangent(curve, time=(50, 50), itt="linear", ott="step", ia=12.5, ow=3.0)
+        cmds.keyTangent(curve, edit=True, weightedTangents=True)
+        cmds.setInfinity(curve, pri="cycle", poi="oscillate")
+        cmds.playbackOptions(min=20, max=80)
+        self.curves = dict((channel, own_curve(channel)) for channel in SPARSE)
+        self.shapes = dict((channel, curve_shape(curve)) for channel, curve in self.curves.items())
+
+    def assert_own_animation_back(self):
+        for channel, curve in self.curves.items():
+            self.assertEqual(own_curve(channel), curve, channel)
+            self.assertEqual(curve_shape(curve), self.shapes[channel], channel)
+        for channel, value in STILL.items():
+            self.assertEqual(own_curve(channel), None, channel)
+            self.assertAlmostEqual(cmds.getAttr("%s.%s" % (CAMERA, channel)), value, places=12)
+        self.assertFalse(any(cmds.objExists(shake_curve(c)) for c in list(SPARSE) + list(STILL)))
+
+
+class KeptCurvesTest(OwnAnimationCase):
+    def test_reset_and_bake_give_back_every_key_tangent_and_infinity_in_every_mode(self):
+        for mode in ("static", "animated", "relax"):
+            for end in ("reset", "bake"):
+                self.prepare(mode)
+                self.assertTrue(tt._prepared["ready"], (mode, end))
+                for channel, curve in self.curves.items():  # kept aside in the scene, untouched
+                    self.assertEqual(own_curve(channel), shake_curve(channel), (mode, channel))
+                    self.assertEqual(curve_shape(curve), self.shapes[channel], (mode, channel))
+                # Outside the range (20-80) the shaken camera follows its own keys.
+                for time, value in ((-10, 0.1), (1, 0.1), (130, -1.0)):
+                    self.assertAlmostEqual(cmds.getAttr(CAMERA + ".translateX", time=time), value, places=12)
+                if end == "reset":
+                    self.window._reset_camera()
+                else:
+                    self.window._bake_to_layer()
+                    cmds.delete("trembla_layer")
+                self.assert_own_animation_back()
+
+    def test_recorded_animation_is_the_own_curve_under_an_animators_layer(self):
+        cmds.animLayer("animatorLayer")
+        cmds.animLayer("animatorLayer", edit=True, attribute=CAMERA + ".translateX")
+        cmds.setKeyframe(CAMERA, attribute="translateX", time=20, value=5.0, animLayer="animatorLayer")
+        layer_keys = cmds.keyframe("%s_translateX_animatorLayer_inputB" % CAMERA, q=True, vc=True)
+        self.prepare("animated")
+        recorded = tt._prepared["camera_original_anim"]["translateX"]
+        self.assertAlmostEqual(recorded[30], cmds.keyframe(self.curves["translateX"], q=True, time=(50, 50),
+                                                           eval=True)[0], places=12)
+        self.window._reset_camera()
+        self.assert_own_animation_back()
+        self.assertEqual(cmds.animLayer("animatorLayer", q=True, attribute=True), [CAMERA + ".translateX"])
+        self.assertEqual(cmds.keyframe("%s_translateX_animatorLayer_inputB" % CAMERA, q=True, vc=True), layer_keys)
+
+    def test_a_channel_driven_by_another_node_is_refused_with_one_warning(self):
+        driver = cmds.createNode("transform", name="rig", skipSelect=True)
+        cmds.connectAttr(driver + ".translateY", CAMERA + ".translateY")
+        self.prepare("static")
+        self.assertFalse(tt._prepared["ready"])
+        self.assertEqual(len(standin.warnings), 1)
+        self.assertIn(CAMERA + ".translateY (driven by rig.translateY)", standin.warnings[0])
+        self.assertEqual(cmds.listConnections(CAMERA + ".translateY", s=True, d=False, p=True), ["rig.translateY"])
+        self.assertFalse(cmds.objExists(shake_curve("translateX")))
+
+
+class FoundAgainTest(OwnAnimationCase):
+    def shaken_ty(self):
+        return cmds.keyframe(shake_curve("translateY"), q=True, vc=True)
+
+    def new_window(self):
+        tt.reset_state()
+        self.window = tt.show()
+        self.name_camera_and_source()
+
+    def test_preparing_again_from_a_new_window_or_after_a_bake_does_not_double_the_shake(self):
+        for between in ("new window", "bake"):
+            self.prepare("static")
+            first = self.shaken_ty()
+            if between == "bake":
+                self.window._bake_to_layer()
+            else:
+                self.new_window()
+            self.prepare("static")
+            self.assertEqual(self.shaken_ty(), first, between)
+            self.window._reset_camera()
+            self.assert_own_animation_back()
+            if between == "bake":
+                cmds.delete("trembla_layer")
+
+    def test_reset_after_save_and_reopen_takes_the_shake_off_exactly(self):
+        self.prepare("animated")
+        path = os.path.join(tempfile.mkdtemp(), "shot.ma")
+        cmds.file(rename=path)
+        cmds.file(save=True)
+        cmds.file(new=True, force=True)
+        cmds.file(path, open=True, force=True)
+        self.new_window()
+        self.window._reset_camera()
+        self.assert_own_animation_back()
+        self.assertEqual(cmds.getAttr(CAMERA + "." + "translateY"), STILL["translateY"])
+        self.assertTrue(cmds.objExists(SOURCE))
