@@ -211,7 +211,13 @@ class FollowTest(MainPathCase):
             scene = standin.scene_dump()
             getattr(self.window, command)()
             self.assertEqual(standin.warnings, [warning])
-            self.assertEqual(standin.scene_dump(), scene, command)
+            if command == "_bake_to_layer":
+                self.assertEqual(standin.scene_dump(), scene, command)
+            else:
+                # Curves deleted by hand left the channels without input: the camera's own
+                # curves, kept aside, drive them again.
+                self.assert_camera_animation_restored()
+                self.assertFalse(self.window.reset_btn.isEnabled())
             self.window.close()
 
     def test_the_undo_jobs_live_as_long_as_the_window_is_up_and_never_raise(self):
