@@ -37,6 +37,10 @@ private:
     Before* before_ = nullptr;
 };
 
+// Forgets the steps remembered and the queue's length: the host's queue may belong to another
+// scene now (reset_state()). A command running now keeps its own depth.
+void forget_undo_history() noexcept;
+
 // A slider drag is one step that spans many commands: taken at its press, remembered at its release.
 void begin_drag_step(PyObject* module, TremblaToolWindow& window) noexcept;
 void end_drag_step(PyObject* module, TremblaToolWindow& window) noexcept;

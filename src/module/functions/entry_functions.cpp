@@ -1,6 +1,7 @@
 #include "module/functions/entry_functions.h"
 
 #include "module/binding/errors.h"
+#include "module/commands/undo_follow.h"
 #include "module/faces/window_type.h"
 #include "module/registry.h"
 #include "module/state.h"
@@ -32,6 +33,7 @@ PyObject* py_show(PyObject* module, PyObject*) {
 PyObject* py_reset_state(PyObject* module, PyObject*) {
     return guarded([&] {
         reset_module_state(module);
+        forget_undo_history();
         Py_RETURN_NONE;
     });
 }
@@ -40,7 +42,8 @@ PyMethodDef kEntryFunctions[] = {
     {"reset_state", py_reset_state, METH_NOARGS,
      "reset_state()\n\n"
      "Reset global state. Useful when reloading the module.\n\n"
-     "Forgets _prepared (a fresh record replaces it), _window and _original_eval_mode; closes no\n"
+     "Forgets _prepared (a fresh record replaces it), _window, _original_eval_mode and the tool's\n"
+     "steps on the host's undo queue; closes no\n"
      "window and restores no evaluation mode."},
     {"show", py_show, METH_NOARGS,
      "show()\n\n"

@@ -120,11 +120,10 @@ def prepare_outcome(calls, n, mode):
     suspended_calls = suspension_calls(calls, suspend_at)
     viewport = viewport_outcome(call, suspended_calls, resumption_calls(calls, resume_at))
     started = ["Preparing shake (mode: %s)..." % mode]
-    # The static mode says that it holds the shot camera's move, unless the reset of an earlier
-    # static shake (its start pose set) already left the camera still.
-    still = any(c.op == "setAttr" for c in calls[:sampling_at])
+    # The static mode says that it holds the shot camera's move (a reset of an earlier shake gives
+    # the camera its own curves back, so it moves again).
     held = ["Static mode: %s's own move is held at its pose of frame %d until Reset, or until a baked layer "
-            "is removed." % (CAMERA, FIRST)] if mode == "static" and not still else []
+            "is removed." % (CAMERA, FIRST)] if mode == "static" else []
     done = started + ["Shake prepared. %d frames." % (LAST - FIRST + 1)] + held
     prepared = [" ".join(["Shake prepared!"] + held)]
     if index < suspend_at - 1:  # name checks and playback range: before any suspension

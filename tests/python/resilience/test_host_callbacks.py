@@ -383,7 +383,8 @@ def scenario_deleted_while_a_field_has_focus():
     mp.forget_host_recordings()
     dialog.deleteLater()
     QtCore.QCoreApplication.sendPostedEvents(dialog, QtCore.QEvent.DeferredDelete)
-    return {"focused": focused, "host_calls": len(standin.calls)}
+    # The window's undo script jobs are killed as it goes; nothing else reaches the host.
+    return {"focused": focused, "host_calls": [c.op for c in standin.calls if c.op != "scriptJob"]}
 
 
 def child_main(argv):
@@ -436,7 +437,7 @@ class HostCallbackCrashTest(unittest.TestCase):
         result, err = run_child("focus")
         self.assertIsNotNone(result, err)
         self.assertTrue(result["focused"], "arranging: the field has the focus")
-        self.assertEqual(result["host_calls"], 0)
+        self.assertEqual(result["host_calls"], [])
 
     def test_an_argument_that_deletes_the_window_is_converted_before_the_window_is_used(self):
         if not has_binding():
