@@ -65,6 +65,17 @@ History& history() {
     return h;
 }
 
+}  // namespace
+
+void forget_undo_history() noexcept {
+    History& h = history();
+    const int depth = h.depth;
+    h = History{};
+    h.depth = depth;
+}
+
+namespace {
+
 // Python errors set meanwhile are the caller's business, and stay as they were.
 class KeepPythonError {
 public:
