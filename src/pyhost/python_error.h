@@ -10,6 +10,24 @@
 
 namespace trembla::py {
 
+// Keeps the caller's pending Python error (if any) out of the way of the calls made meanwhile,
+// and sets it again on the way out, whatever those calls left set.
+class PendingErrorSaver {
+public:
+    PendingErrorSaver() noexcept { PyErr_Fetch(&type_, &value_, &traceback_); }
+    ~PendingErrorSaver() {
+        PyErr_Clear();
+        PyErr_Restore(type_, value_, traceback_);
+    }
+    PendingErrorSaver(const PendingErrorSaver&) = delete;
+    PendingErrorSaver& operator=(const PendingErrorSaver&) = delete;
+
+private:
+    PyObject* type_ = nullptr;
+    PyObject* value_ = nullptr;
+    PyObject* traceback_ = nullptr;
+};
+
 class PythonError : public HostError {
 public:
     // Takes the pending Python exception (normalised, traceback attached); the error indicator is

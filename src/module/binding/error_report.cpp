@@ -7,23 +7,6 @@ namespace trembla::ext {
 
 namespace {
 
-// Keeps the caller's pending Python error (if any) out of the way of the calls made meanwhile.
-class PendingErrorSaver {
-public:
-    PendingErrorSaver() noexcept { PyErr_Fetch(&type_, &value_, &traceback_); }
-    ~PendingErrorSaver() {
-        PyErr_Clear();
-        PyErr_Restore(type_, value_, traceback_);
-    }
-    PendingErrorSaver(const PendingErrorSaver&) = delete;
-    PendingErrorSaver& operator=(const PendingErrorSaver&) = delete;
-
-private:
-    PyObject* type_ = nullptr;
-    PyObject* value_ = nullptr;
-    PyObject* traceback_ = nullptr;
-};
-
 void warn(PyObject* module, const std::string& text) noexcept {
     try {
         host_for(module).warning(text);
@@ -54,7 +37,7 @@ void report_handler_error(PyObject* module, const std::exception_ptr& error) noe
         return;
     }
     GilHold gil;
-    PendingErrorSaver saved;
+    py::PendingErrorSaver saved;
     std::string text;
     try {
         text = error_text(error);

@@ -76,23 +76,6 @@ void forget_undo_history() noexcept {
 
 namespace {
 
-// Python errors set meanwhile are the caller's business, and stay as they were.
-class KeepPythonError {
-public:
-    KeepPythonError() { PyErr_Fetch(&type_, &value_, &traceback_); }
-    ~KeepPythonError() {
-        PyErr_Clear();
-        PyErr_Restore(type_, value_, traceback_);
-    }
-    KeepPythonError(const KeepPythonError&) = delete;
-    KeepPythonError& operator=(const KeepPythonError&) = delete;
-
-private:
-    PyObject* type_ = nullptr;
-    PyObject* value_ = nullptr;
-    PyObject* traceback_ = nullptr;
-};
-
 ToolState take_state(PyObject* module, const TremblaToolWindow& w) {
     return {current_prepared(module), read_controls(w), w.prepare_btn->text(),
             utf8_of(w.prepare_btn->property("class").toString())};
@@ -159,7 +142,7 @@ PyMethodDef kOnHostEvent = {"_follow_host_undo", on_host_event, METH_NOARGS,
 
 void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;  // Python errors set meanwhile are the caller's business
     try {
         const QPointer<TremblaToolWindow> alive(&window);
         History& h = history();
@@ -208,7 +191,7 @@ struct StepWatch::Before {
 
 StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module_(module), command_(command) {
     if (++history().depth != 1) return;  // a command inside another: the outer one is the step
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     try {
         // The drag is the step; a window still being built (its preset list filled) has none.
         if (command.window()._drag_undo_open || command.window().prepare_btn == nullptr) return;
@@ -224,7 +207,7 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
 StepWatch::~StepWatch() {
     --history().depth;
     if (before_ == nullptr) return;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     try {
         if (command_.window_alive()) {
             ToolState after = take_state(module_, command_.window());
@@ -240,7 +223,7 @@ StepWatch::~StepWatch() {
 
 void begin_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     try {
         const QPointer<TremblaToolWindow> alive(&window);
         follow_host_undo(module, window);
@@ -251,7 +234,7 @@ void begin_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
 
 void end_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     try {
         std::optional<Pending> pending = std::exchange(history().drag, std::nullopt);
         ToolState after = take_state(module, window);
@@ -265,7 +248,7 @@ void end_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
 
 void install_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     if (!window._undo_jobs.empty()) return;
     try {
         const QPointer<TremblaToolWindow> alive(&window);
@@ -286,7 +269,7 @@ void install_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
 
 void kill_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
-    const KeepPythonError keep;
+    const py::PendingErrorSaver keep;
     const std::vector<long> jobs = std::exchange(window._undo_jobs, {});
     for (long job : jobs) {
         try {
