@@ -91,6 +91,9 @@ class FailedWriteTest(TempDirCase):
 # A child that writes a .chan and sends itself `signal` half way through the lines.
 SIGNALLED_WRITE = """
 import os, signal, sys
+# A shell starts background jobs with SIGINT ignored, and Python then keeps it ignored: the child
+# takes Ctrl+C as an interactive run does.
+signal.signal(signal.SIGINT, signal.default_int_handler)
 sys.path.insert(0, sys.argv[1])
 from runner.chan import write_text_atomically
 def lines():
