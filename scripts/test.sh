@@ -46,8 +46,9 @@ fi
 # than the hosts'), and the Windows-only sources through the MinGW-w64 cross compiler.
 suite "build portable" build_leg portable "$PY3" 5 -DTREMBLA_WERROR=ON -DTREMBLA_PORTABLE=ON -DTREMBLA_BUILD_TESTS=OFF -DTREMBLA_BUILD_BENCH=OFF
 # The portable build differs from py3-qt5 only in how it is linked: it loads, binds and runs the
-# main path and the window; the rest of the Python tests ran on the same sources above.
-suite "pytest portable" pytest_on portable binding main_path window package
+# window (whose tests prepare, update, reset and bake); the rest of the Python tests ran on the same
+# sources above.
+suite "pytest portable" pytest_on portable binding window package
 suite "binary check portable" bash "$REPO/scripts/check_binary.sh" "$BUILD_ROOT/portable/trembla_tool.so" --glibc-floor 2.28 --report-only --portable
 suite "windows sources" bash "$REPO/scripts/check_windows_sources.sh"
 
