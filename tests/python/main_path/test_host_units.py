@@ -122,24 +122,23 @@ class UnitTableTest(UnitsCase):
 
 class SelectionKeptTest(UnitsCase):
     def test_every_action_leaves_the_selection_as_it_was(self):
-        w = self.window
         steps = (
-            ("prepare", lambda: self.prepare("animated")),
-            ("update", lambda: w.amount_slider.setValue(SETTINGS["amount"] - 9)),
-            ("bypass", lambda: w.bypass_cb.setChecked(True)),
-            ("bake while bypassed", w._bake_to_layer),
-            ("prepare again", w._prepare_shake),
-            ("reset", w._reset_camera),
-            ("prepare, then bake", lambda: (w._prepare_shake(), w._bake_to_layer())),
+            ("prepare", lambda w: self.prepare("animated")),
+            ("update", lambda w: w.amount_slider.setValue(SETTINGS["amount"] - 9)),
+            ("bypass", lambda w: w.bypass_cb.setChecked(True)),
+            ("bake while bypassed", lambda w: w._bake_to_layer()),
+            ("prepare again", lambda w: w._prepare_shake()),
+            ("reset", lambda w: w._reset_camera()),
+            ("prepare, then bake", lambda w: (w._prepare_shake(), w._bake_to_layer())),
         )
         for selected in ([], [SOURCE], [CAMERA, SOURCE]):
             build_scene()
             tt.reset_state()
-            self.window = w = tt.show()
+            self.window = tt.show()
             if selected:
                 cmds.select(selected)
             for name, action in steps:
-                action()
+                action(self.window)
                 self.assertEqual(cmds.ls(selection=True), selected, "%s %s" % (selected, name))
 
 

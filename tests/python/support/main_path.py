@@ -21,6 +21,7 @@ import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
+from support.qt_events import flush_deleted_windows  # noqa: E402
 
 CHANNELS = ("translateX", "translateY", "translateZ", "rotateX", "rotateY", "rotateZ")
 RECORD_KEYS = ("ready", "camera", "source", "source_data", "delta_data", "camera_base",
@@ -77,6 +78,7 @@ def key_channels(node, values_at):
 def build_scene():
     """A fresh host with the source, the camera and the playback range; nothing selected and the
     host's recordings emptied."""
+    flush_deleted_windows()
     standin.reset()
     cmds.playbackOptions(min=FIRST, max=LAST)
     cmds.createNode("transform", name=SOURCE)
