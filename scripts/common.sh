@@ -16,6 +16,17 @@ python27() {
   fi
 }
 
+# The legs compile most sources with the same flags (the core, scene, presets and ui libraries
+# do not see Python, and the portable leg differs only in how it links): with ccache installed,
+# each is compiled once per run. Paths are taken relative to the repository and the build folder
+# is left out of the hash, so that the legs' folders share the entries (their debug info then
+# names the first leg's folder). A launcher set by the caller wins.
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null 2>&1; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_DIR="${CCACHE_DIR:-$BUILD_ROOT/.ccache}" CCACHE_BASEDIR="${CCACHE_BASEDIR:-$REPO}"
+  export CCACHE_NOHASHDIR=1
+fi
+
 # build_leg NAME PYTHON QT [extra cmake args...]
 build_leg() {
   local name="$1" python="$2" qt="$3"; shift 3

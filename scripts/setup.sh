@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
-  build-essential cmake pkg-config \
+  build-essential cmake pkg-config ccache \
   qtbase5-dev qt6-base-dev libgl1-mesa-dev \
   python3 python3-dev python3-pytest python3-matplotlib \
   python3-pyside2.qtcore python3-pyside2.qtgui python3-pyside2.qtwidgets \

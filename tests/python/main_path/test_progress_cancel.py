@@ -7,6 +7,7 @@ from __future__ import division, print_function
 
 import unittest
 
+import support
 from support import main_path
 from support.main_path import MainPathCase, cmds, standin, tt
 
@@ -74,6 +75,7 @@ class ProgressCase(MainPathCase):
                 w.bypass_cb.isChecked())
 
 
+@support.sweep
 class CancelTest(ProgressCase):
     def test_esc_at_any_check_leaves_scene_undo_queue_and_tool_as_before(self):
         for name, prepared, mode, command, checks in CASES:
@@ -116,6 +118,7 @@ class CancelTest(ProgressCase):
             self.window.close()
 
 
+@support.sweep
 class FaultTest(ProgressCase):
     def start(self, prepared, mode, escape_at):
         self.setUp()

@@ -4,6 +4,7 @@ from __future__ import division, print_function
 
 import unittest
 
+import support
 from support.main_path import CHANNELS, MainPathCase, SETTINGS, cmds, shake_curve, standin
 
 
@@ -63,6 +64,7 @@ class UndoTest(MainPathCase):
             self.assertEqual(standin.scene_dump(), before, name + ": undo after redo")
             self.window.close()
 
+    @support.sweep
     def test_chunks_are_closed_when_a_host_command_fails(self):
         for name, prepared, act, _ in ACTIONS:
             for op in ("setKeyframe", "createNode", "cutKey", "OpenMayaAnim.MFnAnimCurve.addKeys"):

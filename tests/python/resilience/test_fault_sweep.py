@@ -16,7 +16,7 @@ import os
 import sys
 import unittest
 
-import support  # noqa: F401  (sys.path)
+import support
 
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
@@ -199,6 +199,7 @@ def bake_outcome(calls, n, mode):
                    **viewport)
 
 
+@support.sweep
 class FaultSweepCase(unittest.TestCase):
     """One window for the whole class; every run starts from a freshly built scene and record."""
 

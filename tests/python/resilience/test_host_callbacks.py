@@ -530,6 +530,7 @@ class RefusedChangeTest(InterruptsAndLimitsTest):
             self.assertEqual(list(standin.warnings), ["Trembla: busy"], name)
 
 
+@support.sweep
 class CallbackInjectorTest(unittest.TestCase):
     """Every host call of prepare, update, reset, bake and a bypass toggle, with every action in
     turn."""
