@@ -296,6 +296,7 @@ void TremblaToolWindow::_show_mode_rows() {
     amount_slider->setVisible(!relax);
     trans_amp_slider->setVisible(!relax);
     rot_amp_slider->setVisible(!relax);
+    _show_axis_tips(relax);
 }
 
 // The command bodies live with the scene workflow and the presets; see WindowContext.

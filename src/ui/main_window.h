@@ -69,8 +69,13 @@ public:
     bool _drag_undo_open = false;
     // The host's script jobs that tell the window of an undo or redo, while it is up.
     std::vector<long> _undo_jobs;
-    // Shows the amount rows unless the mode is relax.
+    // Shows the amount rows unless the mode is relax, and the axes' tooltips of the mode.
     void _show_mode_rows();
+    // Every control's tooltip: its effect and unit (control_tips.cpp).
+    void _set_control_tips();
+    void _show_axis_tips(bool relax);
+    static const char* const kFadeInTip;
+    static const char* const kFadeOutTip;
     // The command running now was asked for by the window's own button (a user's click), not by a
     // script calling the method: only such a command lets Esc cancel it.
     bool _by_own_control = false;

@@ -33,9 +33,11 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     auto* list_buttons = new QHBoxLayout;
     list_buttons->setSpacing(6);
     auto* load_btn = make_button("Load", "smallBtn");
+    load_btn->setObjectName(QStringLiteral("load_btn"));
     connect(load_btn, &QPushButton::clicked, this, [this] { _guarded([this] { _load_selected_preset(); }); });
     list_buttons->addWidget(load_btn);
     auto* delete_btn = make_button("Delete", "deleteBtn");
+    delete_btn->setObjectName(QStringLiteral("delete_btn"));
     _connect_command(delete_btn, &QPushButton::clicked, &TremblaToolWindow::_delete_selected_preset);
     list_buttons->addWidget(delete_btn);
     layout->addLayout(list_buttons);
@@ -54,6 +56,7 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     layout->addLayout(name_row);
 
     auto* save_btn = make_button("Save Preset", "primaryBtn");
+    save_btn->setObjectName(QStringLiteral("save_btn"));
     _connect_command(save_btn, &QPushButton::clicked, &TremblaToolWindow::_save_preset);
     layout->addWidget(save_btn);
 

@@ -12,7 +12,8 @@ QWidget* TremblaToolWindow::_build_setup_page() {
     // Camera on the left, source on the right: caption above a name field with its pick button.
     auto* names_row = new QHBoxLayout;
     names_row->setSpacing(10);
-    const auto add_name_column = [&](const char* caption, QLineEdit*& field, void (TremblaToolWindow::*pick)()) {
+    const auto add_name_column = [&](const char* caption, QLineEdit*& field, void (TremblaToolWindow::*pick)(),
+                                     const char* pick_name) {
         auto* column = new QVBoxLayout;
         column->setSpacing(3);
         column->addWidget(make_styled_label(caption, "sourceLabel"));
@@ -23,14 +24,15 @@ QWidget* TremblaToolWindow::_build_setup_page() {
         field_row->addWidget(field);
         auto* pick_btn = new QPushButton(QStringLiteral("<"));
         set_style_class(pick_btn, "setBtn");
+        pick_btn->setObjectName(QLatin1String(pick_name));
         pick_btn->setFixedWidth(24);
         _connect_command(pick_btn, &QPushButton::clicked, pick);
         field_row->addWidget(pick_btn);
         column->addLayout(field_row);
         names_row->addLayout(column);
     };
-    add_name_column("CAMERA", camera_field, &TremblaToolWindow::_set_camera);
-    add_name_column("SOURCE", source_field, &TremblaToolWindow::_set_source);
+    add_name_column("CAMERA", camera_field, &TremblaToolWindow::_set_camera, "camera_pick_btn");
+    add_name_column("SOURCE", source_field, &TremblaToolWindow::_set_source, "source_pick_btn");
     layout->addLayout(names_row);
 
     const auto add_row = [&](SliderRow*& row, const char* caption, int min_val, int max_val, int default_value) {

@@ -112,12 +112,10 @@ QWidget* TremblaToolWindow::_build_shake_page() {
 void TremblaToolWindow::_show_fade_rows() {
     // Blanks alone type no range, as the ranges parser reads them.
     const bool has_ranges = !ranges_field->text().trimmed().isEmpty();
-    const QString tip =
-        has_ranges ? QString() : QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
-    for (SliderRow* row : {fade_in_slider, fade_out_slider}) {
-        row->setEnabled(has_ranges);
-        row->setToolTip(tip);
-    }
+    const QString no_ranges = QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
+    fade_in_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeInTip) : no_ranges);
+    fade_out_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeOutTip) : no_ranges);
+    for (SliderRow* row : {fade_in_slider, fade_out_slider}) row->setEnabled(has_ranges);
 }
 
 void TremblaToolWindow::_commit_ranges(const QString& before) {

@@ -44,6 +44,7 @@ void TremblaToolWindow::_build_ui() {
         _connect_command(row, &SliderRow::dragStarted, &TremblaToolWindow::_begin_slider_drag);
         _connect_command(row, &SliderRow::dragFinished, &TremblaToolWindow::_end_slider_drag);
     }
+    _set_control_tips();
 }
 
 QFrame* TremblaToolWindow::_build_title_bar() {

@@ -105,7 +105,26 @@ class ControlsTest(WindowCase):
         for text, enabled in (("", False), ("10-50", True), ("  ", False)):
             w.ranges_field.setText(text)
             for row in (w.fade_in_slider, w.fade_out_slider):
-                self.assertEqual((row.isEnabled(), row.toolTip()), (enabled, "" if enabled else tip), text)
+                self.assertEqual((row.isEnabled(), "in frames" in row.toolTip()), (enabled, enabled), text)
+                if not enabled:
+                    self.assertEqual(row.toolTip(), tip, text)
+
+    def test_every_control_says_what_it_does_and_the_axes_follow_the_relax_mode(self):
+        w = self.window
+        controls = ("prepare_btn bake_btn reset_btn camera_field source_field lag_trans_slider lag_rot_slider "
+                    "smoothing_slider amount_slider trans_amp_slider rot_amp_slider ranges_field mode_static "
+                    "mode_animated mode_relax bypass_cb layer_field translate_cb rotate_cb preset_list "
+                    "preset_name_field").split()
+        tips = [getattr(w, name).toolTip() for name in controls] + [b.toolTip() for b in w.tab_buttons]
+        self.assertEqual([name for name, tip in zip(controls, tips) if not tip], [])
+        self.assertEqual(len(set(tips)), len(tips))
+        for unit, names in (("frames", "lag_trans_slider lag_rot_slider"), ("%", "amount_slider trans_amp_slider")):
+            for name in names.split():
+                self.assertIn(unit, getattr(w, name).toolTip(), name)
+        axes = [w.trans_x_slider, w.trans_y_slider, w.trans_z_slider, w.rot_x_slider, w.rot_y_slider, w.rot_z_slider]
+        for mode, relax in (("relax", True), ("static", False)):
+            getattr(w, "mode_" + mode).setChecked(True)
+            self.assertEqual([("Relax" in a.toolTip(), "%" in a.toolTip()) for a in axes], [(relax, True)] * 6, mode)
 
     def test_clicking_tabs_switches_pages_and_keeps_exactly_one_tab_checked(self):
         w = self.window
