@@ -149,16 +149,20 @@ bool key_layer(Host& host, const std::string& camera, const std::string& layer, 
 // chunk) the bake takes out what it made: the layer goes, and the shake it took off is keyed
 // again from the preparation (the curves it deleted are gone: new ones are made and the camera's
 // own curves set aside again; a bypassed bake had keyed the real shake, which is bypassed again).
-// A failure of this clean-up leaves the first failure to report.
+// A failure before any change (no shake curve gone, no layer, nothing keyed again) leaves nothing
+// to take out. A failure of this clean-up leaves the first failure to report.
 void undo_failed_bake(Host& host, UndoChunk& chunk, Prepared& record, const ShakeControls& controls,
-                      const std::optional<std::string>& layer, bool shake_taken_off) {
+                      const std::optional<std::string>& layer, bool shake_keyed_again) {
     try {
         if (may_cancel(host, chunk, true)) {
             host.undo();
             return;
         }
-        if (layer && host.obj_exists(*layer)) host.delete_node(*layer);
-        if (shake_taken_off) record.shake_curves = ShakeCurves{};
+        const bool shake_gone = !missing_shake_curves(host, record).empty();
+        const bool layer_made = layer && host.obj_exists(*layer);
+        if (layer_made) host.delete_node(*layer);
+        if (!shake_gone && !layer_made && !shake_keyed_again) return;
+        if (shake_gone) record.shake_curves = ShakeCurves{};
         update_shake(host, record, controls);
     } catch (...) {
     }
@@ -188,7 +192,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         try {
             update_shake(host, record, shaken_controls);
         } catch (...) {
-            undo_failed_bake(host, chunk, record, controls, std::nullopt, false);
+            undo_failed_bake(host, chunk, record, controls, std::nullopt, true);
             throw;
         }
     }
@@ -218,7 +222,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         take_back(host, chunk, scene_changed);
         return false;
     } catch (...) {
-        if (scene_changed) undo_failed_bake(host, chunk, record, controls, std::nullopt, false);
+        if (scene_changed) undo_failed_bake(host, chunk, record, controls, std::nullopt, true);
         throw;
     }
     scene_changed = true;
@@ -226,9 +230,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     // Every shake curve goes and every channel gets its own curve back, as the animator made it;
     // the layer alone carries the shake from here on.
     std::optional<std::string> made_layer;
-    bool taken_off = false;
     try {
-        taken_off = true;
         take_off_shake(host, camera, own, made, base);
 
         // The host may still rename the layer; its answer is used from here on.
@@ -244,7 +246,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         }
         note_taken_off(host, camera, layer);
     } catch (...) {
-        undo_failed_bake(host, chunk, record, controls, made_layer, taken_off);
+        undo_failed_bake(host, chunk, record, controls, made_layer, controls.bypass);
         throw;
     }
     const std::string layer = *made_layer;

@@ -306,7 +306,7 @@ class FaultSweepCase(unittest.TestCase):
             try:
                 self.check(clean, n, outcome_of(clean, n, mode), mode, error, out, err,
                            record_before, button_before)
-                if outcome_of(clean, n, mode).scene_kept:
+                if error is not None and outcome_of(clean, n, mode).scene_kept:
                     self.assertEqual(standin.scene_dump(), scene_before, "the scene changed")
             except AssertionError as failure:
                 problems.append("n=%d %s%r: %s" % (n, clean[n - 1].op, clean[n - 1].args,
