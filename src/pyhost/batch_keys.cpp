@@ -133,7 +133,7 @@ void PythonHost::keys_in_one_call(const std::string& curve, const std::vector<Fr
     if (frames.empty()) {
         return;  // the per-key path makes no call either
     }
-    std::optional<PythonError> refused = add_keys(curve, frames, values);
+    std::optional<PythonError> refused = add_keys(curve, frames, values, keys_before > 0);
     if (refused) {
         const PythonError& error = *refused;
         // Whether addKeys has this signature in every host version cannot be checked here: a call
@@ -154,7 +154,7 @@ void PythonHost::keys_in_one_call(const std::string& curve, const std::vector<Fr
 }
 
 std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                                const std::vector<double>& values) {
+                                                const std::vector<double>& values, bool keep_existing) {
     // Python API 2.0: MSelectionList.add(name) / getDependNode(0) give the node's MObject;
     // MFnAnimCurve(MObject) attaches to it; addKeys(times, values, tangentInType, tangentOutType,
     // keepExistingKeys) "adds a set of new keys with the given corresponding values and tangent
@@ -165,9 +165,8 @@ std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const 
     // "the default tangent type of newly created keyframes", keyTangent reference,
     // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
     // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
-    // ever go into a curve created in this same step. keepExistingKeys is on: a layer's curve
-    // holds the key whose setKeyframe created it, which must stay (on an empty curve it changes
-    // nothing).
+    // ever go into a curve created in this same step. keepExistingKeys is on for a layer's curve,
+    // which holds the key whose setKeyframe created it; that key must stay.
     // The values go in internal units: "Unless otherwise specified all API methods use Maya
     // internal units: cm and radians" (Maya SDK, Appendix: Frequently asked questions,
     // https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/files/Appendices_Appendix_D_Frequently_asked_questions.htm),
@@ -200,7 +199,8 @@ std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const 
     // Only the addKeys call itself may be refused: TypeError or RuntimeError are handed back.
     try {
         checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
-                                    times, value_array.get(), tangent.get(), tangent.get(), Py_True));
+                                    times, value_array.get(), tangent.get(), tangent.get(),
+                                    keep_existing ? Py_True : Py_False));
     } catch (const PythonError& error) {
         if (!error.matches(PyExc_TypeError) && !error.matches(PyExc_RuntimeError)) throw;
         return error;

@@ -181,7 +181,7 @@ private:
     PyObject* key_times(const std::vector<Frame>& frames);
     // The batch call; a TypeError/RuntimeError of addKeys itself is answered, not thrown.
     std::optional<PythonError> add_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                        const std::vector<double>& values);
+                                        const std::vector<double>& values, bool keep_existing);
     bool per_key_only();
     // addKeys into a curve holding `keys_before` keys; `per_key` where the batch is not to be had.
     void keys_in_one_call(const std::string& curve, const std::vector<Frame>& frames, const std::vector<double>& values,
