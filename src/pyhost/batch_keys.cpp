@@ -1,6 +1,7 @@
 // Keying a whole shake curve in one call through maya.api (Python API 2.0): finding the API,
 // the host's time and working units, the MFnAnimCurve.addKeys call, and the fall back to the
 // per-key path when the host refuses it. The rest of PythonHost is python_host.cpp.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,14 +115,25 @@ bool PythonHost::per_key_only() {
 
 void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                                 const std::vector<double>& values) {
+    keys_in_one_call(curve, frames, values, 0, [&] { Host::set_curve_keys(curve, frames, values); });
+}
+
+void PythonHost::add_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                const std::vector<double>& values) {
+    keys_in_one_call(curve, frames, values, 1, [&] { Host::add_curve_keys(curve, frames, values); });
+}
+
+void PythonHost::keys_in_one_call(const std::string& curve, const std::vector<Frame>& frames,
+                                  const std::vector<double>& values, double keys_before,
+                                  const std::function<void()>& per_key) {
     if (!key_api_available() || per_key_only()) {
-        Host::set_curve_keys(curve, frames, values);
+        per_key();
         return;
     }
     if (frames.empty()) {
         return;  // the per-key path makes no call either
     }
-    std::optional<PythonError> refused = add_keys(curve, frames, values);
+    std::optional<PythonError> refused = add_keys(curve, frames, values, keys_before > 0);
     if (refused) {
         const PythonError& error = *refused;
         // Whether addKeys has this signature in every host version cannot be checked here: a call
@@ -129,7 +141,7 @@ void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Fram
         // per-key path finds it. A failure after keys were written stays a failure.
         bool untouched = false;
         try {
-            untouched = key_count(curve) == 0.0;
+            untouched = key_count(curve) == keys_before;
         } catch (const HostError&) {
         }
         if (!untouched) throw error;
@@ -137,12 +149,12 @@ void PythonHost::set_curve_keys(const std::string& curve, const std::vector<Fram
         if (key_path_.keep_per_key) key_path_.keep_per_key();
         print_line(std::string("Trembla: the host refused to key a curve in one call (") + error.what() +
                    "); keying per key until reset_state().");
-        Host::set_curve_keys(curve, frames, values);
+        per_key();
     }
 }
 
 std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                                const std::vector<double>& values) {
+                                                const std::vector<double>& values, bool keep_existing) {
     // Python API 2.0: MSelectionList.add(name) / getDependNode(0) give the node's MObject;
     // MFnAnimCurve(MObject) attaches to it; addKeys(times, values, tangentInType, tangentOutType,
     // keepExistingKeys) "adds a set of new keys with the given corresponding values and tangent
@@ -153,7 +165,8 @@ std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const 
     // "the default tangent type of newly created keyframes", keyTangent reference,
     // https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html).
     // Neither call touches the curve's infinity, which stays as createNode made it. These keys are not on the undo queue: they only
-    // ever go into a curve created in this same step.
+    // ever go into a curve created in this same step. keepExistingKeys is on for a layer's curve,
+    // which holds the key whose setKeyframe created it; that key must stay.
     // The values go in internal units: "Unless otherwise specified all API methods use Maya
     // internal units: cm and radians" (Maya SDK, Appendix: Frequently asked questions,
     // https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/files/Appendices_Appendix_D_Frequently_asked_questions.htm),
@@ -186,7 +199,8 @@ std::optional<PythonError> PythonHost::add_keys(const std::string& curve, const 
     // Only the addKeys call itself may be refused: TypeError or RuntimeError are handed back.
     try {
         checked(PyObject_CallMethod(function_set.get(), const_cast<char*>("addKeys"), const_cast<char*>("(OOOOO)"),
-                                    times, value_array.get(), tangent.get(), tangent.get(), Py_False));
+                                    times, value_array.get(), tangent.get(), tangent.get(),
+                                    keep_existing ? Py_True : Py_False));
     } catch (const PythonError& error) {
         if (!error.matches(PyExc_TypeError) && !error.matches(PyExc_RuntimeError)) throw;
         return error;

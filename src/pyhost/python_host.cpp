@@ -41,6 +41,7 @@ struct Names {
     PyObject* override_;
     PyObject* selected;
     PyObject* preferred;
+    PyObject* findCurveForPlug;
     PyObject* mode;
     PyObject* suspend;
     PyObject* amg;
@@ -112,6 +113,7 @@ const Names& names() {
         n->override_ = intern_or_throw("override");
         n->selected = intern_or_throw("selected");
         n->preferred = intern_or_throw("preferred");
+        n->findCurveForPlug = intern_or_throw("findCurveForPlug");
         n->mode = intern_or_throw("mode");
         n->suspend = intern_or_throw("suspend");
         n->amg = intern_or_throw("amg");
@@ -612,6 +614,21 @@ void PythonHost::add_layer_attribute(const std::string& layer, const std::string
     PyRef layer_obj = make_text(layer);
     PyRef plug_obj = make_text(plug);
     call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.attribute, plug_obj.get()}});
+}
+
+// findCurveForPlug is one of animLayer's flags (animLayer reference, https://download.autodesk.com/
+// global/docs/maya2014/en_us/CommandsPython/animLayer.html); from Python it answers in edit mode,
+// a list of the layer's curves for the plug such as [u'pCube1_translateY_AnimLayer1_inputB'] ("maya
+// animLayer and the API", http://tech-artists.org/forum/showthread.php?3688). Anything else (None,
+// an empty list, a bare name) is taken as no curve: the caller then keys per key.
+std::optional<std::string> PythonHost::layer_curve(const std::string& layer, const std::string& plug) {
+    const Names& n = names();
+    PyRef layer_obj = make_text(layer);
+    PyRef plug_obj = make_text(plug);
+    PyRef answer =
+        call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.findCurveForPlug, plug_obj.get()}});
+    if (!PyList_Check(answer.get()) || PyList_GET_SIZE(answer.get()) < 1) return std::nullopt;
+    return answer_text(PyList_GET_ITEM(answer.get(), 0));
 }
 
 void PythonHost::select_layer(const std::string& layer) {

@@ -76,6 +76,10 @@ public:
     // every later one until the caller's state is reset, with one line to the script output.
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;
+    // The same one call into a curve that holds the key which created it (refused with that key
+    // alone in: per key).
+    void add_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                        const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
@@ -83,6 +87,7 @@ public:
     bool anim_layer_exists(const std::string& name) override;
     std::string create_override_layer(const std::string& name) override;
     void add_layer_attribute(const std::string& layer, const std::string& plug) override;
+    std::optional<std::string> layer_curve(const std::string& layer, const std::string& plug) override;
     void select_layer(const std::string& layer) override;
     std::string evaluation_mode() override;
     void set_evaluation_mode(const std::string& mode) override;
@@ -176,8 +181,11 @@ private:
     PyObject* key_times(const std::vector<Frame>& frames);
     // The batch call; a TypeError/RuntimeError of addKeys itself is answered, not thrown.
     std::optional<PythonError> add_keys(const std::string& curve, const std::vector<Frame>& frames,
-                                        const std::vector<double>& values);
+                                        const std::vector<double>& values, bool keep_existing);
     bool per_key_only();
+    // addKeys into a curve holding `keys_before` keys; `per_key` where the batch is not to be had.
+    void keys_in_one_call(const std::string& curve, const std::vector<Frame>& frames, const std::vector<double>& values,
+                          double keys_before, const std::function<void()>& per_key);
     // The keys a curve holds, as keyframe -query -keyframeCount answers.
     double key_count(const std::string& curve);
     double internal_per_ui(PyObject* unit_type, std::optional<double>& cached);

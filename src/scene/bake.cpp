@@ -30,20 +30,30 @@ std::vector<std::string> enabled_channels(const ControlValues& controls) {
 }
 
 // The shaken value of every frame on each channel's shake curve; a channel without a curve has
-// none. Each value read is a unit of `progress`, which may cancel (WorkCancelled).
+// none. A shake curve holds a key at every prepared frame: its keys are read in one query, and a
+// frame without a key (one deleted by hand) is evaluated. Each channel read is a unit of
+// `progress` per frame, checked once, which may cancel (WorkCancelled).
 ChannelAnim read_shaken_values(Host& host, const std::vector<std::string>& channels, const ShakeCurves& curves,
                                const std::vector<Frame>& frames, HostProgress& progress) {
     ChannelAnim shaken;
     for (const std::string& channel : channels) {
         const std::string& curve = curves[channel_index(channel)];
         if (!host.obj_exists(curve)) continue;
+        const std::vector<std::pair<double, double>> keys = host.curve_keys(curve);
         ChannelSeries series{channel, {}};
         series.values.reserve(frames.size());
+        std::size_t next = 0;
         for (Frame frame : frames) {
-            series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
-            progress.advance();
+            const double time = static_cast<double>(frame);
+            while (next < keys.size() && keys[next].first < time) ++next;
+            if (next < keys.size() && keys[next].first == time) {
+                series.values.push_back(keys[next].second);
+            } else {
+                series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
+            }
         }
         shaken.push_back(std::move(series));
+        progress.advance_by(frames.size());
     }
     return shaken;
 }
@@ -88,6 +98,29 @@ void drop_refused(Host& host, const std::string& layer, const std::string& camer
                  shaken.end());
 }
 
+// Keys one channel on the layer. Only a command can give a layer a curve: the first key is set
+// by setKeyframe, which creates the layer's curve for the channel in this step, and the other
+// keys go into that new curve in one call. Undoing the step takes the curve out whole, the keys
+// written past the undo queue with it. A host that cannot name the curve is keyed per key.
+void key_on_layer(Host& host, const std::string& camera, const std::string& layer, const ChannelSeries& series,
+                  const std::vector<Frame>& frames, HostProgress& progress) {
+    if (frames.empty()) return;
+    host.set_layer_key(camera, series.name, frames[0], series.values[0], layer);
+    const std::optional<std::string> curve =
+        frames.size() > 1 ? host.layer_curve(layer, plug(camera, series.name)) : std::nullopt;
+    if (!curve) {
+        progress.advance();
+        for (std::size_t i = 1; i < frames.size(); ++i) {
+            host.set_layer_key(camera, series.name, frames[i], series.values[i], layer);
+            progress.advance();
+        }
+        return;
+    }
+    host.add_curve_keys(*curve, std::vector<Frame>(frames.begin() + 1, frames.end()),
+                        std::vector<double>(series.values.begin() + 1, series.values.end()));
+    progress.advance_by(frames.size());
+}
+
 // Keys the shaken values on the layer under a suspended viewport; true when the user cancelled.
 // A failure propagates after the bar is ended and the viewport resumed.
 bool key_layer(Host& host, const std::string& camera, const std::string& layer, const ChannelAnim& shaken,
@@ -95,12 +128,7 @@ bool key_layer(Host& host, const std::string& camera, const std::string& layer, 
     suspend(host, saved_eval_mode);
     bool cancelled = false;
     try {
-        for (const ChannelSeries& series : shaken) {
-            for (std::size_t i = 0; i < frames.size(); ++i) {
-                host.set_layer_key(camera, series.name, frames[i], series.values[i], layer);
-                progress.advance();
-            }
-        }
+        for (const ChannelSeries& series : shaken) key_on_layer(host, camera, layer, series, frames, progress);
     } catch (const WorkCancelled&) {
         cancelled = true;
     } catch (...) {
@@ -114,6 +142,30 @@ bool key_layer(Host& host, const std::string& camera, const std::string& layer, 
     }
     leave_quiet_state(host, progress, saved_eval_mode);
     return cancelled;
+}
+
+// A bake that failed partway gives the scene back as it was before it. Its own step on top of
+// the host's undo queue is undone, as a cancel does. Otherwise (the queue off, a caller's open
+// chunk) the bake takes out what it made: the layer goes, and the shake it took off is keyed
+// again from the preparation (the curves it deleted are gone: new ones are made and the camera's
+// own curves set aside again; a bypassed bake had keyed the real shake, which is bypassed again).
+// A failure before any change (no shake curve gone, no layer, nothing keyed again) leaves nothing
+// to take out. A failure of this clean-up leaves the first failure to report.
+void undo_failed_bake(Host& host, UndoChunk& chunk, Prepared& record, const ShakeControls& controls,
+                      const std::optional<std::string>& layer, bool shake_keyed_again) {
+    try {
+        if (may_cancel(host, chunk, true)) {
+            host.undo();
+            return;
+        }
+        const bool shake_gone = !missing_shake_curves(host, record).empty();
+        const bool layer_made = layer && host.obj_exists(*layer);
+        if (layer_made) host.delete_node(*layer);
+        if (!shake_gone && !layer_made && !shake_keyed_again) return;
+        if (shake_gone) record.shake_curves = ShakeCurves{};
+        update_shake(host, record, controls);
+    } catch (...) {
+    }
 }
 
 }  // namespace
@@ -137,7 +189,12 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         // settings give it, inside this step, so that the layer gets the real shaken values.
         ShakeControls shaken_controls = controls;
         shaken_controls.bypass = false;
-        update_shake(host, record, shaken_controls);
+        try {
+            update_shake(host, record, shaken_controls);
+        } catch (...) {
+            undo_failed_bake(host, chunk, record, controls, std::nullopt, true);
+            throw;
+        }
     }
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
@@ -164,25 +221,35 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         progress.end();
         take_back(host, chunk, scene_changed);
         return false;
+    } catch (...) {
+        if (scene_changed) undo_failed_bake(host, chunk, record, controls, std::nullopt, true);
+        throw;
     }
     scene_changed = true;
 
     // Every shake curve goes and every channel gets its own curve back, as the animator made it;
     // the layer alone carries the shake from here on.
-    take_off_shake(host, camera, own, made, base);
+    std::optional<std::string> made_layer;
+    try {
+        take_off_shake(host, camera, own, made, base);
 
-    // The host may still rename the layer; its answer is used from here on.
-    const std::string layer = host.create_override_layer(free_layer_name(host, requested_layer));
-    const std::vector<std::string> refused = add_to_layer(host, layer, camera, channels);
-    host.select_layer(layer);
-    drop_refused(host, layer, camera, refused, shaken);
+        // The host may still rename the layer; its answer is used from here on.
+        made_layer = host.create_override_layer(free_layer_name(host, requested_layer));
+        const std::string layer = *made_layer;
+        const std::vector<std::string> refused = add_to_layer(host, layer, camera, channels);
+        host.select_layer(layer);
+        drop_refused(host, layer, camera, refused, shaken);
 
-    if (key_layer(host, camera, layer, shaken, frames, progress, saved_eval_mode)) {
-        take_back(host, chunk, true);
-        return false;
+        if (key_layer(host, camera, layer, shaken, frames, progress, saved_eval_mode)) {
+            take_back(host, chunk, true);
+            return false;
+        }
+        note_taken_off(host, camera, layer);
+    } catch (...) {
+        undo_failed_bake(host, chunk, record, controls, made_layer, controls.bypass);
+        throw;
     }
-
-    note_taken_off(host, camera, layer);
+    const std::string layer = *made_layer;
     record.ready = false;
     const std::string message = "Baked to layer: " + layer;
     host.print_line(message);

@@ -91,6 +91,15 @@ public:
             set_curve_key(curve, frames[i], values[i]);
         }
     }
+    // Keys a curve made in this same step by the setKeyframe of its first key (a layer's curve,
+    // which only a command can make) at more frames, all after that key; the same batch as
+    // set_curve_keys, keeping the key there. This default is one set_curve_key per frame.
+    virtual void add_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
+                                const std::vector<double>& values) {
+        for (std::size_t i = 0; i < frames.size() && i < values.size(); ++i) {
+            set_curve_key(curve, frames[i], values[i]);
+        }
+    }
     // setKeyframe(node, attribute=attribute, time=time, value=value)
     virtual void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) = 0;
     // setKeyframe(node, attribute=attribute, time=time, value=value, animLayer=layer)
@@ -105,6 +114,11 @@ public:
     virtual std::string create_override_layer(const std::string& name) = 0;
     // animLayer(layer, edit=True, attribute=plug)
     virtual void add_layer_attribute(const std::string& layer, const std::string& plug) = 0;
+    // animLayer(layer, edit=True, findCurveForPlug=plug): the layer's curve for the plug, or
+    // nothing when it has none or the host cannot say (this default)
+    virtual std::optional<std::string> layer_curve(const std::string& /*layer*/, const std::string& /*plug*/) {
+        return std::nullopt;
+    }
     // animLayer(layer, edit=True, selected=True, preferred=True)
     virtual void select_layer(const std::string& layer) = 0;
     // evaluationManager(q=True, mode=True)[0] / evaluationManager(mode=mode)

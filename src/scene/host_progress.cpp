@@ -64,6 +64,12 @@ void HostProgress::advance() {
     interruptible_ = false;
 }
 
+void HostProgress::advance_by(std::size_t units) {
+    if (units == 0) return;
+    done_ += units - 1;
+    advance();
+}
+
 void HostProgress::end() {
     if (state_ != State::Shown) return;
     state_ = State::Off;

@@ -38,6 +38,8 @@ public:
     HostProgress& operator=(const HostProgress&) = delete;
 
     void advance() override;
+    // `units` done in one host call: one update and one check, as a single unit has.
+    void advance_by(std::size_t units);
     // Asked when the user has cancelled: false lets the work go on to its end (the cancel could
     // not be taken back), and Esc is not asked about again.
     void set_cancel_gate(std::function<bool()> gate) { gate_ = std::move(gate); }

@@ -96,8 +96,9 @@ bool reset_applied_shake(Host& host, const std::string& camera);
 // preparation; true when it did (then the prepare button returns to "Prepare Shake"). Every shake
 // curve of the camera goes, switched-off channels get their recorded animation back, and a channel
 // the layer refuses is not keyed (one warning names them). Warns "Please prepare shake first." and
-// answers false when nothing is prepared. Errors propagate, leaving the record ready; a failing
-// in-view message is ignored. With controls.bypass the shake is first keyed again as if bypass
+// answers false when nothing is prepared. Errors propagate, leaving the record ready and the
+// scene as before the bake (its undo step undone when it is on top of the queue, else the layer
+// deleted and the shake keyed again); a failing in-view message is ignored. With controls.bypass the shake is first keyed again as if bypass
 // were off, in the same undo step, so that the layer gets the real shake. A bake that runs long shows its progress in the host's main progress
 // bar (`timing`); Esc cancels it: the step is undone, the record stays ready, it warns
 // "Trembla: cancelled" and answers false.

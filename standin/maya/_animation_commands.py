@@ -244,7 +244,7 @@ def _ui_of(curve, value):
 
 _ANIM_LAYER = FlagSet("animLayer", "query|q edit|e exists|ex override|o attribute|at "
                                    "removeAttribute|ra selected|sel preferred|prf weight|w "
-                                   "mute|m")
+                                   "mute|m findCurveForPlug|fcv")
 _LAYER_QUERIES = ("attribute", "selected", "preferred", "override", "weight", "mute")
 
 
@@ -253,6 +253,8 @@ def animLayer(*args, **kwargs):
     exists=True); animLayer(layer, edit=True, attribute=plug | selected=True, preferred=True)."""
     flags = _ANIM_LAYER.parse(kwargs)
     names = flatten(args)
+    if "findCurveForPlug" in flags:
+        return _layer_curves(_layer(names, "animLayer"), flags["findCurveForPlug"])
     if flags.get("query"):
         if flags.get("exists"):
             return isinstance(scene.find(names[0]) if names else None, AnimLayer)
@@ -285,6 +287,19 @@ def animLayer(*args, **kwargs):
     if "weight" in flags:
         layer.weight = float(flags["weight"])
     return None if flags.get("edit") else layer.name
+
+
+def _layer_curves(layer, plug):
+    """animLayer(layer, edit=True, findCurveForPlug=plug): the names of the layer's curves for the
+    plug, None when it has none. The flag is listed in the animLayer reference
+    (https://download.autodesk.com/global/docs/maya2014/en_us/CommandsPython/animLayer.html);
+    from Python it answers in edit mode (in query mode too from MEL), as a list such as
+    [u'pCube1_translateY_AnimLayer1_inputB'] for a plug keyed on the layer ("maya animLayer and
+    the API", http://tech-artists.org/forum/showthread.php?3688). It changes nothing, so it
+    takes no place in the undo queue."""
+    found = [layer.members[pair].name for pair in _plugs(plug)
+             if layer.members.get(pair) is not None]
+    return found or None
 
 
 def _plugs(value):

@@ -96,8 +96,9 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     if change is not None:
         raise NotImplementedError("addKeys: the stand-in takes no MAnimCurveChange")
     if not keepExistingKeys and node.times and frames:
-        # Not needed by the tool (it keys new, empty curves); not modelled.
-        raise NotImplementedError("addKeys: the stand-in adds to empty curves only")
+        # Not needed by the tool (it keys new curves, an empty one or one holding the key that
+        # created it, always keeping what is there); not modelled.
+        raise NotImplementedError("addKeys: the stand-in replaces no existing keys")
     # The values are in internal units, radians for an animCurveTA and centimetres for an
     # animCurveTL: "Unless otherwise specified all API methods use Maya internal units: cm and
     # radians" (Maya SDK, Appendix: Frequently asked questions, https://help.autodesk.com/
@@ -111,8 +112,9 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     # undo queue: the keys travel with the curve when its creation is undone and redone.
     journal.pause()
     try:
-        if not node.times and frames == sorted(set(frames)):
-            # Ascending distinct times on an empty curve: the keys are the arrays themselves.
+        if frames == sorted(set(frames)) and (not node.times or not frames or
+                                              frames[0] > node.times[-1]):
+            # Ascending distinct times after every key already there: the arrays extend the keys.
             node.times.extend(frames)
             node.values.extend(numbers)
         else:

@@ -89,6 +89,36 @@ class BatchKeysTest(MainPathCase):
             self.assertLessEqual(len(batch_calls) - len(chunk), 50, what)
             self.assertGreater(len(per_key_calls), len(FRAMES), what)
 
+    def test_bake_and_reset_leave_identical_scenes_on_both_paths_undo_and_redo_included(self):
+        # Bake keys each layer curve with one setKeyframe (which creates it in the step) and one
+        # addKeys; reset keys nothing. Both in calls that do not grow with the frame count.
+        def command(name, seen):
+            def action():
+                forget_host_recordings()
+                getattr(self.window, name)()
+                seen.append(list(standin.calls))
+                seen.append(scene_snapshot())
+                cmds.undo()
+                seen.append(scene_snapshot())
+                cmds.redo()
+            return action
+
+        for mode, changes in CASES:
+            for name in ("_bake_to_layer", "_reset_camera"):
+                what = "%s %s %r" % (name, mode, changes)
+                batch_seen, per_key_seen = [], []
+                batch, _ = self.run_path(True, mode, changes, command(name, batch_seen))
+                per_key, _ = self.run_path(False, mode, changes, command(name, per_key_seen))
+                self.assertEqual(batch, per_key, what)
+                self.assertEqual(batch_seen[1:], per_key_seen[1:], what)
+                self.assertEqual(batch, batch_seen[1], what + ": redo")
+                calls = batch_seen[0]
+                keyed = [c for c in calls if c.op == "setKeyframe"]
+                self.assertLessEqual(len(keyed), len(CHANNELS), what)
+                self.assertEqual(len([c for c in calls if c.op == ADD_KEYS]),
+                                 len(keyed) if name == "_bake_to_layer" else 0, what)
+                self.assertLessEqual(len(calls), 150, what)  # per key: over 6 per frame
+
     def test_a_host_api_without_add_keys_takes_the_per_key_path(self):
         batch, _ = self.run_path(True, "animated", {}, None)
         saved = OpenMayaAnim.MFnAnimCurve.addKeys

@@ -186,6 +186,36 @@ class ResetAndBakeFailureTest(MainPathCase):
         self.assertTrue(tt._prepared["ready"])
         self.assert_button("Re-Prepare", "preparedBtn")
 
+    def test_a_bake_failing_partway_leaves_the_shake_live_and_no_layer(self):
+        # The third channel's layer keys fail: its first key, or its batch after 3 keys.
+        faults = (("setKeyframe", lambda: standin.fail("setKeyframe", on_call=3)),
+                  ("addKeys", lambda: standin.fail_add_keys_partway(3, on_call=3)))
+        for how in ("undo on", "queue off", "caller's chunk"):
+            for op, fault in faults:
+                what = "%s, %s" % (how, op)
+                self.setUp()
+                self.prepare("animated")
+                before = standin.scene_dump()
+                cmds.undoInfo(state=how != "queue off")
+                if how == "caller's chunk":
+                    cmds.undoInfo(openChunk=True)
+                fault()
+                with self.assertRaises(RuntimeError, msg=what):
+                    self.window._bake_to_layer()
+                self.assertTrue(tt._prepared["ready"], what)
+                self.assertFalse(cmds.animLayer("trembla_layer", q=True, exists=True), what)
+                self.assert_camera_shaken()
+                if how == "undo on":  # the bake's own step undone
+                    self.assertEqual(standin.scene_dump(), before, what)
+                    continue
+                self.window.lag_rot_slider.setValue(6)  # and live
+                self.assert_camera_shaken(dict(SETTINGS, lag_rot=6))
+                if how == "caller's chunk":
+                    cmds.undoInfo(closeChunk=True)
+                    cmds.undo()  # the caller's one step takes back the slider and the bake
+                    self.assertEqual(standin.scene_dump(), before, what)
+                cmds.undoInfo(state=True)
+
     def test_failed_bake_writes_back_the_saved_mode(self):
         self.prepare("static")
         cmds.evaluationManager(mode="serial")

@@ -61,7 +61,7 @@ class Outcome(object):
 
     def __init__(self, raises, warnings=(), button=None, ready=None, record=None,
                  suspended=False, slider_visible=True, eval_mode="parallel", saved_mode=None,
-                 traceback=False, printed=(), shown=()):
+                 traceback=False, printed=(), shown=(), scene_kept=False):
         self.raises = raises  # the host's RuntimeError reaches the Python caller
         self.warnings = list(warnings)
         self.button = button  # None: whatever it showed before
@@ -74,6 +74,7 @@ class Outcome(object):
         self.traceback = traceback  # a traceback ending in the host's error is printed
         self.printed = list(printed)  # lines on the script output
         self.shown = list(shown)  # in-view messages
+        self.scene_kept = scene_kept  # the scene is as before the operation
 
 
 def viewport_outcome(call, suspend_calls, resume_calls):
@@ -194,7 +195,8 @@ def bake_outcome(calls, n, mode):
         return Outcome(raises=False, button=INITIAL_BUTTON, ready=False, printed=baked)
     if call is calls[suspend_at] or call is calls[resume_at] or call.op not in (
             "evaluationManager", "mel.eval"):
-        return Outcome(raises=True, button=PREPARED_BUTTON, ready=True, **viewport)
+        # Failing partway, the bake takes back all it did: no half-keyed layer is left.
+        return Outcome(raises=True, button=PREPARED_BUTTON, ready=True, scene_kept=True, **viewport)
     return Outcome(raises=False, button=INITIAL_BUTTON, ready=False, printed=baked, shown=baked,
                    **viewport)
 
@@ -296,6 +298,7 @@ class FaultSweepCase(unittest.TestCase):
             if clean[n - 1].op == "undoInfo":
                 continue  # the undo chunk's own failures: test_undo.py
             arrange()
+            scene_before = standin.scene_dump()
             record_before = dict(tt._prepared.items())
             button_before = self.button()
             standin.fail_nth_call(n)
@@ -304,6 +307,8 @@ class FaultSweepCase(unittest.TestCase):
             try:
                 self.check(clean, n, outcome_of(clean, n, mode), mode, error, out, err,
                            record_before, button_before)
+                if error is not None and outcome_of(clean, n, mode).scene_kept:
+                    self.assertEqual(standin.scene_dump(), scene_before, "the scene changed")
             except AssertionError as failure:
                 problems.append("n=%d %s%r: %s" % (n, clean[n - 1].op, clean[n - 1].args,
                                                    failure))
