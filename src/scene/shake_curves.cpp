@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "scene/applied_record.h"
 #include "scene/host.h"
 
 namespace trembla {
@@ -15,10 +16,16 @@ constexpr const char* kRotateCurveType = "animCurveTA";
 ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
                              const std::vector<Frame>& frames, const CurvesToReplace& replace) {
     // One cut for every channel written: on a long shot the host's cost per call, not per key,
-    // is what a live update pays for.
+    // is what a live update pays for. A channel in animation layers is not cut: on a layered
+    // channel the host cuts a layer's keys, the animator's; its shake curve drives the base plug.
     std::vector<std::string> written;
+    std::vector<std::string> targets(kChannelCount);
     written.reserve(keys.size());
-    for (const ChannelKeys& channel : keys) written.push_back(channel.channel);
+    for (const ChannelKeys& channel : keys) {
+        const std::string target = base_plug(host, camera, channel.channel.c_str());
+        if (target == camera + "." + channel.channel) written.push_back(channel.channel);
+        targets[channel_index(channel.channel)] = target;
+    }
     host.cut_keys(camera, written);
 
     ShakeCurves made;
@@ -38,7 +45,7 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
         // The curve was created just above, so the host may key it in one batch.
         host.set_curve_keys(curve, frames, channel.values);
         try {
-            host.connect_attr(curve + ".output", camera + "." + channel.channel);
+            host.connect_attr(curve + ".output", targets[idx]);
         } catch (const std::exception&) {
             // The curve stays keyed but unconnected; the user can still bake or reset.
         }

@@ -6,6 +6,7 @@
 
 #include "core/extraction.h"
 #include "core/ranges.h"
+#include "scene/applied_record.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
 
@@ -48,7 +49,7 @@ void set_own_curves_aside(Host& host, const std::string& camera, const std::vect
         const std::size_t k = channel_index(channel.channel);
         const std::string& curve = own[k];
         if (curve.empty() || !made[k].empty()) continue;
-        const std::string destination = plug(camera, channel.channel);
+        const std::string destination = base_plug(host, camera, channel.channel.c_str());
         const std::optional<std::string> input = host.input_plug(destination);
         if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
     }
