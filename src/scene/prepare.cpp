@@ -208,6 +208,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     const std::vector<std::string> muted = mute_baked_layers(host, applied);
     if (!muted.empty()) scene_changed = true;
     const ShakeCurves bases = base_plugs(host, camera);
+    next.base_plugs = bases;
     try {
         if (!own_animation) {
             next.camera_original_anim = record_camera_animation(host, frames, progress, next.own_curves, bases);

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "scene/applied_record.h"
 #include "scene/host.h"
 
 namespace trembla {
@@ -19,12 +18,13 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
     // is what a live update pays for. A channel in animation layers is not cut: on a layered
     // channel the host cuts a layer's keys, the animator's; its shake curve drives the base plug.
     std::vector<std::string> written;
-    std::vector<std::string> targets(kChannelCount);
+    ShakeCurves targets;
     written.reserve(keys.size());
     for (const ChannelKeys& channel : keys) {
-        const std::string target = base_plug(host, camera, channel.channel.c_str());
-        if (target == camera + "." + channel.channel) written.push_back(channel.channel);
-        targets[channel_index(channel.channel)] = target;
+        const std::size_t idx = channel_index(channel.channel);
+        const std::string channel_plug = camera + "." + channel.channel;
+        targets[idx] = replace.targets[idx].empty() ? channel_plug : replace.targets[idx];
+        if (targets[idx] == channel_plug) written.push_back(channel.channel);
     }
     host.cut_keys(camera, written);
 
