@@ -70,6 +70,8 @@ struct Names {
     PyObject* event;
     PyObject* kill;
     PyObject* source;
+    PyObject* outTangentType;
+    PyObject* step;
     PyObject* destination;
     PyObject* plugs;
     PyObject* node;
@@ -134,6 +136,8 @@ const Names& names() {
         n->skipSelect = intern_or_throw("skipSelect");
         n->angle = intern_or_throw("angle");
         n->keyframeCount = intern_or_throw("keyframeCount");
+        n->outTangentType = intern_or_throw("outTangentType");
+        n->step = intern_or_throw("step");
         n->state = intern_or_throw("state");
         n->undoName = intern_or_throw("undoName");
         n->redoName = intern_or_throw("redoName");
@@ -196,6 +200,7 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "disconnectAttr", nullptr},
     {0, "attributeQuery", nullptr},
     {0, "addAttr", nullptr},
+    {0, "keyTangent", nullptr},
 };
 
 std::string answer_text(PyObject* answer) {
@@ -566,6 +571,15 @@ void PythonHost::set_channel_key(const std::string& node, const std::string& att
     PyRef value_obj = make_float(value);
     call(Command::SetKeyframe, {node_obj.get()},
          {{n.attribute, attribute_obj.get()}, {n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+// keyTangent -outTangentType step: "step" is one of the tangent types the command takes (keyTangent
+// reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/keyTangent.html).
+void PythonHost::set_step_tangents(const std::string& node, const std::string& attribute) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_obj = make_text(attribute);
+    call(Command::KeyTangent, {node_obj.get()}, {{n.attribute, attribute_obj.get()}, {n.outTangentType, n.step}});
 }
 
 void PythonHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,

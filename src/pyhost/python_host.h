@@ -81,6 +81,7 @@ public:
     void add_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
+    void set_step_tangents(const std::string& node, const std::string& attribute) override;
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     std::optional<double> eval_curve(const std::string& curve, Frame time) override;
@@ -150,6 +151,7 @@ private:
         DisconnectAttr,
         AttributeQuery,
         AddAttr,
+        KeyTangent,
         Count
     };
 

@@ -19,6 +19,19 @@ std::string channel_plug(const std::string& camera, const char* channel) { retur
 // animCurveU* (its input is another attribute), a layer a blend node: neither is the camera's own.
 bool is_time_curve(const std::string& type) { return type.rfind("animCurveT", 0) == 0; }
 
+// A layer's blend node (animBlendNodeAdditiveDL, ...DA, ...Rotation, ...): its inputA carries the
+// layers below it, down to the base animation.
+bool is_blend_node(const std::string& type) { return type.rfind("animBlendNode", 0) == 0; }
+
+// The inputA plug that matches a blend node's output plug: "output" -> "inputA", and for a node
+// that blends a whole rotation, "outputX" -> "inputAX".
+std::string blend_input_a(const std::string& output_plug) {
+    const std::string::size_type dot = output_plug.find('.');
+    const std::string attribute = dot == std::string::npos ? std::string() : output_plug.substr(dot + 1);
+    const std::string suffix = attribute.rfind("output", 0) == 0 ? attribute.substr(6) : std::string();
+    return node_of(output_plug) + ".inputA" + suffix;
+}
+
 std::optional<std::size_t> channel_position(const std::string& name) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (name == kChannels[k]) return k;
@@ -95,13 +108,24 @@ void write_applied(Host& host, const std::string& camera, const AppliedRecord& r
     host.set_string_attr(camera, kAppliedAttribute, applied_text(record));
 }
 
+std::string base_plug(Host& host, const std::string& camera, const char* channel) {
+    std::string plug = channel_plug(camera, channel);
+    // A cycle of blend nodes cannot be made in the host; the bound only keeps a broken scene from
+    // hanging the tool.
+    for (int depth = 0; depth < 1000; ++depth) {
+        const std::optional<std::string> input = host.input_plug(plug);
+        if (!input || !is_blend_node(host.node_type(node_of(*input)))) break;
+        plug = blend_input_a(*input);
+    }
+    return plug;
+}
+
 std::vector<std::string> foreign_drivers(Host& host, const std::string& camera) {
     std::vector<std::string> driven;
     for (const char* channel : kChannels) {
-        const std::string plug = channel_plug(camera, channel);
-        const std::optional<std::string> input = host.input_plug(plug);
+        const std::optional<std::string> input = host.input_plug(base_plug(host, camera, channel));
         if (input && !is_time_curve(host.node_type(node_of(*input)))) {
-            driven.push_back(plug + " (driven by " + *input + ")");
+            driven.push_back(channel_plug(camera, channel) + " (driven by " + *input + ")");
         }
     }
     return driven;
@@ -110,7 +134,7 @@ std::vector<std::string> foreign_drivers(Host& host, const std::string& camera) 
 ShakeCurves driving_curves(Host& host, const std::string& camera) {
     ShakeCurves curves;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        const std::optional<std::string> input = host.input_plug(channel_plug(camera, kChannels[k]));
+        const std::optional<std::string> input = host.input_plug(base_plug(host, camera, kChannels[k]));
         if (input && is_time_curve(host.node_type(node_of(*input)))) curves[k] = node_of(*input);
     }
     return curves;
@@ -119,7 +143,7 @@ ShakeCurves driving_curves(Host& host, const std::string& camera) {
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
                     const ShakeCurves& shake_curves, const Sample& base) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        const std::string plug = channel_plug(camera, kChannels[k]);
+        const std::string plug = base_plug(host, camera, kChannels[k]);
         const std::string& own = own_curves[k];
         const std::string& shake = shake_curves[k];
         if (!shake.empty() && shake != own && host.obj_exists(shake)) host.delete_node(shake);
@@ -143,7 +167,7 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::string own = own_curves[k];
         if (own.empty() || !host.obj_exists(own)) continue;
-        const std::optional<std::string> input = host.input_plug(channel_plug(camera, kChannels[k]));
+        const std::optional<std::string> input = host.input_plug(base_plug(host, camera, kChannels[k]));
         if (!input || *input != own + ".output") return true;
     }
     return false;

@@ -37,14 +37,22 @@ std::optional<AppliedRecord> parse_applied(const std::string& text);
 std::optional<AppliedRecord> read_applied(Host& host, const std::string& camera);
 void write_applied(Host& host, const std::string& camera, const AppliedRecord& record);
 
-// The channels of `camera` driven by something else than an animation curve of their own (a
-// constraint, an expression, a driven key, another connection), each as "plug (driven by source)".
+// The plug a channel's own animation drives: the channel itself, or, on a channel in animation
+// layers, the inputA at the bottom of its chain of blend nodes (the base layer), so that the
+// shake goes in under the animator's layers and they keep combining on top.
+std::string base_plug(Host& host, const std::string& camera, const char* channel);
+
+// The channels of `camera` whose base animation is driven by something else than an animation
+// curve of their own (a constraint, an expression, a driven key, another connection), each as
+// "plug (driven by source)". Layers' blend nodes are no such driver.
 std::vector<std::string> foreign_drivers(Host& host, const std::string& camera);
-// The animation curve (time-input: animCurveTL/TA/TU) driving each channel now; empty: none.
+// The animation curve (time-input: animCurveTL/TA/TU) driving each channel's base plug now;
+// empty: none.
 ShakeCurves driving_curves(Host& host, const std::string& camera);
 
 // Takes an applied shake off the camera: deletes its shake curves, connects each channel's own
-// curve again and gives a channel without one its first-frame value. Nothing else is touched.
+// curve again to its base plug and gives a channel without one its first-frame value. Nothing
+// else is touched.
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
                     const ShakeCurves& shake_curves, const Sample& base);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 #include "scene/applied_record.h"
 #include "scene/suspension.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr const char* kDefaultLayerName = "trembla_layer";
 constexpr const char* kBakeStatus = "Trembla: baking to layer";
+constexpr const char* kWeight = "weight";
 
 // The enabled channels in channel order: translation first, then rotation.
 std::vector<std::string> enabled_channels(const ControlValues& controls) {
@@ -31,20 +33,31 @@ std::vector<std::string> enabled_channels(const ControlValues& controls) {
 
 // The shaken value of every frame on each channel's shake curve; a channel without a curve has
 // none. A shake curve holds a key at every prepared frame: its keys are read in one query, and a
-// frame without a key (one deleted by hand) is evaluated. Each channel read is a unit of
-// `progress` per frame, checked once, which may cancel (WorkCancelled).
-ChannelAnim read_shaken_values(Host& host, const std::vector<std::string>& channels, const ShakeCurves& curves,
-                               const std::vector<Frame>& frames, HostProgress& progress) {
+// frame without a key (one deleted by hand) is evaluated. A channel in the animator's layers is read
+// as the layers give it, shake included, one frame at a time: the bake's override layer sits above
+// them and would otherwise hide them inside the range. Each channel read is a unit of `progress`
+// per frame, checked once, which may cancel (WorkCancelled).
+ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std::vector<std::string>& channels,
+                               const ShakeCurves& curves, const std::vector<Frame>& frames, HostProgress& progress) {
     ChannelAnim shaken;
     for (const std::string& channel : channels) {
         const std::string& curve = curves[channel_index(channel)];
         if (!host.obj_exists(curve)) continue;
-        const std::vector<std::pair<double, double>> keys = host.curve_keys(curve);
+        const std::string channel_plug = plug(camera, channel);
+        const bool layered = base_plug(host, camera, channel.c_str()) != channel_plug;
+        const double now = layered ? host.current_time() : 0.0;
+        const std::vector<std::pair<double, double>> keys =
+            layered ? std::vector<std::pair<double, double>>{} : host.curve_keys(curve);
         ChannelSeries series{channel, {}};
         series.values.reserve(frames.size());
         std::size_t next = 0;
         for (Frame frame : frames) {
             const double time = static_cast<double>(frame);
+            if (layered) {
+                host.set_current_time(time);
+                series.values.push_back(host.get_attr(channel_plug));
+                continue;
+            }
             while (next < keys.size() && keys[next].first < time) ++next;
             if (next < keys.size() && keys[next].first == time) {
                 series.values.push_back(keys[next].second);
@@ -52,10 +65,26 @@ ChannelAnim read_shaken_values(Host& host, const std::vector<std::string>& chann
                 series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
             }
         }
+        if (layered) host.set_current_time(now);
         shaken.push_back(std::move(series));
         progress.advance_by(frames.size());
     }
     return shaken;
+}
+
+// The layer holds the shaken values inside the prepared range only: its weight is keyed 1 from
+// the first frame to the last and 0 on the frames just outside, with stepped tangents, so that
+// the camera follows its own animation outside the range, exactly on every whole frame (an
+// override layer holds its end keys outside them).
+void key_layer_weight(Host& host, const std::string& layer, const std::vector<Frame>& frames) {
+    if (frames.empty()) return;
+    const Frame first = frames.front();
+    const Frame last = frames.back();
+    if (first > std::numeric_limits<Frame>::min()) host.set_channel_key(layer, kWeight, first - 1, 0.0);
+    host.set_channel_key(layer, kWeight, first, 1.0);
+    host.set_channel_key(layer, kWeight, last, 1.0);
+    if (last < std::numeric_limits<Frame>::max()) host.set_channel_key(layer, kWeight, last + 1, 0.0);
+    host.set_step_tangents(layer, kWeight);
 }
 
 // The name itself when no node bears it, else the first free one with a number after it:
@@ -216,7 +245,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     // undo.
     ChannelAnim shaken;
     try {
-        shaken = read_shaken_values(host, channels, curves, frames, progress);
+        shaken = read_shaken_values(host, camera, channels, curves, frames, progress);
     } catch (const WorkCancelled&) {
         progress.end();
         take_back(host, chunk, scene_changed);
@@ -244,6 +273,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
             take_back(host, chunk, true);
             return false;
         }
+        if (!shaken.empty()) key_layer_weight(host, layer, frames);
         note_taken_off(host, camera, layer);
     } catch (...) {
         undo_failed_bake(host, chunk, record, controls, made_layer, controls.bypass);

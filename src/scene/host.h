@@ -105,6 +105,9 @@ public:
     // setKeyframe(node, attribute=attribute, time=time, value=value, animLayer=layer)
     virtual void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                                const std::string& layer) = 0;
+    // keyTangent(node, attribute=attribute, outTangentType="step"): every key of the channel holds
+    // its value up to the next key
+    virtual void set_step_tangents(const std::string& node, const std::string& attribute) = 0;
     // keyframe(curve, q=True, time=(time, time), eval=True): the first item, or nothing when the
     // answer is empty or none
     virtual std::optional<double> eval_curve(const std::string& curve, Frame time) = 0;

@@ -54,35 +54,42 @@ std::optional<Frame> playback_frame(double bound) {
 }
 
 // A channel's own value at the current time `frame`: its own curve's, where it has one (so that
-// animation layers above it do not count as the animator's base move), else the channel's.
-double own_value(Host& host, const std::string& camera, std::size_t k, const ShakeCurves& own, Frame frame) {
+// animation layers above it do not count as the animator's base move), else its base plug's (the
+// channel, or the bottom blend node's inputA on a channel in animation layers).
+double own_value(Host& host, std::size_t k, const ShakeCurves& own, const ShakeCurves& bases, Frame frame) {
     if (!own[k].empty()) {
         const std::optional<double> value = host.eval_curve(own[k], frame);
         if (value) return *value;
     }
-    return host.get_attr(plug(camera, kChannels[k]));
+    return host.get_attr(bases[k]);
+}
+
+ShakeCurves base_plugs(Host& host, const std::string& camera) {
+    ShakeCurves bases;
+    for (std::size_t k = 0; k < kChannelCount; ++k) bases[k] = base_plug(host, camera, kChannels[k]);
+    return bases;
 }
 
 // The camera's start pose: its own channel values on the first frame. The channels, not the world
 // pose: written back into the channels of a camera under a moved or turned parent, a world pose
 // would move the camera away.
-Sample camera_start_pose(Host& host, const std::string& camera, Frame start_frame, const ShakeCurves& own) {
+Sample camera_start_pose(Host& host, Frame start_frame, const ShakeCurves& own, const ShakeCurves& bases) {
     host.set_current_time(static_cast<double>(start_frame));
     Sample pose{};
-    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = own_value(host, camera, i, own, start_frame);
+    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = own_value(host, i, own, bases, start_frame);
     return pose;
 }
 
 // The camera's own channel values on every frame, walking the range once per channel.
-ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames,
-                                    WorkProgress& progress, const ShakeCurves& own) {
+ChannelAnim record_camera_animation(Host& host, const std::vector<Frame>& frames, WorkProgress& progress,
+                                    const ShakeCurves& own, const ShakeCurves& bases) {
     ChannelAnim recorded;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         ChannelSeries series{kChannels[k], {}};
         series.values.reserve(frames.size());
         for (Frame frame : frames) {
             host.set_current_time(static_cast<double>(frame));
-            series.values.push_back(own_value(host, camera, k, own, frame));
+            series.values.push_back(own_value(host, k, own, bases, frame));
             progress.advance();
         }
         recorded.push_back(std::move(series));
@@ -200,14 +207,16 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     const bool own_animation = builds_on_own_animation(mode);
     const std::vector<std::string> muted = mute_baked_layers(host, applied);
     if (!muted.empty()) scene_changed = true;
+    const ShakeCurves bases = base_plugs(host, camera);
+    next.base_plugs = bases;
     try {
         if (!own_animation) {
-            next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves);
+            next.camera_original_anim = record_camera_animation(host, frames, progress, next.own_curves, bases);
         }
-        next.camera_base = camera_start_pose(host, camera, start_frame, next.own_curves);
+        next.camera_base = camera_start_pose(host, start_frame, next.own_curves, bases);
         next.time_after_prepare = start_frame;
         if (own_animation) {
-            next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves);
+            next.camera_original_anim = record_camera_animation(host, frames, progress, next.own_curves, bases);
             next.time_after_prepare = end_frame;
         }
     } catch (...) {

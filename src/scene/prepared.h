@@ -31,6 +31,9 @@ struct Prepared {
     // disconnected, not cut, when the shake first drives its channel, and connected again by
     // reset and bake: every key, tangent and infinity comes back as the animator made it.
     ShakeCurves own_curves;
+    // The plug each channel's own animation drives, found at prepare: the channel, or on a channel
+    // in animation layers the bottom blend node's inputA. The shake curves connect there.
+    ShakeCurves base_plugs;
     // The keys (time, value) of each own curve outside the prepared range: copied onto the
     // channel's shake curve, so that outside the range the shaken camera follows its own move.
     std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;

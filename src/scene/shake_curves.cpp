@@ -15,10 +15,17 @@ constexpr const char* kRotateCurveType = "animCurveTA";
 ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
                              const std::vector<Frame>& frames, const CurvesToReplace& replace) {
     // One cut for every channel written: on a long shot the host's cost per call, not per key,
-    // is what a live update pays for.
+    // is what a live update pays for. A channel in animation layers is not cut: on a layered
+    // channel the host cuts a layer's keys, the animator's; its shake curve drives the base plug.
     std::vector<std::string> written;
+    ShakeCurves targets;
     written.reserve(keys.size());
-    for (const ChannelKeys& channel : keys) written.push_back(channel.channel);
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t idx = channel_index(channel.channel);
+        const std::string channel_plug = camera + "." + channel.channel;
+        targets[idx] = replace.targets[idx].empty() ? channel_plug : replace.targets[idx];
+        if (targets[idx] == channel_plug) written.push_back(channel.channel);
+    }
     host.cut_keys(camera, written);
 
     ShakeCurves made;
@@ -38,7 +45,7 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
         // The curve was created just above, so the host may key it in one batch.
         host.set_curve_keys(curve, frames, channel.values);
         try {
-            host.connect_attr(curve + ".output", camera + "." + channel.channel);
+            host.connect_attr(curve + ".output", targets[idx]);
         } catch (const std::exception&) {
             // The curve stays keyed but unconnected; the user can still bake or reset.
         }

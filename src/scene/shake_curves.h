@@ -17,6 +17,9 @@ class Host;
 struct CurvesToReplace {
     bool own_only = false;
     ShakeCurves made;
+    // Where each channel's curve connects; empty: the camera's channel itself. A channel in
+    // animation layers is not cut (the host would cut a layer's keys there).
+    ShakeCurves targets;
 };
 
 // The host half of apply_shake_to_camera, for keys computed beforehand: cuts the camera's keys on

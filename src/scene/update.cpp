@@ -6,6 +6,7 @@
 
 #include "core/extraction.h"
 #include "core/ranges.h"
+#include "scene/applied_record.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
 
@@ -42,13 +43,13 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
 // The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
 // the scene, unchanged, for reset and bake to connect again. A channel that already carries a
 // shake curve of this preparation had its own curve set aside then; a live update asks nothing.
-void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
-                          const ShakeCurves& own, const ShakeCurves& made) {
+void set_own_curves_aside(Host& host, const std::vector<ChannelKeys>& keys, const ShakeCurves& own,
+                          const ShakeCurves& made, const ShakeCurves& targets) {
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
         const std::string& curve = own[k];
         if (curve.empty() || !made[k].empty()) continue;
-        const std::string destination = plug(camera, channel.channel);
+        const std::string& destination = targets[k];
         const std::optional<std::string> input = host.input_plug(destination);
         if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
     }
@@ -78,6 +79,11 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
+    // A record made by a prepare knows its base plugs; any other is asked for them once here.
+    replace.targets = record.base_plugs;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (replace.targets[k].empty()) replace.targets[k] = base_plug(host, camera, kChannels[k]);
+    }
     AppliedShake applied;
     // Everything is computed before the first scene write, so bad input leaves the scene untouched;
     // the record's animation is read only here.
@@ -96,7 +102,7 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
                                  record.camera_original_anim);
     const ShakeCurves own = record.own_curves;
     const auto own_keys_outside = record.own_keys_outside;  // a copy: host calls may replace the record
-    set_own_curves_aside(host, camera, keys, own, replace.made);
+    set_own_curves_aside(host, keys, own, replace.made, replace.targets);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     // Outside the range the shake curve carries the camera's own keys (time and value; the keys
     // inside the range are the shaken ones).

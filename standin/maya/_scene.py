@@ -51,7 +51,10 @@ TYPE_FAMILY = {
     "animCurveTL": ("animCurveTL", "animCurve"),
     "animCurveTA": ("animCurveTA", "animCurve"),
     "animCurveTU": ("animCurveTU", "animCurve"),
-    "animLayer": ("animLayer",),
+    "animLayer": ("animLayer", "objectSet"),
+    "animBlendNodeAdditiveDL": ("animBlendNodeAdditiveDL", "animBlendNodeBase"),
+    "animBlendNodeAdditiveDA": ("animBlendNodeAdditiveDA", "animBlendNodeBase"),
+    "animBlendNodeAdditive": ("animBlendNodeAdditive", "animBlendNodeBase"),
 }
 SHAPE_DEFAULTS = {
     "camera": {"visibility": True, "focalLength": 35.0},
@@ -92,9 +95,9 @@ class Node(object):
 
 
 class DagNode(Node):
-    """A transform or a shape. `inputs` maps a channel to the curve driving it; `layered` maps a
-    channel to the animation layers holding it, bottom layer first."""
-    __slots__ = ("parent", "children", "attrs", "inputs", "layered", "dynamic")
+    """A transform or a shape. `inputs` maps a channel to what drives it: an animation curve, or
+    a PlugLink to another node's plug (a constraint, an expression, a layer's blend node)."""
+    __slots__ = ("parent", "children", "attrs", "inputs", "dynamic")
 
     def __init__(self, name, node_type, attrs):
         Node.__init__(self, name, node_type)
@@ -102,8 +105,34 @@ class DagNode(Node):
         self.children = []
         self.attrs = attrs
         self.inputs = {}
-        self.layered = {}
         self.dynamic = {}  # attributes addAttr added: name -> data type ("string")
+
+
+class DependNode(DagNode):
+    """A dependency node outside the DAG (never parented) whose plugs are set, queried, keyed and
+    connected as a DAG node's channels are: the stand-in reuses that machinery for them."""
+    __slots__ = ()
+
+
+# The blend node a layer puts on a channel, by the channel's kind: "Performs a weighted sum of its
+# inputs to compute the output. output = input a * weight a + input b * weight b"; DL takes
+# distances, DA angles, the plain one doubles (animBlendNodeAdditiveDL / DA / animBlendNodeAdditive
+# node references, https://help.autodesk.com/cloudhelp/2027/ENU/Maya-Tech-Docs/Nodes/
+# animBlendNodeAdditiveDL.html). Rotations get one DA node per channel here.
+BLEND_TYPES = {"animCurveTL": "animBlendNodeAdditiveDL", "animCurveTA": "animBlendNodeAdditiveDA",
+               "animCurveTU": "animBlendNodeAdditive"}
+BLEND_KINDS = {"animBlendNodeAdditiveDL": "linear", "animBlendNodeAdditiveDA": "angle"}
+
+
+class AnimBlend(DependNode):
+    """One layer's blend on one channel: inputA carries the layers below (the base curve, or the
+    blend of the layer below), inputB the layer's own curve, output drives the channel (or the
+    inputA of the blend of the layer above). Plugs hold internal units, as channels do."""
+    __slots__ = ("layer",)
+
+    def __init__(self, name, node_type, layer):
+        DependNode.__init__(self, name, node_type, {"inputA": 0.0, "inputB": 0.0, "output": 0.0})
+        self.layer = layer
 
 
 class AnimCurve(Node):
@@ -207,18 +236,29 @@ def _curve_plug_name(self, scene):
 AnimCurve.plug_name = _curve_plug_name
 
 
-class AnimLayer(Node):
-    """`members` maps (DagNode, channel) to the layer's curve for that channel, or None."""
-    __slots__ = ("override", "weight", "mute", "members", "selected", "preferred")
+class AnimLayer(DependNode):
+    """`members` maps (DagNode, channel) to the layer's curve for that channel, or None; `blends`
+    maps it to the layer's blend node on that channel. The weight is a keyable plug ("weight
+    (w) double 1.0 ... keyable", animLayer node reference, https://help.autodesk.com/cloudhelp/
+    2027/ENU/Maya-Tech-Docs/Nodes/animLayer.html): a curve may drive it."""
+    __slots__ = ("override", "mute", "members", "blends", "selected", "preferred")
 
     def __init__(self, name, override):
-        Node.__init__(self, name, "animLayer")
+        DependNode.__init__(self, name, "animLayer", {"weight": 1.0})
         self.override = override
-        self.weight = 1.0
         self.mute = False
         self.members = {}
+        self.blends = {}
         self.selected = False
         self.preferred = False
+
+    @property
+    def weight(self):
+        return self.attrs["weight"]
+
+    @weight.setter
+    def weight(self, value):
+        self.attrs["weight"] = value
 
 
 class AmbiguousName(ValueError):
@@ -355,19 +395,36 @@ class Scene(object):
     # -- evaluation --------------------------------------------------------------------------
 
     def value(self, node, attr, time):
-        """The channel's value at `time`: driving curve or static value, then the layers."""
+        """The plug's value at `time`: what drives it (a curve, a blend node...), else its own."""
+        if attr == "output" and isinstance(node, AnimBlend):
+            return self._blend_output(node, time)
         curve = node.inputs.get(attr)
-        value = node.attrs[attr] if curve is None else curve.output(time)
-        if node.layered:
-            layers = node.layered.get(attr)
-            if layers:
-                value = _blend_layers(node, attr, value, time, layers)
-        return value
+        return node.attrs[attr] if curve is None else curve.output(time)
+
+    def _blend_output(self, blend, time):
+        """A layer's blend: an override layer goes from the layers below (inputA) towards its own
+        curve by its weight, an additive layer adds its curve times its weight ("When in Override
+        mode, an animation layer overrides the animation of any layer that ... precedes it in the
+        stack"; "an animation layer 'adds' its animation to layers that precede it"; with
+        Passthrough, "the Weight value determines" how much of the layers below remains; Animation
+        layer modes, https://help.autodesk.com/cloudhelp/2027/ENU/Maya-Animation/files/
+        GUID-BBCA0BC3-7608-4E86-8E9F-B4099C316156.htm). A muted layer adds nothing ("mute",
+        animLayer reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
+        animLayer.html). A layer holding no keys for the channel leaves the layers below as they
+        are."""
+        below = self.value(blend, "inputA", time)
+        layer = blend.layer
+        own = blend.inputs.get("inputB")
+        if layer.mute or own is None or (isinstance(own, AnimCurve) and not own.times):
+            return below
+        weight = self.value(layer, "weight", time)
+        layered = own.output(time)
+        if layer.override:
+            return layered if weight == 1.0 else below + (layered - below) * weight
+        return below + layered * weight
 
     def values(self, node, attrs, time):
         """Several channels at once (the lean path for transform queries)."""
-        if node.layered:
-            return [self.value(node, attr, time) for attr in attrs]
         inputs, static = node.inputs, node.attrs
         if not inputs:
             return [static[attr] for attr in attrs]
@@ -427,16 +484,20 @@ class Scene(object):
         return curve
 
     def key_channel(self, node, attr, time, value, layer=None):
-        """Key a channel at `time`, making and connecting its curve when it has none."""
+        """Key a channel at `time`, making and connecting its curve when it has none. Without a
+        layer of its own the key goes to the base animation: the curve at the bottom of the
+        channel's blend chain (see add_to_layer)."""
         if layer is not None and (node, attr) in layer.members:
             curve = layer.members[(node, attr)]
             if curve is None:
-                curve = self.create_curve(curve_type_for(attr),
-                                          "%s_%s_%s_inputB" % (node.name, attr, layer.name))
+                blend = layer.blends[(node, attr)]
+                curve = self.create_curve(curve_type_for(attr), blend.name + "_inputB")
                 journal.node_changing(layer)
                 curve.layer = (layer, node, attr)
                 layer.members[(node, attr)] = curve
+                self.connect(curve, blend, "inputB")
         else:
+            node, attr = self.base_plug(node, attr)
             curve = node.inputs.get(attr)
             if curve is not None and not isinstance(curve, AnimCurve):
                 raise NotImplementedError("setKeyframe: the stand-in does not key a channel "
@@ -446,29 +507,75 @@ class Scene(object):
                 self.connect(curve, node, attr)
         curve.set_key(time, value)
 
+    def base_plug(self, node, attr):
+        """The plug the channel's base animation drives: the channel itself, or the inputA at the
+        bottom of its blend chain."""
+        link = node.inputs.get(attr)
+        while isinstance(link, PlugLink) and isinstance(link.node, AnimBlend):
+            node, attr = link.node, "inputA"
+            link = node.inputs.get(attr)
+        return node, attr
+
+    def _blend_above(self, node, attr, blend):
+        """The plug `blend` drives in the channel's chain: the channel, or a blend's inputA."""
+        link = node.inputs.get(attr)
+        while isinstance(link, PlugLink) and isinstance(link.node, AnimBlend):
+            if link.node is blend:
+                return node, attr
+            node, attr = link.node, "inputA"
+            link = node.inputs.get(attr)
+        return None
+
     def add_to_layer(self, layer, node, attr):
+        """The host puts a blend node between the channel and what drove it: the old driver (the
+        base curve, or the blend of a layer below) goes to inputA, the layer's curve comes on
+        inputB, the output drives the channel ("This node manages the input of this information
+        and passes the data to [blend] nodes for mixing the layers together", animLayer node
+        reference, https://help.autodesk.com/cloudhelp/2027/ENU/Maya-Tech-Docs/Nodes/
+        animLayer.html; "blendNodes ... The blend nodes for the layer connect into this
+        attribute"). A channel without a driver gives inputA its value. Layers added later sit
+        above the earlier ones."""
         if (node, attr) in layer.members:
             return
         journal.node_changing(layer)
         journal.node_changing(node)
+        blend_type = BLEND_TYPES[curve_type_for(attr)]
+        blend = self._add(AnimBlend(self.unique_name("%s_%s_%s" % (node.name, attr, layer.name)),
+                                    blend_type, layer))
+        below = self.disconnect(node, attr, keep_value=False)
+        if below is None:
+            blend.attrs["inputA"] = node.attrs[attr]
+        else:
+            self.connect(below, blend, "inputA")
+        self.connect(PlugLink(self, blend, "output"), node, attr)
         layer.members[(node, attr)] = None
-        layers = node.layered.setdefault(attr, [])
-        layers.append(layer)
-        layers.sort(key=lambda each: each.order)
+        layer.blends[(node, attr)] = blend
 
     def remove_from_layer(self, layer, node, attr):
+        """The layer's blend goes and what it blended from (inputA) drives its plug again; the
+        layer's curve goes with it ("removeAttribute: Remove an object from a layer"; deleting a
+        layer takes its animation off, animLayer reference, https://docs.huihoo.com/autodesk/
+        maya/2017/english/CommandsPython/animLayer.html)."""
         journal.node_changing(layer)
         journal.node_changing(node)
         curve = layer.members.pop((node, attr), None)
-        layers = node.layered.get(attr)
-        if layers and layer in layers:
-            layers.remove(layer)
-            if not layers:
-                del node.layered[attr]
+        blend = layer.blends.pop((node, attr), None)
         if curve is not None:
             journal.node_changing(curve)
             curve.layer = None
             self.delete(curve)
+        if blend is None or self.nodes.get(blend.order) is not blend:
+            return
+        above = self._blend_above(node, attr, blend)
+        below = self.disconnect(blend, "inputA", keep_value=False)
+        if above is not None:
+            self.disconnect(above[0], above[1], keep_value=False)
+            if below is not None:
+                self.connect(below, above[0], above[1])
+            else:
+                journal.node_changing(above[0])
+                above[0].attrs[above[1]] = blend.attrs["inputA"]
+        self.delete(blend)
 
     # -- deletion ----------------------------------------------------------------------------
 
@@ -477,12 +584,13 @@ class Scene(object):
             return  # already gone with its parent or its layer
         journal.scene_changing(self)
         journal.node_changing(node)
-        if isinstance(node, DagNode):
+        if isinstance(node, AnimLayer):
+            self._delete_layer(node)
+            self._delete_dag(node)
+        elif isinstance(node, DagNode):
             self._delete_dag(node)
         elif isinstance(node, AnimCurve):
             self._delete_curve(node)
-        else:
-            self._delete_layer(node)
         self._forget(node)
         if node in self.selection:
             self.selection = [each for each in self.selection if each is not node]
@@ -490,13 +598,22 @@ class Scene(object):
     def _delete_dag(self, node):
         for child in list(node.children):
             self.delete(child)
+        if isinstance(node, AnimBlend):  # deleted on its own: the plug it drove keeps its value
+            for key, blend in list(node.layer.blends.items()):
+                if blend is node:
+                    self.remove_from_layer(node.layer, key[0], key[1])
+            for other in list(self.nodes.values()):
+                for attr, link in list(getattr(other, "inputs", {}).items()):
+                    if isinstance(link, PlugLink) and link.node is node:
+                        self.disconnect(other, attr)
+        for layer in list(self.layers):  # the blends come off first, the base curves back on
+            for member, attr in list(layer.members):
+                if member is node:
+                    self.remove_from_layer(layer, member, attr)
         for attr in list(node.inputs):
             curve = self.disconnect(node, attr, keep_value=False)
             if isinstance(curve, AnimCurve) and not curve.outputs:  # a curve left driving nothing goes with its node, as in Maya
                 self.delete(curve)
-        for attr, layers in list(node.layered.items()):
-            for layer in list(layers):
-                self.remove_from_layer(layer, node, attr)
         if node.parent is not None:
             journal.node_changing(node.parent)
             node.parent.children.remove(node)
@@ -561,20 +678,3 @@ def _path_matches(node, parts):
             return False
     return True
 
-
-def _blend_layers(node, attr, value, time, layers):
-    for layer in layers:
-        if layer.mute:
-            continue
-        curve = layer.members.get((node, attr))
-        if curve is None:
-            continue
-        layered = curve.evaluate(time)
-        if layered is None:
-            continue
-        weight = layer.weight
-        if layer.override:
-            value = layered if weight == 1.0 else value + (layered - value) * weight
-        else:
-            value = value + layered * weight
-    return value

@@ -18,8 +18,8 @@ from ._undo import journal
 from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
-    AmbiguousName, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY, AnimCurve, DagNode,
-    PlugLink, string_types)
+    AmbiguousName, BLEND_KINDS, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY,
+    AnimBlend, AnimCurve, DagNode, PlugLink, string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
 
@@ -46,15 +46,24 @@ def _channel_value(node, attr, time):
     """A plug's value in the working units, as every command answers it."""
     if isinstance(node, AnimCurve):
         return _units.to_ui(scene.units, _units.kind_of_curve(node.type), node.output(time))
-    return _ui_value(attr, scene.value(node, attr, time))
+    return _units.to_ui(scene.units, _plug_kind(node, attr), scene.value(node, attr, time))
+
+
+def _plug_kind(node, attr):
+    """A blend node's plugs are distances or angles by its type (inputA (ia) distance / angle;
+    animBlendNodeAdditiveDL / DA node references, see _scene.BLEND_TYPES); a channel's by its name."""
+    if isinstance(node, AnimBlend) and attr in ("inputA", "inputB", "output"):
+        return BLEND_KINDS.get(node.type)
+    return _units.kind_of_channel(attr)
 
 
 def _ui_value(attr, value):
     return _units.to_ui(scene.units, _units.kind_of_channel(attr), value)
 
 
-def _internal_value(attr, value):
-    return _units.to_internal(scene.units, _units.kind_of_channel(attr), value)
+def _internal_value(attr, value, node=None):
+    kind = _units.kind_of_channel(attr) if node is None else _plug_kind(node, attr)
+    return _units.to_internal(scene.units, kind, value)
 
 
 def _coerce(attr, value):
@@ -214,7 +223,7 @@ def setAttr(plug, *values, **kwargs):
         raise RuntimeError("setAttr: Too many data values were provided.")
     for attr, value in zip(channels, values):
         journal.node_changing(node)
-        node.attrs[attr] = _internal_value(attr, _coerce(attr, value))
+        node.attrs[attr] = _internal_value(attr, _coerce(attr, value), node)
     return None
 
 

@@ -213,21 +213,23 @@ def script_jobs():
 def _dump_node(node):
     kind = type(node).__name__
     found = [node.order, node.name, node.type]
-    if kind == "DagNode":
+    if kind in ("DagNode", "AnimBlend", "AnimLayer"):
         found += [node.parent.name if node.parent is not None else None,
                   [child.name for child in node.children], sorted(node.attrs.items()),
-                  sorted((attr, curve.name) for attr, curve in node.inputs.items()),
-                  sorted((attr, [layer.name for layer in layers])
-                         for attr, layers in node.layered.items())]
-    elif kind == "AnimCurve":
+                  sorted((attr, link.plug_name(_scene)) for attr, link in node.inputs.items())]
+    if kind == "AnimCurve":
         found += [list(node.times), list(node.values),
                   sorted((each.name, attr) for each, attr in node.outputs),
                   None if node.layer is None else (node.layer[0].name, node.layer[1].name,
                                                    node.layer[2])]
-    else:
-        found += [node.override, node.weight, node.mute, node.selected, node.preferred,
+    elif kind == "AnimBlend":
+        found += [node.layer.name]
+    elif kind == "AnimLayer":
+        found += [node.override, node.mute, node.selected, node.preferred,
                   sorted((each.name, attr, None if curve is None else curve.name)
-                         for (each, attr), curve in node.members.items())]
+                         for (each, attr), curve in node.members.items()),
+                  sorted((each.name, attr, blend.name)
+                         for (each, attr), blend in node.blends.items())]
     return found
 
 

@@ -347,6 +347,11 @@ void FakeHost::set_channel_key(const std::string& node, const std::string& attri
     channel_keys[plug_of(node, attribute)][time_value] = value;
 }
 
+void FakeHost::set_step_tangents(const std::string& node, const std::string& attribute) {
+    record("set_step_tangents", {node, attribute});
+    require_node(node);
+}
+
 void FakeHost::set_layer_key(const std::string& node, const std::string& attribute, Frame time_value, double value,
                              const std::string& layer) {
     record("set_layer_key", {node, attribute, format_arg(time_value), format_arg(value), layer});

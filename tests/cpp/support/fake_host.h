@@ -135,6 +135,7 @@ public:
                         const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
     // A plug not added to the layer is keyed on its own animation (channel_keys), as the host does.
+    void set_step_tangents(const std::string& node, const std::string& attribute) override;
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     // The key at `time`; between keys linear; outside them the nearest end key; nothing without keys.

@@ -19,8 +19,13 @@ TANGENT_FLAGS = ("itt", "ott", "ia", "oa", "iw", "ow")
 
 
 def own_curve(channel):
-    found = cmds.listConnections("%s.%s" % (CAMERA, channel), source=True, destination=False)
-    return found[0] if found else None
+    """The curve of the channel's base animation, below the blend nodes of any layers."""
+    plug = "%s.%s" % (CAMERA, channel)
+    while True:
+        found = cmds.listConnections(plug, source=True, destination=False)
+        if not found or not cmds.nodeType(found[0]).startswith("animBlendNode"):
+            return found[0] if found else None
+        plug = found[0] + ".inputA"
 
 
 def curve_shape(curve):
@@ -91,6 +96,65 @@ class KeptCurvesTest(OwnAnimationCase):
         self.assert_own_animation_back()
         self.assertEqual(cmds.animLayer("animatorLayer", q=True, attribute=True), [CAMERA + ".translateX"])
         self.assertEqual(cmds.keyframe("%s_translateX_animatorLayer_inputB" % CAMERA, q=True, vc=True), layer_keys)
+
+    def test_after_a_bake_the_camera_follows_its_own_keys_outside_the_range(self):
+        for mode in ("static", "animated", "relax"):
+            self.prepare(mode)
+            inside = [cmds.getAttr(CAMERA + ".translateX", time=t) for t in (20, 50, 80)]
+            self.window._bake_to_layer()
+            self.assertEqual([cmds.getAttr(CAMERA + ".translateX", time=t) for t in (20, 50, 80)], inside, mode)
+            for time in (-10, 1, 19, 81, 100, 130):
+                own = cmds.keyframe(self.curves["translateX"], q=True, time=(time, time), eval=True)[0]
+                self.assertEqual(cmds.getAttr(CAMERA + ".translateX", time=time), own, (mode, time))
+            cmds.delete("trembla_layer")
+            self.assert_own_animation_back()
+
+    def test_an_animators_additive_layer_keeps_combining_through_prepare_reset_bake_and_prepare_again(self):
+        layer = cmds.animLayer("animatorLayer")
+        for channel, keys in (("translateX", ((20, 1.0), (80, 3.0))), ("rotateX", ((30, 4.0),))):
+            cmds.animLayer(layer, edit=True, attribute="%s.%s" % (CAMERA, channel))
+            for time, value in keys:
+                cmds.setKeyframe(CAMERA, attribute=channel, time=time, value=value, animLayer=layer)
+        layer_curves = [CAMERA + "_translateX_animatorLayer_inputB", CAMERA + "_rotateX_animatorLayer_inputB"]
+        layer_shapes = [curve_shape(curve) for curve in layer_curves]
+        times = (1, 20, 50, 80, 100)
+
+        def values():
+            return [[cmds.getAttr("%s.%s" % (CAMERA, c), time=t) for t in times] for c in ("translateX", "rotateX")]
+
+        def check_animators_work(what):
+            for channel, curve in self.curves.items():
+                self.assertEqual((own_curve(channel), curve_shape(curve)), (curve, self.shapes[channel]), what)
+            self.assertEqual([curve_shape(curve) for curve in layer_curves], layer_shapes, what)
+            for row, expected in zip(values(), before):
+                self.assert_values(row, expected, what)
+            self.assertFalse(any(cmds.objExists(shake_curve(c)) for c in list(SPARSE) + list(STILL)))
+
+        before = values()
+        self.prepare("animated")
+        self.assertTrue(tt._prepared["ready"])
+        recorded = tt._prepared["camera_original_anim"]
+        # The shake goes in below the layer: the channel stays on the animator's blend node.
+        self.assertEqual(cmds.listConnections(CAMERA + ".translateX", s=True, d=False), [CAMERA + "_translateX_animatorLayer"])
+        self.assertEqual(own_curve("translateX"), shake_curve("translateX"))
+        live = values()
+        self.assertEqual(live[0][::4], before[0][::4])  # outside the range the own keys (frames 1, 100)
+        for row, channel in enumerate(("translateX", "rotateX")):  # the layer adds on top of the shake
+            shaken = cmds.keyframe(shake_curve(channel), q=True, time=(50, 50), eval=True)[0]
+            own = (cmds.keyframe(self.curves[channel], q=True, time=(50, 50), eval=True)[0]
+                   if channel in self.curves else STILL[channel])
+            self.assertAlmostEqual(live[row][2] - shaken, before[row][2] - own, places=9)
+        self.window._reset_camera()
+        check_animators_work("reset")
+        self.prepare("animated")
+        self.window._bake_to_layer()  # the layer holds the live look inside the range, the own look outside
+        self.assertEqual(values(), [row[:1] + live_row[1:4] + row[4:] for row, live_row in zip(before, live)])
+        self.prepare("animated")  # the baked camera is prepared from its own animation again
+        self.assertTrue(tt._prepared["ready"])
+        self.assertEqual(tt._prepared["camera_original_anim"], recorded)
+        self.window._reset_camera()
+        cmds.delete("trembla_layer")
+        check_animators_work("bake")
 
     def test_a_channel_driven_by_another_node_is_refused_with_one_warning(self):
         driver = cmds.createNode("transform", name="rig", skipSelect=True)

@@ -266,6 +266,50 @@ class AnimationLayerTest(SceneTestCase):
         self.assertEqual(cmds.getAttr("cam.ty", time=11), 50.0)
         self.assertIsNone(cmds.animLayer(layer, q=True, attribute=True))
 
+    def test_a_layer_puts_a_blend_node_between_the_base_curve_and_the_channel(self):
+        # (override, weight, muted, ty at frame 6: base 5, layer key 2 / 100 deg on rx)
+        for override, weight, mute, ty, rx in ((True, 1.0, False, 2.0, 100.0), (True, 0.5, False, 3.5, 55.0),
+                                               (False, 1.0, False, 7.0, 110.0), (False, 0.5, False, 6.0, 60.0),
+                                               (False, 1.0, True, 5.0, 10.0)):
+            self.setUp()
+            cmds.setKeyframe(self.cam, attribute="rotateX", time=1, value=10.0)
+            layer = cmds.animLayer("anim", override=override)
+            for plug in ("cam.translateY", "cam.rotateX"):
+                cmds.animLayer(layer, edit=True, attribute=plug)
+            cmds.setKeyframe(self.cam, attribute="translateY", time=1, value=2.0, animLayer=layer)
+            cmds.setKeyframe(self.cam, attribute="rotateX", time=1, value=100.0, animLayer=layer)
+            cmds.animLayer(layer, edit=True, weight=weight, mute=mute)
+            self.assertEqual(cmds.listConnections("cam.ty", s=True, d=False, p=True), ["cam_translateY_anim.output"])
+            self.assertEqual([cmds.nodeType("cam_%s_anim" % c) for c in ("translateY", "rotateX")],
+                             ["animBlendNodeAdditiveDL", "animBlendNodeAdditiveDA"])
+            self.assertEqual(cmds.listConnections("cam_translateY_anim.inputA", s=True, d=False), ["cam_translateY"])
+            self.assertEqual(cmds.listConnections("cam_translateY_anim.inputB", s=True, d=False),
+                             ["cam_translateY_anim_inputB"])
+            self.assertAlmostEqual(cmds.getAttr("cam.ty", time=6), ty, places=12)
+            self.assertAlmostEqual(cmds.getAttr("cam.rx", time=6), rx, places=12)
+            cmds.setKeyframe(self.cam, attribute="translateY", time=11, value=20.0)  # no layer: the base curve
+            self.assertEqual(cmds.keyframe("cam_translateY", q=True, valueChange=True), [0.0, 20.0])
+            cmds.delete(layer)
+            self.assertEqual(cmds.listConnections("cam.ty", s=True, d=False), ["cam_translateY"])
+            self.assertFalse(cmds.objExists("cam_translateY_anim") or cmds.objExists("cam_translateY_anim_inputB"))
+            self.assertEqual(cmds.getAttr("cam.ty", time=6), 10.0)
+
+    def test_layers_nest_and_a_keyed_weight_fades_the_layer(self):
+        first = cmds.animLayer("first")
+        second = cmds.animLayer("second", override=True)
+        for layer, value in ((first, 1.0), (second, 50.0)):
+            cmds.animLayer(layer, edit=True, attribute="cam.translateY")
+            cmds.setKeyframe(self.cam, attribute="translateY", time=1, value=value, animLayer=layer)
+        self.assertEqual(cmds.listConnections("cam_translateY_second.inputA", s=True, d=False, p=True),
+                         ["cam_translateY_first.output"])
+        for time, weight in ((1, 0.0), (2, 1.0), (3, 1.0), (4, 0.0)):
+            cmds.setKeyframe(second, attribute="weight", time=time, value=weight)
+        self.assertEqual(cmds.listConnections(second + ".weight", s=True, d=False), ["second_weight"])
+        self.assertEqual([cmds.getAttr("cam.ty", time=t) for t in (1, 2, 3, 4)], [1.0, 50.0, 50.0, 4.0])
+        cmds.animLayer(second, edit=True, removeAttribute="cam.translateY")
+        self.assertEqual(cmds.listConnections("cam.ty", s=True, d=False), ["cam_translateY_first"])
+        self.assertEqual(cmds.getAttr("cam.ty", time=4), 4.0)
+
     def test_adding_a_missing_plug_raises_and_selection_flags_are_kept(self):
         layer = cmds.animLayer("shake", override=True)
         with self.assertRaises(RuntimeError):
