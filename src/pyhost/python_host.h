@@ -34,9 +34,9 @@ struct KeyPathState {
 // on reset_state()): the frames as the host's time values, built once for as long as the frames
 // and the host's time unit stay the same.
 struct BridgeCache {
-    std::vector<Frame> key_frames;  // the frames key_times holds
-    PyRef key_time_unit;            // MTime.uiUnit() when key_times was built
-    PyRef key_times;                // their MTimeArray, for MFnAnimCurve.addKeys
+    std::vector<Frame> key_frames;   // the frames key_times holds
+    PyRef key_time_unit;             // MTime.uiUnit() when key_times was built
+    PyRef key_times;                 // their MTimeArray, for MFnAnimCurve.addKeys
     std::vector<Frame> eval_frames;  // the frames eval_times holds
     PyRef eval_times;                // [(f, f), ...], for keyframe -eval at every frame
 };
@@ -55,8 +55,7 @@ class PythonHost final : public Host {
 public:
     // Made once per top-level call; commands are looked up on first use and kept until then.
     // `cache` is kept across commands; without one, this host keeps its own.
-    explicit PythonHost(HostModules modules, KeyPathState key_path = {},
-                        std::shared_ptr<BridgeCache> cache = nullptr);
+    explicit PythonHost(HostModules modules, KeyPathState key_path = {}, std::shared_ptr<BridgeCache> cache = nullptr);
 
     std::vector<std::string> selected_transforms() override;
     bool has_camera_shape(const std::string& node) override;
