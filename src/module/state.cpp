@@ -17,6 +17,13 @@ constexpr const char* kOriginalEvalMode = "_original_eval_mode";
 // True once the host refused to key a curve in one call: later commands key per key.
 constexpr const char* kPerKeyOnly = "_per_key_only";
 
+// The bridge's cache across commands. Deliberately never freed: its Python objects must not be
+// released after the interpreter is gone.
+std::shared_ptr<py::BridgeCache>& bridge_cache() {
+    static auto* const cache = new std::shared_ptr<py::BridgeCache>(std::make_shared<py::BridgeCache>());
+    return *cache;
+}
+
 void bind_import(PyObject* module, const char* attribute, const char* module_name) {
     py::PyRef imported = py::checked(PyImport_ImportModule(module_name));
     set_module_attr(module, attribute, imported.get());
@@ -61,6 +68,8 @@ void reset_module_state(PyObject* module) {
     set_module_attr(module, kWindow, Py_None);
     set_module_attr(module, kOriginalEvalMode, Py_None);
     set_module_attr(module, kPerKeyOnly, Py_False);
+    // A host that still holds the old cache keeps it until it is done.
+    bridge_cache() = std::make_shared<py::BridgeCache>();
 }
 
 py::PythonHost host_for(PyObject* module) {
@@ -78,7 +87,7 @@ py::PythonHost host_for(PyObject* module) {
         return truth != 0;
     };
     key_path.keep_per_key = [owner] { set_module_attr(owner.get(), kPerKeyOnly, Py_True); };
-    return py::PythonHost(std::move(modules), std::move(key_path));
+    return py::PythonHost(std::move(modules), std::move(key_path), bridge_cache());
 }
 
 PreparedRecord current_prepared(PyObject* module) {

@@ -77,20 +77,31 @@ bool PythonHost::key_api_available() {
 // MTimeArray of the frames in the host's current time unit, as setKeyframe reads a bare time:
 // MTime(value, unit) and the static MTime.uiUnit() (Python API 2.0 reference, OpenMaya.MTime,
 // https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/py_ref/class_open_maya_1_1_m_time.html).
+// The array is kept across commands (BridgeCache) while the frames and the unit are the same.
 PyObject* PythonHost::key_times(const std::vector<Frame>& frames) {
-    if (key_times_ && frames == key_frames_) {
-        return key_times_.get();
+    if (!time_unit_) {
+        time_unit_ = checked(PyObject_CallMethod(key_api_.time.get(), const_cast<char*>("uiUnit"), nullptr));
     }
-    key_times_ = PyRef();
-    PyRef unit = checked(PyObject_CallMethod(key_api_.time.get(), const_cast<char*>("uiUnit"), nullptr));
+    BridgeCache& cache = *cache_;
+    if (cache.key_times && cache.key_time_unit && frames == cache.key_frames) {
+        const int same = PyObject_RichCompareBool(cache.key_time_unit.get(), time_unit_.get(), Py_EQ);
+        if (same < 0) throw_python_error();
+        if (same == 1) return cache.key_times.get();
+    }
+    cache.key_times = PyRef();
+    PyRef unit = time_unit_;
     PyObject* time_type = key_api_.time.get();
     PyRef times = build_list(frames.size(), [&](std::size_t i) {
         PyRef value = make_float(static_cast<double>(frames[i]));
         return checked(PyObject_CallFunctionObjArgs(time_type, value.get(), unit.get(), nullptr));
     });
-    key_times_ = checked(PyObject_CallFunctionObjArgs(key_api_.time_array.get(), times.get(), nullptr));
-    key_frames_ = frames;
-    return key_times_.get();
+    PyRef built = checked(PyObject_CallFunctionObjArgs(key_api_.time_array.get(), times.get(), nullptr));
+    // Re-fetched: building the times ran host code, which may have replaced the cache's contents.
+    BridgeCache& kept = *cache_;
+    kept.key_times = std::move(built);
+    kept.key_time_unit = unit;
+    kept.key_frames = frames;
+    return kept.key_times.get();
 }
 
 // Internal units per working unit, from MAngle / MDistance.uiToInternal(1.0), once per command:

@@ -243,8 +243,10 @@ bool is_angle_plug(std::string_view plug) {
 
 }  // namespace
 
-PythonHost::PythonHost(HostModules modules, KeyPathState key_path)
-    : modules_(std::move(modules)), key_path_(std::move(key_path)) {}
+PythonHost::PythonHost(HostModules modules, KeyPathState key_path, std::shared_ptr<BridgeCache> cache)
+    : modules_(std::move(modules)),
+      cache_(cache ? std::move(cache) : std::make_shared<BridgeCache>()),
+      key_path_(std::move(key_path)) {}
 
 // currentUnit -angle: "[deg | degree | rad | radian]"; "The current unit affects how all commands
 // in Maya interpret their numeric values" (currentUnit reference,
@@ -610,6 +612,62 @@ std::optional<double> PythonHost::eval_curve(const std::string& curve, Frame tim
     }
     const double value = answer_number(answer_item(answer.get(), 0).get());
     return ui_per_degree() != 1.0 && angular_curve(curve) ? to_degrees(value) : value;
+}
+
+// keyframe -eval: "the value(s) of the animCurves when evaluated (without regard to input
+// connections) at the times given by the -t/time or -f/float flags"; -time is multi-use, which
+// from Python is a list (keyframe reference, https://download.autodesk.com/global/docs/maya2013/
+// en_US/Commands/keyframe.html). Each time goes as the single-time range (f, f), as eval_curve
+// sends it, so the answers are the same values; the list is kept for the next command.
+std::optional<std::vector<double>> PythonHost::eval_curve_frames(const std::string& curve,
+                                                                 const std::vector<Frame>& frames) {
+    if (frames.empty()) return std::vector<double>{};
+    const Names& n = names();
+    if (!cache_->eval_times || cache_->eval_frames != frames) {
+        cache_->eval_times = PyRef();
+        PyRef times = build_list(frames.size(), [&](std::size_t i) {
+            PyRef time_obj = make_int(frames[i]);
+            return checked(PyTuple_Pack(2, time_obj.get(), time_obj.get()));
+        });
+        cache_->eval_times = std::move(times);
+        cache_->eval_frames = frames;
+    }
+    PyRef times = cache_->eval_times;
+    PyRef curve_obj = make_text(curve);
+    PyRef answer =
+        call(Command::Keyframe, {curve_obj.get()}, {{n.q, Py_True}, {n.time, times.get()}, {n.eval, Py_True}});
+    if (!answer_truth(answer.get())) return std::nullopt;
+    const Py_ssize_t count = PySequence_Size(answer.get());
+    if (count < 0) throw_python_error();
+    if (static_cast<std::size_t>(count) != frames.size()) {
+        throw HostError("keyframe -eval on " + curve + " answered " + std::to_string(count) + " values for " +
+                        std::to_string(frames.size()) + " times");
+    }
+    const bool angular = ui_per_degree() != 1.0 && angular_curve(curve);
+    std::vector<double> values;
+    values.reserve(frames.size());
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        const double value = answer_number(answer_item(answer.get(), i).get());
+        values.push_back(angular ? to_degrees(value) : value);
+    }
+    return values;
+}
+
+// getAttr -time: "Evaluate the attribute at the given time instead of the current time"; a
+// numeric compound answers its children together, [(x, y, z)] from Python (getAttr reference,
+// https://download.autodesk.com/global/docs/maya2013/en_us/CommandsPython/getAttr.html).
+Vec3 PythonHost::compound_at(const std::string& node, const std::string& compound, Frame time) {
+    PyRef plug_obj = make_text(node + "." + compound);
+    PyRef time_obj = make_int(time);
+    PyRef answer = call(Command::GetAttr, {plug_obj.get()}, {{names().time, time_obj.get()}});
+    PyRef triple = answer_item(answer.get(), 0);
+    Vec3 out{};
+    const bool angles = compound == "rotate";
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        const double value = answer_number(answer_item(triple.get(), i).get());
+        out[static_cast<std::size_t>(i)] = angles ? to_degrees(value) : value;
+    }
+    return out;
 }
 
 bool PythonHost::anim_layer_exists(const std::string& name) {

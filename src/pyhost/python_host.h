@@ -8,6 +8,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 
 #include "pyhost/py_ref.h"
 #include "pyhost/python_error.h"
@@ -29,6 +30,17 @@ struct KeyPathState {
     std::function<void()> keep_per_key;
 };
 
+// What the bridge keeps from one command to the next, owned by the caller (the module drops it
+// on reset_state()): the frames as the host's time values, built once for as long as the frames
+// and the host's time unit stay the same.
+struct BridgeCache {
+    std::vector<Frame> key_frames;   // the frames key_times holds
+    PyRef key_time_unit;             // MTime.uiUnit() when key_times was built
+    PyRef key_times;                 // their MTimeArray, for MFnAnimCurve.addKeys
+    std::vector<Frame> eval_frames;  // the frames eval_times holds
+    PyRef eval_times;                // [(f, f), ...], for keyframe -eval at every frame
+};
+
 // The undo chunks the tool opens through any PythonHost: how many outermost ones were closed so
 // far, and the name of the last (each is one step of the tool's on the host's undo queue, unless
 // a caller's chunk held it or the queue was off).
@@ -42,7 +54,8 @@ const std::string& last_tool_step();
 class PythonHost final : public Host {
 public:
     // Made once per top-level call; commands are looked up on first use and kept until then.
-    explicit PythonHost(HostModules modules, KeyPathState key_path = {});
+    // `cache` is kept across commands; without one, this host keeps its own.
+    explicit PythonHost(HostModules modules, KeyPathState key_path = {}, std::shared_ptr<BridgeCache> cache = nullptr);
 
     std::vector<std::string> selected_transforms() override;
     bool has_camera_shape(const std::string& node) override;
@@ -85,6 +98,9 @@ public:
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     std::optional<double> eval_curve(const std::string& curve, Frame time) override;
+    std::optional<std::vector<double>> eval_curve_frames(const std::string& curve,
+                                                         const std::vector<Frame>& frames) override;
+    Vec3 compound_at(const std::string& node, const std::string& compound, Frame time) override;
     bool anim_layer_exists(const std::string& name) override;
     std::string create_override_layer(const std::string& name) override;
     void add_layer_attribute(const std::string& layer, const std::string& plug) override;
@@ -203,9 +219,10 @@ private:
     HostModules modules_;
     std::array<PyRef, static_cast<std::size_t>(Command::Count)> commands_;
     KeyApi key_api_;
-    // Every shake curve of one update is keyed at the same frames: their MTimeArray is built once.
-    std::vector<Frame> key_frames_;
-    PyRef key_times_;
+    // Every shake curve is keyed at the prepared frames: their MTimeArray is built once and kept
+    // across commands; the time unit is asked once per command to check it.
+    std::shared_ptr<BridgeCache> cache_;
+    PyRef time_unit_;
     KeyPathState key_path_;
     bool per_key_only_ = false;
     std::optional<double> ui_per_degree_;

@@ -111,6 +111,24 @@ public:
     // keyframe(curve, q=True, time=(time, time), eval=True): the first item, or nothing when the
     // answer is empty or none
     virtual std::optional<double> eval_curve(const std::string& curve, Frame time) = 0;
+    // keyframe(curve, q=True, eval=True, time=[(f, f) for f in frames]): the curve's value at every
+    // frame in one call, without changing the current time; nothing when the curve has no keys.
+    // This default asks eval_curve frame by frame.
+    virtual std::optional<std::vector<double>> eval_curve_frames(const std::string& curve,
+                                                                 const std::vector<Frame>& frames) {
+        std::vector<double> values;
+        values.reserve(frames.size());
+        for (Frame frame : frames) {
+            const std::optional<double> value = eval_curve(curve, frame);
+            if (!value) return std::nullopt;
+            values.push_back(*value);
+        }
+        return values;
+    }
+    // getAttr(node + "." + compound, time=time): the three values of a compound of numeric
+    // channels ("translate", "rotate", rotations in degrees) at `time`, without changing the
+    // current time.
+    virtual Vec3 compound_at(const std::string& node, const std::string& compound, Frame time) = 0;
     // animLayer(name, q=True, exists=True)
     virtual bool anim_layer_exists(const std::string& name) = 0;
     // animLayer(name, override=True); answers the new layer's name

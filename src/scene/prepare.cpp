@@ -2,6 +2,7 @@
 // application, under a suspended viewport and a progress bar that Esc cancels.
 #include "scene/workflow.h"
 
+#include <array>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -53,48 +54,64 @@ std::optional<Frame> playback_frame(double bound) {
     return static_cast<Frame>(std::trunc(bound));
 }
 
-// A channel's own value at the current time `frame`: its own curve's, where it has one (so that
-// animation layers above it do not count as the animator's base move), else its base plug's (the
-// channel, or the bottom blend node's inputA on a channel in animation layers).
-double own_value(Host& host, std::size_t k, const ShakeCurves& own, const ShakeCurves& bases, Frame frame) {
-    if (!own[k].empty()) {
-        const std::optional<double> value = host.eval_curve(own[k], frame);
-        if (value) return *value;
-    }
-    return host.get_attr(bases[k]);
-}
-
 ShakeCurves base_plugs(Host& host, const std::string& camera) {
     ShakeCurves bases;
     for (std::size_t k = 0; k < kChannelCount; ++k) bases[k] = base_plug(host, camera, kChannels[k]);
     return bases;
 }
 
-// The camera's start pose: its own channel values on the first frame. The channels, not the world
-// pose: written back into the channels of a camera under a moved or turned parent, a world pose
-// would move the camera away.
-Sample camera_start_pose(Host& host, Frame start_frame, const ShakeCurves& own, const ShakeCurves& bases) {
-    host.set_current_time(static_cast<double>(start_frame));
-    Sample pose{};
-    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = own_value(host, i, own, bases, start_frame);
-    return pose;
-}
-
-// The camera's own channel values on every frame, walking the range once per channel.
-ChannelAnim record_camera_animation(Host& host, const std::vector<Frame>& frames, WorkProgress& progress,
-                                    const ShakeCurves& own, const ShakeCurves& bases) {
+// The camera's own channel values on every frame, read without changing the current time: a
+// channel with its own curve (so that animation layers above it do not count as the animator's
+// base move) from that curve, all frames in one call; any other channel, or a curve without keys,
+// as the host evaluates the channel at each frame, one call per compound (translate, rotate).
+// Such a channel has no input at all: one driven by anything but its own curve (an expression
+// that may read other attributes at the current time among them) is refused before this. A
+// channel in animation layers without a curve of its own holds its base value (the bottom blend
+// node's inputA), the same on every frame.
+ChannelAnim record_camera_animation(Host& host, const std::string& camera, const std::vector<Frame>& frames,
+                                    WorkProgress& progress, const ShakeCurves& own, const ShakeCurves& bases) {
     ChannelAnim recorded;
+    std::array<bool, kChannelCount> answered{};
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         ChannelSeries series{kChannels[k], {}};
-        series.values.reserve(frames.size());
-        for (Frame frame : frames) {
-            host.set_current_time(static_cast<double>(frame));
-            series.values.push_back(own_value(host, k, own, bases, frame));
-            progress.advance();
+        if (!own[k].empty()) {
+            if (std::optional<std::vector<double>> values = host.eval_curve_frames(own[k], frames)) {
+                series.values = std::move(*values);
+                answered[k] = true;
+            }
+        } else if (bases[k] != plug(camera, kChannels[k])) {
+            series.values.assign(frames.size(), host.get_attr(bases[k]));
+            answered[k] = true;
         }
         recorded.push_back(std::move(series));
     }
+    // Every frame of every channel is one unit of the prepare's progress, as its count promised.
+    for (std::size_t first : {std::size_t{0}, std::size_t{3}}) {
+        const bool read = !(answered[first] && answered[first + 1] && answered[first + 2]);
+        for (std::size_t k = first; k < first + 3; ++k) {
+            if (!answered[k]) recorded[k].values.reserve(frames.size());
+        }
+        const char* compound = first == 0 ? "translate" : "rotate";
+        for (Frame frame : frames) {
+            if (read) {
+                const Vec3 values = host.compound_at(camera, compound, frame);
+                for (std::size_t k = first; k < first + 3; ++k) {
+                    if (!answered[k]) recorded[k].values.push_back(values[k - first]);
+                }
+            }
+            for (int unit = 0; unit < 3; ++unit) progress.advance();
+        }
+    }
     return recorded;
+}
+
+// The camera's start pose: its own channel values on the first frame. The channels, not the world
+// pose: written back into the channels of a camera under a moved or turned parent, a world pose
+// would move the camera away.
+Sample camera_start_pose(const ChannelAnim& recorded) {
+    Sample pose{};
+    for (std::size_t i = 0; i < kChannelCount; ++i) pose[i] = recorded[i].values.front();
+    return pose;
 }
 
 // Layers this tool baked on the camera are muted while the camera is sampled, so that a new
@@ -202,23 +219,19 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);
     // Every mode records the camera's animation, so that a mode chosen while prepared applies at
-    // once. The static mode records it before the start pose, which leaves the time on the first
-    // frame as that mode always has.
+    // once.
     const bool own_animation = builds_on_own_animation(mode);
     const std::vector<std::string> muted = mute_baked_layers(host, applied);
     if (!muted.empty()) scene_changed = true;
     const ShakeCurves bases = base_plugs(host, camera);
     next.base_plugs = bases;
     try {
-        if (!own_animation) {
-            next.camera_original_anim = record_camera_animation(host, frames, progress, next.own_curves, bases);
-        }
-        next.camera_base = camera_start_pose(host, start_frame, next.own_curves, bases);
-        next.time_after_prepare = start_frame;
-        if (own_animation) {
-            next.camera_original_anim = record_camera_animation(host, frames, progress, next.own_curves, bases);
-            next.time_after_prepare = end_frame;
-        }
+        next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves, bases);
+        next.camera_base = camera_start_pose(next.camera_original_anim);
+        // Where the time is left: the pose the static mode holds, the end of the move otherwise.
+        const Frame left_at = own_animation ? end_frame : start_frame;
+        next.time_after_prepare = left_at;
+        host.set_current_time(static_cast<double>(left_at));
     } catch (...) {
         unmute_layers(host, muted);
         throw;

@@ -203,6 +203,26 @@ def setKeyframe(*args, **kwargs):
     return len(targets) * len(times)
 
 
+def _eval_times(value):
+    """The times of a multi-use time flag given as a list of more than one single time, for
+    eval: -time is "create multiuse" (keyframe reference, https://download.autodesk.com/global/
+    docs/maya2013/en_US/Commands/keyframe.html; from Python a multi-use flag takes a list), and
+    -eval answers "the value(s) of the animCurves when evaluated (without regard to input
+    connections) at the times given by the -t/time or -f/float flags", not with time ranges (same
+    reference, the eval flag): one value per curve and time, the times in the order given.
+    None for anything else (one time or range, read by _time_range)."""
+    if not isinstance(value, list) or len(value) < 2:
+        return None
+    times = []
+    for item in value:
+        if isinstance(item, (list, tuple)):
+            if len(item) != 2 or float(item[0]) != float(item[1]):
+                raise RuntimeError("keyframe: eval takes single times, not the range %r" % (item,))
+            item = item[0]
+        times.append(float(item))
+    return times
+
+
 _KEYFRAME = FlagSet("keyframe", "query|q time|t eval|ev valueChange|vc timeChange|tc "
                                 "keyframeCount|kc attribute|at")
 
@@ -215,12 +235,17 @@ def keyframe(*args, **kwargs):
         raise NotImplementedError("keyframe: the stand-in serves queries (q=True) only")
     asked = query_one("keyframe", flags,
                       ("eval", "valueChange", "timeChange", "keyframeCount"))
-    start, end = _time_range(flags.get("time"), "keyframe")
+    eval_times = _eval_times(flags.get("time")) if asked == "eval" else None
+    start, end = (None, None) if eval_times else _time_range(flags.get("time"), "keyframe")
     curves = []
     for target in _key_targets(args, flags.get("attribute")):
         curve = target if isinstance(target, AnimCurve) else target[0].inputs.get(target[1])
         if isinstance(curve, AnimCurve):
             curves.append(curve)
+    if eval_times:
+        found = [_ui_of(curve, curve.evaluate(at)) for curve in curves if curve.times
+                 for at in eval_times]
+        return found or None
     if asked == "eval":
         if start != end:
             raise RuntimeError("keyframe: eval takes one time, time=(f, f)")

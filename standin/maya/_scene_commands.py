@@ -568,16 +568,31 @@ _GET_ATTR = FlagSet("getAttr", "time|t")
 
 
 def getAttr(plug, **kwargs):
-    """getAttr("node.attr") -> its value at the current time (or at time=...)."""
+    """getAttr("node.attr") -> its value at the current time (or at time=...); a compound
+    ("node.translate") answers [(x, y, z)].
+
+    time: "Evaluate the attribute at the given time instead of the current time" (getAttr
+    reference, https://download.autodesk.com/global/docs/maya2013/en_us/CommandsPython/
+    getAttr.html); the current time stays. Not for a channel driven by a connection from another
+    node's channel (the stand-in's constraint or expression): "Use of the 'setAttr' or 'getAttr'
+    statements from within an expression node can have unexpected results. Using these
+    statements bypasses the normal dependency graph evaluation mechanism" (expression node
+    reference, https://help.autodesk.com/cloudhelp/2016/ENU/Maya-Tech-Docs/Nodes/
+    expression.html): an expression reading its inputs with getAttr reads them at the current
+    time, which is what such a channel answers here."""
     flags = _GET_ATTR.parse(kwargs)
     resolved = resolve_plug(plug)
     if resolved is None:
         raise no_object(plug)
     node, channels = resolved
     time = float(flags["time"]) if "time" in flags else scene.time
+
+    def at(attr):
+        driven = isinstance(getattr(node, "inputs", {}).get(attr), PlugLink)
+        return _channel_value(node, attr, scene.time if driven else time)
     if len(channels) == 1:
-        return _channel_value(node, channels[0], time)
-    return [tuple(_channel_value(node, attr, time) for attr in channels)]
+        return at(channels[0])
+    return [tuple(at(attr) for attr in channels)]
 
 
 _LIST_CONNECTIONS = FlagSet("listConnections", "source|s destination|d plugs|p")

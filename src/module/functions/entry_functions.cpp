@@ -42,8 +42,8 @@ PyMethodDef kEntryFunctions[] = {
     {"reset_state", py_reset_state, METH_NOARGS,
      "reset_state()\n\n"
      "Reset global state. Useful when reloading the module.\n\n"
-     "Forgets _prepared (a fresh record replaces it), _window, _original_eval_mode and the tool's\n"
-     "steps on the host's undo queue; closes no\n"
+     "Forgets _prepared (a fresh record replaces it), _window, _original_eval_mode, the tool's\n"
+     "steps on the host's undo queue and the host bridge's caches; closes no\n"
      "window and restores no evaluation mode."},
     {"show", py_show, METH_NOARGS,
      "show()\n\n"

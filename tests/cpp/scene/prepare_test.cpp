@@ -76,26 +76,28 @@ TEST_P(PrepareInEachMode, LeavesTheTimeWhereTheLastSampleWasTaken) {
     EXPECT_EQ(host.time, mode == "static" ? double(kFirst) : double(kLast));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "animated", "relax"));
-
-TEST_F(WorkflowTest, AnimatedPrepareWalksTheRangeOncePerChannel) {
-    ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
-    std::vector<HostCall> expected;
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        for (Frame f : shot_frames()) {
-            expected.push_back({"set_current_time", {format_arg(double(f))}});
-            expected.push_back({"eval_curve", {own_curve(k), format_arg(double(f))}});
-        }
+// One pass over time for the source, each own curve read for every frame in one call, and one
+// last change to where the prepare leaves the time: N + 2 time changes in every mode.
+TEST_P(PrepareInEachMode, StepsTimeOncePerFrameAndReadsEachOwnCurveOnce) {
+    ASSERT_EQ(prepare(shaped_controls(GetParam())), PrepareOutcome::Prepared);
+    std::size_t time_changes = 0;
+    std::vector<HostCall> reads;
+    for (const HostCall& call : host.calls()) {
+        if (call.op == "set_current_time") ++time_changes;
+        if (call.op == "eval_curve" || call.op == "eval_curve_frames" || call.op == "get_attr") reads.push_back(call);
     }
-    // The walk starts after the six reads of the start pose.
-    const std::vector<HostCall>& calls = host.calls();
-    const long pose = position_of(host, "eval_curve", own_curve(0));
-    ASSERT_GE(pose, 1);
-    const long first = pose + long(kChannelCount);
-    ASSERT_GE(calls.size(), std::size_t(first) + expected.size());
-    const std::vector<HostCall> walked(calls.begin() + first, calls.begin() + first + long(expected.size()));
-    EXPECT_EQ(walked, expected);
+    EXPECT_EQ(time_changes, shot_frames().size() + 2);
+    std::vector<HostCall> expected{{"get_attr", {kSource + ".rotateOrder"}}};
+    for (const char* channel : {"rotateX", "rotateY", "rotateZ"}) {
+        expected.push_back({"get_attr", {kSource + "." + channel}});
+    }
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        expected.push_back({"eval_curve_frames", {own_curve(k), std::to_string(shot_frames().size())}});
+    }
+    EXPECT_EQ(reads, expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, PrepareInEachMode, ::testing::Values("static", "animated", "relax"));
 
 TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
     host.playback_start = 1.5;
@@ -289,12 +291,12 @@ TEST_F(WorkflowTest, FailureBeforeTheRecordIsWrittenKeepsTheEarlierPreparation) 
     host.add_camera("cam2");
     ShakeControls other = shaped_controls("animated");
     other.camera_field = "cam2";
-    host.fail_on_call("get_attr", 40);  // part way through recording the camera's animation
+    host.fail_on_call("compound_at", 10);  // part way through recording the camera's animation
     EXPECT_EQ(prepare(other), PrepareOutcome::Failed);
 
     expect_same_record(record, before);
     EXPECT_EQ(shake_curves(), curves_before);
-    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: get_attr failed"});
+    EXPECT_EQ(host.warnings, Names{"Failed to prepare shake: compound_at failed"});
     EXPECT_FALSE(host.refresh_suspended);
 }
 

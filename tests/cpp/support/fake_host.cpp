@@ -194,17 +194,32 @@ Sample FakeHost::sample_at(const std::string& node) const {
 
 double FakeHost::get_attr(const std::string& plug) {
     record("get_attr", {plug});
+    return value_at(plug, time);
+}
+
+Vec3 FakeHost::compound_at(const std::string& node, const std::string& compound, Frame at) {
+    record("compound_at", {node, compound, format_arg(static_cast<double>(at))});
+    const bool rotate = compound == "rotate";
+    if (!rotate && compound != "translate") throw HostError("no compound " + compound);
+    Vec3 out{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        out[i] = value_at(plug_of(node, kChannels[i + (rotate ? 3 : 0)]), static_cast<double>(at));
+    }
+    return out;
+}
+
+double FakeHost::value_at(const std::string& plug, double at) {
     require_node(node_of(plug));
     const auto driver = connections.find(plug);
     if (driver != connections.end()) {
         const auto curve = curves.find(node_of(driver->second));
         if (curve != curves.end() && !curve->second.keys.empty()) {
-            return evaluate(curve->second, whole_frame(time));
+            return evaluate(curve->second, whole_frame(at));
         }
     }
     const auto keys = channel_keys.find(plug);
     if (keys != channel_keys.end()) {
-        const auto key = keys->second.find(whole_frame(time));
+        const auto key = keys->second.find(whole_frame(at));
         if (key != keys->second.end()) {
             return key->second;
         }
@@ -374,6 +389,16 @@ std::optional<double> FakeHost::eval_curve(const std::string& curve, Frame time_
         return std::nullopt;
     }
     return evaluate(found, time_value);
+}
+
+std::optional<std::vector<double>> FakeHost::eval_curve_frames(const std::string& curve,
+                                                               const std::vector<Frame>& frames) {
+    record("eval_curve_frames", {curve, std::to_string(frames.size())});
+    const FakeCurve& found = require_curve(curve);
+    if (found.keys.empty()) return std::nullopt;
+    std::vector<double> values;
+    for (Frame frame : frames) values.push_back(evaluate(found, frame));
+    return values;
 }
 
 double FakeHost::evaluate(const FakeCurve& curve, Frame time_value) {

@@ -108,6 +108,9 @@ public:
     // whole frame; else the stored value; else 0 for an existing node. Unknown nodes fail.
     double get_attr(const std::string& plug) override;
     void set_attr(const std::string& plug, double value) override;
+    // get_attr's answers for the compound's three channels at `time`; the current time stays.
+    Vec3 compound_at(const std::string& node, const std::string& compound, Frame time) override;
+    double value_at(const std::string& plug, double at);
     // Clears the plug's channel keys and the keys of a curve driving it (the curve stays).
     void cut_key(const std::string& node, const std::string& attribute) override;
     // Removes the node with its curve, its connections and, for a layer, the layer.
@@ -140,6 +143,9 @@ public:
                        const std::string& layer) override;
     // The key at `time`; between keys linear; outside them the nearest end key; nothing without keys.
     std::optional<double> eval_curve(const std::string& curve, Frame time) override;
+    // eval_curve's answers at every frame, logged as one call.
+    std::optional<std::vector<double>> eval_curve_frames(const std::string& curve,
+                                                         const std::vector<Frame>& frames) override;
     bool anim_layer_exists(const std::string& name) override;
     std::string create_override_layer(const std::string& name) override;
     void add_layer_attribute(const std::string& layer, const std::string& plug) override;
