@@ -278,7 +278,8 @@ double PythonHost::from_degrees(double degrees) {
     return factor == 1.0 ? degrees : degrees * factor;
 }
 
-// nodeType(curve) once per curve and command; a curve made by this command is known already.
+// nodeType(curve) once per curve (or blend node) and command; a curve made by this command is
+// known already.
 const std::string& PythonHost::curve_type(const std::string& curve) {
     auto found = curve_types_.find(curve);
     if (found == curve_types_.end()) {
@@ -394,15 +395,26 @@ Vec3 PythonHost::world_rotation(const std::string& node) {
     return rotation;
 }
 
+// A rotate channel, or the base input of a rotate channel's layer blend node (inputA of an
+// animBlendNodeAdditiveDA, inputAX/Y/Z of an animBlendNodeAdditiveRotation); the node's type is
+// asked only where the scene's angles are not degrees.
+bool PythonHost::angle_plug(const std::string& plug) {
+    if (is_angle_plug(plug)) return true;
+    const std::size_t dot = plug.rfind('.');
+    if (dot == std::string::npos || plug.compare(dot + 1, 6, "inputA") != 0 || ui_per_degree() == 1.0) return false;
+    const std::string& type = curve_type(plug.substr(0, dot));
+    return type == "animBlendNodeAdditiveDA" || type == "animBlendNodeAdditiveRotation";
+}
+
 double PythonHost::get_attr(const std::string& plug) {
     PyRef plug_obj = make_text(plug);
     const double value = answer_number(call(Command::GetAttr, {plug_obj.get()}).get());
-    return is_angle_plug(plug) ? to_degrees(value) : value;
+    return angle_plug(plug) ? to_degrees(value) : value;
 }
 
 void PythonHost::set_attr(const std::string& plug, double value) {
     PyRef plug_obj = make_text(plug);
-    PyRef value_obj = make_float(is_angle_plug(plug) ? from_degrees(value) : value);
+    PyRef value_obj = make_float(angle_plug(plug) ? from_degrees(value) : value);
     call(Command::SetAttr, {plug_obj.get(), value_obj.get()});
 }
 

@@ -213,6 +213,7 @@ private:
     double to_degrees(double ui_value);
     double from_degrees(double degrees);
     const std::string& curve_type(const std::string& curve);
+    bool angle_plug(const std::string& plug);
     bool angular_curve(const std::string& curve);
     bool has_attribute(const std::string& node, const std::string& attribute);
 

@@ -588,7 +588,9 @@ def getAttr(plug, **kwargs):
     time = float(flags["time"]) if "time" in flags else scene.time
 
     def at(attr):
-        driven = isinstance(getattr(node, "inputs", {}).get(attr), PlugLink)
+        # An animation layer's blend node is animation, evaluated at the time asked like a curve.
+        link = getattr(node, "inputs", {}).get(attr)
+        driven = isinstance(link, PlugLink) and not link.node.type.startswith("animBlendNode")
         return _channel_value(node, attr, scene.time if driven else time)
     if len(channels) == 1:
         return at(channels[0])

@@ -113,11 +113,12 @@ class BatchKeysTest(MainPathCase):
                 self.assertEqual(batch_seen[1:], per_key_seen[1:], what)
                 self.assertEqual(batch, batch_seen[1], what + ": redo")
                 calls = batch_seen[0]
-                keyed = [c for c in calls if c.op == "setKeyframe"]
+                # The layer's weight is keyed too (on and off at the range's ends): four keys.
+                keyed = [c for c in calls if c.op == "setKeyframe" and c.kwargs.get("attribute") != "weight"]
                 self.assertLessEqual(len(keyed), len(CHANNELS), what)
                 self.assertEqual(len([c for c in calls if c.op == ADD_KEYS]),
                                  len(keyed) if name == "_bake_to_layer" else 0, what)
-                self.assertLessEqual(len(calls), 150, what)  # per key: over 6 per frame
+                self.assertLessEqual(len(calls), 180, what)  # per key: over 6 per frame
 
     def test_a_host_api_without_add_keys_takes_the_per_key_path(self):
         batch, _ = self.run_path(True, "animated", {}, None)
