@@ -1,5 +1,6 @@
 #include "module/commands/undo_follow.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "module/commands/window_controls.h"
 #include "module/state.h"
 #include "pyhost/python_host.h"
+#include "scene/applied_record.h"
 #include "scene/workflow.h"
 #include "ui/main_window.h"
 #include "ui/theme.h"
@@ -36,14 +38,26 @@ struct ToolState {
     std::string prepare_class;
 };
 
+// What the scene holds of the tool on some cameras: each one's applied record and what drives
+// each of its channels. A tool step that adds or takes off a shake changes it; one that keys the
+// shake again (a slider) does not, and is told by its place on the host's queue.
+struct SceneMark {
+    std::vector<std::string> cameras;
+    std::string text;
+};
+
 struct Step {
-    std::string name;  // the step's name on the host's queue
-    ToolState before;
-    ToolState after;
+    std::string name;  // the step's name on the host's queue; empty when a caller's chunk held it
+    long count_after;  // the queue's length with the step on it; -1: not known
+    SceneMark before;
+    std::string after_mark;  // the mark's text after the step, on the same cameras
+    ToolState before_state;
+    ToolState after_state;
 };
 
 struct Pending {
     ToolState state;
+    SceneMark mark;
     std::size_t closed;  // tool_steps_closed() when it was taken
 };
 
@@ -52,7 +66,6 @@ struct History {
     QPointer<TremblaToolWindow> owner;
     std::vector<Step> steps;
     std::size_t applied = 0;  // the steps the host's queue holds now: the first `applied`
-    long seen_count = -1;     // the queue's length when last looked at; -1: not known
     std::optional<Pending> drag;
     // The controls as the last command of the window left them: a control's change runs its
     // command after the control has changed, so that is what the tool showed before it.
@@ -79,6 +92,30 @@ namespace {
 ToolState take_state(PyObject* module, const TremblaToolWindow& w) {
     return {current_prepared(module), read_controls(w), w.prepare_btn->text(),
             utf8_of(w.prepare_btn->property("class").toString())};
+}
+
+std::string mark_text(Host& host, const std::vector<std::string>& cameras) {
+    std::string text;
+    for (const std::string& camera : cameras) {
+        text += camera + "\n";
+        if (!host.obj_exists(camera)) continue;
+        text += host.string_attr(camera, kAppliedAttribute).value_or("-") + "\n";
+        for (const char* channel : kChannels) text += host.input_plug(camera + "." + channel).value_or("-") + "\n";
+    }
+    return text;
+}
+
+// The cameras a state may touch: the one its record shakes and the one its window names.
+SceneMark take_mark(Host& host, const ToolState& state) {
+    SceneMark mark;
+    for (const std::optional<std::string>& camera : {state.record->camera, std::optional(state.controls.camera_field)}) {
+        if (camera && !camera->empty() &&
+            std::find(mark.cameras.begin(), mark.cameras.end(), *camera) == mark.cameras.end()) {
+            mark.cameras.push_back(*camera);
+        }
+    }
+    mark.text = mark_text(host, mark.cameras);
+    return mark;
 }
 
 void set_box(QAbstractButton* box, bool checked) {
@@ -117,16 +154,30 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
     }
 }
 
-void remember(TremblaToolWindow& window, std::string name, ToolState before, ToolState after) {
+void remember(PyObject* module, TremblaToolWindow& window, std::string name, ToolState before, SceneMark mark,
+              ToolState after) {
     History& h = history();
     if (h.owner != &window) return;  // the window's history was begun by its first command
-    h.steps.resize(h.applied);
-    h.steps.push_back({std::move(name), std::move(before), std::move(after)});
-    if (h.steps.size() > kMostSteps) h.steps.erase(h.steps.begin());
-    h.applied = h.steps.size();
-    // The step is the newest entry of the queue now (unless the queue is full or off, which the
-    // next look finds out).
-    if (h.seen_count >= 0) ++h.seen_count;
+    py::PythonHost host = host_for(module);
+    Step step{std::move(name), host.undo_count(), std::move(mark), {}, std::move(before), std::move(after)};
+    step.after_mark = mark_text(host, step.before.cameras);
+    // On top of the queue is the step itself, unless a caller's chunk still open holds it: its
+    // entry comes when the caller closes that chunk, under the caller's name.
+    if (host.undo_name() != step.name) {
+        step.name.clear();
+        ++step.count_after;
+    }
+    const std::optional<long> limit = host.undo_limit();
+    History& now = history();
+    if (now.owner != &window) return;
+    now.steps.resize(now.applied);
+    // A full queue dropped its oldest entry for this one: the steps before moved down one place.
+    if (limit && step.count_after >= *limit) {
+        for (Step& earlier : now.steps) --earlier.count_after;
+    }
+    now.steps.push_back(std::move(step));
+    if (now.steps.size() > kMostSteps) now.steps.erase(now.steps.begin());
+    now.applied = now.steps.size();
 }
 
 PyObject* on_host_event(PyObject* module, PyObject* /*unused*/) {
@@ -137,6 +188,72 @@ PyObject* on_host_event(PyObject* module, PyObject* /*unused*/) {
 
 PyMethodDef kOnHostEvent = {"_follow_host_undo", on_host_event, METH_NOARGS,
                             "Runs from the host's Undo and Redo script jobs: the tool window follows the step."};
+
+}  // namespace
+
+namespace {
+
+// Where the host's queue and the scene have the tool's steps now: how many of the steps remembered
+// are done. A step that changes what the scene holds (SceneMark) is done when the scene holds
+// what it left; a step that does not, when the queue holds it at its place. So any number of
+// undos and redos between two looks, and the undo of a caller's chunk holding a step, are followed.
+// Whether the scene, marked `now` on the cameras of step `last`, is as it was before that step
+// or one before it on the same cameras.
+bool held_before(const std::vector<Step>& steps, std::size_t last, const std::string& now) {
+    for (std::size_t i = last + 1; i-- > 0;) {
+        if (steps[i].before.cameras == steps[last].before.cameras && steps[i].before.text == now) return true;
+    }
+    return false;
+}
+
+std::size_t steps_done(py::PythonHost& host, const History& h) {
+    // The queue is asked only what a step needs: most looks find the newest step done, by the
+    // scene alone.
+    const long count = host.undo_count();
+    std::optional<bool> known;
+    // An emptied queue (flushUndo) says nothing of the steps: only the scene counts then.
+    auto queue_known = [&] {
+        if (!known) known = count > 0 || !host.redo_name().empty();
+        return *known;
+    };
+    std::vector<std::pair<std::vector<std::string>, std::string>> seen;
+    auto mark_now = [&](const std::vector<std::string>& cameras) -> const std::string& {
+        for (const auto& each : seen) {
+            if (each.first == cameras) return each.second;
+        }
+        seen.emplace_back(cameras, mark_text(host, cameras));
+        return seen.back().second;
+    };
+    const std::vector<Step>& steps = h.steps;
+    std::size_t done = h.applied;
+    while (done > 0) {
+        const Step& step = steps[done - 1];
+        const std::string& now = mark_now(step.before.cameras);
+        // A scene that is neither (a shake curve deleted by hand) is left to the commands to find.
+        const bool undone = step.before.text != step.after_mark
+                                ? now != step.after_mark && held_before(steps, done - 1, now)
+                                : step.count_after >= 0 && count < step.count_after && queue_known();
+        if (!undone) break;
+        --done;
+    }
+    if (done != h.applied) return done;
+    std::size_t redone = done;
+    for (std::size_t i = done; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        const std::string& now = mark_now(step.before.cameras);
+        if (step.before.text != step.after_mark) {
+            if (now != step.after_mark) break;
+            redone = i + 1;
+            continue;
+        }
+        if (step.count_after < 0 || count < step.count_after || !queue_known()) break;
+        // The step at the queue's top is this one by name: another command after an undo takes
+        // that place and clears the redo queue.
+        if (count == step.count_after && !step.name.empty() && host.undo_name() != step.name) break;
+        if (count == step.count_after) redone = i + 1;
+    }
+    return redone;
+}
 
 }  // namespace
 
@@ -152,33 +269,16 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
             h.owner = &window;
             h.depth = depth;
         }
+        if (h.steps.empty()) return;
         py::PythonHost host = host_for(module);
-        const long count = host.undo_count();
+        const History snapshot = history();
+        const std::size_t done = steps_done(host, snapshot);
         History& now = history();
-        if (now.owner != alive) return;
-        const long seen = now.seen_count;
-        now.seen_count = count;
-        if (seen < 0 || count == seen) return;
-        std::optional<ToolState> target;
-        if (count < seen && now.applied > 0) {
-            const std::string name = now.steps[now.applied - 1].name;
-            if (host.redo_name() != name) return;
-            History& after_query = history();
-            if (after_query.owner != alive || after_query.applied == 0) return;
-            --after_query.applied;
-            target = after_query.steps[after_query.applied].before;
-        } else if (count > seen && now.applied < now.steps.size()) {
-            const std::string name = now.steps[now.applied].name;
-            if (host.undo_name() != name) return;
-            History& after_query = history();
-            if (after_query.owner != alive || after_query.applied >= after_query.steps.size()) return;
-            target = after_query.steps[after_query.applied].after;
-            ++after_query.applied;
-        }
-        if (target && alive) {
-            show_state(module, *alive, *target);
-            history().last_controls = target->controls;
-        }
+        if (now.owner != alive || !alive || done == now.applied || now.steps.size() != snapshot.steps.size()) return;
+        const ToolState target = done < now.applied ? now.steps[done].before_state : now.steps[done - 1].after_state;
+        now.applied = done;
+        show_state(module, *alive, target);
+        history().last_controls = target.controls;
     } catch (...) {
         // A host that cannot answer leaves the tool as it is; the next command looks again.
     }
@@ -186,6 +286,7 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
 
 struct StepWatch::Before {
     ToolState state;
+    SceneMark mark;
     std::size_t closed;
 };
 
@@ -197,7 +298,11 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
         if (command.window()._drag_undo_open || command.window().prepare_btn == nullptr) return;
         follow_host_undo(module, command.window());
         if (!command.window_alive()) return;
-        before_ = new Before{take_state(module, command.window()), py::tool_steps_closed()};
+        ToolState state = take_state(module, command.window());
+        py::PythonHost host = host_for(module);
+        SceneMark mark = take_mark(host, state);
+        if (!command.window_alive()) return;
+        before_ = new Before{std::move(state), std::move(mark), py::tool_steps_closed()};
         const History& h = history();
         if (h.owner == &command.window() && h.last_controls) before_->state.controls = *h.last_controls;
     } catch (...) {
@@ -213,7 +318,8 @@ StepWatch::~StepWatch() {
             ToolState after = take_state(module_, command_.window());
             if (history().owner == &command_.window()) history().last_controls = after.controls;
             if (py::tool_steps_closed() != before_->closed) {
-                remember(command_.window(), py::last_tool_step(), std::move(before_->state), std::move(after));
+                remember(module_, command_.window(), py::last_tool_step(), std::move(before_->state),
+                         std::move(before_->mark), std::move(after));
             }
         }
     } catch (...) {
@@ -227,7 +333,11 @@ void begin_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
     try {
         const QPointer<TremblaToolWindow> alive(&window);
         follow_host_undo(module, window);
-        if (alive) history().drag = Pending{take_state(module, *alive), py::tool_steps_closed()};
+        if (!alive) return;
+        ToolState state = take_state(module, *alive);
+        py::PythonHost host = host_for(module);
+        SceneMark mark = take_mark(host, state);
+        if (alive) history().drag = Pending{std::move(state), std::move(mark), py::tool_steps_closed()};
     } catch (...) {
     }
 }
@@ -240,7 +350,8 @@ void end_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
         ToolState after = take_state(module, window);
         if (history().owner == &window) history().last_controls = after.controls;
         if (pending && py::tool_steps_closed() != pending->closed) {
-            remember(window, py::last_tool_step(), std::move(pending->state), std::move(after));
+            remember(module, window, py::last_tool_step(), std::move(pending->state), std::move(pending->mark),
+                     std::move(after));
         }
     } catch (...) {
     }
