@@ -38,8 +38,8 @@ struct ToolState {
     std::string prepare_class;
 };
 
-// What the scene holds of the tool on some cameras: each one's applied record and what drives
-// each of its channels. A tool step that adds or takes off a shake changes it; one that keys the
+// What the scene holds of the tool on some cameras: what drives each of their channels (a shake
+// curve, the camera's own curve, a layer). A tool step that adds or takes off a shake changes it; one that keys the
 // shake again (a slider) does not, and is told by its place on the host's queue.
 struct SceneMark {
     std::vector<std::string> cameras;
@@ -71,6 +71,11 @@ struct History {
     // command after the control has changed, so that is what the tool showed before it.
     std::optional<ShakeControls> last_controls;
     int depth = 0;  // window commands running now
+    // The queue's length and top entry when last looked at (-1: not known), and the scene's mark
+    // then: while the queue stays as it was, so does what it holds of the scene.
+    long seen_count = -1;
+    std::string seen_top;
+    std::optional<SceneMark> seen_mark;
 };
 
 History& history() {
@@ -99,14 +104,24 @@ std::string mark_text(Host& host, const std::vector<std::string>& cameras) {
     for (const std::string& camera : cameras) {
         text += camera + "\n";
         if (!host.obj_exists(camera)) continue;
-        text += host.string_attr(camera, kAppliedAttribute).value_or("-") + "\n";
         for (const char* channel : kChannels) text += host.input_plug(camera + "." + channel).value_or("-") + "\n";
     }
     return text;
 }
 
+// The marks taken during one look at the scene, by cameras: the scene does not change meanwhile.
+using MarkMemo = std::vector<std::pair<std::vector<std::string>, std::string>>;
+
+std::string marked(Host& host, MarkMemo& memo, const std::vector<std::string>& cameras) {
+    for (const auto& each : memo) {
+        if (each.first == cameras) return each.second;
+    }
+    memo.emplace_back(cameras, mark_text(host, cameras));
+    return memo.back().second;
+}
+
 // The cameras a state may touch: the one its record shakes and the one its window names.
-SceneMark take_mark(Host& host, const ToolState& state) {
+std::vector<std::string> state_cameras(const ToolState& state) {
     SceneMark mark;
     for (const std::optional<std::string>& camera : {state.record->camera, std::optional(state.controls.camera_field)}) {
         if (camera && !camera->empty() &&
@@ -114,7 +129,17 @@ SceneMark take_mark(Host& host, const ToolState& state) {
             mark.cameras.push_back(*camera);
         }
     }
-    mark.text = mark_text(host, mark.cameras);
+    return mark.cameras;
+}
+
+// The scene's mark on the cameras of `state`: the one last taken while the queue has not changed
+// since, else asked of the host.
+SceneMark take_mark(Host& host, const ToolState& state, MarkMemo& memo, bool queue_unchanged) {
+    SceneMark mark;
+    mark.cameras = state_cameras(state);
+    const std::optional<SceneMark>& seen = history().seen_mark;
+    if (queue_unchanged && seen && seen->cameras == mark.cameras) return *seen;
+    mark.text = marked(host, memo, mark.cameras);
     return mark;
 }
 
@@ -161,20 +186,25 @@ void remember(PyObject* module, TremblaToolWindow& window, std::string name, Too
     py::PythonHost host = host_for(module);
     Step step{std::move(name), host.undo_count(), std::move(mark), {}, std::move(before), std::move(after)};
     step.after_mark = mark_text(host, step.before.cameras);
-    // On top of the queue is the step itself, unless a caller's chunk still open holds it: its
-    // entry comes when the caller closes that chunk, under the caller's name.
-    if (host.undo_name() != step.name) {
-        step.name.clear();
-        ++step.count_after;
-    }
-    const std::optional<long> limit = host.undo_limit();
+    // On top of the queue is the step itself, unless a caller's chunk still open holds it (its
+    // entry comes under the caller's name when the caller closes it) or it changed nothing the
+    // queue keeps: then its place is not known by name.
+    const std::string top = host.undo_name();
+    if (top != step.name) step.name.clear();
+    // A queue that grew past the newest step done has room; else it may be full, and then it
+    // dropped its oldest entry for this one: the steps before moved down one place.
+    const History& looked = history();
+    const bool grew = looked.applied > 0 && step.count_after > looked.steps[looked.applied - 1].count_after;
+    const std::optional<long> limit = grew ? std::nullopt : host.undo_limit();
     History& now = history();
     if (now.owner != &window) return;
     now.steps.resize(now.applied);
-    // A full queue dropped its oldest entry for this one: the steps before moved down one place.
     if (limit && step.count_after >= *limit) {
         for (Step& earlier : now.steps) --earlier.count_after;
     }
+    now.seen_count = step.count_after;
+    now.seen_top = top;
+    now.seen_mark = SceneMark{step.before.cameras, step.after_mark};
     now.steps.push_back(std::move(step));
     if (now.steps.size() > kMostSteps) now.steps.erase(now.steps.begin());
     now.applied = now.steps.size();
@@ -206,58 +236,61 @@ bool held_before(const std::vector<Step>& steps, std::size_t last, const std::st
     return false;
 }
 
-std::size_t steps_done(py::PythonHost& host, const History& h) {
+std::size_t steps_done(py::PythonHost& host, const History& h, MarkMemo& memo, long count) {
     // The queue is asked only what a step needs: most looks find the newest step done, by the
     // scene alone.
-    const long count = host.undo_count();
     std::optional<bool> known;
     // An emptied queue (flushUndo) says nothing of the steps: only the scene counts then.
     auto queue_known = [&] {
         if (!known) known = count > 0 || !host.redo_name().empty();
         return *known;
     };
-    std::vector<std::pair<std::vector<std::string>, std::string>> seen;
-    auto mark_now = [&](const std::vector<std::string>& cameras) -> const std::string& {
-        for (const auto& each : seen) {
-            if (each.first == cameras) return each.second;
-        }
-        seen.emplace_back(cameras, mark_text(host, cameras));
-        return seen.back().second;
-    };
     const std::vector<Step>& steps = h.steps;
-    std::size_t done = h.applied;
-    while (done > 0) {
-        const Step& step = steps[done - 1];
-        const std::string& now = mark_now(step.before.cameras);
-        // A scene that is neither (a shake curve deleted by hand) is left to the commands to find.
-        const bool undone = step.before.text != step.after_mark
-                                ? now != step.after_mark && held_before(steps, done - 1, now)
-                                : step.count_after >= 0 && count < step.count_after && queue_known();
-        if (!undone) break;
-        --done;
-    }
-    if (done != h.applied) return done;
-    std::size_t redone = done;
-    for (std::size_t i = done; i < steps.size(); ++i) {
-        const Step& step = steps[i];
-        const std::string& now = mark_now(step.before.cameras);
-        if (step.before.text != step.after_mark) {
-            if (now != step.after_mark) break;
-            redone = i + 1;
-            continue;
+    auto walk_back = [&] {
+        std::size_t done = h.applied;
+        while (done > 0) {
+            const Step& step = steps[done - 1];
+            const std::string now = marked(host, memo, step.before.cameras);
+            // A scene that is neither (a shake curve deleted by hand) is left to the commands.
+            const bool undone = step.before.text != step.after_mark
+                                    ? now != step.after_mark && held_before(steps, done - 1, now)
+                                    : step.count_after >= 0 && count < step.count_after && queue_known();
+            if (!undone) break;
+            --done;
         }
-        if (step.count_after < 0 || count < step.count_after || !queue_known()) break;
-        // The step at the queue's top is this one by name: another command after an undo takes
-        // that place and clears the redo queue.
-        if (count == step.count_after && !step.name.empty() && host.undo_name() != step.name) break;
-        if (count == step.count_after) redone = i + 1;
+        return done;
+    };
+    auto walk_forward = [&] {
+        std::size_t redone = h.applied;
+        for (std::size_t i = h.applied; i < steps.size(); ++i) {
+            const Step& step = steps[i];
+            const std::string now = marked(host, memo, step.before.cameras);
+            if (step.before.text != step.after_mark) {
+                if (now != step.after_mark) break;
+                redone = i + 1;
+                continue;
+            }
+            if (step.count_after < 0 || count < step.count_after || !queue_known()) break;
+            // The step at the queue's top is this one by name: another command after an undo
+            // takes that place and clears the redo queue.
+            if (count == step.count_after && !step.name.empty() && host.undo_name() != step.name) break;
+            if (count == step.count_after) redone = i + 1;
+        }
+        return redone;
+    };
+    // A scene may look the same before a step and after a later one (before a prepare, after a
+    // bake): a queue grown since the last look is walked forward first, else back first.
+    if (h.seen_count >= 0 && count > h.seen_count) {
+        const std::size_t redone = walk_forward();
+        return redone != h.applied ? redone : walk_back();
     }
-    return redone;
+    const std::size_t done = walk_back();
+    return done != h.applied ? done : walk_forward();
 }
 
-}  // namespace
-
-void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
+// follow_host_undo, leaving in `memo` the marks it took; `unchanged` tells whether the queue was
+// as at the last look.
+void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& unchanged) noexcept {
     GilHold gil;
     const py::PendingErrorSaver keep;  // Python errors set meanwhile are the caller's business
     try {
@@ -271,10 +304,24 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
         }
         if (h.steps.empty()) return;
         py::PythonHost host = host_for(module);
+        // The queue as it was at the last look (its length, then its top): nothing was undone,
+        // redone or done since, and the scene holds what it held then.
+        const long count = host.undo_count();
+        if (history().seen_count == count) {
+            const std::string top = host.undo_name();
+            if (history().seen_top == top) {
+                unchanged = true;
+                return;
+            }
+        }
         const History snapshot = history();
-        const std::size_t done = steps_done(host, snapshot);
+        const std::size_t done = steps_done(host, snapshot, memo, count);
         History& now = history();
-        if (now.owner != alive || !alive || done == now.applied || now.steps.size() != snapshot.steps.size()) return;
+        if (now.owner != alive || !alive) return;
+        now.seen_count = count;
+        now.seen_top = host.undo_name();
+        now.seen_mark.reset();
+        if (done == now.applied || now.steps.size() != snapshot.steps.size()) return;
         const ToolState target = done < now.applied ? now.steps[done].before_state : now.steps[done - 1].after_state;
         now.applied = done;
         show_state(module, *alive, target);
@@ -282,6 +329,14 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
     } catch (...) {
         // A host that cannot answer leaves the tool as it is; the next command looks again.
     }
+}
+
+}  // namespace
+
+void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
+    MarkMemo memo;
+    bool unchanged = false;
+    follow(module, window, memo, unchanged);
 }
 
 struct StepWatch::Before {
@@ -296,11 +351,17 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
     try {
         // The drag is the step; a window still being built (its preset list filled) has none.
         if (command.window()._drag_undo_open || command.window().prepare_btn == nullptr) return;
-        follow_host_undo(module, command.window());
+        MarkMemo memo;
+        bool unchanged = false;
+        follow(module, command.window(), memo, unchanged);
         if (!command.window_alive()) return;
         ToolState state = take_state(module, command.window());
         py::PythonHost host = host_for(module);
-        SceneMark mark = take_mark(host, state);
+        // A control's change with nothing prepared touches nothing, and makes no step to mark.
+        SceneMark mark;
+        if (state.record->ready || command.kind() == CommandKind::Scene) {
+            mark = take_mark(host, state, memo, unchanged);
+        }
         if (!command.window_alive()) return;
         before_ = new Before{std::move(state), std::move(mark), py::tool_steps_closed()};
         const History& h = history();
@@ -332,11 +393,13 @@ void begin_drag_step(PyObject* module, TremblaToolWindow& window) noexcept {
     const py::PendingErrorSaver keep;
     try {
         const QPointer<TremblaToolWindow> alive(&window);
-        follow_host_undo(module, window);
+        MarkMemo memo;
+        bool unchanged = false;
+        follow(module, window, memo, unchanged);
         if (!alive) return;
         ToolState state = take_state(module, *alive);
         py::PythonHost host = host_for(module);
-        SceneMark mark = take_mark(host, state);
+        SceneMark mark = take_mark(host, state, memo, unchanged);
         if (alive) history().drag = Pending{std::move(state), std::move(mark), py::tool_steps_closed()};
     } catch (...) {
     }
