@@ -248,16 +248,23 @@ std::size_t steps_done(py::PythonHost& host, const History& h, MarkMemo& memo, l
     const std::vector<Step>& steps = h.steps;
     auto walk_back = [&] {
         std::size_t done = h.applied;
+        std::size_t by_scene = h.applied;  // where the steps the scene alone shows undone end
+        bool by_count = false;
         while (done > 0) {
             const Step& step = steps[done - 1];
             const std::string now = marked(host, memo, step.before.cameras);
+            const bool marked_step = step.before.text != step.after_mark;
             // A scene that is neither (a shake curve deleted by hand) is left to the commands.
-            const bool undone = step.before.text != step.after_mark
-                                    ? now != step.after_mark && held_before(steps, done - 1, now)
-                                    : step.count_after >= 0 && count < step.count_after && queue_known();
+            const bool undone = marked_step ? now != step.after_mark && held_before(steps, done - 1, now)
+                                            : step.count_after >= 0 && count < step.count_after && queue_known();
             if (!undone) break;
             --done;
+            by_count = !marked_step;
+            if (marked_step && by_scene == done + 1) by_scene = done;
         }
+        // The last step undone by its place alone must be the one redo would bring back: a queue
+        // emptied and refilled since (flushUndo) is shorter without any step undone.
+        if (by_count && !steps[done].name.empty() && host.redo_name() != steps[done].name) return by_scene;
         return done;
     };
     auto walk_forward = [&] {
