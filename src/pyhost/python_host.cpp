@@ -540,7 +540,8 @@ void PythonHost::set_curve_look(const std::string& curve, const CurveLook& look)
     const Names& n = names();
     const LookNames& l = look_names();
     PyRef curve_obj = make_text(curve);
-    call(Command::KeyTangent, {curve_obj.get()}, {{n.edit, Py_True}, {l.weightedTangents, look.weighted ? Py_True : Py_False}});
+    call(Command::KeyTangent, {curve_obj.get()},
+         {{n.edit, Py_True}, {l.weightedTangents, look.weighted ? Py_True : Py_False}});
     PyRef pre = make_text(look.pre_infinity);
     PyRef post = make_text(look.post_infinity);
     call(Command::SetInfinity, {curve_obj.get()}, {{l.preInfinite, pre.get()}, {l.postInfinite, post.get()}});
@@ -560,10 +561,16 @@ void PythonHost::set_key_tangent(const std::string& curve, double time, const Ke
     PyRef iw = make_float(tangent.in_weight);
     PyRef ow = make_float(tangent.out_weight);
     call(Command::KeyTangent, {curve_obj.get()},
-         {{n.edit, Py_True}, {n.time, span.get()}, {l.ia, ia.get()}, {l.oa, oa.get()}, {l.iw, iw.get()}, {l.ow, ow.get()}});
+         {{n.edit, Py_True},
+          {n.time, span.get()},
+          {l.ia, ia.get()},
+          {l.oa, oa.get()},
+          {l.iw, iw.get()},
+          {l.ow, ow.get()}});
     PyRef itt = make_text(tangent.in_type);
     PyRef ott = make_text(tangent.out_type);
-    call(Command::KeyTangent, {curve_obj.get()}, {{n.edit, Py_True}, {n.time, span.get()}, {l.itt, itt.get()}, {l.ott, ott.get()}});
+    call(Command::KeyTangent, {curve_obj.get()},
+         {{n.edit, Py_True}, {n.time, span.get()}, {l.itt, itt.get()}, {l.ott, ott.get()}});
 }
 
 void PythonHost::disconnect_attr(const std::string& source, const std::string& destination) {

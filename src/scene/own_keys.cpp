@@ -20,7 +20,9 @@ namespace {
 // back (cm, radians): equal within a few ulps, never more than this part of its size.
 constexpr double kRoundTrip = 1e-9;
 
-bool same_value(double read, double keyed) { return std::fabs(read - keyed) <= kRoundTrip * std::max(1.0, std::fabs(keyed)); }
+bool same_value(double read, double keyed) {
+    return std::fabs(read - keyed) <= kRoundTrip * std::max(1.0, std::fabs(keyed));
+}
 
 // More changed keys than this on one channel, and more than half of them, are no animator's.
 constexpr std::size_t kMostHandKeys = 10;
@@ -175,7 +177,8 @@ void carry_animator_keys(Host& host, Prepared& record, const std::vector<Animato
         }
         if (count == 0) continue;
         resample_channel(host, record, k);
-        channels += (channels.empty() ? "" : "; ") + std::string(kChannels[k]) + (count == 1 ? " frame " : " frames ") + frames;
+        channels +=
+            (channels.empty() ? "" : "; ") + std::string(kChannels[k]) + (count == 1 ? " frame " : " frames ") + frames;
     }
     record_own_keys_outside(host, record);
     if (std::optional<AppliedRecord> applied = read_applied(host, camera)) {

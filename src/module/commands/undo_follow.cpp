@@ -123,7 +123,8 @@ std::string marked(Host& host, MarkMemo& memo, const std::vector<std::string>& c
 // The cameras a state may touch: the one its record shakes and the one its window names.
 std::vector<std::string> state_cameras(const ToolState& state) {
     SceneMark mark;
-    for (const std::optional<std::string>& camera : {state.record->camera, std::optional(state.controls.camera_field)}) {
+    for (const std::optional<std::string>& camera :
+         {state.record->camera, std::optional(state.controls.camera_field)}) {
         if (camera && !camera->empty() &&
             std::find(mark.cameras.begin(), mark.cameras.end(), *camera) == mark.cameras.end()) {
             mark.cameras.push_back(*camera);
