@@ -201,6 +201,7 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "attributeQuery", nullptr},
     {0, "addAttr", nullptr},
     {0, "keyTangent", nullptr},
+    {0, "setInfinity", nullptr},
 };
 
 std::string answer_text(PyObject* answer) {
@@ -476,6 +477,120 @@ void PythonHost::set_curve_key_at(const std::string& curve, double time, double 
     PyRef time_obj = is_whole_frame(time) ? make_int(static_cast<std::int64_t>(time)) : make_float(time);
     PyRef value_obj = make_float(value);
     call(Command::SetKeyframe, {curve_obj.get()}, {{n.time, time_obj.get()}, {n.value, value_obj.get()}});
+}
+
+namespace {
+
+// The flags of keyTangent and setInfinity, interned once as the other flags are.
+struct LookNames {
+    PyObject* weightedTangents;
+    PyObject* preInfinite;
+    PyObject* postInfinite;
+    PyObject* itt;
+    PyObject* ott;
+    PyObject* ia;
+    PyObject* oa;
+    PyObject* iw;
+    PyObject* ow;
+};
+
+const LookNames& look_names() {
+    static const LookNames* const all = [] {
+        auto* n = new LookNames{};
+        n->weightedTangents = intern_or_throw("weightedTangents");
+        n->preInfinite = intern_or_throw("preInfinite");
+        n->postInfinite = intern_or_throw("postInfinite");
+        n->itt = intern_or_throw("itt");
+        n->ott = intern_or_throw("ott");
+        n->ia = intern_or_throw("ia");
+        n->oa = intern_or_throw("oa");
+        n->iw = intern_or_throw("iw");
+        n->ow = intern_or_throw("ow");
+        return n;
+    }();
+    return *all;
+}
+
+// The first item of a query that answers one item per curve (or the item itself).
+PyRef first_answer(PyObject* answer) {
+    if (PySequence_Check(answer) && !is_text_or_bytes(answer)) return answer_item(answer, 0);
+    return PyRef::borrow(answer);
+}
+
+}  // namespace
+
+// keyTangent -query with one tangent flag answers that setting for every key, in time order;
+// with -weightedTangents one truth value per curve (keyTangent reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/keyTangent.html). setInfinity
+// -query -preInfinite / -postInfinite answers the type per curve (setInfinity reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/setInfinity.html).
+CurveLook PythonHost::curve_look(const std::string& curve) {
+    const Names& n = names();
+    const LookNames& l = look_names();
+    PyRef curve_obj = make_text(curve);
+    CurveLook look;
+    PyRef weighted = call(Command::KeyTangent, {curve_obj.get()}, {{n.q, Py_True}, {l.weightedTangents, Py_True}});
+    look.weighted = weighted.get() != Py_None && answer_truth(first_answer(weighted.get()).get());
+    PyRef pre = call(Command::SetInfinity, {curve_obj.get()}, {{n.q, Py_True}, {l.preInfinite, Py_True}});
+    if (pre.get() != Py_None) look.pre_infinity = answer_text(first_answer(pre.get()).get());
+    PyRef post = call(Command::SetInfinity, {curve_obj.get()}, {{n.q, Py_True}, {l.postInfinite, Py_True}});
+    if (post.get() != Py_None) look.post_infinity = answer_text(first_answer(post.get()).get());
+    PyObject* const flags[] = {l.itt, l.ott, l.ia, l.oa, l.iw, l.ow};
+    std::vector<PyRef> answers;
+    for (PyObject* flag : flags) {
+        answers.push_back(call(Command::KeyTangent, {curve_obj.get()}, {{n.q, Py_True}, {flag, Py_True}}));
+        if (answers.back().get() == Py_None) return look;  // no keys
+    }
+    const Py_ssize_t count = PySequence_Size(answers[0].get());
+    if (count < 0) throw_python_error();
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        KeyTangent tangent;
+        tangent.in_type = answer_text(answer_item(answers[0].get(), i).get());
+        tangent.out_type = answer_text(answer_item(answers[1].get(), i).get());
+        tangent.in_angle = answer_number(answer_item(answers[2].get(), i).get());
+        tangent.out_angle = answer_number(answer_item(answers[3].get(), i).get());
+        tangent.in_weight = answer_number(answer_item(answers[4].get(), i).get());
+        tangent.out_weight = answer_number(answer_item(answers[5].get(), i).get());
+        look.tangents.push_back(std::move(tangent));
+    }
+    return look;
+}
+
+void PythonHost::set_curve_look(const std::string& curve, const CurveLook& look) {
+    const Names& n = names();
+    const LookNames& l = look_names();
+    PyRef curve_obj = make_text(curve);
+    call(Command::KeyTangent, {curve_obj.get()},
+         {{n.edit, Py_True}, {l.weightedTangents, look.weighted ? Py_True : Py_False}});
+    PyRef pre = make_text(look.pre_infinity);
+    PyRef post = make_text(look.post_infinity);
+    call(Command::SetInfinity, {curve_obj.get()}, {{l.preInfinite, pre.get()}, {l.postInfinite, post.get()}});
+}
+
+// Angles and weights first, then the types: setting an angle makes the host call the tangent
+// "fixed" (keyTangent reference above: "inAngle ... the in tangent's angle"), so the types the
+// animator chose are given last.
+void PythonHost::set_key_tangent(const std::string& curve, double time, const KeyTangent& tangent) {
+    const Names& n = names();
+    const LookNames& l = look_names();
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = is_whole_frame(time) ? make_int(static_cast<std::int64_t>(time)) : make_float(time);
+    PyRef span = checked(PyTuple_Pack(2, time_obj.get(), time_obj.get()));
+    PyRef ia = make_float(tangent.in_angle);
+    PyRef oa = make_float(tangent.out_angle);
+    PyRef iw = make_float(tangent.in_weight);
+    PyRef ow = make_float(tangent.out_weight);
+    call(Command::KeyTangent, {curve_obj.get()},
+         {{n.edit, Py_True},
+          {n.time, span.get()},
+          {l.ia, ia.get()},
+          {l.oa, oa.get()},
+          {l.iw, iw.get()},
+          {l.ow, ow.get()}});
+    PyRef itt = make_text(tangent.in_type);
+    PyRef ott = make_text(tangent.out_type);
+    call(Command::KeyTangent, {curve_obj.get()},
+         {{n.edit, Py_True}, {n.time, span.get()}, {l.itt, itt.get()}, {l.ott, ott.get()}});
 }
 
 void PythonHost::disconnect_attr(const std::string& source, const std::string& destination) {

@@ -77,6 +77,9 @@ public:
     void disconnect_attr(const std::string& source, const std::string& destination) override;
     std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;
     void set_curve_key_at(const std::string& curve, double time, double value) override;
+    CurveLook curve_look(const std::string& curve) override;
+    void set_curve_look(const std::string& curve, const CurveLook& look) override;
+    void set_key_tangent(const std::string& curve, double time, const KeyTangent& tangent) override;
     std::optional<std::string> input_plug(const std::string& plug) override;
     std::string node_type(const std::string& node) override;
     std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;
@@ -168,6 +171,7 @@ private:
         AttributeQuery,
         AddAttr,
         KeyTangent,
+        SetInfinity,
         Count
     };
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "scene/applied_record.h"
+#include "scene/own_keys.h"
 #include "scene/suspension.h"
 #include "scene/workflow_steps.h"
 
@@ -213,13 +214,16 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         return false;
     }
     UndoChunk chunk(host, "Trembla: bake");
-    if (controls.bypass) {
+    // Keys the animator set on the shaken camera go into its own curves first; the shake is then
+    // keyed again on top of them, so that the layer gets them with the shake.
+    const bool carried = carry_animator_keys(host, record);
+    if (controls.bypass || carried) {
         // Bypassed, the shake curves hold the amount-zero values: the shake is keyed again as the
         // settings give it, inside this step, so that the layer gets the real shaken values.
         ShakeControls shaken_controls = controls;
         shaken_controls.bypass = false;
         try {
-            update_shake(host, record, shaken_controls);
+            rekey_shake(host, record, shaken_controls);
         } catch (...) {
             undo_failed_bake(host, chunk, record, controls, std::nullopt, true);
             throw;
@@ -237,7 +241,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
 
     // Each value read and each key set is a unit; a channel without a curve reports none.
     HostProgress progress(host, kBakeStatus, 2 * channels.size() * frames.size(), timing);
-    bool scene_changed = controls.bypass;
+    bool scene_changed = controls.bypass || carried;
     progress.set_cancel_gate([&] { return may_cancel(host, chunk, scene_changed); });
 
     // Read the shaken values before the curves that carry them go away. Nothing is changed yet

@@ -24,6 +24,29 @@ public:
 
 using Vec3 = std::array<double, 3>;
 
+// One key's tangents as keyTangent says them: types, angles (degrees) and weights.
+struct KeyTangent {
+    std::string in_type = "auto";
+    std::string out_type = "auto";
+    double in_angle = 0.0;
+    double out_angle = 0.0;
+    double in_weight = 1.0;
+    double out_weight = 1.0;
+    bool operator==(const KeyTangent& other) const {
+        return in_type == other.in_type && out_type == other.out_type && in_angle == other.in_angle &&
+               out_angle == other.out_angle && in_weight == other.in_weight && out_weight == other.out_weight;
+    }
+};
+
+// A curve beside its keys: weighted tangents or not, its infinity before the first key and after
+// the last, and the tangents of its keys in time order (empty where not asked).
+struct CurveLook {
+    bool weighted = false;
+    std::string pre_infinity = "constant";
+    std::string post_infinity = "constant";
+    std::vector<KeyTangent> tangents;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -82,6 +105,27 @@ public:
     virtual void set_curve_key_at(const std::string& curve, double time, double value) = 0;
     // setKeyframe(curve, time=time, value=value)
     virtual void set_curve_key(const std::string& curve, Frame time, double value) = 0;
+    // What a curve holds beside its keys' times and values: keyTangent(curve, q=True,
+    // weightedTangents=True), keyTangent(curve, q=True, itt/ott/ia/oa/iw/ow=True) (every key, in
+    // time order; angles in degrees) and setInfinity(curve, q=True, preInfinite/postInfinite=True).
+    // This default answers a host with no tangents: none, and constant infinity.
+    virtual CurveLook curve_look(const std::string& curve) {
+        (void)curve;
+        return {};
+    }
+    // keyTangent(curve, edit=True, weightedTangents=...) and setInfinity(curve, preInfinite=...,
+    // postInfinite=...); this default keeps nothing.
+    virtual void set_curve_look(const std::string& curve, const CurveLook& look) {
+        (void)curve;
+        (void)look;
+    }
+    // keyTangent(curve, edit=True, time=(time, time), ia, oa, iw, ow), then the types itt, ott;
+    // this default keeps nothing.
+    virtual void set_key_tangent(const std::string& curve, double time, const KeyTangent& tangent) {
+        (void)curve;
+        (void)time;
+        (void)tangent;
+    }
     // Keys a curve made in this same step at every frame (frames and values align by position).
     // A host with a batch interface writes them in one call; this default is the per-key path,
     // one set_curve_key per frame. A failure leaves the keys written before it.

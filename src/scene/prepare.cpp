@@ -15,6 +15,7 @@
 #include "core/sampling.h"
 #include "core/whole_numbers.h"
 #include "scene/applied_record.h"
+#include "scene/own_keys.h"
 #include "scene/source_motion.h"
 #include "scene/suspension.h"
 #include "scene/workflow_steps.h"
@@ -207,14 +208,9 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     }
     Prepared next;
     next.own_curves = driving_curves(host, camera);
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (next.own_curves[k].empty()) continue;
-        for (const auto& key : host.curve_keys(next.own_curves[k])) {
-            if (key.first < static_cast<double>(start_frame) || key.first > static_cast<double>(end_frame)) {
-                next.own_keys_outside[k].push_back(key);
-            }
-        }
-    }
+    next.start_frame = start_frame;
+    next.end_frame = end_frame;
+    record_own_keys_outside(host, next);
     next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
                                              static_cast<double>(end_frame), &progress);
     next.delta_data = calculate_deltas(next.source_data, start_frame);

@@ -10,6 +10,7 @@
 
 #include "core/apply.h"
 #include "core/records.h"
+#include "scene/host.h"
 
 namespace trembla {
 
@@ -37,6 +38,14 @@ struct Prepared {
     // The keys (time, value) of each own curve outside the prepared range: copied onto the
     // channel's shake curve, so that outside the range the shaken camera follows its own move.
     std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;
+    // Each own curve's weighting and infinity, and the tangents of its keys outside the range
+    // (aligned with own_keys_outside): the shake curve takes them too.
+    std::array<CurveLook, kChannelCount> own_looks;
+    // What the tool last keyed on each shake curve, one value per prepared frame, and of each
+    // value the shake it added (empty: not known). A key there that differs, or a key at another
+    // time, is the animator's own.
+    std::array<std::vector<double>, kChannelCount> keyed_values;
+    std::array<std::vector<double>, kChannelCount> keyed_shake;
     // Where the prepare left the host's current time (its last time edit): the last frame the
     // tool knows to be current without asking the host. The user may have moved it since.
     std::optional<Frame> time_after_prepare;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "scene/applied_record.h"
+#include "scene/own_keys.h"
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -36,6 +37,7 @@ bool reset_camera(Host& host, Prepared& record) {
     }
     if (!missing.empty()) host.warning("Shake curve not found: " + joined(missing) + ".");
     const UndoChunk chunk(host, "Trembla: reset");
+    carry_animator_keys(host, record);  // the animator's keys on the shake curves stay theirs
     const ShakeCurves own = record.own_curves;
     const ShakeCurves made = record.shake_curves;
     const Sample base = prepared_camera_base(record);

@@ -7,6 +7,7 @@
 #include "core/extraction.h"
 #include "core/ranges.h"
 #include "scene/applied_record.h"
+#include "scene/own_keys.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
 
@@ -97,18 +98,29 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
                              : applied.offsets;
     // The mode is a control like the others: every prepare records what each mode builds on.
     applied.camera_mode = controls.settings.mode;
+    // The shake each key adds, noted before the keys take over the offsets' storage: the relax
+    // mode keys the smoothed move alone.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (applied.camera_mode != CameraMode::relax) {
+            applied.keyed_shake[k] = keyed.channels[k];
+        } else {
+            applied.keyed_shake[k].assign(keyed.channels[k].size(), 0.0);
+        }
+    }
     const std::vector<ChannelKeys> keys =
         camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), applied.camera_mode,
                                  record.camera_original_anim);
     const ShakeCurves own = record.own_curves;
-    const auto own_keys_outside = record.own_keys_outside;  // a copy: host calls may replace the record
+    const auto own_keys_outside = record.own_keys_outside;  // copies: host calls may replace the record
+    const auto own_looks = record.own_looks;
     set_own_curves_aside(host, keys, own, replace.made, replace.targets);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
-    // Outside the range the shake curve carries the camera's own keys (time and value; the keys
-    // inside the range are the shaken ones).
+    // Outside the range the shake curve carries the camera's own keys, tangents and infinity (the
+    // keys inside the range are the shaken ones).
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
-        for (const auto& [time, value] : own_keys_outside[k]) host.set_curve_key_at(applied.curves[k], time, value);
+        if (!own[k].empty()) copy_own_keys_outside(host, own_keys_outside[k], own_looks[k], applied.curves[k]);
+        applied.keyed[k] = channel.values;
     }
     return applied;
 }
@@ -125,11 +137,27 @@ void record_shake_curves(Prepared& record, const AppliedShake& made) {
     // Reset and bake give back what the applied mode built on.
     record.camera_mode = made.camera_mode;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (!made.curves[k].empty()) record.shake_curves[k] = made.curves[k];
+        if (made.curves[k].empty()) continue;
+        record.shake_curves[k] = made.curves[k];
+        record.keyed_values[k] = made.keyed[k];
+        record.keyed_shake[k] = made.keyed_shake[k];
     }
 }
 
 std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
+    if (!record.ready) return std::nullopt;
+    // The animator's keys on the shake curves are carried into the own curves in this same step,
+    // before the update writes the shake curves afresh.
+    const std::vector<AnimatorKey> found = find_animator_keys(host, record);
+    std::optional<UndoChunk> chunk;
+    if (!found.empty()) {
+        chunk.emplace(host, "Trembla: update");
+        carry_animator_keys(host, record, found);
+    }
+    return rekey_shake(host, record, controls);
+}
+
+std::optional<ShakeOffsets> rekey_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return std::nullopt;
     const std::optional<std::string> camera = record.camera;
     std::optional<AppliedShake> applied = apply_prepared_shake(host, record, controls);

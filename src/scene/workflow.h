@@ -6,6 +6,7 @@
 // workflow_steps.h.
 #pragma once
 
+#include <array>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -54,7 +55,11 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
 // Re-applies the prepared shake with the controls' current values and notes the curves made in the
 // record; does nothing when the record is not ready. Answers the offsets applied (nothing when the
 // record is not ready). Errors propagate.
+// Keys on the shake curves that the tool did not write (the animator's, set on the shaken camera)
+// are first carried into the camera's own curves, in the same undo step (see own_keys.h).
 std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls);
+// update_shake without that carry: for a command that has just carried them.
+std::optional<ShakeOffsets> rekey_shake(Host& host, Prepared& record, const ShakeControls& controls);
 
 // What one application keyed: the curves made, under the names the host gave them (empty for a
 // channel not written), and the offsets the controls give the shake, as the sliders say them.
@@ -62,6 +67,9 @@ struct AppliedShake {
     ShakeCurves curves;
     ShakeOffsets offsets;
     CameraMode camera_mode = CameraMode::static_pose;  // the mode keyed: the controls' own
+    // By channel index, for each curve made: the value keyed on every frame, and the shake in it.
+    std::array<std::vector<double>, kChannelCount> keyed;
+    std::array<std::vector<double>, kChannelCount> keyed_shake;
 };
 
 // The keying half of update_shake for a record nobody may change meanwhile; the curves it answers
@@ -78,7 +86,7 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
 ControlValues keyed_settings(const ShakeControls& controls);
 
 // Whether an update made a curve under another name than the record holds, or keyed another mode;
-// record_shake_curves notes them.
+// record_shake_curves notes them, and what each curve was keyed with.
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made);
 void record_shake_curves(Prepared& record, const AppliedShake& made);
 

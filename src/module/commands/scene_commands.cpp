@@ -24,6 +24,7 @@
 #include "module/state.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/own_keys.h"
 #include "scene/prepared.h"
 #include "scene/undo_chunk.h"
 #include "scene/workflow.h"
@@ -203,18 +204,30 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
 
 // Keys the shake of `record`, the record current when the command took it, as `controls` say,
 // and shows it in the preview.
-void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& host, const PreparedRecord& record,
+void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& host, PreparedRecord record,
                      const ShakeControls& controls) {
+    // Keys the animator set on the shaken camera go into its own curves in the same step, before
+    // the shake curves are keyed afresh.
+    std::optional<UndoChunk> chunk;
+    const std::vector<AnimatorKey> found = find_animator_keys(host, *record);
+    if (!found.empty()) {
+        chunk.emplace(host, "Trembla: update");
+        Prepared carried = *record;
+        carry_animator_keys(host, carried, found);
+        if (!keep_record(module, record, std::move(carried))) throw PreparationReplaced();
+        record = current_prepared(module);
+    }
     std::optional<AppliedShake> applied = apply_prepared_shake(host, *record, controls);
     if (!applied) return;
     // The camera now carries a shake from a record that is no longer current.
     if (current_prepared(module) != record) throw PreparationReplaced();
-    // The host may answer other curve names than last time, and the mode may have changed; reset
-    // and bake look for these. Usually neither did, and the record is not copied for nothing.
-    if (has_new_curve_names(*record, *applied)) {
+    // The record notes what was keyed (the next command tells the animator's keys from it), the
+    // curve names the host answered and the mode; reset and bake look for these.
+    {
         Prepared noted = *record;
         record_shake_curves(noted, *applied);
         if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
+        record = current_prepared(module);
     }
     // The window may have gone during the host calls; the keys stand all the same.
     if (command.window_alive()) {

@@ -53,6 +53,7 @@ public:
     // The window, asked again at each call; WindowGone once it has been deleted.
     TremblaToolWindow& window() const;
     bool window_alive() const { return !window_.isNull(); }
+    CommandKind kind() const { return kind_; }
 
 private:
     QPointer<TremblaToolWindow> window_;

@@ -63,6 +63,8 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
     std::vector<HostCall> expected{{"obj_exists", {kCamera}}};
     // First whether the shake is still there at all.
     for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
+    // Then whether the animator keyed the shaken camera (the keys are read, not changed).
+    for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::string curve = shake_curve_name(kCamera, kChannels[k]);
         expected.push_back({"obj_exists", {curve}});

@@ -3,7 +3,7 @@ channels refused, animation layers left alone, and a shake found again from the 
 import os
 import tempfile
 
-from support.main_path import CAMERA, SOURCE, MainPathCase, shake_curve
+from support.main_path import CAMERA, CHANNELS, SOURCE, MainPathCase, shake_curve
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -203,3 +203,67 @@ class FoundAgainTest(OwnAnimationCase):
         self.assert_own_animation_back()
         self.assertEqual(cmds.getAttr(CAMERA + "." + "translateY"), STILL["translateY"])
         self.assertTrue(cmds.objExists(SOURCE))
+
+
+def outside_look(curve):
+    """The keys of a curve outside the playback range (20-80), each with its tangents, and the
+    curve's weighting and infinity."""
+    times = [t for t in cmds.keyframe(curve, q=True, tc=True) if t < 20 or t > 80]
+    tangents = [[cmds.keyTangent(curve, q=True, time=(t, t), **{flag: True}) for flag in TANGENT_FLAGS] for t in times]
+    return (times, tangents, cmds.keyTangent(curve, q=True, wt=True), cmds.setInfinity(curve, q=True, pri=True),
+            cmds.setInfinity(curve, q=True, poi=True))
+
+
+def curve_value(curve, time):
+    return cmds.keyframe(curve, q=True, time=(time, time), eval=True)[0]
+
+
+# The commands that key or take off the shake curves, each after keys the animator set on the
+# shaken camera.
+CARRYING_COMMANDS = [
+    ("update", lambda t: t.window.amount_slider.setValue(120)),
+    ("mode change", lambda t: t.set_mode("animated")),
+    ("prepare again", lambda t: t.window._prepare_shake()),
+    ("reset", lambda t: t.window._reset_camera()),
+    ("bake", lambda t: (t.window._bake_to_layer(), cmds.delete("trembla_layer"))),
+]
+# channel, time, how far the animator moves the shaken camera there; frame 10 lies outside the
+# range, where the shake curve carries the own keys; translateY had no curve of its own.
+ANIMATOR_KEYS = [("translateX", 25, 0.5), ("translateX", 10, 0.25), ("translateY", 36, -0.75)]
+
+
+class AnimatorKeysTest(OwnAnimationCase):
+    def test_outside_the_range_the_shake_curve_copies_own_tangents_weighting_and_infinity(self):
+        for mode in ("static", "animated", "relax"):
+            self.prepare(mode)
+            self.window.amount_slider.setValue(120)
+            for channel, curve in self.curves.items():
+                self.assertEqual(outside_look(shake_curve(channel)), outside_look(curve), (mode, channel))
+            self.window._reset_camera()
+
+    def test_keys_set_on_the_shaken_camera_go_into_its_own_curves_minus_the_shake(self):
+        for name, command in CARRYING_COMMANDS:
+            self.setUp()
+            self.prepare("static")
+            record = self.record()
+            expected = {}
+            for channel, time, move in ANIMATOR_KEYS:
+                k = CHANNELS.index(channel)
+                keyed = curve_value(shake_curve(channel), time)
+                shake = keyed - record["camera_base"][k] if 20 <= time <= 80 else 0.0
+                cmds.setKeyframe(CAMERA, attribute=channel, time=time, value=keyed + move)
+                expected[channel, time] = keyed + move - shake
+            command(self)
+            for (channel, time), value in expected.items():
+                own = self.curves.get(channel, "%s_%s" % (CAMERA, channel))
+                self.assertIn(time, cmds.keyframe(own, q=True, tc=True), (name, channel))
+                self.assertAlmostEqual(curve_value(own, time), value, places=9, msg=(name, channel, time))
+            if tt._prepared["ready"]:  # the shake goes on top of the new keys
+                self.assertAlmostEqual(tt._prepared["camera_original_anim"]["translateX"][5], expected["translateX", 25],
+                                       places=9, msg=name)
+            else:
+                self.assertEqual(own_curve("translateY"), "%s_translateY" % CAMERA, name)
+            kept = [line for line in self.stdout.lines() if "own animation" in line and "kept" in line]
+            self.assertEqual(len(kept), 1, (name, kept))
+            self.assertIn("translateX frames 10, 25; translateY frame 36", kept[0], name)
+            self.window.close()

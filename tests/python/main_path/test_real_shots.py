@@ -195,9 +195,11 @@ class NothingLostTest(RealShotCase):
             del standin.warnings[:]
             self.prepare_shot(CAMERA, SOURCE, "animated")
             self.assertEqual(list(standin.warnings), [warning])
+            # First the window's read of what drives the camera's channels (its mark of the
+            # scene for the undo follow), then the refused prepare's own checks.
             self.assertEqual([op for op, _, _ in self.logged()],
-                             ["objExists", "objExists", "playbackOptions", "playbackOptions",
-                              "warning"])
+                             ["objExists"] + ["listConnections"] * 6 +
+                             ["objExists", "objExists", "playbackOptions", "playbackOptions", "warning"])
             self.assertFalse(tt._prepared["ready"])
             self.assert_button("Prepare Shake", "primaryBtn")
             self.assertEqual(self.stdout.text(), "")

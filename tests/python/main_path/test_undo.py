@@ -112,7 +112,7 @@ class UndoTest(MainPathCase):
         cmds.flushUndo()  # a queue not full: the tool's look at its length is one call
         self.prepare("animated")
         before = standin.scene_dump()
-        standin.fail("undoInfo", on_call=2)  # the first asks how long the queue is
+        standin.fail("undoInfo", on_call=3)  # the first two ask how long the queue is and what is on top
         self.window.amount_slider.setValue(30)
         self.assertEqual(standin.scene_dump(), before)
         self.assertEqual(len(standin.warnings), 1)
@@ -121,7 +121,7 @@ class UndoTest(MainPathCase):
     def test_a_failing_close_is_not_the_users_failure(self):
         cmds.flushUndo()
         self.prepare("animated")
-        standin.fail("undoInfo", on_call=3)
+        standin.fail("undoInfo", on_call=4)  # after the two looks at the queue and the open
         self.window.amount_slider.setValue(30)
         self.assertEqual(standin.warnings, [])
         self.assertEqual(standin.undo_depth(), 1)  # the host refused the close itself
@@ -156,6 +156,37 @@ def redo(t, idle):
         standin.run_idle()
 
 
+def in_callers_chunk(act):
+    """The action run by a script inside its own undo chunk: one entry on the queue, the script's."""
+    def run(t):
+        cmds.undoInfo(openChunk=True, chunkName="my script")
+        try:
+            act(t)
+        finally:
+            cmds.undoInfo(closeChunk=True)
+    return run
+
+
+def typed(value):
+    return lambda t: t.window.amount_slider.setValue(value)
+
+
+def bake(t):
+    t.window._bake_to_layer()
+
+
+# after a prepare: the user's steps, then how many undos and how many redos, each run before the
+# host goes idle once
+SEVERAL = [
+    ("three typed values", [typed(42), typed(60), typed(80)], 3, 2),
+    ("a typed value and a reset", [typed(42), lambda t: t.window._reset_camera()], 2, 1),
+    ("prepare again and a bake", [lambda t: t.window._prepare_shake(), bake], 2, 2),
+    ("a bake in a caller's chunk", [in_callers_chunk(bake)], 1, 1),
+    ("a prepare in a caller's chunk",
+     [lambda t: t.window._reset_camera(), in_callers_chunk(lambda t: t.window._prepare_shake())], 1, 1),
+]
+
+
 class FollowTest(MainPathCase):
     """After the host's undo or redo of a tool step the tool shows what the scene holds: told by
     the host's Undo/Redo events, or, before those ran, found at the start of the next command."""
@@ -180,6 +211,24 @@ class FollowTest(MainPathCase):
                     redo(self, idle)
                     self.assertEqual(tool_state(self), after, what + ": redo")
                 self.window.close()
+
+    def test_several_undos_and_redos_between_two_idle_moments_are_all_followed(self):
+        for name, steps, undos, redos in SEVERAL:
+            self.setUp()
+            self.prepare("animated")
+            states = [tool_state(self)]
+            for step in steps:
+                step(self)
+                states.append(tool_state(self))
+            for _ in range(undos):
+                cmds.undo()
+            standin.run_idle()
+            self.assertEqual(tool_state(self), states[-1 - undos], name + ": undo")
+            for _ in range(redos):
+                cmds.redo()
+            standin.run_idle()
+            self.assertEqual(tool_state(self), states[-1 - undos + redos], name + ": redo")
+            self.window.close()
 
     def test_bake_or_reset_after_undo_act_on_what_the_scene_holds(self):
         for idle in (True, False):
