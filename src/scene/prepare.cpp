@@ -236,6 +236,8 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     now.own_curves = record.own_curves;
     now.base = *record.camera_base;
     now.shake_curves = record.shake_curves;
+    now.settings = controls.settings;
+    now.bypass = controls.bypass;
     write_applied(host, camera, now);
     if (applied_offsets != nullptr) *applied_offsets = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");

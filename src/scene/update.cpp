@@ -6,6 +6,7 @@
 
 #include "core/extraction.h"
 #include "core/ranges.h"
+#include "scene/applied_record.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
 
@@ -69,7 +70,8 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
 }
 
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
-    if (!record.ready) return std::nullopt;
+    // A taken-up shake whose samples are not read yet has nothing to key from.
+    if (!record.ready || record.samples_pending) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
@@ -104,6 +106,8 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
         const std::size_t k = channel_index(channel.channel);
         for (const auto& [time, value] : own_keys_outside[k]) host.set_curve_key_at(applied.curves[k], time, value);
     }
+    // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
+    note_keyed_settings(host, camera, controls, applied.curves);
     return applied;
 }
 

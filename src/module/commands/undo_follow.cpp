@@ -14,6 +14,7 @@
 #include "module/binding/error_report.h"
 #include "module/binding/qt_values.h"
 #include "module/commands/shake_preview_feed.h"
+#include "module/commands/take_up.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/state.h"
@@ -109,7 +110,7 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
     change_style_class(w.prepare_btn, state.prepare_class.c_str());
     const Prepared& record = *state.record;
     w.reset_btn->setEnabled(record.ready);
-    if (record.ready) {
+    if (record.ready && !record.samples_pending) {
         w.shake_preview->set_data(
             preview_of(record, prepared_shake_offsets(record, state.controls), state.controls.bypass));
     } else {
@@ -197,8 +198,12 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
         if (command.window()._drag_undo_open || command.window().prepare_btn == nullptr) return;
         follow_host_undo(module, command.window());
         if (!command.window_alive()) return;
+        // A scene opened meanwhile holds another shake, or none: the window takes up what it holds.
+        const bool took_up = follow_scene(module, command.window());
+        if (!command.window_alive()) return;
         before_ = new Before{take_state(module, command.window()), py::tool_steps_closed()};
-        const History& h = history();
+        History& h = history();
+        if (h.owner == &command.window() && took_up) h.last_controls = before_->state.controls;
         if (h.owner == &command.window() && h.last_controls) before_->state.controls = *h.last_controls;
     } catch (...) {
     }
