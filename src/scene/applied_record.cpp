@@ -227,10 +227,9 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
     return false;
 }
 
-void note_keyed_settings(Host& host, const std::string& camera, const ShakeControls& controls,
-                         const ShakeCurves& keyed) {
-    std::optional<AppliedRecord> applied = read_applied(host, camera);
-    if (!applied) return;
+void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                         const ShakeControls& controls, const ShakeCurves& keyed) {
+    std::optional<AppliedRecord> applied = noted;
     const std::string before = applied_text(*applied);
     applied->settings = controls.settings;
     applied->bypass = controls.bypass;
@@ -246,6 +245,7 @@ void note_taken_off(Host& host, const std::string& camera, const std::optional<s
     AppliedRecord applied = read_applied(host, camera).value_or(AppliedRecord{});
     applied.live = false;
     applied.shake_curves = ShakeCurves{};
+    applied.bypass = false;  // nothing left to bypass
     if (new_layer) {
         applied.layers.erase(std::remove(applied.layers.begin(), applied.layers.end(), *new_layer),
                              applied.layers.end());

@@ -59,9 +59,9 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
 
 // Notes on the camera that no shake is live any more, and the layer a bake just made, if any.
 // Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
-// keyed); nothing when the camera carries no record of this tool.
-void note_keyed_settings(Host& host, const std::string& camera, const ShakeControls& controls,
-                         const ShakeCurves& keyed);
+// keyed), over `noted`, what the prepare noted; written only when the text changes.
+void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                         const ShakeControls& controls, const ShakeCurves& keyed);
 
 void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer);
 

@@ -10,6 +10,7 @@
 
 #include "core/apply.h"
 #include "core/records.h"
+#include "scene/applied_record.h"
 
 namespace trembla {
 
@@ -42,6 +43,9 @@ struct Prepared {
     // that keys, so that showing a window never steps the host's time.
     bool samples_pending = false;
     bool source_missing_told = false;  // the missing source of a taken-up shake was warned about
+    // What the prepare (or the take-up) noted on the camera: an update notes its settings from it
+    // without reading the camera again.
+    std::optional<AppliedRecord> noted;
 };
 
 }  // namespace trembla

@@ -35,6 +35,7 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.camera_base = noted->base;
     record.own_curves = noted->own_curves;
     record.shake_curves = noted->shake_curves;
+    record.noted = noted;
     if (applied != nullptr) *applied = std::move(*noted);
     return record;
 }

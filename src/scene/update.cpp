@@ -107,7 +107,7 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
         for (const auto& [time, value] : own_keys_outside[k]) host.set_curve_key_at(applied.curves[k], time, value);
     }
     // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
-    note_keyed_settings(host, camera, controls, applied.curves);
+    if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves);
     return applied;
 }
 

@@ -54,6 +54,9 @@ struct History {
     std::vector<Step> steps;
     std::size_t applied = 0;  // the steps the host's queue holds now: the first `applied`
     long seen_count = -1;     // the queue's length when last looked at; -1: not known
+    // The queue was emptied since the last look, not by an undo the tool followed: a file opened
+    // or a new scene, whose shake the window may not show.
+    bool moved_elsewhere = false;
     std::optional<Pending> drag;
     // The controls as the last command of the window left them: a control's change runs its
     // command after the control has changed, so that is what the tool showed before it.
@@ -160,6 +163,8 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
         const long seen = now.seen_count;
         now.seen_count = count;
         if (seen < 0 || count == seen) return;
+        // Emptied: a file opened or a new scene (a full queue keeps its length while it moves).
+        if (count == 0) now.moved_elsewhere = true;
         std::optional<ToolState> target;
         if (count < seen && now.applied > 0) {
             const std::string name = now.steps[now.applied - 1].name;
@@ -167,6 +172,7 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
             History& after_query = history();
             if (after_query.owner != alive || after_query.applied == 0) return;
             --after_query.applied;
+            after_query.moved_elsewhere = false;
             target = after_query.steps[after_query.applied].before;
         } else if (count > seen && now.applied < now.steps.size()) {
             const std::string name = now.steps[now.applied].name;
@@ -175,6 +181,7 @@ void follow_host_undo(PyObject* module, TremblaToolWindow& window) noexcept {
             if (after_query.owner != alive || after_query.applied >= after_query.steps.size()) return;
             target = after_query.steps[after_query.applied].after;
             ++after_query.applied;
+            after_query.moved_elsewhere = false;
         }
         if (target && alive) {
             show_state(module, *alive, *target);
@@ -198,8 +205,11 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
         if (command.window()._drag_undo_open || command.window().prepare_btn == nullptr) return;
         follow_host_undo(module, command.window());
         if (!command.window_alive()) return;
-        // A scene opened meanwhile holds another shake, or none: the window takes up what it holds.
-        const bool took_up = follow_scene(module, command.window());
+        // A scene opened meanwhile (it empties the queue) holds another shake, or none: the window
+        // takes up what it holds. Only then is the scene asked: a command of an unchanged scene
+        // asks the host nothing more.
+        const bool moved = std::exchange(history().moved_elsewhere, false);
+        const bool took_up = moved && follow_scene(module, command.window());
         if (!command.window_alive()) return;
         before_ = new Before{take_state(module, command.window()), py::tool_steps_closed()};
         History& h = history();

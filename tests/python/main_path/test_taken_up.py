@@ -114,19 +114,23 @@ class SceneChangedUnderTheWindowTest(TakenUpCase):
         bare = saved_scene()
         self.prepare("animated")
         shaken = saved_scene()
-        # Another file without a shake: the slider keys nothing and the window shows nothing prepared.
+        # Reset, then the file with the shake: the next command takes it up, Reset takes it off.
+        self.window.reset_btn.click()
+        cmds.file(shaken, open=True, force=True)
+        keys = shake_keys()
+        self.window.amount_slider.setValue(90)  # the move taken up shows the scene's settings again
+        self.assert_shows_applied()
+        self.assertEqual(shake_keys(), keys)
+        self.window.reset_btn.click()
+        self.assert_no_shake_curves()
+        self.assert_camera_animation_restored()
+        # Prepared, then a file without a shake: the slider keys nothing and nothing shows prepared.
+        self.window._prepare_shake()
         cmds.file(bare, open=True, force=True)
         self.window.amount_slider.setValue(90)
         self.assert_no_shake_curves()
         self.assert_button("Prepare Shake", "primaryBtn")
         self.assertFalse(self.window.reset_btn.isEnabled())
-        # The file with the shake: the next command takes it up, Reset takes it off.
-        cmds.file(shaken, open=True, force=True)
-        self.window.amount_slider.setValue(SETTINGS["amount"])
-        self.assert_shows_applied()
-        self.window.reset_btn.click()
-        self.assert_no_shake_curves()
-        self.assert_camera_animation_restored()
 
     def test_the_settings_noted_on_the_camera_round_trip_and_older_notes_still_read(self):
         self.prepare("relax", dict(SETTINGS, ranges="5-30,\\ 34-38"))
