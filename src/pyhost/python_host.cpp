@@ -354,6 +354,27 @@ bool PythonHost::has_camera_shape(const std::string& node) {
     return answer_truth(answer.get());
 }
 
+// ls -type camera lists the shapes; listRelatives -parent answers each one's transform (ls and
+// listRelatives references, https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/CommandsPython/ls.html
+// and .../listRelatives.html). A shape instanced under several transforms answers each.
+std::vector<std::string> PythonHost::camera_transforms() {
+    PyRef camera = make_text("camera");
+    PyRef parent = make_text("parent");
+    PyRef shapes = call(Command::Ls, {}, {{names().type, camera.get()}});
+    std::vector<std::string> out;
+    if (!answer_truth(shapes.get())) return out;
+    PyRef items = checked(PyObject_GetIter(shapes.get()));
+    while (PyRef shape = PyRef::steal(PyIter_Next(items.get()))) {
+        PyRef parents = call(Command::ListRelatives, {shape.get()}, {{parent.get(), Py_True}});
+        if (!answer_truth(parents.get())) continue;
+        PyRef each = checked(PyObject_GetIter(parents.get()));
+        while (PyRef item = PyRef::steal(PyIter_Next(each.get()))) out.push_back(answer_text(item.get()));
+        if (PyErr_Occurred()) throw_python_error();
+    }
+    if (PyErr_Occurred()) throw_python_error();
+    return out;
+}
+
 bool PythonHost::obj_exists(const std::string& name) {
     PyRef name_obj = make_text(name);
     return answer_truth(call(Command::ObjExists, {name_obj.get()}).get());

@@ -59,6 +59,7 @@ public:
 
     std::vector<std::string> selected_transforms() override;
     bool has_camera_shape(const std::string& node) override;
+    std::vector<std::string> camera_transforms() override;
     bool obj_exists(const std::string& name) override;
     double playback_min() override;
     double playback_max() override;

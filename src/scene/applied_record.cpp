@@ -39,6 +39,69 @@ std::optional<std::size_t> channel_position(const std::string& name) {
     return std::nullopt;
 }
 
+// A text setting is the rest of its line: a backslash and a line break are escaped.
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            out += text[++i] == 'n' ? '\n' : text[i];
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// One "setting <name> <value>" line per setting, named and ordered as the preset file has them.
+struct SettingWriter {
+    std::ostream& out;
+    void operator()(const char* name, int value) const { out << "setting " << name << " " << value << "\n"; }
+    void operator()(const char* name, bool value) const { out << "setting " << name << " " << (value ? 1 : 0) << "\n"; }
+    void operator()(const char* name, const std::string& value) const {
+        out << "setting " << name << " " << escaped(value) << "\n";
+    }
+    void operator()(const char* name, CameraMode value) const {
+        out << "setting " << name << " " << camera_mode_text(value) << "\n";
+    }
+};
+
+// Reads the value of the setting `wanted`, the rest of a "setting" line; a value that does not
+// read leaves the setting as it was.
+struct SettingReader {
+    const std::string& wanted;
+    const std::string& text;
+    void operator()(const char* name, int& value) const {
+        if (wanted != name) return;
+        std::istringstream in(text);
+        in.imbue(std::locale::classic());
+        int read = 0;
+        if (in >> read) value = read;
+    }
+    void operator()(const char* name, bool& value) const {
+        if (wanted == name && (text == "0" || text == "1")) value = text == "1";
+    }
+    void operator()(const char* name, std::string& value) const {
+        if (wanted == name) value = unescaped(text);
+    }
+    void operator()(const char* name, CameraMode& value) const {
+        if (wanted == name) value = camera_mode_from_text(text, value);
+    }
+};
+
 }  // namespace
 
 std::string applied_text(const AppliedRecord& record) {
@@ -56,6 +119,10 @@ std::string applied_text(const AppliedRecord& record) {
         if (!record.shake_curves[k].empty()) out << "shake " << kChannels[k] << " " << record.shake_curves[k] << "\n";
     }
     for (const std::string& layer : record.layers) out << "layer " << layer << "\n";
+    if (record.settings) {
+        for_each_setting(*record.settings, SettingWriter{out});
+        out << "bypass " << (record.bypass ? 1 : 0) << "\n";
+    }
     return out.str();
 }
 
@@ -83,6 +150,17 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
         } else if (key == "layer") {
             std::string layer;
             if (fields >> layer) record.layers.push_back(layer);
+        } else if (key == "setting") {
+            std::string name;
+            fields >> name;
+            std::string value;
+            std::getline(fields, value);
+            if (!value.empty() && value.front() == ' ') value.erase(0, 1);
+            if (!record.settings) record.settings = ControlValues{};
+            for_each_setting(*record.settings, SettingReader{name, value});
+        } else if (key == "bypass") {
+            int bypass = 0;
+            if (fields >> bypass) record.bypass = bypass != 0;
         } else if (key == "base" || key == "own" || key == "shake") {
             std::string channel;
             fields >> channel;
@@ -173,10 +251,25 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
     return false;
 }
 
+void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                         const ShakeControls& controls, const ShakeCurves& keyed) {
+    std::optional<AppliedRecord> applied = noted;
+    const std::string before = applied_text(*applied);
+    applied->settings = controls.settings;
+    applied->bypass = controls.bypass;
+    applied->mode = camera_mode_text(controls.settings.mode);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!keyed[k].empty()) applied->shake_curves[k] = keyed[k];
+    }
+    const std::string after = applied_text(*applied);
+    if (after != before) host.set_string_attr(camera, kAppliedAttribute, after);
+}
+
 void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer) {
     AppliedRecord applied = read_applied(host, camera).value_or(AppliedRecord{});
     applied.live = false;
     applied.shake_curves = ShakeCurves{};
+    applied.bypass = false;  // nothing left to bypass
     if (new_layer) {
         applied.layers.erase(std::remove(applied.layers.begin(), applied.layers.end(), *new_layer),
                              applied.layers.end());

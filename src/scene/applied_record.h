@@ -9,6 +9,7 @@
 
 #include "core/apply.h"
 #include "core/records.h"
+#include "core/settings.h"
 
 namespace trembla {
 
@@ -26,6 +27,10 @@ struct AppliedRecord {
     Sample base{};                    // each channel's own value on the first frame
     ShakeCurves shake_curves;         // the shake curve of each channel; empty: none made
     std::vector<std::string> layers;  // override layers this tool baked on the camera
+    // The controls the live shake was last keyed with, so that a window taking it up shows them;
+    // nothing when the text predates them (the window then keeps its own).
+    std::optional<ControlValues> settings;
+    bool bypass = false;
 };
 
 // One line per entry ("source cam_src", "own translateX cam_translateX", ...): node names hold no
@@ -61,6 +66,11 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
 bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves);
 
 // Notes on the camera that no shake is live any more, and the layer a bake just made, if any.
+// Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
+// keyed), over `noted`, what the prepare noted; written only when the text changes.
+void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                         const ShakeControls& controls, const ShakeCurves& keyed);
+
 void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer);
 
 }  // namespace trembla

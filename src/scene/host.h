@@ -55,6 +55,8 @@ public:
     virtual std::vector<std::string> selected_transforms() = 0;
     // listRelatives(node, shapes=True, type="camera") is non-empty
     virtual bool has_camera_shape(const std::string& node) = 0;
+    // The transforms above ls(type="camera"): listRelatives(shape, parent=True) of each
+    virtual std::vector<std::string> camera_transforms() = 0;
     // objExists(name)
     virtual bool obj_exists(const std::string& name) = 0;
     // playbackOptions(q=True, min=True) / playbackOptions(q=True, max=True)

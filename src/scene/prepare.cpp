@@ -254,7 +254,10 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     now.own_curves = record.own_curves;
     now.base = *record.camera_base;
     now.shake_curves = record.shake_curves;
+    now.settings = controls.settings;
+    now.bypass = controls.bypass;
     write_applied(host, camera, now);
+    record.noted = std::move(now);
     if (applied_offsets != nullptr) *applied_offsets = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
     const std::string held = held_move_note(record);

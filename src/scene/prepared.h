@@ -10,6 +10,7 @@
 
 #include "core/apply.h"
 #include "core/records.h"
+#include "scene/applied_record.h"
 #include "scene/host.h"
 
 namespace trembla {
@@ -49,6 +50,14 @@ struct Prepared {
     // Where the prepare left the host's current time (its last time edit): the last frame the
     // tool knows to be current without asking the host. The user may have moved it since.
     std::optional<Frame> time_after_prepare;
+    // Taken up from what the scene notes on the camera (a new window, session or file): the
+    // source's samples and the camera's recorded animation are read again at the first command
+    // that keys, so that showing a window never steps the host's time.
+    bool samples_pending = false;
+    bool source_missing_told = false;  // the missing source of a taken-up shake was warned about
+    // What the prepare (or the take-up) noted on the camera: an update notes its settings from it
+    // without reading the camera again.
+    std::optional<AppliedRecord> noted;
 };
 
 }  // namespace trembla

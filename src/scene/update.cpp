@@ -71,7 +71,8 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
 }
 
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
-    if (!record.ready) return std::nullopt;
+    // A taken-up shake whose samples are not read yet has nothing to key from.
+    if (!record.ready || record.samples_pending) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
@@ -122,6 +123,8 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
         if (!own[k].empty()) copy_own_keys_outside(host, own_keys_outside[k], own_looks[k], applied.curves[k]);
         applied.keyed[k] = channel.values;
     }
+    // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
+    if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves);
     return applied;
 }
 

@@ -17,6 +17,7 @@
 #include "module/binding/error_report.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
+#include "module/commands/take_up.h"
 #include "module/commands/undo_follow.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
@@ -26,6 +27,7 @@
 #include "pyhost/python_host.h"
 #include "scene/own_keys.h"
 #include "scene/prepared.h"
+#include "scene/take_up.h"
 #include "scene/undo_chunk.h"
 #include "scene/workflow.h"
 #include "ui/main_window.h"
@@ -238,7 +240,12 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
 // Re-applies the current record's shake as the window's controls say.
 void run_update(PyObject* module, WindowCommand& command) {
     const ShakeControls controls = read_controls(command.window());
-    const PreparedRecord record = current_prepared(module);
+    PreparedRecord record = current_prepared(module);
+    if (record->ready && record->samples_pending) {
+        py::PythonHost host = host_for(module);
+        record = read_samples_if_pending(module, host);
+        if (!record) return;  // the source of a taken-up shake is gone: its keys stay
+    }
     if (!record->ready) {
         // No host needed for doing nothing. A state reset may have ended the preparation the
         // preview still shows.
@@ -293,9 +300,9 @@ void bypass_command(PyObject* module, TremblaToolWindow& target, const WindowCon
         module, target, CommandKind::Update,
         [module](WindowCommand& command) {
             const ShakeControls controls = read_controls(command.window());
-            const PreparedRecord record = current_prepared(module);
-            if (!record->ready) return;  // nothing prepared: the scene stays as it is, no step
             py::PythonHost host = host_for(module);
+            const PreparedRecord record = read_samples_if_pending(module, host);
+            if (!record || !record->ready) return;           // nothing prepared: the scene stays as it is, no step
             const UndoChunk chunk(host, "Trembla: bypass");  // the update's own chunk joins this one
             apply_to_record(module, command, host, record, controls);
         },
@@ -363,6 +370,11 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
 
 void bake_command(PyObject* module, TremblaToolWindow& target) {
     ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls, bool by_user) {
+        // Bypassed, the bake keys the shake again first: a taken-up shake needs its samples.
+        if (controls.bypass && work.samples_pending) {
+            Prepared sampled = work;
+            if (read_pending_samples(host, sampled)) work = std::move(sampled);
+        }
         ProgressTiming timing = progress_timing(module);
         timing.cancellable = by_user;
         with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
@@ -439,7 +451,11 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
         bypass_command(module, w, put_back);
     };
-    context.shown = [module](TremblaToolWindow& w) { install_undo_jobs(module, w); };
+    context.shown = [module](TremblaToolWindow& w) {
+        const QPointer<TremblaToolWindow> alive(&w);
+        install_undo_jobs(module, w);
+        if (alive) take_up_on_show(module, *alive);
+    };
     context.hidden = [module](TremblaToolWindow& w) { kill_undo_jobs(module, w); };
 }
 

@@ -15,6 +15,7 @@
 #include "module/binding/error_report.h"
 #include "module/binding/qt_values.h"
 #include "module/commands/shake_preview_feed.h"
+#include "module/commands/take_up.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/state.h"
@@ -76,6 +77,9 @@ struct History {
     long seen_count = -1;
     std::string seen_top;
     std::optional<SceneMark> seen_mark;
+    // The queue was emptied since the last look, not by an undo the tool followed: a file opened
+    // or a new scene, whose shake the window may not show.
+    bool moved_elsewhere = false;
 };
 
 History& history() {
@@ -172,7 +176,7 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
     change_style_class(w.prepare_btn, state.prepare_class.c_str());
     const Prepared& record = *state.record;
     w.reset_btn->setEnabled(record.ready);
-    if (record.ready) {
+    if (record.ready && !record.samples_pending) {
         w.shake_preview->set_data(
             preview_of(record, prepared_shake_offsets(record, state.controls), state.controls.bypass));
     } else {
@@ -315,6 +319,9 @@ void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& u
         // The queue as it was at the last look (its length, then its top): nothing was undone,
         // redone or done since, and the scene holds what it held then.
         const long count = host.undo_count();
+        // Emptied: a file opened or a new scene (a full queue keeps its length while it moves),
+        // unless the steps judged below show that undo emptied it.
+        if (count == 0 && history().seen_count > 0) history().moved_elsewhere = true;
         if (history().seen_count == count) {
             const std::string top = host.undo_name();
             if (history().seen_top == top) {
@@ -330,6 +337,7 @@ void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& u
         now.seen_top = host.undo_name();
         now.seen_mark.reset();
         if (done == now.applied || now.steps.size() != snapshot.steps.size()) return;
+        now.moved_elsewhere = false;
         const ToolState target = done < now.applied ? now.steps[done].before_state : now.steps[done - 1].after_state;
         now.applied = done;
         show_state(module, *alive, target);
@@ -363,6 +371,13 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
         bool unchanged = false;
         follow(module, command.window(), memo, unchanged);
         if (!command.window_alive()) return;
+        // A scene opened meanwhile (it empties the queue) holds another shake, or none: the window
+        // takes up what it holds. Only then is the scene asked: a command of an unchanged scene
+        // asks the host nothing more.
+        const bool moved = std::exchange(history().moved_elsewhere, false);
+        const bool took_up = moved && follow_scene(module, command.window());
+        if (!command.window_alive()) return;
+        if (took_up) unchanged = false;
         ToolState state = take_state(module, command.window());
         py::PythonHost host = host_for(module);
         // A control's change with nothing prepared touches nothing, and makes no step to mark.
@@ -372,7 +387,8 @@ StepWatch::StepWatch(PyObject* module, WindowCommand& command) noexcept : module
         }
         if (!command.window_alive()) return;
         before_ = new Before{std::move(state), std::move(mark), py::tool_steps_closed()};
-        const History& h = history();
+        History& h = history();
+        if (h.owner == &command.window() && took_up) h.last_controls = before_->state.controls;
         if (h.owner == &command.window() && h.last_controls) before_->state.controls = *h.last_controls;
     } catch (...) {
     }

@@ -49,9 +49,9 @@ TEST_P(UpdateInEachMode, RekeysFromTheStoredSamplesWithTheCurrentControls) {
     update_shake(host, record, controls);
 
     EXPECT_EQ(shake_curves(), expected_curves(mode, controls));
-    // No sampling, no suspension: only the application's own operations.
-    const std::set<std::string> allowed{"cut_key",     "obj_exists",    "delete_node",
-                                        "create_node", "set_curve_key", "connect_attr"};
+    // No sampling, no suspension: only the application's own operations (and the settings noted).
+    const std::set<std::string> allowed{"cut_key",       "obj_exists",   "delete_node",    "create_node",
+                                        "set_curve_key", "connect_attr", "set_string_attr"};
     for (const std::string& op : host.operations()) EXPECT_EQ(allowed.count(op), 1u) << op;
 }
 

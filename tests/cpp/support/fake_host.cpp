@@ -144,6 +144,11 @@ bool FakeHost::has_camera_shape(const std::string& node) {
     return camera_nodes.count(node) != 0;
 }
 
+std::vector<std::string> FakeHost::camera_transforms() {
+    record("camera_transforms", {});
+    return {camera_nodes.begin(), camera_nodes.end()};
+}
+
 bool FakeHost::obj_exists(const std::string& name) {
     record("obj_exists", {name});
     return nodes.count(name) != 0;

@@ -97,6 +97,7 @@ public:
     // ---- Host ----------------------------------------------------------------------------
     std::vector<std::string> selected_transforms() override;
     bool has_camera_shape(const std::string& node) override;
+    std::vector<std::string> camera_transforms() override;
     bool obj_exists(const std::string& name) override;
     double playback_min() override;
     double playback_max() override;

@@ -1,0 +1,94 @@
+#include "scene/take_up.h"
+
+#include <utility>
+
+#include "core/sampling.h"
+#include "scene/host.h"
+#include "scene/source_motion.h"
+#include "scene/workflow_steps.h"
+
+namespace trembla {
+
+using namespace steps;
+
+std::vector<std::string> cameras_with_live_shake(Host& host) {
+    std::vector<std::string> found;
+    for (const std::string& camera : host.camera_transforms()) {
+        const std::optional<AppliedRecord> applied = read_applied(host, camera);
+        if (applied && applied->live) found.push_back(camera);
+    }
+    return found;
+}
+
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied) {
+    if (camera.empty() || !host.obj_exists(camera)) return std::nullopt;
+    std::optional<AppliedRecord> noted = read_applied(host, camera);
+    if (!noted || !noted->live || noted->end_frame < noted->start_frame) return std::nullopt;
+    Prepared record;
+    record.ready = true;
+    record.samples_pending = true;
+    record.camera = camera;
+    record.source = noted->source;
+    record.start_frame = noted->start_frame;
+    record.end_frame = noted->end_frame;
+    record.camera_mode = camera_mode_from_text(noted->mode, CameraMode::static_pose);
+    record.camera_base = noted->base;
+    record.own_curves = noted->own_curves;
+    record.shake_curves = noted->shake_curves;
+    record.noted = noted;
+    if (applied != nullptr) *applied = std::move(*noted);
+    return record;
+}
+
+bool read_pending_samples(Host& host, Prepared& record) {
+    const std::string source = record.source.value_or(std::string());
+    if (source.empty() || !host.obj_exists(source)) return false;
+    const std::string camera = prepared_camera(record);
+    const Sample base = prepared_camera_base(record);
+    Prepared next = record;
+    // The keys of each own curve outside the range ride on its shake curve, as the prepare noted them.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        next.own_keys_outside[k].clear();
+        if (next.own_curves[k].empty() || !host.obj_exists(next.own_curves[k])) continue;
+        for (const auto& key : host.curve_keys(next.own_curves[k])) {
+            if (key.first < static_cast<double>(next.start_frame) || key.first > static_cast<double>(next.end_frame)) {
+                next.own_keys_outside[k].push_back(key);
+            }
+        }
+    }
+    // The own curves are evaluated, not the channels: the shake drives the channels now. A channel
+    // without a curve held its first-frame value.
+    const std::vector<Frame> frames = prepared_frames(next);
+    next.camera_original_anim.clear();
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        ChannelSeries series{kChannels[k], {}};
+        series.values.reserve(frames.size());
+        const std::string& own = next.own_curves[k];
+        const bool has_curve = !own.empty() && host.obj_exists(own);
+        for (Frame frame : frames) {
+            std::optional<double> value;
+            if (has_curve) value = host.eval_curve(own, frame);
+            series.values.push_back(value ? *value : base[k]);
+        }
+        next.camera_original_anim.push_back(std::move(series));
+    }
+    next.source_data =
+        collect_source_motion(host, source, static_cast<double>(next.start_frame), static_cast<double>(next.end_frame));
+    next.delta_data = calculate_deltas(next.source_data, next.start_frame);
+    next.samples_pending = false;
+    record = std::move(next);
+    return true;
+}
+
+bool scene_holds(Host& host, const Prepared& record) {
+    if (!record.ready) return true;
+    const std::string camera = prepared_camera(record);
+    if (camera.empty() || !host.obj_exists(camera)) return false;
+    const std::optional<AppliedRecord> applied = read_applied(host, camera);
+    if (!applied || !applied->live) return false;
+    return applied->source == record.source.value_or(std::string()) && applied->start_frame == record.start_frame &&
+           applied->end_frame == record.end_frame && applied->own_curves == record.own_curves &&
+           applied->shake_curves == record.shake_curves;
+}
+
+}  // namespace trembla

@@ -1,0 +1,31 @@
+// A live shake of this tool found again from what the scene notes on its camera, for a window of
+// a new session, a reopened file or a reset module state.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scene/applied_record.h"
+#include "scene/prepared.h"
+
+namespace trembla {
+
+class Host;
+
+// The cameras of the scene that carry a live shake of this tool, in the host's order.
+std::vector<std::string> cameras_with_live_shake(Host& host);
+
+// The preparation the live shake on `camera` stands for, its samples pending (read_pending_samples);
+// nothing when the camera carries none. `applied` receives the record read from the camera.
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied = nullptr);
+
+// Samples the source and reads the camera's own animation over the prepared range, as the prepare
+// did; the host's time is put back. False, and nothing read, when the source no longer exists.
+bool read_pending_samples(Host& host, Prepared& record);
+
+// Whether the scene still holds the live shake `record` prepared: the camera with a live record
+// of the same source, range and curves (a reopened file or another scene may hold something else).
+bool scene_holds(Host& host, const Prepared& record);
+
+}  // namespace trembla
