@@ -93,23 +93,23 @@ PER_FRAME_COMMANDS = ("currentTime", "xform", "getAttr", "setKeyframe", "keyfram
 
 
 class CallMeter(object):
-    """Progress of the work the tool does inside one window command (prepare samples every frame,
-    the update and the bake key every frame), which the runner cannot step itself: counted as the
-    tool's per-frame host calls against the number such a run makes. `recorded`: the camera's own
-    move is read (every mode but static); `channels`: how many channels are shaken (0-6).
+    """Progress of the work the tool does inside one window command (prepare samples every frame),
+    which the runner cannot step itself: counted as the tool's per-frame host calls against the
+    number such a run makes. `unkeyed_camera`: the camera has channels without a curve of their
+    own, which prepare reads frame by frame.
 
     While a meter is active, the commands of `cmds` count; they are wrapped for good on first use,
     as the tool keeps the command it looked up, and pass straight through while none is active."""
 
     active = None
 
-    def __init__(self, cmds, meter, frames, recorded, channels):
-        # Where the host keys a whole shake curve in one call, the update makes no per-frame
-        # call per channel; without that interface the count runs ahead of this estimate, which
-        # only makes the meter reach its last steps early.
-        # Per frame: the source sampled (3 calls), the camera's own move read (12, when recorded);
-        # per shaken channel the bake reads the shake curve and keys the layer (2).
-        per_frame = 15 + 2 * channels if recorded else 3 + 2 * channels
+    def __init__(self, cmds, meter, frames, unkeyed_camera):
+        # Per frame: the source sampled (3 calls: the time and two reads), an unkeyed camera read
+        # (one call per compound). A keyed camera is read by the curve, and the update and the
+        # bake key whole curves in one call each: none of them adds a call per frame. Where the
+        # host lacks the batch interface the count runs ahead of this estimate, which only makes
+        # the meter reach its last steps early.
+        per_frame = 5 if unkeyed_camera else 3
         self.cmds = cmds
         self.meter = meter
         self.total = max(1, frames * per_frame)

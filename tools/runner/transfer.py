@@ -177,9 +177,7 @@ def run_shake(host, job, progress, warn=None):
 
     with clock.phase("keying"):
         window = open_window(host)
-        channels = 3 * bool(settings.get("translate_enabled")) + 3 * bool(settings.get("rotate_enabled"))
-        calls = CallMeter(cmds, progress.phase("keying"), len(frames),
-                          settings.get("mode") != "static", channels)
+        calls = CallMeter(cmds, progress.phase("keying"), len(frames), camera_track is None)
         # The tool's own log lines and warnings speak of its window (prepare, layers): a failure
         # comes back as ToolFailed with the warnings, anything else is not for this user.
         with HeldOutput():

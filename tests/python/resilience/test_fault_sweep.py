@@ -111,12 +111,13 @@ def prepare_outcome(calls, n, mode):
     suspend_at = next(i for i, c in enumerate(calls) if is_suspend(c))
     resume_at = max(i for i, c in enumerate(calls) if is_resume(c))
     # Sampling starts with the time query; a shaken camera is reset before it, and the record is
-    # written just before the first update's first call after it (setting the camera's own
-    # curves aside, or cutting the channels' keys).
+    # written just before the first update's first call after it (its chunk, setting the camera's
+    # own curves aside, or cutting the channels' keys).
     sampling_at = next(i for i, c in enumerate(calls)
                        if c.op == "currentTime" and c.kwargs.get("q") and i > suspend_at)
-    written_at = next(i for i, c in enumerate(calls)
-                      if c.op in ("cutKey", "listConnections") and i > sampling_at)
+    written_at = next(i for i, c in enumerate(calls) if i > sampling_at and (
+        (c.op == "undoInfo" and c.kwargs.get("openChunk")) or c.op == "cutKey"
+        or (c.op == "listConnections" and calls[i + 1].op == "disconnectAttr")))
     index = n - 1
     suspended_calls = suspension_calls(calls, suspend_at)
     viewport = viewport_outcome(call, suspended_calls, resumption_calls(calls, resume_at))
@@ -201,9 +202,25 @@ def bake_outcome(calls, n, mode):
                    **viewport)
 
 
+def undo_follow_reads(calls):
+    """The indices of the undo follow's look at the camera around a step (what drives its six
+    channels: objExists, then six listConnections), outside the step's chunk: a failure there
+    leaves the tool as it is, by design."""
+    opens = [i for i, c in enumerate(calls) if c.op == "undoInfo" and c.kwargs.get("openChunk")]
+    closes = [i for i, c in enumerate(calls) if c.op == "undoInfo" and c.kwargs.get("closeChunk")]
+    reads = set()
+    for i, call in enumerate(calls):
+        inside = opens and closes and opens[0] < i < closes[-1]
+        if (call.op == "objExists" and not inside and [c.op for c in calls[i + 1:i + 7]] == ["listConnections"] * 6):
+            reads.update(range(i, i + 7))
+    return reads
+
+
 @support.sweep
 class FaultSweepCase(unittest.TestCase):
     """One window for the whole class; every run starts from a freshly built scene and record."""
+
+    maxDiff = None
 
     @classmethod
     def setUpClass(cls):
@@ -294,9 +311,10 @@ class FaultSweepCase(unittest.TestCase):
         self.assertTrue(clean, "%s in %s mode made no host call" % (name, mode))
 
         problems = []
+        follow_reads = undo_follow_reads(clean)
         for n in range(1, len(clean) + 1):
-            if clean[n - 1].op == "undoInfo":
-                continue  # the undo chunk's own failures: test_undo.py
+            if clean[n - 1].op == "undoInfo" or n - 1 in follow_reads:
+                continue  # the undo chunk's own failures, and the follow's best-effort reads: test_undo.py
             arrange()
             scene_before = standin.scene_dump()
             record_before = dict(tt._prepared.items())
