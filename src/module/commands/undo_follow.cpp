@@ -29,8 +29,12 @@ namespace trembla::ext {
 
 namespace {
 
-// The steps remembered for one window; a long session keeps only the newest.
+// The steps remembered for one window; a long session keeps only the newest. Each step of a
+// live shake holds the preparation before and after it (every update keys other values), so on
+// long shots memory bounds them first: at most this many frames of preparations in all (some
+// 200 bytes each), the newest step always kept.
 constexpr std::size_t kMostSteps = 500;
+constexpr std::size_t kMostRememberedFrames = 200000;
 
 struct ToolState {
     PreparedRecord record;
@@ -55,6 +59,18 @@ struct Step {
     ToolState before_state;
     ToolState after_state;
 };
+
+// The frames of the preparations a step holds (before and after it).
+std::size_t remembered_frames(const Step& step) {
+    std::size_t frames = 0;
+    for (const ToolState* state : {&step.before_state, &step.after_state}) {
+        const Prepared& record = *state->record;
+        if (record.ready && record.end_frame >= record.start_frame) {
+            frames += static_cast<std::size_t>(record.end_frame - record.start_frame) + 1;
+        }
+    }
+    return frames;
+}
 
 struct Pending {
     ToolState state;
@@ -212,6 +228,16 @@ void remember(PyObject* module, TremblaToolWindow& window, std::string name, Too
     now.seen_mark = SceneMark{step.before.cameras, step.after_mark};
     now.steps.push_back(std::move(step));
     if (now.steps.size() > kMostSteps) now.steps.erase(now.steps.begin());
+    std::size_t oldest_kept = 0;
+    std::size_t frames = 0;
+    for (std::size_t i = now.steps.size(); i-- > 0;) {
+        frames += remembered_frames(now.steps[i]);
+        if (frames > kMostRememberedFrames && i + 1 < now.steps.size()) {
+            oldest_kept = i + 1;
+            break;
+        }
+    }
+    now.steps.erase(now.steps.begin(), now.steps.begin() + static_cast<std::ptrdiff_t>(oldest_kept));
     now.applied = now.steps.size();
 }
 

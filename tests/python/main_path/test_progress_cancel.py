@@ -9,7 +9,7 @@ import unittest
 
 import support
 from support import main_path
-from support.main_path import MainPathCase, cmds, standin, tt
+from support.main_path import MainPathCase, cmds, shake_curve, standin, tt
 
 # A short shot keeps the checks few (one per frame sampled, six more per frame recorded) and each
 # fresh scene quick to build.
@@ -117,6 +117,27 @@ class CancelTest(ProgressCase):
             self.assertEqual((bar["begun"] - begun, bar["ended"] - begun, bar["in_progress"]), (n, n, False), name)
             self.assertEqual(self.record()["ready"], not name.startswith("bake"), name)
             self.window.close()
+
+
+class AfterCancelTest(ProgressCase):
+    def test_the_first_slider_move_after_a_cancelled_bake_keys_what_the_user_set(self):
+        # The cancel undid the bake's own step: the tool must not take that for a host undo of
+        # the step before it and put the slider back.
+        standin.set_main_window(HOST_WINDOW)
+        self.prepare("animated")
+        self.window.amount_slider.setValue(50)
+        standin.press_escape_at_check(1)
+        clicker(self.window, "_bake_to_layer")()
+        standin.press_escape_at_check(None)
+        standin.run_idle()
+        self.assertEqual(list(standin.warnings)[-1:], ["Trembla: cancelled"])
+        self.window.amount_slider.setValue(70)
+        standin.run_idle()
+        self.assertEqual(self.window.amount_slider.value(), 70)
+        keyed = cmds.keyframe(shake_curve("translateY"), q=True, valueChange=True)
+        self.window.amount_slider.setValue(71)
+        self.window.amount_slider.setValue(70)
+        self.assertEqual(cmds.keyframe(shake_curve("translateY"), q=True, valueChange=True), keyed)
 
 
 @support.sweep

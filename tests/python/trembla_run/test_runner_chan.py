@@ -91,9 +91,11 @@ class FailedWriteTest(TempDirCase):
 # A child that writes a .chan and sends itself `signal` half way through the lines.
 SIGNALLED_WRITE = """
 import os, signal, sys
-# A shell starts background jobs with SIGINT ignored, and Python then keeps it ignored: the child
-# takes Ctrl+C as an interactive run does.
+# A shell starts background jobs with SIGINT ignored and nohup ignores SIGHUP, and Python then
+# keeps them ignored: the child takes each signal as an interactive run does.
 signal.signal(signal.SIGINT, signal.default_int_handler)
+if hasattr(signal, "SIGHUP"):
+    signal.signal(signal.SIGHUP, signal.SIG_DFL)
 sys.path.insert(0, sys.argv[1])
 from runner.chan import write_text_atomically
 def lines():
