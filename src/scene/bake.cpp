@@ -35,9 +35,10 @@ std::vector<std::string> enabled_channels(const ControlValues& controls) {
 // The shaken value of every frame on each channel's shake curve; a channel without a curve has
 // none. A shake curve holds a key at every prepared frame: its keys are read in one query, and a
 // frame without a key (one deleted by hand) is evaluated. A channel in the animator's layers is read
-// as the layers give it, shake included, one frame at a time: the bake's override layer sits above
-// them and would otherwise hide them inside the range. Each channel read is a unit of `progress`
-// per frame, checked once, which may cancel (WorkCancelled).
+// as the layers give it, shake included, at each frame without changing the current time (its
+// inputs are curves and layer blend nodes only: anything else was refused at prepare): the bake's
+// override layer sits above them and would otherwise hide them inside the range. Each channel read
+// is a unit of `progress` per frame, checked once, which may cancel (WorkCancelled).
 ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std::vector<std::string>& channels,
                                const ShakeCurves& curves, const std::vector<Frame>& frames, HostProgress& progress) {
     ChannelAnim shaken;
@@ -46,7 +47,8 @@ ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std:
         if (!host.obj_exists(curve)) continue;
         const std::string channel_plug = plug(camera, channel);
         const bool layered = base_plug(host, camera, channel.c_str()) != channel_plug;
-        const double now = layered ? host.current_time() : 0.0;
+        const std::size_t k = channel_index(channel);
+        const char* compound = k < 3 ? "translate" : "rotate";
         const std::vector<std::pair<double, double>> keys =
             layered ? std::vector<std::pair<double, double>>{} : host.curve_keys(curve);
         ChannelSeries series{channel, {}};
@@ -55,8 +57,7 @@ ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std:
         for (Frame frame : frames) {
             const double time = static_cast<double>(frame);
             if (layered) {
-                host.set_current_time(time);
-                series.values.push_back(host.get_attr(channel_plug));
+                series.values.push_back(host.compound_at(camera, compound, frame)[k % 3]);
                 continue;
             }
             while (next < keys.size() && keys[next].first < time) ++next;
@@ -66,7 +67,6 @@ ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std:
                 series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
             }
         }
-        if (layered) host.set_current_time(now);
         shaken.push_back(std::move(series));
         progress.advance_by(frames.size());
     }
