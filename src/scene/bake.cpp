@@ -3,6 +3,7 @@
 #include "scene/workflow.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <limits>
 
@@ -42,24 +43,35 @@ std::vector<std::string> enabled_channels(const ControlValues& controls) {
 ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std::vector<std::string>& channels,
                                const ShakeCurves& curves, const std::vector<Frame>& frames, HostProgress& progress) {
     ChannelAnim shaken;
+    // Translate and rotate as the layers give them on every frame, each read once when a layered
+    // channel first needs it: one call per compound and frame answers three channels.
+    std::array<std::vector<Vec3>, 2> layered_values;
+    const auto layered_compound = [&](std::size_t k) -> const std::vector<Vec3>& {
+        std::vector<Vec3>& values = layered_values[k / 3];
+        if (values.empty()) {
+            values.reserve(frames.size());
+            for (Frame frame : frames)
+                values.push_back(host.compound_at(camera, k < 3 ? "translate" : "rotate", frame));
+        }
+        return values;
+    };
     for (const std::string& channel : channels) {
-        const std::string& curve = curves[channel_index(channel)];
+        const std::size_t k = channel_index(channel);
+        const std::string& curve = curves[k];
         if (!host.obj_exists(curve)) continue;
         const std::string channel_plug = plug(camera, channel);
-        const bool layered = base_plug(host, camera, channel.c_str()) != channel_plug;
-        const std::size_t k = channel_index(channel);
-        const char* compound = k < 3 ? "translate" : "rotate";
-        const std::vector<std::pair<double, double>> keys =
-            layered ? std::vector<std::pair<double, double>>{} : host.curve_keys(curve);
         ChannelSeries series{channel, {}};
         series.values.reserve(frames.size());
+        if (base_plug(host, camera, channel.c_str()) != channel_plug) {
+            for (const Vec3& values : layered_compound(k)) series.values.push_back(values[k % 3]);
+            shaken.push_back(std::move(series));
+            progress.advance_by(frames.size());
+            continue;
+        }
+        const std::vector<std::pair<double, double>> keys = host.curve_keys(curve);
         std::size_t next = 0;
         for (Frame frame : frames) {
             const double time = static_cast<double>(frame);
-            if (layered) {
-                series.values.push_back(host.compound_at(camera, compound, frame)[k % 3]);
-                continue;
-            }
             while (next < keys.size() && keys[next].first < time) ++next;
             if (next < keys.size() && keys[next].first == time) {
                 series.values.push_back(keys[next].second);
