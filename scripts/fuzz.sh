@@ -52,10 +52,14 @@ for name in $FUZZ_TARGETS; do
   echo; echo "==== fuzz_$name for ${FUZZ_SECONDS}s"
   before=$(find "$artifacts" -type f | wc -l)
   status=0
-  (cd "$dir" && "$dir/fuzz/fuzz_$name" "${args[@]}" "$corpus" "$REPO/fuzz/corpus/$name") || status=$?
+  # libFuzzer reports every new input: its output goes to a log, shown whole only on a failure.
+  log="$dir/fuzz_$name.log"
+  (cd "$dir" && "$dir/fuzz/fuzz_$name" "${args[@]}" "$corpus" "$REPO/fuzz/corpus/$name") >"$log" 2>&1 || status=$?
+  grep -E '^(Done|stat::)' "$log" || true
   after=$(find "$artifacts" -type f | wc -l)
   if [ "$status" -ne 0 ] || [ "$after" -ne "$before" ]; then
     failed+=("$name")
+    cat "$log"
     echo "fuzz_$name FAILED (exit $status); inputs in $artifacts:"
     find "$artifacts" -type f -newer "$dir/fuzz/fuzz_$name" -print
   fi

@@ -8,18 +8,23 @@ set -uo pipefail
 source "$(dirname "$0")/common.sh"
 export QT_QPA_PLATFORM=offscreen
 
+# Each suite's output is kept in build/logs as well: the end of every failed suite's log is shown
+# again after the summary, where a CI page that shows only its last lines still has it.
 passed=0; failed=0; failures=()
+LOGS="$BUILD_ROOT/logs"; mkdir -p "$LOGS"
 suite() {
   local name="$1"; shift
+  local log="$LOGS/${name// /_}.log"
   echo; echo "==== $name"
   local began=$SECONDS
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
+  "$@" 2>&1 | tee "$log"
+  if [ "${PIPESTATUS[0]}" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); failures+=("$name"); fi
   echo "---- $name: $((SECONDS - began)) s"
 }
 pytest_on() {
   local leg="$1"; shift
   local where=("$@"); [ "${#where[@]}" -eq 0 ] && where=(.)
-  (cd "$REPO/tests/python" && TREMBLA_MODULE_DIR="$BUILD_ROOT/$leg" "$PY3" -m pytest -q -p no:cacheprovider --durations=10 "${where[@]}")
+  (cd "$REPO/tests/python" && TREMBLA_MODULE_DIR="$BUILD_ROOT/$leg" "$PY3" -m pytest -q -rfE -p no:cacheprovider --durations=10 "${where[@]}")
 }
 unittest27() {
   (cd "$REPO" && TREMBLA_MODULE_DIR="$BUILD_ROOT/py27-qt5" "$PY27" -m unittest discover -s tests/python -p 'test_*.py')
@@ -60,6 +65,11 @@ suite "sanitizers" bash "$REPO/scripts/sanitize.sh"
 suite "fuzzing" env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$REPO/scripts/fuzz.sh"
 
 echo
+for name in "${failures[@]}"; do
+  echo "==== the end of $name's output"
+  tail -n 60 "$LOGS/${name// /_}.log"
+  echo
+done
 if [ "$failed" -ne 0 ]; then printf 'failed suite: %s\n' "${failures[@]}"; fi
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
