@@ -95,6 +95,8 @@ WAYS_OUT = [
 
 class BakeAgainTest(MainPathCase):
     def bake_first(self):
+        # The animator's own layer on the camera (keyless: it changes no value) is never muted.
+        cmds.animLayer(cmds.animLayer("animatorLayer"), edit=True, attribute=CAMERA + ".translateX")
         self.prepare("static")
         self.window._bake_to_layer()
         return look(), layer_keys(LAYER)
@@ -132,6 +134,7 @@ class BakeAgainTest(MainPathCase):
                 self.window._prepare_shake()
                 self.window.amount_slider.setValue(200)
                 live = look()
+                self.assertEqual((muted(), muted("animatorLayer")), (True, False), name)
                 if name.startswith("undo"):
                     cmds.undo()  # the slider's step first
             standin.clear_calls()
