@@ -119,6 +119,7 @@ std::string applied_text(const AppliedRecord& record) {
         if (!record.shake_curves[k].empty()) out << "shake " << kChannels[k] << " " << record.shake_curves[k] << "\n";
     }
     for (const std::string& layer : record.layers) out << "layer " << layer << "\n";
+    for (const std::string& layer : record.muted) out << "muted " << layer << "\n";
     if (record.settings) {
         for_each_setting(*record.settings, SettingWriter{out});
         out << "bypass " << (record.bypass ? 1 : 0) << "\n";
@@ -150,6 +151,9 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
         } else if (key == "layer") {
             std::string layer;
             if (fields >> layer) record.layers.push_back(layer);
+        } else if (key == "muted") {
+            std::string layer;
+            if (fields >> layer) record.muted.push_back(layer);
         } else if (key == "setting") {
             std::string name;
             fields >> name;
@@ -251,6 +255,23 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
     return false;
 }
 
+void mute_baked_layers(Host& host, AppliedRecord& record) {
+    for (const std::string& layer : record.layers) {
+        const bool noted = std::find(record.muted.begin(), record.muted.end(), layer) != record.muted.end();
+        if (!noted && host.anim_layer_exists(layer) && !host.layer_muted(layer)) {
+            host.set_layer_muted(layer, true);
+            record.muted.push_back(layer);
+        }
+    }
+}
+
+void unmute_noted_layers(Host& host, AppliedRecord& record) {
+    for (const std::string& layer : record.muted) {
+        if (host.anim_layer_exists(layer)) host.set_layer_muted(layer, false);
+    }
+    record.muted.clear();
+}
+
 void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
                          const ShakeControls& controls, const ShakeCurves& keyed) {
     std::optional<AppliedRecord> applied = noted;
@@ -270,6 +291,7 @@ void note_taken_off(Host& host, const std::string& camera, const std::optional<s
     applied.live = false;
     applied.shake_curves = ShakeCurves{};
     applied.bypass = false;  // nothing left to bypass
+    unmute_noted_layers(host, applied);
     if (new_layer) {
         applied.layers.erase(std::remove(applied.layers.begin(), applied.layers.end(), *new_layer),
                              applied.layers.end());

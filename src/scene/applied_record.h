@@ -27,6 +27,10 @@ struct AppliedRecord {
     Sample base{};                    // each channel's own value on the first frame
     ShakeCurves shake_curves;         // the shake curve of each channel; empty: none made
     std::vector<std::string> layers;  // override layers this tool baked on the camera
+    // Those of `layers` the live shake muted (the others were muted already, or are gone): the
+    // shake is seen and baked as keyed, not under an earlier bake. They sound again when it
+    // comes off.
+    std::vector<std::string> muted;
     // The controls the live shake was last keyed with, so that a window taking it up shows them;
     // nothing when the text predates them (the window then keeps its own).
     std::optional<ControlValues> settings;
@@ -65,12 +69,20 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
 // that is no longer there.
 bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves);
 
-// Notes on the camera that no shake is live any more, and the layer a bake just made, if any.
+// Mutes each of `record.layers` that exists and sounds, noting it in `record.muted`; the
+// animator's own layers are not among them.
+void mute_baked_layers(Host& host, AppliedRecord& record);
+// Gives each layer noted in `record.muted` its sound back (one deleted meanwhile is skipped) and
+// empties the note.
+void unmute_noted_layers(Host& host, AppliedRecord& record);
+
 // Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
 // keyed), over `noted`, what the prepare noted; written only when the text changes.
 void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
                          const ShakeControls& controls, const ShakeCurves& keyed);
 
+// Notes on the camera that no shake is live any more, and the layer a bake just made, if any; the
+// layers the shake muted sound again (a new layer overrides them inside its range).
 void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer);
 
 }  // namespace trembla

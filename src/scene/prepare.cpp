@@ -115,24 +115,36 @@ Sample camera_start_pose(const ChannelAnim& recorded) {
     return pose;
 }
 
-// Layers this tool baked on the camera are muted while the camera is sampled, so that a new
-// preparation starts from the animator's move and not from an earlier shake; answers the layers
-// muted here, which are unmuted again after sampling.
-std::vector<std::string> mute_baked_layers(Host& host, const std::optional<AppliedRecord>& applied) {
-    std::vector<std::string> muted;
-    if (!applied) return muted;
-    for (const std::string& layer : applied->layers) {
-        if (host.anim_layer_exists(layer) && !host.layer_muted(layer)) {
-            host.set_layer_muted(layer, true);
-            muted.push_back(layer);
+// This tool's earlier bakes on the camera stay muted while the shake is live: sampled, the camera
+// gives the animator's move and not an earlier shake; shaped, it shows the live shake; baked, the
+// new layer gets the live shake and not a copy of the earlier one. A prepare that fails before it
+// notes them on the camera gives them their sound back (a failure then leaves the first failure
+// to report); a cancelled one leaves that to the undo of its whole step, which comes after the
+// cancel closed the step: a change made then would land outside it.
+struct MutedWhileLive {
+    Host& host;
+    AppliedRecord& noting;
+    bool keep = false;  // noted on the camera, or left to the cancel's undo
+    MutedWhileLive(Host& h, AppliedRecord& record) : host(h), noting(record) {
+        try {
+            mute_baked_layers(host, noting);
+        } catch (...) {
+            sound_again();
+            throw;
         }
     }
-    return muted;
-}
-
-void unmute_layers(Host& host, const std::vector<std::string>& muted) {
-    for (const std::string& layer : muted) host.set_layer_muted(layer, false);
-}
+    MutedWhileLive(const MutedWhileLive&) = delete;
+    MutedWhileLive& operator=(const MutedWhileLive&) = delete;
+    ~MutedWhileLive() {
+        if (!keep) sound_again();
+    }
+    void sound_again() {
+        try {
+            unmute_noted_layers(host, noting);
+        } catch (...) {
+        }
+    }
+};
 
 // The units of work a prepare reports: one per frame sampled, six more per frame recorded.
 std::size_t preparation_units(std::size_t frame_count) { return frame_count * (1 + kChannelCount); }
@@ -203,6 +215,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     if (applied && applied->live) {
         take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
         applied->live = false;
+        unmute_noted_layers(host, *applied);
         write_applied(host, camera, *applied);
         scene_changed = true;
     }
@@ -217,22 +230,22 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     // Every mode records the camera's animation, so that a mode chosen while prepared applies at
     // once.
     const bool own_animation = builds_on_own_animation(mode);
-    const std::vector<std::string> muted = mute_baked_layers(host, applied);
-    if (!muted.empty()) scene_changed = true;
+    AppliedRecord now = applied.value_or(AppliedRecord{});
+    MutedWhileLive muted(host, now);
+    if (!now.muted.empty()) scene_changed = true;
     const ShakeCurves bases = base_plugs(host, camera);
     next.base_plugs = bases;
     try {
         next.camera_original_anim = record_camera_animation(host, camera, frames, progress, next.own_curves, bases);
-        next.camera_base = camera_start_pose(next.camera_original_anim);
-        // Where the time is left: the pose the static mode holds, the end of the move otherwise.
-        const Frame left_at = own_animation ? end_frame : start_frame;
-        next.time_after_prepare = left_at;
-        host.set_current_time(static_cast<double>(left_at));
-    } catch (...) {
-        unmute_layers(host, muted);
+    } catch (const WorkCancelled&) {
+        muted.keep = true;
         throw;
     }
-    unmute_layers(host, muted);
+    next.camera_base = camera_start_pose(next.camera_original_anim);
+    // Where the time is left: the pose the static mode holds, the end of the move otherwise.
+    const Frame left_at = own_animation ? end_frame : start_frame;
+    next.time_after_prepare = left_at;
+    host.set_current_time(static_cast<double>(left_at));
     check_finite(next, source, camera, frames, start_frame);
     next.ready = true;
     next.camera = camera;
@@ -245,7 +258,6 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     const std::size_t sampled = record.source_data.size();
     std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
     scene_changed = true;
-    AppliedRecord now = applied.value_or(AppliedRecord{});
     now.live = true;
     now.source = source;
     now.mode = camera_mode_text(mode);
@@ -257,7 +269,8 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     now.settings = controls.settings;
     now.bypass = controls.bypass;
     write_applied(host, camera, now);
-    record.noted = std::move(now);
+    muted.keep = true;
+    record.noted = now;
     if (applied_offsets != nullptr) *applied_offsets = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
     const std::string held = held_move_note(record);
