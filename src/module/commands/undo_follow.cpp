@@ -514,6 +514,22 @@ void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& u
         // Emptied: a file opened or a new scene (a full queue keeps its length while it moves),
         // unless the steps judged below show that undo emptied it.
         if (count == 0 && history().seen_count > 0) history().moved_elsewhere = true;
+        // Empty with nothing to redo, the queue holds none of the steps remembered, whatever the
+        // last look found: flushed, or a file opened or a new scene on a queue already empty.
+        // They are forgotten, so that no later walk takes another scene for one of them, and the
+        // command shows what the scene holds.
+        if (count == 0 && host.redo_name().empty()) {
+            History& gone = history();
+            if (gone.owner != alive || !alive) return;
+            gone.steps.clear();
+            gone.applied = 0;
+            gone.seen_count = 0;
+            gone.seen_top.clear();
+            gone.seen_mark.reset();
+            gone.held_redo.reset();
+            gone.moved_elsewhere = true;
+            return;
+        }
         if (history().seen_count == count) {
             const std::string top = host.undo_name();
             const std::optional<std::string> held_redo = history().held_redo;
