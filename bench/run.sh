@@ -10,7 +10,9 @@
 #   5. a 100,000-frame .chan shake transfer end to end, per phase (bench_transfer.py);
 #   6. preset file load and save at 32,000 and 128,000 presets against Python's json (bench_presets.py);
 #   7. host calls and current-time changes of each window command, with an estimate of its time in
-#      the host (bench_host_calls.py, at HOST_CALL_SIZES, default 1000,10000,100000).
+#      the host (bench_host_calls.py, at HOST_CALL_SIZES, default 1000,10000,100000);
+#   8. the memory the tool keeps to follow the host's undo: 100 slider steps on a 60,000-frame
+#      shot, then undone one by one (bench_undo_memory.py).
 # SIZES sets the frame counts of 2 and 4 (default 240,1000,10000,100000); REPEATS the repeats of 1.
 # TREMBLA_BENCH_BUILD_DIR runs an existing configured build instead of build/py3-qt5.
 set -euo pipefail
@@ -43,3 +45,5 @@ section "preset file load and save against Python's json (bench_presets.py)"
 "$PY3" "$REPO/bench/bench_presets.py" --sizes 32000,128000
 section "host calls and time changes per window command (bench_host_calls.py)"
 "$PY3" "$REPO/bench/bench_host_calls.py" --sizes "${HOST_CALL_SIZES:-1000,10000,100000}"
+section "memory kept to follow undo on a long shot (bench_undo_memory.py)"
+"$PY3" "$REPO/bench/bench_undo_memory.py" --frames 60000 --steps 100

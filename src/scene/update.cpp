@@ -70,14 +70,41 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
                                  shake_settings(controls.settings));
 }
 
+ShakeKeying compute_shake_keying(const Prepared& record, const ShakeControls& controls) {
+    const std::vector<Frame> frames = prepared_frames(record);
+    const ShakeSettings settings = shake_settings(controls.settings);
+    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
+    ShakeKeying keying;
+    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
+    // shows what clearing the box would bring back.
+    keying.offsets = compute_shake_offsets(shake_data, frames, settings);
+    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
+    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
+    ShakeOffsets keyed = controls.bypass
+                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
+                             : keying.offsets;
+    // The mode is a control like the others: every prepare records what each mode builds on.
+    keying.camera_mode = controls.settings.mode;
+    // The shake each key adds, noted before the keys take over the offsets' storage: the relax
+    // mode keys the smoothed move alone.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (keying.camera_mode != CameraMode::relax) {
+            keying.keyed_shake[k] = keyed.channels[k];
+        } else {
+            keying.keyed_shake[k].assign(keyed.channels[k].size(), 0.0);
+        }
+    }
+    keying.keys = camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
+                                           keying.camera_mode, record.camera_original_anim);
+    return keying;
+}
+
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     // A taken-up shake whose samples are not read yet has nothing to key from.
     if (!record.ready || record.samples_pending) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
-    const ShakeSettings settings = shake_settings(controls.settings);
-    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
@@ -89,28 +116,11 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     AppliedShake applied;
     // Everything is computed before the first scene write, so bad input leaves the scene untouched;
     // the record's animation is read only here.
-    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
-    // shows what clearing the box would bring back.
-    applied.offsets = compute_shake_offsets(shake_data, frames, settings);
-    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
-    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
-    ShakeOffsets keyed = controls.bypass
-                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
-                             : applied.offsets;
-    // The mode is a control like the others: every prepare records what each mode builds on.
-    applied.camera_mode = controls.settings.mode;
-    // The shake each key adds, noted before the keys take over the offsets' storage: the relax
-    // mode keys the smoothed move alone.
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (applied.camera_mode != CameraMode::relax) {
-            applied.keyed_shake[k] = keyed.channels[k];
-        } else {
-            applied.keyed_shake[k].assign(keyed.channels[k].size(), 0.0);
-        }
-    }
-    const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), applied.camera_mode,
-                                 record.camera_original_anim);
+    ShakeKeying keying = compute_shake_keying(record, controls);
+    applied.offsets = std::move(keying.offsets);
+    applied.camera_mode = keying.camera_mode;
+    applied.keyed_shake = std::move(keying.keyed_shake);
+    const std::vector<ChannelKeys> keys = std::move(keying.keys);
     const ShakeCurves own = record.own_curves;
     const auto own_keys_outside = record.own_keys_outside;  // copies: host calls may replace the record
     const auto own_looks = record.own_looks;

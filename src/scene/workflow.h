@@ -11,7 +11,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "core/apply.h"
 #include "core/settings.h"
 #include "core/shake_offsets.h"
 #include "scene/host_progress.h"
@@ -77,6 +79,18 @@ struct AppliedShake {
 // With controls.bypass it keys keyed_settings(controls): the shake with its amount at zero; the
 // offsets it answers are the un-bypassed ones, as the sliders say them.
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);
+
+// What apply_prepared_shake keys for these controls over the prepared frames, computed without the
+// host: the offsets it answers, the mode keyed, the keys of every channel written and, by channel
+// index, the shake in them. The same inputs give the same keys bit for bit, so a keying can be told
+// again from the record and its controls instead of being kept.
+struct ShakeKeying {
+    ShakeOffsets offsets;
+    CameraMode camera_mode = CameraMode::static_pose;
+    std::vector<ChannelKeys> keys;
+    std::array<std::vector<double>, kChannelCount> keyed_shake;
+};
+ShakeKeying compute_shake_keying(const Prepared& record, const ShakeControls& controls);
 
 // The offsets apply_prepared_shake would answer for these controls, computed without the host.
 ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls& controls);

@@ -1,8 +1,11 @@
 #include "module/commands/undo_follow.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -29,12 +32,9 @@ namespace trembla::ext {
 
 namespace {
 
-// The steps remembered for one window; a long session keeps only the newest. Each step of a
-// live shake holds the preparation before and after it (every update keys other values), so on
-// long shots memory bounds them first: at most this many frames of preparations in all (some
-// 200 bytes each), the newest step always kept.
+// The steps remembered for one window; a long session keeps only the newest. A step costs a few
+// kilobytes whatever the shot's length: see KeptRecord.
 constexpr std::size_t kMostSteps = 500;
-constexpr std::size_t kMostRememberedFrames = 200000;
 
 struct ToolState {
     PreparedRecord record;
@@ -42,6 +42,171 @@ struct ToolState {
     QString prepare_text;
     std::string prepare_class;
 };
+
+// What scales with the shot in a preparation and stays the same from one update to the next: the
+// steps between two prepares share one copy.
+struct Bulk {
+    FrameRecord source_data;
+    FrameRecord delta_data;
+    ChannelAnim camera_original_anim;
+    std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;
+    std::array<CurveLook, kChannelCount> own_looks;
+};
+
+using Values = std::shared_ptr<const std::vector<double>>;
+
+// A preparation as a step keeps it: the record without its bulk and its keyed values, the bulk
+// shared with the steps around it, and of the keyed values only those that its controls do not
+// key again (a channel switched off keeps what an earlier keying wrote), shared too. Keying is
+// deterministic, so the values told again are the ones the record held, bit for bit.
+struct KeptRecord {
+    PreparedRecord slim;
+    std::shared_ptr<const Bulk> bulk;
+    std::array<Values, kChannelCount> keyed_values;  // nullptr: keyed again from the controls
+    std::array<Values, kChannelCount> keyed_shake;
+};
+
+struct KeptState {
+    KeptRecord record;
+    ShakeControls controls;
+    QString prepare_text;
+    std::string prepare_class;
+};
+
+// Equal bit for bit: a value compared with == would take -0.0 for 0.0, and never NaN for itself.
+bool same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same(Frame a, Frame b) { return a == b; }
+bool same(const std::string& a, const std::string& b) { return a == b; }
+template <class A, class B>
+bool same(const std::pair<A, B>& a, const std::pair<A, B>& b) {
+    return same(a.first, b.first) && same(a.second, b.second);
+}
+template <class T, std::size_t N>
+bool same(const std::array<T, N>& a, const std::array<T, N>& b);
+template <class T>
+bool same(const std::vector<T>& a, const std::vector<T>& b);
+bool same(const KeyTangent& a, const KeyTangent& b) {
+    return same(a.in_type, b.in_type) && same(a.out_type, b.out_type) && same(a.in_angle, b.in_angle) &&
+           same(a.out_angle, b.out_angle) && same(a.in_weight, b.in_weight) && same(a.out_weight, b.out_weight);
+}
+bool same(const CurveLook& a, const CurveLook& b) {
+    return a.weighted == b.weighted && same(a.pre_infinity, b.pre_infinity) && same(a.post_infinity, b.post_infinity) &&
+           same(a.tangents, b.tangents);
+}
+bool same(const ChannelSeries& a, const ChannelSeries& b) { return same(a.name, b.name) && same(a.values, b.values); }
+bool same(const FrameRecord& a, const FrameRecord& b) { return same(a.frames, b.frames) && same(a.samples, b.samples); }
+template <class T, std::size_t N>
+bool same(const std::array<T, N>& a, const std::array<T, N>& b) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (!same(a[i], b[i])) return false;
+    }
+    return true;
+}
+template <class T>
+bool same(const std::vector<T>& a, const std::vector<T>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!same(a[i], b[i])) return false;
+    }
+    return true;
+}
+bool same(const Bulk& a, const Bulk& b) {
+    return same(a.source_data, b.source_data) && same(a.delta_data, b.delta_data) &&
+           same(a.camera_original_anim, b.camera_original_anim) && same(a.own_keys_outside, b.own_keys_outside) &&
+           same(a.own_looks, b.own_looks);
+}
+
+using KeyedArrays =
+    std::pair<std::array<std::vector<double>, kChannelCount>, std::array<std::vector<double>, kChannelCount>>;
+
+// The values and the shake the record's keying with `controls` writes, by channel (empty: a
+// channel it does not write, or a record with nothing to key from).
+KeyedArrays keyed_again(const Prepared& record, const ShakeControls& controls) {
+    KeyedArrays keyed;
+    if (!record.ready || record.samples_pending) return keyed;
+    try {
+        ShakeKeying keying = compute_shake_keying(record, controls);
+        for (ChannelKeys& channel : keying.keys) {
+            const std::size_t k = channel_index(channel.channel);
+            keyed.first[k] = std::move(channel.values);
+            keyed.second[k] = std::move(keying.keyed_shake[k]);
+        }
+    } catch (...) {
+        return {};  // then every channel is kept as it is
+    }
+    return keyed;
+}
+
+// `values` as one of `near` holds them, else a copy of its own.
+Values shared_values(const std::vector<double>& values,
+                     const std::array<Values, kChannelCount>& (*pick)(const KeptRecord&), std::size_t k,
+                     const std::vector<const KeptRecord*>& near) {
+    for (const KeptRecord* other : near) {
+        const Values& held = pick(*other)[k];
+        if (held && same(*held, values)) return held;
+    }
+    return std::make_shared<const std::vector<double>>(values);
+}
+
+const std::array<Values, kChannelCount>& pick_values(const KeptRecord& kept) { return kept.keyed_values; }
+const std::array<Values, kChannelCount>& pick_shake(const KeptRecord& kept) { return kept.keyed_shake; }
+
+// `full` as a step keeps it, sharing what it can with the records of `near`.
+KeptRecord keep_record(const Prepared& full, const ShakeControls& controls,
+                       const std::vector<const KeptRecord*>& near) {
+    KeptRecord kept;
+    Prepared slim = full;  // what is moved out is left empty, its storage gone with it
+    Bulk bulk{std::move(slim.source_data), std::move(slim.delta_data), std::move(slim.camera_original_anim),
+              std::move(slim.own_keys_outside), std::move(slim.own_looks)};
+    for (const KeptRecord* other : near) {
+        if (other->bulk && same(*other->bulk, bulk)) {
+            kept.bulk = other->bulk;
+            break;
+        }
+    }
+    if (!kept.bulk) kept.bulk = std::make_shared<const Bulk>(std::move(bulk));
+    const KeyedArrays again = keyed_again(full, controls);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!same(full.keyed_values[k], again.first[k]) || !same(full.keyed_shake[k], again.second[k])) {
+            kept.keyed_values[k] = shared_values(full.keyed_values[k], pick_values, k, near);
+            kept.keyed_shake[k] = shared_values(full.keyed_shake[k], pick_shake, k, near);
+        }
+        // Emptied with their storage: `= {}` would keep the capacity.
+        std::vector<double>().swap(slim.keyed_values[k]);
+        std::vector<double>().swap(slim.keyed_shake[k]);
+    }
+    kept.slim = std::make_shared<const Prepared>(std::move(slim));
+    return kept;
+}
+
+// The preparation `kept` was made from, whole again.
+Prepared whole_record(const KeptRecord& kept, const ShakeControls& controls) {
+    Prepared full = *kept.slim;
+    const Bulk& bulk = *kept.bulk;
+    full.source_data = bulk.source_data;
+    full.delta_data = bulk.delta_data;
+    full.camera_original_anim = bulk.camera_original_anim;
+    full.own_keys_outside = bulk.own_keys_outside;
+    full.own_looks = bulk.own_looks;
+    KeyedArrays again = keyed_again(full, controls);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        full.keyed_values[k] = kept.keyed_values[k] ? *kept.keyed_values[k] : std::move(again.first[k]);
+        full.keyed_shake[k] = kept.keyed_shake[k] ? *kept.keyed_shake[k] : std::move(again.second[k]);
+    }
+    return full;
+}
+
+KeptState keep_state(ToolState state, const std::vector<const KeptRecord*>& near) {
+    KeptRecord record = keep_record(*state.record, state.controls, near);
+    return {std::move(record), std::move(state.controls), std::move(state.prepare_text),
+            std::move(state.prepare_class)};
+}
+
+// What the tool shows in a kept state, with its preparation whole again.
+ToolState whole_state(const KeptState& kept) {
+    return {std::make_shared<const Prepared>(whole_record(kept.record, kept.controls)), kept.controls,
+            kept.prepare_text, kept.prepare_class};
+}
 
 // What the scene holds of the tool on some cameras: what drives each of their channels (a shake
 // curve, the camera's own curve, a layer). A tool step that adds or takes off a shake changes it; one that keys the
@@ -56,21 +221,9 @@ struct Step {
     long count_after;  // the queue's length with the step on it; -1: not known
     SceneMark before;
     std::string after_mark;  // the mark's text after the step, on the same cameras
-    ToolState before_state;
-    ToolState after_state;
+    KeptState before_state;
+    KeptState after_state;
 };
-
-// The frames of the preparations a step holds (before and after it).
-std::size_t remembered_frames(const Step& step) {
-    std::size_t frames = 0;
-    for (const ToolState* state : {&step.before_state, &step.after_state}) {
-        const Prepared& record = *state->record;
-        if (record.ready && record.end_frame >= record.start_frame) {
-            frames += static_cast<std::size_t>(record.end_frame - record.start_frame) + 1;
-        }
-    }
-    return frames;
-}
 
 struct Pending {
     ToolState state;
@@ -93,6 +246,9 @@ struct History {
     long seen_count = -1;
     std::string seen_top;
     std::optional<SceneMark> seen_mark;
+    // The newest step was made inside a caller's chunk that may still be open: the queue's redo
+    // top then, which the caller's undo of its closed chunk changes while length and top stay.
+    std::optional<std::string> held_redo;
     // The queue was emptied since the last look, not by an undo the tool followed: a file opened
     // or a new scene, whose shake the window may not show.
     bool moved_elsewhere = false;
@@ -203,9 +359,10 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
 void remember(PyObject* module, TremblaToolWindow& window, std::string name, ToolState before, SceneMark mark,
               ToolState after) {
     History& h = history();
-    if (h.owner != &window) return;  // the window's history was begun by its first command
+    if (h.owner != &window) return;          // the window's history was begun by its first command
+    const long count_before = h.seen_count;  // the look at the start of the command
     py::PythonHost host = host_for(module);
-    Step step{std::move(name), host.undo_count(), std::move(mark), {}, std::move(before), std::move(after)};
+    Step step{std::move(name), host.undo_count(), std::move(mark), {}, {}, {}};
     step.after_mark = mark_text(host, step.before.cameras);
     // On top of the queue is the step itself, unless a caller's chunk still open holds it (its
     // entry comes under the caller's name when the caller closes it) or it changed nothing the
@@ -217,27 +374,36 @@ void remember(PyObject* module, TremblaToolWindow& window, std::string name, Too
     const History& looked = history();
     const bool grew = looked.applied > 0 && step.count_after > looked.steps[looked.applied - 1].count_after;
     const std::optional<long> limit = grew ? std::nullopt : host.undo_limit();
+    // A step that left a queue with room as long as it found it is held by a caller's chunk
+    // still open: its entry comes when the caller closes it, one place up, under the caller's
+    // name. (A full queue keeps its length either way; its steps are told by name as before.)
+    const long count_now = step.count_after;
+    const bool full = limit.has_value() && count_now >= limit.value_or(0);
+    const bool held = count_before >= 0 && count_now == count_before && !full;
+    std::optional<std::string> held_redo;
+    if (held) held_redo = host.redo_name();
     History& now = history();
     if (now.owner != &window) return;
     now.steps.resize(now.applied);
-    if (limit && step.count_after >= *limit) {
+    // Kept now, with no host call left: each shares what it can with the step before it.
+    std::vector<const KeptRecord*> near;
+    if (!now.steps.empty()) near.push_back(&now.steps.back().after_state.record);
+    step.before_state = keep_state(std::move(before), near);
+    near.insert(near.begin(), &step.before_state.record);
+    step.after_state = keep_state(std::move(after), near);
+    if (full) {
         for (Step& earlier : now.steps) --earlier.count_after;
     }
-    now.seen_count = step.count_after;
+    if (held) {
+        step.name.clear();
+        ++step.count_after;
+    }
+    now.held_redo = std::move(held_redo);
+    now.seen_count = count_now;
     now.seen_top = top;
     now.seen_mark = SceneMark{step.before.cameras, step.after_mark};
     now.steps.push_back(std::move(step));
     if (now.steps.size() > kMostSteps) now.steps.erase(now.steps.begin());
-    std::size_t oldest_kept = 0;
-    std::size_t frames = 0;
-    for (std::size_t i = now.steps.size(); i-- > 0;) {
-        frames += remembered_frames(now.steps[i]);
-        if (frames > kMostRememberedFrames && i + 1 < now.steps.size()) {
-            oldest_kept = i + 1;
-            break;
-        }
-    }
-    now.steps.erase(now.steps.begin(), now.steps.begin() + static_cast<std::ptrdiff_t>(oldest_kept));
     now.applied = now.steps.size();
 }
 
@@ -348,9 +514,26 @@ void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& u
         // Emptied: a file opened or a new scene (a full queue keeps its length while it moves),
         // unless the steps judged below show that undo emptied it.
         if (count == 0 && history().seen_count > 0) history().moved_elsewhere = true;
+        // Empty with nothing to redo, the queue holds none of the steps remembered, whatever the
+        // last look found: flushed, or a file opened or a new scene on a queue already empty.
+        // They are forgotten, so that no later walk takes another scene for one of them, and the
+        // command shows what the scene holds.
+        if (count == 0 && host.redo_name().empty()) {
+            History& gone = history();
+            if (gone.owner != alive || !alive) return;
+            gone.steps.clear();
+            gone.applied = 0;
+            gone.seen_count = 0;
+            gone.seen_top.clear();
+            gone.seen_mark.reset();
+            gone.held_redo.reset();
+            gone.moved_elsewhere = true;
+            return;
+        }
         if (history().seen_count == count) {
             const std::string top = host.undo_name();
-            if (history().seen_top == top) {
+            const std::optional<std::string> held_redo = history().held_redo;
+            if (history().seen_top == top && (!held_redo || host.redo_name() == *held_redo)) {
                 unchanged = true;
                 return;
             }
@@ -362,9 +545,11 @@ void follow(PyObject* module, TremblaToolWindow& window, MarkMemo& memo, bool& u
         now.seen_count = count;
         now.seen_top = host.undo_name();
         now.seen_mark.reset();
+        now.held_redo.reset();  // the caller's chunk is closed: the queue moved
         if (done == now.applied || now.steps.size() != snapshot.steps.size()) return;
         now.moved_elsewhere = false;
-        const ToolState target = done < now.applied ? now.steps[done].before_state : now.steps[done - 1].after_state;
+        const ToolState target =
+            whole_state(done < now.applied ? now.steps[done].before_state : now.steps[done - 1].after_state);
         now.applied = done;
         show_state(module, *alive, target);
         history().last_controls = target.controls;

@@ -132,6 +132,20 @@ class SceneChangedUnderTheWindowTest(TakenUpCase):
         self.assert_button("Prepare Shake", "primaryBtn")
         self.assertFalse(self.window.reset_btn.isEnabled())
 
+    def test_a_file_opened_on_a_queue_already_empty_is_noticed_too(self):
+        cmds.flushUndo()
+        self.prepare("animated")
+        self.window.amount_slider.setValue(42)
+        shaken = saved_scene()
+        cmds.undo()
+        cmds.undo()
+        standin.run_idle()  # the window followed both undos: unprepared, the queue empty
+        cmds.file(shaken, open=True, force=True)
+        keys = shake_keys()
+        self.window.amount_slider.setValue(90)  # taken up: the scene's settings, keyed as they were
+        self.assertEqual((self.window.amount_slider.value(), shake_keys()), (42, keys))
+        self.assertTrue(self.window.reset_btn.isEnabled())
+
     def test_the_settings_noted_on_the_camera_round_trip_and_older_notes_still_read(self):
         self.prepare("relax", dict(SETTINGS, ranges="5-30,\\ 34-38"))
         noted = cmds.getAttr(CAMERA + ".tremblaShake")

@@ -5,7 +5,7 @@ from __future__ import division, print_function
 import unittest
 
 import support
-from support.main_path import CHANNELS, MainPathCase, SETTINGS, cmds, shake_curve, standin
+from support.main_path import CHANNELS, MainPathCase, SETTINGS, cmds, shake_curve, standin, tt
 
 
 def drag(window):
@@ -167,6 +167,14 @@ def in_callers_chunk(act):
     return run
 
 
+def with_room(act):
+    """The action on a queue with room: its length then tells where each entry is."""
+    def run(t):
+        cmds.undoInfo(infinity=True)
+        act(t)
+    return run
+
+
 def typed(value):
     return lambda t: t.window.amount_slider.setValue(value)
 
@@ -182,9 +190,32 @@ SEVERAL = [
     ("a typed value and a reset", [typed(42), lambda t: t.window._reset_camera()], 2, 1),
     ("prepare again and a bake", [lambda t: t.window._prepare_shake(), bake], 2, 2),
     ("a bake in a caller's chunk", [in_callers_chunk(bake)], 1, 1),
+    ("typed values, one in a caller's chunk", [with_room(typed(42)), in_callers_chunk(typed(60)), typed(80)], 3, 2),
+    ("a drag in a caller's chunk", [with_room(in_callers_chunk(lambda t: drag(t.window)))], 1, 1),
     ("a prepare in a caller's chunk",
      [lambda t: t.window._reset_camera(), in_callers_chunk(lambda t: t.window._prepare_shake())], 1, 1),
 ]
+
+
+# A shot long enough that each preparation holds a lot: undo and redo, then the slider step (of
+# typed values 120, 140, 170 after a prepare at 100) the tool and the scene must both show.
+LONG_SHOT = 60000
+LONG_SHOT_WALK = [("undo", 2), ("undo", 1), ("undo", 0), ("redo", 1), ("redo", 2)]
+
+
+def long_shot(t):
+    """A static camera and a source keyed every 997 frames over LONG_SHOT frames, prepared."""
+    t.window.close()
+    standin.reset()
+    cmds.playbackOptions(min=1, max=LONG_SHOT)
+    cmds.createNode("transform", name="shaker", skipSelect=True)
+    for frame in range(1, LONG_SHOT + 1, 997):
+        cmds.setKeyframe("shaker", attribute="translateX", time=frame, value=frame % 2 * 0.5)
+    cmds.createNode("transform", name="shotCam", skipSelect=True)
+    cmds.createNode("camera", name="shotCamShape", parent="shotCam", skipSelect=True)
+    t.window = tt.show()
+    t.name_camera_and_source()
+    t.window._prepare_shake()
 
 
 class FollowTest(MainPathCase):
@@ -229,6 +260,25 @@ class FollowTest(MainPathCase):
             standin.run_idle()
             self.assertEqual(tool_state(self), states[-1 - undos + redos], name + ": redo")
             self.window.close()
+
+    def test_every_slider_step_of_a_long_shot_is_followed_and_keys_from_what_the_scene_holds(self):
+        long_shot(self)
+        frame = 1 + 997 * 3  # a key of the source: the shake is not zero there
+        shown = [(self.window.amount_slider.value(), cmds.getAttr("shotCam.translateX", time=frame))]
+        for value in (120, 140, 170):
+            self.window.amount_slider.setValue(value)
+            shown.append((value, cmds.getAttr("shotCam.translateX", time=frame)))
+        self.assertEqual(len(set(scene for _, scene in shown)), 4)
+        for action, step in LONG_SHOT_WALK:
+            getattr(cmds, action)()
+            standin.run_idle()
+            now = (self.window.amount_slider.value(), cmds.getAttr("shotCam.translateX", time=frame))
+            self.assertEqual(now, shown[step], "%s to step %d" % (action, step))
+        # The keyed values the tool gives back are the scene's to the bit: the next move finds no
+        # key of the animator's on the shake curves.
+        self.window.amount_slider.setValue(shown[step][0] + 10)
+        self.assertNotIn("keys set on the shaken camera", self.stdout.text())
+        self.assertEqual(cmds.listConnections("shotCam.translateX", source=True), ["shotCam_shake_translateX"])
 
     def test_bake_or_reset_after_undo_act_on_what_the_scene_holds(self):
         for idle in (True, False):
