@@ -156,6 +156,7 @@ void check_record(const PresetJson& record) {
     expect.slider("rot_x", s.rot_x, defaults.rot_x);
     expect.slider("rot_y", s.rot_y, defaults.rot_y);
     expect.slider("rot_z", s.rot_z, defaults.rot_z);
+    expect.slider("speed", s.speed, defaults.speed);
     FUZZ_REQUIRE(applied.warnings == warnings, "one warning per ignored member, in apply order");
 
     // What the window was set to, saved as a preset and applied again, sets the same.

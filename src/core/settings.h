@@ -7,7 +7,7 @@
 
 namespace trembla {
 
-// The nineteen settings in preset-file order, which is also the order a preset is applied in and
+// The twenty settings in preset-file order, which is also the order a preset is applied in and
 // the order the window's controls are read in. The initial values are a fresh window's, and the
 // defaults for members a preset lacks.
 struct ControlValues {
@@ -35,6 +35,9 @@ struct ControlValues {
     int rot_x = 100;
     int rot_y = 100;
     int rot_z = 100;
+
+    // Shake page, last: preset files written before it lack it and play the shake as extracted.
+    int speed = 100;
 };
 
 // The one list of the settings: `visit(name, member)` for each in the order above, with the name
@@ -61,6 +64,7 @@ void for_each_setting(Settings& s, Visitor&& visit) {
     visit("rot_x", s.rot_x);
     visit("rot_y", s.rot_y);
     visit("rot_z", s.rot_z);
+    visit("speed", s.speed);
 }
 
 // The camera and source fields as typed, the settings, and the bypass switch.

@@ -1,6 +1,7 @@
 #include "core/shake_offsets.h"
 
 #include "core/ranges.h"
+#include "core/shake_speed.h"
 
 namespace trembla {
 
@@ -13,10 +14,14 @@ ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vec
 
     // The shake sample and the weight depend on the frame only, not on the channel.
     ShakeOffsets offsets;
+    // At the normal speed the extracted record itself is read, not a copy of it.
+    FrameRecord played;
+    if (settings.speed != kNormalSpeed) played = shake_at_speed(shake_data, frames, settings.speed);
+    const FrameRecord& shake = settings.speed != kNormalSpeed ? played : shake_data;
     std::vector<const Sample*> shake_at;
     shake_at.reserve(count);
     for (const Frame frame : frames) {
-        shake_at.push_back(find_sample(shake_data, frame));
+        shake_at.push_back(find_sample(shake, frame));
     }
     offsets.weights = fade_multipliers(frames, settings.ranges, settings.fade_in, settings.fade_out);
 

@@ -23,6 +23,8 @@ struct ShakeSettings {
     Ranges ranges;
     double fade_in = 3;
     double fade_out = 3;
+    // How fast the shake plays, in percent (shake_at_speed); 100 keys it as extracted.
+    double speed = 100;
 };
 
 // What the settings make of the shake, one value per position of the frame list.
@@ -34,6 +36,7 @@ struct ShakeOffsets {
     std::array<std::vector<double>, kChannelCount> channels;
 };
 
+// The shake is played at the settings' speed before the ranges and fades weigh it.
 // A frame missing from shake_data contributes 0. The product is taken left to right, in the order
 // the keys have always been computed in, so a key is base + offset to the last bit.
 ShakeOffsets compute_shake_offsets(const FrameRecord& shake_data, const std::vector<Frame>& frames,

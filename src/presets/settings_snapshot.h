@@ -10,7 +10,7 @@
 
 namespace trembla {
 
-// {"camera", "source", "settings": {the nineteen members in order}}, a fresh object each call.
+// {"camera", "source", "settings": {the twenty members in order}}, a fresh object each call.
 PresetJson to_json(const ShakeControls& snapshot);
 
 // What applying a preset record sets, member by member in apply order.

@@ -32,6 +32,7 @@ ShakeSettings shake_settings(const ControlValues& controls) {
     settings.ranges = parse_ranges(controls.ranges);
     settings.fade_in = controls.fade_in;
     settings.fade_out = controls.fade_out;
+    settings.speed = controls.speed;
     return settings;
 }
 

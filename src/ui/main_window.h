@@ -116,6 +116,7 @@ public:
     QLineEdit* ranges_field = nullptr;
     SliderRow* fade_in_slider = nullptr;
     SliderRow* fade_out_slider = nullptr;
+    SliderRow* speed_slider = nullptr;
     QButtonGroup* mode_button_group = nullptr;
     QRadioButton* mode_static = nullptr;
     QRadioButton* mode_animated = nullptr;

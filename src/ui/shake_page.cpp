@@ -61,6 +61,10 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     add_fade_row(fade_in_slider, "Fade In");
     add_fade_row(fade_out_slider, "Fade Out");
     _show_fade_rows();
+    // How fast the shake plays, in percent; it acts with or without ranges, so it stays enabled.
+    speed_slider = new SliderRow(QStringLiteral("Speed"), 25, 400, 100, 55);
+    _connect_slider(speed_slider);
+    layout->addWidget(speed_slider);
     // Under the ranges and fades it shades; the scene commands feed it.
     shake_preview = new ShakePreview(_context.report_error);
     layout->addWidget(shake_preview);

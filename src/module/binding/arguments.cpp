@@ -8,14 +8,15 @@
 namespace trembla::ext {
 
 void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, const char* const* names, std::size_t count,
-                    py::PyRef* out) {
+                    std::size_t required, py::PyRef* out) {
     // Built only for a message: most calls bind without one.
     const auto prefix = [function] { return std::string(function) + "() "; };
     const Py_ssize_t given = args != nullptr ? PyTuple_GET_SIZE(args) : 0;
     if (given > static_cast<Py_ssize_t>(count)) {
-        throw ArgumentTypeError(prefix() + "takes " + std::to_string(count) + " positional argument" +
-                                (count == 1 ? "" : "s") + " but " + std::to_string(given) +
-                                (given == 1 ? " was" : " were") + " given");
+        const std::string takes = required < count ? "from " + std::to_string(required) + " to " + std::to_string(count)
+                                                   : std::to_string(count);
+        throw ArgumentTypeError(prefix() + "takes " + takes + " positional argument" + (count == 1 ? "" : "s") +
+                                " but " + std::to_string(given) + (given == 1 ? " was" : " were") + " given");
     }
     for (Py_ssize_t i = 0; i < given; ++i) {
         out[i] = py::PyRef::borrow(PyTuple_GET_ITEM(args, i));
@@ -43,7 +44,7 @@ void bind_arguments(const char* function, PyObject* args, PyObject* kwargs, cons
             out[index] = py::PyRef::borrow(value);
         }
     }
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < required; ++i) {
         if (!out[i]) {
             throw ArgumentTypeError(prefix() + "missing required argument '" + names[i] + "'");
         }

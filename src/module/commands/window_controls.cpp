@@ -29,7 +29,7 @@ const Bound<SliderRow> kSliders[] = {
     {"amount", &W::amount_slider},       {"trans_amp", &W::trans_amp_slider}, {"rot_amp", &W::rot_amp_slider},
     {"fade_in", &W::fade_in_slider},     {"fade_out", &W::fade_out_slider},   {"trans_x", &W::trans_x_slider},
     {"trans_y", &W::trans_y_slider},     {"trans_z", &W::trans_z_slider},     {"rot_x", &W::rot_x_slider},
-    {"rot_y", &W::rot_y_slider},         {"rot_z", &W::rot_z_slider},
+    {"rot_y", &W::rot_y_slider},         {"rot_z", &W::rot_z_slider},         {"speed", &W::speed_slider},
 };
 // The layer name is kept as typed: the workflow falls back to its default layer name when empty.
 const Bound<QLineEdit> kFields[] = {{"ranges", &W::ranges_field}, {"layer_name", &W::layer_field}};

@@ -264,6 +264,7 @@ const ControlAttribute kControls[] = {
     {"ranges_field", control_of<&TremblaToolWindow::ranges_field>},
     {"fade_in_slider", control_of<&TremblaToolWindow::fade_in_slider>},
     {"fade_out_slider", control_of<&TremblaToolWindow::fade_out_slider>},
+    {"speed_slider", control_of<&TremblaToolWindow::speed_slider>},
     {"mode_button_group", control_of<&TremblaToolWindow::mode_button_group>},
     {"mode_static", control_of<&TremblaToolWindow::mode_static>},
     {"mode_animated", control_of<&TremblaToolWindow::mode_animated>},

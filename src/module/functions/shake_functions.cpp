@@ -11,6 +11,7 @@
 #include "core/extraction.h"
 #include "core/ranges.h"
 #include "core/sampling.h"
+#include "core/shake_speed.h"
 #include "core/smoothing.h"
 #include "core/whole_numbers.h"
 #include "module/binding/arguments.h"
@@ -167,11 +168,12 @@ PyObject* py_calculate_fade_multiplier(PyObject*, PyObject* args, PyObject* kwar
 
 PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* kwargs) {
     return guarded([&] {
-        auto a =
-            bind_arguments<17>("apply_shake_to_camera", args, kwargs,
-                               {"camera", "shake_data", "frames", "smoothing", "amplitude", "translate_amp",
-                                "rotate_amp", "trans_axis_mult", "rot_axis_mult", "use_translate", "use_rotate",
-                                "ranges", "fade_in", "fade_out", "camera_base", "camera_mode", "camera_original_anim"});
+        auto a = bind_arguments<18>(
+            "apply_shake_to_camera", args, kwargs,
+            {"camera", "shake_data", "frames", "smoothing", "amplitude", "translate_amp", "rotate_amp",
+             "trans_axis_mult", "rot_axis_mult", "use_translate", "use_rotate", "ranges", "fade_in", "fade_out",
+             "camera_base", "camera_mode", "camera_original_anim", "speed"},
+            17);
         const std::string camera = text_arg(a[0].get(), "camera");
         const FrameRecord shake_data = frame_record_arg(a[1].get(), "shake_data");
         const std::vector<Frame> frames = frames_arg(a[2].get(), "frames");
@@ -192,6 +194,8 @@ PyObject* py_apply_shake_to_camera(PyObject* module, PyObject* args, PyObject* k
         const CameraMode camera_mode =
             camera_mode_from_text(text_arg(a[15].get(), "camera_mode"), CameraMode::static_pose);
         const ChannelAnim camera_original_anim = channel_anim_arg(a[16].get(), "camera_original_anim");
+        // Added after the others, so optional: scripts written before it play the shake as extracted.
+        settings.speed = a[17] ? number_arg(a[17].get(), "speed") : kNormalSpeed;
         py::PythonHost host = host_for(module);
         apply_shake_to_camera(host, camera, shake_data, frames, settings, camera_base, camera_mode,
                               camera_original_anim);
@@ -242,9 +246,11 @@ PyMethodDef kShakeFunctions[] = {
      "apply_shake_to_camera(camera, shake_data, frames, smoothing, amplitude, translate_amp,\n"
      "                      rotate_amp, trans_axis_mult, rot_axis_mult, use_translate, use_rotate,\n"
      "                      ranges, fade_in, fade_out, camera_base, camera_mode,\n"
-     "                      camera_original_anim) -> None\n\n"
+     "                      camera_original_anim, speed=100) -> None\n\n"
      "Writes the shake onto the camera: per enabled channel the camera's keys are cut and a new\n"
-     "curve named camera + '_shake_' + channel, keyed on every frame, drives the channel."},
+     "curve named camera + '_shake_' + channel, keyed on every frame, drives the channel. speed\n"
+     "(percent) plays shake_data faster or slower from the first frame, interpolated between\n"
+     "frames and looping past the last, before the ranges and fades weigh it."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -42,7 +42,8 @@ TEST(PythonLayout, SnapshotPresetIsIndentedByTwoWithOneMemberPerLine) {
       "trans_z": 100,
       "rot_x": 100,
       "rot_y": 100,
-      "rot_z": 100
+      "rot_z": 100,
+      "speed": 100
     }
   }
 })");

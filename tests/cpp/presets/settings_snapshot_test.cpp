@@ -18,7 +18,7 @@ std::vector<std::string> member_names(const PresetJson& object) {
     return names;
 }
 
-TEST(SettingsSnapshot, WritesCameraSourceAndTheNineteenSettingsInOrder) {
+TEST(SettingsSnapshot, WritesCameraSourceAndTheTwentySettingsInOrder) {
     ShakeControls snapshot;
     snapshot.camera_field = " shotCam ";  // as typed, not trimmed
     snapshot.source_field = "";
@@ -26,10 +26,12 @@ TEST(SettingsSnapshot, WritesCameraSourceAndTheNineteenSettingsInOrder) {
 
     EXPECT_EQ(member_names(record), (std::vector<std::string>{"camera", "source", "settings"}));
     EXPECT_EQ(record["camera"], " shotCam ");
-    EXPECT_EQ(member_names(record["settings"]),
-              (std::vector<std::string>{"lag_trans", "lag_rot", "smooth", "amount", "trans_amp", "rot_amp", "fade_in",
-                                        "fade_out", "ranges", "mode", "layer_name", "translate_enabled",
-                                        "rotate_enabled", "trans_x", "trans_y", "trans_z", "rot_x", "rot_y", "rot_z"}));
+    EXPECT_EQ(
+        member_names(record["settings"]),
+        (std::vector<std::string>{"lag_trans",      "lag_rot",  "smooth",  "amount",  "trans_amp",  "rot_amp",
+                                  "fade_in",        "fade_out", "ranges",  "mode",    "layer_name", "translate_enabled",
+                                  "rotate_enabled", "trans_x",  "trans_y", "trans_z", "rot_x",      "rot_y",
+                                  "rot_z",          "speed"}));
 }
 
 TEST(SettingsSnapshot, FreshWindowValuesAreTheDefaults) {
@@ -37,7 +39,7 @@ TEST(SettingsSnapshot, FreshWindowValuesAreTheDefaults) {
     EXPECT_EQ(settings, PresetJson::parse(R"({"lag_trans": 0, "lag_rot": 0, "smooth": 0, "amount": 100,
         "trans_amp": 100, "rot_amp": 100, "fade_in": 3, "fade_out": 3, "ranges": "", "mode": "static",
         "layer_name": "trembla_layer", "translate_enabled": true, "rotate_enabled": true, "trans_x": 100,
-        "trans_y": 100, "trans_z": 100, "rot_x": 100, "rot_y": 100, "rot_z": 100})"));
+        "trans_y": 100, "trans_z": 100, "rot_x": 100, "rot_y": 100, "rot_z": 100, "speed": 100})"));
     EXPECT_TRUE(settings["amount"].is_number_integer());
     EXPECT_TRUE(settings["translate_enabled"].is_boolean());
 }
@@ -50,7 +52,7 @@ TEST(PresetRecord, SnapshotReadsBackUnchanged) {
     s.lag_trans = 4, s.lag_rot = 5, s.smooth = 60, s.amount = 180, s.trans_amp = 20, s.rot_amp = 0;
     s.fade_in = 0, s.fade_out = 30, s.ranges = " 1-10 ", s.mode = CameraMode::animated, s.layer_name = "";
     s.translate_enabled = false, s.rotate_enabled = true;
-    s.trans_x = 1, s.trans_y = 2, s.trans_z = 3, s.rot_x = 4, s.rot_y = 5, s.rot_z = 6;
+    s.trans_x = 1, s.trans_y = 2, s.trans_z = 3, s.rot_x = 4, s.rot_y = 5, s.rot_z = 6, s.speed = 7;
 
     const PresetToApply applied = read_preset_record(to_json(snapshot));
     EXPECT_TRUE(applied.warnings.empty());

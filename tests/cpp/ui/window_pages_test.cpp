@@ -45,6 +45,7 @@ const ExpectedRow kRows[] = {
     {"rot_amp_slider", &TremblaToolWindow::rot_amp_slider, "Rotate", 0, 200, 100, 55},
     {"fade_in_slider", &TremblaToolWindow::fade_in_slider, "Fade In", 0, 30, 3, 55},
     {"fade_out_slider", &TremblaToolWindow::fade_out_slider, "Fade Out", 0, 30, 3, 55},
+    {"speed_slider", &TremblaToolWindow::speed_slider, "Speed", 25, 400, 100, 55},
     {"trans_x_slider", &TremblaToolWindow::trans_x_slider, "X", 0, 100, 100, 35},
     {"trans_y_slider", &TremblaToolWindow::trans_y_slider, "Y", 0, 100, 100, 35},
     {"trans_z_slider", &TremblaToolWindow::trans_z_slider, "Z", 0, 100, 100, 35},

@@ -23,7 +23,7 @@ LOAD_FAILED = "Trembla: Failed to load presets: "
 SAVE_FAILED = "Trembla: Failed to save presets: "
 INVALID = "Trembla: Preset file has invalid structure."
 
-# The nineteen settings in snapshot order, each with its control and the value of a fresh window
+# The twenty settings in snapshot order, each with its control and the value of a fresh window
 # (which is also the default for a member a preset lacks).
 SETTINGS = [
     ("lag_trans", "lag_trans_slider", 0), ("lag_rot", "lag_rot_slider", 0),
@@ -34,6 +34,7 @@ SETTINGS = [
     ("translate_enabled", "translate_cb", True), ("rotate_enabled", "rotate_cb", True),
     ("trans_x", "trans_x_slider", 100), ("trans_y", "trans_y_slider", 100), ("trans_z", "trans_z_slider", 100),
     ("rot_x", "rot_x_slider", 100), ("rot_y", "rot_y_slider", 100), ("rot_z", "rot_z_slider", 100),
+    ("speed", "speed_slider", 100),
 ]
 SETTING_NAMES = [name for name, _, _ in SETTINGS]
 DEFAULTS = OrderedDict((name, default) for name, _, default in SETTINGS)
@@ -43,7 +44,7 @@ CHANGED = OrderedDict([
     ("lag_trans", 5), ("lag_rot", 7), ("smooth", 40), ("amount", 150), ("trans_amp", 60), ("rot_amp", 170),
     ("fade_in", 12), ("fade_out", 0), ("ranges", " 5-30, 40-50 "), ("mode", "relax"), ("layer_name", "shot_layer"),
     ("translate_enabled", False), ("rotate_enabled", False), ("trans_x", 10), ("trans_y", 20), ("trans_z", 30),
-    ("rot_x", 40), ("rot_y", 50), ("rot_z", 60),
+    ("rot_x", 40), ("rot_y", 50), ("rot_z", 60), ("speed", 250),
 ])
 
 
@@ -90,7 +91,7 @@ class WindowCase(ModuleDirectoryCase):
         return [presets.item(i).text() for i in range(presets.count())]
 
     def controls(self):
-        """The nineteen settings read straight off the controls."""
+        """The twenty settings read straight off the controls."""
         w = self.window
         values = OrderedDict()
         for name, control, _ in SETTINGS:
@@ -132,7 +133,7 @@ class WindowCase(ModuleDirectoryCase):
 
 
 class SnapshotTest(WindowCase):
-    def test_fresh_window_gives_three_members_and_nineteen_settings_in_order(self):
+    def test_fresh_window_gives_three_members_and_twenty_settings_in_order(self):
         snapshot = self.window._get_current_settings()
         self.assertEqual(snapshot, {"camera": "", "source": "", "settings": dict(DEFAULTS)})
         if not PY2:

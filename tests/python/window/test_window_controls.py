@@ -23,6 +23,7 @@ SLIDER_ROWS = {  # name: (caption, minimum, maximum, value in a fresh window)
     "smoothing_slider": ("Smooth", 0, 100, 0), "amount_slider": ("Amount", 0, 200, 100),
     "trans_amp_slider": ("Trans", 0, 200, 100), "rot_amp_slider": ("Rotate", 0, 200, 100),
     "fade_in_slider": ("Fade In", 0, 30, 3), "fade_out_slider": ("Fade Out", 0, 30, 3),
+    "speed_slider": ("Speed", 25, 400, 100),
     "trans_x_slider": ("X", 0, 100, 100), "trans_y_slider": ("Y", 0, 100, 100),
     "trans_z_slider": ("Z", 0, 100, 100), "rot_x_slider": ("X", 0, 100, 100),
     "rot_y_slider": ("Y", 0, 100, 100), "rot_z_slider": ("Z", 0, 100, 100),
