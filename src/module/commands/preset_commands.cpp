@@ -355,11 +355,10 @@ void import_presets(PyObject* module, TremblaToolWindow& target, QString given) 
         if (by_user) {
             const ImportPlan plan = plan_import(load_presets(path).presets, incoming.presets);
             if (!plan.replaced.empty()) {
-                const Answer answer = ask_user(
-                    module, command,
-                    "Replace " + count_text(plan.replaced.size()) + " of the same name (" + joined(plan.replaced) +
-                        ")? No keeps yours and imports the others.",
-                    true);
+                const Answer answer = ask_user(module, command,
+                                               "Replace " + count_text(plan.replaced.size()) + " of the same name (" +
+                                                   joined(plan.replaced) + ")? No keeps yours and imports the others.",
+                                               true);
                 if (answer == Answer::cancel) {
                     return;
                 }

@@ -58,8 +58,8 @@ Answer ask_user(PyObject* module, WindowCommand& command, const std::string& tex
     if (with_cancel) buttons |= QMessageBox::Cancel;
     // On the heap and watched: the window, and the box with it, may be deleted while the box's
     // own event loop runs.
-    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Question, QStringLiteral("Presets"), qstring_of(text),
-                                                buttons, &command.window());
+    QPointer<QMessageBox> box =
+        new QMessageBox(QMessageBox::Question, QStringLiteral("Presets"), qstring_of(text), buttons, &command.window());
     box->setDefaultButton(QMessageBox::No);
     const int choice = box->exec();
     delete box.data();

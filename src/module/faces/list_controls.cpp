@@ -148,7 +148,8 @@ void list_item_dealloc(PyObject* self) {
 
 PyMethodDef kListItemMethods[] = {
     {"text", list_item_text, METH_NOARGS, "The entry's text (a preset name)."},
-    {"setSelected", list_item_set_selected, METH_O, "setSelected(selected): adds or takes the entry off the selection."},
+    {"setSelected", list_item_set_selected, METH_O,
+     "setSelected(selected): adds or takes the entry off the selection."},
     {"isSelected", list_item_is_selected, METH_NOARGS, "True while the entry is selected."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -120,8 +120,8 @@ TEST(WindowLook, ThePresetsPageButtonsFitTheColumnUnclipped) {
     show_page(window, 3);
     ASSERT_EQ(window.width(), 260);
     QWidget* page = window.content_stack->currentWidget();
-    for (QPushButton* button : {window.load_btn, window.delete_btn, window.import_btn, window.export_btn,
-                                window.save_btn}) {
+    for (QPushButton* button :
+         {window.load_btn, window.delete_btn, window.import_btn, window.export_btn, window.save_btn}) {
         const QString caption = button->text();
         const QRect inside(button->mapTo(page, QPoint(0, 0)), button->size());
         EXPECT_TRUE(page->rect().contains(inside)) << caption.toStdString();

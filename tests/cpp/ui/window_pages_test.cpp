@@ -224,12 +224,11 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     pick_buttons[1]->click();
 
     QWidget* presets = window->content_stack->widget(3);
-    const std::pair<const char*, const char*> preset_buttons[] = {
-        {"Load", "smallBtn"},
-        {"Delete", "deleteBtn"},
-        {"Save Preset", "primaryBtn"},
-        {"Import\xE2\x80\xA6", "smallBtn"},
-        {"Export\xE2\x80\xA6", "smallBtn"}};
+    const std::pair<const char*, const char*> preset_buttons[] = {{"Load", "smallBtn"},
+                                                                  {"Delete", "deleteBtn"},
+                                                                  {"Save Preset", "primaryBtn"},
+                                                                  {"Import\xE2\x80\xA6", "smallBtn"},
+                                                                  {"Export\xE2\x80\xA6", "smallBtn"}};
     for (const auto& [caption, style_class] : preset_buttons) {
         QPushButton* button = button_with_text(presets, QString::fromUtf8(caption));
         ASSERT_NE(button, nullptr) << caption;
@@ -270,9 +269,9 @@ TEST_F(WindowPages, PresetButtonsRunTheirCommandsAsTheUsersAndScriptCallsDoNot) 
     own._delete_selected_preset();
     own._import_presets(QStringLiteral("/tmp/in.json"));
     own._export_presets();
-    const std::vector<std::pair<std::string, bool>> expected = {
-        {"save", true},   {"delete", true},  {"import", true},  {"export", true},
-        {"save", false}, {"delete", false}, {"import", false}, {"export", false}};
+    const std::vector<std::pair<std::string, bool>> expected = {{"save", true},    {"delete", true}, {"import", true},
+                                                                {"export", true},  {"save", false},  {"delete", false},
+                                                                {"import", false}, {"export", false}};
     EXPECT_EQ(seen, expected);
 }
 

@@ -17,6 +17,24 @@ import maya.standin as standin  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 FILE_NAME = "trembla_presets.json"
+HAS_BINDING = tt.QtWidgets is not None and tt.wrapInstance is not None
+
+
+def qt_widgets():
+    """QApplication::activeModalWidget and QDialog::done of the Qt Widgets library loaded."""
+    import ctypes
+    with open("/proc/self/maps") as maps:
+        path = next(line.split()[-1] for line in maps if "libQt5Widgets.so" in line or "libQt6Widgets.so" in line)
+    library = ctypes.CDLL(path)
+
+    class Widgets(object):
+        activeModalWidget = getattr(library, "_ZN12QApplication17activeModalWidgetEv")
+        done = getattr(library, "_ZN7QDialog4doneEi")
+    Widgets.activeModalWidget.restype = ctypes.c_void_p
+    Widgets.activeModalWidget.argtypes = []
+    Widgets.done.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    Widgets.done.restype = None
+    return Widgets
 
 
 def record(amount):
@@ -220,6 +238,27 @@ class AskingTest(StudioCase):
             self.window.delete_btn.click() if by_button else self.window._delete_selected_preset()
             self.assertEqual(len(self.asked), 2 * asked)
             self.assertEqual("a" in self.presets_in(), answer == "no")
+
+    @unittest.skipUnless(HAS_BINDING, "needs the Qt binding to answer the modal box")
+    def test_without_a_hook_the_user_answers_a_message_box_on_the_window(self):
+        tt._dialog_hook = None
+        seen = []
+        widgets = qt_widgets()
+
+        def answer_no():
+            # Through Qt's own entry points: PySide may hand out a stale wrapper for a box made
+            # at the address of an object it wrapped before.
+            box = widgets.activeModalWidget()
+            if not box:  # not up yet: look again
+                tt.QtCore.QTimer.singleShot(20, answer_no)
+                return
+            seen.append(box)
+            widgets.done(box, 0x10000)  # QMessageBox::No, as its No button ends the box
+        tt.QtCore.QTimer.singleShot(0, answer_no)
+        self.window.preset_list.setCurrentRow(0)
+        self.window.delete_btn.click()
+        self.assertEqual(len(seen), 1)
+        self.assertIn("a", self.presets_in())
 
 
 class ReleaseCopyTest(StudioCase):
