@@ -341,5 +341,14 @@ void TremblaToolWindow::_delete_selected_preset() {
 void TremblaToolWindow::_refresh_preset_list() {
     if (_context.refresh_preset_list) _context.refresh_preset_list(*this);
 }
+void TremblaToolWindow::_import_presets(const QString& path) {
+    if (_context.import_presets) _context.import_presets(*this, path);
+}
+void TremblaToolWindow::_export_presets(const QString& path) {
+    if (_context.export_presets) _context.export_presets(*this, path);
+}
+void TremblaToolWindow::_offer_preset_copy() {
+    if (_context.offer_preset_copy) _context.offer_preset_copy(*this);
+}
 
 }  // namespace trembla

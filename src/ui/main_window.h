@@ -56,6 +56,13 @@ public:
     void _load_selected_preset(QListWidgetItem* item = nullptr);
     void _delete_selected_preset();
     void _refresh_preset_list();
+    // Merges a preset file into the user's presets / writes the selected presets to one; without a
+    // path the user picks the file.
+    void _import_presets(const QString& path = QString());
+    void _export_presets(const QString& path = QString());
+    void _offer_preset_copy();
+    // The copy of another release's presets was offered in this window (asked at most once).
+    bool _preset_copy_offered = false;
     void _begin_slider_drag();
     void _end_slider_drag();
     void _toggle_bypass();
@@ -139,6 +146,11 @@ public:
     // Presets page.
     QListWidget* preset_list = nullptr;
     QLineEdit* preset_name_field = nullptr;
+    QPushButton* load_btn = nullptr;
+    QPushButton* delete_btn = nullptr;
+    QPushButton* save_btn = nullptr;
+    QPushButton* import_btn = nullptr;
+    QPushButton* export_btn = nullptr;
 
     // Offset of the cursor from the window's top-left corner while a left-button drag is on.
     std::optional<QPoint> _drag_pos;
@@ -163,6 +175,9 @@ private:
     QWidget* _build_shake_page();
     QWidget* _build_advanced_page();
     QWidget* _build_presets_page();
+    // The page's file buttons: the user picks the file.
+    void _import_chosen_presets() { _import_presets(); }
+    void _export_chosen_presets() { _export_presets(); }
     // Sets the minimum height from what the pages, bars and buttons need (not below 380).
     void _fit_minimum_height();
 

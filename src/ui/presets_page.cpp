@@ -12,6 +12,8 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     layout->addWidget(make_section_header("Saved Presets"));
     preset_list = new QListWidget;
     preset_list->setMinimumHeight(120);
+    // Several presets can be selected for export; Load and Delete act on the current one.
+    preset_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A name wider than the list scrolls sideways; the theme styles only the vertical bar, so the
     // horizontal one gets the same dark look here instead of the platform's light one.
     preset_list->setStyleSheet(
@@ -26,21 +28,34 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     layout->addWidget(preset_list);
 
     const auto make_button = [](const char* caption, const char* style_class) {
-        auto* button = new QPushButton(QString::fromLatin1(caption));
+        auto* button = new QPushButton(QString::fromUtf8(caption));
         set_style_class(button, style_class);
         return button;
     };
     auto* list_buttons = new QHBoxLayout;
     list_buttons->setSpacing(6);
-    auto* load_btn = make_button("Load", "smallBtn");
+    load_btn = make_button("Load", "smallBtn");
     load_btn->setObjectName(QStringLiteral("load_btn"));
     connect(load_btn, &QPushButton::clicked, this, [this] { _guarded([this] { _load_selected_preset(); }); });
     list_buttons->addWidget(load_btn);
-    auto* delete_btn = make_button("Delete", "deleteBtn");
+    // Deleting, saving over a name and importing over one ask first when started from a button.
+    delete_btn = make_button("Delete", "deleteBtn");
     delete_btn->setObjectName(QStringLiteral("delete_btn"));
-    _connect_command(delete_btn, &QPushButton::clicked, &TremblaToolWindow::_delete_selected_preset);
+    _connect_user_command(delete_btn, &TremblaToolWindow::_delete_selected_preset);
     list_buttons->addWidget(delete_btn);
     layout->addLayout(list_buttons);
+
+    auto* file_buttons = new QHBoxLayout;
+    file_buttons->setSpacing(6);
+    import_btn = make_button("Import\xE2\x80\xA6", "smallBtn");
+    import_btn->setObjectName(QStringLiteral("import_btn"));
+    _connect_user_command(import_btn, &TremblaToolWindow::_import_chosen_presets);
+    file_buttons->addWidget(import_btn);
+    export_btn = make_button("Export\xE2\x80\xA6", "smallBtn");
+    export_btn->setObjectName(QStringLiteral("export_btn"));
+    _connect_user_command(export_btn, &TremblaToolWindow::_export_chosen_presets);
+    file_buttons->addWidget(export_btn);
+    layout->addLayout(file_buttons);
 
     layout->addSpacing(10);
     layout->addWidget(make_section_header("Save Current Settings"));
@@ -55,12 +70,17 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     name_row->addWidget(preset_name_field);
     layout->addLayout(name_row);
 
-    auto* save_btn = make_button("Save Preset", "primaryBtn");
+    save_btn = make_button("Save Preset", "primaryBtn");
     save_btn->setObjectName(QStringLiteral("save_btn"));
-    _connect_command(save_btn, &QPushButton::clicked, &TremblaToolWindow::_save_preset);
+    _connect_user_command(save_btn, &TremblaToolWindow::_save_preset);
     layout->addWidget(save_btn);
 
     _refresh_preset_list();
+
+    // Opening the page is when a build without presets of its own offers another release's.
+    connect(content_stack, &QStackedWidget::currentChanged, this, [this, page](int index) {
+        if (content_stack->widget(index) == page) _guarded([this] { _offer_preset_copy(); });
+    });
 
     layout->addStretch();
     return page;

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QListWidgetItem;
+class QString;
 class QWidget;
 
 namespace trembla {
@@ -54,6 +55,13 @@ struct WindowContext {
     Command hidden;
     // item is nullptr when the list's current item is meant.
     std::function<void(TremblaToolWindow&, QListWidgetItem*)> load_selected_preset;
+    // A preset file to merge into the user's presets / to write the selected presets to; an empty
+    // path asks the user for one.
+    using FileCommand = std::function<void(TremblaToolWindow&, const QString& path)>;
+    FileCommand import_presets;
+    FileCommand export_presets;
+    // The presets page was opened: a build without presets of its own may take another release's.
+    Command offer_preset_copy;
 };
 
 }  // namespace trembla

@@ -2,22 +2,27 @@
 // sessions see each other's changes at their next command.
 #include "module/commands/preset_commands.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <QString>
+#include <QVariant>
 
 #include "module/binding/error_report.h"
 #include "module/binding/errors.h"
 #include "module/binding/py_json.h"
 #include "module/binding/qt_values.h"
+#include "module/commands/preset_dialogs.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/functions/preset_functions.h"
 #include "module/state.h"
+#include "presets/atomic_file.h"
 #include "presets/settings_snapshot.h"
+#include "presets/shared_presets.h"
 #include "pyhost/python_error.h"
 #include "scene/undo_chunk.h"
 #include "ui/main_window.h"
@@ -28,9 +33,16 @@ using py::PyRef;
 
 namespace {
 
-// The text of a preset list entry, or nothing when no entry is given.
+// A shared entry shows its folder beside the name and keeps the name here.
+constexpr int kNameRole = Qt::UserRole;
+
+// The preset name of a list entry, or nothing when no entry is given.
 std::optional<std::string> entry_name(const QListWidgetItem* entry) {
-    return entry != nullptr ? std::optional<std::string>(utf8_of(entry->text())) : std::nullopt;
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    const QVariant name = entry->data(kNameRole);
+    return utf8_of(name.isValid() ? name.toString() : entry->text());
 }
 
 // The white space Python's str.strip() removes: Qt's, plus the four ASCII separators 0x1C-0x1F.
@@ -122,7 +134,8 @@ PresetJson record_json(PyObject* preset_data) {
     return record;
 }
 
-// The list is filled only once the file has been read: reading may warn, and so run Python.
+// The list is filled only once the files have been read: reading may warn, and so run Python.
+// The user's presets come first, then the shared ones no earlier file holds, with their folder.
 void fill_preset_list(PyObject* module, WindowCommand& command) {
     const std::string path = preset_file_path_for_store(module);
     py::PythonHost host = host_for(module);
@@ -130,11 +143,60 @@ void fill_preset_list(PyObject* module, WindowCommand& command) {
     if (loaded.warning) {
         host.warning(*loaded.warning);
     }
+    std::vector<std::pair<std::string, std::vector<std::string>>> shared;
+    for (const SharedPresetFile& file : shared_preset_files(path)) {
+        LoadedPresetNames names = load_preset_names(file.path);
+        if (names.warning) {
+            host.warning(*names.warning);
+        }
+        shared.emplace_back(file.folder, std::move(names.names));
+    }
     QListWidget* list = command.window().preset_list;
     list->clear();
-    for (const std::string& name : loaded.names) {
-        list->addItem(qstring_of(name));
+    for (const ListedPreset& preset : listed_presets(loaded.names, shared)) {
+        if (!preset.shared_folder) {
+            list->addItem(qstring_of(preset.name));
+            continue;
+        }
+        auto* item = new QListWidgetItem(qstring_of(preset.name + "  (" + *preset.shared_folder + ")"));
+        item->setData(kNameRole, qstring_of(preset.name));
+        item->setToolTip(qstring_of("Shared from " + *preset.shared_folder + ": load it, or save it under a name"));
+        list->addItem(item);
     }
+}
+
+// The preset `name` as the list resolves it: the user's own, else the first shared file's that
+// holds it. Unusable files warn and count as empty.
+std::optional<PresetJson> find_preset(Host& host, const std::string& user_path, const std::string& name) {
+    const LoadedPresets own = load_presets_warning(host, user_path);
+    const auto found = own.presets.find(name);
+    if (found != own.presets.end()) {
+        return *found;
+    }
+    for (const SharedPresetFile& file : shared_preset_files(user_path)) {
+        const LoadedPresets shared = load_presets_warning(host, file.path);
+        const auto in_shared = shared.presets.find(name);
+        if (in_shared != shared.presets.end()) {
+            return *in_shared;
+        }
+    }
+    return std::nullopt;
+}
+
+// The shared folder that lists `name`, for a refusal to delete it.
+std::optional<std::string> shared_folder_of(const std::string& user_path, const std::string& name) {
+    for (const SharedPresetFile& file : shared_preset_files(user_path)) {
+        const LoadedPresetNames names = load_preset_names(file.path);
+        if (std::find(names.names.begin(), names.names.end(), name) != names.names.end()) {
+            return file.folder;
+        }
+    }
+    return std::nullopt;
+}
+
+bool user_file_holds(const std::string& user_path, const std::string& name) {
+    const LoadedPresets own = load_presets(user_path);
+    return own.presets.find(name) != own.presets.end();
 }
 
 void refresh_preset_list(PyObject* module, TremblaToolWindow& target) {
@@ -158,6 +220,10 @@ void save_preset(PyObject* module, TremblaToolWindow& target) {
             return;
         }
         const std::string path = preset_file_path_for_store(module);
+        if (command.window()._by_own_control && user_file_holds(path, name) &&
+            ask_user(module, command, "Preset '" + name + "' exists. Replace it?") != Answer::yes) {
+            return;
+        }
         PresetJson snapshot = to_json(read_controls(command.window()));
         const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
             presets[name] = std::move(snapshot);
@@ -186,9 +252,8 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
             return;
         }
         const std::string path = preset_file_path_for_store(module);
-        const LoadedPresets loaded = load_presets_warning(host, path);
-        const auto found = loaded.presets.find(*name);
-        if (found == loaded.presets.end()) {
+        const std::optional<PresetJson> found = find_preset(host, path, *name);
+        if (!found) {
             host.warning("Preset '" + *name + "' not found.");
             return;
         }
@@ -213,6 +278,10 @@ void delete_selected_preset(PyObject* module, TremblaToolWindow& target) {
             return;
         }
         const std::string path = preset_file_path_for_store(module);
+        if (command.window()._by_own_control && user_file_holds(path, *name) &&
+            ask_user(module, command, "Delete preset '" + *name + "'?") != Answer::yes) {
+            return;
+        }
         // Looked up in the file as it is under the lock, not as the list last showed it.
         const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
             const auto found = presets.find(*name);
@@ -228,12 +297,177 @@ void delete_selected_preset(PyObject* module, TremblaToolWindow& target) {
             return;
         }
         if (!update.changed) {
-            host.warning("Preset '" + *name + "' not found.");
+            // A shared file is never written: its presets go only where they came from.
+            if (const std::optional<std::string> folder = shared_folder_of(path, *name)) {
+                host.warning("Preset '" + *name + "' is shared from " + *folder + " and cannot be deleted here.");
+            } else {
+                host.warning("Preset '" + *name + "' not found.");
+            }
             return;
         }
         fill_preset_list(module, command);
         host.in_view_message("Preset '" + *name + "' deleted.");
         host.print_line("Preset deleted: " + *name);
+    });
+}
+
+// The file a script named, or the one the user picks; nothing when the user picks none.
+std::optional<std::string> preset_file_arg(PyObject* module, WindowCommand& command, const QString& path, bool save) {
+    if (!path.isEmpty()) {
+        PyRef text = py::PyRef::steal(py::text(utf8_of(path)));
+        if (!text) {
+            py::throw_python_error();
+        }
+        return store_path_of(text.get());
+    }
+    return choose_preset_file(module, command, save);
+}
+
+std::string count_text(std::size_t count) { return std::to_string(count) + (count == 1 ? " preset" : " presets"); }
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
+}
+
+// Merges a preset file into the user's. Started from the button, replacing presets of the same
+// name asks first (yes: replace them, no: keep them and add the rest, cancel: nothing); a script's
+// import replaces them, as its save does.
+void import_presets(PyObject* module, TremblaToolWindow& target, QString given) {
+    run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
+        const bool by_user = command.window()._by_own_control;
+        py::PythonHost host = host_for(module);
+        const std::optional<std::string> file = preset_file_arg(module, command, given, false);
+        if (!file) {
+            return;
+        }
+        const LoadedPresets incoming = load_presets(*file);
+        if (incoming.status != PresetFileStatus::loaded) {
+            host.warning(incoming.warning ? *incoming.warning : "No preset file at " + *file + ".");
+            host.warning("Failed to import presets.");
+            return;
+        }
+        const std::string path = preset_file_path_for_store(module);
+        bool replace = !by_user;
+        if (by_user) {
+            const ImportPlan plan = plan_import(load_presets(path).presets, incoming.presets);
+            if (!plan.replaced.empty()) {
+                const Answer answer = ask_user(module, command,
+                                               "Replace " + count_text(plan.replaced.size()) + " of the same name (" +
+                                                   joined(plan.replaced) + ")? No keeps yours and imports the others.",
+                                               true);
+                if (answer == Answer::cancel) {
+                    return;
+                }
+                replace = answer == Answer::yes;
+            }
+        }
+        int changed = 0;
+        const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+            changed = merge_presets(presets, incoming.presets, replace);
+            return changed > 0;
+        });
+        warn_all(host, update.warnings);
+        if (!update.ok) {
+            host.warning("Failed to import presets.");
+            return;
+        }
+        fill_preset_list(module, command);
+        const std::string count = count_text(static_cast<std::size_t>(changed));
+        host.in_view_message("Imported " + count + ".");
+        host.print_line("Presets imported: " + count + " from " + *file);
+    });
+}
+
+// Writes the selected presets (the user's own, or shared ones) to a preset file of their own.
+void export_presets(PyObject* module, TremblaToolWindow& target, QString given) {
+    run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
+        // Read before anything runs Python: the entries go with the list.
+        std::vector<std::string> names;
+        for (const QListWidgetItem* item : command.window().preset_list->selectedItems()) {
+            names.push_back(*entry_name(item));
+        }
+        std::sort(names.begin(), names.end());
+        py::PythonHost host = host_for(module);
+        if (names.empty()) {
+            host.warning("Please select presets to export.");
+            return;
+        }
+        const std::optional<std::string> file = preset_file_arg(module, command, given, true);
+        if (!file) {
+            return;
+        }
+        const std::string path = preset_file_path_for_store(module);
+        bool read_here = *file == path;
+        for (const SharedPresetFile& shared : shared_preset_files(path)) {
+            read_here = read_here || *file == shared.path;
+        }
+        if (read_here) {
+            host.warning("Cannot export into " + *file + ": the tool reads its presets from there.");
+            return;
+        }
+        PresetJson chosen = PresetJson::object();
+        for (const std::string& name : names) {
+            if (std::optional<PresetJson> record = find_preset(host, path, name)) {
+                chosen[name] = std::move(*record);
+            } else {
+                host.warning("Preset '" + name + "' not found.");
+            }
+        }
+        if (chosen.empty()) {
+            return;
+        }
+        // A file there that is not a usable preset file is kept as a numbered copy first.
+        if (!save_presets_warning(host, *file, chosen, ExistingPresetFile::back_up_if_unusable)) {
+            host.warning("Failed to export presets.");
+            return;
+        }
+        const std::string count = count_text(chosen.size());
+        host.in_view_message("Exported " + count + ".");
+        host.print_line("Presets exported: " + count + " to " + *file);
+    });
+}
+
+// A build whose preset file does not exist yet, beside another release's folder with presets,
+// offers to copy them. The answer is kept as the file itself: yes writes the copy, no an empty
+// preset file, so neither is asked again.
+void offer_preset_copy(PyObject* module, TremblaToolWindow& target) {
+    if (target._preset_copy_offered) {
+        return;
+    }
+    run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
+        command.window()._preset_copy_offered = true;
+        const std::string path = preset_file_path_for_store(module);
+        if (read_whole_file(path).status != FileRead::Status::missing) {
+            return;
+        }
+        const std::optional<std::string> directory = module_directory_for_store(module);
+        const std::optional<std::string> other = directory ? other_release_preset_file(*directory) : std::nullopt;
+        if (!other) {
+            return;
+        }
+        const LoadedPresets found = load_presets(*other);
+        const std::string count = count_text(found.presets.size());
+        const bool copy =
+            ask_user(module, command, "This build has no presets yet. Copy the " + count + " of " + *other + "?") ==
+            Answer::yes;
+        py::PythonHost host = host_for(module);
+        const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
+            if (copy) {
+                merge_presets(presets, found.presets, false);
+            }
+            return true;
+        });
+        warn_all(host, update.warnings);
+        if (!update.ok || !copy) {
+            return;
+        }
+        fill_preset_list(module, command);
+        host.in_view_message("Copied " + count + ".");
+        host.print_line("Presets copied: " + count + " from " + *other);
     });
 }
 
@@ -248,6 +482,9 @@ void install_preset_commands(WindowContext& context, PyObject* module) {
     };
     context.delete_selected_preset = [module](TremblaToolWindow& w) { delete_selected_preset(module, w); };
     context.refresh_preset_list = [module](TremblaToolWindow& w) { refresh_preset_list(module, w); };
+    context.import_presets = [module](TremblaToolWindow& w, const QString& path) { import_presets(module, w, path); };
+    context.export_presets = [module](TremblaToolWindow& w, const QString& path) { export_presets(module, w, path); };
+    context.offer_preset_copy = [module](TremblaToolWindow& w) { offer_preset_copy(module, w); };
 }
 
 PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(read_controls(window))); }

@@ -5,6 +5,7 @@
 #include <QPersistentModelIndex>
 
 #include "module/binding/qt_values.h"
+#include "module/binding/readers.h"
 #include "module/faces/control_proxy.h"
 #include "pyhost/python_error.h"
 
@@ -96,6 +97,18 @@ PyObject* list_item_text(PyObject* self, PyObject*) {
     return guarded([&] { return qstring_to_python(live_item(self).text()).release(); });
 }
 
+PyObject* list_item_set_selected(PyObject* self, PyObject* selected) {
+    return guarded([&] {
+        const bool select = truth_arg(selected);
+        live_item(self).setSelected(select);
+        return PyRef::borrow(Py_None).release();
+    });
+}
+
+PyObject* list_item_is_selected(PyObject* self, PyObject*) {
+    return guarded([&] { return bool_to_python(live_item(self).isSelected()).release(); });
+}
+
 PyObject* list_item_repr(PyObject* self) {
     return guarded([&] {
         PyRef text;
@@ -135,6 +148,9 @@ void list_item_dealloc(PyObject* self) {
 
 PyMethodDef kListItemMethods[] = {
     {"text", list_item_text, METH_NOARGS, "The entry's text (a preset name)."},
+    {"setSelected", list_item_set_selected, METH_O,
+     "setSelected(selected): adds or takes the entry off the selection."},
+    {"isSelected", list_item_is_selected, METH_NOARGS, "True while the entry is selected."},
     {nullptr, nullptr, 0, nullptr},
 };
 

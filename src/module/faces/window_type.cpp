@@ -121,6 +121,21 @@ PyObject* window_load_selected_preset(PyObject* self, PyObject* args, PyObject* 
     });
 }
 
+// _import_presets(path=None) / _export_presets(path=None): without a path the user picks the file.
+template <void (TremblaToolWindow::*command)(const QString&)>
+PyObject* window_preset_file_command(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guarded([&] {
+        PyObject* path = Py_None;
+        static const char* const kKeywords[] = {"path", nullptr};
+        if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O", const_cast<char**>(kKeywords), &path)) {
+            py::throw_python_error();
+        }
+        const QString text = path == Py_None ? QString() : qstring_arg(path, "path");
+        (live_window(self).*command)(text);
+        return none().release();
+    });
+}
+
 PyObject* window_about_text(PyObject* self, PyObject*) {
     return on_window(self, [](TremblaToolWindow&) { return qstring_to_python(about_text(PYSIDE_VERSION)); });
 }
@@ -217,6 +232,12 @@ PyMethodDef kWindowMethods[] = {
      "Delete selected preset."},
     {"_refresh_preset_list", run_command<&TremblaToolWindow::_refresh_preset_list>, METH_NOARGS,
      "Refresh presets list."},
+    {"_import_presets", TREMBLA_KEYWORDS_FUNCTION(window_preset_file_command<&TremblaToolWindow::_import_presets>),
+     METH_VARARGS | METH_KEYWORDS, "Merges a preset file (path, else the one the user picks) into the presets."},
+    {"_export_presets", TREMBLA_KEYWORDS_FUNCTION(window_preset_file_command<&TremblaToolWindow::_export_presets>),
+     METH_VARARGS | METH_KEYWORDS, "Writes the selected presets to a preset file (path, else the user's choice)."},
+    {"_offer_preset_copy", run_command<&TremblaToolWindow::_offer_preset_copy>, METH_NOARGS,
+     "Offers another release's presets to a build that has none yet (once)."},
     {"_show_about", run_command<&TremblaToolWindow::_show_about>, METH_NOARGS,
      "Shows the modal about box; returns when the user closes it."},
     {"_about_text", window_about_text, METH_NOARGS, "The rich text the about box shows."},
@@ -282,6 +303,11 @@ const ControlAttribute kControls[] = {
     {"rot_z_slider", control_of<&TremblaToolWindow::rot_z_slider>},
     {"preset_list", control_of<&TremblaToolWindow::preset_list>},
     {"preset_name_field", control_of<&TremblaToolWindow::preset_name_field>},
+    {"load_btn", control_of<&TremblaToolWindow::load_btn>},
+    {"delete_btn", control_of<&TremblaToolWindow::delete_btn>},
+    {"save_btn", control_of<&TremblaToolWindow::save_btn>},
+    {"import_btn", control_of<&TremblaToolWindow::import_btn>},
+    {"export_btn", control_of<&TremblaToolWindow::export_btn>},
 };
 constexpr std::size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
 

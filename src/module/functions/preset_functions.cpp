@@ -11,6 +11,7 @@
 #include "module/binding/py_json.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "presets/shared_presets.h"
 #include "pyhost/python_error.h"
 
 namespace trembla::ext {
@@ -259,6 +260,39 @@ PyRef preset_file_path_text(PyObject* module) {
     PyRef directory = script_directory(module);
     PyRef file_name = checked(py::text(kPresetFileName));
     return os_path_call("join", directory.get(), file_name.get());
+}
+
+std::string store_path_of(PyObject* path) { return path_for_store(path); }
+
+std::vector<SharedPresetFile> shared_preset_files(const std::string& user_path) {
+    // os.environ, not getenv: a script's os.environ change is what a user expects to count, and
+    // Python's copy is the one that holds it on every platform.
+    PyRef environ = os_attr("environ");
+    PyRef value = PyRef::steal(PyMapping_GetItemString(environ.get(), const_cast<char*>(kPresetPathVariable)));
+    if (!value) {
+        if (!PyErr_ExceptionMatches(PyExc_KeyError)) {
+            py::throw_python_error();
+        }
+        PyErr_Clear();
+        return {};
+    }
+    std::vector<SharedPresetFile> files;
+    for (std::string& folder : preset_path_folders(path_for_store(value.get()))) {
+        std::string path = preset_file_path(folder);
+        if (path != user_path) {
+            files.push_back({std::move(folder), std::move(path)});
+        }
+    }
+    return files;
+}
+
+std::optional<std::string> module_directory_for_store(PyObject* module) {
+    std::optional<PyRef> file = module_file(module);
+    if (!file) {
+        return std::nullopt;
+    }
+    PyRef absolute = os_path_call("abspath", file->get());
+    return path_for_store(os_path_call("dirname", absolute.get()).get());
 }
 
 std::string preset_file_path_for_store(PyObject* module) { return path_for_store(preset_file_path_text(module).get()); }

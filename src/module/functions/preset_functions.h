@@ -3,7 +3,9 @@
 // the window's preset commands, which work on the file's JSON directly.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "presets/preset_store.h"
 #include "pyhost/py_ref.h"
@@ -24,6 +26,22 @@ py::PyRef preset_file_path_text(PyObject* module);
 // The same path as the store's file functions take it: the bytes the system sees on POSIX,
 // UTF-8 on Windows.
 std::string preset_file_path_for_store(PyObject* module);
+
+// A path from Python (str, or bytes on Python 2) in the form the store's file functions take.
+std::string store_path_of(PyObject* path);
+
+// A shared preset file of TREMBLA_PRESET_PATH: the folder as the variable names it, and its file.
+struct SharedPresetFile {
+    std::string folder;
+    std::string path;
+};
+
+// The shared preset files os.environ's TREMBLA_PRESET_PATH names, in order, leaving out the
+// user's own file (`user_path`): that one is not read-only.
+std::vector<SharedPresetFile> shared_preset_files(const std::string& user_path);
+
+// The folder of the module's file in the store's form, writable or not; nothing without a file.
+std::optional<std::string> module_directory_for_store(PyObject* module);
 
 // A load whose warning, if any, goes to the host's warning command.
 LoadedPresets load_presets_warning(Host& host, const std::string& path);

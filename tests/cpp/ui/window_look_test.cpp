@@ -112,6 +112,28 @@ TEST(WindowLook, TheSmallestWindowLeavesEveryControlItsHeight) {
     }
 }
 
+// At the window's 260 px every button of the presets page shows its whole caption inside the page.
+TEST(WindowLook, ThePresetsPageButtonsFitTheColumnUnclipped) {
+    TremblaToolWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    show_page(window, 3);
+    ASSERT_EQ(window.width(), 260);
+    QWidget* page = window.content_stack->currentWidget();
+    for (QPushButton* button :
+         {window.load_btn, window.delete_btn, window.import_btn, window.export_btn, window.save_btn}) {
+        const QString caption = button->text();
+        const QRect inside(button->mapTo(page, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(page->rect().contains(inside)) << caption.toStdString();
+        EXPECT_GE(button->width(), button->minimumSizeHint().width()) << caption.toStdString();
+        EXPECT_GE(button->contentsRect().width(), button->fontMetrics().horizontalAdvance(caption))
+            << caption.toStdString();
+    }
+    EXPECT_EQ(window.import_btn->width(), window.export_btn->width());
+    EXPECT_EQ(window.import_btn->y(), window.export_btn->y());
+    EXPECT_GT(window.import_btn->y(), window.load_btn->y());
+}
+
 TEST(WindowLook, TheAboutBoxDrawsItsRule) {
     TremblaToolWindow window;
     window.show();

@@ -225,10 +225,13 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     pick_buttons[1]->click();
 
     QWidget* presets = window->content_stack->widget(3);
-    const std::pair<const char*, const char*> preset_buttons[] = {
-        {"Load", "smallBtn"}, {"Delete", "deleteBtn"}, {"Save Preset", "primaryBtn"}};
+    const std::pair<const char*, const char*> preset_buttons[] = {{"Load", "smallBtn"},
+                                                                  {"Delete", "deleteBtn"},
+                                                                  {"Save Preset", "primaryBtn"},
+                                                                  {"Import\xE2\x80\xA6", "smallBtn"},
+                                                                  {"Export\xE2\x80\xA6", "smallBtn"}};
     for (const auto& [caption, style_class] : preset_buttons) {
-        QPushButton* button = button_with_text(presets, QLatin1String(caption));
+        QPushButton* button = button_with_text(presets, QString::fromUtf8(caption));
         ASSERT_NE(button, nullptr) << caption;
         EXPECT_EQ(button->property("class").toString(), QLatin1String(style_class));
         button->click();
@@ -241,11 +244,42 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     EXPECT_EQ((*counts)["load_selected_preset"], 1);
     EXPECT_EQ((*counts)["delete_selected_preset"], 1);
     EXPECT_EQ((*counts)["save_preset"], 1);
+    EXPECT_EQ((*counts)["import_presets"], 1);
+    EXPECT_EQ((*counts)["export_presets"], 1);
     EXPECT_EQ((*counts)["reset_camera"], 0) << "Reset stays disabled until a shake is applied";
     window->reset_btn->setEnabled(true);
     window->reset_btn->click();
     EXPECT_EQ((*counts)["reset_camera"], 1);
     EXPECT_EQ((*counts)["refresh_preset_list"], 1) << "saving and deleting refresh the list themselves";
+}
+
+// The commands that ask first do so only for the page's buttons, not for a script's call.
+TEST_F(WindowPages, PresetButtonsRunTheirCommandsAsTheUsersAndScriptCallsDoNot) {
+    std::vector<std::pair<std::string, bool>> seen;
+    WindowContext context;
+    const auto record = [&seen](const char* name) {
+        return [&seen, name](TremblaToolWindow& w, auto&&...) { seen.emplace_back(name, w._by_own_control); };
+    };
+    context.save_preset = record("save");
+    context.delete_selected_preset = record("delete");
+    context.import_presets = record("import");
+    context.export_presets = record("export");
+    TremblaToolWindow own(context);
+    for (QPushButton* button : {own.save_btn, own.delete_btn, own.import_btn, own.export_btn}) button->click();
+    own._save_preset();
+    own._delete_selected_preset();
+    own._import_presets(QStringLiteral("/tmp/in.json"));
+    own._export_presets();
+    const std::vector<std::pair<std::string, bool>> expected = {{"save", true},    {"delete", true}, {"import", true},
+                                                                {"export", true},  {"save", false},  {"delete", false},
+                                                                {"import", false}, {"export", false}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST_F(WindowPages, OpeningThePresetsPageAsksForTheCopyOfferEachTime) {
+    for (int page : {1, 3, 0, 3, 3}) window->_switch_tab(page);
+    EXPECT_EQ((*counts)["offer_preset_copy"], 2) << "the offer itself decides whether to ask";
+    EXPECT_EQ(window->preset_list->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST_F(WindowPages, DoubleClickLoadsTheCurrentItemAndEnterInTheNameFieldSavesNothing) {

@@ -40,6 +40,9 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
     context.refresh_preset_list = counter("refresh_preset_list");
     context.toggle_bypass = counter("toggle_bypass");
     context.commit_ranges = counter("commit_ranges");
+    context.import_presets = counter("import_presets");
+    context.export_presets = counter("export_presets");
+    context.offer_preset_copy = counter("offer_preset_copy");
     context.load_selected_preset = [counts](TremblaToolWindow&, QListWidgetItem* item) {
         ++counts->calls["load_selected_preset"];
         counts->loaded_items.push_back(item);
