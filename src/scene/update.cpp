@@ -44,16 +44,48 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
 // The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
 // the scene, unchanged, for reset and bake to connect again. A channel that already carries a
 // shake curve of this preparation had its own curve set aside then; a live update asks nothing.
-void set_own_curves_aside(Host& host, const std::vector<ChannelKeys>& keys, const ShakeCurves& own,
-                          const ShakeCurves& made, const ShakeCurves& targets) {
+void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                          const ShakeCurves& own, const ShakeCurves& made, const ShakeCurves& targets) {
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
         const std::string& curve = own[k];
         if (curve.empty() || !made[k].empty()) continue;
         const std::string& destination = targets[k];
         const std::optional<std::string> input = host.input_plug(destination);
-        if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
+        if (input && *input == curve + ".output") {
+            host.disconnect_attr(*input, destination);
+            link_kept_curve(host, camera, k, curve);
+        }
     }
+}
+
+// The keys an application writes for these controls, computed without the host; `applied` gets
+// the offsets, the mode and the shake in each key.
+std::vector<ChannelKeys> planned_keys(const Prepared& record, const ShakeControls& controls,
+                                      const std::vector<Frame>& frames, AppliedShake& applied) {
+    const ShakeSettings settings = shake_settings(controls.settings);
+    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
+    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
+    // shows what clearing the box would bring back.
+    applied.offsets = compute_shake_offsets(shake_data, frames, settings);
+    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
+    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
+    ShakeOffsets keyed = controls.bypass
+                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
+                             : applied.offsets;
+    // The mode is a control like the others: every prepare records what each mode builds on.
+    applied.camera_mode = controls.settings.mode;
+    // The shake each key adds, noted before the keys take over the offsets' storage: the relax
+    // mode keys the smoothed move alone.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (applied.camera_mode != CameraMode::relax) {
+            applied.keyed_shake[k] = keyed.channels[k];
+        } else {
+            applied.keyed_shake[k].assign(keyed.channels[k].size(), 0.0);
+        }
+    }
+    return camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record),
+                                    applied.camera_mode, record.camera_original_anim);
 }
 
 }  // namespace
@@ -76,8 +108,6 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
-    const ShakeSettings settings = shake_settings(controls.settings);
-    const FrameRecord shake_data = prepared_source_shake(record, frames, controls);
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
@@ -89,32 +119,11 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     AppliedShake applied;
     // Everything is computed before the first scene write, so bad input leaves the scene untouched;
     // the record's animation is read only here.
-    // The offsets answered are the shake as the sliders say it, also while bypassed: the preview
-    // shows what clearing the box would bring back.
-    applied.offsets = compute_shake_offsets(shake_data, frames, settings);
-    // Bypassed, a copy with the amount at zero is keyed; controls.settings stay as the user set them.
-    // Otherwise the keys are built in a copy of the offsets, which the preview keeps.
-    ShakeOffsets keyed = controls.bypass
-                             ? compute_shake_offsets(shake_data, frames, shake_settings(keyed_settings(controls)))
-                             : applied.offsets;
-    // The mode is a control like the others: every prepare records what each mode builds on.
-    applied.camera_mode = controls.settings.mode;
-    // The shake each key adds, noted before the keys take over the offsets' storage: the relax
-    // mode keys the smoothed move alone.
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (applied.camera_mode != CameraMode::relax) {
-            applied.keyed_shake[k] = keyed.channels[k];
-        } else {
-            applied.keyed_shake[k].assign(keyed.channels[k].size(), 0.0);
-        }
-    }
-    const std::vector<ChannelKeys> keys =
-        camera_keys_from_offsets(std::move(keyed), frames, settings, prepared_camera_base(record), applied.camera_mode,
-                                 record.camera_original_anim);
+    const std::vector<ChannelKeys> keys = planned_keys(record, controls, frames, applied);
     const ShakeCurves own = record.own_curves;
     const auto own_keys_outside = record.own_keys_outside;  // copies: host calls may replace the record
     const auto own_looks = record.own_looks;
-    set_own_curves_aside(host, keys, own, replace.made, replace.targets);
+    set_own_curves_aside(host, camera, keys, own, replace.made, replace.targets);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     // Outside the range the shake curve carries the camera's own keys, tangents and infinity (the
     // keys inside the range are the shaken ones).
@@ -126,6 +135,18 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
     if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves);
     return applied;
+}
+
+void note_planned_keys(Prepared& record, const ShakeControls& controls) {
+    if (!record.ready || record.samples_pending) return;
+    AppliedShake planned;
+    const std::vector<ChannelKeys> keys = planned_keys(record, controls, prepared_frames(record), planned);
+    for (const ChannelKeys& channel : keys) {
+        const std::size_t k = channel_index(channel.channel);
+        if (record.shake_curves[k].empty()) continue;
+        record.keyed_values[k] = channel.values;
+        record.keyed_shake[k] = std::move(planned.keyed_shake[k]);
+    }
 }
 
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made) {
