@@ -77,6 +77,8 @@ struct Names {
     PyObject* node;
     PyObject* longName;
     PyObject* dataType;
+    PyObject* attributeType;
+    PyObject* multi;
     PyObject* mute;
     PyObject* timeChange;
     PyObject* valueChange;
@@ -151,6 +153,8 @@ const Names& names() {
         n->node = intern_or_throw("node");
         n->longName = intern_or_throw("longName");
         n->dataType = intern_or_throw("dataType");
+        n->attributeType = intern_or_throw("attributeType");
+        n->multi = intern_or_throw("multi");
         n->mute = intern_or_throw("mute");
         n->timeChange = intern_or_throw("timeChange");
         n->valueChange = intern_or_throw("valueChange");
@@ -200,6 +204,7 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "disconnectAttr", nullptr},
     {0, "attributeQuery", nullptr},
     {0, "addAttr", nullptr},
+    {0, "deleteAttr", nullptr},
     {0, "keyTangent", nullptr},
     {0, "setInfinity", nullptr},
 };
@@ -652,6 +657,29 @@ std::optional<std::string> PythonHost::string_attr(const std::string& node, cons
     PyRef answer = call(Command::GetAttr, {plug_obj.get()});
     if (answer.get() == Py_None) return std::nullopt;
     return answer_text(answer.get());
+}
+
+bool PythonHost::has_attr(const std::string& node, const std::string& attribute) {
+    return has_attribute(node, attribute);
+}
+
+// addAttr -attributeType "message" -multi: an array of message plugs, each connected from another
+// node's .message (addAttr reference, https://docs.huihoo.com/autodesk/maya/2017/english/
+// CommandsPython/addAttr.html).
+void PythonHost::add_message_attr(const std::string& node, const std::string& attribute) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef attribute_obj = make_text(attribute);
+    PyRef message_type = make_text("message");
+    call(Command::AddAttr, {node_obj.get()},
+         {{n.longName, attribute_obj.get()}, {n.attributeType, message_type.get()}, {n.multi, Py_True}});
+}
+
+// deleteAttr "node.attribute": "delete a dynamic attribute from a node" (deleteAttr reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/deleteAttr.html).
+void PythonHost::delete_attr(const std::string& node, const std::string& attribute) {
+    PyRef plug_obj = make_text(node + "." + attribute);
+    call(Command::DeleteAttr, {plug_obj.get()});
 }
 
 // addAttr -dataType "string" and setAttr -type "string" (addAttr and setAttr references,

@@ -85,6 +85,9 @@ public:
     std::string node_type(const std::string& node) override;
     std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;
     void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) override;
+    bool has_attr(const std::string& node, const std::string& attribute) override;
+    void add_message_attr(const std::string& node, const std::string& attribute) override;
+    void delete_attr(const std::string& node, const std::string& attribute) override;
     bool layer_muted(const std::string& layer) override;
     void set_layer_muted(const std::string& layer, bool muted) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
@@ -171,6 +174,7 @@ private:
         DisconnectAttr,
         AttributeQuery,
         AddAttr,
+        DeleteAttr,
         KeyTangent,
         SetInfinity,
         Count

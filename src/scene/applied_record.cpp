@@ -222,6 +222,30 @@ ShakeCurves driving_curves(Host& host, const std::string& camera) {
     return curves;
 }
 
+namespace {
+
+std::string kept_link(const std::string& camera, std::size_t k) {
+    return camera + "." + kKeptCurvesAttribute + "[" + std::to_string(k) + "]";
+}
+
+// The links of the own curves come off with the attribute that held them: the camera is left as
+// the animator made it.
+void unlink_kept_curves(Host& host, const std::string& camera) {
+    if (!host.has_attr(camera, kKeptCurvesAttribute)) return;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string link = kept_link(camera, k);
+        if (const std::optional<std::string> input = host.input_plug(link)) host.disconnect_attr(*input, link);
+    }
+    host.delete_attr(camera, kKeptCurvesAttribute);
+}
+
+}  // namespace
+
+void link_kept_curve(Host& host, const std::string& camera, std::size_t k, const std::string& curve) {
+    if (!host.has_attr(camera, kKeptCurvesAttribute)) host.add_message_attr(camera, kKeptCurvesAttribute);
+    host.connect_attr(curve + ".message", kept_link(camera, k));
+}
+
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
                     const ShakeCurves& shake_curves, const Sample& base) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -243,6 +267,7 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
             host.set_attr(plug, base[k]);
         }
     }
+    unlink_kept_curves(host, camera);
 }
 
 bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves) {

@@ -59,9 +59,16 @@ std::vector<std::string> foreign_drivers(Host& host, const std::string& camera);
 // empty: none.
 ShakeCurves driving_curves(Host& host, const std::string& camera);
 
+// The camera's multi message attribute holding a link from each own curve kept aside (element k:
+// channel k's curve). A curve with no connection at all is what the host's scene cleanup (File >
+// Optimize Scene Size, "Remove unused: animation curves") deletes; the link is a connection that
+// drives nothing.
+inline constexpr const char* kKeptCurvesAttribute = "tremblaOwnCurves";
+void link_kept_curve(Host& host, const std::string& camera, std::size_t k, const std::string& curve);
+
 // Takes an applied shake off the camera: deletes its shake curves, connects each channel's own
-// curve again to its base plug and gives a channel without one its first-frame value. Nothing
-// else is touched.
+// curve again to its base plug and gives a channel without one its first-frame value, and removes
+// the links that kept the own curves (kKeptCurvesAttribute). Nothing else is touched.
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
                     const ShakeCurves& shake_curves, const Sample& base);
 

@@ -97,6 +97,13 @@ public:
     // addAttr(node, longName=attribute, dataType="string") when the attribute is missing, then
     // setAttr(node + "." + attribute, text, type="string")
     virtual void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) = 0;
+    // attributeQuery(attribute, node=node, exists=True)
+    virtual bool has_attr(const std::string& node, const std::string& attribute) = 0;
+    // addAttr(node, longName=attribute, attributeType="message", multi=True): each element takes one
+    // node's .message, a link that drives nothing
+    virtual void add_message_attr(const std::string& node, const std::string& attribute) = 0;
+    // deleteAttr(node + "." + attribute): a dynamic attribute (disconnect its elements first)
+    virtual void delete_attr(const std::string& node, const std::string& attribute) = 0;
     // animLayer(layer, q=True, mute=True) / animLayer(layer, edit=True, mute=muted)
     virtual bool layer_muted(const std::string& layer) = 0;
     virtual void set_layer_muted(const std::string& layer, bool muted) = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene/applied_record.h"
+#include "scene/take_up.h"
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -152,6 +153,9 @@ std::vector<AnimatorKey> find_animator_keys(Host& host, const Prepared& record) 
 }
 
 bool carry_animator_keys(Host& host, Prepared& record) {
+    // A taken-up shake knows what its session keyed once its samples are read again; a source
+    // gone leaves nothing to tell the animator's keys by.
+    if (record.ready && record.samples_pending) read_pending_samples(host, record);
     const std::vector<AnimatorKey> found = find_animator_keys(host, record);
     if (found.empty()) return false;
     carry_animator_keys(host, record, found);

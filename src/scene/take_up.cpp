@@ -5,6 +5,7 @@
 #include "core/sampling.h"
 #include "scene/host.h"
 #include "scene/source_motion.h"
+#include "scene/workflow.h"
 #include "scene/workflow_steps.h"
 
 namespace trembla {
@@ -76,6 +77,14 @@ bool read_pending_samples(Host& host, Prepared& record) {
         collect_source_motion(host, source, static_cast<double>(next.start_frame), static_cast<double>(next.end_frame));
     next.delta_data = calculate_deltas(next.source_data, next.start_frame);
     next.samples_pending = false;
+    // What the session that applied the shake last keyed, from the settings it noted: a key that
+    // differs since is the animator's. Without noted settings nothing is told apart.
+    if (next.noted && next.noted->settings) {
+        ShakeControls keyed_with;
+        keyed_with.settings = *next.noted->settings;
+        keyed_with.bypass = next.noted->bypass;
+        note_planned_keys(next, keyed_with);
+    }
     record = std::move(next);
     return true;
 }

@@ -45,15 +45,18 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
 // The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
 // the scene, unchanged, for reset and bake to connect again. A channel that already carries a
 // shake curve of this preparation had its own curve set aside then; a live update asks nothing.
-void set_own_curves_aside(Host& host, const std::vector<ChannelKeys>& keys, const ShakeCurves& own,
-                          const ShakeCurves& made, const ShakeCurves& targets) {
+void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
+                          const ShakeCurves& own, const ShakeCurves& made, const ShakeCurves& targets) {
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
         const std::string& curve = own[k];
         if (curve.empty() || !made[k].empty()) continue;
         const std::string& destination = targets[k];
         const std::optional<std::string> input = host.input_plug(destination);
-        if (input && *input == curve + ".output") host.disconnect_attr(*input, destination);
+        if (input && *input == curve + ".output") {
+            host.disconnect_attr(*input, destination);
+            link_kept_curve(host, camera, k, curve);
+        }
     }
 }
 
@@ -125,7 +128,7 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const ShakeCurves own = record.own_curves;
     const auto own_keys_outside = record.own_keys_outside;  // copies: host calls may replace the record
     const auto own_looks = record.own_looks;
-    set_own_curves_aside(host, keys, own, replace.made, replace.targets);
+    set_own_curves_aside(host, camera, keys, own, replace.made, replace.targets);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
     // Outside the range the shake curve carries the camera's own keys, tangents and infinity (the
     // keys inside the range are the shaken ones).
@@ -137,6 +140,17 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
     if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves);
     return applied;
+}
+
+void note_planned_keys(Prepared& record, const ShakeControls& controls) {
+    if (!record.ready || record.samples_pending) return;
+    ShakeKeying planned = compute_shake_keying(record, controls);
+    for (ChannelKeys& channel : planned.keys) {
+        const std::size_t k = channel_index(channel.channel);
+        if (record.shake_curves[k].empty()) continue;
+        record.keyed_values[k] = std::move(channel.values);
+        record.keyed_shake[k] = std::move(planned.keyed_shake[k]);
+    }
 }
 
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made) {

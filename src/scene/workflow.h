@@ -99,6 +99,11 @@ ShakeOffsets prepared_shake_offsets(const Prepared& record, const ShakeControls&
 // bypassed. A copy: controls.settings themselves always hold the un-bypassed shake.
 ControlValues keyed_settings(const ShakeControls& controls);
 
+// Notes on the record, as its keyed_values and keyed_shake, what apply_prepared_shake keys on each
+// of its shake curves for these controls, computed without the host: a taken-up shake learns what
+// its session keyed, so that keys set on the shaken camera since are told from the tool's own.
+void note_planned_keys(Prepared& record, const ShakeControls& controls);
+
 // Whether an update made a curve under another name than the record holds, or keyed another mode;
 // record_shake_curves notes them, and what each curve was keyed with.
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made);

@@ -57,16 +57,22 @@ ShakePreview::ShakePreview(ErrorReporter report, QWidget* parent) : QWidget(pare
 
 void ShakePreview::set_data(ShakePreviewData data) {
     _data = std::move(data);
+    _empty_hint.clear();
     summarise();
     update();
 }
 
 void ShakePreview::clear() { set_data(ShakePreviewData{}); }
 
+void ShakePreview::show_hint(const QString& hint) {
+    clear();
+    _empty_hint = hint;
+}
+
 void ShakePreview::summarise() { _envelope = make_preview_envelope(_data, plot_rect().width()); }
 
 QString ShakePreview::hint() const {
-    if (_data.weights.empty()) return QString::fromLatin1(EMPTY_HINT);
+    if (_data.weights.empty()) return _empty_hint.isEmpty() ? QString::fromLatin1(EMPTY_HINT) : _empty_hint;
     if (!has_offsets(_envelope)) return QString::fromLatin1(NO_OFFSETS_HINT);
     return QString();
 }

@@ -22,6 +22,9 @@ public:
     static constexpr int kHeight = 94;
     static constexpr const char* EMPTY_HINT = "Prepare a shake to preview it here.";
     static constexpr const char* NO_OFFSETS_HINT = "These settings add no shake.";
+    static constexpr const char* TAKEN_UP_HINT =
+        "Shake applied. Its preview shows once the source is sampled again, "
+        "at the next change.";
     static constexpr const char* BYPASSED_WORD = "Bypassed";
 
     // A failure while painting goes to `report` (unset: dropped).
@@ -31,6 +34,9 @@ public:
     void set_data(ShakePreviewData data);
     // Back to the hint: nothing prepared.
     void clear();
+    // No graph, and `hint` instead of the one for nothing prepared (a shake applied whose samples
+    // are not read yet) until the next set_data or clear.
+    void show_hint(const QString& hint);
 
     const ShakePreviewData& data() const { return _data; }
     const PreviewEnvelope& envelope() const { return _envelope; }
@@ -59,6 +65,7 @@ private:
     ErrorReporter _report;
     ShakePreviewData _data;
     PreviewEnvelope _envelope;
+    QString _empty_hint;  // shown instead of EMPTY_HINT when set
 };
 
 }  // namespace trembla

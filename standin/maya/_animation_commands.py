@@ -7,7 +7,7 @@ from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
 from ._undo import journal
 from ._scene import (AnimCurve, AnimLayer, DagNode, INFINITY_TYPES, KEYABLE,
-                     PlugLink, curve_type_for, string_types)
+                     PlugLink, curve_type_for, message_element, string_types)
 
 
 def _attributes(node, attribute):
@@ -101,10 +101,39 @@ def _same_source(current, source):
     return current is source
 
 
+def _message_link(source, destination, op, force=False):
+    """connectAttr / disconnectAttr of a node's .message and an element of a message array (see
+    message_element); False when `destination` is no such element."""
+    dst = resolve_plug(destination)
+    element = message_element(dst[0], dst[1][0]) if dst is not None else None
+    if element is None:
+        return False
+    src = resolve_plug(source)
+    if src is None or src[1] != ("message",):
+        raise RuntimeError("%s: '%s' cannot be connected to '%s'." % (op, source, destination))
+    node, (array, index) = dst[0], element
+    current = node.attrs[array].get(index)
+    if op == "disconnectAttr":
+        if current is not src[0]:
+            raise RuntimeError("disconnectAttr: There is no connection from '%s' to '%s' to "
+                               "disconnect." % (source, destination))
+        scene.link_message(None, node, array, index)
+        return True
+    if current is src[0]:
+        raise RuntimeError("connectAttr: '%s' is already connected to '%s'." % (source, destination))
+    if current is not None and not force:
+        raise RuntimeError("connectAttr: '%s' already has an incoming connection from '%s.message'."
+                           % (destination, current.name))
+    scene.link_message(src[0], node, array, index)
+    return True
+
+
 def connectAttr(source, destination, **kwargs):
     """connectAttr(curve + ".output", "node.attr", force=True): the curve drives the channel;
     connectAttr("other.attr", "node.attr") makes another node's channel drive it."""
     flags = _CONNECT_ATTR.parse(kwargs)
+    if _message_link(source, destination, "connectAttr", flags.get("force")):
+        return None
     src = _source_of(source)
     dst = resolve_plug(destination)
     if dst is None:
@@ -127,6 +156,8 @@ def connectAttr(source, destination, **kwargs):
 
 def disconnectAttr(source, destination):
     """disconnectAttr(curve + ".output", "node.attr"): the channel keeps its current value."""
+    if _message_link(source, destination, "disconnectAttr"):
+        return None
     dst = resolve_plug(destination)
     current = (dst[0].inputs.get(dst[1][0])
                if dst is not None and isinstance(dst[0], DagNode) else None)

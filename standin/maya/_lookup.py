@@ -2,7 +2,7 @@
 from __future__ import absolute_import
 
 from ._host import scene
-from ._scene import ALIASES, COMPOUNDS, AnimCurve, DagNode, string_types
+from ._scene import ALIASES, COMPOUNDS, AnimCurve, DagNode, message_element, string_types
 
 
 def no_object(name):
@@ -48,7 +48,14 @@ def resolve_plug(plug):
             return node, (attr,)
         if attr in COMPOUNDS and node.type == "transform":
             return node, COMPOUNDS[attr]
-    elif isinstance(node, AnimCurve) and attr == "output":
+        if message_element(node, attr):
+            return node, (attr,)
+    # Every node has one: "message (msg) Message ... Messaging attribute. For connecting without
+    # dataflow" (the base node's attributes, https://docs.huihoo.com/autodesk/maya/2017/english/
+    # Nodes/node.html).
+    if attr == "message":
+        return node, (attr,)
+    if isinstance(node, AnimCurve) and attr == "output":
         return node, (attr,)
     return None
 

@@ -13,6 +13,7 @@ convert at their edge.
 from __future__ import absolute_import, division
 
 import math
+import re
 from bisect import bisect_left, bisect_right
 
 from . import _math, _units
@@ -261,6 +262,23 @@ class AnimLayer(DependNode):
         self.attrs["weight"] = value
 
 
+# An element of a multi message attribute addAttr added ("name[3]"): it holds a link from another
+# node's .message plug, which carries no value ("Messaging attribute. For connecting without
+# dataflow", the base node's attributes, https://docs.huihoo.com/autodesk/maya/2017/english/
+# Nodes/node.html; addAttr -attributeType message -multi makes such an array, addAttr reference,
+# https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/addAttr.html). The array is kept in node.attrs as {index: node}, replaced on each
+# change (never changed in place), so that the undo journal's copy of attrs holds.
+_ELEMENT = re.compile(r"^(\w+)\[(\d+)\]$")
+
+
+def message_element(node, attr):
+    """(array name, index) when `attr` names an element of a message array of `node`, else None."""
+    found = _ELEMENT.match(attr)
+    if found and isinstance(node, DagNode) and node.dynamic.get(found.group(1)) == "message":
+        return found.group(1), int(found.group(2))
+    return None
+
+
 class AmbiguousName(ValueError):
     """A short name or partial path that more than one node answers to."""
 
@@ -471,6 +489,24 @@ class Scene(object):
         node.inputs[attr] = curve
         curve.outputs.append((node, attr))
 
+    def link_message(self, source, node, array, index):
+        journal.node_changing(node)
+        links = dict(node.attrs[array])
+        if source is None:
+            links.pop(index, None)
+        else:
+            links[index] = source
+        node.attrs[array] = links
+
+    def message_links_to(self, source):
+        """(node, array, index) of every message array element that `source` is linked to."""
+        found = []
+        for node in self.nodes.values():
+            for array, kind in getattr(node, "dynamic", {}).items():
+                if kind == "message":
+                    found.extend((node, array, i) for i, each in node.attrs[array].items() if each is source)
+        return found
+
     def disconnect(self, node, attr, keep_value=True):
         """Detach the channel's curve; like Maya, the channel keeps the value it had."""
         if attr not in node.inputs:
@@ -584,6 +620,8 @@ class Scene(object):
             return  # already gone with its parent or its layer
         journal.scene_changing(self)
         journal.node_changing(node)
+        for each, array, index in self.message_links_to(node):  # a deleted node's links go with it
+            self.link_message(None, each, array, index)
         if isinstance(node, AnimLayer):
             self._delete_layer(node)
             self._delete_dag(node)

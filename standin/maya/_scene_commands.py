@@ -19,7 +19,7 @@ from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
     AmbiguousName, BLEND_KINDS, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY,
-    AnimBlend, AnimCurve, DagNode, PlugLink, string_types)
+    AnimBlend, AnimCurve, DagNode, PlugLink, message_element, string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
 
@@ -227,7 +227,7 @@ def setAttr(plug, *values, **kwargs):
     return None
 
 
-_ADD_ATTR = FlagSet("addAttr", "longName|ln dataType|dt")
+_ADD_ATTR = FlagSet("addAttr", "longName|ln dataType|dt attributeType|at multi|m")
 
 
 def addAttr(*args, **kwargs):
@@ -236,9 +236,11 @@ def addAttr(*args, **kwargs):
     https://docs.huihoo.com/autodesk/maya/2017/english/Commands/addAttr.html). The stand-in adds
     string attributes only."""
     flags = _ADD_ATTR.parse(kwargs)
-    if flags.get("dataType") != "string" or not flags.get("longName"):
-        raise NotImplementedError("addAttr: the stand-in adds string attributes only "
-                                  "(longName=..., dataType='string')")
+    message = flags.get("attributeType") == "message" and flags.get("multi")
+    if not flags.get("longName") or not (message or flags.get("dataType") == "string"):
+        raise NotImplementedError("addAttr: the stand-in adds string attributes and multi message "
+                                  "attributes only (longName=..., dataType='string' or "
+                                  "attributeType='message', multi=True)")
     name = flags["longName"]
     for node in [find_node(each) for each in named_objects(args)]:
         if not isinstance(node, DagNode):
@@ -247,8 +249,33 @@ def addAttr(*args, **kwargs):
             raise RuntimeError("addAttr: Found attribute name '%s' already exists on node '%s'."
                                % (name, node.name))
         journal.node_changing(node)
-        node.attrs[name] = None
-        node.dynamic[name] = "string"
+        node.attrs[name] = {} if message else None  # a message array: {index: linked node}
+        node.dynamic[name] = "message" if message else "string"
+    return None
+
+
+_DELETE_ATTR = FlagSet("deleteAttr", "attribute|at")
+
+
+def deleteAttr(*args, **kwargs):
+    """deleteAttr("node.attr") or deleteAttr(node, attribute=name): "delete a dynamic attribute
+    from a node ... Static attributes cannot be deleted" (deleteAttr reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/deleteAttr.html). The
+    links a message array holds go with it."""
+    flags = _DELETE_ATTR.parse(kwargs)
+    names = flatten(args)
+    if len(names) != 1:
+        raise NotImplementedError("deleteAttr: the stand-in deletes one attribute at a time")
+    if flags.get("attribute"):
+        node, name = find_node(names[0]), flags["attribute"]
+    else:
+        node_name, _, name = names[0].partition(".")
+        node = find_node(node_name)
+    if not isinstance(node, DagNode) or name not in node.dynamic:
+        raise RuntimeError("deleteAttr: '%s.%s' is not a dynamic attribute." % (node.name, name))
+    journal.node_changing(node)
+    del node.attrs[name]
+    del node.dynamic[name]
     return None
 
 
@@ -617,6 +644,12 @@ def listConnections(obj, **kwargs):
             raise no_object(obj)
         node, channels = resolved
     found = []
+    element = message_element(node, channels[0]) if channels else None
+    if element is not None:  # a message array's element: the node linked there
+        linked = node.attrs[element[0]].get(element[1]) if want_sources else None
+        if linked is not None:
+            found.append(scene.path_name(linked) + ".message" if plugs else scene.path_name(linked))
+        return found or None
     if isinstance(node, DagNode) and want_sources:
         for attr in channels or sorted(node.inputs):
             curve = node.inputs.get(attr)
@@ -628,6 +661,10 @@ def listConnections(obj, **kwargs):
         for target, attr in node.outputs:
             name = scene.path_name(target)
             found.append("%s.%s" % (name, attr) if plugs else name)
+    if want_destinations and channels is None:  # the message arrays that link the node
+        for target, array, index in scene.message_links_to(node):
+            name = scene.path_name(target)
+            found.append("%s.%s[%d]" % (name, array, index) if plugs else name)
     return found or None
 
 
@@ -647,6 +684,6 @@ def delete(*args, **kwargs):
     return None
 
 
-COMMANDS = ("addAttr", "attributeQuery", "createNode", "currentTime", "currentUnit", "delete", "file", "getAttr", "listConnections",
+COMMANDS = ("addAttr", "attributeQuery", "createNode", "currentTime", "currentUnit", "delete", "deleteAttr", "file", "getAttr", "listConnections",
             "listRelatives", "ls", "nodeType", "objExists", "parent", "playbackOptions", "select",
             "setAttr", "xform")

@@ -31,6 +31,8 @@ Scene and host state
                                 with parents, channels, connections, keys and layers;
                                 selection and ranges; not the current time, which Maya
                                 does not undo), for comparing two moments
+    remove_unused_anim_curves() File > Optimize Scene Size's "Animation curves" cleanup: every
+                                animCurve without connections deleted (names answered)
     undo_depth()                how many undo chunks are open (0 when they are balanced)
     run_idle()                  the host goes idle: each script job whose event (Undo, Redo)
                                 triggered since runs once (see _script_jobs.py)
@@ -94,6 +96,7 @@ from ._host import reset as _reset_host
 from ._drop import drop_python_file  # noqa: F401
 from ._ui_commands import ui as _ui
 from ._host import scene as _scene
+from ._scene import AnimCurve as _AnimCurve
 from ._undo import journal as _journal
 from ._script_jobs import jobs as _jobs
 
@@ -215,7 +218,9 @@ def _dump_node(node):
     found = [node.order, node.name, node.type]
     if kind in ("DagNode", "AnimBlend", "AnimLayer"):
         found += [node.parent.name if node.parent is not None else None,
-                  [child.name for child in node.children], sorted(node.attrs.items()),
+                  [child.name for child in node.children],
+                  sorted((attr, sorted((i, each.name) for i, each in value.items())
+                          if isinstance(value, dict) else value) for attr, value in node.attrs.items()),
                   sorted((attr, link.plug_name(_scene)) for attr, link in node.inputs.items())]
     if kind == "AnimCurve":
         found += [list(node.times), list(node.values),
@@ -231,6 +236,21 @@ def _dump_node(node):
                   sorted((each.name, attr, blend.name)
                          for (each, attr), blend in node.blends.items())]
     return found
+
+
+def remove_unused_anim_curves():
+    """File > Optimize Scene Size with "Remove unused: Animation curves": "Deletes animCurve nodes
+    that have no connections to other nodes in the scene, are not locked, and are not from
+    referenced files" (Optimize Scene Size Options, https://help.autodesk.com/cloudhelp/ENU/
+    MayaCRE-Basics/files/GUID-6798B37D-0FF0-4ED3-A151-5CC648BB8CED.htm). The stand-in has no
+    locked or referenced nodes. A curve of an animation layer is connected to the layer's blend
+    node. Answers the names deleted, in creation order; one undo step of its own."""
+    unused = [node for order, node in sorted(_scene.nodes.items()) if isinstance(node, _AnimCurve)
+              and not node.outputs and node.layer is None and not _scene.message_links_to(node)]
+    names = [node.name for node in unused]
+    if unused:
+        _journal.command("delete", lambda: [_scene.delete(node) for node in unused], (), {})
+    return names
 
 
 def scene_dump():

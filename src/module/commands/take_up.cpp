@@ -49,8 +49,9 @@ void show_taken_up(TremblaToolWindow& w, const std::string& camera, const Applie
     w.prepare_btn->setText(QStringLiteral("Re-Prepare"));
     change_style_class(w.prepare_btn, "preparedBtn");
     w.reset_btn->setEnabled(true);
-    // The preview needs the source's samples, read at the first command that keys.
-    w.shake_preview->clear();
+    // The preview needs the source's samples, read at the first command that keys (which shows
+    // the graph); showing the window steps no time to read them.
+    w.shake_preview->show_hint(QString::fromLatin1(ShakePreview::TAKEN_UP_HINT));
 }
 
 void show_nothing_prepared(TremblaToolWindow& w) {

@@ -72,6 +72,12 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
         expected.push_back({"obj_exists", {own_curve(k)}});
         expected.push_back({"connect_attr", {own_curve(k) + ".output", plug(kChannels[k])}});
     }
+    // Then the links that kept the own curves from the host's scene cleanup, and their attribute.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        const std::string link = plug("tremblaOwnCurves[" + std::to_string(k) + "]");
+        expected.push_back({"disconnect_attr", {own_curve(k) + ".message", link}});
+    }
+    expected.push_back({"delete_attr", {kCamera, "tremblaOwnCurves"}});
     expected.push_back({"set_string_attr", {kCamera, "tremblaShake"}});
     EXPECT_EQ(host.calls(), expected);
 }

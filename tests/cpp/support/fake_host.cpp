@@ -332,6 +332,26 @@ void FakeHost::set_string_attr(const std::string& node, const std::string& attri
     string_attrs[plug_of(node, attribute)] = text;
 }
 
+bool FakeHost::has_attr(const std::string& node, const std::string& attribute) {
+    const std::string plug = plug_of(node, attribute);
+    return string_attrs.count(plug) != 0 || message_attrs.count(plug) != 0;
+}
+
+void FakeHost::add_message_attr(const std::string& node, const std::string& attribute) {
+    record("add_message_attr", {node, attribute});
+    require_node(node);
+    message_attrs.insert(plug_of(node, attribute));
+}
+
+void FakeHost::delete_attr(const std::string& node, const std::string& attribute) {
+    record("delete_attr", {node, attribute});
+    const std::string plug = plug_of(node, attribute);
+    if (message_attrs.erase(plug) + string_attrs.erase(plug) == 0) throw HostError("No attribute " + plug);
+    for (auto it = connections.begin(); it != connections.end();) {
+        it = it->first.rfind(plug + "[", 0) == 0 ? connections.erase(it) : std::next(it);
+    }
+}
+
 bool FakeHost::layer_muted(const std::string& layer) { return muted_layers.count(layer) != 0; }
 
 void FakeHost::set_layer_muted(const std::string& layer, bool muted) {

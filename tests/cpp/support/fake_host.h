@@ -133,6 +133,10 @@ public:
     bool layer_muted(const std::string& layer) override;
     void set_layer_muted(const std::string& layer, bool muted) override;
     std::map<std::string, std::string> string_attrs;  // plug -> text
+    bool has_attr(const std::string& node, const std::string& attribute) override;
+    void add_message_attr(const std::string& node, const std::string& attribute) override;
+    void delete_attr(const std::string& node, const std::string& attribute) override;
+    std::set<std::string> message_attrs;  // plug
     std::set<std::string> muted_layers;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,

@@ -62,9 +62,24 @@ class OwnAnimationCase(MainPathCase):
             self.assertEqual(own_curve(channel), None, channel)
             self.assertAlmostEqual(cmds.getAttr("%s.%s" % (CAMERA, channel)), value, places=12)
         self.assertFalse(any(cmds.objExists(shake_curve(c)) for c in list(SPARSE) + list(STILL)))
+        self.assertFalse(cmds.attributeQuery("tremblaOwnCurves", node=CAMERA, exists=True))  # the links went
 
 
 class KeptCurvesTest(OwnAnimationCase):
+    def test_kept_curves_survive_the_hosts_unused_curve_cleanup_while_the_shake_is_live(self):
+        for end in ("reset", "bake", "reset from a new window"):
+            self.prepare("animated")
+            self.assertEqual(standin.remove_unused_anim_curves(), [], end)  # File > Optimize Scene Size
+            if end == "bake":
+                self.window._bake_to_layer()
+                cmds.delete("trembla_layer")
+            else:
+                if end != "reset":
+                    tt.reset_state()
+                    self.window = tt.show()
+                self.window._reset_camera()
+            self.assert_own_animation_back()
+
     def test_reset_and_bake_give_back_every_key_tangent_and_infinity_in_every_mode(self):
         for mode in ("static", "animated", "relax"):
             for end in ("reset", "bake"):
@@ -242,10 +257,14 @@ class AnimatorKeysTest(OwnAnimationCase):
             self.window._reset_camera()
 
     def test_keys_set_on_the_shaken_camera_go_into_its_own_curves_minus_the_shake(self):
-        for name, command in CARRYING_COMMANDS:
+        for (name, command), session in [(c, s) for s in ("same session", "new session") for c in CARRYING_COMMANDS]:
+            name = "%s, %s" % (name, session)
             self.setUp()
             self.prepare("static")
             record = self.record()
+            if session == "new session":  # taken up by a new window before the animator keys
+                tt.reset_state()
+                self.window = tt.show()
             expected = {}
             for channel, time, move in ANIMATOR_KEYS:
                 k = CHANNELS.index(channel)

@@ -13,6 +13,9 @@ from maya import cmds  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 
+TAKEN_UP_HINT = "Shake applied. Its preview shows once the source is sampled again, at the next change."
+
+
 def shake_keys():
     """Every key of every shake curve on the camera: time and value, exactly."""
     return dict((c, (cmds.keyframe(shake_curve(c), q=True, tc=True), cmds.keyframe(shake_curve(c), q=True, vc=True)))
@@ -64,7 +67,11 @@ class TakenUpTest(TakenUpCase):
             self.reopen(how)
             self.assertEqual(shake_keys(), prepared, how)  # taking up keys nothing
             self.assert_shows_applied(mode=mode)
+            if how != "close":  # taken up: not "Prepare a shake..." while one is applied
+                self.assertEqual((self.window.shake_preview.hint(), self.window.shake_preview.preview_data()),
+                                 (TAKEN_UP_HINT, None), how)
         self.window.amount_slider.setValue(90)
+        self.assertIsNotNone(self.window.shake_preview.preview_data(), how)  # the samples read, the shake shows
         return prepared, shake_keys()
 
     def test_a_reopened_window_shows_the_shake_and_its_next_move_keys_as_an_uninterrupted_session(self):

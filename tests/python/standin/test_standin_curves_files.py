@@ -68,6 +68,25 @@ class ConnectionAndAttributeTest(unittest.TestCase):
         self.assertRaises(RuntimeError, cmds.setAttr, cam + ".note", 2.0)
         self.assertRaises(RuntimeError, cmds.addAttr, cam, longName="note", dataType="string")
 
+    def test_a_message_link_keeps_a_curve_from_the_unused_curve_cleanup_until_removed(self):
+        cam, curve = keyed("cam", [(1, 2.0)])
+        loose = keyed("other", [(1, 1.0)])[1]
+        for each in (cam + ".tx", "other.tx"):
+            cmds.disconnectAttr(cmds.listConnections(each, s=True, d=False, p=True)[0], each)
+        before = standin.scene_dump()
+        cmds.addAttr(cam, longName="kept", attributeType="message", multi=True)
+        cmds.connectAttr(curve + ".message", cam + ".kept[2]")
+        self.assertEqual((cmds.listConnections(cam + ".kept[2]", s=True, d=False, p=True),
+                          cmds.listConnections(curve, p=True), cmds.getAttr(cam + ".tx")),
+                         ([curve + ".message"], [cam + ".kept[2]"], 2.0))  # it drives nothing
+        self.assertEqual((standin.remove_unused_anim_curves(), cmds.objExists(curve)), ([loose], True))
+        cmds.undo()
+        cmds.disconnectAttr(curve + ".message", cam + ".kept[2]")
+        cmds.deleteAttr(cam + ".kept")
+        self.assertEqual(standin.scene_dump(), before)
+        self.assertRaises(RuntimeError, cmds.deleteAttr, cam + ".translateX")  # static: not deleted
+        self.assertEqual(standin.remove_unused_anim_curves(), [curve, loose])
+
 
 class SceneFileTest(unittest.TestCase):
     def setUp(self):
