@@ -21,6 +21,8 @@ struct ControlTip {
 
 const ControlTip kTips[] = {
     {NAMED("helpBtn"), "About Trembla Tool: version and contact."},
+    {MEMBER(dock_btn),
+     "Docks the panel into Maya's workspace, or floats it again; docked, it returns in the next session."},
     {NAMED("closeBtn"), "Closes the window; a shake on the camera stays, and a new window takes it up."},
     {TAB(0), "Setup: the camera, the source, how the shake follows it and how strong it is."},
     {TAB(1), "Shake: where the shake acts, its fades and speed, the camera mode, Bypass and the bake layer."},

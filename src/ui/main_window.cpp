@@ -251,9 +251,16 @@ void TremblaToolWindow::hideEvent(QHideEvent* event) {
     if (!event->spontaneous() && _context.hidden) _guarded([this] { _context.hidden(*this); });
 }
 
+void TremblaToolWindow::reject() {
+    _guarded([this] {
+        if (isWindow()) QDialog::reject();
+    });
+}
+
 void TremblaToolWindow::_delete_existing() {
     run_guarded({}, [] {
-        const QList<QWidget*> windows = QApplication::topLevelWidgets();
+        // Every widget, not only the top-level ones: a docked window sits inside its dock.
+        const QList<QWidget*> windows = QApplication::allWidgets();
         for (QWidget* widget : windows) {
             // Guarded pointer: closing one window may delete another of the list.
             QPointer<QWidget> guarded(widget);

@@ -98,6 +98,25 @@ public:
     void _show_about();
     void _switch_tab(int index);
 
+    // The dock button: moves this window into the host's workspace control, or back out of it
+    // (the context's toggle_dock does the host's part).
+    void _toggle_dock();
+    // Puts the window into a dock's container (its layout, made when it has none): it follows the
+    // container's width from the floating column's width up, the sliders stretching.
+    void _place_in_dock(QWidget* container);
+    // Takes the window out of its dock: a frameless window again under `parent`, of the column's
+    // fixed width, where it stood before it was docked; shown when `visible`.
+    void _place_floating(QWidget* parent, bool visible);
+    // The title bar's close button: a floating window hides; a docked one asks the context to
+    // close the dock (close_dock), which leaves the window hidden and floating.
+    void _close_from_title_bar();
+    // The window sits inside a container (docked) rather than being a window of its own.
+    bool _is_docked() const { return !isWindow(); }
+    // The container of the tool window that is docked now, if there is one; never throws.
+    static QWidget* _docked_container() noexcept;
+    // The floating window's width (the column every page is laid out for).
+    static constexpr int kColumnWidth = 260;
+
     const WindowContext& context() const { return _context; }
 
     // Frame (window_frame.cpp).
@@ -107,6 +126,8 @@ public:
     QPushButton* bake_btn = nullptr;
     // Takes the applied shake off; enabled only while a shake is applied (set by the commands).
     QPushButton* reset_btn = nullptr;
+    // In the title bar: docks the window into the host's workspace, or floats it again.
+    QPushButton* dock_btn = nullptr;
 
     // Setup page.
     QLineEdit* camera_field = nullptr;
@@ -161,6 +182,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Esc rejects a dialog, which hides it: docked, that would leave an empty dock.
+    void reject() override;
 
 private:
     // Runs before the QDialog base exists: picks the parent and removes the earlier window.
@@ -226,6 +249,8 @@ private:
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;
 
     const WindowContext _context;
+    // Where the floating window stood before it was docked, to put it back there.
+    std::optional<QPoint> _floating_pos;
     // The mode button that was just unchecked, while the newly checked one's signal is to come.
     QRadioButton* _mode_left = nullptr;
     // The ranges text as set by a program or last committed, before the user's typing.

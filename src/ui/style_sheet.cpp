@@ -238,7 +238,7 @@ QPushButton.secondaryBtn:disabled {{
 }}
 
 /* Help Button */
-QPushButton#helpBtn {{
+QPushButton#helpBtn, QPushButton#dockBtn {{
     background-color: transparent;
     border: 1px solid {border};
     border-radius: 3px;
@@ -252,7 +252,7 @@ QPushButton#helpBtn {{
     padding: 0px;
 }}
 
-QPushButton#helpBtn:hover {{
+QPushButton#helpBtn:hover, QPushButton#dockBtn:hover {{
     background-color: {bg_light};
     color: {text_bright};
     border-color: {accent};

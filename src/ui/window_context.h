@@ -49,6 +49,11 @@ struct WindowContext {
     Request commit_ranges;
     // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
     Request toggle_bypass;
+    // The dock button was clicked: the window goes into the host's workspace control, or out of
+    // it. close_dock: the title bar's close button of a docked window; the window leaves the
+    // control, hidden, and the control closes. Unset: the buttons do nothing.
+    Command toggle_dock;
+    Command close_dock;
     // The window was shown / hidden or deleted (not by the host's own minimising): it follows the
     // host's undo only while it is up.
     Command shown;

@@ -3,6 +3,7 @@
 // free spot. The pages are built in their own files; what the controls do is in main_window.cpp.
 #include <cstddef>
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,6 +61,11 @@ QFrame* TremblaToolWindow::_build_title_bar() {
     layout->addWidget(title);
     layout->addStretch();
 
+    dock_btn = new QPushButton(QStringLiteral("D"));
+    dock_btn->setObjectName(QStringLiteral("dockBtn"));
+    _connect_command(dock_btn, &QPushButton::clicked, &TremblaToolWindow::_toggle_dock);
+    layout->addWidget(dock_btn);
+
     auto* help = new QPushButton(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("helpBtn"));
     _connect_command(help, &QPushButton::clicked, &TremblaToolWindow::_show_about);
@@ -70,7 +76,7 @@ QFrame* TremblaToolWindow::_build_title_bar() {
         auto* button = new QPushButton;
         button->setObjectName(QLatin1String(name));
         if (QLatin1String(name) == QLatin1String("closeBtn")) {
-            connect(button, &QPushButton::clicked, this, [this] { _guarded([this] { close(); }); });
+            connect(button, &QPushButton::clicked, this, [this] { _guarded([this] { _close_from_title_bar(); }); });
         }
         layout->addWidget(button);
     }
@@ -170,7 +176,9 @@ void TremblaToolWindow::mousePressEvent(QMouseEvent* event) {
 
 void TremblaToolWindow::mouseMoveEvent(QMouseEvent* event) {
     _guarded([&] {
-        if (event->buttons() == Qt::LeftButton && _drag_pos) {
+        // Docked, the host's workspace moves the panel: moving the widget would only shift it
+        // inside its container.
+        if (event->buttons() == Qt::LeftButton && _drag_pos && isWindow()) {
             move(global_position(event) - *_drag_pos);
         }
     });
@@ -178,6 +186,62 @@ void TremblaToolWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void TremblaToolWindow::mouseReleaseEvent(QMouseEvent* /*event*/) {
     _guarded([&] { _drag_pos.reset(); });
+}
+
+void TremblaToolWindow::_close_from_title_bar() {
+    if (isWindow()) {
+        close();
+        return;
+    }
+    // Docked, the control closes: the window leaves it first and stays, hidden, as a closed
+    // floating window does.
+    if (_context.close_dock) _context.close_dock(*this);
+}
+
+void TremblaToolWindow::_toggle_dock() {
+    if (_context.toggle_dock) _context.toggle_dock(*this);
+}
+
+void TremblaToolWindow::_place_in_dock(QWidget* container) {
+    if (isWindow()) _floating_pos = pos();
+    _drag_pos.reset();
+    QLayout* layout = container->layout();
+    if (layout == nullptr) {
+        layout = new QVBoxLayout(container);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    // A plain child widget: no window flags, no translucent window background, and no fixed width,
+    // so that the panel takes the dock's width (never below the column every page is laid out for).
+    setAttribute(Qt::WA_TranslucentBackground, false);
+    setParent(container, Qt::Widget);
+    setMinimumWidth(kColumnWidth);
+    setMaximumWidth(QWIDGETSIZE_MAX);
+    layout->addWidget(this);
+    show();
+}
+
+void TremblaToolWindow::_place_floating(QWidget* parent, bool visible) {
+    _drag_pos.reset();
+    hide();
+    setParent(parent, Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFixedWidth(kColumnWidth);
+    resize(kColumnWidth, minimumHeight());
+    if (_floating_pos) move(*_floating_pos);
+    if (visible) show();
+}
+
+QWidget* TremblaToolWindow::_docked_container() noexcept {
+    QWidget* container = nullptr;
+    run_guarded({}, [&] {
+        for (QWidget* widget : QApplication::allWidgets()) {
+            auto* window = qobject_cast<TremblaToolWindow*>(widget);
+            if (window != nullptr && !window->isWindow()) {
+                container = window->parentWidget();
+            }
+        }
+    });
+    return container;
 }
 
 }  // namespace trembla

@@ -145,7 +145,9 @@ def reset():
     from ._ui_commands import ui
     from ._undo import journal
     from ._script_jobs import jobs
+    from . import _workspace
     jobs.reset()
+    _workspace.reset()
     journal.pause()
     scene.clear()
     journal.reset()

@@ -41,6 +41,12 @@ Scene and host state
                                 its folder put at sys.path[0], the file imported (it must not
                                 be imported yet), onMayaDroppedPythonFile(path) called, then
                                 sys.path[0] removed, whatever it is by then (see _drop.py)
+    quit_session()              the host quits with its workspace saved: the open workspace
+                                controls are remembered and their widgets deleted
+    restore_workspace(saved)    the next session restores them: each made again, its uiScript
+                                run (see _workspace.py)
+    workspace_control_widget(name)
+                                a workspace control's widget (of the process's Qt binding)
 
 Undo: commands that change the scene go on the undo queue, one entry each, or one entry for
 all of them between undoInfo(openChunk=True) and the matching closeChunk; cmds.undo() and
@@ -99,6 +105,7 @@ from ._host import scene as _scene
 from ._scene import AnimCurve as _AnimCurve
 from ._undo import journal as _journal
 from ._script_jobs import jobs as _jobs
+from . import _workspace
 
 __all__ = [
     "Call", "calls", "calls_of", "clear_calls", "clear_faults", "evaluation_mode", "fail",
@@ -107,7 +114,8 @@ __all__ = [
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
     "set_api_available", "scene_dump", "undo_depth", "press_escape_at_check", "progress_bar",
-    "drop_python_file", "run_idle", "script_jobs",
+    "drop_python_file", "run_idle", "script_jobs", "quit_session", "restore_workspace",
+    "workspace_control_widget",
 ]
 
 _API_MODULES = {"maya.api.OpenMaya": _api_om, "maya.api.OpenMayaAnim": _api_oma}
@@ -203,6 +211,23 @@ def progress_bar():
 
 def undo_depth():
     return _journal.depth
+
+
+def quit_session():
+    """The host quits with its workspace saved: every workspace control's widget is deleted (with
+    whatever it holds); the answer is what restore_workspace takes."""
+    return _workspace.quit_session()
+
+
+def restore_workspace(saved):
+    """A new session restores the saved workspace: each control is made again, its uiScript run."""
+    _workspace.restore_workspace(saved)
+
+
+def workspace_control_widget(name):
+    """The binding's widget of a workspace control (what wrapInstance makes of findControl), or None."""
+    control = _workspace.controls.get(name)
+    return None if control is None or not control.alive() else control.widget
 
 
 def run_idle():

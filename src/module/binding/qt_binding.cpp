@@ -39,7 +39,17 @@ PyRef shiboken_function_or_none(const char* function) {
     return checked(PyObject_GetAttrString(shiboken.get(), function));
 }
 
-// An address handed over by the binding; shiboken answers a long on Python 2 and an int on 3.
+}  // namespace
+
+void register_qt_binding(PyObject* module) {
+    set_module_attr(module, "QtCore", import_or_none(kQtCore).get());
+    set_module_attr(module, "QtGui", import_or_none(kQtGui).get());
+    set_module_attr(module, "QtWidgets", import_or_none(kQtWidgets).get());
+    set_module_attr(module, "wrapInstance", shiboken_function_or_none("wrapInstance").get());
+    PyRef version = checked(py::integer(PYSIDE_VERSION));
+    set_module_attr(module, "PYSIDE_VERSION", version.get());
+}
+
 std::uintptr_t address_from_python(PyObject* obj) {
     PyRef number = checked(PyNumber_Long(obj));
 #if !TREMBLA_PY3
@@ -52,17 +62,6 @@ std::uintptr_t address_from_python(PyObject* obj) {
         py::throw_python_error();
     }
     return static_cast<std::uintptr_t>(value);
-}
-
-}  // namespace
-
-void register_qt_binding(PyObject* module) {
-    set_module_attr(module, "QtCore", import_or_none(kQtCore).get());
-    set_module_attr(module, "QtGui", import_or_none(kQtGui).get());
-    set_module_attr(module, "QtWidgets", import_or_none(kQtWidgets).get());
-    set_module_attr(module, "wrapInstance", shiboken_function_or_none("wrapInstance").get());
-    PyRef version = checked(py::integer(PYSIDE_VERSION));
-    set_module_attr(module, "PYSIDE_VERSION", version.get());
 }
 
 PyRef address_to_python(std::uintptr_t address) {

@@ -24,6 +24,10 @@ py::PyRef wrap_address(PyObject* module, std::uintptr_t address, const char* qt_
 // is not loaded or `obj` is not an instance of QtWidgets.QWidget.
 std::optional<std::uintptr_t> widget_address(PyObject* module, PyObject* obj);
 
+// An address handed over by the binding or the host (shiboken answers a long on Python 2 and an
+// int on 3) as a number of full pointer width; the Python error is thrown.
+std::uintptr_t address_from_python(PyObject* obj);
+
 // An address as a Python integer of full pointer width (a long on Python 2).
 py::PyRef address_to_python(std::uintptr_t address);
 

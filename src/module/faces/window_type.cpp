@@ -143,7 +143,16 @@ PyObject* window_about_text(PyObject* self, PyObject*) {
 // ---- what scripts use of the QDialog -----------------------------------------------------------
 
 PyObject* window_close(PyObject* self, PyObject*) {
-    return on_window(self, [](TremblaToolWindow& window) { return bool_to_python(window.close()); });
+    return on_window(self, [](TremblaToolWindow& window) {
+        // Docked, closing only the widget would leave an empty dock: the dock closes, as from the
+        // title bar.
+        if (window._is_docked()) {
+            const QPointer<TremblaToolWindow> alive(&window);
+            window._close_from_title_bar();
+            return bool_to_python(alive && !alive->isVisible());
+        }
+        return bool_to_python(window.close());
+    });
 }
 
 PyObject* window_show(PyObject* self, PyObject*) {
@@ -163,6 +172,10 @@ PyObject* window_object_name(PyObject* self, PyObject*) {
 
 PyObject* window_window_title(PyObject* self, PyObject*) {
     return on_window(self, [](TremblaToolWindow& window) { return qstring_to_python(window.windowTitle()); });
+}
+
+PyObject* window_is_docked(PyObject* self, PyObject*) {
+    return on_window(self, [](TremblaToolWindow& window) { return bool_to_python(window._is_docked()); });
 }
 
 PyObject* window_width(PyObject* self, PyObject*) {
@@ -241,7 +254,11 @@ PyMethodDef kWindowMethods[] = {
     {"_show_about", run_command<&TremblaToolWindow::_show_about>, METH_NOARGS,
      "Shows the modal about box; returns when the user closes it."},
     {"_about_text", window_about_text, METH_NOARGS, "The rich text the about box shows."},
-    {"close", window_close, METH_NOARGS, "Closes (hides) the window; True when it closed."},
+    {"_toggle_dock", run_command<&TremblaToolWindow::_toggle_dock>, METH_NOARGS,
+     "Moves the window into the host's workspace control, or out of it to float again."},
+    {"_is_docked", window_is_docked, METH_NOARGS, "True while the window sits in the workspace control."},
+    {"close", window_close, METH_NOARGS,
+     "Closes (hides) the window; docked, it leaves the dock, which closes. True when it closed."},
     {"show", window_show, METH_NOARGS, "Shows the window, non-modal."},
     {"isVisible", window_is_visible, METH_NOARGS, "True while the window is shown."},
     {"objectName", window_object_name, METH_NOARGS, "The Qt object name, WINDOW_OBJECT."},
@@ -273,6 +290,7 @@ const ControlAttribute kControls[] = {
     {"prepare_btn", control_of<&TremblaToolWindow::prepare_btn>},
     {"bake_btn", control_of<&TremblaToolWindow::bake_btn>},
     {"reset_btn", control_of<&TremblaToolWindow::reset_btn>},
+    {"dock_btn", control_of<&TremblaToolWindow::dock_btn>},
     {"camera_field", control_of<&TremblaToolWindow::camera_field>},
     {"source_field", control_of<&TremblaToolWindow::source_field>},
     {"lag_trans_slider", control_of<&TremblaToolWindow::lag_trans_slider>},

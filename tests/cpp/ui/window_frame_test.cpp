@@ -229,6 +229,45 @@ TEST_F(WindowDrag, LeftDragFromTheTitleMovesTheWindowWithTheCursor) {
     EXPECT_FALSE(window->_drag_pos.has_value());
 }
 
+// Docked, the window is a child of the dock's container: a title-bar drag must not shift it inside
+// the container, Esc must not hide it (an empty dock), and the close button asks the context.
+TEST_F(WindowDrag, DockedTheWindowFollowsItsContainerAndNeitherDragNorEscMovesOrHidesIt) {
+    int dock_closes = 0;
+    WindowContext context;
+    context.close_dock = [&](TremblaToolWindow&) { ++dock_closes; };
+    QWidget container;
+    container.resize(420, 700);
+    container.show();
+    window = std::make_unique<TremblaToolWindow>(context);
+    window->show();
+    const QPoint floating_at(70, 90);
+    window->move(floating_at);
+    window->_place_in_dock(&container);
+    QApplication::processEvents();
+    EXPECT_TRUE(window->_is_docked());  // no early return: the container would delete the window
+    EXPECT_EQ(TremblaToolWindow::_docked_container(), &container);
+    EXPECT_EQ(window->width(), 420);
+    title = window->findChild<QLabel*>(QStringLiteral("titleLabel"));
+    const QPoint docked_at = window->pos();
+    send_mouse(title, QEvent::MouseButtonPress, QPoint(40, 12), Qt::LeftButton, Qt::LeftButton);
+    send_mouse(window.get(), QEvent::MouseMove, QPoint(90, 60), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window->pos(), docked_at);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    window->findChild<QPushButton*>(QStringLiteral("closeBtn"))->click();
+    EXPECT_EQ(dock_closes, 1);
+
+    window->_place_floating(nullptr, true);
+    EXPECT_FALSE(window->_is_docked());
+    EXPECT_EQ(TremblaToolWindow::_docked_container(), nullptr);
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(window->width(), 260);
+    EXPECT_EQ(window->maximumWidth(), 260);
+    EXPECT_EQ(window->pos(), floating_at);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(WindowDrag, RightButtonDoesNotDrag) {
     send_mouse(title, QEvent::MouseButtonPress, grip(), Qt::RightButton, Qt::RightButton);
     EXPECT_FALSE(window->_drag_pos.has_value());
