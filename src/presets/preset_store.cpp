@@ -79,16 +79,6 @@ std::optional<std::string> presets_text(const PresetJson& presets, std::string& 
     return std::nullopt;
 }
 
-std::string directory_of(const std::string& path) {
-    const std::size_t separator = path.find_last_of(kSeparators);
-    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
-}
-
-std::string file_name_of(const std::string& path) {
-    const std::size_t separator = path.find_last_of(kSeparators);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 // The numbers n of the copies "<name>.<n>.bak" beside `target`, ascending.
 std::vector<unsigned long> backup_numbers(const std::string& target) {
     const std::string prefix = file_name_of(target) + ".";
@@ -207,10 +197,22 @@ std::optional<std::string> described(Body&& body) {
 
 }  // namespace
 
-std::string preset_file_path(const std::string& directory) {
-    if (directory.empty()) return kPresetFileName;
-    if (std::string(kSeparators).find(directory.back()) != std::string::npos) return directory + kPresetFileName;
-    return directory + kSeparator + kPresetFileName;
+std::string preset_file_path(const std::string& directory) { return path_in(directory, kPresetFileName); }
+
+std::string path_in(const std::string& directory, const std::string& name) {
+    if (directory.empty()) return name;
+    if (std::string(kSeparators).find(directory.back()) != std::string::npos) return directory + name;
+    return directory + kSeparator + name;
+}
+
+std::string directory_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of(kSeparators);
+    return separator == std::string::npos ? std::string(".") : path.substr(0, separator);
+}
+
+std::string file_name_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of(kSeparators);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 std::string script_directory_fallback(const std::string& user_script_dir) {

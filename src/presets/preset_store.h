@@ -23,6 +23,13 @@ inline constexpr int kPresetBackupsKept = 10;
 // not already end in one (or is empty, which yields the bare file name).
 std::string preset_file_path(const std::string& directory);
 
+// The same joining for any name in a directory.
+std::string path_in(const std::string& directory, const std::string& name);
+
+// The folder holding a path ("." when it names no folder), and its last part.
+std::string directory_of(const std::string& path);
+std::string file_name_of(const std::string& path);
+
 // The host's user script directory without any trailing "/".
 std::string script_directory_fallback(const std::string& user_script_dir);
 

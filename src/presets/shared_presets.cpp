@@ -11,14 +11,6 @@
 namespace trembla {
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kSeparators = "/\\";
-constexpr char kSeparator = '\\';
-#else
-constexpr const char* kSeparators = "/";
-constexpr char kSeparator = '/';
-#endif
-
 bool all_digits(const std::string& text) {
     return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -104,10 +96,9 @@ int merge_presets(PresetJson& current, const PresetJson& incoming, bool replace)
 bool is_release_folder_name(const std::string& name) { return release_of(name).has_value(); }
 
 std::optional<std::string> other_release_preset_file(const std::string& module_dir) {
-    const std::size_t cut = module_dir.find_last_of(kSeparators);
-    if (cut == std::string::npos) return std::nullopt;
-    const std::string parent = module_dir.substr(0, cut);
-    const std::string own = module_dir.substr(cut + 1);
+    const std::string own = file_name_of(module_dir);
+    if (own == module_dir) return std::nullopt;
+    const std::string parent = directory_of(module_dir);
     if (!is_release_folder_name(own)) return std::nullopt;
 
     std::vector<std::pair<std::pair<unsigned long, unsigned long>, std::string>> releases;
@@ -117,7 +108,7 @@ std::optional<std::string> other_release_preset_file(const std::string& module_d
     }
     std::sort(releases.begin(), releases.end(), [](const auto& a, const auto& b) { return a > b; });
     for (const auto& release : releases) {
-        const std::string path = preset_file_path(parent + kSeparator + release.second);
+        const std::string path = preset_file_path(path_in(parent, release.second));
         const LoadedPresets loaded = load_presets(path);
         if (loaded.status == PresetFileStatus::loaded && !loaded.presets.empty()) return path;
     }
