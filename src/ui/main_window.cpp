@@ -303,6 +303,8 @@ void TremblaToolWindow::_show_mode_rows() {
     amount_slider->setVisible(!relax);
     trans_amp_slider->setVisible(!relax);
     rot_amp_slider->setVisible(!relax);
+    // The relax mode keys the smoothed move alone: there is no shake to play faster or slower.
+    speed_slider->setVisible(!relax);
     _show_axis_tips(relax);
 }
 

@@ -309,9 +309,9 @@ TEST_F(WindowPages, ModeButtonsStartStaticAndReportTheMode) {
     EXPECT_EQ(window->_get_camera_mode(), "relax");
 }
 
-TEST_F(WindowPages, RelaxHidesTheAmplitudeSectionAndOtherModesShowItAgain) {
+TEST_F(WindowPages, RelaxHidesTheAmplitudeSectionAndSpeedAndOtherModesShowThemAgain) {
     QWidget* const amplitude[] = {window->amp_header, window->amount_slider, window->trans_amp_slider,
-                                  window->rot_amp_slider};
+                                  window->rot_amp_slider, window->speed_slider};
     window->amount_slider->setValue(150);
     const int updates_before = (*counts)["update_shake"];
 
