@@ -39,9 +39,10 @@ suite "pytest py3-qt5" pytest_on py3-qt5
 
 suite "build py3-qt6" build_leg py3-qt6 "$PY3" 6 -DTREMBLA_WERROR=ON -DTREMBLA_BUILD_TESTS=ON
 suite "ctest py3-qt6" ctest --test-dir "$BUILD_ROOT/py3-qt6" --output-on-failure -j "$JOBS"
-# The exhaustive sweeps ran on the first leg; the other legs run every other test.
+# The exhaustive sweeps ran on the first leg; the other legs run every other test. The long leak
+# loops run again on Python 2.7, whose binding code differs, but not on Qt 6, whose does not.
 export TREMBLA_SKIP_SWEEPS=1
-suite "pytest py3-qt6" pytest_on py3-qt6
+TREMBLA_SKIP_LONG_LOOPS=1 suite "pytest py3-qt6" pytest_on py3-qt6
 
 PY27="$(python27)"
 if [ -n "$PY27" ]; then

@@ -7,8 +7,9 @@ that anything left behind stays counted. Memory is measured as the interpreter's
 (Python 3), the number of objects the collector tracks, the resident set size (Linux) and, in a
 shorter pass, tracemalloc's traced memory (Python 3).
 
-The 10,000-update loop and the 1,000-cycle loops are marked `long_loop`; TREMBLA_SKIP_LONG_LOOPS=1
-skips them for a quick local run. The whole file takes a few seconds a leg.
+The 10,000-update loop, the 1,000-cycle loops and the tracemalloc pass are marked `long_loop`;
+TREMBLA_SKIP_LONG_LOOPS=1 skips them for a quick local run, and on the Qt 6 leg, whose Python and
+binding code are the first leg's. The rest of the file takes a few seconds a leg.
 """
 from __future__ import print_function
 
@@ -269,6 +270,7 @@ class PrepareResetLeakTest(PreparedWindowCase):
             sys.stderr = err
 
 
+@long_loop
 @unittest.skipIf(tracemalloc is None, "tracemalloc is Python 3 only")
 class TracedMemoryTest(PreparedWindowCase):
     """tracemalloc sees every allocation of the interpreter, at ten times the cost: shorter runs."""
