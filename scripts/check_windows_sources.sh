@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Compiles, for Windows, every shipped source that needs neither Python nor Qt, with the MinGW-w64
 # cross compiler (Debian g++-mingw-w64-x86-64) in syntax-only mode: the Windows-only code
-# (presets/atomic_file_windows.cpp, the _WIN32 branches of presets/preset_store.cpp) is checked
-# against the real Windows headers on every CI run, and the rest of the portable code with it.
+# (presets/atomic_file_windows.cpp, presets/file_identity_windows.cpp, the _WIN32 branches of
+# presets/preset_store.cpp) is checked against the real Windows headers on every CI run, and the
+# rest of the portable code with it.
 # A Windows branch in a file that needs Python or Qt is listed as not covered (no Windows Python
 # or Qt headers here); the release build with Visual Studio compiles those.
 set -uo pipefail

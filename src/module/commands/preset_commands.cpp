@@ -21,6 +21,7 @@
 #include "module/functions/preset_functions.h"
 #include "module/state.h"
 #include "presets/atomic_file.h"
+#include "presets/file_identity.h"
 #include "presets/settings_snapshot.h"
 #include "presets/shared_presets.h"
 #include "pyhost/python_error.h"
@@ -400,10 +401,12 @@ void export_presets(PyObject* module, TremblaToolWindow& target, QString given) 
         if (!file) {
             return;
         }
+        // By the file, not the spelling: a link, a linked folder, ".." or a hard link to the
+        // user's own file would otherwise replace it whole.
         const std::string path = preset_file_path_for_store(module);
-        bool read_here = *file == path;
+        bool read_here = same_file(*file, path);
         for (const SharedPresetFile& shared : shared_preset_files(path)) {
-            read_here = read_here || *file == shared.path;
+            read_here = read_here || same_file(*file, shared.path);
         }
         if (read_here) {
             host.warning("Cannot export into " + *file + ": the tool reads its presets from there.");

@@ -11,6 +11,7 @@
 #include "module/binding/py_json.h"
 #include "module/registry.h"
 #include "module/state.h"
+#include "presets/file_identity.h"
 #include "presets/shared_presets.h"
 #include "pyhost/python_error.h"
 
@@ -279,7 +280,7 @@ std::vector<SharedPresetFile> shared_preset_files(const std::string& user_path) 
     std::vector<SharedPresetFile> files;
     for (std::string& folder : preset_path_folders(path_for_store(value.get()))) {
         std::string path = preset_file_path(folder);
-        if (path != user_path) {
+        if (!same_file(path, user_path)) {
             files.push_back({std::move(folder), std::move(path)});
         }
     }

@@ -37,7 +37,7 @@ struct SharedPresetFile {
 };
 
 // The shared preset files os.environ's TREMBLA_PRESET_PATH names, in order, leaving out the
-// user's own file (`user_path`): that one is not read-only.
+// user's own file (`user_path`), however a folder names it: that one is not read-only.
 std::vector<SharedPresetFile> shared_preset_files(const std::string& user_path);
 
 // The folder of the module's file in the store's form, writable or not; nothing without a file.

@@ -215,6 +215,36 @@ class ExportTest(StudioCase):
         self.assertEqual((self.read_bytes(), self.shared_bytes()), before)
         self.assertFalse(os.path.exists(os.path.join(self.directory, "out.json")))
 
+    def test_export_refuses_every_alias_of_the_files_the_tool_reads_and_import_through_one_changes_nothing(self):
+        d, shared = self.directory, os.path.join(self.directory, "studio", FILE_NAME)
+        os.symlink(self.path, os.path.join(d, "link.json"))
+        os.symlink(d, os.path.join(d, "linked"))
+        os.link(self.path, os.path.join(d, "hard.json"))
+        aliases = [  # (alias, the user's own file)
+            (os.path.join(d, "link.json"), True),
+            (os.path.join(d, "studio", "..", FILE_NAME), True),
+            (d + "//.//" + FILE_NAME, True),
+            (os.path.join(d, "linked", FILE_NAME), True),
+            (os.path.join(d, "hard.json"), True),
+            (os.path.join(d, "linked", "studio", ".", FILE_NAME), False),
+            (os.path.join(d, "studio", "..", "linked", "studio", FILE_NAME), False),
+        ]
+        before = self.read_bytes(), self.shared_bytes()
+        for alias, own in aliases:
+            del standin.warnings[:], standin.in_view_messages[:]
+            self.select("a")  # an import fills the list afresh
+            self.window._export_presets(alias)
+            if own:
+                self.window._import_presets(alias)
+            self.assertEqual(standin.warnings, ["Cannot export into " + alias + ": the tool reads its presets from there."])
+            self.assertEqual(standin.in_view_messages, ["Imported 0 presets."] if own else [], alias)
+            self.assertEqual((self.read_bytes(), self.shared_bytes()), before, alias)
+        os.remove(self.path)  # a file not made yet is known by its folder and its name
+        self.select("a")
+        self.window._export_presets(os.path.join(d, "linked", FILE_NAME))
+        self.assertTrue(standin.warnings[-1].startswith("Cannot export into "))
+        self.assertFalse(os.path.exists(self.path))
+
 
 class AskingTest(StudioCase):
     user_presets = {"a": record(1)}
