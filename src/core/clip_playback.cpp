@@ -75,15 +75,16 @@ LoopSeam loop_seam(const std::vector<Sample>& displacements) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const double last_step = displacements[n - 1][k] - displacements[n - 2][k];
         const double first_step = displacements[1][k] - displacements[0][k];
-        const double step = n > 2 ? (last_step + first_step) / 2 : first_step;
-        seam.seam_step[k] = std::clamp(step, -usual[k], usual[k]);
+        const double direct = displacements[0][k] - displacements[n - 1][k];
+        const double mean = n > 2 ? (last_step + first_step) / 2 : first_step;
+        // A channel that steps from its last frame to its first as it steps elsewhere loops by itself.
+        seam.seam_step[k] = std::fabs(direct) <= usual[k] ? direct : std::clamp(mean, -usual[k], usual[k]);
         seam.jump[k] = displacements[n - 1][k] + seam.seam_step[k] - displacements[0][k];
         if (seam.jump[k] == 0) continue;
         jumps = true;
         // Each blended step carries jump / blend_frames more than the clip's own step.
         const double allowed = usual[k] / 2;
-        blend = allowed > 0 ? std::max(blend, std::ceil(std::fabs(seam.jump[k]) / allowed))
-                            : static_cast<double>(n);
+        blend = allowed > 0 ? std::max(blend, std::ceil(std::fabs(seam.jump[k]) / allowed)) : static_cast<double>(n);
     }
     if (!jumps) return seam;
     // The fade ends within the pass, so that every seam starts from the clip's own last frame.

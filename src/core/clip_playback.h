@@ -23,8 +23,9 @@ ShakeClip resample_clip(const ShakeClip& clip, double frame_rate);
 // displaced by `jump`, so that the step across the seam is `seam_step`, and the displacement fades
 // linearly to nothing over `blend_frames` frames (jump × (blend_frames - j) / blend_frames at the
 // pass's frame j): the seam's jump is spread so thin that no step grows by more than half the
-// clip's 99th-percentile step of the channel. The seam step is the mean of the clip's last and
-// first steps, limited to that percentile step: a step the clip itself takes.
+// clip's 99th-percentile step of the channel. A channel whose last frame steps to its first by no
+// more than that percentile step loops as it is (no jump); elsewhere the seam step is the mean of
+// the clip's last and first steps, limited to that percentile step: a step the clip itself takes.
 struct LoopSeam {
     Sample seam_step{};
     Sample jump{};
@@ -32,7 +33,7 @@ struct LoopSeam {
 };
 LoopSeam loop_seam(const std::vector<Sample>& displacements);
 
-// The clip at every frame of `frames`, the clip being at the scenes's rate already (see
+// The clip at every frame of `frames`, the clip being at the scene's rate already (see
 // resample_clip): the lowest frame shows clip frame `offset` (taken modulo the clip's length, a
 // negative offset counting from the end), each later frame the clip frame as many frames on.
 // Played to its end, the clip plays again from its first frame, joined by loop_seam. The first

@@ -15,7 +15,7 @@ inline constexpr double kTurnParts = 4294967296.0;  // 2^32
 // π/4, becomes a double by one rounded multiplication, and a Taylor polynomial of sine or cosine
 // (to the 17th and 16th power, error below 1e-16) is evaluated in a fixed order of rounded
 // additions and multiplications. Under IEEE-754 doubles without contracted multiply-adds (the core
-// is built so) every platform gives the same bits. Within 2e-16 of the true sine.
+// is built so) every platform gives the same bits. Within 1e-15 of the true sine.
 double sine_of_turns(std::uint32_t turns);
 
 }  // namespace trembla
