@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
+#include <utility>
+
+#include "core/whole_numbers.h"
 
 namespace trembla {
 namespace {
@@ -41,6 +45,18 @@ std::optional<std::string> clip_problem(const ShakeClip& clip) {
         }
     }
     return std::nullopt;
+}
+
+ShakeClip clip_from_displacements(const FrameRecord& displacements, Frame first, Frame last, double frame_rate,
+                                  std::string source, std::string date) {
+    if (last < first || detail::frame_distance(first, last) >= static_cast<std::uint64_t>(kMaxSampledFrames)) {
+        throw std::invalid_argument("a clip spans from 1 to " + std::to_string(kMaxSampledFrames) + " frames");
+    }
+    ShakeClip clip{{}, frame_rate, std::move(source), std::move(date)};
+    clip.displacements.reserve(detail::frame_distance(first, last) + 1);
+    for (const Frame frame : frame_span(first, last))
+        clip.displacements.push_back(sample_or_zero(displacements, frame));
+    return clip;
 }
 
 std::string clip_content_hash(const ShakeClip& clip) {

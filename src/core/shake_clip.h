@@ -30,6 +30,13 @@ inline constexpr double kMaxClipFrameRate = 48000;
 // displacements.
 std::optional<std::string> clip_problem(const ShakeClip& clip);
 
+// The clip of a source's displacements (calculate_deltas's record) over the frames first..last, at
+// `frame_rate`: clip frame i is frame first + i, a frame missing from the record reading as zero,
+// as the offsets read it. Throws std::invalid_argument when last < first or the span is longer
+// than kMaxSampledFrames.
+ShakeClip clip_from_displacements(const FrameRecord& displacements, Frame first, Frame last, double frame_rate,
+                                  std::string source, std::string date);
+
 // A hash of the clip's motion, to tell later whether the clip a camera's shake came from is still
 // the same: "fnv1a64:" and 16 lowercase hex digits of the 64-bit FNV-1a hash of these bytes:
 //   the 13 ASCII bytes "trembla-clip1",

@@ -97,6 +97,33 @@ TEST(ShakeClip, ContentHashFollowsTheMotionOnlyAndIsStable) {
     }
 }
 
+// Saved from a source and played over the same frames, a clip gives the source's displacements
+// bit for bit: the shake extracted from it is the one the source would give.
+TEST(ShakeClip, PlaysBackTheDisplacementsItWasSavedFrom) {
+    const ShakeClip captured = captured_clip(40, 11);
+    FrameRecord deltas;
+    for (std::size_t i = 0; i < captured.length(); ++i) {
+        deltas.frames.push_back(static_cast<Frame>(1001 + i));
+        deltas.samples.push_back(captured.displacements[i]);
+    }
+    const struct {
+        const char* what;
+        Frame first, last;
+    } cases[] = {{"the whole record", 1001, 1040}, {"part of it", 1010, 1020}, {"one frame", 1040, 1040}};
+    for (const auto& c : cases) {
+        const ShakeClip clip = clip_from_displacements(deltas, c.first, c.last, 25, "|hand", "2026");
+        EXPECT_EQ(clip.length(), static_cast<std::size_t>(c.last - c.first + 1)) << c.what;
+        const FrameRecord played = play_clip(clip, frame_span(c.first, c.last), 0);
+        for (std::size_t i = 0; i < played.size(); ++i) {
+            EXPECT_EQ(played.samples[i], *find_sample(deltas, played.frames[i])) << c.what;
+        }
+    }
+    EXPECT_EQ(clip_from_displacements(deltas, 1040, 1041, 24, "", "").displacements[1], Sample{})
+        << "a frame the record lacks reads as zero";
+    EXPECT_THROW(clip_from_displacements(deltas, 5, 4, 24, "", ""), std::invalid_argument);
+    EXPECT_THROW(clip_from_displacements(deltas, 0, kMaxSampledFrames, 24, "", ""), std::invalid_argument);
+}
+
 TEST(ClipPlayback, ResamplesLinearlyAsSpeedInterpolates) {
     const struct {
         const char* what;
