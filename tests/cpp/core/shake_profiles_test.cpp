@@ -12,6 +12,9 @@
 namespace trembla {
 namespace {
 
+// π to double precision (M_PI is not standard C++).
+constexpr double kPi = 3.141592653589793;
+
 TEST(ExactSine, HitsTheQuadrantsExactlyAndTheTrueSineClosely) {
     const struct {
         std::uint32_t turns;
@@ -19,7 +22,7 @@ TEST(ExactSine, HitsTheQuadrantsExactlyAndTheTrueSineClosely) {
     } exact[] = {{0, 0}, {1U << 30, 1}, {1U << 31, 0}, {3U << 30, -1}};
     for (const auto& c : exact) EXPECT_EQ(sine_of_turns(c.turns), c.expected) << c.turns;
     for (std::uint64_t turns = 0; turns < (std::uint64_t{1} << 32); turns += 999983) {
-        const double angle = 2 * M_PI * static_cast<double>(turns) / kTurnParts;
+        const double angle = 2 * kPi * static_cast<double>(turns) / kTurnParts;
         EXPECT_NEAR(sine_of_turns(static_cast<std::uint32_t>(turns)), std::sin(angle), 1e-15) << turns;
     }
 }
@@ -94,7 +97,7 @@ TEST(ShakeProfiles, FollowTheDocumentedSpectrum) {
     const auto value = [&](double frame) {
         double sum = 0;
         for (const auto& c : components) {
-            sum += c.amplitude * std::sin(2 * M_PI * (c.phase / kTurnParts + c.cycles * frame / 384));
+            sum += c.amplitude * std::sin(2 * kPi * (c.phase / kTurnParts + c.cycles * frame / 384));
         }
         return sum;
     };
