@@ -112,7 +112,6 @@ LoadedClips load_clips(const std::string& path) {
 SavedClips save_clips(const std::string& path, const PresetJson& clips, ExistingPresetFile existing) {
     SavedClips result;
     result.ok = save_record_file(path, clips, kClipFile, existing, result.warnings);
-    result.changed = result.ok;
     return result;
 }
 
