@@ -26,11 +26,12 @@ ShakeClip awkward_clip() {
     return clip;
 }
 
-// One clip's record in text, with `channels` standing for its channels member.
-std::string file_with(const std::string& record) { return "{\"take\": " + record + "}"; }
-const std::string kSixChannels =
-    "{\"translateX\": [0, 1], \"translateY\": [0, 1], \"translateZ\": [0, 1], \"rotateX\": [0, 1], "
-    "\"rotateY\": [0, 1], \"rotateZ\": [0, 1]}";
+// A file of one clip: a good record changed by `change`.
+std::string file_with(void (*change)(PresetJson&)) {
+    PresetJson record = clip_record(awkward_clip());
+    change(record);
+    return "{\"take\": " + record.dump() + "}";
+}
 
 TEST(ClipFile, ARecordReadsBackBitForBitWithItsHash) {
     for (const ShakeClip& clip : {awkward_clip(), *profile_clip("earthquake", 5)}) {
@@ -54,46 +55,36 @@ TEST(ClipFile, ARecordReadsBackBitForBitWithItsHash) {
 
 // Hostile files get the preset file's treatment: one line of warning, no clips, the file untouched.
 TEST(ClipFile, HostileFilesAreRefusedWithOneLine) {
+    const std::string parse = "Trembla: Failed to parse clips file: ";
+    const std::string structure = "Trembla: Clip file has invalid structure.";
+    const auto unparsable = PresetFileStatus::unparsable;
+    const auto invalid = PresetFileStatus::invalid_structure;
     const struct {
         const char* what;
         std::string bytes;
         PresetFileStatus status;
-        const char* warning;
+        std::string warning;
     } cases[] = {
-        {"not JSON", "{\"take\": ", PresetFileStatus::unparsable, "Trembla: Failed to parse clips file: "},
-        {"empty", "", PresetFileStatus::unparsable, "Trembla: Failed to parse clips file: "},
-        {"a number beyond the double range", file_with("1e400"), PresetFileStatus::unparsable,
-         "Trembla: Failed to parse clips file: "},
-        {"nesting too deep", std::string(600, '[') + std::string(600, ']'), PresetFileStatus::unparsable,
-         "Trembla: Failed to parse clips file: nesting deeper than 512 levels"},
-        {"a list, not an object", "[]", PresetFileStatus::invalid_structure,
-         "Trembla: Clip file has invalid structure."},
-        {"a clip that is text", file_with("\"take\""), PresetFileStatus::invalid_structure,
-         "Trembla: Clip file has invalid structure."},
-        {"no frame rate", file_with("{\"channels\": " + kSixChannels + "}"), PresetFileStatus::invalid_structure,
-         "Trembla: Clip file has invalid structure."},
-        {"a zero frame rate", file_with("{\"frame_rate\": 0, \"channels\": " + kSixChannels + "}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"a channel missing",
-         file_with("{\"frame_rate\": 24, \"channels\": {\"translateX\": [0], \"translateY\": [0]}}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"channels of different lengths",
-         file_with("{\"frame_rate\": 24, \"channels\": {\"translateX\": [0], \"translateY\": [0, 1], "
-                   "\"translateZ\": [0], \"rotateX\": [0], \"rotateY\": [0], \"rotateZ\": [0]}}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"a displacement that is text",
-         file_with("{\"frame_rate\": 24, \"channels\": {\"translateX\": [\"0\"], \"translateY\": [0], "
-                   "\"translateZ\": [0], \"rotateX\": [0], \"rotateY\": [0], \"rotateZ\": [0]}}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"no frames",
-         file_with("{\"frame_rate\": 24, \"channels\": {\"translateX\": [], \"translateY\": [], "
-                   "\"translateZ\": [], \"rotateX\": [], \"rotateY\": [], \"rotateZ\": []}}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"a later version", file_with("{\"version\": 2, \"frame_rate\": 24, \"channels\": " + kSixChannels + "}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
-        {"a source that is a number",
-         file_with("{\"source\": 3, \"frame_rate\": 24, \"channels\": " + kSixChannels + "}"),
-         PresetFileStatus::invalid_structure, "Trembla: Clip file has invalid structure."},
+        {"not JSON", "{\"take\": ", unparsable, parse},
+        {"empty", "", unparsable, parse},
+        {"a number beyond the double range", "{\"take\": 1e400}", unparsable, parse},
+        {"nesting too deep", std::string(600, '[') + std::string(600, ']'), unparsable,
+         parse + "nesting deeper than 512 levels"},
+        {"a list, not an object", "[]", invalid, structure},
+        {"a clip that is text", file_with([](PresetJson& r) { r = "take"; }), invalid, structure},
+        {"no frame rate", file_with([](PresetJson& r) { r.erase("frame_rate"); }), invalid, structure},
+        {"a zero frame rate", file_with([](PresetJson& r) { r["frame_rate"] = 0; }), invalid, structure},
+        {"a channel missing", file_with([](PresetJson& r) { r["channels"].erase("rotateZ"); }), invalid, structure},
+        {"channels of different lengths", file_with([](PresetJson& r) { r["channels"]["translateY"].push_back(1); }),
+         invalid, structure},
+        {"a displacement that is text", file_with([](PresetJson& r) { r["channels"]["rotateX"][0] = "0"; }), invalid,
+         structure},
+        {"no frames", file_with([](PresetJson& r) {
+             for (auto& values : r["channels"]) values = PresetJson::array();
+         }),
+         invalid, structure},
+        {"a later version", file_with([](PresetJson& r) { r["version"] = 2; }), invalid, structure},
+        {"a source that is a number", file_with([](PresetJson& r) { r["source"] = 3; }), invalid, structure},
     };
     for (const auto& c : cases) {
         ScratchDirectory directory;
