@@ -23,7 +23,8 @@ ShakeClip resample_clip(const ShakeClip& clip, double frame_rate);
 // displaced by `jump`, so that the step across the seam is `seam_step`, and the displacement fades
 // linearly to nothing over `blend_frames` frames (jump × (blend_frames - j) / blend_frames at the
 // pass's frame j): the seam's jump is spread so thin that no step grows by more than half the
-// clip's 99th-percentile step of the channel. A channel whose last frame steps to its first by no
+// clip's 99th-percentile step of the channel, as far as the pass is long enough (the fade ends by
+// the pass's last frame, so that every seam starts from the clip's own last frame). A channel whose last frame steps to its first by no
 // more than that percentile step loops as it is (no jump); elsewhere the seam step is the mean of
 // the clip's last and first steps, limited to that percentile step: a step the clip itself takes.
 struct LoopSeam {
