@@ -3,7 +3,7 @@
 # Fails on any crash, leak, sanitizer report, broken invariant or timeout.
 #
 #   FUZZ_SECONDS   time per target (default 60)
-#   FUZZ_TARGETS   which targets (default: ranges preset_file preset_record)
+#   FUZZ_TARGETS   which targets (default: ranges preset_file preset_record clip_file)
 #   FUZZ_JOBS      parallel fuzzing processes per target (default 1)
 #
 # New inputs go to build/fuzz/corpus/<target>/ and crashes to build/fuzz/artifacts/<target>/; the
@@ -12,7 +12,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
-FUZZ_TARGETS="${FUZZ_TARGETS:-ranges preset_file preset_record}"
+FUZZ_TARGETS="${FUZZ_TARGETS:-ranges preset_file preset_record clip_file}"
 FUZZ_JOBS="${FUZZ_JOBS:-1}"
 dir="$BUILD_ROOT/fuzz"
 CLANGXX="${CLANGXX:-clang++}"

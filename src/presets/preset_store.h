@@ -9,16 +9,11 @@
 #include <vector>
 
 #include "presets/preset_json.h"
+#include "presets/record_file.h"
 
 namespace trembla {
 
 inline constexpr const char* kPresetFileName = "trembla_presets.json";
-// A file that a save or delete would replace although it could not be used is first copied beside
-// it as "<name>.<n>.bak", n one more than the highest copy there, so no copy is ever overwritten.
-// Only the newest kPresetBackupsKept copies are kept.
-inline constexpr const char* kPresetBackupSuffix = ".bak";
-inline constexpr int kPresetBackupsKept = 10;
-
 // directory joined with the preset file name; a separator is added only when the directory does
 // not already end in one (or is empty, which yields the bare file name).
 std::string preset_file_path(const std::string& directory);
@@ -37,15 +32,6 @@ std::string script_directory_fallback(const std::string& user_script_dir);
 // an object there. Nothing else is examined.
 bool validate_preset_data(const PresetJson& data);
 
-enum class PresetFileStatus {
-    missing,            // nothing at the path: no presets, no message
-    loaded,             // parsed and valid
-    unreadable,         // something is there but cannot be opened or read
-    unparsable,         // not JSON (includes an empty file, text that is not UTF-8 and numbers
-                        // beyond the double range)
-    invalid_structure,  // JSON, but rejected by validate_preset_data
-};
-
 struct LoadedPresets {
     PresetJson presets = PresetJson::object();  // the presets; an empty object unless loaded
     PresetFileStatus status = PresetFileStatus::missing;
@@ -62,13 +48,6 @@ std::optional<LoadedPresets> read_preset_text(const std::string& path, std::stri
 LoadedPresets unparsable_preset_file(const PresetJson::exception& error);
 // The outcome of a load whose content breaks validate_preset_data's rule.
 LoadedPresets invalid_preset_file();
-
-// What a save does with the file it replaces.
-enum class ExistingPresetFile {
-    replace,               // overwrite it
-    back_up_then_replace,  // keep a numbered copy first; refuse the save when the copy fails
-    back_up_if_unusable,   // look at the file under the lock and keep a copy when it cannot be used
-};
 
 // A save or delete that loaded an unusable file must not silently destroy it (it may be a
 // user's hand edit with one typo): pass this to save_presets.
