@@ -63,6 +63,11 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     _show_fade_rows();
     // How fast the shake plays, in percent; it acts with or without ranges, so it stays enabled.
     speed_slider = new SliderRow(QStringLiteral("Speed"), 25, 400, 100, 55);
+    // Hidden in the relax mode, its row stays: the Camera Mode buttons below must not move under
+    // the pointer that has just chosen Relax.
+    QSizePolicy keep_place = speed_slider->sizePolicy();
+    keep_place.setRetainSizeWhenHidden(true);
+    speed_slider->setSizePolicy(keep_place);
     _connect_slider(speed_slider);
     layout->addWidget(speed_slider);
     // Under the ranges and fades it shades; the scene commands feed it.
