@@ -77,6 +77,7 @@ void TremblaToolWindow::_set_control_tips() {
     }
     _show_axis_tips(_get_camera_mode() == "relax");
     _show_applied(reset_btn->isEnabled());
+    _set_fold_tip();
 }
 
 void TremblaToolWindow::_show_applied(bool applied) {

@@ -7,6 +7,7 @@
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
 #include "ui/shake_preview.h"
+#include "ui/tool_tip.h"
 
 namespace trembla {
 
@@ -122,8 +123,8 @@ void TremblaToolWindow::_show_fade_rows() {
     // Blanks alone type no range, as the ranges parser reads them.
     const bool has_ranges = !ranges_field->text().trimmed().isEmpty();
     const QString no_ranges = QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
-    fade_in_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeInTip) : no_ranges);
-    fade_out_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeOutTip) : no_ranges);
+    fade_in_slider->setToolTip(wrapped_tip(has_ranges ? QString::fromUtf8(kFadeInTip) : no_ranges));
+    fade_out_slider->setToolTip(wrapped_tip(has_ranges ? QString::fromUtf8(kFadeOutTip) : no_ranges));
     for (SliderRow* row : {fade_in_slider, fade_out_slider}) row->setEnabled(has_ranges);
 }
 

@@ -400,10 +400,10 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
         // Said in the view as prepare and bake say theirs: the camera's change alone is easy to miss.
         const char* const done = "Shake reset: the camera's own animation is back.";
         if (!work.ready) {
-            if (reset_applied_shake(host, controls.camera_field)) show_in_view(host, done);
+            if (reset_applied_shake(host, controls.camera_field)) steps::show_in_view(host, done);
             return;
         }
-        if (reset_camera(host, work)) show_in_view(host, done);
+        if (reset_camera(host, work)) steps::show_in_view(host, done);
     });
 }
 
