@@ -436,6 +436,13 @@ QPushButton.deleteBtn:hover {{
     background-color: #5a3535;
     border-color: #aa5555;
 }}
+
+/* A preset button that cannot act now (its tooltip says why) must not look pressable. */
+QPushButton.smallBtn:disabled, QPushButton.deleteBtn:disabled {{
+    background-color: {bg_dark};
+    border-color: {bg_medium};
+    color: {text_dim};
+}}
 )";
 
 }  // namespace trembla
