@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/name_field.h"
 #include "ui/tool_tip.h"
@@ -124,6 +125,43 @@ TEST(WindowStates, TooltipsKeepToAReadableWidthAndNameFieldsShowBothEnds) {
     EXPECT_TRUE(shown.startsWith(QLatin1String("han"))) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QLatin1String("al"))) << shown.toStdString();
     EXPECT_TRUE(field->shown_tip().remove(QLatin1Char('\n')).contains(name));
+}
+
+TEST(WindowStates, DockThenFloatKeepsTheHeightAndHidesTheFoldButtonWhileDocked) {
+    TremblaToolWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.resize(w.width(), w.height() + 37);
+    const int height = w.height();
+    QWidget dock;
+    dock.resize(420, 300);
+    w._place_in_dock(&dock);
+    EXPECT_TRUE(w.fold_btn->isHidden());
+    w._place_floating(nullptr, true);
+    EXPECT_FALSE(w.fold_btn->isHidden());
+    EXPECT_EQ(w.height(), height);
+}
+
+TEST(WindowStates, TheAboutBoxNamesOnlyTheContactsTheReleaseWasBuiltWith) {
+    const struct {
+        AboutContacts contacts;
+        bool mail;
+        bool page;
+    } cases[] = {
+        {{}, false, false},
+        {{QStringLiteral("td@studio.tv"), QString(), QString()}, true, false},
+        {{QString(), QStringLiteral("Wiki"), QStringLiteral("https://wiki.studio.tv/shake")}, false, true},
+    };
+    for (const auto& c : cases) {
+        const QString text = about_text(2, c.contacts);
+        EXPECT_EQ(text.contains(QLatin1String("mailto:td@studio.tv")), c.mail) << text.toStdString();
+        EXPECT_EQ(text.contains(QLatin1String("<b>Wiki:</b>")), c.page) << text.toStdString();
+        EXPECT_EQ(text.contains(QLatin1String("Contact")), c.mail) << text.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String("PySide2 | Maya 2019-2026")));
+    }
+    // The text's label takes the width; the empty icon label beside it, none.
+    EXPECT_FALSE(
+        about_style_sheet(QStringLiteral("#000000")).contains(QLatin1String("QLabel { color: #c0c0c0; min-width")));
 }
 
 }  // namespace
