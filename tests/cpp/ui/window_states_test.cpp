@@ -7,12 +7,14 @@
 #include <QApplication>
 #include <QListWidgetItem>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/name_field.h"
+#include "ui/theme.h"
 #include "ui/tool_tip.h"
 #include "window_test_support.h"
 
@@ -125,6 +127,17 @@ TEST(WindowStates, TooltipsKeepToAReadableWidthAndNameFieldsShowBothEnds) {
     EXPECT_TRUE(shown.startsWith(QLatin1String("han"))) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QLatin1String("al"))) << shown.toStdString();
     EXPECT_TRUE(field->shown_tip().remove(QLatin1Char('\n')).contains(name));
+
+    // A tooltip of the panel wears the panel's dark look, not the platform's light yellow.
+    QToolTip::showText(w.mapToGlobal(QPoint(20, 20)), w.prepare_btn->toolTip(), w.prepare_btn);
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel") && widget->isVisible()) tip = widget;
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->grab().toImage().pixelColor(3, tip->height() / 2), theme_color("bg_darker"));
+    EXPECT_LE(tip->width(), 420);
+    QToolTip::hideText();
 }
 
 TEST(WindowStates, DockThenFloatKeepsTheHeightAndHidesTheFoldButtonWhileDocked) {
