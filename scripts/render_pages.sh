@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the four pages of the tool window (and the prepared look of the main button) to PNG files
-# without a display.
+# Renders the four pages of the tool window, floating at 260 px and docked in a 420-px panel (and the
+# prepared look of the main button), to PNG files without a display.
 #   scripts/render_pages.sh [OUTPUT_DIR]     (default out/pages)
 # Uses the Qt 5 build under the build root (configured if missing); TREMBLA_RENDER_QT=6 takes the Qt 6
 # one, TREMBLA_RENDER_BUILD_DIR any configured build directory.

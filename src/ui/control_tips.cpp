@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "ui/main_window.h"
+#include "ui/tool_tip.h"
 
 namespace trembla {
 
@@ -52,15 +53,11 @@ const ControlTip kTips[] = {
     {MEMBER(rotate_cb), "Rotate: key the camera's rotate X, Y and Z."},
     {MEMBER(preset_list), "The saved presets; a double-click loads one."},
     {NAMED("load_btn"), "Loads the selected preset: every control takes its value and the camera follows."},
-    {NAMED("delete_btn"), "Deletes the selected preset from your preset file, after asking; shared ones stay."},
     {NAMED("import_btn"), "Adds the presets of a preset file to yours; asks before replacing one of the same name."},
-    {NAMED("export_btn"), "Writes the selected presets to a preset file of your choice, to share or import elsewhere."},
     {MEMBER(preset_name_field), "The name Save Preset saves under; a preset of that name is replaced after asking."},
     {NAMED("save_btn"), "Saves every setting of the window as a preset under the name above."},
     {MEMBER(prepare_btn),
      "Samples the source and the camera over the playback range and keys the shake (one undo step)."},
-    {MEMBER(bake_btn), "Bakes the shake onto a new animation layer and gives the camera its own curves back."},
-    {MEMBER(reset_btn), "Takes the shake off: the camera's own animation comes back as it was."},
 };
 
 #undef MEMBER
@@ -76,9 +73,29 @@ const char* const TremblaToolWindow::kFadeOutTip =
 
 void TremblaToolWindow::_set_control_tips() {
     for (const ControlTip& tip : kTips) {
-        if (QWidget* widget = tip.control(*this)) widget->setToolTip(QString::fromUtf8(tip.text));
+        if (QWidget* widget = tip.control(*this)) widget->setToolTip(wrapped_tip(QString::fromUtf8(tip.text)));
     }
     _show_axis_tips(_get_camera_mode() == "relax");
+    _show_applied(reset_btn->isEnabled());
+    _set_fold_tip();
+}
+
+void TremblaToolWindow::_show_applied(bool applied) {
+    const char* const why_not = "nothing is prepared: click Prepare Shake first.";
+    const struct {
+        QPushButton* button;
+        const char* tip;
+        const char* name;
+    } buttons[] = {
+        {bake_btn, "Bakes the shake onto a new animation layer and gives the camera its own curves back.", "Bake"},
+        {reset_btn, "Takes the shake off: the camera's own animation comes back as it was.", "Reset"},
+    };
+    for (const auto& entry : buttons) {
+        entry.button->setEnabled(applied);
+        entry.button->setToolTip(
+            wrapped_tip(applied ? QString::fromUtf8(entry.tip)
+                                : QStringLiteral("%1: %2").arg(QLatin1String(entry.name), QString::fromUtf8(why_not))));
+    }
 }
 
 void TremblaToolWindow::_show_axis_tips(bool relax) {
@@ -90,10 +107,10 @@ void TremblaToolWindow::_show_axis_tips(bool relax) {
     for (const auto& axis : axes) {
         const QString channel = QString::fromLatin1(axis.channel);
         axis.row->setToolTip(
-            relax ? QStringLiteral("%1, in % (0-100), Relax: 100 keeps the base smoothing, 0 relaxes fully "
-                                   "(twice the smoothing).")
-                        .arg(channel)
-                  : QStringLiteral("%1, in % (0-100): the shake on this axis.").arg(channel));
+            wrapped_tip(relax ? QStringLiteral("%1, in % (0-100), Relax: 100 keeps the base smoothing, 0 relaxes fully "
+                                               "(twice the smoothing).")
+                                    .arg(channel)
+                              : QStringLiteral("%1, in % (0-100): the shake on this axis.").arg(channel)));
     }
 }
 

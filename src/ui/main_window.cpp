@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -293,19 +294,40 @@ void TremblaToolWindow::_on_mode_changed(bool checked) {
 
 void TremblaToolWindow::_change_mode(const WindowContext::PutBack& put_back) {
     _show_mode_rows();
-    _request_update(put_back);
+    if (_context.change_mode) {
+        _context.change_mode(*this, put_back);
+    } else {
+        _request_update(put_back);
+    }
 }
 
 void TremblaToolWindow::_show_mode_rows() {
     // Hidden rows keep their values, so switching back to another mode shows them unchanged.
     const bool relax = _get_camera_mode() == "relax";
-    amp_header->setVisible(!relax);
-    amount_slider->setVisible(!relax);
-    trans_amp_slider->setVisible(!relax);
-    rot_amp_slider->setVisible(!relax);
-    // The relax mode keys the smoothed move alone: there is no shake to play faster or slower.
-    speed_slider->setVisible(!relax);
+    // The relax mode keys the smoothed move alone: no shake to scale, to play faster or slower, or
+    // to delay behind the source. Speed keeps its place, so the mode buttons under it stay where
+    // the pointer is.
+    for (QWidget* row : std::initializer_list<QWidget*>{amp_header, amount_slider, trans_amp_slider, rot_amp_slider,
+                                                        speed_slider, lag_trans_slider, lag_rot_slider}) {
+        row->setVisible(!relax);
+    }
     _show_axis_tips(relax);
+    _show_relax_needs();
+}
+
+void TremblaToolWindow::_show_relax_needs() {
+    const bool relax = _get_camera_mode() == "relax";
+    QString hint;
+    if (relax) {
+        hint = smoothing_slider->value() > 0
+                   ? QStringLiteral(
+                         "Relax adds no shake: it smooths the camera's own move (Smooth on SETUP, the "
+                         "axes on ADVANCED).")
+                   : QStringLiteral(
+                         "Relax needs Smooth above 0 (SETUP): at 0 the camera keeps its own move "
+                         "unchanged.");
+    }
+    shake_preview->set_no_offsets_hint(hint);
 }
 
 // The command bodies live with the scene workflow and the presets; see WindowContext.

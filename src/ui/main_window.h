@@ -61,6 +61,9 @@ public:
     void _import_presets(const QString& path = QString());
     void _export_presets(const QString& path = QString());
     void _offer_preset_copy();
+    // The ranges whose fades overlap that the user was last told of (set by the commands), so that
+    // dragging a fade on says it once.
+    std::string _fade_overlap_said;
     // The copy of another release's presets was offered in this window (asked at most once).
     bool _preset_copy_offered = false;
     void _begin_slider_drag();
@@ -76,8 +79,11 @@ public:
     bool _drag_undo_open = false;
     // The host's script jobs that tell the window of an undo or redo, while it is up.
     std::vector<long> _undo_jobs;
-    // Shows the amount rows unless the mode is relax, and the axes' tooltips of the mode.
+    // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
+    // mode.
     void _show_mode_rows();
+    // The preview's line when the settings add nothing: in the relax mode, what that mode needs.
+    void _show_relax_needs();
     // Every control's tooltip: its effect and unit (control_tips.cpp).
     void _set_control_tips();
     void _show_axis_tips(bool relax);
@@ -110,6 +116,20 @@ public:
     // The title bar's close button: a floating window hides; a docked one asks the context to
     // close the dock (close_dock), which leaves the window hidden and floating.
     void _close_from_title_bar();
+    // The title bar's fold button: a floating window folds to its title bar, or unfolds to the
+    // height it had. Docked, the host's workspace sizes the panel and the button is hidden.
+    void _toggle_fold();
+    bool _is_folded() const { return _folded; }
+    void _set_fold_tip();
+    // Reset and Bake act on an applied shake only: enabled while one is, each with a tooltip that
+    // says what it does, or why it cannot act now. The commands call this whenever that changes.
+    void _show_applied(bool applied);
+    // Export needs a selection, Delete a preset of the user's own (a shared one stays where it came
+    // from): each button is enabled only when it can act, its tooltip saying why not.
+    void _show_preset_buttons();
+    // A list entry of a shared preset keeps its preset name under this role, its folder in the
+    // entry's tooltip; the user's own entries carry none.
+    static constexpr int kPresetNameRole = Qt::UserRole;
     // The window sits inside a container (docked) rather than being a window of its own.
     bool _is_docked() const { return !isWindow(); }
     // The container of the tool window that is docked now, if there is one; never throws.
@@ -128,6 +148,8 @@ public:
     QPushButton* reset_btn = nullptr;
     // In the title bar: docks the window into the host's workspace, or floats it again.
     QPushButton* dock_btn = nullptr;
+    // In the title bar of a floating window: folds it to the title bar and back.
+    QPushButton* fold_btn = nullptr;
 
     // Setup page.
     QLineEdit* camera_field = nullptr;
@@ -249,8 +271,12 @@ private:
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;
 
     const WindowContext _context;
-    // Where the floating window stood before it was docked, to put it back there.
+    // Where the floating window stood before it was docked, and its height, to put it back so.
     std::optional<QPoint> _floating_pos;
+    std::optional<int> _floating_height;
+    // Folded to the title bar, and the height to unfold to.
+    bool _folded = false;
+    int _unfolded_height = 0;
     // The mode button that was just unchecked, while the newly checked one's signal is to come.
     QRadioButton* _mode_left = nullptr;
     // The ranges text as set by a program or last committed, before the user's typing.

@@ -2,6 +2,7 @@
 
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
+#include "ui/tool_tip.h"
 
 namespace trembla {
 
@@ -14,18 +15,19 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     preset_list->setMinimumHeight(120);
     // Several presets can be selected for export; Load and Delete act on the current one.
     preset_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A name wider than the list scrolls sideways; the theme styles only the vertical bar, so the
-    // horizontal one gets the same dark look here instead of the platform's light one.
-    preset_list->setStyleSheet(
-        QStringLiteral("QScrollBar:horizontal { background-color: %1; height: 6px; }"
-                       "QScrollBar::handle:horizontal { background-color: %2; border-radius: 3px;"
-                       " min-width: 20px; }"
-                       "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0px; }")
-            .arg(theme_color("bg_darker").name(), theme_color("bg_light").name()));
+    // A name wider than the list is cut in its middle, where names of one family differ least
+    // ("handheld_soft_v2" and "handheld_hard_v2" keep both ends); a shared entry's tooltip names
+    // its folder.
+    preset_list->setTextElideMode(Qt::ElideMiddle);
+    preset_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A double-click loads the list's current item, the same as "Load".
     connect(preset_list, &QListWidget::itemDoubleClicked, this,
             [this] { _guarded([this] { _load_selected_preset(); }); });
     layout->addWidget(preset_list);
+    connect(preset_list, &QListWidget::itemSelectionChanged, this,
+            [this] { _guarded([this] { _show_preset_buttons(); }); });
+    connect(preset_list, &QListWidget::currentItemChanged, this,
+            [this] { _guarded([this] { _show_preset_buttons(); }); });
 
     const auto make_button = [](const char* caption, const char* style_class) {
         auto* button = new QPushButton(QString::fromUtf8(caption));
@@ -76,6 +78,7 @@ QWidget* TremblaToolWindow::_build_presets_page() {
     layout->addWidget(save_btn);
 
     _refresh_preset_list();
+    _show_preset_buttons();
 
     // Opening the page is when a build without presets of its own offers another release's.
     connect(content_stack, &QStackedWidget::currentChanged, this, [this, page](int index) {
@@ -84,6 +87,31 @@ QWidget* TremblaToolWindow::_build_presets_page() {
 
     layout->addStretch();
     return page;
+}
+
+void TremblaToolWindow::_show_preset_buttons() {
+    // Load and Delete act on the current entry, Export on the selected ones.
+    const QListWidgetItem* current = preset_list->currentItem();
+    const bool shared = current != nullptr && current->data(kPresetNameRole).isValid();
+    const struct {
+        QPushButton* button;
+        const char* why_not;  // nullptr: it can act
+        const char* tip;
+    } states[] = {
+        {delete_btn,
+         current == nullptr ? "Delete: select one of your presets in the list first."
+         : shared           ? "Delete: a shared preset stays in its shared folder; only your own presets can be "
+                              "deleted here."
+                            : nullptr,
+         "Deletes the selected preset from your preset file, after asking."},
+        {export_btn,
+         preset_list->selectedItems().isEmpty() ? "Export: select one or more presets in the list first." : nullptr,
+         "Writes the selected presets to a preset file of your choice, to share or import elsewhere."},
+    };
+    for (const auto& state : states) {
+        state.button->setEnabled(state.why_not == nullptr);
+        state.button->setToolTip(wrapped_tip(QString::fromUtf8(state.why_not != nullptr ? state.why_not : state.tip)));
+    }
 }
 
 }  // namespace trembla

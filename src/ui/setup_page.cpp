@@ -1,6 +1,7 @@
 #include <QHBoxLayout>
 
 #include "ui/main_window.h"
+#include "ui/name_field.h"
 #include "ui/page_layout.h"
 
 namespace trembla {
@@ -19,7 +20,7 @@ QWidget* TremblaToolWindow::_build_setup_page() {
         column->addWidget(make_styled_label(caption, "sourceLabel"));
         auto* field_row = new QHBoxLayout;
         field_row->setSpacing(4);
-        field = new QLineEdit;
+        field = new NameField;
         field->setPlaceholderText(QStringLiteral("Select..."));
         field_row->addWidget(field);
         auto* pick_btn = new QPushButton(QStringLiteral("<"));
@@ -46,6 +47,7 @@ QWidget* TremblaToolWindow::_build_setup_page() {
     add_row(lag_trans_slider, "Lag T", 0, 15, 0);
     add_row(lag_rot_slider, "Lag R", 0, 15, 0);
     add_row(smoothing_slider, "Smooth", 0, 100, 0);
+    connect(smoothing_slider, &SliderRow::valueChanged, this, [this] { _guarded([this] { _show_relax_needs(); }); });
 
     layout->addSpacing(6);
     amp_header = make_section_header("Amplitude");

@@ -7,6 +7,7 @@
 #include "ui/main_window.h"
 #include "ui/page_layout.h"
 #include "ui/shake_preview.h"
+#include "ui/tool_tip.h"
 
 namespace trembla {
 
@@ -63,6 +64,11 @@ QWidget* TremblaToolWindow::_build_shake_page() {
     _show_fade_rows();
     // How fast the shake plays, in percent; it acts with or without ranges, so it stays enabled.
     speed_slider = new SliderRow(QStringLiteral("Speed"), 25, 400, 100, 55);
+    // Hidden in the relax mode, its row stays: the Camera Mode buttons below must not move under
+    // the pointer that has just chosen Relax.
+    QSizePolicy keep_place = speed_slider->sizePolicy();
+    keep_place.setRetainSizeWhenHidden(true);
+    speed_slider->setSizePolicy(keep_place);
     _connect_slider(speed_slider);
     layout->addWidget(speed_slider);
     // Under the ranges and fades it shades; the scene commands feed it.
@@ -117,8 +123,8 @@ void TremblaToolWindow::_show_fade_rows() {
     // Blanks alone type no range, as the ranges parser reads them.
     const bool has_ranges = !ranges_field->text().trimmed().isEmpty();
     const QString no_ranges = QStringLiteral("Fades act at the ends of each range: type a range above to use them.");
-    fade_in_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeInTip) : no_ranges);
-    fade_out_slider->setToolTip(has_ranges ? QString::fromUtf8(kFadeOutTip) : no_ranges);
+    fade_in_slider->setToolTip(wrapped_tip(has_ranges ? QString::fromUtf8(kFadeInTip) : no_ranges));
+    fade_out_slider->setToolTip(wrapped_tip(has_ranges ? QString::fromUtf8(kFadeOutTip) : no_ranges));
     for (SliderRow* row : {fade_in_slider, fade_out_slider}) row->setEnabled(has_ranges);
 }
 

@@ -15,13 +15,14 @@
 namespace trembla {
 namespace {
 
-// X, Y and Z take the same colour in both bands.
-constexpr const char* kAxisColors[] = {"accent_hover", "prepared_bg", "text"};
+// X, Y and Z take the same colour in both bands: red, green and blue as in Maya's viewport, lightened
+// for the dark plot, and none near the white current-frame line.
+const QColor kAxisColors[] = {QColor(0xe8, 0x6a, 0x5c), QColor(0x7c, 0xc8, 0x6e), QColor(0x62, 0xa4, 0xf0)};
 constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
 constexpr int kShadeLevels = 8;
-constexpr int kBandPadding = 2;  // keeps the peaks off the border and the middle line
-constexpr int kLabelStrip = 11;  // the scale labels' own rows above each band
-constexpr int kLabelPixels = 9;
+constexpr int kBandPadding = 2;        // keeps the peaks off the border and the middle line
+constexpr int kLabelStrip = 13;        // the scale labels' own rows above each band
+constexpr int kLabelPixels = 11;       // the panel's own text size
 constexpr int kBypassedDimming = 170;  // alpha of the background laid over a bypassed graph
 
 QColor mixed(const QColor& from, const QColor& to, double part) {
@@ -55,6 +56,8 @@ ShakePreview::ShakePreview(ErrorReporter report, QWidget* parent) : QWidget(pare
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QColor ShakePreview::axis_color(int axis) { return kAxisColors[axis]; }
+
 void ShakePreview::set_data(ShakePreviewData data) {
     _data = std::move(data);
     _empty_hint.clear();
@@ -69,11 +72,19 @@ void ShakePreview::show_hint(const QString& hint) {
     _empty_hint = hint;
 }
 
+void ShakePreview::set_no_offsets_hint(const QString& hint) {
+    if (hint == _no_offsets_hint) return;
+    _no_offsets_hint = hint;
+    update();
+}
+
 void ShakePreview::summarise() { _envelope = make_preview_envelope(_data, plot_rect().width()); }
 
 QString ShakePreview::hint() const {
     if (_data.weights.empty()) return _empty_hint.isEmpty() ? QString::fromLatin1(EMPTY_HINT) : _empty_hint;
-    if (!has_offsets(_envelope)) return QString::fromLatin1(NO_OFFSETS_HINT);
+    if (!has_offsets(_envelope)) {
+        return _no_offsets_hint.isEmpty() ? QString::fromLatin1(NO_OFFSETS_HINT) : _no_offsets_hint;
+    }
     return QString();
 }
 
@@ -128,8 +139,8 @@ void ShakePreview::paint_graph() {
 
     const QString shown_hint = hint();
     if (!shown_hint.isEmpty()) {
-        painter.setPen(theme_color("text_dim"));
-        painter.drawText(plot, Qt::AlignCenter, shown_hint);
+        painter.setPen(theme_color("text"));
+        painter.drawText(plot.adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextWordWrap, shown_hint);
         return;
     }
 
@@ -179,7 +190,7 @@ void ShakePreview::paint_graph() {
         if (low.empty()) continue;
         const QRect& band = bands[k < 3 ? 0 : 1];
         const double scale = scales[k < 3 ? 0 : 1];
-        const QColor color = theme_color(kAxisColors[k % 3]);
+        const QColor& color = kAxisColors[k % 3];
         for (int c = 0; c < columns; ++c) {
             const auto i = static_cast<std::size_t>(c);
             if (std::isnan(low[i])) continue;
@@ -198,14 +209,14 @@ void ShakePreview::paint_graph() {
     QFont small = font();
     small.setPixelSize(kLabelPixels);
     painter.setFont(small);
-    painter.setPen(theme_color("text_dim"));
+    painter.setPen(theme_color("text"));
     const QRect label_rects[] = {strips[0].adjusted(3, 0, 0, 0), strips[1].adjusted(3, 0, 0, 0)};
     painter.drawText(label_rects[0], Qt::AlignLeft | Qt::AlignVCenter, scale_text("T", scales[0], false));
     painter.drawText(label_rects[1], Qt::AlignLeft | Qt::AlignVCenter, scale_text("R", scales[1], true));
     // The legend: X, Y and Z in their colours, at the right of the first strip.
     QRect legend = strips[0].adjusted(0, 0, -3, 0);
     for (int axis = 2; axis >= 0; --axis) {
-        painter.setPen(theme_color(kAxisColors[axis]));
+        painter.setPen(kAxisColors[axis]);
         QRect used;
         painter.drawText(legend, Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(kAxisNames[axis]), &used);
         legend.setRight(used.left() - 5);

@@ -6,6 +6,7 @@
 // application of the shake computed.
 #pragma once
 
+#include <QColor>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,9 @@ public:
         "at the next change.";
     static constexpr const char* BYPASSED_WORD = "Bypassed";
 
+    // The colour of the X (0), Y (1) and Z (2) traces and legend, in both bands.
+    static QColor axis_color(int axis);
+
     // A failure while painting goes to `report` (unset: dropped).
     explicit ShakePreview(ErrorReporter report = {}, QWidget* parent = nullptr);
 
@@ -34,6 +38,9 @@ public:
     void set_data(ShakePreviewData data);
     // Back to the hint: nothing prepared.
     void clear();
+    // The line shown when the settings add no offsets (NO_OFFSETS_HINT when empty): the window
+    // says there what its mode needs.
+    void set_no_offsets_hint(const QString& hint);
     // No graph, and `hint` instead of the one for nothing prepared (a shake applied whose samples
     // are not read yet) until the next set_data or clear.
     void show_hint(const QString& hint);
@@ -65,7 +72,8 @@ private:
     ErrorReporter _report;
     ShakePreviewData _data;
     PreviewEnvelope _envelope;
-    QString _empty_hint;  // shown instead of EMPTY_HINT when set
+    QString _empty_hint;       // shown instead of EMPTY_HINT when set
+    QString _no_offsets_hint;  // shown instead of NO_OFFSETS_HINT when set
 };
 
 }  // namespace trembla

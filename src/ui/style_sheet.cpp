@@ -39,7 +39,7 @@ QLabel#titleLabel {{
 }}
 
 /* Title Bar Buttons */
-QPushButton#minBtn, QPushButton#maxBtn {{
+QPushButton#foldBtn {{
     background-color: {bg_light};
     border: none;
     border-radius: 0px;
@@ -47,6 +47,10 @@ QPushButton#minBtn, QPushButton#maxBtn {{
     max-width: 12px;
     min-height: 12px;
     max-height: 12px;
+}}
+
+QPushButton#foldBtn:hover {{
+    background-color: {accent_dim};
 }}
 
 QPushButton#closeBtn {{
@@ -237,6 +241,16 @@ QPushButton.secondaryBtn:disabled {{
     color: {text_dim};
 }}
 
+/* Tooltips: the panel's own dark look, not the platform's light yellow. A tooltip of a widget of the
+   window takes the window's sheet. */
+QToolTip {{
+    background-color: {bg_darker};
+    color: {text};
+    border: 1px solid {accent_dim};
+    padding: 4px;
+    font-size: 11px;
+}}
+
 /* Help Button */
 QPushButton#helpBtn, QPushButton#dockBtn {{
     background-color: transparent;
@@ -421,6 +435,13 @@ QPushButton.deleteBtn {{
 QPushButton.deleteBtn:hover {{
     background-color: #5a3535;
     border-color: #aa5555;
+}}
+
+/* A preset button that cannot act now (its tooltip says why) must not look pressable. */
+QPushButton.smallBtn:disabled, QPushButton.deleteBtn:disabled {{
+    background-color: {bg_dark};
+    border-color: {bg_medium};
+    color: {text_dim};
 }}
 )";
 

@@ -47,6 +47,9 @@ struct WindowContext {
     // The ranges field's text was committed: an update, and a word on the parts it cannot use.
     // Unset: update_shake runs instead.
     Request commit_ranges;
+    // A camera mode button was checked: an update, as one step named for the mode. Unset:
+    // update_shake runs instead.
+    Request change_mode;
     // The "Bypass" box was toggled: the prepared shake goes to amount zero, or comes back.
     Request toggle_bypass;
     // The dock button was clicked: the window goes into the host's workspace control, or out of

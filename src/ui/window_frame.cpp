@@ -1,6 +1,7 @@
 // The window's frame: the body with its rounded border, the title bar with its buttons, the tab bar
 // that switches pages, the action buttons at the foot, and dragging the frameless window by any
 // free spot. The pages are built in their own files; what the controls do is in main_window.cpp.
+#include <algorithm>
 #include <cstddef>
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 #include "ui/main_window.h"
 #include "ui/theme.h"
+#include "ui/tool_tip.h"
 
 namespace trembla {
 
@@ -71,15 +73,17 @@ QFrame* TremblaToolWindow::_build_title_bar() {
     _connect_command(help, &QPushButton::clicked, &TremblaToolWindow::_show_about);
     layout->addWidget(help);
 
-    // Minimise and maximise are drawn for the familiar look only; a tool dialog has nothing to do there.
-    for (const char* name : {"minBtn", "maxBtn", "closeBtn"}) {
-        auto* button = new QPushButton;
-        button->setObjectName(QLatin1String(name));
-        if (QLatin1String(name) == QLatin1String("closeBtn")) {
-            connect(button, &QPushButton::clicked, this, [this] { _guarded([this] { _close_from_title_bar(); }); });
-        }
-        layout->addWidget(button);
-    }
+    // A panel is folded, never maximised: the column has one width, and the host minimises its own
+    // windows. Docked, the workspace sizes the panel and the fold button hides (_place_in_dock).
+    fold_btn = new QPushButton;
+    fold_btn->setObjectName(QStringLiteral("foldBtn"));
+    _connect_command(fold_btn, &QPushButton::clicked, &TremblaToolWindow::_toggle_fold);
+    layout->addWidget(fold_btn);
+
+    auto* close = new QPushButton;
+    close->setObjectName(QStringLiteral("closeBtn"));
+    connect(close, &QPushButton::clicked, this, [this] { _guarded([this] { _close_from_title_bar(); }); });
+    layout->addWidget(close);
     return bar;
 }
 
@@ -137,7 +141,8 @@ QFrame* TremblaToolWindow::_build_buttons() {
     reset_btn = new QPushButton(QStringLiteral("Reset"));
     set_style_class(reset_btn, "secondaryBtn");
     reset_btn->setFixedHeight(28);
-    // Nothing is applied when a window is built; the commands enable it while a shake is.
+    // Nothing is applied when a window is built; the commands enable Bake and Reset while a shake
+    // is (_show_applied, from _set_control_tips).
     reset_btn->setEnabled(false);
     _connect_user_command(reset_btn, &TremblaToolWindow::_reset_camera);
     row->addWidget(reset_btn);
@@ -198,12 +203,44 @@ void TremblaToolWindow::_close_from_title_bar() {
     if (_context.close_dock) _context.close_dock(*this);
 }
 
+void TremblaToolWindow::_toggle_fold() {
+    if (!isWindow()) return;
+    _folded = !_folded;
+    if (_folded) _unfolded_height = height();
+    // Everything under the title bar: the tabs, the pages and the action buttons.
+    auto* body = findChild<QFrame*>(QStringLiteral("mainFrame"));
+    for (QObject* child : body->children()) {
+        auto* part = qobject_cast<QWidget*>(child);
+        if (part != nullptr && part->objectName() != QLatin1String("titleBar")) part->setVisible(!_folded);
+    }
+    _set_fold_tip();
+    if (_folded) {
+        layout()->activate();
+        setMinimumHeight(layout()->totalMinimumSize().height());
+        resize(width(), minimumHeight());
+    } else {
+        _fit_minimum_height();
+        resize(width(), std::max(_unfolded_height, minimumHeight()));
+    }
+}
+
+void TremblaToolWindow::_set_fold_tip() {
+    fold_btn->setToolTip(wrapped_tip(_folded ? QStringLiteral("Unfolds the panel to its pages.")
+                                             : QStringLiteral("Folds the panel to its title bar; click again to "
+                                                              "unfold it. Docked, Maya's workspace sizes it.")));
+}
+
 void TremblaToolWindow::_toggle_dock() {
     if (_context.toggle_dock) _context.toggle_dock(*this);
 }
 
 void TremblaToolWindow::_place_in_dock(QWidget* container) {
-    if (isWindow()) _floating_pos = pos();
+    if (_folded) _toggle_fold();
+    if (isWindow()) {
+        _floating_pos = pos();
+        _floating_height = height();
+    }
+    fold_btn->hide();
     _drag_pos.reset();
     QLayout* layout = container->layout();
     if (layout == nullptr) {
@@ -226,7 +263,9 @@ void TremblaToolWindow::_place_floating(QWidget* parent, bool visible) {
     setParent(parent, Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedWidth(kColumnWidth);
-    resize(kColumnWidth, minimumHeight());
+    fold_btn->show();
+    // The height it had before it was docked: the dock's height is the workspace's, not the user's.
+    resize(kColumnWidth, std::max(minimumHeight(), _floating_height.value_or(minimumHeight())));
     if (_floating_pos) move(*_floating_pos);
     if (visible) show();
 }

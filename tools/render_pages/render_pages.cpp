@@ -1,5 +1,6 @@
-// Renders each page of the tool window to a PNG file (and the setup page once more with the main
-// button in its prepared look), for checking the look without a display:
+// Renders each page of the tool window to a PNG file, floating at the column's 260 px and docked
+// in a 420-px panel (and the setup page once more with the main button in its prepared look), for
+// checking the look without a display:
 //   trembla_render_pages [OUTPUT_DIR]      (default out/pages; run with QT_QPA_PLATFORM=offscreen)
 #include <cstdio>
 #include <exception>
@@ -27,16 +28,34 @@ int main(int argc, char** argv) {
         // give it the height its content asks for, as it gets on a desktop.
         window.resize(window.width(), window.sizeHint().height());
         const char* const names[] = {"setup", "shake", "advanced", "presets"};
-        for (int index = 0; index < 4; ++index) {
-            window._switch_tab(index);
-            QApplication::processEvents();
-            const QString path =
-                QDir(out_dir).filePath(QStringLiteral("%1_%2.png").arg(index).arg(QLatin1String(names[index])));
-            if (!window.grab().save(path)) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-                return 1;
+        const auto save_pages = [&](QWidget& shown, const char* prefix) {
+            for (int index = 0; index < 4; ++index) {
+                window._switch_tab(index);
+                QApplication::processEvents();
+                const QString path = QDir(out_dir).filePath(QStringLiteral("%1%2_%3.png")
+                                                                .arg(QLatin1String(prefix))
+                                                                .arg(index)
+                                                                .arg(QLatin1String(names[index])));
+                if (!shown.grab().save(path)) {
+                    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                    return false;
+                }
+                std::printf("%s\n", qPrintable(path));
             }
-            std::printf("%s\n", qPrintable(path));
+            return true;
+        };
+        if (!save_pages(window, "")) return 1;
+        {
+            // Docked: the panel in a workspace control's container, as wide as a docked panel
+            // usually is, and as tall as the floating window.
+            QWidget dock;
+            dock.resize(420, window.height());
+            window._place_in_dock(&dock);
+            dock.show();
+            QApplication::processEvents();
+            const bool saved = save_pages(dock, "docked_");
+            window._place_floating(nullptr, true);
+            if (!saved) return 1;
         }
         // The main button as it looks once a shake is prepared.
         window._switch_tab(0);

@@ -2,13 +2,15 @@
 written to a folder: the camera before and after as .chan, a plot, and pictures of the pages."""
 import os
 from collections import namedtuple
+from contextlib import contextmanager
 
 from . import chan, demo_scene
 from .host import fresh_scene
 from .pages import render_pages
 from .plots import plot_channels, plotting_unavailable
 from .scene import CHANNELS, evaluated_track
-from .window_driver import GuiPump, bake, choose_mode, open_window, pick_camera_and_source, prepare
+from .window_driver import (GuiPump, bake, choose_mode, open_window, pick_camera_and_source, prepare,
+                            save_and_load_preset)
 
 # files: paths written, in order; notes: what was skipped or how something was made; before, after:
 # the camera's ChanTracks; shake: the extracted shake the window used (frame -> six values).
@@ -37,14 +39,21 @@ def run_demo(host, out_dir, keep_open=False):
     pump()
     prepare(host, window)
     pump()
-    # Loading the preset now re-applies the prepared shake live, once per control it changes.
+    # The demo's settings, tuned into the controls; each change re-applies the prepared shake live.
     window._apply_settings(demo_scene.PRESET)
     pump()
+    # Kept as a preset through the presets page and loaded back from its list, so that the page's
+    # picture shows it. The preset file goes with the demo's results (the tool keeps it beside the
+    # module, which would leave it in the build for the tests to find).
+    with _presets_in(tt, out_dir):
+        save_and_load_preset(host, window, demo_scene.PRESET_NAME)
+        pump()
+        files.append(tt.get_preset_file_path())
+        page_files, how = render_pages(window, os.path.join(out_dir, "pages"), host.module_dir, pump)
     preset = demo_scene.PRESET["settings"]
     record = tt._prepared
     shake = tt.extract_source_shake(record["delta_data"], frames, preset["lag_trans"], preset["lag_rot"])
 
-    page_files, how = render_pages(window, os.path.join(out_dir, "pages"), host.module_dir, pump)
     files.extend(page_files)
     notes.append("pages: " + how)
 
@@ -69,6 +78,21 @@ def run_demo(host, out_dir, keep_open=False):
     if keep_open:
         _keep_window_open(window, pump, notes)
     return DemoResult(files, notes, before, after, shake)
+
+
+@contextmanager
+def _presets_in(tt, folder):
+    """The tool's preset file in `folder` while the block runs: the module finds it beside its own
+    file."""
+    had_file, real_file = hasattr(tt, "__file__"), getattr(tt, "__file__", None)
+    tt.__file__ = os.path.join(os.path.abspath(folder), "trembla_tool.so")
+    try:
+        yield
+    finally:
+        if had_file:
+            tt.__file__ = real_file
+        else:
+            del tt.__file__
 
 
 def _keep_window_open(window, pump, notes):

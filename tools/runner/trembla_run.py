@@ -235,11 +235,13 @@ def build_parser():
                        help="leave the rotations alone (default: shaken)")
     axis = bounded_int(*AXIS_RANGE)
     shake.add_argument("--trans-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"),
-                       help="translation shake per axis, percent (in the relax mode: how strongly "
-                            "each axis is relaxed); 0-100 each, default 100 100 100")
+                       help="translation shake per axis, percent (in the relax mode: 100 keeps the "
+                            "base smoothing, 0 relaxes the axis most, twice the smoothing); 0-100 each, "
+                            "default 100 100 100")
     shake.add_argument("--rot-axes", nargs=3, type=axis, metavar=("X", "Y", "Z"),
-                       help="rotation shake per axis, percent (in the relax mode: how strongly each "
-                            "axis is relaxed); 0-100 each, default 100 100 100")
+                       help="rotation shake per axis, percent (in the relax mode: 100 keeps the base "
+                            "smoothing, 0 relaxes the axis most, twice the smoothing); 0-100 each, "
+                            "default 100 100 100")
     shown = shake.add_mutually_exclusive_group()
     shown.add_argument("--progress", dest="progress", action="store_true", default=None,
                        help="report progress on stderr whatever the input's size (default: from "

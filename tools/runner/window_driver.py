@@ -64,6 +64,22 @@ def prepare(host, window):
         raise ToolFailed("Prepare Shake failed: " + warnings.text("the preparation did not take"))
 
 
+def save_and_load_preset(host, window, name):
+    """On the presets page: types `name`, presses "Save Preset", then selects the preset in the
+    list and presses "Load", as a user keeps settings and brings them back."""
+    warnings = Warnings(host)
+    window.preset_name_field.setText(name)
+    window._save_preset()
+    presets = window.preset_list
+    rows = [row for row in range(presets.count()) if presets.item(row).text() == name]
+    if not rows:
+        raise ToolFailed("Save Preset failed: " + warnings.text("the preset is not listed"))
+    presets.setCurrentRow(rows[0])
+    window._load_selected_preset()
+    if warnings.new():
+        raise ToolFailed("Load failed: " + warnings.text(""))
+
+
 def bake(host, window):
     """Presses "Bake to Layer"."""
     warnings = Warnings(host)

@@ -27,6 +27,7 @@
 #include "pyhost/python_error.h"
 #include "scene/undo_chunk.h"
 #include "ui/main_window.h"
+#include "ui/tool_tip.h"
 
 namespace trembla::ext {
 
@@ -34,8 +35,8 @@ using py::PyRef;
 
 namespace {
 
-// A shared entry shows its folder beside the name and keeps the name here.
-constexpr int kNameRole = Qt::UserRole;
+// A shared entry is marked beside its name, keeps the name here and shows its folder in its tooltip.
+constexpr int kNameRole = TremblaToolWindow::kPresetNameRole;
 
 // The preset name of a list entry, or nothing when no entry is given.
 std::optional<std::string> entry_name(const QListWidgetItem* entry) {
@@ -159,9 +160,10 @@ void fill_preset_list(PyObject* module, WindowCommand& command) {
             list->addItem(qstring_of(preset.name));
             continue;
         }
-        auto* item = new QListWidgetItem(qstring_of(preset.name + "  (" + *preset.shared_folder + ")"));
+        auto* item = new QListWidgetItem(qstring_of(preset.name + "  (shared)"));
         item->setData(kNameRole, qstring_of(preset.name));
-        item->setToolTip(qstring_of("Shared from " + *preset.shared_folder + ": load it, or save it under a name"));
+        item->setToolTip(wrapped_tip(
+            qstring_of("Shared from\n" + *preset.shared_folder + "\nLoad it, or save it under a name of your own.")));
         list->addItem(item);
     }
 }

@@ -1,5 +1,6 @@
 #include "module/commands/preset_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -77,8 +78,12 @@ std::optional<std::string> choose_preset_file(PyObject* module, WindowCommand& c
         if (picked == 0) return std::nullopt;
         return store_path_of(chosen.get());
     }
+    // The user's home folder, not the host's working folder (Maya's install folder, often not
+    // writable); an export offers a file name there.
+    const QString start =
+        save ? QDir(QDir::homePath()).filePath(QStringLiteral("trembla_presets.json")) : QDir::homePath();
     QPointer<QFileDialog> dialog =
-        new QFileDialog(&command.window(), QString::fromLatin1(caption), QString(), QString::fromLatin1(kFileFilter));
+        new QFileDialog(&command.window(), QString::fromLatin1(caption), start, QString::fromLatin1(kFileFilter));
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save) dialog->setDefaultSuffix(QStringLiteral("json"));

@@ -13,8 +13,10 @@
 #include <QSignalBlocker>
 #include <QString>
 
+#include "core/camera_mode.h"
 #include "core/ranges.h"
 #include "module/binding/error_report.h"
+#include "module/commands/fade_overlap.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
 #include "module/commands/take_up.h"
@@ -30,6 +32,7 @@
 #include "scene/take_up.h"
 #include "scene/undo_chunk.h"
 #include "scene/workflow.h"
+#include "scene/workflow_steps.h"
 #include "ui/main_window.h"
 #include "ui/theme.h"
 
@@ -193,7 +196,7 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
         set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
-        command.window().reset_btn->setEnabled(ready);
+        command.window()._show_applied(ready);
         // A prepare that failed before applying anything leaves the preview of the shake still on
         // the camera, if any.
         if (preview) {
@@ -251,7 +254,7 @@ void run_update(PyObject* module, WindowCommand& command) {
         // preview still shows.
         if (command.window_alive()) {
             command.window().shake_preview->clear();
-            command.window().reset_btn->setEnabled(false);
+            command.window()._show_applied(false);
         }
         return;
     }
@@ -266,9 +269,42 @@ void run_update(PyObject* module, WindowCommand& command) {
     apply_to_record(module, command, host, record, controls);
 }
 
+// Says once when the fades come to overlap in a range: a fade row's change or the ranges' commit.
+void tell_overlapping_fades(PyObject* module, WindowCommand& command) {
+    if (!command.window_alive()) return;
+    const ControlValues settings = read_controls(command.window()).settings;
+    if (ranges_with_overlapping_fades(settings) == command.window()._fade_overlap_said) return;
+    py::PythonHost host = host_for(module);
+    warn_overlapping_fades(host, command.window(), settings);
+}
+
 void update_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
     run_command(
-        module, target, CommandKind::Update, [module](WindowCommand& command) { run_update(module, command); },
+        module, target, CommandKind::Update,
+        [module](WindowCommand& command) {
+            run_update(module, command);
+            tell_overlapping_fades(module, command);
+        },
+        put_back);
+}
+
+// A mode button was checked: the update keys the shake under the new mode as one undo step named
+// for the change, as the host's Edit > Undo shows it ("Undo: Trembla: camera mode relax").
+void mode_command(PyObject* module, TremblaToolWindow& target, const WindowContext::PutBack& put_back) {
+    run_command(
+        module, target, CommandKind::Update,
+        [module](WindowCommand& command) {
+            const ShakeControls controls = read_controls(command.window());
+            // Nothing keyed (nothing prepared, or bypassed): no step, as the update makes none.
+            if (!current_prepared(module)->ready || controls.bypass) {
+                run_update(module, command);
+                return;
+            }
+            py::PythonHost host = host_for(module);
+            const UndoChunk chunk(host, std::string("Trembla: camera mode ") +
+                                            camera_mode_text(controls.settings.mode));  // the update's joins it
+            run_update(module, command);
+        },
         put_back);
 }
 
@@ -288,6 +324,7 @@ void ranges_command(PyObject* module, TremblaToolWindow& target, const WindowCon
                              " (write each range as start-end, the start not after the end).");
             }
             run_update(module, command);
+            tell_overlapping_fades(module, command);
         },
         put_back);
 }
@@ -320,7 +357,7 @@ void clear_bypass(TremblaToolWindow& window) {
 // any more.
 void show_unprepared(TremblaToolWindow& window) {
     set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
-    window.reset_btn->setEnabled(false);
+    window._show_applied(false);
     window.shake_preview->clear();
     clear_bypass(window);
 }
@@ -360,11 +397,13 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
     ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls& controls, bool) {
         // A shake this session did not prepare (an earlier window, session or file) is found on
         // the camera the window names, and taken off the same way.
+        // Said in the view as prepare and bake say theirs: the camera's change alone is easy to miss.
+        const char* const done = "Shake reset: the camera's own animation is back.";
         if (!work.ready) {
-            reset_applied_shake(host, controls.camera_field);
+            if (reset_applied_shake(host, controls.camera_field)) steps::show_in_view(host, done);
             return;
         }
-        reset_camera(host, work);
+        if (reset_camera(host, work)) steps::show_in_view(host, done);
     });
 }
 
@@ -450,6 +489,9 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     };
     context.toggle_bypass = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
         bypass_command(module, w, put_back);
+    };
+    context.change_mode = [module](TremblaToolWindow& w, const WindowContext::PutBack& put_back) {
+        mode_command(module, w, put_back);
     };
     context.shown = [module](TremblaToolWindow& w) {
         const QPointer<TremblaToolWindow> alive(&w);

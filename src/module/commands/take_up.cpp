@@ -48,7 +48,7 @@ void show_taken_up(TremblaToolWindow& w, const std::string& camera, const Applie
     show_box(w.bypass_cb, applied.bypass);
     w.prepare_btn->setText(QStringLiteral("Re-Prepare"));
     change_style_class(w.prepare_btn, "preparedBtn");
-    w.reset_btn->setEnabled(true);
+    w._show_applied(true);
     // The preview needs the source's samples, read at the first command that keys (which shows
     // the graph); showing the window steps no time to read them.
     w.shake_preview->show_hint(QString::fromLatin1(ShakePreview::TAKEN_UP_HINT));
@@ -57,7 +57,7 @@ void show_taken_up(TremblaToolWindow& w, const std::string& camera, const Applie
 void show_nothing_prepared(TremblaToolWindow& w) {
     w.prepare_btn->setText(QStringLiteral("Prepare Shake"));
     change_style_class(w.prepare_btn, "primaryBtn");
-    w.reset_btn->setEnabled(false);
+    w._show_applied(false);
     w.shake_preview->clear();
     show_box(w.bypass_cb, false);
 }

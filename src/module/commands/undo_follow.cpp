@@ -347,7 +347,7 @@ void show_state(PyObject* module, TremblaToolWindow& w, const ToolState& state) 
     w.prepare_btn->setText(state.prepare_text);
     change_style_class(w.prepare_btn, state.prepare_class.c_str());
     const Prepared& record = *state.record;
-    w.reset_btn->setEnabled(record.ready);
+    w._show_applied(record.ready);
     if (record.ready && !record.samples_pending) {
         w.shake_preview->set_data(
             preview_of(record, prepared_shake_offsets(record, state.controls), state.controls.bypass));

@@ -28,7 +28,7 @@ PyObject* open_window(PyObject* module, const QPointer<QWidget>& container) {
     py::PyRef window = create_window(module);
     set_module_attr(module, "_window", window.get());
     // Reset acts on the record: its button follows whether a shake is applied.
-    live_window(window.get()).reset_btn->setEnabled(current_prepared(module)->ready);
+    live_window(window.get())._show_applied(current_prepared(module)->ready);
     if (container) {
         live_window(window.get())._place_in_dock(container.data());
     } else {

@@ -89,16 +89,16 @@ TEST(ShakePreview, EachColumnSpansTheOffsetsOfItsFramesOnItsBandsOwnScale) {
         const char* name;
         std::size_t channel;
         QRect band;
-        const char* color;
-    } traces[] = {{"translateX", 0, preview.translate_band(), "accent_hover"},
-                  {"rotateY", 4, preview.rotate_band(), "prepared_bg"}};
+        int axis;
+    } traces[] = {{"translateX", 0, preview.translate_band(), 0}, {"rotateY", 4, preview.rotate_band(), 1}};
     for (const auto& trace : traces) {
         const std::vector<double>& values = data.channels[trace.channel];
         const double scale = largest_magnitude(values);
         // Under the scale label too, on both sides of the ranges' start and across the spike.
         for (const int column : {5, 50, 90, 143, 180, 230}) {
             const auto [low, high] = column_extent(values, column, columns);
-            const auto [top, bottom] = painted_rows(image, plot.left() + column, trace.band, theme_color(trace.color));
+            const auto [top, bottom] =
+                painted_rows(image, plot.left() + column, trace.band, ShakePreview::axis_color(trace.axis));
             EXPECT_EQ(top, ShakePreview::value_row(trace.band, high, scale)) << trace.name << ", column " << column;
             EXPECT_EQ(bottom, ShakePreview::value_row(trace.band, low, scale)) << trace.name << ", column " << column;
         }
@@ -106,7 +106,7 @@ TEST(ShakePreview, EachColumnSpansTheOffsetsOfItsFramesOnItsBandsOwnScale) {
     // The spike alone reaches the top of the translation band: each band has a scale of its own.
     const int spike_column = 600 * columns / 1000;
     EXPECT_EQ(
-        painted_rows(image, plot.left() + spike_column, preview.translate_band(), theme_color("accent_hover")).first,
+        painted_rows(image, plot.left() + spike_column, preview.translate_band(), ShakePreview::axis_color(0)).first,
         preview.translate_band().top());
 
     // Outside the ranges the background stays dark; inside it is lit (the bottom row carries no
@@ -133,8 +133,8 @@ TEST(ShakePreview, ScaleLabelsAndLegendSitInStripsOfTheirOwnAboveTheBands) {
     preview.set_data(data);
     const QImage image = drawn(preview);
     const QRgb background = theme_color("bg_darkest").rgb();
-    const QRgb axes[] = {theme_color("accent_hover").rgb(), theme_color("prepared_bg").rgb(),
-                         theme_color("text").rgb()};
+    const QRgb axes[] = {ShakePreview::axis_color(0).rgb(), ShakePreview::axis_color(1).rgb(),
+                         ShakePreview::axis_color(2).rgb()};
     const QRect strips[] = {preview.translate_label_strip(), preview.rotate_label_strip()};
     const QRect bands[] = {preview.translate_band(), preview.rotate_band()};
     for (int b = 0; b < 2; ++b) {
@@ -186,7 +186,7 @@ TEST(ShakePreview, WhileBypassedTheGraphIsDimmedUnderTheWord) {
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb pixel = image.pixel(x, y);
-                if (pixel == theme_color("accent_hover").rgb() || pixel == theme_color("prepared_bg").rgb())
+                if (pixel == ShakePreview::axis_color(0).rgb() || pixel == ShakePreview::axis_color(1).rgb())
                     ++trace_pixels;
                 if (x != marker && qGray(pixel) > 200) ++word_pixels;
             }
@@ -223,7 +223,7 @@ TEST(ShakePreview, WithoutOffsetsItShowsAHintAndNoTrace) {
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb pixel = image.pixel(x, y);
-                if (pixel == theme_color("accent_hover").rgb() || pixel == theme_color("prepared_bg").rgb()) {
+                if (pixel == ShakePreview::axis_color(0).rgb() || pixel == ShakePreview::axis_color(1).rgb()) {
                     ++trace_pixels;
                 }
                 // Anti-aliased text: anything clearly brighter than the border and the background.

@@ -176,7 +176,7 @@ TEST(Stylesheet, StyledWidgetsTakeTheThemesColoursAndFonts) {
     } cases[] = {
         {"#mainFrame", "bg_darkest", "text", 11, false},   {"#titleBar", "bg_darker", "text", 11, false},
         {"#titleLabel", nullptr, "text_bright", 11, true}, {"#helpBtn", nullptr, "text_dim", 11, true},
-        {"#minBtn", "bg_light", "text", 11, false},        {"#closeBtn", "#aa4444", "text", 11, false},
+        {"#foldBtn", "bg_light", "text", 11, false},       {"#closeBtn", "#aa4444", "text", 11, false},
         {"#tabBar", "bg_darker", "text", 11, false},       {".tabButton", nullptr, "text_dim", 9, true},
         {".sourceLabel", nullptr, "text_dim", 11, true},   {".setBtn", "bg_medium", "text_dim", 11, false},
         {".sectionHeader", nullptr, "text", 11, true},     {".sliderLabel", nullptr, "text_dim", 11, false},

@@ -31,7 +31,7 @@ ACTIONS = [
     ("keyboard step", True, lambda t: t.window.lag_rot_slider.slider.setValue(3), "Trembla: update"),
     ("check box", True, lambda t: t.window.rotate_cb.setChecked(False), "Trembla: update"),
     ("bypass", True, lambda t: t.window.bypass_cb.setChecked(True), "Trembla: bypass"),
-    ("mode change", True, lambda t: t.set_mode("static"), "Trembla: update"),
+    ("mode change", True, lambda t: t.set_mode("static"), "Trembla: camera mode static"),
     ("preset apply", True, lambda t: preset(t.window), "Trembla: apply preset"),
     ("reset", True, lambda t: t.window._reset_camera(), "Trembla: reset"),
     ("reset button", True, lambda t: t.window.reset_btn.click(), "Trembla: reset"),

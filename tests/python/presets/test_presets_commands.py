@@ -42,7 +42,7 @@ DEFAULTS = OrderedDict((name, default) for name, _, default in SETTINGS)
 # Every setting away from its default, each slider at a value of its own.
 CHANGED = OrderedDict([
     ("lag_trans", 5), ("lag_rot", 7), ("smooth", 40), ("amount", 150), ("trans_amp", 60), ("rot_amp", 170),
-    ("fade_in", 12), ("fade_out", 0), ("ranges", " 5-30, 40-50 "), ("mode", "relax"), ("layer_name", "shot_layer"),
+    ("fade_in", 12), ("fade_out", 0), ("ranges", " 5-30, 40-55 "), ("mode", "relax"), ("layer_name", "shot_layer"),
     ("translate_enabled", False), ("rotate_enabled", False), ("trans_x", 10), ("trans_y", 20), ("trans_z", 30),
     ("rot_x", 40), ("rot_y", 50), ("rot_z", 60), ("speed", 250),
 ])
@@ -316,8 +316,8 @@ class ApplyToPreparedShakeTest(WindowCase):
     def test_ranges_not_used_are_named_in_one_warning_per_commit(self):
         unused = ("Frame ranges not used: abc, 900-100, 5 (write each range as start-end, the start not "
                   "after the end).")
-        for text, warnings in (("abc, 900-100,, 2-4, 5", [unused]), ("abc, 900-100,, 2-4, 5", []),
-                               ("2-4, ", []), ("", [])):
+        for text, warnings in (("abc, 900-100,, 2-9, 5", [unused]), ("abc, 900-100,, 2-9, 5", []),
+                               ("2-9, ", []), ("", [])):
             self.forget_host_recordings()
             self.window._apply_settings({"settings": {"ranges": text}})
             self.assertEqual(list(standin.warnings), warnings, text)

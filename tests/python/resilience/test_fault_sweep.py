@@ -175,7 +175,9 @@ def slider_outcome(calls, n, mode):
 
 
 def reset_outcome(calls, n, mode):
-    """Reset catches nothing: the preparation stays current."""
+    """Reset catches nothing but its closing word in the view: the preparation stays current."""
+    if calls[n - 1].op == "inViewMessage":  # decoration: the camera is reset and the preparation over
+        return Outcome(raises=False, button=INITIAL_BUTTON, ready=False)
     return Outcome(raises=True, button=PREPARED_BUTTON, ready=True, record="unchanged")
 
 

@@ -217,7 +217,7 @@ def arrange(mp, tt, operation, mode):
     w.ranges_field.setText("")
     if operation != "prepare":
         quiet(w._prepare_shake)
-        w.ranges_field.setText("2-4")  # fires no handler: the update to come changes the keys
+        w.ranges_field.setText("2-9")  # fires no handler: the update to come changes the keys
     mp.forget_host_recordings()
     return w
 
@@ -376,7 +376,7 @@ def scenario_deleted_while_a_field_has_focus():
     w = arrange(mp, tt, "update", "animated")
     dialog = w.pyside()
     QtWidgets.QApplication.setActiveWindow(dialog)
-    field = [f for f in dialog.findChildren(QtWidgets.QLineEdit) if f.text() == "2-4"][0]
+    field = [f for f in dialog.findChildren(QtWidgets.QLineEdit) if f.text() == "2-9"][0]
     field.setFocus()
     QtWidgets.QApplication.processEvents()
     focused = QtWidgets.QApplication.focusWidget() is not None

@@ -46,7 +46,7 @@ def use_shot_range(first, last):
 # control read into the wrong setting changes the result.
 SETTINGS = dict(lag_trans=3, lag_rot=2, smoothing=30, amount=150, trans_amp=80, rot_amp=120,
                 trans_x=100, trans_y=55, trans_z=90, rot_x=33, rot_y=100, rot_z=71,
-                ranges="5-30, 34-38", fade_in=3, fade_out=4, translate=True, rotate=True)
+                ranges="5-30, 33-39", fade_in=3, fade_out=4, translate=True, rotate=True)
 SLIDERS = ("lag_trans", "lag_rot", "smoothing", "amount", "trans_amp", "rot_amp", "trans_x",
            "trans_y", "trans_z", "rot_x", "rot_y", "rot_z", "fade_in", "fade_out")
 TOLERANCE = 1e-9

@@ -32,6 +32,10 @@ class DemoTest(TempDirCase):
         self.assert_samples(after[1], expected, "after")
         self.assertNotEqual(after[1], before[1])
 
+        # The preset went through the presets page: saved there, with the demo's results.
+        with open(os.path.join(out_dir, "trembla_presets.json")) as handle:
+            self.assertIn('"%s"' % demo_scene.PRESET_NAME, handle.read())
+
         plot = os.path.join(out_dir, "shake_plot.png")
         if has_matplotlib():
             self.assert_png(plot)
