@@ -659,6 +659,13 @@ def listConnections(obj, **kwargs):
             raise no_object(obj)
         node, channels = resolved
     found = []
+    if channels and isinstance(node, DagNode) and node.dynamic.get(channels[0]) == "message":
+        # A whole message array: the node linked into each element, in element order.
+        links = node.attrs[channels[0]] if want_sources else {}
+        for index in sorted(links):
+            name = scene.path_name(links[index])
+            found.append(name + ".message" if plugs else name)
+        return found or None
     element = message_element(node, channels[0]) if channels else None
     if element is not None:  # a message array's element: the node linked there
         linked = node.attrs[element[0]].get(element[1]) if want_sources else None

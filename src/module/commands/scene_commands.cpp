@@ -25,6 +25,7 @@
 #include "module/state.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/applied_links.h"
 #include "scene/own_keys.h"
 #include "scene/prepared.h"
 #include "scene/take_up.h"
@@ -362,6 +363,18 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
         // the camera the window names, and taken off the same way.
         if (!work.ready) {
             reset_applied_shake(host, controls.camera_field);
+            return;
+        }
+        // The prepared camera renamed or deleted since: the camera the window names now, found
+        // with its shake through its links, is reset in its place; else one line says why not.
+        const std::string prepared = work.camera.value_or(std::string());
+        if (!host.obj_exists(prepared)) {
+            if (controls.camera_field != prepared && reset_applied_shake(host, controls.camera_field)) {
+                work.ready = false;
+                return;
+            }
+            host.warning("Cannot reset: camera " + shown_name(prepared) +
+                         " no longer exists (deleted or renamed). Set the camera that carries the shake.");
             return;
         }
         reset_camera(host, work);

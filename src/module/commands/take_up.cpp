@@ -1,6 +1,7 @@
 #include "module/commands/take_up.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,12 +63,22 @@ void show_nothing_prepared(TremblaToolWindow& w) {
     show_box(w.bypass_cb, false);
 }
 
+// A note that cannot be taken up is said once per camera and problem, not at every show or scene
+// change that meets it again. Only the texts are kept, touched between host calls.
+void tell_once(Host& host, const std::string& problem) {
+    static std::set<std::string> told;
+    if (problem.empty() || !told.insert(problem).second) return;
+    host.warning(problem);
+}
+
 // Installs the preparation of the live shake on `camera` and shows it; false when there is none.
 bool take_up(PyObject* module, TremblaToolWindow& window, py::PythonHost& host, const std::string& camera) {
     const QPointer<TremblaToolWindow> alive(&window);
     const PreparedRecord before = current_prepared(module);
     AppliedRecord applied;
-    std::optional<Prepared> taken = taken_up_preparation(host, camera, &applied);
+    std::string problem;
+    std::optional<Prepared> taken = taken_up_preparation(host, camera, &applied, &problem);
+    tell_once(host, problem);
     if (!taken || !alive) return false;
     if (!replace_prepared(module, before, std::move(*taken))) return false;
     show_taken_up(*alive, camera, applied);
