@@ -185,8 +185,9 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
             if (!input || node_of(*input) != noted.own_curves[k]) noted.own_curves[k].clear();
         }
     } else {
+        // The link wins over the name: a linked own curve renamed since is still the one.
         for (std::size_t k = 0; k < kChannelCount; ++k) {
-            if (own_links[k].empty() && !shake[k].empty()) noted.own_curves[k].clear();
+            if (!own_links[k].empty() || !shake[k].empty()) noted.own_curves[k] = own_links[k];
         }
     }
     noted.shake_curves = shake;

@@ -13,11 +13,12 @@ namespace trembla {
 
 using namespace steps;
 
-std::vector<std::string> cameras_with_live_shake(Host& host) {
+std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::string>* problems) {
     std::vector<std::string> found;
     for (const std::string& camera : host.camera_transforms()) {
         const AppliedFinding applied = find_applied(host, camera);
         if (applied.state == AppliedFinding::State::held && applied.record.live) found.push_back(camera);
+        if (problems != nullptr && !applied.problem.empty()) problems->push_back(applied.problem);
     }
     return found;
 }

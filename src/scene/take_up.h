@@ -13,8 +13,9 @@ namespace trembla {
 
 class Host;
 
-// The cameras of the scene that carry a live shake of this tool, in the host's order.
-std::vector<std::string> cameras_with_live_shake(Host& host);
+// The cameras of the scene that carry a live shake of this tool, in the host's order; `problems`,
+// when given, receives the line of each camera whose note cannot be taken up.
+std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::string>* problems = nullptr);
 
 // The preparation the live shake on `camera` stands for, its samples pending (read_pending_samples);
 // nothing when the camera carries none, or a note that cannot be taken up (applied_links.h says

@@ -63,11 +63,15 @@ void show_nothing_prepared(TremblaToolWindow& w) {
     show_box(w.bypass_cb, false);
 }
 
-// A note that cannot be taken up is said once per camera and problem, not at every show or scene
-// change that meets it again. Only the texts are kept, touched between host calls.
-void tell_once(Host& host, const std::string& problem) {
+// The notes said so far, each as its line: not at every show or scene change that meets it
+// again. Only the texts are kept, touched between host calls.
+std::set<std::string>& told_notes() {
     static std::set<std::string> told;
-    if (problem.empty() || !told.insert(problem).second) return;
+    return told;
+}
+
+void tell_once(Host& host, const std::string& problem) {
+    if (problem.empty() || !told_notes().insert(problem).second) return;
     host.warning(problem);
 }
 
@@ -105,7 +109,9 @@ void take_up_on_show(PyObject* module, TremblaToolWindow& window) noexcept {
             take_up(module, window, host, named);
             return;
         }
-        const std::vector<std::string> live = cameras_with_live_shake(host);
+        std::vector<std::string> problems;
+        const std::vector<std::string> live = cameras_with_live_shake(host, &problems);
+        for (const std::string& problem : problems) tell_once(host, problem);
         if (!alive || live.empty()) return;
         if (live.size() > 1) {
             host.print_line("Shakes are applied to several cameras (" + joined(live) +
@@ -119,6 +125,8 @@ void take_up_on_show(PyObject* module, TremblaToolWindow& window) noexcept {
         // The window stays as it was built: nothing prepared. Reset still finds the shake.
     }
 }
+
+void forget_told_notes() noexcept { told_notes().clear(); }
 
 bool follow_scene(PyObject* module, TremblaToolWindow& window) {
     const QPointer<TremblaToolWindow> alive(&window);
