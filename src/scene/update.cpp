@@ -107,10 +107,10 @@ ShakeKeying compute_shake_keying(const Prepared& record, const ShakeControls& co
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     // A taken-up shake whose samples are not read yet has nothing to key from.
     if (!record.ready || record.samples_pending) return std::nullopt;
-    const std::string camera = prepared_camera(record);
-    // Said in one line, before the undo chunk opens: a deleted camera keys nothing.
-    require_camera(host, camera);
     const UndoChunk chunk(host, "Trembla: update");
+    const std::string camera = prepared_camera(record);
+    // Said in one line, before anything is keyed: a deleted camera keys nothing.
+    require_camera(host, camera);
     const std::vector<Frame> frames = prepared_frames(record);
     CurvesToReplace replace;
     replace.own_only = true;

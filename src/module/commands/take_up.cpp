@@ -18,6 +18,7 @@
 #include "module/commands/window_controls.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/applied_links.h"
 #include "scene/take_up.h"
 #include "ui/main_window.h"
 #include "ui/theme.h"
@@ -156,8 +157,8 @@ PreparedRecord read_samples_if_pending(PyObject* module, Host& host) {
         if (record->source_missing_told) return nullptr;
         next.source_missing_told = true;
         replace_prepared(module, record, std::move(next));
-        host.warning("Source " + record->source.value_or(std::string()) + " of the shake on " +
-                     record->camera.value_or(std::string()) +
+        host.warning("Source " + shown_name(record->source.value_or(std::string())) + " of the shake on " +
+                     shown_name(record->camera.value_or(std::string())) +
                      " no longer exists: the shake stays as keyed. Reset takes it off; Re-Prepare needs a source.");
         return nullptr;
     }
