@@ -134,6 +134,10 @@ public:
     std::string undo_name() override;
     long undo_count() override;
     std::optional<long> undo_limit() override;
+
+    // The links binding what the tool made to a camera (python_host_identity.cpp).
+    bool is_message_array(const std::string& node, const std::string& attribute) override;
+    std::vector<std::string> linked_nodes(const std::string& node, const std::string& attribute) override;
     // undoInfo(q=True, redoName=True): the step redo() would put back.
     std::string redo_name();
     // scriptJob(event=[event, script]): the job's number, nothing in batch mode; scriptJob(kill=n).

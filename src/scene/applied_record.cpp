@@ -1,15 +1,21 @@
 #include "scene/applied_record.h"
 
 #include <algorithm>
+#include <array>
 #include <locale>
 #include <sstream>
 
+#include "scene/applied_links.h"
 #include "scene/host.h"
 
 namespace trembla {
 namespace {
 
-constexpr const char* kHeader = "trembla-applied 1";
+// Version 1 ends where its last line does, so that a note cut short reads as a shorter note;
+// version 2 closes with "end <lines above it>" and is read only whole.
+constexpr const char* kHeaderV1 = "trembla-applied 1";
+constexpr const char* kHeader = "trembla-applied 2";
+constexpr const char* kEndKey = "end";
 
 std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('.')); }
 
@@ -124,15 +130,59 @@ std::string applied_text(const AppliedRecord& record) {
         for_each_setting(*record.settings, SettingWriter{out});
         out << "bypass " << (record.bypass ? 1 : 0) << "\n";
     }
-    return out.str();
+    std::string text = out.str();
+    const auto lines = std::count(text.begin(), text.end(), '\n');
+    text += std::string(kEndKey) + " " + std::to_string(lines) + "\n";
+    return text;
+}
+
+NoteReading read_note(const std::string& text) {
+    NoteReading reading;
+    if (text.size() > kMaxNoteBytes) {
+        reading.problem = "its note is " + std::to_string(text.size()) + " bytes, more than a note holds (1 MiB)";
+        return reading;
+    }
+    const std::string::size_type first_end = text.find('\n');
+    const std::string header = text.substr(0, first_end);
+    if (header == kHeader) {
+        reading.version = 2;
+    } else if (header == kHeaderV1) {
+        reading.version = 1;
+    } else {
+        reading.problem = "its note is not one this tool wrote";
+        return reading;
+    }
+    std::string body = text;
+    if (reading.version == 2) {
+        // The end line is the last, and counts the lines above it: a note cut anywhere lacks it
+        // or miscounts.
+        const std::string::size_type last_start =
+            text.size() < 2 ? std::string::npos : text.rfind('\n', text.size() - 2);
+        const std::string end_line = last_start == std::string::npos || text.back() != '\n'
+                                         ? std::string()
+                                         : text.substr(last_start + 1, text.size() - last_start - 2);
+        body = last_start == std::string::npos ? std::string() : text.substr(0, last_start + 1);
+        const auto lines = std::count(body.begin(), body.end(), '\n');
+        if (end_line != std::string(kEndKey) + " " + std::to_string(lines)) {
+            reading.problem = "its note is cut short";
+            return reading;
+        }
+    }
+    reading.record = parse_applied(body);
+    if (!reading.record) reading.problem = "its note does not read";
+    return reading;
 }
 
 std::optional<AppliedRecord> parse_applied(const std::string& text) {
     std::istringstream in(text);
     in.imbue(std::locale::classic());
     std::string line;
-    if (!std::getline(in, line) || line != kHeader) return std::nullopt;
+    if (!std::getline(in, line) || (line != kHeader && line != kHeaderV1)) return std::nullopt;
     AppliedRecord record;
+    bool has_range = false;
+    bool has_bypass = false;
+    bool has_settings = false;
+    std::array<bool, kChannelCount> has_base{};
     while (std::getline(in, line)) {
         std::istringstream fields(line);
         fields.imbue(std::locale::classic());
@@ -148,6 +198,7 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             fields >> record.mode;
         } else if (key == "range") {
             if (!(fields >> record.start_frame >> record.end_frame)) return std::nullopt;
+            has_range = true;
         } else if (key == "layer") {
             std::string layer;
             if (fields >> layer) record.layers.push_back(layer);
@@ -161,10 +212,13 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             std::getline(fields, value);
             if (!value.empty() && value.front() == ' ') value.erase(0, 1);
             if (!record.settings) record.settings = ControlValues{};
+            has_settings = true;
             for_each_setting(*record.settings, SettingReader{name, value});
         } else if (key == "bypass") {
             int bypass = 0;
-            if (fields >> bypass) record.bypass = bypass != 0;
+            if (!(fields >> bypass)) return std::nullopt;
+            record.bypass = bypass != 0;
+            has_bypass = true;
         } else if (key == "base" || key == "own" || key == "shake") {
             std::string channel;
             fields >> channel;
@@ -172,10 +226,17 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             if (!k) return std::nullopt;
             if (key == "base") {
                 if (!(fields >> record.base[*k])) return std::nullopt;
+                has_base[*k] = true;
             } else {
                 fields >> (key == "own" ? record.own_curves : record.shake_curves)[*k];
             }
         }
+    }
+    // A live note without its range, a channel's base or the bypass that closes its settings was
+    // cut short (the writer always gives them).
+    if (record.live) {
+        if (!has_range || std::find(has_base.begin(), has_base.end(), false) != has_base.end()) return std::nullopt;
+        if (has_settings && !has_bypass) return std::nullopt;
     }
     return record;
 }
@@ -252,22 +313,18 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
         const std::string plug = base_plug(host, camera, kChannels[k]);
         const std::string& own = own_curves[k];
         const std::string& shake = shake_curves[k];
+        // Only the curves found through this camera's links (or agreed by its note) are passed
+        // here: a node named alike is someone else's.
         if (!shake.empty() && shake != own && host.obj_exists(shake)) host.delete_node(shake);
-        // A shake curve made under another name than the one noted (a later update met a taken
-        // name) still drives the channel: anything of ours by its name goes too.
-        std::optional<std::string> input = host.input_plug(plug);
-        const std::string ours = shake_curve_name(camera, kChannels[k]);
-        if (input && node_of(*input) != own && node_of(*input).rfind(ours, 0) == 0) {
-            host.delete_node(node_of(*input));
-            input = host.input_plug(plug);
-        }
-        if (!own.empty() && host.obj_exists(own)) {
+        const std::optional<std::string> input = host.input_plug(plug);
+        if (!own.empty() && host.obj_exists(own) && is_time_curve(host.node_type(own))) {
             if (!input || *input != own + ".output") host.connect_attr(own + ".output", plug);
         } else if (!input) {
             host.set_attr(plug, base[k]);
         }
     }
     unlink_kept_curves(host, camera);
+    drop_links(host, camera, kShakeLinksAttribute);
 }
 
 bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves) {
@@ -280,20 +337,24 @@ bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurv
     return false;
 }
 
-void mute_baked_layers(Host& host, AppliedRecord& record) {
-    for (const std::string& layer : record.layers) {
+void mute_baked_layers(Host& host, const std::string& camera, AppliedRecord& record) {
+    const std::vector<std::string> baked = linked_layers(host, camera, kLayerLinksAttribute);
+    for (const std::string& layer : baked) {
         const bool noted = std::find(record.muted.begin(), record.muted.end(), layer) != record.muted.end();
-        if (!noted && host.anim_layer_exists(layer) && !host.layer_muted(layer)) {
+        if (!noted && !host.layer_muted(layer)) {
             host.set_layer_muted(layer, true);
+            link_layer(host, camera, kMutedLinksAttribute, layer);
             record.muted.push_back(layer);
         }
     }
 }
 
-void unmute_noted_layers(Host& host, AppliedRecord& record) {
-    for (const std::string& layer : record.muted) {
-        if (host.anim_layer_exists(layer)) host.set_layer_muted(layer, false);
+void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& record) {
+    const std::vector<std::string> baked = linked_layers(host, camera, kLayerLinksAttribute);
+    for (const std::string& layer : linked_layers(host, camera, kMutedLinksAttribute)) {
+        if (std::find(baked.begin(), baked.end(), layer) != baked.end()) host.set_layer_muted(layer, false);
     }
+    drop_links(host, camera, kMutedLinksAttribute);
     record.muted.clear();
 }
 
@@ -315,13 +376,12 @@ void note_taken_off(Host& host, const std::string& camera, const std::optional<s
     AppliedRecord applied = read_applied(host, camera).value_or(AppliedRecord{});
     applied.live = false;
     applied.shake_curves = ShakeCurves{};
+    applied.own_curves = ShakeCurves{};
     applied.bypass = false;  // nothing left to bypass
-    unmute_noted_layers(host, applied);
-    if (new_layer) {
-        applied.layers.erase(std::remove(applied.layers.begin(), applied.layers.end(), *new_layer),
-                             applied.layers.end());
-        applied.layers.push_back(*new_layer);
-    }
+    unmute_noted_layers(host, camera, applied);
+    if (new_layer) link_layer(host, camera, kLayerLinksAttribute, *new_layer);
+    // The names are hints for a reader: the links say which layers are this tool's.
+    applied.layers = linked_layers(host, camera, kLayerLinksAttribute);
     write_applied(host, camera, applied);
 }
 

@@ -43,6 +43,18 @@ std::string applied_text(const AppliedRecord& record);
 // Nothing for an empty or unreadable text (written by another version, or edited by hand).
 std::optional<AppliedRecord> parse_applied(const std::string& text);
 
+// The most a note may hold: one written by this tool is a few kilobytes.
+inline constexpr std::size_t kMaxNoteBytes = std::size_t{1} << 20;
+// A note's text read whole, or what is wrong with it, said after "<camera>: " ("its note is cut
+// short"). A note of version 2 ends with a line counting the lines above it; one of version 1
+// has none, and is checked against the scene by the caller (applied_links.h).
+struct NoteReading {
+    std::optional<AppliedRecord> record;
+    int version = 0;
+    std::string problem;
+};
+NoteReading read_note(const std::string& text);
+
 std::optional<AppliedRecord> read_applied(Host& host, const std::string& camera);
 void write_applied(Host& host, const std::string& camera, const AppliedRecord& record);
 
@@ -66,9 +78,10 @@ ShakeCurves driving_curves(Host& host, const std::string& camera);
 inline constexpr const char* kKeptCurvesAttribute = "tremblaOwnCurves";
 void link_kept_curve(Host& host, const std::string& camera, std::size_t k, const std::string& curve);
 
-// Takes an applied shake off the camera: deletes its shake curves, connects each channel's own
-// curve again to its base plug and gives a channel without one its first-frame value, and removes
-// the links that kept the own curves (kKeptCurvesAttribute). Nothing else is touched.
+// Takes an applied shake off the camera: deletes its shake curves (those found through the
+// camera's links: applied_links.h), connects each channel's own curve (a time curve) again to its
+// base plug and gives a channel without one its first-frame value, and removes the links of the
+// own and shake curves. Nothing else is touched.
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
                     const ShakeCurves& shake_curves, const Sample& base);
 
@@ -76,12 +89,13 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
 // that is no longer there.
 bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves);
 
-// Mutes each of `record.layers` that exists and sounds, noting it in `record.muted`; the
-// animator's own layers are not among them.
-void mute_baked_layers(Host& host, AppliedRecord& record);
-// Gives each layer noted in `record.muted` its sound back (one deleted meanwhile is skipped) and
-// empties the note.
-void unmute_noted_layers(Host& host, AppliedRecord& record);
+// Mutes each layer a bake of this tool made for `camera` (linked to it, applied_links.h) that
+// sounds, linking it as muted and noting it in `record.muted`; the animator's own layers are not
+// among them, whatever a note names.
+void mute_baked_layers(Host& host, const std::string& camera, AppliedRecord& record);
+// Gives each baked layer the live shake muted (linked as muted) its sound back, removes those
+// links and empties `record.muted`.
+void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& record);
 
 // Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
 // keyed), over `noted`, what the prepare noted; written only when the text changes.

@@ -7,6 +7,7 @@
 #include <exception>
 #include <limits>
 
+#include "scene/applied_links.h"
 #include "scene/applied_record.h"
 #include "scene/own_keys.h"
 #include "scene/suspension.h"
@@ -217,6 +218,21 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     if (!record.ready) {
         host.warning("Please prepare shake first.");
         return false;
+    }
+    // Everything is found before the first change: the camera, and its curves through its links.
+    {
+        const std::string camera = prepared_camera(record);
+        if (camera.empty() || !host.obj_exists(camera)) {
+            host.warning("Cannot bake: camera " + shown_name(camera) + " no longer exists (deleted or renamed).");
+            return false;
+        }
+        const AppliedFinding found = find_applied(host, camera, false);
+        if (found.state == AppliedFinding::State::refused || found.state == AppliedFinding::State::foreign) {
+            host.warning("Cannot bake " + found.problem);
+            return false;
+        }
+        if (found.state == AppliedFinding::State::held && found.record.live)
+            adopt_found_curves(host, record, found.record);
     }
     // A curve gone would bake no keys for its channel, and clearing the others would lose their
     // shake: nothing is baked.

@@ -241,6 +241,14 @@ public:
     // undoInfo(q=True, infinity=True) / undoInfo(q=True, length=True): the most entries the queue
     // keeps, nothing when it keeps them all
     virtual std::optional<long> undo_limit() = 0;
+
+    // ---- The links that bind what the tool made to a camera ----
+    // attributeQuery(attribute, node=node, message=True) and attributeQuery(attribute, node=node,
+    // multi=True): whether the node's attribute is an array of message links
+    virtual bool is_message_array(const std::string& node, const std::string& attribute) = 0;
+    // listConnections(node + "." + attribute, source=True, destination=False): the node linked
+    // into each element of a message array, in element order
+    virtual std::vector<std::string> linked_nodes(const std::string& node, const std::string& attribute) = 0;
 };
 
 }  // namespace trembla

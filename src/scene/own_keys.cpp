@@ -76,8 +76,12 @@ std::string own_curve_for(Host& host, Prepared& record, const std::string& camer
     const std::size_t bar = camera.rfind('|');
     const std::string leaf = bar == std::string::npos ? camera : camera.substr(bar + 1);
     const char* type = is_translate_channel(kChannels[k]) ? "animCurveTL" : "animCurveTA";
-    record.own_curves[k] = host.create_node(type, leaf + "_" + kChannels[k]);
-    return record.own_curves[k];
+    const std::string made = host.create_node(type, leaf + "_" + kChannels[k]);
+    // Linked as the channel's own curve at once: kept from the host's cleanup, and found again by
+    // the link whatever it is called later.
+    link_kept_curve(host, camera, k, made);
+    record.own_curves[k] = made;
+    return made;
 }
 
 // The record's samples of channel k read again from its own curve: the shake goes on top of the

@@ -14,6 +14,7 @@
 #include "core/records.h"
 #include "core/sampling.h"
 #include "core/whole_numbers.h"
+#include "scene/applied_links.h"
 #include "scene/applied_record.h"
 #include "scene/own_keys.h"
 #include "scene/source_motion.h"
@@ -125,9 +126,10 @@ struct MutedWhileLive {
     Host& host;
     AppliedRecord& noting;
     bool keep = false;  // noted on the camera, or left to the cancel's undo
-    MutedWhileLive(Host& h, AppliedRecord& record) : host(h), noting(record) {
+    const std::string camera;
+    MutedWhileLive(Host& h, const std::string& cam, AppliedRecord& record) : host(h), noting(record), camera(cam) {
         try {
-            mute_baked_layers(host, noting);
+            mute_baked_layers(host, camera, noting);
         } catch (...) {
             sound_again();
             throw;
@@ -140,7 +142,7 @@ struct MutedWhileLive {
     }
     void sound_again() {
         try {
-            unmute_noted_layers(host, noting);
+            unmute_noted_layers(host, camera, noting);
         } catch (...) {
         }
     }
@@ -211,11 +213,15 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
     // A shake the scene says is live on the camera, which this record does not know (a new window,
     // session or reopened file), comes off the same way.
-    std::optional<AppliedRecord> applied = read_applied(host, camera);
+    // Found through the camera's links (a copy of another camera carries none: nothing of it is
+    // taken over); a note that cannot be taken up was refused before the prepare began.
+    const AppliedFinding found = find_applied(host, camera, false);
+    std::optional<AppliedRecord> applied;
+    if (found.state == AppliedFinding::State::held) applied = found.record;
     if (applied && applied->live) {
         take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
         applied->live = false;
-        unmute_noted_layers(host, *applied);
+        unmute_noted_layers(host, camera, *applied);
         write_applied(host, camera, *applied);
         scene_changed = true;
     }
@@ -231,7 +237,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     // once.
     const bool own_animation = builds_on_own_animation(mode);
     AppliedRecord now = applied.value_or(AppliedRecord{});
-    MutedWhileLive muted(host, now);
+    MutedWhileLive muted(host, camera, now);
     if (!now.muted.empty()) scene_changed = true;
     const ShakeCurves bases = base_plugs(host, camera);
     next.base_plugs = bases;
@@ -292,6 +298,11 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     }
     if (source.empty() || !host.obj_exists(source)) {
         host.warning("Please set a valid source object.");
+        return PrepareOutcome::Rejected;
+    }
+    // A note the scene does not bear out names nothing the prepare may take off or mute.
+    if (const AppliedFinding found = find_applied(host, camera, false); found.state == AppliedFinding::State::refused) {
+        host.warning("Cannot prepare: " + found.problem);
         return PrepareOutcome::Rejected;
     }
 

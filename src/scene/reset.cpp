@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "scene/applied_links.h"
 #include "scene/applied_record.h"
 #include "scene/own_keys.h"
 #include "scene/workflow_steps.h"
@@ -16,6 +17,14 @@ bool reset_camera(Host& host, Prepared& record) {
     if (!record.camera || record.camera->empty()) return false;
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
+    // Everything is found before the first change: the nodes through the camera's links (renamed
+    // or not), and a note the scene does not bear out stops the reset with one line.
+    const AppliedFinding found = find_applied(host, camera, false);
+    if (found.state == AppliedFinding::State::refused || found.state == AppliedFinding::State::foreign) {
+        host.warning("Cannot reset " + found.problem);
+        return false;
+    }
+    if (found.state == AppliedFinding::State::held && found.record.live) adopt_found_curves(host, record, found.record);
     // The shake taken off already (by hand, or by the host's undo): nothing of it is left to take
     // off, and the preparation ends. A curve deleted by hand leaves its channel without input: the
     // camera's own curve, kept aside, is connected again. With only some curves gone, the reset
@@ -52,11 +61,17 @@ bool reset_camera(Host& host, Prepared& record) {
 
 bool reset_applied_shake(Host& host, const std::string& camera) {
     if (camera.empty() || !host.obj_exists(camera)) return false;
-    const std::optional<AppliedRecord> applied = read_applied(host, camera);
-    if (!applied || !applied->live) return false;
+    const AppliedFinding found = find_applied(host, camera);
+    if (found.state == AppliedFinding::State::refused || found.state == AppliedFinding::State::foreign) {
+        host.warning("Cannot reset " + found.problem);
+        return false;
+    }
+    if (found.state != AppliedFinding::State::held || !found.record.live) return false;
+    const AppliedRecord& applied = found.record;
     const UndoChunk chunk(host, "Trembla: reset");
-    take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
+    take_off_shake(host, camera, applied.own_curves, applied.shake_curves, applied.base);
     note_taken_off(host, camera, std::nullopt);
+    warn_unproven_layers(host, found);
     return true;
 }
 

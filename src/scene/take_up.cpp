@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/sampling.h"
+#include "scene/applied_links.h"
 #include "scene/host.h"
 #include "scene/source_motion.h"
 #include "scene/workflow.h"
@@ -12,19 +13,23 @@ namespace trembla {
 
 using namespace steps;
 
-std::vector<std::string> cameras_with_live_shake(Host& host) {
+std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::string>* problems) {
     std::vector<std::string> found;
     for (const std::string& camera : host.camera_transforms()) {
-        const std::optional<AppliedRecord> applied = read_applied(host, camera);
-        if (applied && applied->live) found.push_back(camera);
+        const AppliedFinding applied = find_applied(host, camera);
+        if (applied.state == AppliedFinding::State::held && applied.record.live) found.push_back(camera);
+        if (problems != nullptr && !applied.problem.empty()) problems->push_back(applied.problem);
     }
     return found;
 }
 
-std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied) {
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied,
+                                             std::string* problem) {
     if (camera.empty() || !host.obj_exists(camera)) return std::nullopt;
-    std::optional<AppliedRecord> noted = read_applied(host, camera);
-    if (!noted || !noted->live || noted->end_frame < noted->start_frame) return std::nullopt;
+    AppliedFinding found = find_applied(host, camera);
+    if (problem != nullptr) *problem = found.problem;
+    if (found.state != AppliedFinding::State::held || !found.record.live) return std::nullopt;
+    std::optional<AppliedRecord> noted = std::move(found.record);
     Prepared record;
     record.ready = true;
     record.samples_pending = true;
@@ -93,8 +98,9 @@ bool scene_holds(Host& host, const Prepared& record) {
     if (!record.ready) return true;
     const std::string camera = prepared_camera(record);
     if (camera.empty() || !host.obj_exists(camera)) return false;
-    const std::optional<AppliedRecord> applied = read_applied(host, camera);
-    if (!applied || !applied->live) return false;
+    const AppliedFinding found = find_applied(host, camera, false);
+    if (found.state != AppliedFinding::State::held || !found.record.live) return false;
+    const AppliedRecord* applied = &found.record;
     return applied->source == record.source.value_or(std::string()) && applied->start_frame == record.start_frame &&
            applied->end_frame == record.end_frame && applied->own_curves == record.own_curves &&
            applied->shake_curves == record.shake_curves;

@@ -13,12 +13,16 @@ namespace trembla {
 
 class Host;
 
-// The cameras of the scene that carry a live shake of this tool, in the host's order.
-std::vector<std::string> cameras_with_live_shake(Host& host);
+// The cameras of the scene that carry a live shake of this tool, in the host's order; `problems`,
+// when given, receives the line of each camera whose note cannot be taken up.
+std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::string>* problems = nullptr);
 
 // The preparation the live shake on `camera` stands for, its samples pending (read_pending_samples);
-// nothing when the camera carries none. `applied` receives the record read from the camera.
-std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied = nullptr);
+// nothing when the camera carries none, or a note that cannot be taken up (applied_links.h says
+// which): `problem` then receives the one line that says why. `applied` receives the record
+// found, its nodes named as the camera's links reach them.
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied = nullptr,
+                                             std::string* problem = nullptr);
 
 // Samples the source and reads the camera's own animation over the prepared range, as the prepare
 // did; the host's time is put back. False, and nothing read, when the source no longer exists.

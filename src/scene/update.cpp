@@ -6,6 +6,7 @@
 
 #include "core/extraction.h"
 #include "core/ranges.h"
+#include "scene/applied_links.h"
 #include "scene/applied_record.h"
 #include "scene/own_keys.h"
 #include "scene/shake_curves.h"
@@ -107,11 +108,14 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     // A taken-up shake whose samples are not read yet has nothing to key from.
     if (!record.ready || record.samples_pending) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
-    const std::vector<Frame> frames = prepared_frames(record);
     const std::string camera = prepared_camera(record);
+    // Said in one line, before anything is keyed: a deleted camera keys nothing.
+    require_camera(host, camera);
+    const std::vector<Frame> frames = prepared_frames(record);
     CurvesToReplace replace;
     replace.own_only = true;
-    replace.made = record.shake_curves;
+    // The curves this camera links as its shake: a rename since leaves the record's names behind.
+    replace.made = linked_shake_curves(host, camera, record.shake_curves);
     // A record made by a prepare knows its base plugs; any other is asked for them once here.
     replace.targets = record.base_plugs;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -130,6 +134,7 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     const auto own_looks = record.own_looks;
     set_own_curves_aside(host, camera, keys, own, replace.made, replace.targets);
     applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    link_shake_curves(host, camera, applied.curves);
     // Outside the range the shake curve carries the camera's own keys, tangents and infinity (the
     // keys inside the range are the shaken ones).
     for (const ChannelKeys& channel : keys) {

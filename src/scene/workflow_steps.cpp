@@ -37,6 +37,18 @@ std::vector<std::string> missing_shake_curves(Host& host, const Prepared& record
     return missing;
 }
 
+void adopt_found_curves(Host& host, Prepared& record, const AppliedRecord& found) {
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        std::string& shake = record.shake_curves[k];
+        if (!found.shake_curves[k].empty()) {
+            shake = found.shake_curves[k];
+        } else if (!shake.empty() && host.obj_exists(shake)) {
+            shake.clear();
+        }
+        record.own_curves[k] = found.own_curves[k];
+    }
+}
+
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;

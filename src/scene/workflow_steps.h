@@ -36,6 +36,11 @@ void show_in_view(Host& host, const std::string& text);
 // back by the host's undo), in channel order.
 std::vector<std::string> missing_shake_curves(Host& host, const Prepared& record);
 
+// Takes the curves found through the camera's links (applied_links.h) into the record: a
+// channel's shake curve under its name now, and its own curve. A name of the record that no link
+// bears is kept only while no node has it (to be told missing); a node bearing it now is not ours.
+void adopt_found_curves(Host& host, Prepared& record, const AppliedRecord& found);
+
 // "a, b, c"
 std::string joined(const std::vector<std::string>& names);
 

@@ -128,6 +128,17 @@ def _message_link(source, destination, op, force=False):
     return True
 
 
+def _check_types(source, destination, node, attr):
+    """Only plugs of matching types connect: a message plug carries no value and goes only to a
+    message attribute ("message ... For connecting without dataflow", the base node's attributes,
+    https://docs.huihoo.com/autodesk/maya/2017/english/Nodes/node.html), and a string attribute
+    takes no number ("The two attributes must be of compatible types", connectAttr reference,
+    https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/connectAttr.html)."""
+    if source.rpartition(".")[2] == "message" or node.dynamic.get(attr) == "string":
+        raise RuntimeError("connectAttr: The attribute '%s' cannot be connected to '%s': their "
+                           "types do not match." % (source, destination))
+
+
 def connectAttr(source, destination, **kwargs):
     """connectAttr(curve + ".output", "node.attr", force=True): the curve drives the channel;
     connectAttr("other.attr", "node.attr") makes another node's channel drive it."""
@@ -143,6 +154,7 @@ def connectAttr(source, destination, **kwargs):
     if not isinstance(node, DagNode) or len(channels) != 1:
         raise RuntimeError("connectAttr: The destination attribute '%s' cannot be connected "
                            "to '%s'." % (destination, source))
+    _check_types(source, destination, node, channels[0])
     current = node.inputs.get(channels[0])
     if _same_source(current, src):
         raise RuntimeError("connectAttr: '%s' is already connected to '%s'."

@@ -279,18 +279,28 @@ def deleteAttr(*args, **kwargs):
     return None
 
 
-_ATTRIBUTE_QUERY = FlagSet("attributeQuery", "node|n exists|ex")
+_ATTRIBUTE_QUERY = FlagSet("attributeQuery", "node|n exists|ex message|msg multi|m")
 
 
 def attributeQuery(name, **kwargs):
-    """attributeQuery(attr, node=node, exists=True): whether the node has the attribute
+    """attributeQuery(attr, node=node, exists=True): whether the node has the attribute;
+    message=True: whether it is a message attribute; multi=True: whether it is an array
     (attributeQuery reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
-    attributeQuery.html)."""
+    attributeQuery.html: "message: Return true if the attribute is a message attribute", "multi:
+    Return true if the attribute is a multi-attribute"). A missing attribute is an error for the
+    type queries, as the host says "No attribute named ...". One query at a time."""
     flags = _ATTRIBUTE_QUERY.parse(kwargs)
-    if not flags.get("exists"):
-        raise NotImplementedError("attributeQuery: the stand-in answers exists=True only")
+    asked = query_one("attributeQuery", flags, ("exists", "message", "multi"))
     node = find_node(flags.get("node"))
-    return resolve_plug("%s.%s" % (scene.path_name(node), name)) is not None
+    found = resolve_plug("%s.%s" % (scene.path_name(node), name)) is not None
+    if asked == "exists":
+        return found
+    if not found:
+        raise RuntimeError("attributeQuery: No attribute named %s on %s." % (name, node.name))
+    kind = node.dynamic.get(name) if isinstance(node, DagNode) else None
+    if asked == "message":
+        return name == "message" or kind == "message"
+    return kind == "message"
 
 
 _FILE = FlagSet("file", "new|n force|f save|s open|o rename|rn type|typ query|q sceneName|sn")
@@ -612,6 +622,11 @@ def getAttr(plug, **kwargs):
     if resolved is None:
         raise no_object(plug)
     node, channels = resolved
+    # "Other data types cannot be retrieved" (getAttr reference above): a message plug carries
+    # no value.
+    if channels[0] == "message" or message_element(node, channels[0]) or (
+            isinstance(node, DagNode) and node.dynamic.get(channels[0]) == "message"):
+        raise RuntimeError("getAttr: Message attributes have no data values: %s" % (plug,))
     time = float(flags["time"]) if "time" in flags else scene.time
 
     def at(attr):
@@ -644,6 +659,13 @@ def listConnections(obj, **kwargs):
             raise no_object(obj)
         node, channels = resolved
     found = []
+    if channels and isinstance(node, DagNode) and node.dynamic.get(channels[0]) == "message":
+        # A whole message array: the node linked into each element, in element order.
+        links = node.attrs[channels[0]] if want_sources else {}
+        for index in sorted(links):
+            name = scene.path_name(links[index])
+            found.append(name + ".message" if plugs else name)
+        return found or None
     element = message_element(node, channels[0]) if channels else None
     if element is not None:  # a message array's element: the node linked there
         linked = node.attrs[element[0]].get(element[1]) if want_sources else None

@@ -27,6 +27,7 @@
 #include "module/state.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/applied_links.h"
 #include "scene/own_keys.h"
 #include "scene/prepared.h"
 #include "scene/take_up.h"
@@ -401,6 +402,19 @@ void reset_command(PyObject* module, TremblaToolWindow& target) {
         const char* const done = "Shake reset: the camera's own animation is back.";
         if (!work.ready) {
             if (reset_applied_shake(host, controls.camera_field)) steps::show_in_view(host, done);
+            return;
+        }
+        // The prepared camera renamed or deleted since: the camera the window names now, found
+        // with its shake through its links, is reset in its place; else one line says why not.
+        const std::string prepared = work.camera.value_or(std::string());
+        if (!host.obj_exists(prepared)) {
+            if (controls.camera_field != prepared && reset_applied_shake(host, controls.camera_field)) {
+                work.ready = false;
+                steps::show_in_view(host, done);
+                return;
+            }
+            host.warning("Cannot reset: camera " + shown_name(prepared) +
+                         " no longer exists (deleted or renamed). Set the camera that carries the shake.");
             return;
         }
         if (reset_camera(host, work)) steps::show_in_view(host, done);

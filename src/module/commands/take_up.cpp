@@ -1,6 +1,7 @@
 #include "module/commands/take_up.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "module/commands/window_controls.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
+#include "scene/applied_links.h"
 #include "scene/take_up.h"
 #include "ui/main_window.h"
 #include "ui/theme.h"
@@ -62,12 +64,26 @@ void show_nothing_prepared(TremblaToolWindow& w) {
     show_box(w.bypass_cb, false);
 }
 
+// The notes said so far, each as its line: not at every show or scene change that meets it
+// again. Only the texts are kept, touched between host calls.
+std::set<std::string>& told_notes() {
+    static std::set<std::string> told;
+    return told;
+}
+
+void tell_once(Host& host, const std::string& problem) {
+    if (problem.empty() || !told_notes().insert(problem).second) return;
+    host.warning(problem);
+}
+
 // Installs the preparation of the live shake on `camera` and shows it; false when there is none.
 bool take_up(PyObject* module, TremblaToolWindow& window, py::PythonHost& host, const std::string& camera) {
     const QPointer<TremblaToolWindow> alive(&window);
     const PreparedRecord before = current_prepared(module);
     AppliedRecord applied;
-    std::optional<Prepared> taken = taken_up_preparation(host, camera, &applied);
+    std::string problem;
+    std::optional<Prepared> taken = taken_up_preparation(host, camera, &applied, &problem);
+    tell_once(host, problem);
     if (!taken || !alive) return false;
     if (!replace_prepared(module, before, std::move(*taken))) return false;
     show_taken_up(*alive, camera, applied);
@@ -94,7 +110,9 @@ void take_up_on_show(PyObject* module, TremblaToolWindow& window) noexcept {
             take_up(module, window, host, named);
             return;
         }
-        const std::vector<std::string> live = cameras_with_live_shake(host);
+        std::vector<std::string> problems;
+        const std::vector<std::string> live = cameras_with_live_shake(host, &problems);
+        for (const std::string& problem : problems) tell_once(host, problem);
         if (!alive || live.empty()) return;
         if (live.size() > 1) {
             host.print_line("Shakes are applied to several cameras (" + joined(live) +
@@ -108,6 +126,8 @@ void take_up_on_show(PyObject* module, TremblaToolWindow& window) noexcept {
         // The window stays as it was built: nothing prepared. Reset still finds the shake.
     }
 }
+
+void forget_told_notes() noexcept { told_notes().clear(); }
 
 bool follow_scene(PyObject* module, TremblaToolWindow& window) {
     const QPointer<TremblaToolWindow> alive(&window);
@@ -137,8 +157,8 @@ PreparedRecord read_samples_if_pending(PyObject* module, Host& host) {
         if (record->source_missing_told) return nullptr;
         next.source_missing_told = true;
         replace_prepared(module, record, std::move(next));
-        host.warning("Source " + record->source.value_or(std::string()) + " of the shake on " +
-                     record->camera.value_or(std::string()) +
+        host.warning("Source " + shown_name(record->source.value_or(std::string())) + " of the shake on " +
+                     shown_name(record->camera.value_or(std::string())) +
                      " no longer exists: the shake stays as keyed. Reset takes it off; Re-Prepare needs a source.");
         return nullptr;
     }

@@ -19,6 +19,10 @@ namespace trembla::ext {
 // none is taken and one line says so). Never throws; a host failure leaves the window as it was.
 void take_up_on_show(PyObject* module, TremblaToolWindow& window) noexcept;
 
+// A note that cannot be taken up (cut, out of bounds, another camera's) is said once per camera
+// and problem; reset_state() forgets what was said.
+void forget_told_notes() noexcept;
+
 // At the start of a window command: a preparation the scene no longer holds (another file opened,
 // a new scene) gives way to what the scene holds on the camera the window names, or to nothing
 // prepared. With nothing prepared, a live shake on the named camera is taken up. True when the

@@ -4,6 +4,7 @@
 
 #include "module/binding/errors.h"
 #include "module/commands/dock_commands.h"
+#include "module/commands/take_up.h"
 #include "module/commands/undo_follow.h"
 #include "module/faces/window_type.h"
 #include "module/registry.h"
@@ -63,6 +64,7 @@ PyObject* py_reset_state(PyObject* module, PyObject*) {
     return guarded([&] {
         reset_module_state(module);
         forget_undo_history();
+        forget_told_notes();
         Py_RETURN_NONE;
     });
 }

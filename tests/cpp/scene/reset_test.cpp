@@ -60,7 +60,8 @@ TEST_F(WorkflowTest, ResetGivesAChannelWithoutACurveItsStartValue) {
 TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
     prepare_quietly(shaped_controls("static"));
     ASSERT_TRUE(reset_camera(host, record));
-    std::vector<HostCall> expected{{"obj_exists", {kCamera}}};
+    // The camera, then again as its note and links are read.
+    std::vector<HostCall> expected{{"obj_exists", {kCamera}}, {"obj_exists", {kCamera}}};
     // First whether the shake is still there at all.
     for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
     // Then whether the animator keyed the shaken camera (the keys are read, not changed).
@@ -78,6 +79,8 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
         expected.push_back({"disconnect_attr", {own_curve(k) + ".message", link}});
     }
     expected.push_back({"delete_attr", {kCamera, "tremblaOwnCurves"}});
+    // The shake curves' links went with their curves; their attribute goes too.
+    expected.push_back({"delete_attr", {kCamera, "tremblaShakeCurves"}});
     expected.push_back({"set_string_attr", {kCamera, "tremblaShake"}});
     EXPECT_EQ(host.calls(), expected);
 }

@@ -352,6 +352,23 @@ void FakeHost::delete_attr(const std::string& node, const std::string& attribute
     }
 }
 
+bool FakeHost::is_message_array(const std::string& node, const std::string& attribute) {
+    return message_attrs.count(plug_of(node, attribute)) != 0;
+}
+
+std::vector<std::string> FakeHost::linked_nodes(const std::string& node, const std::string& attribute) {
+    const std::string prefix = plug_of(node, attribute) + "[";
+    std::map<std::size_t, std::string> linked;
+    for (const auto& [destination, source] : connections) {
+        if (destination.rfind(prefix, 0) == 0) {
+            linked[std::stoul(destination.substr(prefix.size()))] = node_of(source);
+        }
+    }
+    std::vector<std::string> found;
+    for (const auto& [index, name] : linked) found.push_back(name);
+    return found;
+}
+
 bool FakeHost::layer_muted(const std::string& layer) { return muted_layers.count(layer) != 0; }
 
 void FakeHost::set_layer_muted(const std::string& layer, bool muted) {

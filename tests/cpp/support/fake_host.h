@@ -137,6 +137,9 @@ public:
     void add_message_attr(const std::string& node, const std::string& attribute) override;
     void delete_attr(const std::string& node, const std::string& attribute) override;
     std::set<std::string> message_attrs;  // plug
+    bool is_message_array(const std::string& node, const std::string& attribute) override;
+    // The nodes linked into the array's elements, in element order.
+    std::vector<std::string> linked_nodes(const std::string& node, const std::string& attribute) override;
     std::set<std::string> muted_layers;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,

@@ -84,11 +84,13 @@ class BatchKeysTest(MainPathCase):
             # One curve's worth of calls per channel, whatever the frame count, inside one undo
             # chunk (its open and close; the queries around it are the window's look at the queue
             # and at the camera before and after the step, and the read of each shake curve for
-            # keys the animator set; the settings noted on the camera after the keys are two more).
+            # keys the animator set; the settings noted on the camera after the keys are two more;
+            # each new curve is linked to the camera, and each curve the record names is looked
+            # for before it is replaced, thirteen more).
             chunk = [c for c in batch_calls if c.op == "undoInfo" and not c.kwargs.get("q")]
             self.assertEqual([sorted(c.kwargs) for c in chunk],
                              [["chunkName", "openChunk"], ["closeChunk"]], what)
-            self.assertLessEqual(len(batch_calls) - len(chunk), 92, what)
+            self.assertLessEqual(len(batch_calls) - len(chunk), 105, what)
             self.assertGreater(len(per_key_calls), len(FRAMES), what)
 
     def test_bake_and_reset_leave_identical_scenes_on_both_paths_undo_and_redo_included(self):
@@ -120,7 +122,11 @@ class BatchKeysTest(MainPathCase):
                 self.assertLessEqual(len(keyed), len(CHANNELS), what)
                 self.assertEqual(len([c for c in calls if c.op == ADD_KEYS]),
                                  len(keyed) if name == "_bake_to_layer" else 0, what)
-                self.assertLessEqual(len(calls), 200, what)  # per key: over 6 per frame, 240 and more
+                # The queries that find the camera's nodes through its links and check them come
+                # once per channel, whatever the frame count; the keying is what is bounded here.
+                found = ("attributeQuery", "listConnections", "nodeType", "objExists")
+                keying = [c for c in calls if c.op not in found]
+                self.assertLessEqual(len(keying), 200, what)  # per key: over 6 per frame, 240 and more
 
     def test_a_host_api_without_add_keys_takes_the_per_key_path(self):
         batch, _ = self.run_path(True, "animated", {}, None)

@@ -196,10 +196,12 @@ class NothingLostTest(RealShotCase):
             self.prepare_shot(CAMERA, SOURCE, "animated")
             self.assertEqual(list(standin.warnings), [warning])
             # First the window's read of what drives the camera's channels (its mark of the
-            # scene for the undo follow), then the refused prepare's own checks.
+            # scene for the undo follow), then the refused prepare's own checks (the camera's
+            # note looked for: there is none).
             self.assertEqual([op for op, _, _ in self.logged()],
                              ["objExists"] + ["listConnections"] * 6 +
-                             ["objExists", "objExists", "playbackOptions", "playbackOptions", "warning"])
+                             ["objExists", "objExists", "objExists", "attributeQuery",
+                              "playbackOptions", "playbackOptions", "warning"])
             self.assertFalse(tt._prepared["ready"])
             self.assert_button("Prepare Shake", "primaryBtn")
             self.assertEqual(self.stdout.text(), "")

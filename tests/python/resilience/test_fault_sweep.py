@@ -137,7 +137,7 @@ def prepare_outcome(calls, n, mode):
                        **viewport)
     in_block = suspend_at + 2 < index < resume_at
     # Only the shake curve's own connection is ignored; giving a camera its own curve back is not.
-    shake_connection = call.op == "connectAttr" and "_shake_" in call.args[0]
+    shake_connection = is_shake_connection(call)
     if in_block and not shake_connection and call.op != "inViewMessage":
         # The reset of a shaken camera ends when it notes on the camera that no shake is live.
         reset_end = next((i for i, c in enumerate(calls) if c.op == "setAttr"
@@ -158,17 +158,23 @@ def prepare_outcome(calls, n, mode):
                    shown=prepared, **viewport)
 
 
+def is_shake_connection(call):
+    """The shake curve's connection to the channel it drives, whose failure is ignored (the
+    curve stays keyed); its link to the camera (.message) is what finds it again, and is not."""
+    return call.op == "connectAttr" and "_shake_" in call.args[0] and call.args[0].endswith(".output")
+
+
 def update_outcome(calls, n, mode):
     """Update from Python: nothing is caught but the curve connection."""
     call = calls[n - 1]
-    return Outcome(raises=call.op != "connectAttr", button=PREPARED_BUTTON, ready=True,
+    return Outcome(raises=not is_shake_connection(call), button=PREPARED_BUTTON, ready=True,
                    record="unchanged")
 
 
 def slider_outcome(calls, n, mode):
     """Update from a control: the failure is reported where the signal lands, never raised."""
     call = calls[n - 1]
-    if call.op == "connectAttr":
+    if is_shake_connection(call):
         return Outcome(raises=False, button=PREPARED_BUTTON, ready=True, record="unchanged")
     return Outcome(raises=False, warnings=[fault_text(n, call.op)], button=PREPARED_BUTTON,
                    ready=True, record="unchanged", traceback=True)
