@@ -83,6 +83,7 @@ const Names& names() {
         n->mute = intern_or_throw("mute");
         n->timeChange = intern_or_throw("timeChange");
         n->valueChange = intern_or_throw("valueChange");
+        n->lock = intern_or_throw("lock");
         return n;
     }();
     return *all;
@@ -158,6 +159,7 @@ constexpr CommandPath kCommandPaths[] = {
     {0, "deleteAttr", nullptr},
     {0, "keyTangent", nullptr},
     {0, "setInfinity", nullptr},
+    {0, "lockNode", nullptr},
 };
 
 }  // namespace

@@ -115,4 +115,22 @@ void PythonHost::set_string_attr(const std::string& node, const std::string& att
     call(Command::SetAttr, {plug_obj.get(), text_obj.get()}, {{n.type, string_type.get()}});
 }
 
+// getAttr -lock: "Returns the lock state of the attribute" (getAttr reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/getAttr.html).
+bool PythonHost::plug_locked(const std::string& plug) {
+    PyRef plug_obj = make_text(plug);
+    return answer_truth(call(Command::GetAttr, {plug_obj.get()}, {{names().lock, Py_True}}).get());
+}
+
+// lockNode -query -lock answers one truth value per node ("boolean[] For query execution";
+// lockNode reference, https://help.autodesk.com/cloudhelp/2016/ENU/Maya-Tech-Docs/CommandsPython/
+// lockNode.html).
+bool PythonHost::node_locked(const std::string& node) {
+    const Names& n = names();
+    PyRef node_obj = make_text(node);
+    PyRef answer = call(Command::LockNode, {node_obj.get()}, {{n.q, Py_True}, {n.lock, Py_True}});
+    if (answer.get() == Py_None || !answer_truth(answer.get())) return false;
+    return answer_truth(answer_item(answer.get(), 0).get());
+}
+
 }  // namespace trembla::py

@@ -77,6 +77,7 @@ struct Names {
     PyObject* mute;
     PyObject* timeChange;
     PyObject* valueChange;
+    PyObject* lock;
 };
 
 // `text` as an interned Python string, thrown as PythonError should the interpreter refuse.

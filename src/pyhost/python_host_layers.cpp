@@ -50,25 +50,19 @@ void PythonHost::add_layer_attribute(const std::string& layer, const std::string
     call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.attribute, plug_obj.get()}});
 }
 
-// findCurveForPlug is one of animLayer's flags (animLayer reference, https://download.autodesk.com/
-// global/docs/maya2014/en_us/CommandsPython/animLayer.html); from Python it answers in edit mode,
-// a list of the layer's curves for the plug such as [u'pCube1_translateY_AnimLayer1_inputB'] ("maya
-// animLayer and the API", http://tech-artists.org/forum/showthread.php?3688). Anything else (None,
-// an empty list, a bare name) is taken as no curve: the caller then keys per key.
+// findCurveForPlug is a query flag of animLayer: "Finds the parameter curve containing the
+// animation data for the specified plug on the given layer" (animLayer reference,
+// https://download.autodesk.com/global/docs/maya2014/en_us/CommandsPython/animLayer.html), answered
+// as a list of the layer's curves for the plug such as [u'pCube1_translateY_AnimLayer1_inputB'].
+// Anything else (None, an empty list, a bare name) is taken as no curve: the caller then keys per
+// key.
 std::optional<std::string> PythonHost::layer_curve(const std::string& layer, const std::string& plug) {
     const Names& n = names();
     PyRef layer_obj = make_text(layer);
     PyRef plug_obj = make_text(plug);
-    PyRef answer =
-        call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.findCurveForPlug, plug_obj.get()}});
+    PyRef answer = call(Command::AnimLayer, {layer_obj.get()}, {{n.q, Py_True}, {n.findCurveForPlug, plug_obj.get()}});
     if (!PyList_Check(answer.get()) || PyList_GET_SIZE(answer.get()) < 1) return std::nullopt;
     return answer_text(PyList_GET_ITEM(answer.get(), 0));
-}
-
-void PythonHost::select_layer(const std::string& layer) {
-    const Names& n = names();
-    PyRef layer_obj = make_text(layer);
-    call(Command::AnimLayer, {layer_obj.get()}, {{n.edit, Py_True}, {n.selected, Py_True}, {n.preferred, Py_True}});
 }
 
 }  // namespace trembla::py

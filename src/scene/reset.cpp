@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/workflow_steps.h"
 
@@ -16,6 +17,7 @@ bool reset_camera(Host& host, Prepared& record) {
     if (!record.camera || record.camera->empty()) return false;
     const std::string camera = *record.camera;
     if (!host.obj_exists(camera)) return false;
+    if (refuse_locked(host, "reset", camera, every_channel())) return false;
     // The shake taken off already (by hand, or by the host's undo): nothing of it is left to take
     // off, and the preparation ends. A curve deleted by hand leaves its channel without input: the
     // camera's own curve, kept aside, is connected again. With only some curves gone, the reset
@@ -54,6 +56,7 @@ bool reset_applied_shake(Host& host, const std::string& camera) {
     if (camera.empty() || !host.obj_exists(camera)) return false;
     const std::optional<AppliedRecord> applied = read_applied(host, camera);
     if (!applied || !applied->live) return false;
+    if (refuse_locked(host, "reset", camera, every_channel())) return false;
     const UndoChunk chunk(host, "Trembla: reset");
     take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
     note_taken_off(host, camera, std::nullopt);

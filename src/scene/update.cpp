@@ -7,6 +7,7 @@
 #include "core/extraction.h"
 #include "core/ranges.h"
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
@@ -174,6 +175,9 @@ void record_shake_curves(Prepared& record, const AppliedShake& made) {
 
 std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return std::nullopt;
+    if (refuse_locked(host, "update", prepared_camera(record), switched_on_channels(controls.settings))) {
+        return std::nullopt;
+    }
     // The animator's keys on the shake curves are carried into the own curves in this same step,
     // before the update writes the shake curves afresh.
     const std::vector<AnimatorKey> found = find_animator_keys(host, record);

@@ -87,18 +87,19 @@ def curve_type_for(attr):
 
 
 class Node(object):
-    __slots__ = ("name", "type", "order")
+    __slots__ = ("name", "type", "order", "locked")
 
     def __init__(self, name, node_type):
         self.name = name
         self.type = node_type
         self.order = 0
+        self.locked = False  # lockNode (see _locks.py)
 
 
 class DagNode(Node):
     """A transform or a shape. `inputs` maps a channel to what drives it: an animation curve, or
     a PlugLink to another node's plug (a constraint, an expression, a layer's blend node)."""
-    __slots__ = ("parent", "children", "attrs", "inputs", "dynamic")
+    __slots__ = ("parent", "children", "attrs", "inputs", "dynamic", "locked_attrs")
 
     def __init__(self, name, node_type, attrs):
         Node.__init__(self, name, node_type)
@@ -107,6 +108,7 @@ class DagNode(Node):
         self.attrs = attrs
         self.inputs = {}
         self.dynamic = {}  # attributes addAttr added: name -> data type ("string")
+        self.locked_attrs = frozenset()  # setAttr(plug, lock=True) (see _locks.py)
 
 
 class DependNode(DagNode):

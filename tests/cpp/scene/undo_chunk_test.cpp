@@ -11,10 +11,10 @@
 namespace trembla::testing_scene {
 namespace {
 
-const std::set<std::string> kSceneChanges{
-    "set_current_time",    "set_attr",      "cut_key",         "delete_node",   "create_node",
-    "connect_attr",        "set_curve_key", "set_channel_key", "set_layer_key", "create_override_layer",
-    "add_layer_attribute", "select_layer"};
+const std::set<std::string> kSceneChanges{"set_current_time",      "set_attr",           "cut_key",
+                                          "delete_node",           "create_node",        "connect_attr",
+                                          "set_curve_key",         "set_channel_key",    "set_layer_key",
+                                          "create_override_layer", "add_layer_attribute"};
 
 // The workflow fixture, driven from table rows.
 class UndoChunkTest : public WorkflowTest {
