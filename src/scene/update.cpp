@@ -107,9 +107,10 @@ ShakeKeying compute_shake_keying(const Prepared& record, const ShakeControls& co
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     // A taken-up shake whose samples are not read yet has nothing to key from.
     if (!record.ready || record.samples_pending) return std::nullopt;
+    const std::string camera = prepared_camera(record);
+    if (refuse_locked(host, "update", camera, switched_on_channels(controls.settings))) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
-    const std::string camera = prepared_camera(record);
     CurvesToReplace replace;
     replace.own_only = true;
     replace.made = record.shake_curves;
@@ -175,9 +176,6 @@ void record_shake_curves(Prepared& record, const AppliedShake& made) {
 
 std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
     if (!record.ready) return std::nullopt;
-    if (refuse_locked(host, "update", prepared_camera(record), switched_on_channels(controls.settings))) {
-        return std::nullopt;
-    }
     // The animator's keys on the shake curves are carried into the own curves in this same step,
     // before the update writes the shake curves afresh.
     const std::vector<AnimatorKey> found = find_animator_keys(host, record);
