@@ -19,7 +19,7 @@ from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
     AmbiguousName, BLEND_KINDS, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY,
-    AnimBlend, AnimCurve, DagNode, PlugLink, message_element, string_types)
+    AnimBlend, AnimCurve, DagNode, PlugLink, blend_role, message_element, string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
 
@@ -52,7 +52,7 @@ def _channel_value(node, attr, time):
 def _plug_kind(node, attr):
     """A blend node's plugs are distances or angles by its type (inputA (ia) distance / angle;
     animBlendNodeAdditiveDL / DA node references, see _scene.BLEND_TYPES); a channel's by its name."""
-    if isinstance(node, AnimBlend) and attr in ("inputA", "inputB", "output"):
+    if isinstance(node, AnimBlend) and blend_role(attr) in ("inputA", "inputB", "output"):
         return BLEND_KINDS.get(node.type)
     return _units.kind_of_channel(attr)
 
