@@ -90,6 +90,8 @@ public:
     void delete_attr(const std::string& node, const std::string& attribute) override;
     bool layer_muted(const std::string& layer) override;
     void set_layer_muted(const std::string& layer, bool muted) override;
+    bool plug_locked(const std::string& plug) override;
+    bool node_locked(const std::string& node) override;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
     // One MFnAnimCurve.addKeys call where maya.api (Python API 2.0) offers it, else per key. A
     // refused call (TypeError/RuntimeError before any key is in) keys that curve per key, and
@@ -112,7 +114,6 @@ public:
     std::string create_override_layer(const std::string& name) override;
     void add_layer_attribute(const std::string& layer, const std::string& plug) override;
     std::optional<std::string> layer_curve(const std::string& layer, const std::string& plug) override;
-    void select_layer(const std::string& layer) override;
     std::string evaluation_mode() override;
     void set_evaluation_mode(const std::string& mode) override;
     void refresh_suspend(bool suspended) override;
@@ -181,6 +182,7 @@ private:
         DeleteAttr,
         KeyTangent,
         SetInfinity,
+        LockNode,
         Count
     };
 

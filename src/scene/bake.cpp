@@ -9,6 +9,7 @@
 
 #include "scene/applied_links.h"
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/suspension.h"
 #include "scene/workflow_steps.h"
@@ -22,17 +23,6 @@ namespace {
 constexpr const char* kDefaultLayerName = "trembla_layer";
 constexpr const char* kBakeStatus = "Trembla: baking to layer";
 constexpr const char* kWeight = "weight";
-
-// The enabled channels in channel order: translation first, then rotation.
-std::vector<std::string> enabled_channels(const ControlValues& controls) {
-    std::vector<std::string> channels;
-    for (const char* channel : kChannels) {
-        if (is_translate_channel(channel) ? controls.translate_enabled : controls.rotate_enabled) {
-            channels.emplace_back(channel);
-        }
-    }
-    return channels;
-}
 
 // The shaken value of every frame on each channel's shake curve; a channel without a curve has
 // none. A shake curve holds a key at every prepared frame: its keys are read in one query, and a
@@ -241,6 +231,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         host.warning("Cannot bake: shake curve not found: " + joined(missing) + ". Prepare the shake again.");
         return false;
     }
+    if (refuse_locked(host, "bake", prepared_camera(record), every_channel())) return false;
     UndoChunk chunk(host, "Trembla: bake");
     // Keys the animator set on the shaken camera go into its own curves first; the shake is then
     // keyed again on top of them, so that the layer gets them with the shake.
@@ -260,7 +251,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     const std::string camera = prepared_camera(record);
     const std::string& layer_name = controls.settings.layer_name;
     const std::string requested_layer = layer_name.empty() ? kDefaultLayerName : layer_name;
-    const std::vector<std::string> channels = enabled_channels(controls.settings);
+    const std::vector<std::string> channels = switched_on_channels(controls.settings);
     const std::vector<Frame> frames = prepared_frames(record);
     const ShakeCurves curves = prepared_curves(record, camera);
     const ShakeCurves own = record.own_curves;
@@ -298,7 +289,6 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
         made_layer = host.create_override_layer(free_layer_name(host, requested_layer));
         const std::string layer = *made_layer;
         const std::vector<std::string> refused = add_to_layer(host, layer, camera, channels);
-        host.select_layer(layer);
         drop_refused(host, layer, camera, refused, shaken);
 
         if (key_layer(host, camera, layer, shaken, frames, progress, saved_eval_mode)) {

@@ -107,6 +107,15 @@ public:
     // animLayer(layer, q=True, mute=True) / animLayer(layer, edit=True, mute=muted)
     virtual bool layer_muted(const std::string& layer) = 0;
     virtual void set_layer_muted(const std::string& layer, bool muted) = 0;
+
+    // ---- Locks: what the host refuses to change ----
+    // getAttr(plug, lock=True): a locked plug takes no value, no key, and no connection made to it
+    // or broken from it
+    virtual bool plug_locked(const std::string& plug) = 0;
+    // lockNode(node, q=True, lock=True)[0]: a locked node takes no attribute added or removed and
+    // is not deleted
+    virtual bool node_locked(const std::string& node) = 0;
+
     // keyframe(curve, q=True, timeChange=True) and keyframe(curve, q=True, valueChange=True): the
     // time and value of every key, in time order
     virtual std::vector<std::pair<double, double>> curve_keys(const std::string& curve) = 0;
@@ -188,13 +197,11 @@ public:
     virtual std::string create_override_layer(const std::string& name) = 0;
     // animLayer(layer, edit=True, attribute=plug)
     virtual void add_layer_attribute(const std::string& layer, const std::string& plug) = 0;
-    // animLayer(layer, edit=True, findCurveForPlug=plug): the layer's curve for the plug, or
+    // animLayer(layer, q=True, findCurveForPlug=plug): the layer's curve for the plug, or
     // nothing when it has none or the host cannot say (this default)
     virtual std::optional<std::string> layer_curve(const std::string& /*layer*/, const std::string& /*plug*/) {
         return std::nullopt;
     }
-    // animLayer(layer, edit=True, selected=True, preferred=True)
-    virtual void select_layer(const std::string& layer) = 0;
     // evaluationManager(q=True, mode=True)[0] / evaluationManager(mode=mode)
     virtual std::string evaluation_mode() = 0;
     virtual void set_evaluation_mode(const std::string& mode) = 0;

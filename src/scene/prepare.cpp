@@ -16,6 +16,7 @@
 #include "core/whole_numbers.h"
 #include "scene/applied_links.h"
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/source_motion.h"
 #include "scene/suspension.h"
@@ -333,6 +334,13 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         host.warning("Cannot shake " + camera + ": " + plugs +
                      ". A channel driven by a constraint, expression, driven key or other connection is never "
                      "disconnected.");
+        return PrepareOutcome::Rejected;
+    }
+
+    // A prepare that takes a shake of this preparation off first gives every channel back.
+    const bool resets_first = record.ready && record.camera && *record.camera == camera;
+    if (refuse_locked(host, "prepare", camera,
+                      resets_first ? every_channel() : switched_on_channels(controls.settings))) {
         return PrepareOutcome::Rejected;
     }
 

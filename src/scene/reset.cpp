@@ -5,6 +5,7 @@
 
 #include "scene/applied_links.h"
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/workflow_steps.h"
 
@@ -25,6 +26,7 @@ bool reset_camera(Host& host, Prepared& record) {
         return false;
     }
     if (found.state == AppliedFinding::State::held && found.record.live) adopt_found_curves(host, record, found.record);
+    if (refuse_locked(host, "reset", camera, every_channel())) return false;
     // The shake taken off already (by hand, or by the host's undo): nothing of it is left to take
     // off, and the preparation ends. A curve deleted by hand leaves its channel without input: the
     // camera's own curve, kept aside, is connected again. With only some curves gone, the reset
@@ -68,6 +70,7 @@ bool reset_applied_shake(Host& host, const std::string& camera) {
     }
     if (found.state != AppliedFinding::State::held || !found.record.live) return false;
     const AppliedRecord& applied = found.record;
+    if (refuse_locked(host, "reset", camera, every_channel())) return false;
     const UndoChunk chunk(host, "Trembla: reset");
     take_off_shake(host, camera, applied.own_curves, applied.shake_curves, applied.base);
     note_taken_off(host, camera, std::nullopt);

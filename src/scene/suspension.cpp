@@ -6,8 +6,9 @@ namespace trembla {
 
 namespace {
 
-// Best-effort host calls: the quiet state is a convenience, and a host lacking one of these
-// (batch mode has no time slider) must not stop the work it brackets.
+// Best-effort host calls: the quiet state is a convenience, and a host lacking one of these must
+// not stop the work it brackets. The time slider is left alone: with redraw suspended it costs
+// nothing, and showing it again afterwards would undo an animator's choice to hide it.
 template <class Call>
 void ignoring_failure(Call&& call) {
     try {
@@ -28,13 +29,11 @@ void suspend(Host& host, std::optional<std::string>& saved_mode) {
     if (mode && mode->empty()) mode.reset();
     saved_mode = mode;
     host.refresh_suspend(true);
-    ignoring_failure([&] { host.mel_eval("setTimeSliderVisible 0"); });
     if (mode) ignoring_failure([&] { host.set_evaluation_mode("off"); });
 }
 
 void unsuspend(Host& host, const std::optional<std::string>& saved_mode) {
     host.refresh_suspend(false);
-    ignoring_failure([&] { host.mel_eval("setTimeSliderVisible 1"); });
     if (saved_mode && !saved_mode->empty()) {
         ignoring_failure([&] { host.set_evaluation_mode(*saved_mode); });
     }

@@ -8,6 +8,7 @@
 #include "core/ranges.h"
 #include "scene/applied_links.h"
 #include "scene/applied_record.h"
+#include "scene/lock_check.h"
 #include "scene/own_keys.h"
 #include "scene/shake_curves.h"
 #include "scene/workflow_steps.h"
@@ -107,10 +108,11 @@ ShakeKeying compute_shake_keying(const Prepared& record, const ShakeControls& co
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls) {
     // A taken-up shake whose samples are not read yet has nothing to key from.
     if (!record.ready || record.samples_pending) return std::nullopt;
-    const UndoChunk chunk(host, "Trembla: update");
     const std::string camera = prepared_camera(record);
     // Said in one line, before anything is keyed: a deleted camera keys nothing.
     require_camera(host, camera);
+    if (refuse_locked(host, "update", camera, switched_on_channels(controls.settings))) return std::nullopt;
+    const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
     CurvesToReplace replace;
     replace.own_only = true;

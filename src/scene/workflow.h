@@ -75,7 +75,8 @@ struct AppliedShake {
 };
 
 // The keying half of update_shake for a record nobody may change meanwhile; the curves it answers
-// are for record_shake_curves. Nothing is keyed, and nothing answered, when the record is not ready.
+// are for record_shake_curves. Nothing is keyed, and nothing answered, when the record is not ready
+// or a channel it keys, or the camera, is locked (warned, see lock_check.h).
 // With controls.bypass it keys keyed_settings(controls): the shake with its amount at zero; the
 // offsets it answers are the un-bypassed ones, as the sliders say them.
 std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& record, const ShakeControls& controls);

@@ -1,7 +1,7 @@
 """Animation commands: curves and their connections, keys, animation layers."""
 from __future__ import absolute_import, division
 
-from . import _units
+from . import _locks, _units
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
@@ -154,6 +154,7 @@ def connectAttr(source, destination, **kwargs):
     if not isinstance(node, DagNode) or len(channels) != 1:
         raise RuntimeError("connectAttr: The destination attribute '%s' cannot be connected "
                            "to '%s'." % (destination, source))
+    _locks.refuse_locked_plug("connectAttr", node, channels[0])
     _check_types(source, destination, node, channels[0])
     current = node.inputs.get(channels[0])
     if _same_source(current, src):
@@ -179,6 +180,7 @@ def disconnectAttr(source, destination):
                                                                             src[1][0])):
         raise RuntimeError("disconnectAttr: There is no connection from '%s' to '%s' to "
                            "disconnect." % (source, destination))
+    _locks.refuse_locked_plug("disconnectAttr", dst[0], dst[1][0])
     scene.disconnect(dst[0], dst[1][0])
     return None
 
@@ -238,6 +240,8 @@ def setKeyframe(*args, **kwargs):
                 target.set_key(time, key_value)
         else:
             node, attr = target
+            if _locks.plug_locked(node, attr):
+                continue  # a locked channel takes no key (see _locks.py)
             kind = _units.kind_of_curve(curve_type_for(attr))
             key_value = (float(scene.value(node, attr, now)) if value is None else
                          _units.to_internal(units, kind, value))
@@ -322,7 +326,8 @@ def animLayer(*args, **kwargs):
     flags = _ANIM_LAYER.parse(kwargs)
     names = flatten(args)
     if "findCurveForPlug" in flags:
-        return _layer_curves(_layer(names, "animLayer"), flags["findCurveForPlug"])
+        layer = _layer(names, "animLayer")
+        return _layer_curves(layer, flags["findCurveForPlug"]) if flags.get("query") else None
     if flags.get("query"):
         if flags.get("exists"):
             return isinstance(scene.find(names[0]) if names else None, AnimLayer)
@@ -358,13 +363,13 @@ def animLayer(*args, **kwargs):
 
 
 def _layer_curves(layer, plug):
-    """animLayer(layer, edit=True, findCurveForPlug=plug): the names of the layer's curves for the
-    plug, None when it has none. The flag is listed in the animLayer reference
-    (https://download.autodesk.com/global/docs/maya2014/en_us/CommandsPython/animLayer.html);
-    from Python it answers in edit mode (in query mode too from MEL), as a list such as
-    [u'pCube1_translateY_AnimLayer1_inputB'] for a plug keyed on the layer ("maya animLayer and
-    the API", http://tech-artists.org/forum/showthread.php?3688). It changes nothing, so it
-    takes no place in the undo queue."""
+    """animLayer(layer, q=True, findCurveForPlug=plug): the names of the layer's curves for the
+    plug, None when it has none. The flag is a query flag ("Finds the parameter curve containing
+    the animation data for the specified plug on the given layer", animLayer reference,
+    https://download.autodesk.com/global/docs/maya2014/en_us/CommandsPython/animLayer.html),
+    answered as a list such as [u'pCube1_translateY_AnimLayer1_inputB'] for a plug keyed on the
+    layer; outside query mode it answers nothing. It changes nothing, so it takes no place in the
+    undo queue."""
     found = [layer.members[pair].name for pair in _plugs(plug)
              if layer.members.get(pair) is not None]
     return found or None

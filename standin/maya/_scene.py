@@ -56,6 +56,7 @@ TYPE_FAMILY = {
     "animBlendNodeAdditiveDL": ("animBlendNodeAdditiveDL", "animBlendNodeBase"),
     "animBlendNodeAdditiveDA": ("animBlendNodeAdditiveDA", "animBlendNodeBase"),
     "animBlendNodeAdditive": ("animBlendNodeAdditive", "animBlendNodeBase"),
+    "animBlendNodeAdditiveRotation": ("animBlendNodeAdditiveRotation", "animBlendNodeBase"),
 }
 SHAPE_DEFAULTS = {
     "camera": {"visibility": True, "focalLength": 35.0},
@@ -87,18 +88,19 @@ def curve_type_for(attr):
 
 
 class Node(object):
-    __slots__ = ("name", "type", "order")
+    __slots__ = ("name", "type", "order", "locked")
 
     def __init__(self, name, node_type):
         self.name = name
         self.type = node_type
         self.order = 0
+        self.locked = False  # lockNode (see _locks.py)
 
 
 class DagNode(Node):
     """A transform or a shape. `inputs` maps a channel to what drives it: an animation curve, or
     a PlugLink to another node's plug (a constraint, an expression, a layer's blend node)."""
-    __slots__ = ("parent", "children", "attrs", "inputs", "dynamic")
+    __slots__ = ("parent", "children", "attrs", "inputs", "dynamic", "locked_attrs")
 
     def __init__(self, name, node_type, attrs):
         Node.__init__(self, name, node_type)
@@ -107,6 +109,7 @@ class DagNode(Node):
         self.attrs = attrs
         self.inputs = {}
         self.dynamic = {}  # attributes addAttr added: name -> data type ("string")
+        self.locked_attrs = frozenset()  # setAttr(plug, lock=True) (see _locks.py)
 
 
 class DependNode(DagNode):
@@ -119,10 +122,27 @@ class DependNode(DagNode):
 # inputs to compute the output. output = input a * weight a + input b * weight b"; DL takes
 # distances, DA angles, the plain one doubles (animBlendNodeAdditiveDL / DA / animBlendNodeAdditive
 # node references, https://help.autodesk.com/cloudhelp/2027/ENU/Maya-Tech-Docs/Nodes/
-# animBlendNodeAdditiveDL.html). Rotations get one DA node per channel here.
-BLEND_TYPES = {"animCurveTL": "animBlendNodeAdditiveDL", "animCurveTA": "animBlendNodeAdditiveDA",
+# animBlendNodeAdditiveDL.html). A transform's rotation goes through one node for its three
+# channels, as the host blends it: animBlendNodeAdditiveRotation, whose inputA and inputB are
+# compounds of X, Y and Z angles (inputAX ... inputBZ) and whose output is one angle per axis
+# (outputX, outputY, outputZ; animBlendNodeAdditiveRotation node reference, https://
+# help.autodesk.com/cloudhelp/2027/ENU/Maya-Tech-Docs/Nodes/animBlendNodeAdditiveRotation.html).
+BLEND_TYPES = {"animCurveTL": "animBlendNodeAdditiveDL", "animCurveTA": "animBlendNodeAdditiveRotation",
                "animCurveTU": "animBlendNodeAdditive"}
-BLEND_KINDS = {"animBlendNodeAdditiveDL": "linear", "animBlendNodeAdditiveDA": "angle"}
+ROTATION_BLEND = "animBlendNodeAdditiveRotation"
+BLEND_KINDS = {"animBlendNodeAdditiveDL": "linear", "animBlendNodeAdditiveDA": "angle",
+               ROTATION_BLEND: "angle"}
+
+
+def blend_plug(blend, role, attr):
+    """The plug of `blend` in `role` ("inputA", "inputB", "output") for the channel `attr`: the
+    role itself, or on a rotation node the role with the channel's axis (rotateY -> inputAY)."""
+    return role + attr[-1] if blend.type == ROTATION_BLEND else role
+
+
+def blend_role(attr):
+    """"inputA" for "inputA" or "inputAX": a blend plug's role without its axis."""
+    return attr[:-1] if attr[-1:] in ("X", "Y", "Z") else attr
 
 
 class AnimBlend(DependNode):
@@ -132,7 +152,9 @@ class AnimBlend(DependNode):
     __slots__ = ("layer",)
 
     def __init__(self, name, node_type, layer):
-        DependNode.__init__(self, name, node_type, {"inputA": 0.0, "inputB": 0.0, "output": 0.0})
+        axes = ("X", "Y", "Z") if node_type == ROTATION_BLEND else ("",)
+        DependNode.__init__(self, name, node_type, dict(
+            (role + axis, 0.0) for role in ("inputA", "inputB", "output") for axis in axes))
         self.layer = layer
 
 
@@ -414,12 +436,12 @@ class Scene(object):
 
     def value(self, node, attr, time):
         """The plug's value at `time`: what drives it (a curve, a blend node...), else its own."""
-        if attr == "output" and isinstance(node, AnimBlend):
-            return self._blend_output(node, time)
+        if isinstance(node, AnimBlend) and blend_role(attr) == "output":
+            return self._blend_output(node, attr[len("output"):], time)
         curve = node.inputs.get(attr)
         return node.attrs[attr] if curve is None else curve.output(time)
 
-    def _blend_output(self, blend, time):
+    def _blend_output(self, blend, axis, time):
         """A layer's blend: an override layer goes from the layers below (inputA) towards its own
         curve by its weight, an additive layer adds its curve times its weight ("When in Override
         mode, an animation layer overrides the animation of any layer that ... precedes it in the
@@ -430,9 +452,9 @@ class Scene(object):
         animLayer reference, https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
         animLayer.html). A layer holding no keys for the channel leaves the layers below as they
         are."""
-        below = self.value(blend, "inputA", time)
+        below = self.value(blend, "inputA" + axis, time)
         layer = blend.layer
-        own = blend.inputs.get("inputB")
+        own = blend.inputs.get("inputB" + axis)
         if layer.mute or own is None or (isinstance(own, AnimCurve) and not own.times):
             return below
         weight = self.value(layer, "weight", time)
@@ -527,11 +549,12 @@ class Scene(object):
             curve = layer.members[(node, attr)]
             if curve is None:
                 blend = layer.blends[(node, attr)]
-                curve = self.create_curve(curve_type_for(attr), blend.name + "_inputB")
+                own_plug = blend_plug(blend, "inputB", attr)
+                curve = self.create_curve(curve_type_for(attr), blend.name + "_" + own_plug)
                 journal.node_changing(layer)
                 curve.layer = (layer, node, attr)
                 layer.members[(node, attr)] = curve
-                self.connect(curve, blend, "inputB")
+                self.connect(curve, blend, own_plug)
         else:
             node, attr = self.base_plug(node, attr)
             curve = node.inputs.get(attr)
@@ -548,7 +571,7 @@ class Scene(object):
         bottom of its blend chain."""
         link = node.inputs.get(attr)
         while isinstance(link, PlugLink) and isinstance(link.node, AnimBlend):
-            node, attr = link.node, "inputA"
+            node, attr = link.node, "inputA" + link.attr[len("output"):]
             link = node.inputs.get(attr)
         return node, attr
 
@@ -558,7 +581,7 @@ class Scene(object):
         while isinstance(link, PlugLink) and isinstance(link.node, AnimBlend):
             if link.node is blend:
                 return node, attr
-            node, attr = link.node, "inputA"
+            node, attr = link.node, "inputA" + link.attr[len("output"):]
             link = node.inputs.get(attr)
         return None
 
@@ -576,14 +599,22 @@ class Scene(object):
         journal.node_changing(layer)
         journal.node_changing(node)
         blend_type = BLEND_TYPES[curve_type_for(attr)]
-        blend = self._add(AnimBlend(self.unique_name("%s_%s_%s" % (node.name, attr, layer.name)),
-                                    blend_type, layer))
+        blend = None
+        if blend_type == ROTATION_BLEND:  # the node of the rotation's other channels, if any
+            blend = next((each for (member, channel), each in layer.blends.items()
+                          if member is node and each.type == ROTATION_BLEND), None)
+        if blend is None:
+            channel = "rotate" if blend_type == ROTATION_BLEND else attr
+            blend = self._add(AnimBlend(self.unique_name("%s_%s_%s" % (node.name, channel, layer.name)),
+                                        blend_type, layer))
+        base_plug = blend_plug(blend, "inputA", attr)
         below = self.disconnect(node, attr, keep_value=False)
         if below is None:
-            blend.attrs["inputA"] = node.attrs[attr]
+            journal.node_changing(blend)
+            blend.attrs[base_plug] = node.attrs[attr]
         else:
-            self.connect(below, blend, "inputA")
-        self.connect(PlugLink(self, blend, "output"), node, attr)
+            self.connect(below, blend, base_plug)
+        self.connect(PlugLink(self, blend, blend_plug(blend, "output", attr)), node, attr)
         layer.members[(node, attr)] = None
         layer.blends[(node, attr)] = blend
 
@@ -602,16 +633,18 @@ class Scene(object):
             self.delete(curve)
         if blend is None or self.nodes.get(blend.order) is not blend:
             return
+        base_plug = blend_plug(blend, "inputA", attr)
         above = self._blend_above(node, attr, blend)
-        below = self.disconnect(blend, "inputA", keep_value=False)
+        below = self.disconnect(blend, base_plug, keep_value=False)
         if above is not None:
             self.disconnect(above[0], above[1], keep_value=False)
             if below is not None:
                 self.connect(below, above[0], above[1])
             else:
                 journal.node_changing(above[0])
-                above[0].attrs[above[1]] = blend.attrs["inputA"]
-        self.delete(blend)
+                above[0].attrs[above[1]] = blend.attrs[base_plug]
+        if not any(each is blend for each in layer.blends.values()):  # a rotation's last channel
+            self.delete(blend)
 
     # -- deletion ----------------------------------------------------------------------------
 

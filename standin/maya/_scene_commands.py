@@ -11,7 +11,7 @@ import math
 import os
 import pickle
 
-from . import _math, _units
+from . import _locks, _math, _units
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._undo import journal
@@ -19,7 +19,7 @@ from ._lookup import (
     find_node, find_transform, flatten, named_objects, no_object, resolve_plug)
 from ._scene import (
     AmbiguousName, BLEND_KINDS, CURVE_TYPES, ROTATE, SCALE, SHAPE_DEFAULTS, TRANSLATE, TYPE_FAMILY,
-    AnimBlend, AnimCurve, DagNode, PlugLink, message_element, string_types)
+    AnimBlend, AnimCurve, DagNode, PlugLink, blend_role, message_element, string_types)
 
 _KNOWN_TYPES = frozenset(t for family in TYPE_FAMILY.values() for t in family)
 
@@ -52,7 +52,7 @@ def _channel_value(node, attr, time):
 def _plug_kind(node, attr):
     """A blend node's plugs are distances or angles by its type (inputA (ia) distance / angle;
     animBlendNodeAdditiveDL / DA node references, see _scene.BLEND_TYPES); a channel's by its name."""
-    if isinstance(node, AnimBlend) and attr in ("inputA", "inputB", "output"):
+    if isinstance(node, AnimBlend) and blend_role(attr) in ("inputA", "inputB", "output"):
         return BLEND_KINDS.get(node.type)
     return _units.kind_of_channel(attr)
 
@@ -194,7 +194,7 @@ def select(*args, **kwargs):
     return None
 
 
-_SET_ATTR = FlagSet("setAttr", "type|typ")
+_SET_ATTR = FlagSet("setAttr", "type|typ lock|l")
 
 
 def setAttr(plug, *values, **kwargs):
@@ -208,6 +208,14 @@ def setAttr(plug, *values, **kwargs):
     node, channels = resolved
     if isinstance(node, AnimCurve):
         raise RuntimeError("setAttr: The attribute '%s' is an output and cannot be set." % plug)
+    if "lock" in flags:  # setAttr(plug, lock=...): the lock alone, or a value set before it
+        if values:
+            setAttr(plug, *values, **dict((k, v) for k, v in kwargs.items() if k not in ("lock", "l")))
+        for attr in channels:
+            _locks.set_plug_lock(node, attr, flags["lock"])
+        return None
+    for attr in channels:
+        _locks.refuse_locked_plug("setAttr", node, attr)
     if len(channels) == 1 and node.dynamic.get(channels[0]) == "string":
         if flags.get("type") != "string" or len(values) != 1 or not isinstance(
                 values[0], string_types):
@@ -245,6 +253,7 @@ def addAttr(*args, **kwargs):
     for node in [find_node(each) for each in named_objects(args)]:
         if not isinstance(node, DagNode):
             raise NotImplementedError("addAttr: the stand-in adds attributes to DAG nodes only")
+        _locks.refuse_locked_node("addAttr", node)
         if name in node.attrs:
             raise RuntimeError("addAttr: Found attribute name '%s' already exists on node '%s'."
                                % (name, node.name))
@@ -273,6 +282,7 @@ def deleteAttr(*args, **kwargs):
         node = find_node(node_name)
     if not isinstance(node, DagNode) or name not in node.dynamic:
         raise RuntimeError("deleteAttr: '%s.%s' is not a dynamic attribute." % (node.name, name))
+    _locks.refuse_locked_node("deleteAttr", node)
     journal.node_changing(node)
     del node.attrs[name]
     del node.dynamic[name]
@@ -601,7 +611,7 @@ def _xform_edit(node, flags):
         node.attrs.update(zip(ROTATE, map(math.radians, new_rotate)))
 
 
-_GET_ATTR = FlagSet("getAttr", "time|t")
+_GET_ATTR = FlagSet("getAttr", "time|t lock|l")
 
 
 def getAttr(plug, **kwargs):
@@ -622,6 +632,8 @@ def getAttr(plug, **kwargs):
     if resolved is None:
         raise no_object(plug)
     node, channels = resolved
+    if flags.get("lock"):
+        return _locks.plug_locked(node, channels[0])
     # "Other data types cannot be retrieved" (getAttr reference above): a message plug carries
     # no value.
     if channels[0] == "message" or message_element(node, channels[0]) or (
@@ -701,6 +713,8 @@ def delete(*args, **kwargs):
     nodes = [find_node(name) for name in named_objects(args)]
     if not nodes:
         raise RuntimeError("delete: Not enough objects or values.")
+    for node in nodes:
+        _locks.refuse_locked_node("delete", node)
     for node in nodes:
         scene.delete(node)
     return None

@@ -1,5 +1,5 @@
 """maya.cmds: the host commands the stand-in serves (each documented where it is defined)."""
-from . import (_animation_commands, _copy_commands, _host_commands, _scene_commands, _script_jobs,
+from . import (_animation_commands, _copy_commands, _host_commands, _locks, _scene_commands, _script_jobs,
                _ui_commands, _undo_commands, _workspace)
 from ._host import operation as _operation
 from ._undo import journal as _journal
@@ -16,7 +16,7 @@ def _undoable(op, impl):
 # currentTime changes no undoable state ("currentTime is NOT undoable", https://
 # help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/CommandsPython/currentTime.html).
 _NOT_UNDOABLE = ("currentTime",)
-for _module in (_scene_commands, _animation_commands, _copy_commands):
+for _module in (_scene_commands, _animation_commands, _copy_commands, _locks):
     for _name in _module.COMMANDS:
         _impl = getattr(_module, _name)
         if _name not in _NOT_UNDOABLE:

@@ -268,10 +268,11 @@ def remove_unused_anim_curves():
     that have no connections to other nodes in the scene, are not locked, and are not from
     referenced files" (Optimize Scene Size Options, https://help.autodesk.com/cloudhelp/ENU/
     MayaCRE-Basics/files/GUID-6798B37D-0FF0-4ED3-A151-5CC648BB8CED.htm). The stand-in has no
-    locked or referenced nodes. A curve of an animation layer is connected to the layer's blend
+    referenced nodes. A curve of an animation layer is connected to the layer's blend
     node. Answers the names deleted, in creation order; one undo step of its own."""
     unused = [node for order, node in sorted(_scene.nodes.items()) if isinstance(node, _AnimCurve)
-              and not node.outputs and node.layer is None and not _scene.message_links_to(node)]
+              and not node.outputs and node.layer is None and not node.locked
+              and not _scene.message_links_to(node)]
     names = [node.name for node in unused]
     if unused:
         _journal.command("delete", lambda: [_scene.delete(node) for node in unused], (), {})

@@ -54,7 +54,6 @@ TEST_P(BakeInEachMode, MovesTheShakenValuesOntoTheLayerAndRestoresTheBase) {
     }
     // The base gets the animator's own curves back, in every mode.
     expect_own_curves_back();
-    EXPECT_EQ(host.selected_layer, std::optional<std::string>("shot_layer"));
     EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer");
     EXPECT_EQ(host.in_view_messages.back(), "Baked to layer: shot_layer");
     EXPECT_TRUE(host.warnings.empty());
@@ -78,8 +77,7 @@ TEST_F(BakeTest, KeysTheLayerInsideTheViewportSuspension) {
     }
     EXPECT_LT(last_channel_connect, position_of(host, "create_override_layer"));
     EXPECT_LT(position_of(host, "create_override_layer"), position_of(host, "add_layer_attribute"));
-    EXPECT_LT(last_position_of(host, "add_layer_attribute"), position_of(host, "select_layer"));
-    EXPECT_LT(position_of(host, "select_layer"), position_of(host, "evaluation_mode"));
+    EXPECT_LT(last_position_of(host, "add_layer_attribute"), position_of(host, "evaluation_mode"));
     EXPECT_LT(position_of(host, "refresh_suspend"), position_of(host, "set_layer_key"));
     EXPECT_EQ(host.calls()[std::size_t(position_of(host, "refresh_suspend"))].args, Names{"true"});
     EXPECT_LT(last_position_of(host, "set_layer_key"), last_position_of(host, "refresh_suspend"));
@@ -124,7 +122,6 @@ TEST_F(BakeTest, ANodeOfAnotherKindKeepsTheNameAndTheLayerTakesTheOneTheHostGive
     for (const std::string& deleted : calls_with_first_arg("delete_node")) EXPECT_NE(deleted, "shot_layer");
     ASSERT_EQ(host.layers.count("shot_layer1"), 1u);
     EXPECT_EQ(host.layers.at("shot_layer1").keys.size(), kChannelCount);
-    EXPECT_EQ(host.selected_layer, std::optional<std::string>("shot_layer1"));
     EXPECT_EQ(host.printed_lines.back(), "Baked to layer: shot_layer1");
     EXPECT_EQ(host.in_view_messages.back(), "Baked to layer: shot_layer1");
 }
@@ -290,7 +287,6 @@ INSTANTIATE_TEST_SUITE_P(Operations, BakeFails,
                                            BakeFailure{"static", "delete_node", 1, false},
                                            BakeFailure{"animated", "set_string_attr", 1, true},
                                            BakeFailure{"relax", "create_override_layer", 1, false},
-                                           BakeFailure{"static", "select_layer", 1, false},
                                            BakeFailure{"static", "refresh_suspend", 1, false},
                                            BakeFailure{"animated", "set_layer_key", 77, true}));
 

@@ -191,7 +191,7 @@ TEST_F(WorkflowTest, InvalidPlaybackRangeIsRefusedWithOneWarningAndNothingTouche
 TEST_F(WorkflowTest, PrepareSuspendsBeforeSamplingAndResumesAfterTheAnnouncement) {
     ASSERT_EQ(prepare(shaped_controls("animated")), PrepareOutcome::Prepared);
     const std::vector<HostCall>& calls = host.calls();
-    const std::vector<HostCall> head(calls.begin(), calls.begin() + 10);
+    const std::vector<HostCall> head(calls.begin(), calls.begin() + 9);
     EXPECT_EQ(head, (std::vector<HostCall>{
                         {"obj_exists", {kCamera}},
                         {"obj_exists", {kSource}},
@@ -201,15 +201,13 @@ TEST_F(WorkflowTest, PrepareSuspendsBeforeSamplingAndResumesAfterTheAnnouncement
                         {"print_line", {"Preparing shake (mode: animated)..."}},
                         {"evaluation_mode", {}},
                         {"refresh_suspend", {"true"}},
-                        {"mel_eval", {"setTimeSliderVisible 0"}},
                         {"set_evaluation_mode", {"off"}},
                     }));
-    const std::vector<HostCall> tail(calls.end() - 5, calls.end());
+    const std::vector<HostCall> tail(calls.end() - 4, calls.end());
     EXPECT_EQ(tail, (std::vector<HostCall>{
                         {"print_line", {"Shake prepared. 30 frames."}},
                         {"in_view_message", {"Shake prepared!"}},
                         {"refresh_suspend", {"false"}},
-                        {"mel_eval", {"setTimeSliderVisible 1"}},
                         {"set_evaluation_mode", {"parallel"}},
                     }));
     EXPECT_EQ(saved_mode, std::optional<std::string>("parallel"));
@@ -278,7 +276,7 @@ TEST_F(WorkflowTest, FailureWhileSamplingIsWarnedReportedAndTheViewportResumed) 
     EXPECT_EQ(host.printed_lines, Names{"Preparing shake (mode: static)..."});
     EXPECT_TRUE(host.in_view_messages.empty());
 
-    EXPECT_EQ(last_position_of(host, "refresh_suspend"), long(host.calls().size()) - 3);
+    EXPECT_EQ(last_position_of(host, "refresh_suspend"), long(host.calls().size()) - 2);
     EXPECT_FALSE(host.refresh_suspended);
     EXPECT_EQ(host.eval_mode, "parallel");
     expect_same_record(record, Prepared{});

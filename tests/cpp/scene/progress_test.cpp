@@ -68,7 +68,7 @@ TEST_F(CancelTest, ACancelledPrepareEndsTheBarResumesUndoesAndKeepsThePreviousPr
     host.main_window_pointer = 0x1234;
     host.cancel_on_check = 1;
     EXPECT_EQ(prepare_shake(host, record, saved_mode, controls, nullptr, kAtOnce), PrepareOutcome::Cancelled);
-    EXPECT_EQ(operations_after_cancel(), (Names{"progress_cancelled", "end_progress", "refresh_suspend", "mel_eval",
+    EXPECT_EQ(operations_after_cancel(), (Names{"progress_cancelled", "end_progress", "refresh_suspend",
                                                 "set_evaluation_mode", "undo", "warning"}));
     EXPECT_TRUE(undo_follows_the_close());
     EXPECT_EQ(host.warnings, Names{"Trembla: cancelled"});

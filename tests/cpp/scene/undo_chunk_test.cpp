@@ -2,6 +2,7 @@
 // changes the scene, closed on every way out.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,10 +12,10 @@
 namespace trembla::testing_scene {
 namespace {
 
-const std::set<std::string> kSceneChanges{
-    "set_current_time",    "set_attr",      "cut_key",         "delete_node",   "create_node",
-    "connect_attr",        "set_curve_key", "set_channel_key", "set_layer_key", "create_override_layer",
-    "add_layer_attribute", "select_layer"};
+const std::set<std::string> kSceneChanges{"set_current_time",      "set_attr",           "cut_key",
+                                          "delete_node",           "create_node",        "connect_attr",
+                                          "set_curve_key",         "set_channel_key",    "set_layer_key",
+                                          "create_override_layer", "add_layer_attribute"};
 
 // The workflow fixture, driven from table rows.
 class UndoChunkTest : public WorkflowTest {
@@ -70,6 +71,32 @@ TEST(UndoChunks, OneChunkBracketsEverySceneChangeOfEachCommand) {
             EXPECT_TRUE(i >= chunks[0].opened && i < chunks[0].closed) << c.name << ": " << calls[i];
         }
         EXPECT_GT(changes, 0u) << c.name;
+    }
+}
+
+// A locked channel or a locked camera, locked before the command (after the prepare, for the
+// others): the command changes nothing, opens no step and says so once, naming what is locked.
+TEST(Locks, EveryCommandRefusesALockBeforeItsFirstChange) {
+    const char* const kVerbs[] = {"prepare", "prepare", "prepare", "update", "reset", "bake"};
+    for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        const Case& c = kCases[i];
+        for (const std::string& locked : {plug("translateX"), kCamera}) {
+            UndoChunkTest t;
+            t.SetUp();
+            if (c.needs_prepare) t.prepared();
+            t.host.locked.insert(locked);
+            t.host.clear_calls();
+            t.host.warnings.clear();
+            c.run(t);
+            const std::string named = locked == kCamera ? kCamera + " (node)" : locked;
+            EXPECT_EQ(t.host.warnings, (std::vector<std::string>{"Cannot " + std::string(kVerbs[i]) + " " + kCamera +
+                                                                 ": locked: " + named + ". Unlock them first."}))
+                << c.name;
+            EXPECT_TRUE(t.host.undo_chunks.empty()) << c.name;
+            for (const HostCall& call : t.host.calls()) {
+                EXPECT_EQ(kSceneChanges.count(call.op), 0u) << c.name << ": " << call;
+            }
+        }
     }
 }
 

@@ -371,6 +371,10 @@ std::vector<std::string> FakeHost::linked_nodes(const std::string& node, const s
 
 bool FakeHost::layer_muted(const std::string& layer) { return muted_layers.count(layer) != 0; }
 
+bool FakeHost::plug_locked(const std::string& plug) { return locked.count(plug) != 0; }
+
+bool FakeHost::node_locked(const std::string& node) { return locked.count(node) != 0; }
+
 void FakeHost::set_layer_muted(const std::string& layer, bool muted) {
     record("set_layer_muted", {layer, muted ? "true" : "false"});
     if (muted) {
@@ -474,12 +478,6 @@ void FakeHost::add_layer_attribute(const std::string& layer, const std::string& 
     record("add_layer_attribute", {layer, plug});
     require_node(node_of(plug));
     require_layer(layer).attributes.push_back(plug);
-}
-
-void FakeHost::select_layer(const std::string& layer) {
-    record("select_layer", {layer});
-    require_layer(layer);
-    selected_layer = layer;
 }
 
 std::string FakeHost::evaluation_mode() {

@@ -60,7 +60,7 @@ public:
     std::map<std::string, FakeCurve> curves;                      // curve node -> type and keys
     std::map<std::string, std::string> connections;               // destination plug -> source plug
     std::map<std::string, FakeLayer> layers;
-    std::optional<std::string> selected_layer;
+    std::set<std::string> locked;  // locked plugs and nodes: plug_locked / node_locked answer true
     std::string eval_mode = "parallel";
     bool refresh_suspended = false;
     std::string script_dir = "/tmp/trembla_fake_scripts/";
@@ -132,6 +132,8 @@ public:
     void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) override;
     bool layer_muted(const std::string& layer) override;
     void set_layer_muted(const std::string& layer, bool muted) override;
+    bool plug_locked(const std::string& plug) override;
+    bool node_locked(const std::string& node) override;
     std::map<std::string, std::string> string_attrs;  // plug -> text
     bool has_attr(const std::string& node, const std::string& attribute) override;
     void add_message_attr(const std::string& node, const std::string& attribute) override;
@@ -157,7 +159,6 @@ public:
     bool anim_layer_exists(const std::string& name) override;
     std::string create_override_layer(const std::string& name) override;
     void add_layer_attribute(const std::string& layer, const std::string& plug) override;
-    void select_layer(const std::string& layer) override;
     std::string evaluation_mode() override;
     void set_evaluation_mode(const std::string& mode) override;
     void refresh_suspend(bool suspended) override;

@@ -32,7 +32,7 @@ def look():
 
 def layer_keys(layer):
     plugs = cmds.animLayer(layer, q=True, attribute=True)
-    curves = [cmds.animLayer(layer, edit=True, findCurveForPlug=plug)[0] for plug in plugs]
+    curves = [cmds.animLayer(layer, q=True, findCurveForPlug=plug)[0] for plug in plugs]
     return [(c, cmds.keyframe(c, q=True, tc=True), cmds.keyframe(c, q=True, vc=True)) for c in curves]
 
 

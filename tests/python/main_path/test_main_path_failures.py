@@ -55,9 +55,9 @@ class PrepareFailureTest(MainPathCase):
         self.assert_camera_shaken(dict(SETTINGS, lag_rot=6))
 
     def test_failed_camera_recording_reports_and_leaves_the_first_preparation_unwritten(self):
-        standin.fail("getAttr", on_call=3)
+        standin.fail("getAttr", on_call=9)  # after the six channels' lock queries
         self.prepare("relax")
-        self.assert_reported("getAttr", 3)
+        self.assert_reported("getAttr", 9)
         self.assert_viewport_back()
         self.assertFalse(tt._prepared["ready"])
         self.assertEqual(tt._prepared["source_data"], {})

@@ -22,10 +22,11 @@ def own_curve(channel):
     """The curve of the channel's base animation, below the blend nodes of any layers."""
     plug = "%s.%s" % (CAMERA, channel)
     while True:
-        found = cmds.listConnections(plug, source=True, destination=False)
-        if not found or not cmds.nodeType(found[0]).startswith("animBlendNode"):
-            return found[0] if found else None
-        plug = found[0] + ".inputA"
+        found = cmds.listConnections(plug, source=True, destination=False, plugs=True)
+        node, _, output = found[0].partition(".") if found else (None, "", "")
+        if not found or not cmds.nodeType(node).startswith("animBlendNode"):
+            return node
+        plug = "%s.inputA%s" % (node, output[len("output"):])  # a rotation node's outputX: inputAX
 
 
 def curve_shape(curve):
@@ -130,7 +131,7 @@ class KeptCurvesTest(OwnAnimationCase):
             cmds.animLayer(layer, edit=True, attribute="%s.%s" % (CAMERA, channel))
             for time, value in keys:
                 cmds.setKeyframe(CAMERA, attribute=channel, time=time, value=value, animLayer=layer)
-        layer_curves = [CAMERA + "_translateX_animatorLayer_inputB", CAMERA + "_rotateX_animatorLayer_inputB"]
+        layer_curves = [CAMERA + "_translateX_animatorLayer_inputB", CAMERA + "_rotate_animatorLayer_inputBX"]
         layer_shapes = [curve_shape(curve) for curve in layer_curves]
         times = (1, 20, 50, 80, 100)
 

@@ -80,27 +80,25 @@ class Outcome(object):
 def viewport_outcome(call, suspend_calls, resume_calls):
     """How the quiet state ends when `call` fails, for an operation whose suspend and unsuspend
     issued `suspend_calls` and `resume_calls`; the keyword arguments of an Outcome."""
-    query, suspend, hide, switch_off = suspend_calls
-    resume, show, restore = resume_calls
+    query, suspend, switch_off = suspend_calls
+    resume, restore = resume_calls
     if call is query:  # a mode that cannot be read is left as it is
         return {}
     if call is resume:  # the host refused to resume; unsuspend stops there
-        return dict(suspended=True, slider_visible=False, eval_mode="off")
-    if call is show:
-        return dict(slider_visible=False)
+        return dict(suspended=True, eval_mode="off")
     if call is restore:
         return dict(eval_mode="off", saved_mode="parallel")
-    if call in (suspend, hide, switch_off):
+    if call in (suspend, switch_off):
         return dict(saved_mode="parallel")
     return {}
 
 
 def suspension_calls(calls, suspend_at):
-    return calls[suspend_at - 1:suspend_at + 3]
+    return calls[suspend_at - 1:suspend_at + 2]
 
 
 def resumption_calls(calls, resume_at):
-    return calls[resume_at:resume_at + 3]
+    return calls[resume_at:resume_at + 2]
 
 
 def prepare_outcome(calls, n, mode):
@@ -111,12 +109,12 @@ def prepare_outcome(calls, n, mode):
     suspend_at = next(i for i, c in enumerate(calls) if is_suspend(c))
     resume_at = max(i for i, c in enumerate(calls) if is_resume(c))
     # Sampling starts with the time query; a shaken camera is reset before it, and the record is
-    # written just before the first update's first call after it (its chunk, setting the camera's
-    # own curves aside, or cutting the channels' keys).
+    # written just before the first update's first call after it (its look at the camera's locks,
+    # its chunk, setting the camera's own curves aside, or cutting the channels' keys).
     sampling_at = next(i for i, c in enumerate(calls)
                        if c.op == "currentTime" and c.kwargs.get("q") and i > suspend_at)
     written_at = next(i for i, c in enumerate(calls) if i > sampling_at and (
-        (c.op == "undoInfo" and c.kwargs.get("openChunk")) or c.op == "cutKey"
+        c.op == "lockNode" or (c.op == "undoInfo" and c.kwargs.get("openChunk")) or c.op == "cutKey"
         or (c.op == "listConnections" and calls[i + 1].op == "disconnectAttr")))
     index = n - 1
     suspended_calls = suspension_calls(calls, suspend_at)
@@ -135,7 +133,7 @@ def prepare_outcome(calls, n, mode):
     if call is calls[resume_at]:
         return Outcome(raises=True, record="new", printed=done, shown=prepared,
                        **viewport)
-    in_block = suspend_at + 2 < index < resume_at
+    in_block = suspend_at + 1 < index < resume_at
     # Only the shake curve's own connection is ignored; giving a camera its own curve back is not.
     shake_connection = is_shake_connection(call)
     if in_block and not shake_connection and call.op != "inViewMessage":

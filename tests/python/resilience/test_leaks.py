@@ -246,7 +246,7 @@ class PrepareResetLeakTest(PreparedWindowCase):
         err = sys.stderr
 
         def run():
-            standin.fail("getAttr", on_call=3)
+            standin.fail("xform", on_call=3)  # sampling the source: inside the protected block
             w._prepare_shake()  # absorbed, warned, traceback printed
             del standin.warnings[:]
             w._prepare_shake()

@@ -280,8 +280,13 @@ class AnimationLayerTest(SceneTestCase):
             cmds.setKeyframe(self.cam, attribute="rotateX", time=1, value=100.0, animLayer=layer)
             cmds.animLayer(layer, edit=True, weight=weight, mute=mute)
             self.assertEqual(cmds.listConnections("cam.ty", s=True, d=False, p=True), ["cam_translateY_anim.output"])
-            self.assertEqual([cmds.nodeType("cam_%s_anim" % c) for c in ("translateY", "rotateX")],
-                             ["animBlendNodeAdditiveDL", "animBlendNodeAdditiveDA"])
+            self.assertEqual([cmds.nodeType("cam_%s_anim" % c) for c in ("translateY", "rotate")],
+                             ["animBlendNodeAdditiveDL", "animBlendNodeAdditiveRotation"])
+            # One rotation node for the whole rotate compound, its plugs per axis.
+            self.assertEqual(cmds.listConnections("cam.rx", s=True, d=False, p=True), ["cam_rotate_anim.outputX"])
+            self.assertEqual(cmds.listConnections("cam_rotate_anim.inputAX", s=True, d=False), ["cam_rotateX"])
+            self.assertEqual(cmds.listConnections("cam_rotate_anim.inputBX", s=True, d=False),
+                             ["cam_rotate_anim_inputBX"])
             self.assertEqual(cmds.listConnections("cam_translateY_anim.inputA", s=True, d=False), ["cam_translateY"])
             self.assertEqual(cmds.listConnections("cam_translateY_anim.inputB", s=True, d=False),
                              ["cam_translateY_anim_inputB"])
