@@ -63,7 +63,7 @@ def main():
     shown = [100] + values
     followed = 0
     for back in range(1, args.steps + 1):
-        cmds.undo()
+        standin.menu_undo()
         standin.run_idle()
         if window.amount_slider.value() != shown[-1 - back]:
             break

@@ -67,18 +67,34 @@ def undoInfo(**kwargs):
 _NO_FLAGS = FlagSet("undo", "")
 
 
+# The scriptJob events "Undo" and "Redo" run "when the user selects undo (redo) from the menu and
+# there was something to undo (redo)" (scriptJob -listEvents, scriptJob reference,
+# https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/scriptJob.html): the user's
+# Edit > Undo or Ctrl+Z, which the stand-in plays as standin.menu_undo(). An undo or redo a script
+# runs (cmds.undo() here, the tool's own among them) is not documented to trigger it, so it
+# triggers none: whoever follows the queue must stay right when no event comes.
 def undo(**kwargs):
     """undo(): "Takes the most recent command from the undo list and undoes it"
     (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/Commands/undo.html)."""
     _NO_FLAGS.parse(kwargs)
-    if journal.undo():
-        jobs.trigger("Undo")
+    journal.undo()
 
 
 def redo(**kwargs):
     """redo(): "Takes the most recently undone command from the undo list and redoes it"
     (https://help.autodesk.com/cloudhelp/2018/ENU/Maya-Tech-Docs/Commands/redo.html)."""
     _NO_FLAGS.parse(kwargs)
+    journal.redo()
+
+
+def menu_undo():
+    """The user's Edit > Undo: the undo, and the "Undo" event when there was something to undo."""
+    if journal.undo():
+        jobs.trigger("Undo")
+
+
+def menu_redo():
+    """The user's Edit > Redo: the redo, and the "Redo" event when there was something to redo."""
     if journal.redo():
         jobs.trigger("Redo")
 

@@ -51,6 +51,8 @@ Scene and host state
 Undo: commands that change the scene go on the undo queue, one entry each, or one entry for
 all of them between undoInfo(openChunk=True) and the matching closeChunk; cmds.undo() and
 cmds.redo() walk the queue, API keys (addKeys) travel with their curve (see _undo.py).
+menu_undo() and menu_redo() are the user's Edit > Undo and Redo: they alone trigger the scriptJob
+events "Undo" and "Redo", which run at the next run_idle() (see _undo_commands.py).
 
 Recordings (list objects that stay the same objects across reset())
     warnings                    texts given to cmds.warning, in order (each is also printed
@@ -105,6 +107,7 @@ from ._host import scene as _scene
 from ._scene import AnimCurve as _AnimCurve
 from ._undo import journal as _journal
 from ._script_jobs import jobs as _jobs
+from . import _undo_commands
 from . import _workspace
 
 __all__ = [
@@ -114,7 +117,7 @@ __all__ = [
     "set_main_window", "set_user_script_dir", "set_maya_version", "set_batch",
     "shelf_buttons", "saved_shelf_count", "time_slider_visible", "warnings",
     "set_api_available", "scene_dump", "undo_depth", "press_escape_at_check", "progress_bar",
-    "drop_python_file", "run_idle", "script_jobs", "quit_session", "restore_workspace",
+    "drop_python_file", "run_idle", "menu_undo", "menu_redo", "script_jobs", "quit_session", "restore_workspace",
     "workspace_control_widget",
 ]
 
@@ -232,6 +235,17 @@ def workspace_control_widget(name):
 
 def run_idle():
     _jobs.run_idle()
+
+
+def menu_undo():
+    """The user's Edit > Undo (or Ctrl+Z): undo, with the scriptJob "Undo" event a script's
+    cmds.undo() does not trigger."""
+    _undo_commands.menu_undo()
+
+
+def menu_redo():
+    """The user's Edit > Redo (or Ctrl+Y): redo, with the scriptJob "Redo" event."""
+    _undo_commands.menu_redo()
 
 
 def script_jobs():

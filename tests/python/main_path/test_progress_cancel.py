@@ -204,7 +204,7 @@ class UncancelledTest(ProgressCase):
             cmds.undoInfo(closeChunk=True)
         after = (standin.scene_dump(), self.record(), list(standin.warnings), self.stdout.lines()[-1:])
         if how == "caller's chunk":  # the caller's one step takes the whole command back
-            cmds.undo()
+            standin.menu_undo()
             self.assertEqual(standin.scene_dump(), before, case)
         self.window.close()
         return after

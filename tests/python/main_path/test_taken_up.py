@@ -144,8 +144,8 @@ class SceneChangedUnderTheWindowTest(TakenUpCase):
         self.prepare("animated")
         self.window.amount_slider.setValue(42)
         shaken = saved_scene()
-        cmds.undo()
-        cmds.undo()
+        standin.menu_undo()
+        standin.menu_undo()
         standin.run_idle()  # the window followed both undos: unprepared, the queue empty
         cmds.file(shaken, open=True, force=True)
         keys = shake_keys()

@@ -56,11 +56,11 @@ class UndoTest(MainPathCase):
             self.assertEqual(standin.undo_depth(), 0, name)
             self.assertEqual(cmds.undoInfo(q=True), 1, name)
             self.assertEqual(cmds.undoInfo(q=True, undoName=True), chunk, name)
-            cmds.undo()
+            standin.menu_undo()
             self.assertEqual(standin.scene_dump(), before, name + ": undo")
-            cmds.redo()
+            standin.menu_redo()
             self.assertEqual(standin.scene_dump(), after, name + ": redo")
-            cmds.undo()
+            standin.menu_undo()
             self.assertEqual(standin.scene_dump(), before, name + ": undo after redo")
             self.window.close()
 
@@ -86,7 +86,7 @@ class UndoTest(MainPathCase):
         standin.fail("setKeyframe", on_call=20)
         self.window.amount_slider.setValue(30)
         self.assertEqual(standin.undo_depth(), 0)
-        cmds.undo()
+        standin.menu_undo()
         self.assertEqual(standin.scene_dump(), before)
 
     def test_a_busy_refusal_leaves_the_chunks_balanced(self):
@@ -132,9 +132,9 @@ class UndoTest(MainPathCase):
         curve = "%s_shake_translateX" % ("shotCam",)
         keys = cmds.keyframe(curve, q=True, valueChange=True)
         self.assertTrue(standin.calls_of("OpenMayaAnim.MFnAnimCurve.addKeys"))
-        cmds.undo()
+        standin.menu_undo()
         self.assertFalse(cmds.objExists(curve))
-        cmds.redo()
+        standin.menu_redo()
         self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), keys)
 
 
@@ -145,13 +145,13 @@ def tool_state(t):
 
 
 def undo(t, idle):
-    cmds.undo()
+    standin.menu_undo()
     if idle:
         standin.run_idle()  # the host runs its Undo script jobs when it goes idle
 
 
 def redo(t, idle):
-    cmds.redo()
+    standin.menu_redo()
     if idle:
         standin.run_idle()
 
@@ -243,6 +243,22 @@ class FollowTest(MainPathCase):
                     self.assertEqual(tool_state(self), after, what + ": redo")
                 self.window.close()
 
+    def test_a_scripts_undo_triggers_no_event_and_the_next_command_shows_the_scene(self):
+        # The host's Undo event is documented for the user's Edit > Undo only: after a script's
+        # cmds.undo() nothing tells the tool, and the next command must find it by itself.
+        for name, act in [("slider drag", lambda t: drag(t.window)),
+                          ("bypass", lambda t: t.window.bypass_cb.setChecked(True)),
+                          ("reset", lambda t: t.window._reset_camera())]:
+            self.setUp()
+            self.prepare("animated")
+            before = tool_state(self)
+            act(self)
+            cmds.undo()
+            standin.run_idle()
+            self.window._update_shake()
+            self.assertEqual(tool_state(self), before, name)
+            self.window.close()
+
     def test_several_undos_and_redos_between_two_idle_moments_are_all_followed(self):
         for name, steps, undos, redos in SEVERAL:
             self.setUp()
@@ -252,11 +268,11 @@ class FollowTest(MainPathCase):
                 step(self)
                 states.append(tool_state(self))
             for _ in range(undos):
-                cmds.undo()
+                standin.menu_undo()
             standin.run_idle()
             self.assertEqual(tool_state(self), states[-1 - undos], name + ": undo")
             for _ in range(redos):
-                cmds.redo()
+                standin.menu_redo()
             standin.run_idle()
             self.assertEqual(tool_state(self), states[-1 - undos + redos], name + ": redo")
             self.window.close()
@@ -325,7 +341,7 @@ class FollowTest(MainPathCase):
         self.assertEqual(len(standin.script_jobs()), 2)
         self.prepare("animated")
         standin.fail("undoInfo", always=True)
-        cmds.undo()
+        standin.menu_undo()
         standin.run_idle()  # a host that cannot answer: the job says nothing
         standin.clear_faults()
         self.window.close()

@@ -109,21 +109,26 @@ class ScriptJobTest(ControlTestCase):
         ran = []
         undo_job = cmds.scriptJob(event=["Undo", lambda: ran.append("Undo")])
         cmds.scriptJob(event=["Redo", lambda: ran.append("Redo")])
-        for name in ("a", "b"):
+        for name in ("a", "b", "c"):
             cmds.createNode("transform", name=name)
+        cmds.undo()  # a script's undo: the events are the user's menu undo and redo only
+        cmds.redo()
         cmds.undo()
-        cmds.undo()
-        cmds.undo()  # nothing left: no event
+        standin.run_idle()
+        self.assertEqual(ran, [])
+        standin.menu_undo()
+        standin.menu_undo()
+        standin.menu_undo()  # nothing left: no event
         self.assertEqual(ran, [])
         standin.run_idle()
         standin.run_idle()
-        cmds.redo()
+        standin.menu_redo()
         standin.run_idle()
         self.assertEqual(ran, ["Undo", "Redo"])
         cmds.scriptJob(kill=undo_job)
         self.assertFalse(cmds.scriptJob(exists=undo_job))
         self.assertRaises(RuntimeError, cmds.scriptJob, kill=undo_job)
-        cmds.undo()
+        standin.menu_undo()
         standin.run_idle()
         self.assertEqual(ran, ["Undo", "Redo"])
         standin.set_batch(True)
