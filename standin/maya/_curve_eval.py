@@ -167,12 +167,13 @@ def angle(curve, i, side):
 
 
 def _hermite(t0, v0, m0, t1, v1, m1, time):
+    # The cubic in t = time - t0 written over s = t / dt, which keeps a straight or flat
+    # segment's values exact where s is.
     dt = t1 - t0
     dv = v1 - v0
-    t = time - t0
-    a = (m0 + m1) / (dt * dt) - 2.0 * dv / (dt * dt * dt)
-    b = 3.0 * dv / (dt * dt) - (2.0 * m0 + m1) / dt
-    return ((a * t + b) * t + m0) * t + v0
+    s = (time - t0) / dt
+    d0, d1 = m0 * dt, m1 * dt
+    return v0 + s * (d0 + s * ((3.0 * dv - 2.0 * d0 - d1) + s * (d0 + d1 - 2.0 * dv)))
 
 
 def _bezier(t0, v0, m0, w0, t1, v1, m1, w1, time):
