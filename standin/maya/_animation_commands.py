@@ -210,8 +210,10 @@ def setKeyframe(*args, **kwargs):
         if not isinstance(layer, AnimLayer):
             raise RuntimeError("setKeyframe: Animation layer '%s' not found."
                                % (flags["animLayer"],))
-    # inTangentType / outTangentType: "The in tangent type for keyframes set by this command"
-    # (setKeyframe reference above); without them a new key takes keyTangent's global types.
+    # inTangentType / outTangentType: the tangent types of the keys this command sets, taking
+    # the types keyTangent takes; without them a new key takes keyTangent's global types
+    # (keyTangent reference: the global setting is "the default tangent type of newly created
+    # keyframes (see the setKeyframe command ... to override this default)", _curve_eval.py).
     in_type = flags.get("inTangentType")
     out_type = flags.get("outTangentType")
     for given in (in_type, out_type):

@@ -15,13 +15,17 @@ What the host documents, and where the documentation stops:
 - A tangent is an angle and a weight: "Tangent angles specify the direction the curve takes as it
   enters (or leaves) a key. Tangent weights specify how much influence the tangent angle has on
   the curve before it starts towards the next key" (keyTangent reference, https://
-  help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html); "Maya
-  represents tangents internally using x and y values", the relation being given in the
-  MFnAnimCurve reference (https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/cpp_ref/
-  class_m_fn_anim_curve.html). The angle here is the slope in internal units per second ("Maya
-  does calculations internally in centimeters, radians, and seconds", _units.py). Not modelled
-  from a documented formula: the weight, taken here as the length of a weighted curve's tangent
-  handle in thirds of its segment, so that weight 1 draws the non-weighted curve.
+  help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/CommandsPython/keyTangent.html). The same
+  page says the host keeps tangents as x and y values and leaves their relation to angle and
+  weight to the MFnAnimCurve reference (https://help.autodesk.com/cloudhelp/2024/ENU/
+  MAYA-API-REF/cpp_ref/class_m_fn_anim_curve.html), which the stand-in could not consult; the
+  animCurve node keeps them per key (keyTanInX, keyTanInY, keyTanOutX, keyTanOutY, beside
+  keyTanInType, keyTanOutType, weightedTangents, preInfinity, postInfinity; animCurve node
+  reference, https://download.autodesk.com/global/docs/maya2013/en_US/Nodes/animCurve.html).
+  The angle here is the slope in internal units per second ("Maya does calculations internally
+  in centimeters, radians, and seconds", _units.py). Not modelled from a documented formula: the
+  weight, taken here as the length of a weighted curve's tangent handle in thirds of its segment,
+  so that weight 1 draws the non-weighted curve.
 - The tangent types (Graph Editor Tangents menu, https://help.autodesk.com/cloudhelp/2023/ENU/
   Maya-Animation/files/GUID-43A4FE2C-4863-4EA6-B6AE-6D2B6757F6C7.htm, and for Maya 2014
   https://download.autodesk.com/global/docs/maya2014/en_us/files/
