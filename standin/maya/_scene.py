@@ -191,18 +191,25 @@ class AnimCurve(Node):
             types["inTangentType"] = in_type
         if out_type is not None and (not new or out_type != DEFAULT_TANGENT["outTangentType"]):
             types["outTangentType"] = out_type
-        if types or (new and time in self.tangents):
-            journal.node_changing(self)  # the tangents change with the key: the whole curve
-            settings = {} if new else dict(self.tangents.get(time, {}))
+        if new:
+            # A key's tangents are read only while it exists, so those of a new key need no undo
+            # of their own: undone, the key goes; redone, it finds them again.
+            journal.key_changing(self, time)
+            if types:
+                self.tangents[time] = types
+            else:
+                self.tangents.pop(time, None)
+            times.insert(i, time)
+            self.values.insert(i, value)
+            return
+        if types:
+            journal.node_changing(self)  # the key's tangents change too: the whole curve
+            settings = dict(self.tangents.get(time, {}))  # a new dict: undo keeps the old
             settings.update(types)
             self.tangents[time] = settings
         else:
             journal.key_changing(self, time)
-        if new:
-            times.insert(i, time)
-            self.values.insert(i, value)
-        else:
-            self.values[i] = value
+        self.values[i] = value
 
     def evaluate(self, time):
         """The value at `time`, or None when the curve has no keys."""
