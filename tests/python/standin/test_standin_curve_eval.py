@@ -162,6 +162,19 @@ class AgreementTest(CurveEvalTestCase):
         standin.reset()
         self.assertEqual(cmds.keyTangent(q=True, g=True, itt=True), ["auto"])
 
+    def test_undo_and_redo_of_a_key_take_its_tangent_types_along(self):
+        node, curve = keyed(KEYS[:1])
+        cmds.setKeyframe(node, attribute="translateX", time=11, value=10, itt="linear", ott="step")
+        cmds.undo()
+        self.assertEqual(cmds.keyframe(curve, q=True, tc=True), [1.0])
+        cmds.redo()
+        self.assertEqual(cmds.keyTangent(curve, q=True, ott=True), ["auto", "step"])
+        self.assertValues(node, [6], [3.75], "redone")  # auto (flat) end key, linear in at 11
+        cmds.setKeyframe(node, attribute="translateX", time=11, value=8, ott="linear")
+        cmds.undo()
+        self.assertEqual((cmds.keyTangent(curve, q=True, ott=True), cmds.keyframe(curve, q=True, vc=True)),
+                         (["auto", "step"], [0.0, 10.0]))
+
     def test_add_keys_takes_the_tangent_types_given(self):
         node = cmds.createNode("transform", name="cam", skipSelect=True)
         for constant, kind, expected in ((oma.MFnAnimCurve.kTangentGlobal, "auto", 4.6585),
