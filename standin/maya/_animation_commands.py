@@ -1,7 +1,7 @@
 """Animation commands: curves and their connections, keys, animation layers."""
 from __future__ import absolute_import, division
 
-from . import _locks, _units
+from . import _curve_eval, _locks, _units
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._lookup import flatten, named_objects, no_object, resolve_plug
@@ -205,7 +205,8 @@ def cutKey(*args, **kwargs):
     return cut
 
 
-_SET_KEYFRAME = FlagSet("setKeyframe", "attribute|at time|t value|v animLayer|al")
+_SET_KEYFRAME = FlagSet("setKeyframe", "attribute|at time|t value|v animLayer|al "
+                                       "inTangentType|itt outTangentType|ott")
 
 
 def setKeyframe(*args, **kwargs):
@@ -223,6 +224,15 @@ def setKeyframe(*args, **kwargs):
         if not isinstance(layer, AnimLayer):
             raise RuntimeError("setKeyframe: Animation layer '%s' not found."
                                % (flags["animLayer"],))
+    # inTangentType / outTangentType: the tangent types of the keys this command sets, taking
+    # the types keyTangent takes; without them a new key takes keyTangent's global types
+    # (keyTangent reference: the global setting is "the default tangent type of newly created
+    # keyframes (see the setKeyframe command ... to override this default)", _curve_eval.py).
+    in_type = flags.get("inTangentType")
+    out_type = flags.get("outTangentType")
+    for given in (in_type, out_type):
+        if given is not None:
+            _tangent_type(given, "setKeyframe")
     targets = _key_targets(args, flags.get("attribute"))
     now = scene.time
     # With animLayer, a channel that is not in that layer is keyed on its own (base) animation:
@@ -237,7 +247,7 @@ def setKeyframe(*args, **kwargs):
             key_value = (target.output(now) if value is None else
                          _units.to_internal(units, _units.kind_of_curve(target.type), value))
             for time in times:
-                target.set_key(time, key_value)
+                target.set_key(time, key_value, in_type, out_type)
         else:
             node, attr = target
             if _locks.plug_locked(node, attr):
@@ -246,7 +256,7 @@ def setKeyframe(*args, **kwargs):
             key_value = (float(scene.value(node, attr, now)) if value is None else
                          _units.to_internal(units, kind, value))
             for time in times:
-                scene.key_channel(node, attr, time, key_value, layer)
+                scene.key_channel(node, attr, time, key_value, layer, in_type, out_type)
     return len(targets) * len(times)
 
 
@@ -401,14 +411,42 @@ def _curves_of(args, attribute):
 
 _KEY_TANGENT = FlagSet("keyTangent", "query|q edit|e time|t attribute|at inTangentType|itt "
                                      "outTangentType|ott inAngle|ia outAngle|oa inWeight|iw "
-                                     "outWeight|ow weightedTangents|wt")
+                                     "outWeight|ow weightedTangents|wt g")
 _TANGENT_FLAGS = ("inTangentType", "outTangentType", "inAngle", "outAngle", "inWeight",
                   "outWeight")
-# The tangent types keyTangent takes (keyTangent reference, https://docs.huihoo.com/autodesk/maya/
-# 2017/english/CommandsPython/keyTangent.html: "spline", "linear", "fast", "slow", "flat", "step",
-# "stepnext", "fixed", "clamped", "plateau" and "auto").
-_TANGENT_TYPES = ("spline", "linear", "fast", "slow", "flat", "step", "stepnext", "fixed",
-                  "clamped", "plateau", "auto")
+# The side each angle flag turns "fixed", and its type flag.
+_ANGLE_SIDES = (("inAngle", "inTangentType", "in"), ("outAngle", "outTangentType", "out"))
+
+
+def _tangent_type(value, op):
+    # The tangent types keyTangent and setKeyframe take (keyTangent reference, https://
+    # docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/keyTangent.html: "spline",
+    # "linear", "fast", "slow", "flat", "step", "stepnext", "fixed", "clamped", "plateau" and
+    # "auto").
+    if value not in _curve_eval.TANGENT_TYPES:
+        raise RuntimeError("%s: Invalid tangent type '%s'." % (op, value))
+    return value
+
+
+def _global_tangents(flags):
+    """keyTangent(g=True, itt=..., ott=...) sets the tangent types of new keys; with q=True and
+    one of itt / ott it answers that type ("It is also used to edit or query the default tangent
+    type of newly created keyframes", keyTangent reference above), as a list of one string."""
+    defaults = _curve_eval.global_tangents
+    if flags.get("query"):
+        asked = query_one("keyTangent", flags, ("inTangentType", "outTangentType"))
+        return [defaults.in_type if asked == "inTangentType" else defaults.out_type]
+    if "inTangentType" in flags:
+        defaults.in_type = _tangent_type(flags["inTangentType"], "keyTangent")
+    if "outTangentType" in flags:
+        defaults.out_type = _tangent_type(flags["outTangentType"], "keyTangent")
+    return None
+
+
+def _tangent_answer(curve, i, asked):
+    if asked in ("inAngle", "outAngle"):
+        return _curve_eval.angle(curve, i, "in" if asked == "inAngle" else "out")
+    return curve.tangent(curve.times[i])[asked]
 
 
 def keyTangent(*args, **kwargs):
@@ -416,8 +454,18 @@ def keyTangent(*args, **kwargs):
     iw=..., ow=..., weightedTangents=...): edits the tangents of the keys in the time range (every
     key without time) and answers the number of curves changed; with q=True and one tangent flag,
     the list of that setting over those keys, or with weightedTangents one truth value per curve.
-    Angles are in degrees, as the command takes them."""
+    Angles are in degrees, as the command takes them; an angle asked of a tangent that is not
+    fixed is the one its type gives it now. g=True: the types of new keys (_global_tangents).
+
+    Giving an angle makes that tangent "fixed" at it, and making a tangent "fixed" keeps the angle
+    it had. The keyTangent reference (https://help.autodesk.com/cloudhelp/ENU/MayaCRE-Tech-Docs/
+    CommandsPython/keyTangent.html) lists "fixed" without saying more; an angle is a tangent's own
+    only where its type computes none, so the stand-in freezes the computed one. The in and out
+    angles of a key are set each on its own: the -lock flag (in and out turned together) is not
+    modelled."""
     flags = _KEY_TANGENT.parse(kwargs)
+    if flags.get("g"):
+        return _global_tangents(flags)
     curves = _curves_of(args, flags.get("attribute"))
     start, end = _time_range(flags.get("time"), "keyTangent")
 
@@ -428,29 +476,35 @@ def keyTangent(*args, **kwargs):
         asked = query_one("keyTangent", flags, _TANGENT_FLAGS + ("weightedTangents",))
         if asked == "weightedTangents":
             return [curve.weighted for curve in curves] or None
-        found = [curve.tangent(time)[asked] for curve in curves for time in curve.times
-                 if in_range(time)]
+        found = [_tangent_answer(curve, i, asked) for curve in curves
+                 for i, time in enumerate(curve.times) if in_range(time)]
         return found or None
     changes = {}
     for name in _TANGENT_FLAGS:
         if name in flags:
             value = flags[name]
-            if name.endswith("Type"):
-                if value not in _TANGENT_TYPES:
-                    raise RuntimeError("keyTangent: Invalid tangent type '%s'." % (value,))
-            else:
-                value = float(value)
-            changes[name] = value
+            changes[name] = (_tangent_type(value, "keyTangent") if name.endswith("Type")
+                             else float(value))
+    for angle_flag, type_flag, _ in _ANGLE_SIDES:
+        if angle_flag in changes and type_flag not in changes:
+            changes[type_flag] = "fixed"
     for curve in curves:
         journal.node_changing(curve)
         if "weightedTangents" in flags:
             curve.weighted = bool(flags["weightedTangents"])
-        if changes:
-            for time in curve.times:
-                if in_range(time):
-                    settings = dict(curve.tangents.get(time, {}))  # a new dict: undo keeps the old
-                    settings.update(changes)
-                    curve.tangents[time] = settings
+        if not changes:
+            continue
+        edits = {}
+        for i, time in enumerate(curve.times):
+            if not in_range(time):
+                continue
+            settings = dict(curve.tangents.get(time, {}))  # a new dict: undo keeps the old
+            for angle_flag, type_flag, side in _ANGLE_SIDES:
+                if changes.get(type_flag) == "fixed" and angle_flag not in changes:
+                    settings[angle_flag] = _curve_eval.angle(curve, i, side)
+            settings.update(changes)
+            edits[time] = settings  # set after every key's angle is read as it was
+        curve.tangents.update(edits)
     return len(curves)
 
 

@@ -146,12 +146,14 @@ def reset():
     from ._undo import journal
     from ._script_jobs import jobs
     from . import _workspace
+    from ._curve_eval import global_tangents
     jobs.reset()
     _workspace.reset()
     journal.pause()
     scene.clear()
     journal.reset()
     settings.reset()
+    global_tangents.reset()
     ui.reset()
     faults.clear()
     del calls[:]

@@ -14,9 +14,9 @@ from __future__ import absolute_import, division
 
 import math
 import re
-from bisect import bisect_left, bisect_right
+from bisect import bisect_left
 
-from . import _math, _units
+from . import _curve_eval, _math, _units
 from ._undo import journal
 
 try:  # Python 2: the host answers names as unicode, as Maya 2.7 does
@@ -64,9 +64,9 @@ SHAPE_DEFAULTS = {
 }
 CURVE_TYPES = ("animCurveTL", "animCurveTA", "animCurveTU")
 
-# A key's tangents where nothing set them: Maya keys with "auto" tangents by default (the
-# default in-/out-tangent types of the Animation preferences, "Auto" since Maya 2017), angle 0
-# and weight 1 here; the stand-in does not compute the angle "auto" would give.
+# A key's tangents where nothing set them: the host's default types, "auto" (_curve_eval.py cites
+# the preference), weight 1. The angle matters only to a "fixed" tangent; every other type
+# computes its own (_curve_eval.angle answers it).
 DEFAULT_TANGENT = {"inTangentType": "auto", "outTangentType": "auto", "inAngle": 0.0,
                    "outAngle": 0.0, "inWeight": 1.0, "outWeight": 1.0}
 INFINITY_TYPES = ("constant", "linear", "cycle", "cycleRelative", "oscillate")
@@ -159,9 +159,8 @@ class AnimBlend(DependNode):
 
 
 class AnimCurve(Node):
-    """Keys as two aligned lists sorted by time. Evaluated linear between keys and held outside
-    them, whatever the tangents and infinity say: the stand-in keeps tangents and infinity so that
-    they can be set, queried and compared key for key, not to evaluate splines as the host does.
+    """Keys as two aligned lists sorted by time, evaluated with their tangents and infinity as
+    the host does (_curve_eval.py).
 
     Tangents: every key has an in and an out tangent type, angle and weight ("Tangents help to
     control the shape of animation curves ... Tangent angles specify the direction the curve takes
@@ -194,39 +193,49 @@ class AnimCurve(Node):
 
     def key_for_key(self):
         """Everything that makes the curve what it is, comparable with ==: keys with their
-        tangents, weighting and infinity."""
-        keys = [(t, v, sorted(self.tangent(t).items())) for t, v in zip(self.times, self.values)]
+        tangents as keyTangent answers them, weighting and infinity."""
+        keys = [(t, v, sorted(_curve_eval.key_tangent(self, i).items()))
+                for i, (t, v) in enumerate(zip(self.times, self.values))]
         return (self.type, keys, self.weighted, self.pre_infinity, self.post_infinity)
 
-    def set_key(self, time, value):
-        journal.key_changing(self, time)
+    def set_key(self, time, value, in_type=None, out_type=None):
+        """Key `value` at `time`. A new key takes the tangent types given, else the host's
+        default ones (keyTangent -global, _curve_eval.global_tangents); a key already there keeps
+        its tangents unless types are given."""
         times = self.times
-        if not times or time > times[-1]:
-            times.append(time)
-            self.values.append(value)
-            return
         i = bisect_left(times, time)
-        if times[i] == time:
-            self.values[i] = value
-        else:
+        new = i == len(times) or times[i] != time
+        if new:
+            in_type = in_type or _curve_eval.global_tangents.in_type
+            out_type = out_type or _curve_eval.global_tangents.out_type
+        types = {}
+        if in_type is not None and (not new or in_type != DEFAULT_TANGENT["inTangentType"]):
+            types["inTangentType"] = in_type
+        if out_type is not None and (not new or out_type != DEFAULT_TANGENT["outTangentType"]):
+            types["outTangentType"] = out_type
+        if new:
+            # A key's tangents are read only while it exists, so those of a new key need no undo
+            # of their own: undone, the key goes; redone, it finds them again.
+            journal.key_changing(self, time)
+            if types:
+                self.tangents[time] = types
+            else:
+                self.tangents.pop(time, None)
             times.insert(i, time)
             self.values.insert(i, value)
+            return
+        if types:
+            journal.node_changing(self)  # the key's tangents change too: the whole curve
+            settings = dict(self.tangents.get(time, {}))  # a new dict: undo keeps the old
+            settings.update(types)
+            self.tangents[time] = settings
+        else:
+            journal.key_changing(self, time)
+        self.values[i] = value
 
     def evaluate(self, time):
         """The value at `time`, or None when the curve has no keys."""
-        times = self.times
-        if not times:
-            return None
-        if time <= times[0]:
-            return self.values[0]
-        if time >= times[-1]:
-            return self.values[-1]
-        i = bisect_right(times, time)
-        t0, t1 = times[i - 1], times[i]
-        v0 = self.values[i - 1]
-        if time == t0:
-            return v0
-        return v0 + (self.values[i] - v0) * (time - t0) / (t1 - t0)
+        return _curve_eval.evaluate(self, time)
 
     def output(self, time):
         """What the curve's output plug carries: an empty curve puts out 0."""
@@ -541,7 +550,7 @@ class Scene(object):
         curve.outputs.remove((node, attr))
         return curve
 
-    def key_channel(self, node, attr, time, value, layer=None):
+    def key_channel(self, node, attr, time, value, layer=None, in_type=None, out_type=None):
         """Key a channel at `time`, making and connecting its curve when it has none. Without a
         layer of its own the key goes to the base animation: the curve at the bottom of the
         channel's blend chain (see add_to_layer)."""
@@ -564,7 +573,7 @@ class Scene(object):
             if curve is None:
                 curve = self.create_curve(curve_type_for(attr), "%s_%s" % (node.name, attr))
                 self.connect(curve, node, attr)
-        curve.set_key(time, value)
+        curve.set_key(time, value, in_type, out_type)
 
     def base_plug(self, node, attr):
         """The plug the channel's base animation drives: the channel itself, or the inputA at the

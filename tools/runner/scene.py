@@ -16,14 +16,17 @@ def create_camera(cmds, name):
 
 
 def key_track(cmds, node, frames, samples, meter=None):
-    """One key per frame on each of the node's six channels."""
+    """One key per frame on each of the node's six channels, with linear tangents: a frame the
+    file does not list takes the straight line between its neighbours, as the help promises (the
+    host's default tangents, auto, would curve it)."""
     total = len(frames)
     for index, frame in enumerate(frames):
         if meter is not None:
             meter.step(index, total)
         sample = samples[index]
         for channel, value in zip(CHANNELS, sample):
-            cmds.setKeyframe(node, attribute=channel, time=frame, value=value)
+            cmds.setKeyframe(node, attribute=channel, time=frame, value=value,
+                             inTangentType="linear", outTangentType="linear")
     if meter is not None:
         meter.step(total, total)
 

@@ -10,6 +10,8 @@ from .. import _units
 from .._host import faults as _faults
 from .._host import operation as _operation
 from .._host import scene as _scene
+from .._curve_eval import global_tangents as _global_tangents
+from .._scene import DEFAULT_TANGENT as _DEFAULT_TANGENT
 from .._scene import AnimCurve as _AnimCurve
 from .._undo import journal
 from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
@@ -74,8 +76,9 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     # keepExistingKeys=False, change=None) -> self: "Add a set of new keys with the given
     # corresponding values and tangent types at the specified times. This method only works for
     # animCurves of type kAnimCurveTA, kAnimCurveTL and kAnimCurveTU." (reference above).
-    # kTangentGlobal takes the host's default tangent types, as setKeyframe does; the stand-in's
-    # curves carry no tangents (linear between keys), so it takes that type only.
+    # kTangentGlobal takes the host's default tangent types, as setKeyframe does (keyTangent
+    # -global, _curve_eval.py); the other types as named (_TYPE_NAMES). kTangentFixed, which
+    # would need an angle addKeys does not take, is not modelled.
     node = _alive(MObject(self._node))
     if node is None:
         raise RuntimeError("(kInvalidParameter): Object does not exist")
@@ -91,8 +94,10 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     for tangent in (tangentInType, tangentOutType):
         if tangent not in _TANGENT_TYPES:
             raise ValueError("addKeys: %r is not a TangentType" % (tangent,))
-        if tangent != MFnAnimCurve.kTangentGlobal:
-            raise NotImplementedError("addKeys: the stand-in keys with kTangentGlobal only")
+        if tangent == MFnAnimCurve.kTangentFixed:
+            raise NotImplementedError("addKeys: the stand-in keys no kTangentFixed")
+    in_type = _type_name(tangentInType, _global_tangents.in_type)
+    out_type = _type_name(tangentOutType, _global_tangents.out_type)
     if change is not None:
         raise NotImplementedError("addKeys: the stand-in takes no MAnimCurveChange")
     if not keepExistingKeys and node.times and frames:
@@ -117,14 +122,45 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
             # Ascending distinct times after every key already there: the arrays extend the keys.
             node.times.extend(frames)
             node.values.extend(numbers)
+            _note_types(node, frames, in_type, out_type)
         else:
             for frame, value in zip(frames, numbers):
-                node.set_key(frame, value)
+                node.set_key(frame, value, in_type, out_type)
     finally:
         journal.resume()
     if written is not None:
         raise RuntimeError("stand-in fault: %s failed after %d keys" % (_ADD_KEYS, written))
     return self
+
+
+def _type_name(constant, global_type):
+    return global_type if constant == MFnAnimCurve.kTangentGlobal else _TYPE_NAMES[constant]
+
+
+def _note_types(node, frames, in_type, out_type):
+    """The tangent types of keys appended in one go, where they are not the curve's defaults."""
+    types = {}
+    if in_type != _DEFAULT_TANGENT["inTangentType"]:
+        types["inTangentType"] = in_type
+    if out_type != _DEFAULT_TANGENT["outTangentType"]:
+        types["outTangentType"] = out_type
+    for frame in frames:
+        if types:
+            node.tangents[frame] = dict(types)
+        else:
+            node.tangents.pop(frame, None)
+
+
+def _evaluate(self, time):
+    # evaluate(MTime) -> float: "Evaluates the curve at the given time" (reference above), in
+    # internal units as every API method answers (see _add_keys).
+    node = _alive(MObject(self._node))
+    if node is None:
+        raise RuntimeError("(kInvalidParameter): Object does not exist")
+    if not isinstance(time, MTime):
+        raise TypeError("evaluate: time must be an MTime, not %s" % type(time).__name__)
+    value = node.evaluate(_times_in_frames([time])[0])
+    return 0.0 if value is None else value
 
 
 class MFnAnimCurve(object):
@@ -141,6 +177,7 @@ class MFnAnimCurve(object):
     __init__ = _operation("OpenMayaAnim.MFnAnimCurve", _fn_init,
                           lambda args: tuple(_logged(each) for each in args[1:]))
     addKeys = _operation("OpenMayaAnim.MFnAnimCurve.addKeys", _add_keys, _logged_call)
+    evaluate = _operation("OpenMayaAnim.MFnAnimCurve.evaluate", _evaluate, _logged_call)
 
     @property
     def numKeys(self):
@@ -148,4 +185,10 @@ class MFnAnimCurve(object):
 
 
 _TANGENT_TYPES = frozenset(range(12))
+# The keyTangent names of the TangentType constants (kTangentSmooth is the Graph Editor's spline).
+_TYPE_NAMES = {MFnAnimCurve.kTangentLinear: "linear", MFnAnimCurve.kTangentFlat: "flat",
+               MFnAnimCurve.kTangentSmooth: "spline", MFnAnimCurve.kTangentStep: "step",
+               MFnAnimCurve.kTangentSlow: "slow", MFnAnimCurve.kTangentFast: "fast",
+               MFnAnimCurve.kTangentClamped: "clamped", MFnAnimCurve.kTangentPlateau: "plateau",
+               MFnAnimCurve.kTangentStepNext: "stepnext", MFnAnimCurve.kTangentAuto: "auto"}
 _ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"

@@ -87,7 +87,7 @@ class MisuseTest(ControlTestCase):
         with self.assertRaises(TypeError):
             cmds.xform(self.curve, q=True, worldspace=True, t=True)
         with self.assertRaises(TypeError):
-            cmds.setKeyframe(self.curve, time=1, value=1, inTangentType="linear")
+            cmds.setKeyframe(self.curve, time=1, value=1, controlPoints=True)
         with self.assertRaises(TypeError):
             cmds.playbackOptions(q=True, min=True, minTime=True)
 

@@ -23,10 +23,12 @@ class CurveShapeTest(unittest.TestCase):
 
     def test_tangents_weights_and_infinity_are_set_queried_and_kept_per_key(self):
         node, curve = keyed("cam", [(1, 0.0), (10, 5.0), (20, 2.0)])
-        cmds.keyTangent(curve, time=(10, 10), itt="linear", ott="step", ia=30, ow=2.5)
+        # An angle given makes its tangent fixed; the auto end keys are flat.
+        cmds.keyTangent(curve, time=(10, 10), ia=30, ow=2.5)
+        cmds.keyTangent(curve, time=(10, 10), ott="step")
         cmds.keyTangent(curve, edit=True, weightedTangents=True)
         cmds.setInfinity(node, attribute="translateX", pri="cycle", poi="linear")
-        for flag, expected in (("itt", ["auto", "linear", "auto"]), ("ott", ["auto", "step", "auto"]),
+        for flag, expected in (("itt", ["auto", "fixed", "auto"]), ("ott", ["auto", "step", "auto"]),
                                ("ia", [0.0, 30.0, 0.0]), ("ow", [1.0, 2.5, 1.0]), ("wt", [True])):
             self.assertEqual(cmds.keyTangent(curve, q=True, **{flag: True}), expected, flag)
         self.assertEqual((cmds.setInfinity(curve, q=True, pri=True), cmds.setInfinity(curve, q=True, poi=True)),

@@ -102,7 +102,9 @@ class WorldTransformTest(SceneTestCase):
 
 
 class CurveTest(SceneTestCase):
-    def test_values_interpolate_linearly_and_hold_outside_the_keys(self):
+    def test_values_follow_the_default_auto_tangents_and_hold_outside_the_keys(self):
+        # Auto tangents are flat at the end keys and at 20, which is above both neighbours: each
+        # segment is symmetric about its middle.
         curve = cmds.createNode("animCurveTL", name="curve")
         for time, value in ((20, 30.0), (10, 10.0), (30, -10.0)):  # out of order on purpose
             cmds.setKeyframe(curve, time=time, value=value)
@@ -310,10 +312,13 @@ class AnimationLayerTest(SceneTestCase):
         for time, weight in ((1, 0.0), (2, 1.0), (3, 1.0), (4, 0.0)):
             cmds.setKeyframe(second, attribute="weight", time=time, value=weight)
         self.assertEqual(cmds.listConnections(second + ".weight", s=True, d=False), ["second_weight"])
-        self.assertEqual([cmds.getAttr("cam.ty", time=t) for t in (1, 2, 3, 4)], [1.0, 50.0, 50.0, 4.0])
+        # At 4 the base curve's auto keys (1, 0) and (11, 10), flat at the ends, give
+        # 10 (3 (0.3)^2 - 2 (0.3)^3) = 2.16, and the first layer adds 1.
+        self.assertEqual([round(cmds.getAttr("cam.ty", time=t), 9) for t in (1, 2, 3, 4)],
+                         [1.0, 50.0, 50.0, 3.16])
         cmds.animLayer(second, edit=True, removeAttribute="cam.translateY")
         self.assertEqual(cmds.listConnections("cam.ty", s=True, d=False), ["cam_translateY_first"])
-        self.assertEqual(cmds.getAttr("cam.ty", time=4), 4.0)
+        self.assertAlmostEqual(cmds.getAttr("cam.ty", time=4), 3.16, 9)
 
     def test_adding_a_missing_plug_raises_and_selection_flags_are_kept(self):
         layer = cmds.animLayer("shake", override=True)

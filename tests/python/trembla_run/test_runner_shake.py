@@ -67,6 +67,19 @@ class ShakeResultTest(ShakeCase):
         self.assert_samples(samples, expected, mode)
         self.assertIn("wrote %s: 40 frames (1-40), mode %s" % (self.out, mode), out)
 
+    def test_a_gap_in_the_camera_file_takes_the_straight_line_outside_the_shaken_range(self):
+        # Frames 20-24 missing; the shake only on 1-5, so the gap shows the camera's own motion.
+        kept = [f for f in FRAMES if not 20 <= f <= 24]
+        self.write("gap.chan", chan_text(kept, [camera_sample(f) for f in kept]))
+        self.shake("--camera", self.path("gap.chan"), "--mode", "animated", "--ranges", "1-5")
+        frames, samples, _ = self.written()
+        before, after = camera_sample(19), camera_sample(25)
+        for frame in range(20, 25):
+            part = (frame - 19) / 6.0
+            line = [b + (a - b) * part for b, a in zip(before, after)]
+            for k, (got, want) in enumerate(zip(samples[frames.index(frame)], line)):
+                self.assertAlmostEqual(got, want, 5, "frame %d channel %d" % (frame, k))
+
     def test_animated_camera_file_carries_the_shaped_shake(self):
         self.check_mode_with_camera_file("animated")
 
