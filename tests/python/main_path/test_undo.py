@@ -286,7 +286,7 @@ class FollowTest(MainPathCase):
             shown.append((value, cmds.getAttr("shotCam.translateX", time=frame)))
         self.assertEqual(len(set(scene for _, scene in shown)), 4)
         for action, step in LONG_SHOT_WALK:
-            getattr(cmds, action)()
+            getattr(standin, "menu_" + action)()
             standin.run_idle()
             now = (self.window.amount_slider.value(), cmds.getAttr("shotCam.translateX", time=frame))
             self.assertEqual(now, shown[step], "%s to step %d" % (action, step))
