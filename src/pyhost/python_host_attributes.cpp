@@ -72,6 +72,7 @@ std::optional<std::string> PythonHost::string_attr(const std::string& node, cons
     PyRef plug_obj = make_text(node + "." + attribute);
     PyRef answer = call(Command::GetAttr, {plug_obj.get()});
     if (answer.get() == Py_None) return std::nullopt;
+    if (!is_text(answer.get())) throw NotTextError(node + "." + attribute + " holds no text");
     return answer_text(answer.get());
 }
 

@@ -131,11 +131,15 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
     std::optional<std::string> text;
     try {
         text = host.string_attr(camera, kAppliedAttribute);
+    } catch (const NotTextError&) {
+        // A number or a list under the note's name: a note of another kind, refused with one line.
+        throw Refusal{std::string(kAppliedAttribute) + " holds no text"};
     } catch (const std::exception&) {
-        // An attribute of that name that holds no text (a number, a list, links) is a note of
-        // another kind, refused with one line; a failure with no such attribute is the host's.
+        // Links under the note's name are one too; any other failure of the host is one to report.
         const std::exception_ptr failure = std::current_exception();
-        if (!host.has_attr(camera, kAppliedAttribute)) std::rethrow_exception(failure);
+        if (!host.has_attr(camera, kAppliedAttribute) || !host.is_message_array(camera, kAppliedAttribute)) {
+            std::rethrow_exception(failure);
+        }
         throw Refusal{std::string(kAppliedAttribute) + " holds no text"};
     }
     if (!text || text->empty()) return found;

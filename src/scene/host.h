@@ -22,6 +22,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A read that asked for text found a value of another kind (a number, a list): the attribute is
+// not what the caller took it for, which is no failure of the host.
+class NotTextError : public HostError {
+public:
+    using HostError::HostError;
+};
+
 using Vec3 = std::array<double, 3>;
 
 // One key's tangents as keyTangent says them: types, angles (degrees) and weights.

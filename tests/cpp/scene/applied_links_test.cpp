@@ -38,6 +38,7 @@ struct OneScene : WorkflowTest {
         std::string text = host.string_attrs.at(plug("tremblaShake"));
         c.edit(host, text);
         host.string_attrs[plug("tremblaShake")] = text;
+        if (host.number_attrs.count(plug("tremblaShake")) != 0) host.string_attrs.erase(plug("tremblaShake"));
         const AppliedFinding found = find_applied(host, kCamera);
         EXPECT_EQ(found.state, c.state) << c.what << ": " << found.problem;
         if (c.state == AppliedFinding::State::held) {
@@ -75,6 +76,8 @@ TEST(AppliedLinksTest, ANoteIsTakenUpOnlyWhereTheLinksBearItOutAndAResetOfAnyOth
              h.message_attrs.erase(plug("tremblaOwnCurves"));
              h.string_attrs[plug("tremblaOwnCurves")] = "x";
          },
+         AppliedFinding::State::refused},
+        {"the note made a number", [](FakeHost& h, std::string&) { h.number_attrs.insert(plug("tremblaShake")); },
          AppliedFinding::State::refused},
         {"a link to no curve",
          [](FakeHost& h, std::string&) {

@@ -321,6 +321,8 @@ std::string FakeHost::node_type(const std::string& node) {
 }
 
 std::optional<std::string> FakeHost::string_attr(const std::string& node, const std::string& attribute) {
+    if (number_attrs.count(plug_of(node, attribute)) != 0)
+        throw NotTextError(plug_of(node, attribute) + " holds no text");
     const auto found = string_attrs.find(plug_of(node, attribute));
     if (found == string_attrs.end()) return std::nullopt;
     return found->second;
@@ -334,7 +336,7 @@ void FakeHost::set_string_attr(const std::string& node, const std::string& attri
 
 bool FakeHost::has_attr(const std::string& node, const std::string& attribute) {
     const std::string plug = plug_of(node, attribute);
-    return string_attrs.count(plug) != 0 || message_attrs.count(plug) != 0;
+    return string_attrs.count(plug) != 0 || message_attrs.count(plug) != 0 || number_attrs.count(plug) != 0;
 }
 
 void FakeHost::add_message_attr(const std::string& node, const std::string& attribute) {

@@ -135,6 +135,7 @@ public:
     bool plug_locked(const std::string& plug) override;
     bool node_locked(const std::string& node) override;
     std::map<std::string, std::string> string_attrs;  // plug -> text
+    std::set<std::string> number_attrs;               // plugs holding a number: no text to read
     bool has_attr(const std::string& node, const std::string& attribute) override;
     void add_message_attr(const std::string& node, const std::string& attribute) override;
     void delete_attr(const std::string& node, const std::string& attribute) override;

@@ -109,12 +109,13 @@ def prepare_outcome(calls, n, mode):
     suspend_at = next(i for i, c in enumerate(calls) if is_suspend(c))
     resume_at = max(i for i, c in enumerate(calls) if is_resume(c))
     # Sampling starts with the time query; a shaken camera is reset before it, and the record is
-    # written just before the first update's first call after it (its look at the camera's locks,
-    # its chunk, setting the camera's own curves aside, or cutting the channels' keys).
+    # written just before the first update's first call after it (its look that the camera is
+    # still there, then at its locks, its chunk, setting the camera's own curves aside, or cutting
+    # the channels' keys).
     sampling_at = next(i for i, c in enumerate(calls)
                        if c.op == "currentTime" and c.kwargs.get("q") and i > suspend_at)
     written_at = next(i for i, c in enumerate(calls) if i > sampling_at and (
-        c.op == "lockNode" or (c.op == "undoInfo" and c.kwargs.get("openChunk")) or c.op == "cutKey"
+        (c.op == "objExists" and calls[i + 1].op == "lockNode") or c.op == "lockNode" or (c.op == "undoInfo" and c.kwargs.get("openChunk")) or c.op == "cutKey"
         or (c.op == "listConnections" and calls[i + 1].op == "disconnectAttr")))
     index = n - 1
     suspended_calls = suspension_calls(calls, suspend_at)
