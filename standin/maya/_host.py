@@ -8,6 +8,7 @@ from __future__ import absolute_import
 import os
 from collections import namedtuple
 
+from ._messages import messages
 from ._scene import Scene
 
 Call = namedtuple("Call", "op args kwargs")
@@ -133,7 +134,10 @@ def operation(op, impl, logged_args=None):
             log(Call(op, args if logged_args is None else logged_args(args), kwargs))
         if faults.active:
             faults.check(op)
-        return impl(*args, **kwargs)
+        answer = impl(*args, **kwargs)
+        if messages.curve_edited:
+            messages.after(op, kwargs)
+        return answer
 
     host_call.__name__ = str(op.rsplit(".", 1)[-1])
     host_call.__doc__ = impl.__doc__
@@ -148,6 +152,7 @@ def reset():
     from . import _workspace
     from ._curve_eval import global_tangents
     jobs.reset()
+    messages.reset()
     _workspace.reset()
     journal.pause()
     scene.clear()
