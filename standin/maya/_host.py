@@ -17,6 +17,7 @@ scene = Scene()
 
 # Recordings: these list objects are never replaced, so references held by tests stay valid.
 calls = []
+answers = []  # (op, answer) of each logged call while settings.answers is on
 warnings = []
 in_view_messages = []
 
@@ -35,6 +36,7 @@ class HostSettings(object):
 
     def reset(self):
         self.logging = True
+        self.answers = False  # recording answers beside the calls (record_answers)
         self.evaluation_mode = "parallel"
         self.refresh_suspended = False
         self.time_slider_visible = True
@@ -135,6 +137,8 @@ def operation(op, impl, logged_args=None):
         if faults.active:
             faults.check(op)
         answer = impl(*args, **kwargs)
+        if settings.answers and settings.logging:
+            answers.append((op, answer))
         if messages.curve_edited:
             messages.after(op, kwargs)
         return answer
@@ -162,5 +166,6 @@ def reset():
     ui.reset()
     faults.clear()
     del calls[:]
+    del answers[:]
     del warnings[:]
     del in_view_messages[:]
