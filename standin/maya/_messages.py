@@ -33,6 +33,10 @@ class Registry(object):
         self.curve_edited = {}  # id -> (function, clientData)
         self._next = 1
 
+    # The nodes as the MObjectArray the callbacks take; set by api/OpenMaya.py, which holds the
+    # types (a test may hide the API's modules from imports while callbacks stay registered).
+    curve_array = staticmethod(list)
+
     def add_curve_edited(self, function, client_data):
         if not callable(function):
             raise TypeError("addAnimCurveEditedCallback: the function must be callable")
@@ -58,9 +62,7 @@ class Registry(object):
             return
         from ._host import scene
         from ._scene import AnimCurve
-        from .api.OpenMaya import MObject, MObjectArray
-        edited = MObjectArray([MObject(node) for node in scene.nodes.values()
-                               if isinstance(node, AnimCurve)])
+        edited = self.curve_array([node for node in scene.nodes.values() if isinstance(node, AnimCurve)])
         for function, client_data in list(self.curve_edited.values()):
             try:
                 function(edited, client_data)

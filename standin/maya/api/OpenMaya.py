@@ -306,6 +306,10 @@ class MObjectArray(_Array):
         return item
 
 
+def _curve_array(nodes):
+    return MObjectArray([MObject(node) for node in nodes])
+
+
 def _remove_callback(number):
     # removeCallback(id) -> None: "Removes the specified callback" (Python API 2.0 reference,
     # OpenMaya.MMessage, https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/
@@ -317,3 +321,11 @@ def _remove_callback(number):
 class MMessage(object):
     """Base of the message classes: removing a callback by its id."""
     removeCallback = staticmethod(_operation("OpenMaya.MMessage.removeCallback", _remove_callback))
+
+
+def _tell_messages():
+    from .._messages import messages
+    messages.curve_array = _curve_array
+
+
+_tell_messages()

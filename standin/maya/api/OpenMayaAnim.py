@@ -145,10 +145,11 @@ def _note_types(node, frames, in_type, out_type):
         types["inTangentType"] = in_type
     if out_type != _DEFAULT_TANGENT["outTangentType"]:
         types["outTangentType"] = out_type
-    for frame in frames:
-        if types:
+    if types:
+        for frame in frames:
             node.tangents[frame] = dict(types)
-        else:
+    elif node.tangents:  # a curve with no key of its own types has nothing to forget
+        for frame in frames:
             node.tangents.pop(frame, None)
 
 
