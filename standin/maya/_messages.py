@@ -33,9 +33,10 @@ class Registry(object):
         self.curve_edited = {}  # id -> (function, clientData)
         self._next = 1
 
-    # The nodes as the MObjectArray the callbacks take; set by api/OpenMaya.py, which holds the
-    # types (a test may hide the API's modules from imports while callbacks stay registered).
-    curve_array = staticmethod(list)
+    # The MObjectArray the callbacks take, from a function answering the nodes; set by
+    # api/OpenMaya.py, which holds the types (a test may hide the API's modules from imports while
+    # callbacks stay registered).
+    curve_array = staticmethod(lambda nodes: nodes())
 
     def add_curve_edited(self, function, client_data):
         if not callable(function):
@@ -60,14 +61,18 @@ class Registry(object):
     def curves_edited(self):
         if not self.curve_edited:
             return
-        from ._host import scene
-        from ._scene import AnimCurve
-        edited = self.curve_array([node for node in scene.nodes.values() if isinstance(node, AnimCurve)])
+        edited = self.curve_array(_scene_curves)
         for function, client_data in list(self.curve_edited.values()):
             try:
                 function(edited, client_data)
             except Exception:
                 traceback.print_exc(file=sys.stdout)
+
+
+def _scene_curves():
+    from ._host import scene
+    from ._scene import AnimCurve
+    return [node for node in scene.nodes.values() if isinstance(node, AnimCurve)]
 
 
 messages = Registry()

@@ -306,8 +306,20 @@ class MObjectArray(_Array):
         return item
 
 
+class _CurvesArray(MObjectArray):
+    """The MObjectArray a curve-edited callback gets, its handles made when first looked at: a
+    command keying one key at a time sends one message per key."""
+
+    def __init__(self, nodes):
+        self._nodes = nodes
+
+    @property
+    def _items(self):
+        return [MObject(node) for node in self._nodes()]
+
+
 def _curve_array(nodes):
-    return MObjectArray([MObject(node) for node in nodes])
+    return _CurvesArray(nodes)
 
 
 def _remove_callback(number):
