@@ -1,7 +1,8 @@
 // MAnimMessage.addAnimCurveEditedCallback(function, clientData=None) -> id registers "a callback
 // that is called whenever an AnimCurve is edited"; MMessage.removeCallback(id) removes it (Python
 // API 2.0 reference, OpenMayaAnim.MAnimMessage, https://help.autodesk.com/cloudhelp/2024/ENU/
-// MAYA-API-REF/py_ref/class_open_maya_anim_1_1_m_anim_message.html).
+// MAYA-API-REF/py_ref/class_open_maya_anim_1_1_m_anim_message.html). The callback stays for the
+// session: it only counts.
 #include "pyhost/curve_edits.h"
 
 #include <utility>
@@ -17,7 +18,6 @@ namespace {
 // Plain numbers only: the callback runs inside any host command, whatever the module is doing,
 // and must not reach into anything that command may be changing.
 std::uint64_t g_edits = 0;
-int g_listeners = 0;
 PyObject* g_callback_id = nullptr;  // owned; set while the callback is registered
 
 PyObject* on_curve_edited(PyObject*, PyObject*) {
@@ -40,35 +40,13 @@ PyRef register_callback() {
                                             const_cast<char*>("(O)"), function.get()));
 }
 
-void remove_callback(PyObject* id) {
-    PyRef api = PyRef::steal(PyImport_ImportModule("maya.api.OpenMaya"));
-    if (!api) return;
-    PyRef message = PyRef::steal(PyObject_GetAttrString(api.get(), "MMessage"));
-    if (!message) return;
-    PyRef done = PyRef::steal(
-        PyObject_CallMethod(message.get(), const_cast<char*>("removeCallback"), const_cast<char*>("(O)"), id));
-}
-
 }  // namespace
 
 void listen_to_curve_edits() noexcept {
+    if (g_callback_id != nullptr) return;
     const PendingErrorSaver keep;
-    if (g_listeners++ > 0) return;
-    ++g_edits;
     g_callback_id = register_callback().release();
     // Without the message the tool reads the curves back, as it did before listening.
-    PyErr_Clear();
-}
-
-void stop_listening_to_curve_edits() noexcept {
-    const PendingErrorSaver keep;
-    if (g_listeners == 0 || --g_listeners > 0) return;
-    ++g_edits;
-    PyObject* const id = std::exchange(g_callback_id, nullptr);
-    if (id == nullptr) return;
-    remove_callback(id);
-    Py_DECREF(id);
-    // Already gone (the host's own clean-up): nothing left to remove.
     PyErr_Clear();
 }
 

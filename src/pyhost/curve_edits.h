@@ -1,5 +1,5 @@
 // Telling, without reading any key, whether an animation curve was edited: a count of the host's
-// anim curve edited messages (maya.api's MAnimMessage), kept while a window listens.
+// anim curve edited messages (maya.api's MAnimMessage), kept from the first window on.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +7,14 @@
 
 namespace trembla::py {
 
-// Starts listening when nobody did; every call is paired with one stop_listening_to_curve_edits.
-// A host without the API, or one that refuses the callback, leaves nobody listening: no mark.
-// Needs the GIL; never throws, and leaves no Python error set.
+// Starts listening unless already listening; once listening, for the rest of the session (the
+// callback only counts, and removing it would be a host call while a window goes, when the
+// host may be tearing it down). A host without the API, or one that refuses the callback, leaves
+// nobody listening: no mark, and the next call tries again. Needs the GIL; never throws, and
+// leaves no Python error set.
 void listen_to_curve_edits() noexcept;
-void stop_listening_to_curve_edits() noexcept;
 
-// The count of curve-edited messages while listening, nothing otherwise. Each start and stop of
-// listening moves it too, so a mark from before a pause never matches one after it.
+// The count of curve-edited messages while listening, nothing otherwise.
 std::optional<std::uint64_t> curve_edit_mark() noexcept;
 
 }  // namespace trembla::py

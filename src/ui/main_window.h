@@ -79,8 +79,6 @@ public:
     bool _drag_undo_open = false;
     // The host's script jobs that tell the window of an undo or redo, while it is up.
     std::vector<long> _undo_jobs;
-    // The window counts the host's curve edits while it is up (see the module's curve_edits.h).
-    bool _listens_to_curve_edits = false;
     // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
     // mode.
     void _show_mode_rows();

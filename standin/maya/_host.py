@@ -156,7 +156,8 @@ def reset():
     from . import _workspace
     from ._curve_eval import global_tangents
     jobs.reset()
-    messages.reset()
+    # API callbacks stay: they belong to the host session and the modules loaded in it, not to
+    # the scene (a new scene keeps them), and a module here stays loaded across resets.
     _workspace.reset()
     journal.pause()
     scene.clear()

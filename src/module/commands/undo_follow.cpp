@@ -663,10 +663,7 @@ void install_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
     const py::PendingErrorSaver keep;
     if (!window._undo_jobs.empty()) return;
-    if (!window._listens_to_curve_edits) {
-        window._listens_to_curve_edits = true;
-        py::listen_to_curve_edits();
-    }
+    py::listen_to_curve_edits();
     try {
         const QPointer<TremblaToolWindow> alive(&window);
         py::PyRef script = py::checked(PyCFunction_New(&kOnHostEvent, module));
@@ -687,7 +684,6 @@ void install_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
 void kill_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
     const py::PendingErrorSaver keep;
-    if (std::exchange(window._listens_to_curve_edits, false)) py::stop_listening_to_curve_edits();
     const std::vector<long> jobs = std::exchange(window._undo_jobs, {});
     for (long job : jobs) {
         try {
