@@ -252,9 +252,10 @@ def measure_alone(repeats, work, frames):
 
 
 def count_calls(work):
-    """Host calls one run of `work` makes, counted from the stand-in's call log."""
+    """(host calls, numbers in their answers) of one run of `work`, from the stand-in's call log."""
     saved = sys.stdout
     standin.set_logging(True)
+    standin.record_answers(True)
     standin.clear_calls()
     try:
         sys.stdout = Quiet()
@@ -262,9 +263,10 @@ def count_calls(work):
     finally:
         sys.stdout = saved
         standin.set_logging(False)
-    count = len(standin.calls)
+        standin.record_answers(False)
+    count, numbers = len(standin.calls), standin.numbers_answered()
     standin.clear_calls()
-    return count
+    return count, numbers
 
 
 PER_CALL_US = (10, 20, 50)
@@ -277,8 +279,8 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
     print()
     print("keys by the curve, %s mode: batch (maya.api addKeys) vs per-key (setKeyframe);"
           " ms per call, best of %d (1 at 100,000 frames)" % (mode, repeats))
-    head = "%-9s %-15s %-8s %10s %10s %10s %10s" % (
-        "frames", "operation", "path", "calls", "total", "host", "tool")
+    head = "%-9s %-15s %-8s %10s %10s %10s %10s %10s" % (
+        "frames", "operation", "path", "calls", "numbers", "total", "host", "tool")
     head += "".join("%12s" % ("@%dus" % us) for us in PER_CALL_US)
     print(head)
     updates = {}
@@ -294,13 +296,13 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
                     work = getattr(window, operation)
                     if operation == "_update_shake":
                         window._prepare_shake()
-                    calls = count_calls(work)
+                    calls, numbers = count_calls(work)
                     total, host = measure(runs, work, cost)
                 finally:
                     standin.set_api_available(True)
                 tool = total - host
-                line = "%-9d %-15s %-8s %10d %10.2f %10.2f %10.2f" % (
-                    n, operation, path, calls, total * 1e3, host * 1e3, tool * 1e3)
+                line = "%-9d %-15s %-8s %10d %10d %10.2f %10.2f %10.2f" % (
+                    n, operation, path, calls, numbers, total * 1e3, host * 1e3, tool * 1e3)
                 if operation == "_update_shake":
                     updates[(n, path)] = total
                     line += "".join("%12.1f" % ((tool + calls * us * 1e-6) * 1e3)
@@ -308,8 +310,10 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
                 print(line)
     for n in sizes:
         if (n, "batch") in updates:
-            print("update at %d frames: per-key / batch = %.1fx" % (
-                n, updates[(n, "per-key")] / updates[(n, "batch")]))
+            print("update at %d frames: per-key / batch = %.1fx (batch / per-key = %.3fx)" % (
+                n, updates[(n, "per-key")] / updates[(n, "batch")], updates[(n, "batch")] / updates[(n, "per-key")]))
+    print("(numbers: the numbers the host's answers to those calls hold, nested lists counted"
+          " through; an update after a prepare, with no curve edited since, reads no key back)")
     print("(calls: maya.cmds, maya.mel and the maya.api calls that reach the scene; the batch path"
           " also builds one MTime value per frame per update, counted in 'tool'. @Nus: the"
           " update's tool time plus its calls at N us each, an estimate for the real host)")

@@ -107,6 +107,7 @@ public:
     void set_layer_key(const std::string& node, const std::string& attribute, Frame time, double value,
                        const std::string& layer) override;
     std::optional<double> eval_curve(const std::string& curve, Frame time) override;
+    std::optional<std::uint64_t> curve_edit_mark() override;
     std::optional<std::vector<double>> eval_curve_frames(const std::string& curve,
                                                          const std::vector<Frame>& frames) override;
     Vec3 compound_at(const std::string& node, const std::string& compound, Frame time) override;

@@ -4,6 +4,7 @@
 #include "pyhost/python_host_calls.h"
 
 #include "core/whole_numbers.h"
+#include "pyhost/curve_edits.h"
 
 namespace trembla::py {
 
@@ -33,6 +34,9 @@ std::vector<std::pair<double, double>> PythonHost::curve_keys(const std::string&
     }
     return keys;
 }
+
+// Read from the count the window's callback keeps (curve_edits.h): no host call.
+std::optional<std::uint64_t> PythonHost::curve_edit_mark() { return trembla::py::curve_edit_mark(); }
 
 void PythonHost::set_curve_key_at(const std::string& curve, double time, double value) {
     const Names& n = names();

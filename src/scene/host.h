@@ -194,6 +194,10 @@ public:
         }
         return values;
     }
+    // A mark that moves whenever any animation curve of the scene is edited, as the host's
+    // curve-edited message tells it; nothing while the host tells no such thing. Equal marks
+    // taken at two moments mean no curve was edited between them. This default tells nothing.
+    virtual std::optional<std::uint64_t> curve_edit_mark() { return std::nullopt; }
     // getAttr(node + "." + compound, time=time): the three values of a compound of numeric
     // channels ("translate", "rotate", rotations in degrees) at `time`, without changing the
     // current time.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <locale>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -138,6 +140,10 @@ void copy_own_keys_outside(Host& host, const std::vector<std::pair<double, doubl
 std::vector<AnimatorKey> find_animator_keys(Host& host, const Prepared& record) {
     std::vector<AnimatorKey> found;
     if (!record.ready || !record.camera) return found;
+    // No curve edited since the tool keyed these curves: they hold its keys alone, and reading
+    // them back (every key of a long shot) would find nothing.
+    const std::optional<std::uint64_t> mark = host.curve_edit_mark();
+    if (mark && record.edits_seen == mark) return found;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::string curve = record.shake_curves[k];
         if (curve.empty() || record.keyed_values[k].empty() || !host.obj_exists(curve)) continue;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,6 +48,10 @@ struct Prepared {
     // time, is the animator's own.
     std::array<std::vector<double>, kChannelCount> keyed_values;
     std::array<std::vector<double>, kChannelCount> keyed_shake;
+    // The host's curve-edit mark taken right after the tool last keyed the shake curves, as
+    // keyed_values say: while the host's mark is still this one, no curve was edited since and
+    // the shake curves hold no key of the animator's. Nothing: not known, the keys are read.
+    std::optional<std::uint64_t> edits_seen;
     // Where the prepare left the host's current time (its last time edit): the last frame the
     // tool knows to be current without asking the host. The user may have moved it since.
     std::optional<Frame> time_after_prepare;

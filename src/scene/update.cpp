@@ -151,6 +151,8 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
 
 void note_planned_keys(Prepared& record, const ShakeControls& controls) {
     if (!record.ready || record.samples_pending) return;
+    // Planned, not seen keyed: the next command reads the curves.
+    record.edits_seen.reset();
     ShakeKeying planned = compute_shake_keying(record, controls);
     for (ChannelKeys& channel : planned.keys) {
         const std::size_t k = channel_index(channel.channel);
@@ -198,7 +200,10 @@ std::optional<ShakeOffsets> rekey_shake(Host& host, Prepared& record, const Shak
     std::optional<AppliedShake> applied = apply_prepared_shake(host, record, controls);
     if (!applied) return std::nullopt;
     // Scripts run by the host may have ended or replaced the preparation meanwhile.
-    if (record.ready && record.camera == camera) record_shake_curves(record, *applied);
+    if (record.ready && record.camera == camera) {
+        record_shake_curves(record, *applied);
+        record.edits_seen = host.curve_edit_mark();
+    }
     return std::move(applied->offsets);
 }
 

@@ -8,6 +8,7 @@ from __future__ import absolute_import
 import os
 from collections import namedtuple
 
+from ._messages import messages
 from ._scene import Scene
 
 Call = namedtuple("Call", "op args kwargs")
@@ -16,6 +17,7 @@ scene = Scene()
 
 # Recordings: these list objects are never replaced, so references held by tests stay valid.
 calls = []
+answers = []  # (op, answer) of each logged call while settings.answers is on
 warnings = []
 in_view_messages = []
 
@@ -34,6 +36,7 @@ class HostSettings(object):
 
     def reset(self):
         self.logging = True
+        self.answers = False  # recording answers beside the calls (record_answers)
         self.evaluation_mode = "parallel"
         self.refresh_suspended = False
         self.time_slider_visible = True
@@ -133,7 +136,12 @@ def operation(op, impl, logged_args=None):
             log(Call(op, args if logged_args is None else logged_args(args), kwargs))
         if faults.active:
             faults.check(op)
-        return impl(*args, **kwargs)
+        answer = impl(*args, **kwargs)
+        if settings.answers and settings.logging:
+            answers.append((op, answer))
+        if messages.curve_edited:
+            messages.after(op, kwargs)
+        return answer
 
     host_call.__name__ = str(op.rsplit(".", 1)[-1])
     host_call.__doc__ = impl.__doc__
@@ -148,6 +156,8 @@ def reset():
     from . import _workspace
     from ._curve_eval import global_tangents
     jobs.reset()
+    # API callbacks stay: they belong to the host session and the modules loaded in it, not to
+    # the scene (a new scene keeps them), and a module here stays loaded across resets.
     _workspace.reset()
     journal.pause()
     scene.clear()
@@ -157,5 +167,6 @@ def reset():
     ui.reset()
     faults.clear()
     del calls[:]
+    del answers[:]
     del warnings[:]
     del in_view_messages[:]

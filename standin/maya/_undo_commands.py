@@ -9,6 +9,7 @@ stateWithoutFlush turns it off and keeps the queue (same page).
 from __future__ import absolute_import
 
 from ._flags import FlagSet, query_one
+from ._messages import messages
 from ._script_jobs import jobs
 from ._undo import journal
 
@@ -90,12 +91,14 @@ def redo(**kwargs):
 def menu_undo():
     """The user's Edit > Undo: the undo, and the "Undo" event when there was something to undo."""
     if journal.undo():
+        messages.curves_edited()
         jobs.trigger("Undo")
 
 
 def menu_redo():
     """The user's Edit > Redo: the redo, and the "Redo" event when there was something to redo."""
     if journal.redo():
+        messages.curves_edited()
         jobs.trigger("Redo")
 
 

@@ -99,7 +99,7 @@ import sys as _sys
 
 from . import OpenMayaUI, cmds, mel  # noqa: F401  (registers every host operation)
 from .api import OpenMaya as _api_om, OpenMayaAnim as _api_oma  # noqa: F401  (the same)
-from ._host import Call, calls, faults, in_view_messages, settings, warnings  # noqa: F401
+from ._host import Call, answers, calls, faults, in_view_messages, settings, warnings  # noqa: F401
 from ._host import reset as _reset_host
 from ._drop import drop_python_file  # noqa: F401
 from ._ui_commands import ui as _ui
@@ -141,6 +141,29 @@ def calls_of(op):
 
 def clear_calls():
     del calls[:]
+    del answers[:]
+
+
+def record_answers(on):
+    """Keep each logged call's answer in `answers` (off by default: long answers stay alive)."""
+    settings.answers = bool(on)
+
+
+def numbers_in(answer):
+    """How many numbers an answer holds, nested lists and tuples counted through (truth values
+    and text are not numbers)."""
+    if isinstance(answer, bool):
+        return 0
+    if isinstance(answer, (int, float)) or type(answer).__name__ == "long":
+        return 1
+    if isinstance(answer, (list, tuple)):
+        return sum(numbers_in(each) for each in answer)
+    return 0
+
+
+def numbers_answered():
+    """The numbers the recorded answers hold, all calls together."""
+    return sum(numbers_in(answer) for _, answer in answers)
 
 
 def set_logging(on):

@@ -232,6 +232,7 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     {
         Prepared noted = *record;
         record_shake_curves(noted, *applied);
+        noted.edits_seen = host.curve_edit_mark();
         if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
         record = current_prepared(module);
     }

@@ -22,6 +22,7 @@
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/state.h"
+#include "pyhost/curve_edits.h"
 #include "pyhost/python_host.h"
 #include "scene/applied_record.h"
 #include "scene/workflow.h"
@@ -188,6 +189,9 @@ Prepared whole_record(const KeptRecord& kept, const ShakeControls& controls) {
     full.camera_original_anim = bulk.camera_original_anim;
     full.own_keys_outside = bulk.own_keys_outside;
     full.own_looks = bulk.own_looks;
+    // The host's undo and redo edit curves whatever its messages say of it: the next command reads
+    // the curves.
+    full.edits_seen.reset();
     KeyedArrays again = keyed_again(full, controls);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         full.keyed_values[k] = kept.keyed_values[k] ? *kept.keyed_values[k] : std::move(again.first[k]);
@@ -659,6 +663,7 @@ void install_undo_jobs(PyObject* module, TremblaToolWindow& window) noexcept {
     GilHold gil;
     const py::PendingErrorSaver keep;
     if (!window._undo_jobs.empty()) return;
+    py::listen_to_curve_edits();
     try {
         const QPointer<TremblaToolWindow> alive(&window);
         py::PyRef script = py::checked(PyCFunction_New(&kOnHostEvent, module));

@@ -293,3 +293,51 @@ class MDoubleArray(_Array):
         if isinstance(item, bool) or not isinstance(item, _NUMBERS):
             raise TypeError("an MDoubleArray holds numbers, not %s" % type(item).__name__)
         return float(item)
+
+
+class MObjectArray(_Array):
+    """Array of MObject handles."""
+    _exact = frozenset([MObject])
+
+    @staticmethod
+    def _check(item):
+        if not isinstance(item, MObject):
+            raise TypeError("an MObjectArray holds MObject values, not %s" % type(item).__name__)
+        return item
+
+
+class _CurvesArray(MObjectArray):
+    """The MObjectArray a curve-edited callback gets, its handles made when first looked at: a
+    command keying one key at a time sends one message per key."""
+
+    def __init__(self, nodes):
+        self._nodes = nodes
+
+    @property
+    def _items(self):
+        return [MObject(node) for node in self._nodes()]
+
+
+def _curve_array(nodes):
+    return _CurvesArray(nodes)
+
+
+def _remove_callback(number):
+    # removeCallback(id) -> None: "Removes the specified callback" (Python API 2.0 reference,
+    # OpenMaya.MMessage, https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/
+    # class_open_maya_1_1_m_message.html); _messages.py models the messages.
+    from .._messages import messages
+    messages.remove(number)
+
+
+class MMessage(object):
+    """Base of the message classes: removing a callback by its id."""
+    removeCallback = staticmethod(_operation("OpenMaya.MMessage.removeCallback", _remove_callback))
+
+
+def _tell_messages():
+    from .._messages import messages
+    messages.curve_array = _curve_array
+
+
+_tell_messages()

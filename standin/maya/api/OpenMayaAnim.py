@@ -14,7 +14,8 @@ from .._curve_eval import global_tangents as _global_tangents
 from .._scene import DEFAULT_TANGENT as _DEFAULT_TANGENT
 from .._scene import AnimCurve as _AnimCurve
 from .._undo import journal
-from .OpenMaya import MDoubleArray, MObject, MTime, MTimeArray, _alive, _logged
+from .._messages import messages as _messages
+from .OpenMaya import MDoubleArray, MMessage, MObject, MTime, MTimeArray, _alive, _logged
 
 # Curve types by the MFnAnimCurve.AnimCurveType constants; the Python API 2.0 reference,
 # OpenMayaAnim.MFnAnimCurve (https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/
@@ -144,10 +145,11 @@ def _note_types(node, frames, in_type, out_type):
         types["inTangentType"] = in_type
     if out_type != _DEFAULT_TANGENT["outTangentType"]:
         types["outTangentType"] = out_type
-    for frame in frames:
-        if types:
+    if types:
+        for frame in frames:
             node.tangents[frame] = dict(types)
-        else:
+    elif node.tangents:  # a curve with no key of its own types has nothing to forget
+        for frame in frames:
             node.tangents.pop(frame, None)
 
 
@@ -192,3 +194,17 @@ _TYPE_NAMES = {MFnAnimCurve.kTangentLinear: "linear", MFnAnimCurve.kTangentFlat:
                MFnAnimCurve.kTangentClamped: "clamped", MFnAnimCurve.kTangentPlateau: "plateau",
                MFnAnimCurve.kTangentStepNext: "stepnext", MFnAnimCurve.kTangentAuto: "auto"}
 _ADD_KEYS = "OpenMayaAnim.MFnAnimCurve.addKeys"
+
+
+def _add_anim_curve_edited_callback(function, clientData=None):
+    # addAnimCurveEditedCallback(function, clientData=None) -> id: "registers a callback that is
+    # called whenever an AnimCurve is edited" (Python API 2.0 reference, OpenMayaAnim.MAnimMessage,
+    # https://help.autodesk.com/cloudhelp/2024/ENU/MAYA-API-REF/py_ref/
+    # class_open_maya_anim_1_1_m_anim_message.html); when it is called: _messages.py.
+    return _messages.add_curve_edited(function, clientData)
+
+
+class MAnimMessage(MMessage):
+    """Animation messages: the anim curve edited callback."""
+    addAnimCurveEditedCallback = staticmethod(
+        _operation("OpenMayaAnim.MAnimMessage.addAnimCurveEditedCallback", _add_anim_curve_edited_callback))

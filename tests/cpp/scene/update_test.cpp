@@ -57,6 +57,31 @@ TEST_P(UpdateInEachMode, RekeysFromTheStoredSamplesWithTheCurrentControls) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, UpdateInEachMode, ::testing::Values("static", "animated", "relax"));
 
+// The shake curves hold the animator's keys only if a curve was edited since the tool keyed them:
+// the host's mark tells, and where it tells nothing the curves are read.
+TEST_F(WorkflowTest, AnUpdateReadsTheShakeCurvesBackUnlessTheHostsEditMarkStayedWhereTheToolLeftIt) {
+    struct Case {
+        const char* what;
+        std::optional<std::uint64_t> at_keying;
+        std::optional<std::uint64_t> at_update;
+        bool reads;
+    };
+    const Case cases[] = {{"no mark", std::nullopt, std::nullopt, true},
+                          {"the same mark", 7, 7, false},
+                          {"a moved mark", 7, 8, true},
+                          {"a mark gone", 7, std::nullopt, true},
+                          {"a mark come", std::nullopt, 7, true}};
+    for (const Case& c : cases) {
+        host.edit_mark = c.at_keying;
+        prepare_quietly(shaped_controls("static"));
+        ASSERT_TRUE(record.ready) << c.what;
+        host.edit_mark = c.at_update;
+        host.curve_key_reads = 0;
+        update_shake(host, record, reshaped(shaped_controls("static")));
+        EXPECT_EQ(host.curve_key_reads > 0, c.reads) << c.what;
+    }
+}
+
 TEST_F(WorkflowTest, UpdateAppliesTheControlsModeAndRecordsIt) {
     for (const auto& [prepared, chosen] :
          {std::pair{"static", "relax"}, std::pair{"relax", "animated"}, std::pair{"animated", "static"}}) {

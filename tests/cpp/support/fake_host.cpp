@@ -288,6 +288,7 @@ void FakeHost::connect_attr(const std::string& source, const std::string& destin
 }
 
 std::vector<std::pair<double, double>> FakeHost::curve_keys(const std::string& curve) {
+    ++curve_key_reads;
     std::vector<std::pair<double, double>> keys;
     for (const auto& [time_value, value] : require_curve(curve).keys) keys.emplace_back(double(time_value), value);
     return keys;

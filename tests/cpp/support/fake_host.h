@@ -68,6 +68,9 @@ public:
     // true: set_curve_keys is one logged "set_curve_keys" call (curve, key count) writing every key,
     // as a host with a batch interface; false: the per-key path, one set_curve_key per frame.
     bool batch_curve_keys = false;
+    // What curve_edit_mark answers; curve_keys counts its reads.
+    std::optional<std::uint64_t> edit_mark;
+    int curve_key_reads = 0;
     // What the host showed or ran, in order.
     std::vector<std::string> mel_commands;
     std::vector<std::string> in_view_messages;
@@ -122,6 +125,7 @@ public:
     void connect_attr(const std::string& source, const std::string& destination) override;
     void disconnect_attr(const std::string& source, const std::string& destination) override;
     std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;  // not logged
+    std::optional<std::uint64_t> curve_edit_mark() override { return edit_mark; }
     // Keys at whole frames only (the time truncated), as the fake's curves hold them.
     void set_curve_key_at(const std::string& curve, double time, double value) override;
     // Queries are not logged, so that call sequences read as before.
