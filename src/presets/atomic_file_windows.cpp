@@ -1,10 +1,5 @@
 #include "presets/atomic_file.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -14,26 +9,10 @@
 #include <system_error>
 
 #include "presets/temporary_names.h"
+#include "presets/wide_text_windows.h"
 
 namespace trembla {
 namespace {
-
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
-std::string narrow(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
-    return utf8;
-}
 
 std::string describe_errno(const std::string& action, const std::string& path, int error_number) {
     return action + " '" + path + "': " + std::generic_category().message(error_number);

@@ -1,23 +1,8 @@
 #include "presets/file_identity.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "presets/wide_text_windows.h"
 
 namespace trembla {
-namespace {
-
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
-}  // namespace
-
 std::optional<FileIdentity> existing_file_identity(const std::string& path) {
     if (path.empty()) return std::nullopt;
     // No access asked for, so a file another process holds open still answers; backup semantics
