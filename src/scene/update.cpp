@@ -170,7 +170,7 @@ bool has_new_curve_names(const Prepared& record, const AppliedShake& made) {
     return false;
 }
 
-void record_shake_curves(Prepared& record, const AppliedShake& made) {
+void record_shake_curves(Host& host, Prepared& record, const AppliedShake& made) {
     // Reset and bake give back what the applied mode built on.
     record.camera_mode = made.camera_mode;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -179,6 +179,7 @@ void record_shake_curves(Prepared& record, const AppliedShake& made) {
         record.keyed_values[k] = made.keyed[k];
         record.keyed_shake[k] = made.keyed_shake[k];
     }
+    record.edits_seen = host.curve_edit_mark();
 }
 
 std::optional<ShakeOffsets> update_shake(Host& host, Prepared& record, const ShakeControls& controls) {
@@ -201,8 +202,7 @@ std::optional<ShakeOffsets> rekey_shake(Host& host, Prepared& record, const Shak
     if (!applied) return std::nullopt;
     // Scripts run by the host may have ended or replaced the preparation meanwhile.
     if (record.ready && record.camera == camera) {
-        record_shake_curves(record, *applied);
-        record.edits_seen = host.curve_edit_mark();
+        record_shake_curves(host, record, *applied);
     }
     return std::move(applied->offsets);
 }

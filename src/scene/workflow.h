@@ -106,9 +106,10 @@ ControlValues keyed_settings(const ShakeControls& controls);
 void note_planned_keys(Prepared& record, const ShakeControls& controls);
 
 // Whether an update made a curve under another name than the record holds, or keyed another mode;
-// record_shake_curves notes them, and what each curve was keyed with.
+// record_shake_curves notes them, what each curve was keyed with, and the host's curve-edit mark
+// right after that keying.
 bool has_new_curve_names(const Prepared& record, const AppliedShake& made);
-void record_shake_curves(Prepared& record, const AppliedShake& made);
+void record_shake_curves(Host& host, Prepared& record, const AppliedShake& made);
 
 // Removes the shake from all six channels and connects each channel's own curve again (a channel
 // without one gets its first-frame value). True when the preparation ended and the

@@ -231,8 +231,7 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
     // curve names the host answered and the mode; reset and bake look for these.
     {
         Prepared noted = *record;
-        record_shake_curves(noted, *applied);
-        noted.edits_seen = host.curve_edit_mark();
+        record_shake_curves(host, noted, *applied);
         if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
         record = current_prepared(module);
     }
