@@ -16,9 +16,7 @@ std::string element(const std::string& camera, const char* attribute, std::size_
     return camera + "." + attribute + "[" + std::to_string(k) + "]";
 }
 
-bool is_time_curve_node(Host& host, const std::string& node) {
-    return host.node_type(node).rfind("animCurveT", 0) == 0;
-}
+bool is_time_curve_node(Host& host, const std::string& node) { return is_time_curve(host.node_type(node)); }
 
 // What is wrong, said once for the caller to name the camera before it.
 struct Refusal {

@@ -21,10 +21,6 @@ std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('
 
 std::string channel_plug(const std::string& camera, const char* channel) { return camera + "." + channel; }
 
-// A curve with time input: what keys on a channel make (animCurveTL/TA/TU/TT). A driven key is an
-// animCurveU* (its input is another attribute), a layer a blend node: neither is the camera's own.
-bool is_time_curve(const std::string& type) { return type.rfind("animCurveT", 0) == 0; }
-
 // A layer's blend node (animBlendNodeAdditiveDL, ...DA, ...Rotation, ...): its inputA carries the
 // layers below it, down to the base animation.
 bool is_blend_node(const std::string& type) { return type.rfind("animBlendNode", 0) == 0; }
@@ -109,6 +105,8 @@ struct SettingReader {
 };
 
 }  // namespace
+
+bool is_time_curve(const std::string& type) { return type.rfind("animCurveT", 0) == 0; }
 
 std::string applied_text(const AppliedRecord& record) {
     std::ostringstream out;

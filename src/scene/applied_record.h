@@ -37,6 +37,11 @@ struct AppliedRecord {
     bool bypass = false;
 };
 
+// A curve with time input: what keys on a channel make (animCurveTL/TA/TU/TT). A driven key is an
+// animCurveU* (its input is another attribute), a layer a blend node: neither is the camera's own,
+// and only such a curve is ever connected back to a channel.
+bool is_time_curve(const std::string& type);
+
 // One line per entry ("source cam_src", "own translateX cam_translateX", ...): node names hold no
 // blanks, so the text needs no quoting.
 std::string applied_text(const AppliedRecord& record);
