@@ -148,13 +148,20 @@ def blend_role(attr):
 class AnimBlend(DependNode):
     """One layer's blend on one channel: inputA carries the layers below (the base curve, or the
     blend of the layer below), inputB the layer's own curve, output drives the channel (or the
-    inputA of the blend of the layer above). Plugs hold internal units, as channels do."""
+    inputA of the blend of the layer above). Plugs hold internal units, as channels do.
+
+    A blend node made by createNode belongs to no layer (`layer` None): it is the plain weighted
+    sum its node reference gives, "output = input a * weight a + input b * weight b", with its
+    weightA and weightB plugs at their default of 1 (animBlendNodeAdditiveDL / DA node references,
+    see BLEND_TYPES)."""
     __slots__ = ("layer",)
 
     def __init__(self, name, node_type, layer):
         axes = ("X", "Y", "Z") if node_type == ROTATION_BLEND else ("",)
-        DependNode.__init__(self, name, node_type, dict(
-            (role + axis, 0.0) for role in ("inputA", "inputB", "output") for axis in axes))
+        attrs = dict((role + axis, 0.0) for role in ("inputA", "inputB", "output") for axis in axes)
+        if layer is None:
+            attrs.update(weightA=1.0, weightB=1.0)
+        DependNode.__init__(self, name, node_type, attrs)
         self.layer = layer
 
 
@@ -433,6 +440,10 @@ class Scene(object):
     def create_curve(self, node_type, name):
         return self._add(AnimCurve(self.unique_name(name), node_type))
 
+    def create_blend(self, node_type, name):
+        """A blend node of no layer (createNode)."""
+        return self._add(AnimBlend(self.unique_name(name), node_type, None))
+
     def create_layer(self, name, override):
         journal.scene_changing(self)
         if not self.layers and "BaseAnimation" not in self.by_name:
@@ -463,6 +474,9 @@ class Scene(object):
         are."""
         below = self.value(blend, "inputA" + axis, time)
         layer = blend.layer
+        if layer is None:  # a blend node of no layer: the weighted sum (AnimBlend)
+            return (below * self.value(blend, "weightA", time)
+                    + self.value(blend, "inputB" + axis, time) * self.value(blend, "weightB", time))
         own = blend.inputs.get("inputB" + axis)
         if layer.mute or own is None or (isinstance(own, AnimCurve) and not own.times):
             return below
@@ -565,15 +579,35 @@ class Scene(object):
                 layer.members[(node, attr)] = curve
                 self.connect(curve, blend, own_plug)
         else:
+            channel_node, channel = node, attr
+            value = self.resolved_value(node, attr, time, value)
             node, attr = self.base_plug(node, attr)
             curve = node.inputs.get(attr)
             if curve is not None and not isinstance(curve, AnimCurve):
                 raise NotImplementedError("setKeyframe: the stand-in does not key a channel "
                                           "driven by another node")
-            if curve is None:
-                curve = self.create_curve(curve_type_for(attr), "%s_%s" % (node.name, attr))
+            if curve is None:  # named for the channel keyed, as a first key's curve is
+                curve = self.create_curve(curve_type_for(channel), "%s_%s" % (channel_node.name, channel))
                 self.connect(curve, node, attr)
         curve.set_key(time, value, in_type, out_type)
+
+    def resolved_value(self, node, attr, time, value):
+        """The base value that shows `value` on the channel through the blend nodes of no layer
+        above the base: setKeyframe resolves a value across what blends it unless told not to
+        ("noResolve", setKeyframe reference, https://docs.huihoo.com/autodesk/maya/2017/english/
+        CommandsPython/setKeyframe.html, which names animation layers). The host documents no key
+        on a channel driven by a blend node outside a layer; the stand-in keys its base, as it
+        does a layered channel's, resolved so that the channel shows the value keyed. Layers'
+        blends are passed unresolved, as before."""
+        link = node.inputs.get(attr)
+        while isinstance(link, PlugLink) and isinstance(link.node, AnimBlend):
+            blend, axis = link.node, link.attr[len("output"):]
+            if blend.layer is None:
+                value = ((value - self.value(blend, "inputB" + axis, time) * self.value(blend, "weightB", time))
+                         / self.value(blend, "weightA", time))
+            node, attr = blend, "inputA" + axis
+            link = node.inputs.get(attr)
+        return value
 
     def base_plug(self, node, attr):
         """The plug the channel's base animation drives: the channel itself, or the inputA at the
@@ -679,7 +713,7 @@ class Scene(object):
         for child in list(node.children):
             self.delete(child)
         if isinstance(node, AnimBlend):  # deleted on its own: the plug it drove keeps its value
-            for key, blend in list(node.layer.blends.items()):
+            for key, blend in list(node.layer.blends.items() if node.layer is not None else ()):
                 if blend is node:
                     self.remove_from_layer(node.layer, key[0], key[1])
             for other in list(self.nodes.values()):

@@ -105,6 +105,11 @@ def createNode(node_type, **kwargs):
             raise RuntimeError("createNode: an %s is not a DAG node and takes no parent."
                                % (node_type,))
         node = scene.create_curve(node_type, name or node_type + "1")
+    elif node_type in ("animBlendNodeAdditiveDL", "animBlendNodeAdditiveDA"):
+        if parent is not None:
+            raise RuntimeError("createNode: an %s is not a DAG node and takes no parent."
+                               % (node_type,))
+        node = scene.create_blend(node_type, name or node_type + "1")
     elif node_type == "transform":
         node = scene.create_dag(node_type, name or "transform1", parent)
     elif node_type in SHAPE_DEFAULTS:

@@ -290,7 +290,7 @@ def _dump_node(node):
                   None if node.layer is None else (node.layer[0].name, node.layer[1].name,
                                                    node.layer[2])]
     elif kind == "AnimBlend":
-        found += [node.layer.name]
+        found += [None if node.layer is None else node.layer.name]
     elif kind == "AnimLayer":
         found += [node.override, node.mute, node.selected, node.preferred,
                   sorted((each.name, attr, None if curve is None else curve.name)
