@@ -18,6 +18,9 @@ std::string element(const std::string& camera, const char* attribute, std::size_
 
 bool is_time_curve_node(Host& host, const std::string& node) { return is_time_curve(host.node_type(node)); }
 
+// The tool's blend nodes are of the host's additive blend types (animBlendNodeAdditiveDL / DA).
+bool is_blend_node(Host& host, const std::string& node) { return host.node_type(node).rfind("animBlendNode", 0) == 0; }
+
 // What is wrong, said once for the caller to name the camera before it.
 struct Refusal {
     std::string problem;
@@ -30,16 +33,18 @@ std::optional<std::string> linked_at(Host& host, const std::string& camera, cons
     return node_of(*input);
 }
 
-// The time curve linked for each channel in `attribute`; any other node there is refused.
+// The time curve (or, for the blends, the blend node) linked for each channel in `attribute`; any
+// other node there is refused.
 ShakeCurves linked_curves(Host& host, const std::string& camera, const char* attribute) {
     ShakeCurves curves;
     if (!host.has_attr(camera, attribute)) return curves;
+    const bool blends = std::string(attribute) == kBlendLinksAttribute;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::optional<std::string> node = linked_at(host, camera, attribute, k);
         if (!node) continue;
-        if (!is_time_curve_node(host, *node)) {
+        if (blends ? !is_blend_node(host, *node) : !is_time_curve_node(host, *node)) {
             throw Refusal{std::string(attribute) + "[" + std::to_string(k) + "] links " + shown_name(*node) +
-                          ", which is no animation curve of time"};
+                          (blends ? ", which is no blend node" : ", which is no animation curve of time")};
         }
         curves[k] = *node;
     }
@@ -116,8 +121,8 @@ void check_range(Host& host, const AppliedRecord& noted) {
 }
 
 void check_arrays(Host& host, const std::string& camera) {
-    for (const char* attribute :
-         {kKeptCurvesAttribute, kShakeLinksAttribute, kLayerLinksAttribute, kMutedLinksAttribute}) {
+    for (const char* attribute : {kKeptCurvesAttribute, kShakeLinksAttribute, kLayerLinksAttribute,
+                                  kMutedLinksAttribute, kBlendLinksAttribute}) {
         if (host.has_attr(camera, attribute) && !host.is_message_array(camera, attribute)) {
             throw Refusal{std::string(attribute) + " is not the tool's array of links"};
         }
@@ -167,6 +172,7 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
     if (!noted.live) {
         noted.own_curves = own_links;
         noted.shake_curves = ShakeCurves{};
+        noted.blends = ShakeCurves{};
         found.state = AppliedFinding::State::held;
         found.record = std::move(noted);
         return found;
@@ -180,7 +186,7 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
                         "from); nothing taken up.";
         return found;
     }
-    if (reading.version == 2) {
+    if (reading.version >= 2) {
         // Unlinked, an own curve its note names may still drive its channel (never set aside).
         for (std::size_t k = 0; k < kChannelCount; ++k) {
             if (!own_links[k].empty() || !shake[k].empty() || noted.own_curves[k].empty()) {
@@ -197,6 +203,8 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
         }
     }
     noted.shake_curves = shake;
+    // Only a note of version 3 tells of blends: the links say which they are.
+    noted.blends = reading.version >= 3 ? linked_curves(host, camera, kBlendLinksAttribute) : ShakeCurves{};
     if (check_keys) check_range(host, noted);
     found.state = AppliedFinding::State::held;
     found.record = std::move(noted);
@@ -264,6 +272,32 @@ void link_shake_curves(Host& host, const std::string& camera, const ShakeCurves&
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (!curves[k].empty()) host.connect_attr(curves[k] + ".message", element(camera, kShakeLinksAttribute, k));
     }
+}
+
+void link_shake_blends(Host& host, const std::string& camera, const ShakeCurves& blends) {
+    if (!any_named(blends)) return;
+    if (!host.has_attr(camera, kBlendLinksAttribute)) host.add_message_attr(camera, kBlendLinksAttribute);
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (blends[k].empty()) continue;
+        const std::string link = element(camera, kBlendLinksAttribute, k);
+        const std::optional<std::string> input = host.input_plug(link);
+        if (!input || node_of(*input) != blends[k]) host.connect_attr(blends[k] + ".message", link);
+    }
+}
+
+ShakeCurves linked_shake_blends(Host& host, const std::string& camera, const ShakeCurves& fallback) {
+    ShakeCurves blends = fallback;
+    std::optional<bool> linked;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (blends[k].empty() || host.obj_exists(blends[k])) continue;
+        if (!linked) {
+            linked = host.has_attr(camera, kBlendLinksAttribute) && host.is_message_array(camera, kBlendLinksAttribute);
+        }
+        const std::optional<std::string> node =
+            *linked ? linked_at(host, camera, kBlendLinksAttribute, k) : std::nullopt;
+        blends[k] = node && is_blend_node(host, *node) ? *node : std::string();
+    }
+    return blends;
 }
 
 std::vector<std::string> linked_layers(Host& host, const std::string& camera, const char* attribute) {

@@ -20,6 +20,7 @@ class Host;
 inline constexpr const char* kShakeLinksAttribute = "tremblaShakeCurves";  // element k: channel k
 inline constexpr const char* kLayerLinksAttribute = "tremblaLayers";       // the layers baked
 inline constexpr const char* kMutedLinksAttribute = "tremblaMutedLayers";  // those the shake muted
+inline constexpr const char* kBlendLinksAttribute = "tremblaShakeBlends";  // element k: channel k's blend
 
 // What the scene holds of this tool's work on a camera.
 struct AppliedFinding {
@@ -62,6 +63,12 @@ std::string shown_name(const std::string& name);
 
 // Links each curve to the camera as the shake curve of its channel (an empty name: none).
 void link_shake_curves(Host& host, const std::string& camera, const ShakeCurves& curves);
+// Links each blend node to the camera as the one adding its channel's shake (an empty name: none).
+void link_shake_blends(Host& host, const std::string& camera, const ShakeCurves& blends);
+// The blend node each channel of the camera links now (renamed or not); `fallback`'s name for a
+// channel that links none while it still names a node. A link to anything but a blend node counts
+// as none.
+ShakeCurves linked_shake_blends(Host& host, const std::string& camera, const ShakeCurves& fallback);
 // The layers linked in `attribute` of the camera that are animation layers, in element order.
 std::vector<std::string> linked_layers(Host& host, const std::string& camera, const char* attribute);
 // Links `layer` into the first free element of `attribute`, made when missing.

@@ -12,9 +12,11 @@ namespace trembla {
 namespace {
 
 // Version 1 ends where its last line does, so that a note cut short reads as a shorter note;
-// version 2 closes with "end <lines above it>" and is read only whole.
+// versions 2 and 3 close with "end <lines above it>" and are read only whole. Version 3 names the
+// blend node of each channel ("blend <channel> <node>"): its shake curve adds to the own curve.
 constexpr const char* kHeaderV1 = "trembla-applied 1";
-constexpr const char* kHeader = "trembla-applied 2";
+constexpr const char* kHeaderV2 = "trembla-applied 2";
+constexpr const char* kHeader = "trembla-applied 3";
 constexpr const char* kEndKey = "end";
 
 std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('.')); }
@@ -121,6 +123,7 @@ std::string applied_text(const AppliedRecord& record) {
         out << "base " << kChannels[k] << " " << record.base[k] << "\n";
         if (!record.own_curves[k].empty()) out << "own " << kChannels[k] << " " << record.own_curves[k] << "\n";
         if (!record.shake_curves[k].empty()) out << "shake " << kChannels[k] << " " << record.shake_curves[k] << "\n";
+        if (!record.blends[k].empty()) out << "blend " << kChannels[k] << " " << record.blends[k] << "\n";
     }
     for (const std::string& layer : record.layers) out << "layer " << layer << "\n";
     for (const std::string& layer : record.muted) out << "muted " << layer << "\n";
@@ -143,6 +146,8 @@ NoteReading read_note(const std::string& text) {
     const std::string::size_type first_end = text.find('\n');
     const std::string header = text.substr(0, first_end);
     if (header == kHeader) {
+        reading.version = 3;
+    } else if (header == kHeaderV2) {
         reading.version = 2;
     } else if (header == kHeaderV1) {
         reading.version = 1;
@@ -151,7 +156,7 @@ NoteReading read_note(const std::string& text) {
         return reading;
     }
     std::string body = text;
-    if (reading.version == 2) {
+    if (reading.version >= 2) {
         // The end line is the last, and counts the lines above it: a note cut anywhere lacks it
         // or miscounts.
         const std::string::size_type last_start =
@@ -175,7 +180,7 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
     std::istringstream in(text);
     in.imbue(std::locale::classic());
     std::string line;
-    if (!std::getline(in, line) || (line != kHeader && line != kHeaderV1)) return std::nullopt;
+    if (!std::getline(in, line) || (line != kHeader && line != kHeaderV2 && line != kHeaderV1)) return std::nullopt;
     AppliedRecord record;
     bool has_range = false;
     bool has_bypass = false;
@@ -217,7 +222,7 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             if (!(fields >> bypass)) return std::nullopt;
             record.bypass = bypass != 0;
             has_bypass = true;
-        } else if (key == "base" || key == "own" || key == "shake") {
+        } else if (key == "base" || key == "own" || key == "shake" || key == "blend") {
             std::string channel;
             fields >> channel;
             const std::optional<std::size_t> k = channel_position(channel);
@@ -226,7 +231,10 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
                 if (!(fields >> record.base[*k])) return std::nullopt;
                 has_base[*k] = true;
             } else {
-                fields >> (key == "own" ? record.own_curves : record.shake_curves)[*k];
+                ShakeCurves& names = key == "own"     ? record.own_curves
+                                     : key == "shake" ? record.shake_curves
+                                                      : record.blends;
+                fields >> names[*k];
             }
         }
     }
@@ -249,13 +257,14 @@ void write_applied(Host& host, const std::string& camera, const AppliedRecord& r
     host.set_string_attr(camera, kAppliedAttribute, applied_text(record));
 }
 
-std::string base_plug(Host& host, const std::string& camera, const char* channel) {
+std::string base_plug(Host& host, const std::string& camera, const char* channel, const std::string& through) {
     std::string plug = channel_plug(camera, channel);
     // A cycle of blend nodes cannot be made in the host; the bound only keeps a broken scene from
     // hanging the tool.
     for (int depth = 0; depth < 1000; ++depth) {
         const std::optional<std::string> input = host.input_plug(plug);
-        if (!input || !is_blend_node(host.node_type(node_of(*input)))) break;
+        if (!input || (!through.empty() && node_of(*input) == through)) break;
+        if (!is_blend_node(host.node_type(node_of(*input)))) break;
         plug = blend_input_a(*input);
     }
     return plug;
@@ -302,12 +311,43 @@ void unlink_kept_curves(Host& host, const std::string& camera) {
 
 void link_kept_curve(Host& host, const std::string& camera, std::size_t k, const std::string& curve) {
     if (!host.has_attr(camera, kKeptCurvesAttribute)) host.add_message_attr(camera, kKeptCurvesAttribute);
-    host.connect_attr(curve + ".message", kept_link(camera, k));
+    const std::optional<std::string> linked = host.input_plug(kept_link(camera, k));
+    if (!linked || node_of(*linked) != curve) host.connect_attr(curve + ".message", kept_link(camera, k));
 }
 
+namespace {
+
+// A channel whose shake curve adds through a blend node: the curve driving the blend's inputA now
+// (the own curve, or one a key on the shaken camera made there) drives the plug the blend drove
+// again, or that plug gets its first-frame value back; then the blend goes. The own curve is
+// connected before the blend is deleted, so that it never drives nothing.
+void take_off_blend(Host& host, const std::string& camera, std::size_t k, const std::string& blend,
+                    const std::string& own, double base) {
+    const std::string plug = base_plug(host, camera, kChannels[k], blend);
+    const std::optional<std::string> below = host.input_plug(blend + ".inputA");
+    std::string own_now = own;
+    if (below && is_time_curve(host.node_type(node_of(*below)))) own_now = node_of(*below);
+    const std::optional<std::string> input = host.input_plug(plug);
+    if (!own_now.empty() && host.obj_exists(own_now) && is_time_curve(host.node_type(own_now))) {
+        host.connect_attr(own_now + ".output", plug);
+    } else {
+        if (input) host.disconnect_attr(*input, plug);
+        host.set_attr(plug, base);
+    }
+    host.delete_node(blend);
+}
+
+}  // namespace
+
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
-                    const ShakeCurves& shake_curves, const Sample& base) {
+                    const ShakeCurves& shake_curves, const Sample& base, const ShakeCurves& blends) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!blends[k].empty() && host.obj_exists(blends[k])) {
+            take_off_blend(host, camera, k, blends[k], own_curves[k], base[k]);
+            const std::string& shake = shake_curves[k];
+            if (!shake.empty() && shake != own_curves[k] && host.obj_exists(shake)) host.delete_node(shake);
+            continue;
+        }
         const std::string plug = base_plug(host, camera, kChannels[k]);
         const std::string& own = own_curves[k];
         const std::string& shake = shake_curves[k];
@@ -323,10 +363,13 @@ void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& ow
     }
     unlink_kept_curves(host, camera);
     drop_links(host, camera, kShakeLinksAttribute);
+    drop_links(host, camera, kBlendLinksAttribute);
 }
 
-bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves) {
+bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves,
+                          const ShakeCurves& blends) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!blends[k].empty() && host.obj_exists(blends[k])) return true;
         const std::string own = own_curves[k];
         if (own.empty() || !host.obj_exists(own)) continue;
         const std::optional<std::string> input = host.input_plug(base_plug(host, camera, kChannels[k]));
@@ -357,7 +400,7 @@ void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& r
 }
 
 void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
-                         const ShakeControls& controls, const ShakeCurves& keyed) {
+                         const ShakeControls& controls, const ShakeCurves& keyed, const ShakeCurves& blends) {
     std::optional<AppliedRecord> applied = noted;
     const std::string before = applied_text(*applied);
     applied->settings = controls.settings;
@@ -365,6 +408,7 @@ void note_keyed_settings(Host& host, const std::string& camera, const AppliedRec
     applied->mode = camera_mode_text(controls.settings.mode);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (!keyed[k].empty()) applied->shake_curves[k] = keyed[k];
+        if (!blends[k].empty()) applied->blends[k] = blends[k];
     }
     const std::string after = applied_text(*applied);
     if (after != before) host.set_string_attr(camera, kAppliedAttribute, after);
@@ -375,6 +419,7 @@ void note_taken_off(Host& host, const std::string& camera, const std::optional<s
     applied.live = false;
     applied.shake_curves = ShakeCurves{};
     applied.own_curves = ShakeCurves{};
+    applied.blends = ShakeCurves{};
     applied.bypass = false;  // nothing left to bypass
     unmute_noted_layers(host, camera, applied);
     if (new_layer) link_layer(host, camera, kLayerLinksAttribute, *new_layer);

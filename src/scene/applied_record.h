@@ -23,9 +23,12 @@ struct AppliedRecord {
     std::string mode;
     Frame start_frame = 0;
     Frame end_frame = 0;
-    ShakeCurves own_curves;           // the camera's own curve of each channel; empty: it had none
-    Sample base{};                    // each channel's own value on the first frame
-    ShakeCurves shake_curves;         // the shake curve of each channel; empty: none made
+    ShakeCurves own_curves;    // the camera's own curve of each channel; empty: it had none
+    Sample base{};             // each channel's own value on the first frame
+    ShakeCurves shake_curves;  // the shake curve of each channel; empty: none made
+    // The blend node adding each channel's shake curve to its own animation (a note of version 3);
+    // empty: none, the shake curve drives the channel itself (versions 1 and 2).
+    ShakeCurves blends;
     std::vector<std::string> layers;  // override layers this tool baked on the camera
     // Those of `layers` the live shake muted (the others were muted already, or are gone): the
     // shake is seen and baked as keyed, not under an earlier bake. They sound again when it
@@ -51,8 +54,9 @@ std::optional<AppliedRecord> parse_applied(const std::string& text);
 // The most a note may hold: one written by this tool is a few kilobytes.
 inline constexpr std::size_t kMaxNoteBytes = std::size_t{1} << 20;
 // A note's text read whole, or what is wrong with it, said after "<camera>: " ("its note is cut
-// short"). A note of version 2 ends with a line counting the lines above it; one of version 1
-// has none, and is checked against the scene by the caller (applied_links.h).
+// short"). A note of version 2 or 3 ends with a line counting the lines above it; one of version 1
+// has none, and is checked against the scene by the caller (applied_links.h). Version 3 names the
+// blend nodes that add the shake to the own animation.
 struct NoteReading {
     std::optional<AppliedRecord> record;
     int version = 0;
@@ -66,7 +70,8 @@ void write_applied(Host& host, const std::string& camera, const AppliedRecord& r
 // The plug a channel's own animation drives: the channel itself, or, on a channel in animation
 // layers, the inputA at the bottom of its chain of blend nodes (the base layer), so that the
 // shake goes in under the animator's layers and they keep combining on top.
-std::string base_plug(Host& host, const std::string& camera, const char* channel);
+// With `through` named, the walk stops below no blend node but that one: the plug it drives.
+std::string base_plug(Host& host, const std::string& camera, const char* channel, const std::string& through = {});
 
 // The channels of `camera` whose base animation is driven by something else than an animation
 // curve of their own (a constraint, an expression, a driven key, another connection), each as
@@ -83,16 +88,19 @@ ShakeCurves driving_curves(Host& host, const std::string& camera);
 inline constexpr const char* kKeptCurvesAttribute = "tremblaOwnCurves";
 void link_kept_curve(Host& host, const std::string& camera, std::size_t k, const std::string& curve);
 
-// Takes an applied shake off the camera: deletes its shake curves (those found through the
-// camera's links: applied_links.h), connects each channel's own curve (a time curve) again to its
-// base plug and gives a channel without one its first-frame value, and removes the links of the
-// own and shake curves. Nothing else is touched.
+// Takes an applied shake off the camera: deletes its shake curves and blend nodes (those found
+// through the camera's links: applied_links.h), connects each channel's own curve (a time curve;
+// on a blend, the one driving its inputA now) again to its base plug and gives a channel without
+// one its first-frame value, and removes the links of the own and shake curves and the blends.
+// Nothing else is touched.
 void take_off_shake(Host& host, const std::string& camera, const ShakeCurves& own_curves,
-                    const ShakeCurves& shake_curves, const Sample& base);
+                    const ShakeCurves& shake_curves, const Sample& base, const ShakeCurves& blends = {});
 
 // Whether an own curve that still exists drives nothing on its channel: kept aside for a shake
 // that is no longer there.
-bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves);
+// A blend of the tool still there (`blends`) is such a shake too.
+bool own_curves_set_aside(Host& host, const std::string& camera, const ShakeCurves& own_curves,
+                          const ShakeCurves& blends = {});
 
 // Mutes each layer a bake of this tool made for `camera` (linked to it, applied_links.h) that
 // sounds, linking it as muted and noting it in `record.muted`; the animator's own layers are not
@@ -103,9 +111,9 @@ void mute_baked_layers(Host& host, const std::string& camera, AppliedRecord& rec
 void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& record);
 
 // Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
-// keyed), over `noted`, what the prepare noted; written only when the text changes.
+// keyed) with their blends, over `noted`, what the prepare noted; written only when the text changes.
 void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
-                         const ShakeControls& controls, const ShakeCurves& keyed);
+                         const ShakeControls& controls, const ShakeCurves& keyed, const ShakeCurves& blends = {});
 
 // Notes on the camera that no shake is live any more, and the layer a bake just made, if any; the
 // layers the shake muted sound again (a new layer overrides them inside its range).

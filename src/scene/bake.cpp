@@ -256,6 +256,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     const ShakeCurves curves = prepared_curves(record, camera);
     const ShakeCurves own = record.own_curves;
     const ShakeCurves made = record.shake_curves;
+    const ShakeCurves blends = record.shake_blends;
     const Sample base = prepared_camera_base(record);
 
     // Each value read and each key set is a unit; a channel without a curve reports none.
@@ -283,7 +284,7 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     // the layer alone carries the shake from here on.
     std::optional<std::string> made_layer;
     try {
-        take_off_shake(host, camera, own, made, base);
+        take_off_shake(host, camera, own, made, base, blends);
 
         // The host may still rename the layer; its answer is used from here on.
         made_layer = host.create_override_layer(free_layer_name(host, requested_layer));

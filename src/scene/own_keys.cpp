@@ -91,9 +91,8 @@ std::string own_curve_for(Host& host, Prepared& record, const std::string& camer
 void resample_channel(Host& host, Prepared& record, std::size_t k) {
     const std::string& curve = record.own_curves[k];
     const std::vector<Frame> frames = prepared_frames(record);
-    std::vector<double> values;
-    values.reserve(frames.size());
-    for (Frame frame : frames) values.push_back(host.eval_curve(curve, frame).value_or(0.0));
+    std::vector<double> values =
+        host.eval_curve_frames(curve, frames).value_or(std::vector<double>(frames.size(), 0.0));
     if (record.camera_base && !values.empty()) (*record.camera_base)[k] = values.front();
     for (ChannelSeries& series : record.camera_original_anim) {
         if (series.name == kChannels[k]) {
@@ -104,14 +103,35 @@ void resample_channel(Host& host, Prepared& record, std::size_t k) {
     record.camera_original_anim.push_back({kChannels[k], std::move(values)});
 }
 
+// Keys on the own curve under channel k's blend that the tool did not see there: the animator's,
+// keyed on the shaken camera (an own curve the host made for such a key is new altogether).
+void find_own_keys(Host& host, const Prepared& record, std::size_t k, std::vector<AnimatorKey>& found) {
+    const std::string blend = record.shake_blends[k];
+    if (!host.obj_exists(blend)) return;
+    const std::optional<std::string> below = host.input_plug(blend + ".inputA");
+    if (!below) return;
+    const std::string own = below->substr(0, below->find('.'));
+    if (!is_time_curve(host.node_type(own))) return;
+    const std::vector<std::pair<double, double>> none;
+    const auto& seen = own == record.own_curves[k] ? record.own_keys[k] : none;
+    for (const auto& [time, value] : host.curve_keys(own)) {
+        const bool known = std::any_of(seen.begin(), seen.end(), [&](const std::pair<double, double>& key) {
+            return same_time(key.first, time) && same_value(value, key.second);
+        });
+        if (!known) found.push_back({k, time, value, own});
+    }
+}
+
 }  // namespace
 
 void record_own_keys_outside(Host& host, Prepared& record) {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         record.own_keys_outside[k].clear();
+        record.own_keys[k].clear();
         record.own_looks[k] = CurveLook{};
         if (record.own_curves[k].empty()) continue;
         const std::vector<std::pair<double, double>> keys = host.curve_keys(record.own_curves[k]);
+        record.own_keys[k] = keys;
         CurveLook look = host.curve_look(record.own_curves[k]);
         std::vector<KeyTangent> tangents;
         for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -145,13 +165,17 @@ std::vector<AnimatorKey> find_animator_keys(Host& host, const Prepared& record) 
     const std::optional<std::uint64_t> mark = host.curve_edit_mark();
     if (mark && record.edits_seen == mark) return found;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (!record.shake_blends[k].empty()) {
+            find_own_keys(host, record, k, found);
+            continue;
+        }
         const std::string curve = record.shake_curves[k];
         if (curve.empty() || record.keyed_values[k].empty() || !host.obj_exists(curve)) continue;
         std::size_t changed = 0;
         for (const auto& [time, value] : host.curve_keys(curve)) {
             const std::optional<double> keyed = keyed_at(record, k, time);
             if (keyed && same_value(value, *keyed)) continue;
-            found.push_back({k, time, value});
+            found.push_back({k, time, value, {}});
             if (keyed) ++changed;
         }
         // Most of the tool's own keys changed is not an animator's hand but keys the record does
@@ -182,10 +206,19 @@ void carry_animator_keys(Host& host, Prepared& record, const std::vector<Animato
         std::size_t count = 0;
         for (const AnimatorKey& key : carried) {
             if (key.channel != k) continue;
-            // The animator posed the shaken camera: without the shake, the camera stands at the
-            // pose minus the shake keyed there, and that is the animator's own key.
-            const std::string own = own_curve_for(host, record, camera, k);
-            host.set_curve_key_at(own, key.time, key.pose - shake_at(record, k, key.time));
+            if (!key.own_curve.empty()) {
+                // Already in the own animation: the host keyed it through the blend. A curve the
+                // host made there for a channel that had none becomes the channel's own.
+                if (record.own_curves[k] != key.own_curve) {
+                    record.own_curves[k] = key.own_curve;
+                    link_kept_curve(host, camera, k, key.own_curve);
+                }
+            } else {
+                // The animator posed the shaken camera: without the shake, the camera stands at
+                // the pose minus the shake keyed there, and that is the animator's own key.
+                const std::string own = own_curve_for(host, record, camera, k);
+                host.set_curve_key_at(own, key.time, key.pose - shake_at(record, k, key.time));
+            }
             frames += (frames.empty() ? "" : ", ") + time_text(key.time);
             ++count;
         }

@@ -13,8 +13,8 @@ namespace trembla {
 
 class Host;
 
-// Notes, for each channel with an own curve, its keys outside the prepared range (time, value and
-// tangents) and the curve's weighting and infinity.
+// Notes, for each channel with an own curve, its keys (all of them, and apart those outside the
+// prepared range, with their tangents) and the curve's weighting and infinity.
 void record_own_keys_outside(Host& host, Prepared& record);
 
 // Gives a shake curve its own curve's keys outside the range (as record_own_keys_outside noted
@@ -37,6 +37,10 @@ struct AnimatorKey {
     std::size_t channel;
     double time;
     double pose;  // the value the animator keyed
+    // The own curve the key is in already: through the blend that adds the shake, the host keys
+    // the own animation, as the pose less the shake there. Empty: the key is on a shake curve
+    // that drives the channel itself (a shake applied by an earlier release).
+    std::string own_curve;
 };
 std::vector<AnimatorKey> find_animator_keys(Host& host, const Prepared& record);
 void carry_animator_keys(Host& host, Prepared& record, const std::vector<AnimatorKey>& found);

@@ -220,7 +220,8 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     std::optional<AppliedRecord> applied;
     if (found.state == AppliedFinding::State::held) applied = found.record;
     if (applied && applied->live) {
-        take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base);
+        take_off_shake(host, camera, applied->own_curves, applied->shake_curves, applied->base, applied->blends);
+        applied->blends = ShakeCurves{};
         applied->live = false;
         unmute_noted_layers(host, camera, *applied);
         write_applied(host, camera, *applied);
@@ -273,6 +274,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     now.own_curves = record.own_curves;
     now.base = *record.camera_base;
     now.shake_curves = record.shake_curves;
+    now.blends = record.shake_blends;
     now.settings = controls.settings;
     now.bypass = controls.bypass;
     write_applied(host, camera, now);

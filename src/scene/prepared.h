@@ -30,18 +30,27 @@ struct Prepared {
     // The shake curves of this preparation under the names the host gave them (empty until made):
     // a wanted name that was taken belongs to another node, so they are found by these names.
     ShakeCurves shake_curves;
-    // The camera's own curve of each channel at prepare (empty: the channel had none). Each is
-    // disconnected, not cut, when the shake first drives its channel, and connected again by
-    // reset and bake: every key, tangent and infinity comes back as the animator made it.
+    // The blend node of each channel (empty until made): the own curve drives its inputA, the
+    // shake curve its inputB, and its sum the channel, so that outside the prepared range, where
+    // the shake curve holds 0, the camera moves as its own curve at every time.
+    ShakeCurves shake_blends;
+    // The camera's own curve of each channel at prepare (empty: the channel had none). It keeps
+    // driving its channel through the blend, and reset and bake connect it to the channel again:
+    // every key, tangent and infinity comes back as the animator made it. (A shake applied by an
+    // earlier release disconnected it instead, and its shake curve drove the channel.)
     ShakeCurves own_curves;
+    // The keys (time, value) of each own curve as the tool last saw them: a key the animator sets
+    // on the shaken camera goes into the own curve through the blend, and is told by these.
+    std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys;
     // The plug each channel's own animation drives, found at prepare: the channel, or on a channel
     // in animation layers the bottom blend node's inputA. The shake curves connect there.
     ShakeCurves base_plugs;
-    // The keys (time, value) of each own curve outside the prepared range: copied onto the
-    // channel's shake curve, so that outside the range the shaken camera follows its own move.
+    // The keys (time, value) of each own curve outside the prepared range, which a shake curve of
+    // an earlier release carries (a shake taken up from a scene it saved): there a key is the
+    // tool's own, not the animator's.
     std::array<std::vector<std::pair<double, double>>, kChannelCount> own_keys_outside;
-    // Each own curve's weighting and infinity, and the tangents of its keys outside the range
-    // (aligned with own_keys_outside): the shake curve takes them too.
+    // Unused since the own curve drives its channel outside the range; kept for the steps that
+    // remember records.
     std::array<CurveLook, kChannelCount> own_looks;
     // What the tool last keyed on each shake curve, one value per prepared frame, and of each
     // value the shake it added (empty: not known). A key there that differs, or a key at another

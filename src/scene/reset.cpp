@@ -37,11 +37,12 @@ bool reset_camera(Host& host, Prepared& record) {
     if (made_count > 0 && missing.size() == static_cast<std::size_t>(made_count)) {
         host.warning("Nothing to reset: shake curve not found: " + joined(missing) + ".");
         const ShakeCurves own = record.own_curves;
+        const ShakeCurves blends = record.shake_blends;
         const Sample base = prepared_camera_base(record);
         record.ready = false;
-        if (own_curves_set_aside(host, camera, own)) {
+        if (own_curves_set_aside(host, camera, own, blends)) {
             const UndoChunk chunk(host, "Trembla: reset");
-            take_off_shake(host, camera, own, ShakeCurves{}, base);
+            take_off_shake(host, camera, own, ShakeCurves{}, base, blends);
             note_taken_off(host, camera, std::nullopt);
         }
         return true;
@@ -51,11 +52,12 @@ bool reset_camera(Host& host, Prepared& record) {
     carry_animator_keys(host, record);  // the animator's keys on the shake curves stay theirs
     const ShakeCurves own = record.own_curves;
     const ShakeCurves made = record.shake_curves;
+    const ShakeCurves blends = record.shake_blends;
     const Sample base = prepared_camera_base(record);
 
     // Every channel, whatever the switches say: a channel switched off after an update still
     // carries the curve of that update. Each own curve is connected again as it was made.
-    take_off_shake(host, camera, own, made, base);
+    take_off_shake(host, camera, own, made, base, blends);
     note_taken_off(host, camera, std::nullopt);
     record.ready = false;
     return true;
@@ -72,7 +74,7 @@ bool reset_applied_shake(Host& host, const std::string& camera) {
     const AppliedRecord& applied = found.record;
     if (refuse_locked(host, "reset", camera, every_channel())) return false;
     const UndoChunk chunk(host, "Trembla: reset");
-    take_off_shake(host, camera, applied.own_curves, applied.shake_curves, applied.base);
+    take_off_shake(host, camera, applied.own_curves, applied.shake_curves, applied.base, applied.blends);
     note_taken_off(host, camera, std::nullopt);
     warn_unproven_layers(host, found);
     return true;

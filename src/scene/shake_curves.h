@@ -30,6 +30,31 @@ struct CurvesToReplace {
 ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
                              const std::vector<Frame>& frames, const CurvesToReplace& replace = {});
 
+// What key_offset_curves adds each channel's shake to: the plug each blend drives (empty: the
+// camera's channel), the blend already made (ours; empty or gone: one is made), the curves of
+// ours it replaces, and for a new blend its inputA: the own curve, else the value `still` holds.
+struct OffsetTargets {
+    ShakeCurves targets;
+    ShakeCurves blends;
+    ShakeCurves made;
+    ShakeCurves own;
+    Sample still{};
+};
+struct OffsetCurves {
+    ShakeCurves curves;
+    ShakeCurves blends;
+};
+
+// Keys the shake as an offset added to each channel's own animation: per channel in `offsets`
+// (one value per frame), a new curve keyed on every frame and on the frames just outside them
+// with 0, held at 0 outside the frames at every time between (stepped before the first frame,
+// stepped to the next key after the last), connected to the inputB of the channel's blend node
+// (animBlendNodeAdditiveDL / DA, made once with the own curve on its inputA, its output driving
+// the target). Nothing is cut: the own curve keeps driving, through the blend. Host failures
+// propagate; channels done before keep their new curves.
+OffsetCurves key_offset_curves(Host& host, const std::string& camera, const std::vector<ChannelKeys>& offsets,
+                               const std::vector<Frame>& frames, const OffsetTargets& on);
+
 // Computes the keys and writes them as key_shake_curves does. Input that compute_camera_keys refuses throws
 // std::invalid_argument before the host is called.
 ShakeCurves apply_shake_to_camera(Host& host, const std::string& camera, const FrameRecord& shake_data,

@@ -41,6 +41,7 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.camera_base = noted->base;
     record.own_curves = noted->own_curves;
     record.shake_curves = noted->shake_curves;
+    record.shake_blends = noted->blends;
     record.noted = noted;
     if (applied != nullptr) *applied = std::move(*noted);
     return record;
@@ -55,8 +56,10 @@ bool read_pending_samples(Host& host, Prepared& record) {
     // The keys of each own curve outside the range ride on its shake curve, as the prepare noted them.
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         next.own_keys_outside[k].clear();
+        next.own_keys[k].clear();
         if (next.own_curves[k].empty() || !host.obj_exists(next.own_curves[k])) continue;
-        for (const auto& key : host.curve_keys(next.own_curves[k])) {
+        next.own_keys[k] = host.curve_keys(next.own_curves[k]);
+        for (const auto& key : next.own_keys[k]) {
             if (key.first < static_cast<double>(next.start_frame) || key.first > static_cast<double>(next.end_frame)) {
                 next.own_keys_outside[k].push_back(key);
             }

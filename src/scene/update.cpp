@@ -44,22 +44,19 @@ FrameRecord prepared_source_shake(const Prepared& record, const std::vector<Fram
     return extract_source_shake(record.delta_data, frames, controls.settings.lag_trans, controls.settings.lag_rot);
 }
 
-// The camera's own curve of a channel about to be written is disconnected, not cut: it stays in
-// the scene, unchanged, for reset and bake to connect again. A channel that already carries a
-// shake curve of this preparation had its own curve set aside then; a live update asks nothing.
-void set_own_curves_aside(Host& host, const std::string& camera, const std::vector<ChannelKeys>& keys,
-                          const ShakeCurves& own, const ShakeCurves& made, const ShakeCurves& targets) {
-    for (const ChannelKeys& channel : keys) {
-        const std::size_t k = channel_index(channel.channel);
-        const std::string& curve = own[k];
-        if (curve.empty() || !made[k].empty()) continue;
-        const std::string& destination = targets[k];
-        const std::optional<std::string> input = host.input_plug(destination);
-        if (input && *input == curve + ".output") {
-            host.disconnect_attr(*input, destination);
-            link_kept_curve(host, camera, k, curve);
+// Each channel's keyed values less its own animation on that frame: the offset its blend adds to
+// the own curve, which keeps driving the channel.
+std::vector<ChannelKeys> offsets_from_own(const std::vector<ChannelKeys>& keys, const ChannelAnim& own) {
+    std::vector<ChannelKeys> offsets = keys;
+    for (ChannelKeys& channel : offsets) {
+        for (const ChannelSeries& series : own) {
+            if (series.name != channel.channel) continue;
+            for (std::size_t i = 0; i < channel.values.size() && i < series.values.size(); ++i) {
+                channel.values[i] -= series.values[i];
+            }
         }
     }
+    return offsets;
 }
 
 }  // namespace
@@ -114,15 +111,19 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     if (refuse_locked(host, "update", camera, switched_on_channels(controls.settings))) return std::nullopt;
     const UndoChunk chunk(host, "Trembla: update");
     const std::vector<Frame> frames = prepared_frames(record);
-    CurvesToReplace replace;
-    replace.own_only = true;
-    // The curves this camera links as its shake: a rename since leaves the record's names behind.
-    replace.made = linked_shake_curves(host, camera, record.shake_curves);
-    // A record made by a prepare knows its base plugs; any other is asked for them once here.
-    replace.targets = record.base_plugs;
+    OffsetTargets on;
+    // The curves and blends this camera links as its shake: a rename since leaves the record's
+    // names behind.
+    on.made = linked_shake_curves(host, camera, record.shake_curves);
+    on.blends = linked_shake_blends(host, camera, record.shake_blends);
+    // A record made by a prepare knows its base plugs; any other is asked for them once here (below
+    // the blend that adds the shake, where there is one).
+    on.targets = record.base_plugs;
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (replace.targets[k].empty()) replace.targets[k] = base_plug(host, camera, kChannels[k]);
+        if (on.targets[k].empty()) on.targets[k] = base_plug(host, camera, kChannels[k], on.blends[k]);
     }
+    on.own = record.own_curves;
+    on.still = prepared_camera_base(record);
     AppliedShake applied;
     // Everything is computed before the first scene write, so bad input leaves the scene untouched;
     // the record's animation is read only here.
@@ -131,21 +132,24 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     applied.camera_mode = keying.camera_mode;
     applied.keyed_shake = std::move(keying.keyed_shake);
     const std::vector<ChannelKeys> keys = std::move(keying.keys);
-    const ShakeCurves own = record.own_curves;
-    const auto own_keys_outside = record.own_keys_outside;  // copies: host calls may replace the record
-    const auto own_looks = record.own_looks;
-    set_own_curves_aside(host, camera, keys, own, replace.made, replace.targets);
-    applied.curves = key_shake_curves(host, camera, keys, frames, replace);
+    const std::vector<ChannelKeys> offsets = offsets_from_own(keys, record.camera_original_anim);
+    const ShakeCurves own = record.own_curves;  // a copy: host calls may replace the record
+    OffsetCurves made = key_offset_curves(host, camera, offsets, frames, on);
+    applied.curves = made.curves;
+    applied.blends = made.blends;
     link_shake_curves(host, camera, applied.curves);
-    // Outside the range the shake curve carries the camera's own keys, tangents and infinity (the
-    // keys inside the range are the shaken ones).
+    link_shake_blends(host, camera, applied.blends);
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
-        if (!own[k].empty()) copy_own_keys_outside(host, own_keys_outside[k], own_looks[k], applied.curves[k]);
+        // Linked as the camera's own when its blend is made: found by the link whatever it is
+        // called later, as a curve set aside by an earlier release is.
+        if (made.blends[k] != on.blends[k] && !own[k].empty() && host.obj_exists(own[k])) {
+            link_kept_curve(host, camera, k, own[k]);
+        }
         applied.keyed[k] = channel.values;
     }
     // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
-    if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves);
+    if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves, applied.blends);
     return applied;
 }
 
@@ -176,6 +180,7 @@ void record_shake_curves(Host& host, Prepared& record, const AppliedShake& made)
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (made.curves[k].empty()) continue;
         record.shake_curves[k] = made.curves[k];
+        record.shake_blends[k] = made.blends[k];
         record.keyed_values[k] = made.keyed[k];
         record.keyed_shake[k] = made.keyed_shake[k];
     }

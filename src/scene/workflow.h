@@ -67,6 +67,7 @@ std::optional<ShakeOffsets> rekey_shake(Host& host, Prepared& record, const Shak
 // channel not written), and the offsets the controls give the shake, as the sliders say them.
 struct AppliedShake {
     ShakeCurves curves;
+    ShakeCurves blends;  // the blend node each curve adds through
     ShakeOffsets offsets;
     CameraMode camera_mode = CameraMode::static_pose;  // the mode keyed: the controls' own
     // By channel index, for each curve made: the value keyed on every frame, and the shake in it.

@@ -46,6 +46,7 @@ void adopt_found_curves(Host& host, Prepared& record, const AppliedRecord& found
             shake.clear();
         }
         record.own_curves[k] = found.own_curves[k];
+        record.shake_blends[k] = found.blends[k];
     }
 }
 
