@@ -42,6 +42,7 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.own_curves = noted->own_curves;
     record.shake_curves = noted->shake_curves;
     record.noted = noted;
+    record.noted_text = found.text;
     if (applied != nullptr) *applied = std::move(*noted);
     return record;
 }

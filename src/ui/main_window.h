@@ -77,8 +77,12 @@ public:
     void _set_ranges_text(const QString& text);
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
-    // The host's script jobs that tell the window of an undo or redo, while it is up.
-    std::vector<long> _undo_jobs;
+    // The host's script jobs that tell the window of a change of the scene under it (an undo, a
+    // redo, a file opened), while it is up.
+    std::vector<long> _scene_jobs;
+    // The note's text on the camera that the controls show (empty: they show no live shake): a
+    // look at the scene rewrites them only when the camera notes something else.
+    std::string _shown_note;
     // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
     // mode.
     void _show_mode_rows();
