@@ -150,7 +150,6 @@ SceneFollowed follow_scene(Host& host, const Prepared& current, const std::strin
         return out;
     }
     // No camera named: the scene's only camera with a live shake is the one.
-    if (!scan) return out;
     if (live_cameras().size() > 1) {
         out.several = *live;
     } else if (live->size() == 1) {

@@ -28,11 +28,12 @@ struct SceneFollowed {
     std::vector<std::string> several;
 };
 
-// Looks at the scene for `current`: its camera when it is ready (a camera gone is left to the
-// command, which says so), else the camera the window names. With `scan` (a window shown, a scene opened), every camera of the scene too: a ready
-// record's camera renamed is found through its links, and with no camera named, the scene's only
-// camera with a live shake is taken up. Only host queries; while the record's camera notes what
-// the tool last saw, one of them.
+// Looks at the scene for `current`: its camera when it is ready, else the camera the window
+// names, else, with none named, the scene's only camera with a live shake. A ready record's
+// camera gone is looked for among the cameras with `scan` (a window shown, a scene opened or read,
+// an undo or redo): renamed, it still links the record's curves; without `scan` it is left to the
+// command, which says so. Only host queries; while the record's camera notes what the tool last
+// saw, one of them.
 // `cached`, when given, is a preparation seen ready earlier (before a reset or bake that an undo
 // took back): a shake taken up that is the one it prepared keeps its samples.
 SceneFollowed follow_scene(Host& host, const Prepared& current, const std::string& named_camera, bool scan,

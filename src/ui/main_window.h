@@ -128,6 +128,9 @@ public:
     // Reset and Bake act on an applied shake only: enabled while one is, each with a tooltip that
     // says what it does, or why it cannot act now. The commands call this whenever that changes.
     void _show_applied(bool applied);
+    // The fade rows act only at the ends of typed ranges: without any they are disabled. A ranges
+    // text set with its signals blocked (the window showing the scene) calls it itself.
+    void _show_fade_rows();
     // Export needs a selection, Delete a preset of the user's own (a shared one stays where it came
     // from): each button is enabled only when it can act, its tooltip saying why not.
     void _show_preset_buttons();
@@ -268,8 +271,6 @@ private:
     // The ranges text was committed (Return, leaving the field, a preset); `before` is put back if
     // the update is refused.
     void _commit_ranges(const QString& before);
-    // The fade rows act only at the ends of typed ranges: without any they are disabled.
-    void _show_fade_rows();
     // Runs a handler of a button's check-state signal (toggled, stateChanged) so guarded: every
     // button whose command may end in a host callback that deletes the window goes through here.
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;

@@ -20,9 +20,9 @@ class WindowCommand;
 // The window shows the scene: the preparation that stands for it is installed, and the window's
 // camera and source, settings, mode, Bypass, buttons and preview show it; with nothing live the
 // fields and controls stay as they are. A taken-up shake is said in one line when no camera was
-// named; notes that cannot be taken up are said once each. `scan` looks at every camera of the
-// scene (follow_scene): when the window is shown and at the host's events, not at each command,
-// which asks only about the camera it prepared or names. Never throws; a host failure leaves
+// named; notes that cannot be taken up are said once each. `scan` looks for a prepared camera
+// gone among the others (follow_scene): when the window is shown and at the host's events; a
+// command leaves a camera gone to itself, to say so. Never throws; a host failure leaves
 // the window as it was and no Python error set.
 void show_the_scene(PyObject* module, TremblaToolWindow& window, bool scan) noexcept;
 

@@ -13,7 +13,7 @@ from maya import cmds  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 
-TAKEN_UP_HINT = "Shake applied. Its preview shows once the source is sampled again, at the next change."
+TAKEN_UP_HINT = "Shake applied. Its preview shows at the next change."
 
 
 def shake_keys():
