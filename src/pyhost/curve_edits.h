@@ -14,7 +14,12 @@ namespace trembla::py {
 // leaves no Python error set.
 void listen_to_curve_edits() noexcept;
 
-// The count of curve-edited messages while listening, nothing otherwise.
+// The count of curve-edited messages while listening, nothing otherwise. A scene read (new, open,
+// import, reference) counts as an edit of every curve.
 std::optional<std::uint64_t> curve_edit_mark() noexcept;
+
+// The count of scene reads alone, while the host tells them; nothing otherwise. The same count
+// means the same scene in memory, not another one that holds nodes of the same names.
+std::optional<std::uint64_t> scene_read_mark() noexcept;
 
 }  // namespace trembla::py

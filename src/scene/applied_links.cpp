@@ -146,6 +146,7 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
         throw Refusal{std::string(kAppliedAttribute) + " holds no text"};
     }
     if (!text || text->empty()) return found;
+    found.text = *text;
     NoteReading reading = read_note(*text);
     if (!reading.record) throw Refusal{reading.problem};
     check_arrays(host, camera);

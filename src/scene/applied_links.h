@@ -32,6 +32,9 @@ struct AppliedFinding {
     };
     State state = State::none;
     AppliedRecord record;
+    // The note's text as the camera holds it (empty: none): a later look that reads the same text
+    // finds the same record, unless the links changed.
+    std::string text;
     // foreign and refused: one line naming the camera and what is wrong ("cam: ...; nothing taken up.").
     std::string problem;
     // Layers a note of version 1 names, which no link shows to be this tool's: left as they are.

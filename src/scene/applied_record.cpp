@@ -399,19 +399,21 @@ void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& r
     record.muted.clear();
 }
 
-void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
-                         const ShakeControls& controls, const ShakeCurves& keyed, const ShakeCurves& blends) {
-    std::optional<AppliedRecord> applied = noted;
-    const std::string before = applied_text(*applied);
-    applied->settings = controls.settings;
-    applied->bypass = controls.bypass;
-    applied->mode = camera_mode_text(controls.settings.mode);
+AppliedRecord note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                                  const std::string& noted_text, const ShakeControls& controls,
+                                  const ShakeCurves& keyed, const ShakeCurves& blends) {
+    AppliedRecord applied = noted;
+    applied.settings = controls.settings;
+    applied.bypass = controls.bypass;
+    applied.mode = camera_mode_text(controls.settings.mode);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (!keyed[k].empty()) applied->shake_curves[k] = keyed[k];
-        if (!blends[k].empty()) applied->blends[k] = blends[k];
+        if (!keyed[k].empty()) applied.shake_curves[k] = keyed[k];
+        if (!blends[k].empty()) applied.blends[k] = blends[k];
     }
-    const std::string after = applied_text(*applied);
-    if (after != before) host.set_string_attr(camera, kAppliedAttribute, after);
+    const std::string after = applied_text(applied);
+    // Compared with the text seen, not with `noted`: an undo since may have put another text there.
+    if (after != noted_text) host.set_string_attr(camera, kAppliedAttribute, after);
+    return applied;
 }
 
 void note_taken_off(Host& host, const std::string& camera, const std::optional<std::string>& new_layer) {

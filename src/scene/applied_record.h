@@ -111,9 +111,11 @@ void mute_baked_layers(Host& host, const std::string& camera, AppliedRecord& rec
 void unmute_noted_layers(Host& host, const std::string& camera, AppliedRecord& record);
 
 // Notes the controls a live shake was just keyed with, its mode and the curves keyed (empty: not
-// keyed) with their blends, over `noted`, what the prepare noted; written only when the text changes.
-void note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
-                         const ShakeControls& controls, const ShakeCurves& keyed, const ShakeCurves& blends = {});
+// keyed) with their blends, over `noted`, what the camera noted last; written only when the text
+// differs from `noted_text`, the text the camera was last seen to hold. Answers what the camera notes now.
+AppliedRecord note_keyed_settings(Host& host, const std::string& camera, const AppliedRecord& noted,
+                                  const std::string& noted_text, const ShakeControls& controls,
+                                  const ShakeCurves& keyed, const ShakeCurves& blends = {});
 
 // Notes on the camera that no shake is live any more, and the layer a bake just made, if any; the
 // layers the shake muted sound again (a new layer overrides them inside its range).

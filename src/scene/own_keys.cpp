@@ -232,6 +232,8 @@ void carry_animator_keys(Host& host, Prepared& record, const std::vector<Animato
         applied->own_curves = record.own_curves;
         if (record.camera_base) applied->base = *record.camera_base;
         write_applied(host, camera, *applied);
+        record.noted = applied;
+        record.noted_text = applied_text(*applied);
     }
     host.print_line("Trembla: keys set on the shaken camera kept in " + camera + "'s own animation: " + channels + ".");
 }

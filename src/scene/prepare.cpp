@@ -280,6 +280,7 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     write_applied(host, camera, now);
     muted.keep = true;
     record.noted = now;
+    record.noted_text = applied_text(now);
     if (applied_offsets != nullptr) *applied_offsets = std::move(offsets);
     host.print_line("Shake prepared. " + std::to_string(sampled) + " frames.");
     const std::string held = held_move_note(record);

@@ -72,6 +72,9 @@ struct Prepared {
     // What the prepare (or the take-up) noted on the camera: an update notes its settings from it
     // without reading the camera again.
     std::optional<AppliedRecord> noted;
+    // The note's text as the tool last saw the camera hold it (read, or written by its own step):
+    // while the camera holds the same text, the scene holds this preparation's shake as noted.
+    std::string noted_text;
 };
 
 }  // namespace trembla

@@ -43,6 +43,7 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.shake_curves = noted->shake_curves;
     record.shake_blends = noted->blends;
     record.noted = noted;
+    record.noted_text = found.text;
     if (applied != nullptr) *applied = std::move(*noted);
     return record;
 }

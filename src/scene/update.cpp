@@ -149,7 +149,9 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
         applied.keyed[k] = channel.values;
     }
     // In the same undo step as the keys: a window taking the shake up later shows what keyed it.
-    if (record.noted) note_keyed_settings(host, camera, *record.noted, controls, applied.curves, applied.blends);
+    if (record.noted)
+        applied.noted = note_keyed_settings(host, camera, *record.noted, record.noted_text, controls, applied.curves,
+                                            applied.blends);
     return applied;
 }
 
@@ -183,6 +185,10 @@ void record_shake_curves(Host& host, Prepared& record, const AppliedShake& made)
         record.shake_blends[k] = made.blends[k];
         record.keyed_values[k] = made.keyed[k];
         record.keyed_shake[k] = made.keyed_shake[k];
+    }
+    if (made.noted) {
+        record.noted = made.noted;
+        record.noted_text = applied_text(*made.noted);
     }
     record.edits_seen = host.curve_edit_mark();
 }

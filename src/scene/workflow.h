@@ -73,6 +73,8 @@ struct AppliedShake {
     // By channel index, for each curve made: the value keyed on every frame, and the shake in it.
     std::array<std::vector<double>, kChannelCount> keyed;
     std::array<std::vector<double>, kChannelCount> keyed_shake;
+    // What the camera notes after the keying (nothing: it notes nothing of this tool's).
+    std::optional<AppliedRecord> noted;
 };
 
 // The keying half of update_shake for a record nobody may change meanwhile; the curves it answers

@@ -77,8 +77,12 @@ public:
     void _set_ranges_text(const QString& text);
     // A slider drag's undo step is open in the host (set and cleared by the context's hooks).
     bool _drag_undo_open = false;
-    // The host's script jobs that tell the window of an undo or redo, while it is up.
-    std::vector<long> _undo_jobs;
+    // The host's script jobs that tell the window of a change of the scene under it (an undo, a
+    // redo, a file opened), while it is up.
+    std::vector<long> _scene_jobs;
+    // The note's text on the camera that the controls show (empty: they show no live shake): a
+    // look at the scene rewrites them only when the camera notes something else.
+    std::string _shown_note;
     // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
     // mode.
     void _show_mode_rows();
@@ -124,6 +128,9 @@ public:
     // Reset and Bake act on an applied shake only: enabled while one is, each with a tooltip that
     // says what it does, or why it cannot act now. The commands call this whenever that changes.
     void _show_applied(bool applied);
+    // The fade rows act only at the ends of typed ranges: without any they are disabled. A ranges
+    // text set with its signals blocked (the window showing the scene) calls it itself.
+    void _show_fade_rows();
     // Export needs a selection, Delete a preset of the user's own (a shared one stays where it came
     // from): each button is enabled only when it can act, its tooltip saying why not.
     void _show_preset_buttons();
@@ -264,8 +271,6 @@ private:
     // The ranges text was committed (Return, leaving the field, a preset); `before` is put back if
     // the update is refused.
     void _commit_ranges(const QString& before);
-    // The fade rows act only at the ends of typed ranges: without any they are disabled.
-    void _show_fade_rows();
     // Runs a handler of a button's check-state signal (toggled, stateChanged) so guarded: every
     // button whose command may end in a host callback that deletes the window goes through here.
     void _run_toggling(QAbstractButton* button, const std::function<void()>& handler) noexcept;

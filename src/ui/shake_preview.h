@@ -23,9 +23,8 @@ public:
     static constexpr int kHeight = 94;
     static constexpr const char* EMPTY_HINT = "Prepare a shake to preview it here.";
     static constexpr const char* NO_OFFSETS_HINT = "These settings add no shake.";
-    static constexpr const char* TAKEN_UP_HINT =
-        "Shake applied. Its preview shows once the source is sampled again, "
-        "at the next change.";
+    // Short enough for the narrowest window: the plot holds three wrapped lines.
+    static constexpr const char* TAKEN_UP_HINT = "Shake applied. Its preview shows at the next change.";
     static constexpr const char* BYPASSED_WORD = "Bypassed";
 
     // The colour of the X (0), Y (1) and Z (2) traces and legend, in both bands.

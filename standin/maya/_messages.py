@@ -1,5 +1,13 @@
 """Callbacks registered through the API on the host's messages (OpenMaya.MMessage and its
-subclasses); the stand-in models the anim curve edited message alone.
+subclasses); the stand-in models the anim curve edited message and the scene messages after a new
+scene and after a file opened.
+
+MSceneMessage.addCallback(message, function, clientData=None) -> id registers a function "that
+will be executed whenever the specified message occurs" (C++ reference, MSceneMessage,
+https://help.autodesk.com/cloudhelp/2018/ENU/Maya-SDK/cpp_ref/class_m_scene_message.html; the
+Python API 2.0 reference lists its constants, kAfterNew = 2, kAfterImport = 4, kAfterOpen = 6,
+kAfterLoadReference = 37, kAfterCreateReference = 45). file() tells kAfterNew and kAfterOpen once
+the scene is in place.
 
 MAnimMessage.addAnimCurveEditedCallback(function, clientData=None) -> id: "This method registers a
 callback that is called whenever an AnimCurve is edited. function - callable which will be passed
@@ -31,6 +39,7 @@ class Registry(object):
 
     def reset(self):
         self.curve_edited = {}  # id -> (function, clientData)
+        self.scene = {}  # id -> (message, function, clientData)
         self._next = 1
 
     # The MObjectArray the callbacks take, from a function answering the nodes; set by
@@ -46,9 +55,27 @@ class Registry(object):
         self.curve_edited[number] = (function, client_data)
         return number
 
+    def add_scene(self, message, function, client_data):
+        if not callable(function):
+            raise TypeError("addCallback: the function must be callable")
+        number = self._next
+        self._next += 1
+        self.scene[number] = (int(message), function, client_data)
+        return number
+
     def remove(self, number):
-        if self.curve_edited.pop(number, None) is None:
+        if self.curve_edited.pop(number, None) is None and self.scene.pop(number, None) is None:
             raise RuntimeError("(kFailure): Unexpected Internal Failure: no callback %r" % (number,))
+
+    def scene_message(self, message):
+        """Called by file() after a new scene (2) or a file opened (6)."""
+        for wanted, function, client_data in list(self.scene.values()):
+            if wanted != message:
+                continue
+            try:
+                function(client_data)
+            except Exception:
+                traceback.print_exc(file=sys.stdout)
 
     def after(self, op, kwargs):
         """Called by every host command once it has run."""

@@ -12,6 +12,8 @@ import os
 import pickle
 
 from . import _locks, _math, _units
+from ._messages import messages
+from ._script_jobs import jobs
 from ._flags import FlagSet, query_one
 from ._host import scene
 from ._undo import journal
@@ -355,6 +357,9 @@ def file(*args, **kwargs):
         with open(path, "rb") as source:
             state = pickle.load(source)
         _replace_scene(state, path)
+        messages.scene_message(6)  # MSceneMessage.kAfterOpen
+        jobs.trigger("SceneOpened")
+        jobs.trigger("PostSceneRead")
         return path
     if args or not flags.get("new"):
         raise NotImplementedError("file: the stand-in host serves new, rename, save, open and "
@@ -366,6 +371,8 @@ def file(*args, **kwargs):
     finally:
         journal.resume()
     journal.flush()
+    messages.scene_message(2)  # MSceneMessage.kAfterNew
+    jobs.trigger("NewSceneOpened")
     return None
 
 

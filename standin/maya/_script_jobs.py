@@ -1,4 +1,4 @@
-"""scriptJob with the Undo and Redo events, exists and kill.
+"""scriptJob with the Undo, Redo and scene file events, exists and kill.
 
 The scriptJob reference (https://docs.huihoo.com/autodesk/maya/2017/english/CommandsPython/
 scriptJob.html): the command "creates a "script job", which is a MEL command or script. This job
@@ -11,13 +11,17 @@ GUID-A42F2A04-0216-408D-8073-F4D4D896CE8D.htm): "When the event or condition is 
 script is added to a queue and is run the next time the system is idle"; its Japanese edition
 adds that however often the event triggers meanwhile, the script runs once at that idle. The
 stand-in has no event loop of its own: standin.run_idle() is the host going idle. The events
-(scriptJob -listEvents): "Undo" when an undo takes a step back, "Redo" when a redo puts one back.
+(scriptJob -listEvents): "Undo" when an undo takes a step back, "Redo" when a redo puts one back;
+and, as the scriptJob reference lists them, "NewSceneOpened: when a new scene has been opened",
+"SceneOpened" when a scene file has been opened, and "PostSceneRead: after a scene has been read.
+Specifically after a file open, import or all child references have been read." file() triggers
+them (_scene_commands.py).
 """
 from __future__ import absolute_import
 
 from ._flags import FlagSet
 
-EVENTS = ("Undo", "Redo")
+EVENTS = ("Undo", "Redo", "NewSceneOpened", "SceneOpened", "PostSceneRead")
 
 _SCRIPT_JOB = FlagSet("scriptJob", "event|e kill|k exists|ex force|f killWithScene|kws "
                                    "replacePrevious|rp protected|pro")

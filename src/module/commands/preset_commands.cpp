@@ -25,6 +25,7 @@
 #include "presets/settings_snapshot.h"
 #include "presets/shared_presets.h"
 #include "pyhost/python_error.h"
+#include "scene/applied_links.h"
 #include "scene/undo_chunk.h"
 #include "ui/main_window.h"
 #include "ui/tool_tip.h"
@@ -65,18 +66,56 @@ QString stripped(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-void set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWindow::*field,
+// Sets `field` to a name the preset holds when that node exists; answers whether it did.
+bool set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWindow::*field,
                     const std::optional<std::string>& name) {
-    if (name && host.obj_exists(*name)) {
-        (command.window().*field)->setText(qstring_of(*name));
+    if (!name || name->empty() || !host.obj_exists(*name)) return false;
+    (command.window().*field)->setText(qstring_of(*name));
+    return true;
+}
+
+// Where a preset's camera and source go. A shared preset is a studio's, loaded on every shot:
+// it never points the tool at a camera. While a shake is live, the settings go to it and the
+// camera and source stay; the user hears so. Otherwise the named nodes that exist are picked,
+// and the line names them: a camera changed without a word is easy to miss.
+enum class PresetNames { picked, kept_for_live_shake, never };
+
+void apply_names(Host& host, WindowCommand& command, const PresetToApply& preset, PresetNames names,
+                 const std::string& live_camera) {
+    if (names == PresetNames::never) return;
+    if (names == PresetNames::kept_for_live_shake) {
+        const auto differs = [&](const std::optional<std::string>& name, QLineEdit* TremblaToolWindow::*field) {
+            return name && !name->empty() && *name != utf8_of((command.window().*field)->text());
+        };
+        if (differs(preset.camera, &TremblaToolWindow::camera_field) ||
+            differs(preset.source, &TremblaToolWindow::source_field)) {
+            host.print_line("The preset's camera and source were not applied: the shake on " + shown_name(live_camera) +
+                            " is live.");
+        }
+        return;
     }
+    std::string picked;
+    if (set_name_field(host, command, &TremblaToolWindow::camera_field, preset.camera)) {
+        picked += "camera " + shown_name(*preset.camera);
+    }
+    if (set_name_field(host, command, &TremblaToolWindow::source_field, preset.source)) {
+        picked += (picked.empty() ? "source " : " and source ") + shown_name(*preset.source);
+    }
+    if (!picked.empty()) host.print_line("The preset picked " + picked + ".");
+}
+
+// How the names of a preset applied now are treated (see apply_names).
+PresetNames names_rule(PyObject* module, bool shared) {
+    if (shared) return PresetNames::never;
+    return current_prepared(module)->ready ? PresetNames::kept_for_live_shake : PresetNames::picked;
 }
 
 // Sets the controls in the order a user would see them change. The rows, check boxes and mode
 // buttons are set through their ordinary setters without blocking signals: their handlers
 // re-apply a prepared shake as if the user had made each change. Those handlers run host
 // commands, and so Python, so the window is asked for again before each control.
-void apply_record(Host& host, WindowCommand& command, const PresetJson& record) {
+void apply_record(Host& host, WindowCommand& command, const PresetJson& record, PresetNames names,
+                  const std::string& live_camera) {
     const PresetToApply preset = read_preset_record(record);
     for (const std::string& warning : preset.warnings) {
         host.warning(warning);
@@ -84,8 +123,7 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record) 
     if (!record.is_object()) {
         return;  // ignored whole, as its warning says
     }
-    set_name_field(host, command, &TremblaToolWindow::camera_field, preset.camera);
-    set_name_field(host, command, &TremblaToolWindow::source_field, preset.source);
+    apply_names(host, command, preset, names, live_camera);
 
     for_each_setting(preset.settings,
                      [&command](const char* name, const auto& value) { set_control(command.window(), name, value); });
@@ -170,17 +208,22 @@ void fill_preset_list(PyObject* module, WindowCommand& command) {
 
 // The preset `name` as the list resolves it: the user's own, else the first shared file's that
 // holds it. Unusable files warn and count as empty.
-std::optional<PresetJson> find_preset(Host& host, const std::string& user_path, const std::string& name) {
+struct FoundPreset {
+    PresetJson record;
+    bool shared = false;
+};
+
+std::optional<FoundPreset> find_preset(Host& host, const std::string& user_path, const std::string& name) {
     const LoadedPresets own = load_presets_warning(host, user_path);
     const auto found = own.presets.find(name);
     if (found != own.presets.end()) {
-        return *found;
+        return FoundPreset{*found, false};
     }
     for (const SharedPresetFile& file : shared_preset_files(user_path)) {
         const LoadedPresets shared = load_presets_warning(host, file.path);
         const auto in_shared = shared.presets.find(name);
         if (in_shared != shared.presets.end()) {
-            return *in_shared;
+            return FoundPreset{*in_shared, true};
         }
     }
     return std::nullopt;
@@ -255,7 +298,7 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
             return;
         }
         const std::string path = preset_file_path_for_store(module);
-        const std::optional<PresetJson> found = find_preset(host, path, *name);
+        const std::optional<FoundPreset> found = find_preset(host, path, *name);
         if (!found) {
             host.warning("Preset '" + *name + "' not found.");
             return;
@@ -263,7 +306,8 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
         {
             // The controls' updates run inside: loading a preset is one step to undo.
             const UndoChunk chunk(host, "Trembla: load preset");
-            apply_record(host, command, *found);
+            apply_record(host, command, found->record, names_rule(module, found->shared),
+                         current_prepared(module)->camera.value_or(std::string()));
         }
         command.window()._switch_tab(0);
         host.in_view_message("Preset '" + *name + "' loaded!");
@@ -416,8 +460,8 @@ void export_presets(PyObject* module, TremblaToolWindow& target, QString given) 
         }
         PresetJson chosen = PresetJson::object();
         for (const std::string& name : names) {
-            if (std::optional<PresetJson> record = find_preset(host, path, name)) {
-                chosen[name] = std::move(*record);
+            if (std::optional<FoundPreset> found = find_preset(host, path, name)) {
+                chosen[name] = std::move(found->record);
             } else {
                 host.warning("Preset '" + name + "' not found.");
             }
@@ -500,7 +544,8 @@ void apply_settings(PyObject* module, TremblaToolWindow& target, const PresetJso
     run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
         py::PythonHost host = host_for(module);
         const UndoChunk chunk(host, "Trembla: apply preset");
-        apply_record(host, command, preset_record);
+        apply_record(host, command, preset_record, names_rule(module, false),
+                     current_prepared(module)->camera.value_or(std::string()));
     });
 }
 

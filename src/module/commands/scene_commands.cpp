@@ -19,10 +19,9 @@
 #include "module/commands/fade_overlap.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
-#include "module/commands/take_up.h"
-#include "module/commands/undo_follow.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
+#include "module/commands/window_follow.h"
 #include "module/registry.h"
 #include "module/state.h"
 #include "pyhost/python_error.h"
@@ -453,8 +452,6 @@ void begin_slider_drag(PyObject* module, TremblaToolWindow& target) {
     GilHold gil;
     if (target._drag_undo_open) return;
     QPointer<TremblaToolWindow> window(&target);
-    begin_drag_step(module, target);
-    if (!window) return;
     py::PythonHost host = host_for(module);
     host.open_undo_chunk("Trembla: slider drag");
     if (window) {
@@ -475,7 +472,6 @@ void end_slider_drag(PyObject* module, TremblaToolWindow& target) noexcept {
         // Nothing to report a failed close to: the drag is over either way.
         PyErr_Clear();
     }
-    end_drag_step(module, target);
 }
 
 // The hooks hand `module` on at once: the window owns the hooks, and a command may delete the
@@ -509,10 +505,10 @@ void install_shake_commands(WindowContext& context, PyObject* module) {
     };
     context.shown = [module](TremblaToolWindow& w) {
         const QPointer<TremblaToolWindow> alive(&w);
-        install_undo_jobs(module, w);
-        if (alive) take_up_on_show(module, *alive);
+        install_scene_jobs(module, w);
+        if (alive) show_the_scene(module, *alive, true);
     };
-    context.hidden = [module](TremblaToolWindow& w) { kill_undo_jobs(module, w); };
+    context.hidden = [module](TremblaToolWindow& w) { kill_scene_jobs(module, w); };
 }
 
 }  // namespace

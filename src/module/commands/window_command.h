@@ -11,7 +11,7 @@
 #include <QPointer>
 
 #include "module/binding/error_report.h"
-#include "module/commands/undo_follow.h"
+#include "module/commands/window_follow.h"
 #include "pyhost/py_compat.h"
 
 namespace trembla {
@@ -68,7 +68,7 @@ void warn_busy(PyObject* module);
 // from the host's event loop), or warns "Trembla: busy" when the window is inside another one.
 // Refused, it first runs `put_back`, which returns the control that asked for the command to its
 // value before (no Python has run yet, so the control is still there). An outermost command first
-// brings the tool in line with the host's undo queue, and one that makes a step remembers it.
+// shows what the scene holds (window_follow.h).
 template <class Body>
 void run_window_command(PyObject* module, TremblaToolWindow& target, CommandKind kind, Body&& body,
                         const std::function<void()>& put_back = {}) {
@@ -79,7 +79,7 @@ void run_window_command(PyObject* module, TremblaToolWindow& target, CommandKind
         warn_busy(module);
         return;
     }
-    const StepWatch watch(module, command);
+    const SceneWatch watch(module, command);
     body(command);
 }
 

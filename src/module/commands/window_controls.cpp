@@ -112,8 +112,12 @@ void show_control(TremblaToolWindow& window, const char* setting, int value) {
 
 void show_control(TremblaToolWindow& window, const char* setting, const std::string& value) {
     QLineEdit* field = control_for(window, kFields, setting);
-    const QSignalBlocker blocker(field);
-    field->setText(qstring_of(value));
+    {
+        const QSignalBlocker blocker(field);
+        field->setText(qstring_of(value));
+    }
+    // The fade rows follow the ranges text, which the blocked signal would have told them.
+    if (field == window.ranges_field) window._show_fade_rows();
 }
 
 void show_control(TremblaToolWindow& window, const char* setting, bool value) {

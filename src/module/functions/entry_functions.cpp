@@ -4,8 +4,7 @@
 
 #include "module/binding/errors.h"
 #include "module/commands/dock_commands.h"
-#include "module/commands/take_up.h"
-#include "module/commands/undo_follow.h"
+#include "module/commands/window_follow.h"
 #include "module/faces/window_type.h"
 #include "module/registry.h"
 #include "module/state.h"
@@ -63,8 +62,7 @@ PyObject* py_restore_docked(PyObject* module, PyObject*) {
 PyObject* py_reset_state(PyObject* module, PyObject*) {
     return guarded([&] {
         reset_module_state(module);
-        forget_undo_history();
-        forget_told_notes();
+        forget_seen_scene();
         Py_RETURN_NONE;
     });
 }

@@ -335,6 +335,22 @@ class MMessage(object):
     removeCallback = staticmethod(_operation("OpenMaya.MMessage.removeCallback", _remove_callback))
 
 
+def _add_scene_callback(message, function, clientData=None):
+    # addCallback(message, function, clientData=None) -> id: _messages.py cites the reference.
+    from .._messages import messages
+    return messages.add_scene(message, function, clientData)
+
+
+class MSceneMessage(MMessage):
+    """Scene messages: the callbacks after a new scene, a file opened or imported, a reference."""
+    kAfterNew = 2
+    kAfterImport = 4
+    kAfterOpen = 6
+    kAfterLoadReference = 37
+    kAfterCreateReference = 45
+    addCallback = staticmethod(_operation("OpenMaya.MSceneMessage.addCallback", _add_scene_callback))
+
+
 def _tell_messages():
     from .._messages import messages
     messages.curve_array = _curve_array
