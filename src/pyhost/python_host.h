@@ -81,6 +81,7 @@ public:
     CurveLook curve_look(const std::string& curve) override;
     void set_curve_look(const std::string& curve, const CurveLook& look) override;
     void set_key_tangent(const std::string& curve, double time, const KeyTangent& tangent) override;
+    void set_out_tangent_type(const std::string& curve, double time, const std::string& type) override;
     std::optional<std::string> input_plug(const std::string& plug) override;
     std::string node_type(const std::string& node) override;
     std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;

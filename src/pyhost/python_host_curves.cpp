@@ -161,6 +161,16 @@ void PythonHost::set_key_tangent(const std::string& curve, double time, const Ke
          {{n.edit, Py_True}, {n.time, span.get()}, {l.itt, itt.get()}, {l.ott, ott.get()}});
 }
 
+void PythonHost::set_out_tangent_type(const std::string& curve, double time, const std::string& type) {
+    const Names& n = names();
+    const LookNames& l = look_names();
+    PyRef curve_obj = make_text(curve);
+    PyRef time_obj = is_whole_frame(time) ? make_int(static_cast<std::int64_t>(time)) : make_float(time);
+    PyRef span = checked(PyTuple_Pack(2, time_obj.get(), time_obj.get()));
+    PyRef ott = make_text(type);
+    call(Command::KeyTangent, {curve_obj.get()}, {{n.edit, Py_True}, {n.time, span.get()}, {l.ott, ott.get()}});
+}
+
 // setKeyframe takes the value in the working unit of the curve's kind.
 void PythonHost::set_curve_key(const std::string& curve, Frame time, double value) {
     const Names& n = names();

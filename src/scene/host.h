@@ -151,6 +151,13 @@ public:
         (void)time;
         (void)tangent;
     }
+    // keyTangent(curve, edit=True, time=(time, time), ott=type): the out tangent's type alone, in
+    // one call; this default keeps nothing.
+    virtual void set_out_tangent_type(const std::string& curve, double time, const std::string& type) {
+        (void)curve;
+        (void)time;
+        (void)type;
+    }
     // Keys a curve made in this same step at every frame (frames and values align by position).
     // A host with a batch interface writes them in one call; this default is the per-key path,
     // one set_curve_key per frame. A failure leaves the keys written before it.

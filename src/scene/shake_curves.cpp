@@ -104,8 +104,9 @@ OffsetCurves key_offset_curves(Host& host, const std::string& camera, const std:
         // Ours only: a node under the wanted name that is not ours stays, and the new curve takes
         // another name.
         if (!on.made[idx].empty() && host.obj_exists(on.made[idx])) host.delete_node(on.made[idx]);
+        // The caller found the blend by its link, or found none: no need to ask again.
         std::string blend = on.blends[idx];
-        if (blend.empty() || !host.obj_exists(blend)) {
+        if (blend.empty()) {
             blend = make_blend(host, camera, channel.channel, target, on.own[idx], on.still[idx]);
         }
         made.blends[idx] = blend;
@@ -115,12 +116,12 @@ OffsetCurves key_offset_curves(Host& host, const std::string& camera, const std:
         const auto [times, values] = offset_keys(frames, channel.values);
         host.set_curve_keys(curve, times, values);
         // 0 up to the first frame and from just after the last: the step before, the next key's
-        // value after.
+        // value after (only the out tangent's type: the in tangents stay as keyed).
         if (!frames.empty() && times.front() != frames.front()) {
-            host.set_key_tangent(curve, static_cast<double>(times.front()), KeyTangent{"auto", "step"});
+            host.set_out_tangent_type(curve, static_cast<double>(times.front()), "step");
         }
         if (!frames.empty() && times.back() != frames.back()) {
-            host.set_key_tangent(curve, static_cast<double>(frames.back()), KeyTangent{"auto", "stepnext"});
+            host.set_out_tangent_type(curve, static_cast<double>(frames.back()), "stepnext");
         }
         host.connect_attr(curve + ".output", blend + ".inputB");
     }

@@ -31,7 +31,7 @@ ShakeCurves key_shake_curves(Host& host, const std::string& camera, const std::v
                              const std::vector<Frame>& frames, const CurvesToReplace& replace = {});
 
 // What key_offset_curves adds each channel's shake to: the plug each blend drives (empty: the
-// camera's channel), the blend already made (ours; empty or gone: one is made), the curves of
+// camera's channel), the blend already made (ours, found in the scene; empty: one is made), the curves of
 // ours it replaces, and for a new blend its inputA: the own curve, else the value `still` holds.
 struct OffsetTargets {
     ShakeCurves targets;

@@ -150,6 +150,28 @@ inline std::map<std::string, std::map<Frame, double>> expected_curves(const std:
     return curves;
 }
 
+// Equal channel by channel and frame by frame within rounding: the camera is its own value plus an
+// offset that was the keyed value less it.
+inline ::testing::AssertionResult same_motion(const std::map<std::string, std::map<Frame, double>>& actual,
+                                              const std::map<std::string, std::map<Frame, double>>& expected) {
+    if (actual.size() != expected.size()) return ::testing::AssertionFailure() << "other channels";
+    for (const auto& [channel, keys] : expected) {
+        const auto found = actual.find(channel);
+        if (found == actual.end() || found->second.size() != keys.size()) {
+            return ::testing::AssertionFailure() << channel << ": other frames";
+        }
+        for (const auto& [frame, value] : keys) {
+            const auto at = found->second.find(frame);
+            if (at == found->second.end() || std::abs(at->second - value) > 1e-9) {
+                return ::testing::AssertionFailure() << channel << " at " << frame << ": "
+                                                     << (at == found->second.end() ? NAN : at->second) << " not "
+                                                     << value;
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 inline std::map<Frame, double> recorded_keys(std::size_t channel) {
     std::map<Frame, double> keys;
     for (Frame f : shot_frames()) keys[f] = camera_channel(channel, f);
@@ -200,12 +222,13 @@ protected:
         host.in_view_messages.clear();
     }
 
-    // The keys of each shake curve that exists, by channel.
-    std::map<std::string, std::map<Frame, double>> shake_curves() const {
+    // What each channel with a shake curve moves to on every frame of the shot, by channel: the
+    // shake curve adds to the own curve through its blend.
+    std::map<std::string, std::map<Frame, double>> shake_curves() {
         std::map<std::string, std::map<Frame, double>> found;
         for (const char* channel : kChannels) {
-            const auto curve = host.curves.find(shake_curve_name(kCamera, channel));
-            if (curve != host.curves.end()) found[channel] = curve->second.keys;
+            if (host.curves.count(shake_curve_name(kCamera, channel)) == 0) continue;
+            for (Frame f : shot_frames()) found[channel][f] = host.value_at(plug(channel), static_cast<double>(f));
         }
         return found;
     }

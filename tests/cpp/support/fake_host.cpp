@@ -217,9 +217,14 @@ double FakeHost::value_at(const std::string& plug, double at) {
     require_node(node_of(plug));
     const auto driver = connections.find(plug);
     if (driver != connections.end()) {
-        const auto curve = curves.find(node_of(driver->second));
+        const std::string source = node_of(driver->second);
+        const auto curve = curves.find(source);
         if (curve != curves.end() && !curve->second.keys.empty()) {
             return evaluate(curve->second, whole_frame(at));
+        }
+        const auto type = node_types.find(source);
+        if (type != node_types.end() && type->second.rfind("animBlendNodeAdditive", 0) == 0) {
+            return value_at(plug_of(source, "inputA"), at) + value_at(plug_of(source, "inputB"), at);
         }
     }
     const auto keys = channel_keys.find(plug);
@@ -259,6 +264,7 @@ void FakeHost::delete_node(const std::string& name) {
     nodes.erase(name);
     camera_nodes.erase(name);
     curves.erase(name);
+    node_types.erase(name);
     layers.erase(name);
     world.erase(name);
     for (auto it = connections.begin(); it != connections.end();) {
@@ -276,6 +282,8 @@ std::string FakeHost::create_node(const std::string& type, const std::string& na
     nodes.insert(given);
     if (type.rfind("animCurve", 0) == 0) {
         curves[given] = FakeCurve{type, {}};
+    } else {
+        node_types[given] = type;
     }
     return given;
 }
@@ -318,6 +326,8 @@ std::string FakeHost::node_type(const std::string& node) {
     require_node(node);
     const auto curve = curves.find(node);
     if (curve != curves.end()) return curve->second.type;
+    const auto made = node_types.find(node);
+    if (made != node_types.end()) return made->second;
     return layers.count(node) != 0 ? "animLayer" : "transform";
 }
 
@@ -390,6 +400,16 @@ void FakeHost::set_layer_muted(const std::string& layer, bool muted) {
 void FakeHost::set_curve_key(const std::string& curve, Frame time_value, double value) {
     record("set_curve_key", {curve, format_arg(time_value), format_arg(value)});
     require_curve(curve).keys[time_value] = value;
+}
+
+void FakeHost::set_key_tangent(const std::string& curve, double time_value, const KeyTangent& tangent) {
+    record("set_key_tangent", {curve, format_arg(time_value), tangent.in_type, tangent.out_type});
+    require_curve(curve);
+}
+
+void FakeHost::set_out_tangent_type(const std::string& curve, double time_value, const std::string& type) {
+    record("set_out_tangent_type", {curve, format_arg(time_value), type});
+    require_curve(curve);
 }
 
 void FakeHost::set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,

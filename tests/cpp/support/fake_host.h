@@ -60,6 +60,8 @@ public:
     std::map<std::string, FakeCurve> curves;                      // curve node -> type and keys
     std::map<std::string, std::string> connections;               // destination plug -> source plug
     std::map<std::string, FakeLayer> layers;
+    // The type create_node gave each node that is no curve (a blend node: animBlendNodeAdditiveDL).
+    std::map<std::string, std::string> node_types;
     std::set<std::string> locked;  // locked plugs and nodes: plug_locked / node_locked answer true
     std::string eval_mode = "parallel";
     bool refresh_suspended = false;
@@ -108,8 +110,9 @@ public:
     void set_current_time(double frame) override;
     Vec3 world_translation(const std::string& node) override;
     Vec3 world_rotation(const std::string& node) override;
-    // A plug driven by a curve reads the curve at the current time; else a key at the current
-    // whole frame; else the stored value; else 0 for an existing node. Unknown nodes fail.
+    // A plug driven by a curve reads the curve at the current time; driven by an additive blend
+    // node, its inputA plus its inputB; else a key at the current whole frame; else the stored
+    // value; else 0 for an existing node. Unknown nodes fail.
     double get_attr(const std::string& plug) override;
     void set_attr(const std::string& plug, double value) override;
     // get_attr's answers for the compound's three channels at `time`; the current time stays.
@@ -130,7 +133,7 @@ public:
     void set_curve_key_at(const std::string& curve, double time, double value) override;
     // Queries are not logged, so that call sequences read as before.
     std::optional<std::string> input_plug(const std::string& plug) override;
-    // "transform" for a node that is no curve or layer
+    // "transform" for a node that is no curve or layer and was not made with another type
     std::string node_type(const std::string& node) override;
     std::optional<std::string> string_attr(const std::string& node, const std::string& attribute) override;
     void set_string_attr(const std::string& node, const std::string& attribute, const std::string& text) override;
@@ -149,6 +152,10 @@ public:
     std::vector<std::string> linked_nodes(const std::string& node, const std::string& attribute) override;
     std::set<std::string> muted_layers;
     void set_curve_key(const std::string& curve, Frame time, double value) override;
+    // Logged only ("set_key_tangent", curve, time, in type, out type; "set_out_tangent_type",
+    // curve, time, type): keys sit on whole frames.
+    void set_key_tangent(const std::string& curve, double time, const KeyTangent& tangent) override;
+    void set_out_tangent_type(const std::string& curve, double time, const std::string& type) override;
     void set_curve_keys(const std::string& curve, const std::vector<Frame>& frames,
                         const std::vector<double>& values) override;
     void set_channel_key(const std::string& node, const std::string& attribute, Frame time, double value) override;
