@@ -50,7 +50,7 @@ TEST_P(BakeInEachMode, MovesTheShakenValuesOntoTheLayerAndRestoresTheBase) {
     EXPECT_EQ(layer.attributes, plugs_of(all_channels()));
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::string channel = kChannels[k];
-        EXPECT_EQ(layer.keys.at(plug(channel)), shaken.at(channel)) << channel;
+        EXPECT_TRUE(same_motion(layer.keys.at(plug(channel)), shaken.at(channel))) << channel;
     }
     // The base gets the animator's own curves back, in every mode.
     expect_own_curves_back();
@@ -202,15 +202,13 @@ TEST_F(BakeTest, AChannelSwitchedOffThatNeverHadACurveIsNotTouched) {
     expect_own_curves_back();
 }
 
-TEST_F(BakeTest, ACurveWithoutAValueContributesZero) {
+TEST_F(BakeTest, AShakeCurveWithoutAValueAddsNothingToTheOwnMotion) {
     prepare_quietly(shaped_controls("static"));
     host.curves.at(shake_curve_name(kCamera, "rotateY")).keys.clear();
 
     ASSERT_TRUE(bake(shaped_controls("static")));
 
-    std::map<Frame, double> zeros;
-    for (Frame f : shot_frames()) zeros[f] = 0.0;
-    EXPECT_EQ(host.layers.at("shot_layer").keys.at(plug("rotateY")), zeros);
+    EXPECT_EQ(host.layers.at("shot_layer").keys.at(plug("rotateY")), recorded_keys(4));
 }
 
 TEST_F(BakeTest, AChannelTheLayerRefusesIsNotKeyedAndOneWarningNamesIt) {

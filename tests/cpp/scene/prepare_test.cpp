@@ -114,13 +114,17 @@ TEST_F(WorkflowTest, PrepareTruncatesThePlaybackRangeToWholeFrames) {
     EXPECT_EQ(record.end_frame, 10);
     EXPECT_EQ(record.source_data.frames, frame_span(1, 10));
     EXPECT_EQ(host.printed_lines.back(), "Shake prepared. 10 frames.");
-    // One shaken key per prepared frame; beyond the range, the camera's own keys.
-    const std::map<Frame, double>& keys = host.curves.at(shake_curve_name(kCamera, "translateX")).keys;
-    EXPECT_EQ(std::distance(keys.begin(), keys.upper_bound(10)), 10);
-    const std::map<Frame, double> own = recorded_keys(0);
-    const std::map<Frame, double> beyond(keys.upper_bound(10), keys.end());
-    const std::map<Frame, double> own_beyond(own.upper_bound(10), own.end());
-    EXPECT_EQ(beyond, own_beyond);
+    // One shake key per prepared frame and a 0 on each side, held to the range; beyond it, the
+    // camera's own curve.
+    const std::string curve = shake_curve_name(kCamera, "translateX");
+    const std::map<Frame, double>& keys = host.curves.at(curve).keys;
+    EXPECT_EQ(keys.size(), 12u);
+    EXPECT_EQ(keys.at(0), 0.0);
+    EXPECT_EQ(keys.at(11), 0.0);
+    EXPECT_EQ(host.calls_of("set_out_tangent_type").at(0), (HostCall{"set_out_tangent_type", {curve, "0", "step"}}));
+    EXPECT_EQ(host.calls_of("set_out_tangent_type").at(1),
+              (HostCall{"set_out_tangent_type", {curve, "10", "stepnext"}}));
+    for (Frame f = 11; f <= kLast; ++f) EXPECT_EQ(host.value_at(plug("translateX"), double(f)), recorded_keys(0).at(f));
 }
 
 TEST_F(WorkflowTest, PrepareAcceptsAnyExistingNodeAsCamera) {

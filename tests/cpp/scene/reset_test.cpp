@@ -35,7 +35,7 @@ TEST_F(WorkflowTest, ResetConnectsEveryOwnCurveAgainWithItsKeysInEveryMode) {
         prepare_quietly(controls);
         controls.settings.translate_enabled = true;  // now they are, after the prepare
         update_shake(host, record, controls);
-        EXPECT_EQ(host.connections.at(plug("translateX")), shake_curve_name(kCamera, "translateX") + ".output");
+        EXPECT_EQ(host.connections.at(plug("translateX")), shake_curve_name(kCamera, "translateX") + "_add.output");
         host.clear_calls();
 
         EXPECT_TRUE(reset_camera(host, record)) << mode;
@@ -64,14 +64,19 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
     std::vector<HostCall> expected{{"obj_exists", {kCamera}}, {"obj_exists", {kCamera}}};
     // First whether the shake is still there at all.
     for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
-    // Then whether the animator keyed the shaken camera (the keys are read, not changed).
-    for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
+    // Then whether the animator keyed the shaken camera, through each blend (the keys are read,
+    // not changed).
+    for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel) + "_add"}});
+    // Each own curve drives its channel again before its blend goes, so that it never drives
+    // nothing; then the shake curve goes.
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::string curve = shake_curve_name(kCamera, kChannels[k]);
-        expected.push_back({"obj_exists", {curve}});
-        expected.push_back({"delete_node", {curve}});
+        expected.push_back({"obj_exists", {curve + "_add"}});
         expected.push_back({"obj_exists", {own_curve(k)}});
         expected.push_back({"connect_attr", {own_curve(k) + ".output", plug(kChannels[k])}});
+        expected.push_back({"delete_node", {curve + "_add"}});
+        expected.push_back({"obj_exists", {curve}});
+        expected.push_back({"delete_node", {curve}});
     }
     // Then the links that kept the own curves from the host's scene cleanup, and their attribute.
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -79,8 +84,9 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
         expected.push_back({"disconnect_attr", {own_curve(k) + ".message", link}});
     }
     expected.push_back({"delete_attr", {kCamera, "tremblaOwnCurves"}});
-    // The shake curves' links went with their curves; their attribute goes too.
+    // The shake curves' and blends' links went with their nodes; their attributes go too.
     expected.push_back({"delete_attr", {kCamera, "tremblaShakeCurves"}});
+    expected.push_back({"delete_attr", {kCamera, "tremblaShakeBlends"}});
     expected.push_back({"set_string_attr", {kCamera, "tremblaShake"}});
     EXPECT_EQ(host.calls(), expected);
 }
@@ -116,8 +122,10 @@ TEST_F(WorkflowTest, ResetFailureKeepsWhatWasAlreadyGivenBack) {
     host.fail_on_call("connect_attr", 2);  // translateY's own curve
     EXPECT_THROW(reset_camera(host, record), HostError);
     EXPECT_EQ(host.connections.at(plug("translateX")), own_curve(0) + ".output");
-    EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateY")), 0u);
-    EXPECT_EQ(host.connections.count(plug("translateY")), 0u);
+    EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateX")), 0u);
+    // translateY's own curve still drives it, through its blend, until a reset ends.
+    EXPECT_EQ(host.connections.at(plug("translateY")), shake_curve_name(kCamera, "translateY") + "_add.output");
+    EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateY")), 1u);
     EXPECT_EQ(host.curves.count(shake_curve_name(kCamera, "translateZ")), 1u);
 }
 

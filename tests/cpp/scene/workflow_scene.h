@@ -172,6 +172,12 @@ inline ::testing::AssertionResult same_motion(const std::map<std::string, std::m
     return ::testing::AssertionSuccess();
 }
 
+inline ::testing::AssertionResult same_motion(const std::map<Frame, double>& actual,
+                                              const std::map<Frame, double>& expected) {
+    return same_motion(std::map<std::string, std::map<Frame, double>>{{"", actual}},
+                       std::map<std::string, std::map<Frame, double>>{{"", expected}});
+}
+
 inline std::map<Frame, double> recorded_keys(std::size_t channel) {
     std::map<Frame, double> keys;
     for (Frame f : shot_frames()) keys[f] = camera_channel(channel, f);
