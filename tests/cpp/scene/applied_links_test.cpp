@@ -2,6 +2,7 @@
 // up under the names the nodes bear now; any other is refused, and a reset then changes nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "scene/applied_links.h"
@@ -15,11 +16,40 @@ std::string replaced_line(const std::string& text, const std::string& start, con
     return text.substr(0, at) + line + text.substr(text.find('\n', at));
 }
 
-// The note as version 1 wrote it: its header, and no end line.
-std::string as_version_1(std::string text) {
-    text.replace(0, std::string("trembla-applied 2").size(), "trembla-applied 1");
-    const std::size_t end = text.rfind("end ");
-    return text.substr(0, end);
+// The note without its blend lines, under another header.
+std::string without_blends(const std::string& text, const std::string& header) {
+    std::string out = header;
+    std::size_t start = text.find('\n');
+    while (start != std::string::npos && start + 1 < text.size()) {
+        const std::size_t end = text.find('\n', start + 1);
+        const std::string line = text.substr(start + 1, end - start);
+        if (line.rfind("blend ", 0) != 0) out += (out.back() == '\n' ? "" : "\n") + line;
+        start = end;
+    }
+    return out;
+}
+
+// The note as version 2 wrote it (its end line counting the lines above it), and as version 1
+// wrote it: its header, and no end line.
+std::string as_version_2(const std::string& text) {
+    std::string out = without_blends(text, "trembla-applied 2");
+    out = out.substr(0, out.rfind("end "));
+    const std::size_t lines = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
+    return out + "end " + std::to_string(lines) + "\n";
+}
+std::string as_version_1(const std::string& text) {
+    const std::string out = without_blends(text, "trembla-applied 1");
+    return out.substr(0, out.rfind("end "));
+}
+
+// The shake as those versions left it: each shake curve drives its channel, with no blend.
+void as_earlier_versions_keyed(FakeHost& h) {
+    for (const char* channel : kChannels) {
+        const std::string curve = shake_curve_name(kCamera, channel);
+        h.connections[plug(channel)] = curve + ".output";
+        h.delete_node(curve + "_add");
+    }
+    h.message_attrs.erase(plug("tremblaShakeBlends"));
 }
 
 using Edit = std::function<void(FakeHost&, std::string&)>;
@@ -59,9 +89,21 @@ struct OneScene : WorkflowTest {
 TEST(AppliedLinksTest, ANoteIsTakenUpOnlyWhereTheLinksBearItOutAndAResetOfAnyOtherChangesNothing) {
     const NoteCase cases[] = {
         {"as written", [](FakeHost&, std::string&) {}, AppliedFinding::State::held},
-        {"version 1 as written", [](FakeHost&, std::string& t) { t = as_version_1(t); }, AppliedFinding::State::held},
+        {"version 1 as written",
+         [](FakeHost& h, std::string& t) {
+             as_earlier_versions_keyed(h);
+             t = as_version_1(t);
+         },
+         AppliedFinding::State::held},
+        {"version 2 as written",
+         [](FakeHost& h, std::string& t) {
+             as_earlier_versions_keyed(h);
+             t = as_version_2(t);
+         },
+         AppliedFinding::State::held},
         {"version 1 naming another curve",
          [](FakeHost& h, std::string& t) {
+             as_earlier_versions_keyed(h);
              h.add_node("other_curve");
              h.curves["other_curve"] = FakeCurve{"animCurveTL", {}};
              t = as_version_1(replaced_line(t, "shake translateX", "shake translateX other_curve"));
@@ -69,7 +111,10 @@ TEST(AppliedLinksTest, ANoteIsTakenUpOnlyWhereTheLinksBearItOutAndAResetOfAnyOth
          AppliedFinding::State::refused},
         {"cut", [](FakeHost&, std::string& t) { t = t.substr(0, t.size() / 2); }, AppliedFinding::State::refused},
         {"range past the keys",
-         [](FakeHost&, std::string& t) { t = as_version_1(replaced_line(t, "range", "range 1 2000000000")); },
+         [](FakeHost& h, std::string& t) {
+             as_earlier_versions_keyed(h);
+             t = as_version_1(replaced_line(t, "range", "range 1 2000000000"));
+         },
          AppliedFinding::State::refused},
         {"own links made a text",
          [](FakeHost& h, std::string&) {
@@ -83,6 +128,12 @@ TEST(AppliedLinksTest, ANoteIsTakenUpOnlyWhereTheLinksBearItOutAndAResetOfAnyOth
          [](FakeHost& h, std::string&) {
              h.nodes.insert("prop");
              h.connections[plug("tremblaShakeCurves[0]")] = "prop.message";
+         },
+         AppliedFinding::State::refused},
+        {"a blend link to no blend node",
+         [](FakeHost& h, std::string&) {
+             h.nodes.insert("prop");
+             h.connections[plug("tremblaShakeBlends[0]")] = "prop.message";
          },
          AppliedFinding::State::refused},
         {"no link on this camera (a copy)",

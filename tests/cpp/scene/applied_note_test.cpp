@@ -22,6 +22,7 @@ AppliedRecord full_record() {
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         record.base[k] = 0.1 * static_cast<double>(k) - 3.25;
         record.shake_curves[k] = std::string("shotCam_shake_") + kChannels[k];
+        record.blends[k] = std::string("shotCam_shake_") + kChannels[k] + "_add";
         if (k % 2 == 0) record.own_curves[k] = std::string("shotCam_") + kChannels[k];
     }
     record.layers = {"trembla_layer", "trembla_layer1"};
@@ -50,10 +51,10 @@ std::vector<std::pair<std::string, std::string>> shortened(const std::string& te
 TEST(AppliedNoteTest, ANoteTheToolWroteReadsBackWholeAndNeverWhenCutOrShortOfALine) {
     const AppliedRecord record = full_record();
     const std::string text = applied_text(record);
-    ASSERT_EQ(text.rfind("trembla-applied 2\n", 0), 0u);
+    ASSERT_EQ(text.rfind("trembla-applied 3\n", 0), 0u);
     const NoteReading whole = read_note(text);
     ASSERT_TRUE(whole.record) << whole.problem;
-    EXPECT_EQ(whole.version, 2);
+    EXPECT_EQ(whole.version, 3);
     EXPECT_EQ(applied_text(*whole.record), text);
     for (const auto& [what, variant] : shortened(text)) {
         const NoteReading reading = read_note(variant);
@@ -71,7 +72,7 @@ TEST(AppliedNoteTest, NotesOfAnotherKindOrSizeAreNotRead) {
     } cases[] = {
         {"42", "its note is not one this tool wrote"},
         {"", "its note is not one this tool wrote"},
-        {"trembla-applied 3\nlive 0\nend 2\n", "its note is not one this tool wrote"},
+        {"trembla-applied 4\nlive 0\nend 2\n", "its note is not one this tool wrote"},
         {text + "extra\n", "its note is cut short"},
         {text.substr(0, text.size() - 1), "its note is cut short"},
         {text + std::string(kMaxNoteBytes, 'x'),

@@ -145,10 +145,15 @@ TEST_F(WorkflowTest, CurvesAreNamedAfterTheLeafAndFoundAgainByTheNameTheHostGave
     ASSERT_EQ(prepare(controls), PrepareOutcome::Prepared);
     ASSERT_TRUE(host.warnings.empty());
     EXPECT_EQ(record.shake_curves[0], foreign + "1");
-    EXPECT_EQ(host.connections.at(path + ".translateX"), foreign + "1.output");
-    EXPECT_EQ(host.connections.at(path + ".rotateZ"), kCamera + "_shake_rotateZ.output");
+    // Each channel through its blend, the shake curve on the blend's inputB.
+    const std::string blend_x = kCamera + "_shake_translateX_add";
+    EXPECT_EQ(host.connections.at(path + ".translateX"), blend_x + ".output");
+    EXPECT_EQ(host.connections.at(blend_x + ".inputB"), foreign + "1.output");
+    EXPECT_EQ(host.connections.at(path + ".rotateZ"), kCamera + "_shake_rotateZ_add.output");
+    EXPECT_EQ(host.connections.at(kCamera + "_shake_rotateZ_add.inputB"), kCamera + "_shake_rotateZ.output");
     update_shake(host, record, reshaped(controls));
-    EXPECT_EQ(host.connections.at(path + ".translateX"), foreign + "1.output");
+    EXPECT_EQ(host.connections.at(path + ".translateX"), blend_x + ".output");
+    EXPECT_EQ(host.connections.at(blend_x + ".inputB"), foreign + "1.output");
 
     ASSERT_TRUE(reset_camera(host, record));
     EXPECT_EQ(host.curves.count(foreign + "1"), 0u);
