@@ -42,6 +42,12 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.own_curves = noted->own_curves;
     record.shake_curves = noted->shake_curves;
     record.shake_blends = noted->blends;
+    // The own curves' keys as taken up: a key the animator sets on the shaken camera from now on
+    // lands in them through the blend, and is told apart from these.
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (record.shake_blends[k].empty() || record.own_curves[k].empty()) continue;
+        if (host.obj_exists(record.own_curves[k])) record.own_keys[k] = host.curve_keys(record.own_curves[k]);
+    }
     record.noted = noted;
     record.noted_text = found.text;
     if (applied != nullptr) *applied = std::move(*noted);
@@ -54,13 +60,15 @@ bool read_pending_samples(Host& host, Prepared& record) {
     const std::string camera = prepared_camera(record);
     const Sample base = prepared_camera_base(record);
     Prepared next = record;
-    // The keys of each own curve outside the range ride on its shake curve, as the prepare noted them.
+    // The keys of each own curve outside the range ride on its shake curve, as the prepare noted them;
+    // the keys of one under a blend were noted at the take-up, before any the animator set since.
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         next.own_keys_outside[k].clear();
-        next.own_keys[k].clear();
+        if (next.shake_blends[k].empty()) next.own_keys[k].clear();
         if (next.own_curves[k].empty() || !host.obj_exists(next.own_curves[k])) continue;
-        next.own_keys[k] = host.curve_keys(next.own_curves[k]);
-        for (const auto& key : next.own_keys[k]) {
+        const std::vector<std::pair<double, double>> keys = host.curve_keys(next.own_curves[k]);
+        if (next.shake_blends[k].empty()) next.own_keys[k] = keys;
+        for (const auto& key : keys) {
             if (key.first < static_cast<double>(next.start_frame) || key.first > static_cast<double>(next.end_frame)) {
                 next.own_keys_outside[k].push_back(key);
             }

@@ -138,7 +138,12 @@ std::optional<AppliedShake> apply_prepared_shake(Host& host, const Prepared& rec
     applied.curves = made.curves;
     applied.blends = made.blends;
     link_shake_curves(host, camera, applied.curves);
-    link_shake_blends(host, camera, applied.blends);
+    // A blend found by its link stays linked: only the blends made now are linked.
+    ShakeCurves new_blends;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (made.blends[k] != on.blends[k]) new_blends[k] = made.blends[k];
+    }
+    link_shake_blends(host, camera, new_blends);
     for (const ChannelKeys& channel : keys) {
         const std::size_t k = channel_index(channel.channel);
         // Linked as the camera's own when its blend is made: found by the link whatever it is

@@ -137,11 +137,13 @@ class BatchKeysTest(MainPathCase):
         finally:
             OpenMayaAnim.MFnAnimCurve.addKeys = saved
         self.assertEqual(fallback, batch)
-        self.assertEqual(len([c for c in calls if c.op == "setKeyframe"]), 6 * len(FRAMES))
+        # Each shake curve holds a 0 on the frame before the range and on the one after it.
+        self.assertEqual(len([c for c in calls if c.op == "setKeyframe"]), 6 * (len(FRAMES) + 2))
         self.assertFalse(any(c.op.startswith(API_PREFIXES) for c in calls))
 
     def test_a_batch_call_failing_partway_leaves_what_the_per_key_path_leaves(self):
-        # The update's second curve fails after 3 keys: in one batch, or on its fourth key.
+        # The update's second curve fails after 3 keys: in one batch, or on its fourth key (the
+        # first curve holds a key on every frame and on the one on each side of the range).
         def failing_update(fault):
             def action():
                 fault()
@@ -153,11 +155,12 @@ class BatchKeysTest(MainPathCase):
             batch, _ = self.run_path(True, mode, changes, failing_update(
                 lambda: standin.fail_add_keys_partway(3, on_call=2)))
             per_key, _ = self.run_path(False, mode, changes, failing_update(
-                lambda: standin.fail("setKeyframe", on_call=len(FRAMES) + 4)))
+                lambda: standin.fail("setKeyframe", on_call=len(FRAMES) + 2 + 4)))
             self.assertEqual(batch, per_key, mode)
             curves = dict((each[0], each[1:]) for each in batch[0])
-            self.assertEqual(curves["%s_shake_translateY" % CAMERA][1], FRAMES[:3])
-            self.assertIsNone(batch[1][1])  # and not connected
+            self.assertEqual(curves["%s_shake_translateY" % CAMERA][1], [FRAMES[0] - 1] + FRAMES[:2])
+            # The channel's blend, made by the prepare, still drives it.
+            self.assertEqual(batch[1][1], ["%s_shake_translateY_add" % CAMERA])
 
     def test_a_batch_call_failing_partway_inside_prepare_is_reported_and_the_viewport_resumed(self):
         outcomes = []

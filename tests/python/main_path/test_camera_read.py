@@ -95,11 +95,12 @@ class CameraReadTest(MainPathCase):
         self.prepare("animated")
         self.window.amount_slider.setValue(self.window.amount_slider.value() + 5)
         self.window._update_shake()
-        self.assertEqual(built, [len(FRAMES)])
+        # The shake curves' keys: every frame and the one on each side of the range.
+        self.assertEqual(built, [len(FRAMES) + 2])
         tt.reset_state()
         self.window = tt.show()
         self.prepare("animated")
-        self.assertEqual(built, [len(FRAMES)] * 2)
+        self.assertEqual(built, [len(FRAMES) + 2] * 2)
 
 
 class StandinTimedReadsTest(MainPathCase):

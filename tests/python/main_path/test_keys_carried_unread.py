@@ -3,14 +3,12 @@ them: the animator's keys are carried into the own curves whatever came before t
 with nothing new gets small answers from the host whatever the shot's length."""
 from main_path import test_own_animation_kept as kept
 from support import main_path as support
-from support.main_path import CAMERA, CHANNELS, SOURCE, shake_curve
+from support.main_path import CAMERA, SOURCE, channel_value, shake_curve
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
-
-RANGE = (20, 80)  # the playback range OwnAnimationCase sets
 
 
 def user_undo_and_redo(test):
@@ -55,17 +53,9 @@ CASES = [
 ]
 
 
-def shake_at(record, channel, time):
-    """The shake the static mode keyed at `time`: the keyed pose minus the base, straight between
-    two frames."""
-    if time < RANGE[0] or time > RANGE[1]:
-        return 0.0
-    base = record["camera_base"][CHANNELS.index(channel)]
-    below, part = int(time), time - int(time)
-    at_below = kept.curve_value(shake_curve(channel), below) - base
-    if part == 0:
-        return at_below
-    return at_below + (kept.curve_value(shake_curve(channel), below + 1) - base - at_below) * part
+def offset_at(channel, time):
+    """What the shake curve adds to the channel's own curve at `time`: 0 outside the range."""
+    return kept.curve_value(shake_curve(channel), time)
 
 
 class CarriedAfterAnythingTest(kept.OwnAnimationCase):
@@ -76,9 +66,10 @@ class CarriedAfterAnythingTest(kept.OwnAnimationCase):
             self.prepare("static")
             self.window.amount_slider.setValue(110)  # the tool's step
             after(self)
-            record = self.record()
-            pose = kept.curve_value(shake_curve(channel), time) + move
-            expected = pose - shake_at(record, channel, time)
+            # The camera is its own curve plus the shake curve: the host keys the own curve with
+            # the pose less what the shake adds there.
+            pose = channel_value(CAMERA, channel, time) + move
+            expected = pose - offset_at(channel, time)
             cmds.setKeyframe(CAMERA, attribute=channel, time=time, value=pose)
             self.window.amount_slider.setValue(120)  # the update that carries it
             own = self.curves.get(channel, "%s_%s" % (CAMERA, channel))
