@@ -9,7 +9,7 @@ import maya.standin as standin  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 from main_path.test_own_animation_kept import OwnAnimationCase, curve_shape, own_curve  # noqa: E402
-from support.main_path import CAMERA, CHANNELS, SOURCE  # noqa: E402
+from support.main_path import CAMERA, CHANNELS, SOURCE, shake_curve  # noqa: E402
 
 OTHER, PROP = "otherCam", "prop"
 MUTED_LAYER, SOUNDING_LAYER = "animatorMuted", "animatorSounding"
@@ -60,12 +60,27 @@ def lines_of(text):
 
 
 def as_version(lines, version):
-    """The note's lines as a note of `version`: version 2 counts its lines in its end line."""
-    body = [l for l in lines[1:] if not l.startswith("end ")]
+    """The note's lines as a note of `version`: versions 2 and 3 count their lines in their end
+    line; only version 3 names blends."""
+    body = [l for l in lines[1:] if not l.startswith("end ") and (version == 3 or not l.startswith("blend "))]
     if version == 1:
         return "\n".join(["trembla-applied 1"] + body) + "\n"
-    body = ["trembla-applied 2"] + body
+    body = ["trembla-applied %d" % version] + body
     return "\n".join(body + ["end %d" % len(body)]) + "\n"
+
+
+def as_earlier_versions_keyed():
+    """The shake as versions 1 and 2 left it: each shake curve drives its channel, with no blend,
+    and the own curve drives nothing (its link keeps it)."""
+    for channel in CHANNELS:
+        curve = shake_curve(channel)
+        if cmds.objExists(curve):
+            cmds.connectAttr(curve + ".output", "%s.%s" % (CAMERA, channel), force=True)
+            own = cmds.listConnections(curve + "_add.inputA", source=True, destination=False, plugs=True)
+            if own:
+                cmds.disconnectAttr(own[0], curve + "_add.inputA")
+            cmds.delete(curve + "_add")
+    cmds.deleteAttr(CAMERA + ".tremblaShakeBlends")
 
 
 def shake_named(channel, name):
@@ -112,10 +127,10 @@ def note_as_links(_):
 
 
 # (what, note version, edit of its lines, edit of the scene, then: Reset or Prepare, outcome).
-# A version 1 note must agree with the scene; in a version 2 note the names are hints only.
+# A version 1 note must agree with the scene; in a note of version 2 or 3 the names are hints only.
 CASES = []
-for _version in (1, 2):
-    _agreeing = HELD if _version == 2 else REFUSED
+for _version in (1, 2, 3):
+    _agreeing = HELD if _version >= 2 else REFUSED
     CASES += [
         ("today's note", _version, unchanged, without_links if _version == 1 else None, "reset", HELD),
         ("shake names another camera", _version, shake_named("translateX", OTHER), None, "reset", _agreeing),
@@ -162,6 +177,8 @@ class NodesByLinkTest(OwnAnimationCase):
             what = "%s (version %d)" % (what, version)
             self.setUp()
             self.prepare("animated")
+            if version < 3:
+                as_earlier_versions_keyed()
             text = as_version(edit_note(lines_of(cmds.getAttr(CAMERA + NOTE))), version)
             cmds.setAttr(CAMERA + NOTE, text, type="string")
             if edit_scene is not None:
@@ -188,7 +205,7 @@ class NodesByLinkTest(OwnAnimationCase):
 
     def test_a_renamed_camera_curve_or_layer_is_still_the_one_reset_finds(self):
         renames = (("camera", lambda: CAMERA), ("own curve", lambda: self.curves["rotateY"]),
-                   ("shake curve", lambda: own_curve("translateX")), ("baked layer", lambda: "trembla_layer"))
+                   ("shake curve", lambda: shake_curve("translateX")), ("baked layer", lambda: "trembla_layer"))
         for what, node in renames:
             for window in ("fresh", "same"):
                 self.setUp()
