@@ -231,7 +231,9 @@ class NamesAsTheHostGivesThemTest(RealShotCase):
             self.prepare_shot(path, SOURCE, "static")
             self.assertEqual(list(standin.warnings), [])
             for channel in CHANNELS:
-                self.assertEqual(cmds.listConnections("%s.%s" % (path, channel), source=True),
+                blend = shake_curve(channel, camera="cam") + "_add"
+                self.assertEqual(cmds.listConnections("%s.%s" % (path, channel), source=True), [blend])
+                self.assertEqual(cmds.listConnections(blend + ".inputB", source=True),
                                  [shake_curve(channel, camera="cam")])
             finish()
             self.assertEqual(list(standin.warnings), [])

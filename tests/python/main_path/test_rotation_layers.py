@@ -73,8 +73,12 @@ class RotationLayerTest(MainPathCase):
                     self.assert_values(rotation(), before, where)
                     continue
                 for channel, axis in AXES:
-                    self.assertEqual(base_input(axis), shake_curve(channel), where)
+                    # Under the layer, the blend that adds the shake curve to the own animation.
+                    blend = shake_curve(channel) + "_add"
+                    self.assertEqual(base_input(axis), blend, where)
+                    self.assertEqual(cmds.listConnections(blend + ".inputB", s=True, d=False), [shake_curve(channel)],
+                                     where)
                     for time in TIMES:  # the layer adds on top of the shake
-                        shaken = cmds.keyframe(shake_curve(channel), q=True, time=(time, time), eval=True)[0]
+                        shaken = cmds.getAttr(blend + ".output", time=time)
                         self.assert_values([cmds.getAttr("%s.%s" % (CAMERA, channel), time=time)],
                                            [shaken + LAYER_KEY], "%s, %s at %d" % (where, channel, time))
