@@ -9,7 +9,7 @@ import maya.standin as standin  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 from main_path.test_own_animation_kept import OwnAnimationCase, curve_shape, own_curve  # noqa: E402
-from support.main_path import CAMERA, CHANNELS, SOURCE, shake_curve  # noqa: E402
+from support.main_path import CAMERA, CHANNELS, SOURCE, keyed_as_earlier_versions, shake_curve  # noqa: E402
 
 OTHER, PROP = "otherCam", "prop"
 MUTED_LAYER, SOUNDING_LAYER = "animatorMuted", "animatorSounding"
@@ -67,20 +67,6 @@ def as_version(lines, version):
         return "\n".join(["trembla-applied 1"] + body) + "\n"
     body = ["trembla-applied %d" % version] + body
     return "\n".join(body + ["end %d" % len(body)]) + "\n"
-
-
-def as_earlier_versions_keyed():
-    """The shake as versions 1 and 2 left it: each shake curve drives its channel, with no blend,
-    and the own curve drives nothing (its link keeps it)."""
-    for channel in CHANNELS:
-        curve = shake_curve(channel)
-        if cmds.objExists(curve):
-            cmds.connectAttr(curve + ".output", "%s.%s" % (CAMERA, channel), force=True)
-            own = cmds.listConnections(curve + "_add.inputA", source=True, destination=False, plugs=True)
-            if own:
-                cmds.disconnectAttr(own[0], curve + "_add.inputA")
-            cmds.delete(curve + "_add")
-    cmds.deleteAttr(CAMERA + ".tremblaShakeBlends")
 
 
 def shake_named(channel, name):
@@ -178,7 +164,7 @@ class NodesByLinkTest(OwnAnimationCase):
             self.setUp()
             self.prepare("animated")
             if version < 3:
-                as_earlier_versions_keyed()
+                keyed_as_earlier_versions()
             text = as_version(edit_note(lines_of(cmds.getAttr(CAMERA + NOTE))), version)
             cmds.setAttr(CAMERA + NOTE, text, type="string")
             if edit_scene is not None:

@@ -292,7 +292,7 @@ class FollowTest(MainPathCase):
         # key of the animator's on the shake curves.
         self.window.amount_slider.setValue(shown[step][0] + 10)
         self.assertNotIn("keys set on the shaken camera", self.stdout.text())
-        self.assertEqual(cmds.listConnections("shotCam.translateX", source=True), ["shotCam_shake_translateX"])
+        self.assertEqual(cmds.listConnections("shotCam.translateX", source=True), ["shotCam_shake_translateX_add"])
 
     def test_bake_or_reset_after_undo_act_on_what_the_scene_holds(self):
         for idle in (True, False):

@@ -112,6 +112,20 @@ def shake_curve(channel, camera=CAMERA):
     return "%s_shake_%s" % (camera, channel)
 
 
+def keyed_as_earlier_versions(camera=CAMERA):
+    """The shake as versions 1 and 2 left it: each shake curve drives its channel, with no blend,
+    and the own curve drives nothing (its link keeps it)."""
+    for channel in CHANNELS:
+        curve = shake_curve(channel, camera=camera)
+        if cmds.objExists(curve):
+            cmds.connectAttr(curve + ".output", "%s.%s" % (camera, channel), force=True)
+            own = cmds.listConnections(curve + "_add.inputA", source=True, destination=False, plugs=True)
+            if own:
+                cmds.disconnectAttr(own[0], curve + "_add.inputA")
+            cmds.delete(curve + "_add")
+    cmds.deleteAttr(camera + ".tremblaShakeBlends")
+
+
 def expected_camera_values(record, settings):
     """channel -> the camera's value on each prepared frame, for the enabled channels."""
     frames = list(range(record["start_frame"], record["end_frame"] + 1))
