@@ -3,7 +3,7 @@ channels refused, animation layers left alone, and a shake found again from the 
 import os
 import tempfile
 
-from support.main_path import CAMERA, CHANNELS, SOURCE, MainPathCase, shake_curve
+from support.main_path import CAMERA, CHANNELS, SETTINGS, SOURCE, MainPathCase, shake_curve
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -339,3 +339,73 @@ class AnimatorKeysTest(OwnAnimationCase):
                 self.assertEqual(len(kept), 1, (name, kept))
                 self.assertIn("translateX frames 10, 25; translateY frame 36", kept[0], name)
             self.window.close()
+
+
+def keyed_as_version_2(times_inside):
+    """The live shake as the tool keyed it before the blends, built with host commands from the
+    live shake of today: each channel driven by a shake curve holding the shaken values inside the
+    range and a copy of the own curve's keys, tangents and infinity outside it; the own curve
+    driving nothing, kept by its link; a note of version 2."""
+    shaken = dict((c, [cmds.getAttr("%s.%s" % (CAMERA, c), time=t) for t in times_inside]) for c in CHANNELS)
+    for k, channel in enumerate(CHANNELS):
+        offset = shake_curve(channel)
+        own = cmds.listConnections(offset + "_add.inputA", source=True, destination=False)
+        cmds.delete(offset)
+        curve = cmds.createNode("animCurveTL" if k < 3 else "animCurveTA", name=offset, skipSelect=True)
+        for time, value in zip(times_inside, shaken[channel]):
+            cmds.setKeyframe(curve, time=time, value=value)
+        if own:
+            cmds.disconnectAttr(own[0] + ".output", offset + "_add.inputA")
+            cmds.keyTangent(curve, edit=True, weightedTangents=cmds.keyTangent(own[0], q=True, wt=True)[0])
+            for time in cmds.keyframe(own[0], q=True, tc=True):
+                if times_inside[0] <= time <= times_inside[-1]:
+                    continue
+                cmds.setKeyframe(curve, time=time, value=curve_value(own[0], time))
+                flags = dict((f, cmds.keyTangent(own[0], q=True, time=(time, time), **{f: True})[0])
+                             for f in TANGENT_FLAGS)
+                cmds.keyTangent(curve, edit=True, time=(time, time), **flags)
+            cmds.setInfinity(curve, pri=cmds.setInfinity(own[0], q=True, pri=True)[0],
+                             poi=cmds.setInfinity(own[0], q=True, poi=True)[0])
+        cmds.delete(offset + "_add")
+        cmds.connectAttr(curve + ".output", "%s.%s" % (CAMERA, channel), force=True)
+        cmds.connectAttr(curve + ".message", "%s.tremblaShakeCurves[%d]" % (CAMERA, k), force=True)
+    cmds.deleteAttr(CAMERA + ".tremblaShakeBlends")
+    lines = [l for l in cmds.getAttr(CAMERA + ".tremblaShake").split("\n")[1:-1]
+             if not l.startswith(("blend ", "end "))]
+    lines = ["trembla-applied 2"] + lines
+    cmds.setAttr(CAMERA + ".tremblaShake", "\n".join(lines + ["end %d" % len(lines)]) + "\n", type="string")
+    return shaken
+
+
+class SavedBeforeTheBlendsTest(OwnAnimationCase):
+    def test_a_shake_keyed_before_the_blends_is_taken_up_reset_and_updated_exactly(self):
+        inside = list(range(20, 81))
+        outside = (-10.5, 1, 10.5, 19.5, 80.5, 100.5, 130.5)
+        for then in ("reset", "update"):
+            self.setUp()
+            own_moves = [[cmds.getAttr("%s.%s" % (CAMERA, c), time=t) for t in outside] for c in CHANNELS]
+            self.prepare("animated")
+            self.window.amount_slider.setValue(120)
+            updated = [[cmds.getAttr("%s.%s" % (CAMERA, c), time=t) for t in inside] for c in CHANNELS]
+            self.window.amount_slider.setValue(SETTINGS["amount"])
+            shaken = keyed_as_version_2(inside)
+            tt.reset_state()
+            self.window = tt.show()
+            self.assertTrue(self.window.reset_btn.isEnabled(), then)
+            self.assertEqual(self.window.amount_slider.value(), SETTINGS["amount"], then)
+            for channel in CHANNELS:
+                self.assertEqual([cmds.getAttr("%s.%s" % (CAMERA, channel), time=t) for t in inside],
+                                 shaken[channel], then)
+            if then == "update":  # keyed again through blends: its own curve drives outside the range
+                self.window.amount_slider.setValue(120)
+                for k, channel in enumerate(CHANNELS):
+                    self.assertEqual(cmds.listConnections("%s.%s" % (CAMERA, channel), source=True),
+                                     [shake_curve(channel) + "_add"], channel)
+                    self.assert_values([cmds.getAttr("%s.%s" % (CAMERA, channel), time=t) for t in inside],
+                                       updated[k], channel)
+                    self.assertEqual([cmds.getAttr("%s.%s" % (CAMERA, channel), time=t) for t in outside],
+                                     own_moves[k], channel)
+            self.window._reset_camera()
+            self.assert_own_animation_back()
+            self.assertEqual([[cmds.getAttr("%s.%s" % (CAMERA, c), time=t) for t in outside] for c in CHANNELS],
+                             own_moves, then)
