@@ -331,8 +331,8 @@ TEST_F(WorkflowTest, FailureWhileApplyingKeepsTheNewRecord) {
     EXPECT_EQ(reported.size(), 1u);
     // The first channel was finished before the failure and stays.
     const auto expected = expected_curves("relax", shaped_controls("relax"));
-    EXPECT_TRUE(same_motion({{"translateX", shake_curves().at("translateX")}},
-                            {{"translateX", expected.at("translateX")}}));
+    EXPECT_TRUE(
+        same_motion({{"translateX", shake_curves().at("translateX")}}, {{"translateX", expected.at("translateX")}}));
     EXPECT_FALSE(host.refresh_suspended);
     EXPECT_TRUE(host.in_view_messages.empty());
 }

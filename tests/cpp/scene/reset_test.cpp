@@ -66,7 +66,8 @@ TEST_F(WorkflowTest, ResetDeletesEachShakeCurveBeforeConnectingItsOwnCurve) {
     for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel)}});
     // Then whether the animator keyed the shaken camera, through each blend (the keys are read,
     // not changed).
-    for (const char* channel : kChannels) expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel) + "_add"}});
+    for (const char* channel : kChannels)
+        expected.push_back({"obj_exists", {shake_curve_name(kCamera, channel) + "_add"}});
     // Each own curve drives its channel again before its blend goes, so that it never drives
     // nothing; then the shake curve goes.
     for (std::size_t k = 0; k < kChannelCount; ++k) {

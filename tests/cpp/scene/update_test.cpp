@@ -50,7 +50,7 @@ TEST_P(UpdateInEachMode, RekeysFromTheStoredSamplesWithTheCurrentControls) {
 
     EXPECT_TRUE(same_motion(shake_curves(), expected_curves(mode, controls)));
     // No sampling, no suspension: only the application's own operations (and the settings noted).
-    const std::set<std::string> allowed{"cut_key",       "obj_exists",   "delete_node",    "create_node",
+    const std::set<std::string> allowed{"cut_key",       "obj_exists",   "delete_node",     "create_node",
                                         "set_curve_key", "connect_attr", "set_string_attr", "set_out_tangent_type"};
     for (const std::string& op : host.operations()) EXPECT_EQ(allowed.count(op), 1u) << op;
 }

@@ -163,9 +163,9 @@ inline ::testing::AssertionResult same_motion(const std::map<std::string, std::m
         for (const auto& [frame, value] : keys) {
             const auto at = found->second.find(frame);
             if (at == found->second.end() || std::abs(at->second - value) > 1e-9) {
-                return ::testing::AssertionFailure() << channel << " at " << frame << ": "
-                                                     << (at == found->second.end() ? NAN : at->second) << " not "
-                                                     << value;
+                return ::testing::AssertionFailure()
+                       << channel << " at " << frame << ": " << (at == found->second.end() ? NAN : at->second)
+                       << " not " << value;
             }
         }
     }
