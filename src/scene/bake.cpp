@@ -6,6 +6,9 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "scene/applied_links.h"
 #include "scene/applied_record.h"
@@ -24,15 +27,30 @@ constexpr const char* kDefaultLayerName = "trembla_layer";
 constexpr const char* kBakeStatus = "Trembla: baking to layer";
 constexpr const char* kWeight = "weight";
 
+// What a blend of ours adds its shake curve to on every frame: the curve on its inputA, read in
+// one query, or the value the input holds.
+std::vector<double> blend_base_values(Host& host, const std::string& blend, const std::vector<Frame>& frames) {
+    const std::optional<std::string> input = host.input_plug(blend + ".inputA");
+    if (input) {
+        const std::string node = input->substr(0, input->find('.'));
+        if (is_time_curve(host.node_type(node))) {
+            return host.eval_curve_frames(node, frames).value_or(std::vector<double>(frames.size(), 0.0));
+        }
+    }
+    return std::vector<double>(frames.size(), host.get_attr(blend + ".inputA"));
+}
+
 // The shaken value of every frame on each channel's shake curve; a channel without a curve has
 // none. A shake curve holds a key at every prepared frame: its keys are read in one query, and a
-// frame without a key (one deleted by hand) is evaluated. A channel in the animator's layers is read
+// frame without a key (one deleted by hand) is evaluated. A shake curve added through a blend of
+// ours holds offsets: the own animation under the blend is added, as the blend adds it. A channel in the animator's layers is read
 // as the layers give it, shake included, at each frame without changing the current time (its
 // inputs are curves and layer blend nodes only: anything else was refused at prepare): the bake's
 // override layer sits above them and would otherwise hide them inside the range. Each channel read
 // is a unit of `progress` per frame, checked once, which may cancel (WorkCancelled).
 ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std::vector<std::string>& channels,
-                               const ShakeCurves& curves, const std::vector<Frame>& frames, HostProgress& progress) {
+                               const ShakeCurves& curves, const ShakeCurves& blends, const std::vector<Frame>& frames,
+                               HostProgress& progress) {
     ChannelAnim shaken;
     // Translate and rotate as the layers give them on every frame, each read once when a layered
     // channel first needs it: one call per compound and frame answers three channels.
@@ -53,7 +71,8 @@ ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std:
         const std::string channel_plug = plug(camera, channel);
         ChannelSeries series{channel, {}};
         series.values.reserve(frames.size());
-        if (base_plug(host, camera, channel.c_str()) != channel_plug) {
+        const std::string blend = !blends[k].empty() && host.obj_exists(blends[k]) ? blends[k] : std::string();
+        if (base_plug(host, camera, channel.c_str(), blend) != channel_plug) {
             for (const Vec3& values : layered_compound(k)) series.values.push_back(values[k % 3]);
             shaken.push_back(std::move(series));
             progress.advance_by(frames.size());
@@ -68,6 +87,12 @@ ChannelAnim read_shaken_values(Host& host, const std::string& camera, const std:
                 series.values.push_back(keys[next].second);
             } else {
                 series.values.push_back(host.eval_curve(curve, frame).value_or(0.0));
+            }
+        }
+        if (!blend.empty()) {
+            const std::vector<double> below = blend_base_values(host, blend, frames);
+            for (std::size_t i = 0; i < series.values.size() && i < below.size(); ++i) {
+                series.values[i] = below[i] + series.values[i];
             }
         }
         shaken.push_back(std::move(series));
@@ -269,7 +294,8 @@ bool bake_to_layer(Host& host, Prepared& record, std::optional<std::string>& sav
     // undo.
     ChannelAnim shaken;
     try {
-        shaken = read_shaken_values(host, camera, channels, curves, frames, progress);
+        shaken = read_shaken_values(host, camera, channels, curves, linked_shake_blends(host, camera, blends), frames,
+                                    progress);
     } catch (const WorkCancelled&) {
         progress.end();
         take_back(host, chunk, scene_changed);

@@ -123,7 +123,11 @@ OffsetCurves key_offset_curves(Host& host, const std::string& camera, const std:
         if (!frames.empty() && times.back() != frames.back()) {
             host.set_out_tangent_type(curve, static_cast<double>(frames.back()), "stepnext");
         }
-        host.connect_attr(curve + ".output", blend + ".inputB");
+        try {
+            host.connect_attr(curve + ".output", blend + ".inputB");
+        } catch (const std::exception&) {
+            // The curve stays keyed but unconnected; the user can still bake (which reads it) or reset.
+        }
     }
     return made;
 }

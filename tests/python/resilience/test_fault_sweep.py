@@ -158,9 +158,10 @@ def prepare_outcome(calls, n, mode):
 
 
 def is_shake_connection(call):
-    """The shake curve's connection to the channel it drives, whose failure is ignored (the
-    curve stays keyed); its link to the camera (.message) is what finds it again, and is not."""
-    return call.op == "connectAttr" and "_shake_" in call.args[0] and call.args[0].endswith(".output")
+    """The shake curve's connection to the blend that adds it to the channel, whose failure is
+    ignored (the curve stays keyed, and a bake reads it); its link to the camera (.message) is what
+    finds it again, and the blend's own connections are not."""
+    return call.op == "connectAttr" and "_shake_" in call.args[0] and call.args[1].endswith("_add.inputB")
 
 
 def update_outcome(calls, n, mode):
