@@ -202,6 +202,22 @@ TEST_F(BakeTest, AChannelSwitchedOffThatNeverHadACurveIsNotTouched) {
     expect_own_curves_back();
 }
 
+// Through a blend the shake is read from the curves, a query each, never frame by frame; a shake
+// curve its blend lost is still read and added to the own curve.
+TEST_F(BakeTest, AShakeAddedThroughABlendIsReadFromItsCurvesEvenWhenTheBlendLostIt) {
+    const ShakeControls controls = shaped_controls("animated");
+    prepare_quietly(controls);
+    host.connections.erase(shake_curve_name(kCamera, "translateY") + "_add.inputB");
+
+    ASSERT_TRUE(bake(controls));
+
+    EXPECT_EQ(host.count("compound_at") + host.count("get_attr"), 0u);
+    const auto shaken = expected_curves("animated", controls);
+    for (const char* channel : kChannels) {
+        EXPECT_TRUE(same_motion(host.layers.at("shot_layer").keys.at(plug(channel)), shaken.at(channel))) << channel;
+    }
+}
+
 TEST_F(BakeTest, AShakeCurveWithoutAValueAddsNothingToTheOwnMotion) {
     prepare_quietly(shaped_controls("static"));
     host.curves.at(shake_curve_name(kCamera, "rotateY")).keys.clear();
