@@ -1,5 +1,6 @@
 #include "module/commands/scene_commands.h"
 
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "core/ranges.h"
 #include "module/binding/error_report.h"
 #include "module/commands/fade_overlap.h"
+#include "module/commands/known_keying.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
 #include "module/commands/take_up.h"
@@ -208,6 +210,26 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
     });
 }
 
+bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+// Tells the undo history that `record` holds, as its keyed values, the keying `applied` wrote, so
+// that remembering the step computes no keying again. Checked value for value (a copy of each
+// written channel, far cheaper than the keying): a record installed meanwhile is not taken for it.
+void note_keyed_record(const PreparedRecord& record, const ShakeControls& controls, const AppliedShake& applied) {
+    KeyedChannels written{};
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (applied.keyed[k].empty()) continue;  // a channel the keying does not write
+        if (applied.curves[k].empty() || !same_bits(record->keyed_values[k], applied.keyed[k]) ||
+            !same_bits(record->keyed_shake[k], applied.keyed_shake[k])) {
+            return;
+        }
+        written[k] = true;
+    }
+    note_known_keying(record, controls, written);
+}
+
 // Keys the shake of `record`, the record current when the command took it, as `controls` say,
 // and shows it in the preview.
 void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& host, PreparedRecord record,
@@ -235,6 +257,7 @@ void apply_to_record(PyObject* module, WindowCommand& command, py::PythonHost& h
         if (!keep_record(module, record, std::move(noted))) throw PreparationReplaced();
         record = current_prepared(module);
     }
+    note_keyed_record(record, controls, *applied);
     // The window may have gone during the host calls; the keys stand all the same.
     if (command.window_alive()) {
         command.window().shake_preview->set_data(preview_of(*record, std::move(applied->offsets), controls.bypass));

@@ -17,6 +17,7 @@
 
 #include "module/binding/error_report.h"
 #include "module/binding/qt_values.h"
+#include "module/commands/known_keying.h"
 #include "module/commands/shake_preview_feed.h"
 #include "module/commands/take_up.h"
 #include "module/commands/window_command.h"
@@ -166,9 +167,13 @@ KeptRecord keep_record(const Prepared& full, const ShakeControls& controls,
         }
     }
     if (!kept.bulk) kept.bulk = std::make_shared<const Bulk>(std::move(bulk));
-    const KeyedArrays again = keyed_again(full, controls);
+    // A keying the update just wrote is known without computing it again.
+    const std::optional<KeyedChannels> known = known_keying(full, controls);
+    const KeyedArrays again = known ? KeyedArrays{} : keyed_again(full, controls);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (!same(full.keyed_values[k], again.first[k]) || !same(full.keyed_shake[k], again.second[k])) {
+        const bool told_again = known && (*known)[k];
+        if (!told_again &&
+            (!same(full.keyed_values[k], again.first[k]) || !same(full.keyed_shake[k], again.second[k]))) {
             kept.keyed_values[k] = shared_values(full.keyed_values[k], pick_values, k, near);
             kept.keyed_shake[k] = shared_values(full.keyed_shake[k], pick_shake, k, near);
         }
