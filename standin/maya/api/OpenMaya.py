@@ -273,15 +273,47 @@ class _Array(object):
         self._items.append(self._check(item))
 
 
+class _HeldTime(MTime):
+    """An MTime inside an MTimeArray. The array holds its own copies: the C++ array behind it
+    "implements an array of MTimes ... compatible with the internal Maya implementation so that it
+    can be passed efficiently between plugins and internal maya data structures" (C++ API
+    reference, MTimeArray, https://help.autodesk.com/cloudhelp/2017/CHS/Maya-SDK/cpp_ref/
+    class_m_time_array.html). Indexing gives the element itself, so a change to it is the array's
+    change: the array forgets what it read of its times."""
+    __slots__ = ("_array",)
+
+    def __init__(self, time, array):  # pylint: disable=super-init-not-called
+        # Copied as they are: the time was checked when it was made.
+        object.__setattr__(self, "value", time.value)
+        object.__setattr__(self, "unit", time.unit)
+        object.__setattr__(self, "_array", array)
+
+    def __setattr__(self, name, value):
+        object.__setattr__(self, name, value)
+        if name != "_array":
+            self._array._frames = None
+
+
 class MTimeArray(_Array):
-    """Array of MTime values."""
-    _exact = frozenset([MTime])
+    """Array of MTime values, held as copies (_HeldTime). What addKeys reads of them, the times
+    in frames of the working unit, is kept until the array or the unit changes: the host reads
+    its native array at C++ speed, which a pass over Python objects per call would not model."""
+    _exact = frozenset([MTime, _HeldTime])
+
+    def __init__(self, *args):
+        _Array.__init__(self, *args)
+        self._items = [_HeldTime(each, self) for each in self._items]
+        self._frames = None  # (working time unit, frames, strictly ascending), see addKeys
 
     @staticmethod
     def _check(item):
         if not isinstance(item, MTime):
             raise TypeError("an MTimeArray holds MTime values, not %s" % type(item).__name__)
         return item
+
+    def append(self, item):
+        self._items.append(_HeldTime(self._check(item), self))
+        self._frames = None
 
 
 class MDoubleArray(_Array):
