@@ -32,13 +32,11 @@ std::vector<Setting> settings_of(const ControlValues& values) {
     return settings;
 }
 
-// What compute_shake_keying reads of the controls: every setting and the bypass switch; the
-// camera and source fields play no part.
+}  // namespace
+
 bool same_keying(const ShakeControls& a, const ShakeControls& b) {
     return a.bypass == b.bypass && settings_of(a.settings) == settings_of(b.settings);
 }
-
-}  // namespace
 
 void note_known_keying(const PreparedRecord& record, const ShakeControls& controls, const KeyedChannels& written) {
     std::array<Known, kKept>& kept = known();

@@ -18,6 +18,10 @@ using KeyedChannels = std::array<bool, kChannelCount>;
 // keys on each channel of `written`, and that keying writes no other channel.
 void note_known_keying(const PreparedRecord& record, const ShakeControls& controls, const KeyedChannels& written);
 
+// Whether the two key the same: what compute_shake_keying reads of the controls is every setting
+// and the bypass switch; the camera and source fields play no part.
+bool same_keying(const ShakeControls& a, const ShakeControls& b);
+
 // The channels noted for this very record (a record never changes once installed) and controls
 // keying the same; nothing when not known, and the keying must be computed.
 std::optional<KeyedChannels> known_keying(const Prepared& record, const ShakeControls& controls);

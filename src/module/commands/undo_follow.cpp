@@ -66,6 +66,11 @@ struct KeptRecord {
     std::shared_ptr<const Bulk> bulk;
     std::array<Values, kChannelCount> keyed_values;  // nullptr: keyed again from the controls
     std::array<Values, kChannelCount> keyed_shake;
+    // The newest step's record as it was kept from, and the controls it keys again with: the next
+    // step usually starts from that same record, which is then kept as this one is. Not kept
+    // alive, and forgotten once a newer step is remembered.
+    std::weak_ptr<const Prepared> from;
+    ShakeControls keyed_with;
 };
 
 struct KeptState {
@@ -153,10 +158,16 @@ Values shared_values(const std::vector<double>& values,
 const std::array<Values, kChannelCount>& pick_values(const KeptRecord& kept) { return kept.keyed_values; }
 const std::array<Values, kChannelCount>& pick_shake(const KeptRecord& kept) { return kept.keyed_shake; }
 
-// `full` as a step keeps it, sharing what it can with the records of `near`.
-KeptRecord keep_record(const Prepared& full, const ShakeControls& controls,
+// `record` as a step keeps it, sharing what it can with the records of `near`.
+KeptRecord keep_record(const PreparedRecord& record, const ShakeControls& controls,
                        const std::vector<const KeptRecord*>& near) {
+    for (const KeptRecord* other : near) {
+        if (other->from.lock() == record && same_keying(other->keyed_with, controls)) return *other;
+    }
+    const Prepared& full = *record;
     KeptRecord kept;
+    kept.from = record;
+    kept.keyed_with = controls;
     Prepared slim = full;  // what is moved out is left empty, its storage gone with it
     Bulk bulk{std::move(slim.source_data), std::move(slim.delta_data), std::move(slim.camera_original_anim),
               std::move(slim.own_keys_outside), std::move(slim.own_looks)};
@@ -206,7 +217,7 @@ Prepared whole_record(const KeptRecord& kept, const ShakeControls& controls) {
 }
 
 KeptState keep_state(ToolState state, const std::vector<const KeptRecord*>& near) {
-    KeptRecord record = keep_record(*state.record, state.controls, near);
+    KeptRecord record = keep_record(state.record, state.controls, near);
     return {std::move(record), std::move(state.controls), std::move(state.prepare_text),
             std::move(state.prepare_class)};
 }
@@ -400,6 +411,9 @@ void remember(PyObject* module, TremblaToolWindow& window, std::string name, Too
     step.before_state = keep_state(std::move(before), near);
     near.insert(near.begin(), &step.before_state.record);
     step.after_state = keep_state(std::move(after), near);
+    // Only the newest step's record may be the one the next step starts from.
+    step.before_state.record.from.reset();
+    if (!now.steps.empty()) now.steps.back().after_state.record.from.reset();
     if (full) {
         for (Step& earlier : now.steps) --earlier.count_after;
     }
