@@ -5,7 +5,6 @@ before it writes anything, so a refused call leaves the curve as it was."""
 from __future__ import absolute_import
 
 from itertools import islice as _islice
-from operator import attrgetter as _attrgetter
 from operator import lt as _lt
 
 from .. import _units
@@ -63,23 +62,19 @@ def _times_in_frames(times):
     kept = times._frames
     if kept is not None and kept[0] == working:
         return kept[1], kept[2]
-    items = times._items
     ui_fps = _units.factor(_scene.units, "time")
-    units = set(map(_unit_of, items))
+    units = set(times._units)
     for unit in units:
         if _units.fps_of_mtime_unit(unit) is None:
             raise NotImplementedError("addKeys: the stand-in does not model MTime unit %r" % (unit,))
     if units <= set([_units.entry("time", working)[3]]):
-        frames = list(map(_value_of, items))
+        frames = times._values
     else:
-        frames = [each.value * ui_fps / _units.fps_of_mtime_unit(each.unit) for each in items]
+        frames = [value * ui_fps / _units.fps_of_mtime_unit(unit)
+                  for value, unit in zip(times._values, times._units)]
     ascending = all(map(_lt, frames, _islice(frames, 1, None)))
     times._frames = (working, frames, ascending)
     return frames, ascending
-
-
-_unit_of = _attrgetter("unit")
-_value_of = _attrgetter("value")
 
 
 def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExistingKeys=False,
