@@ -115,12 +115,15 @@ class NullHost(object):
         answers = dict(ls=[], listRelatives=None, objExists=True, currentTime=1.0,
                        xform=[0.0, 0.0, 0.0], getAttr=0.0, setAttr=None, cutKey=0, delete=None,
                        connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
-                       refresh=None, inViewMessage=None, warning=None, undoInfo=None)
+                       refresh=None, inViewMessage=None, warning=None, undoInfo=None,
+                       lockNode=None, attributeQuery=None, addAttr=None)
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
-        self.cmds.createNode = lambda node_type, name=None: name
+        self.cmds.createNode = lambda node_type, name=None, **flags: name
         self.cmds.evaluationManager = lambda *a, **k: ["parallel"] if k.get("q") else None
+        units = dict(linear="cm", angle="deg", time="film")
+        self.cmds.currentUnit = lambda **k: next((units[kind] for kind in units if k.get(kind)), None)
         self.mel.eval = answering(None)
 
 
