@@ -122,7 +122,8 @@ class NullHost(object):
                        xform=[0.0, 0.0, 0.0], getAttr=0.0, setAttr=None, cutKey=0, delete=None,
                        connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
                        refresh=None, inViewMessage=None, warning=None, undoInfo=None,
-                       lockNode=None, attributeQuery=None, addAttr=None)
+                       lockNode=None, attributeQuery=None, addAttr=None, listConnections=None,
+                       nodeType="animCurveTL")
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
