@@ -10,17 +10,23 @@ is taken out of both parts so that it is charged to neither. As a cross-check wi
 the tool's own work plus one bare Python call per command, an upper bound of the tool's share.
 A second table sets keys by the curve (one maya.api MFnAnimCurve.addKeys per shake curve)
 against the per-key path (maya.api hidden: one setKeyframe per key) at --keying-sizes frames.
+With --before-module DIR (a module built from an earlier tree) and --before-standin DIR (that
+tree's stand-in package folder), the keying comparison also runs there, in a child process, and
+the update's figures print side by side: before and now in one run.
 Usage: bench_workflow.py [--sizes 240,1000,10000] [--repeats 3] [--keying-sizes 1000,10000,100000]
+                         [--before-module DIR --before-standin DIR]
 """
 from __future__ import print_function
 
 import argparse
+import json
 import math
 import os
+import subprocess
 import sys
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "standin"))
+sys.path.insert(0, os.environ.get("TREMBLA_STANDIN_DIR", os.path.join(REPO, "standin")))
 sys.path.insert(0, os.environ.get("TREMBLA_MODULE_DIR", os.path.join(REPO, "build", "py3-qt5")))
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
@@ -115,12 +121,16 @@ class NullHost(object):
         answers = dict(ls=[], listRelatives=None, objExists=True, currentTime=1.0,
                        xform=[0.0, 0.0, 0.0], getAttr=0.0, setAttr=None, cutKey=0, delete=None,
                        connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
-                       refresh=None, inViewMessage=None, warning=None, undoInfo=None)
+                       refresh=None, inViewMessage=None, warning=None, undoInfo=None,
+                       lockNode=None, attributeQuery=None, addAttr=None, listConnections=None,
+                       nodeType="animCurveTL")
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
-        self.cmds.createNode = lambda node_type, name=None: name
+        self.cmds.createNode = lambda node_type, name=None, **flags: name
         self.cmds.evaluationManager = lambda *a, **k: ["parallel"] if k.get("q") else None
+        units = dict(linear="cm", angle="deg", time="film")
+        self.cmds.currentUnit = lambda **k: next((units[kind] for kind in units if k.get(kind)), None)
         self.mel.eval = answering(None)
 
 
@@ -284,6 +294,7 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
     head += "".join("%12s" % ("@%dus" % us) for us in PER_CALL_US)
     print(head)
     updates = {}
+    counts = {}
     for n in sizes:
         build_scene(n)
         window = open_window()
@@ -305,6 +316,8 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
                     n, operation, path, calls, numbers, total * 1e3, host * 1e3, tool * 1e3)
                 if operation == "_update_shake":
                     updates[(n, path)] = total
+                    if path == "batch":
+                        counts[n] = (calls, numbers)
                     line += "".join("%12.1f" % ((tool + calls * us * 1e-6) * 1e3)
                                     for us in PER_CALL_US)
                 print(line)
@@ -312,11 +325,41 @@ def compare_keying(sizes, repeats, cost, mode="animated"):
         if (n, "batch") in updates:
             print("update at %d frames: per-key / batch = %.1fx (batch / per-key = %.3fx)" % (
                 n, updates[(n, "per-key")] / updates[(n, "batch")], updates[(n, "batch")] / updates[(n, "per-key")]))
+    summary = {}
+    for n in sizes:
+        summary[str(n)] = dict(update=updates[(n, "batch")], per_key=updates[(n, "per-key")],
+                               calls=counts[n][0], numbers=counts[n][1])
     print("(numbers: the numbers the host's answers to those calls hold, nested lists counted"
           " through; an update after a prepare, with no curve edited since, reads no key back)")
     print("(calls: maya.cmds, maya.mel and the maya.api calls that reach the scene; the batch path"
-          " also builds one MTime value per frame per update, counted in 'tool'. @Nus: the"
+          " builds its MTime values once, kept while the frames and the time unit stay. @Nus: the"
           " update's tool time plus its calls at N us each, an estimate for the real host)")
+    return summary
+
+
+def keying_elsewhere(module_dir, standin_dir, sizes, repeats):
+    """compare_keying's summary for another module and stand-in, from a child process."""
+    env = dict(os.environ, TREMBLA_MODULE_DIR=module_dir, TREMBLA_STANDIN_DIR=standin_dir)
+    out = subprocess.check_output(
+        [sys.executable, os.path.abspath(__file__), "--sizes", "", "--repeats", str(repeats),
+         "--keying-sizes", ",".join(str(n) for n in sizes), "--summary-only"], env=env)
+    return json.loads(out.decode("utf-8").strip().splitlines()[-1])
+
+
+def print_side_by_side(sizes, before, now):
+    print()
+    print("update after a prepare, animated mode (batch path), before and now; ms, best of runs")
+    head = "%-9s" % "frames"
+    for side in ("before", "now"):
+        head += " | %-6s %9s %10s %8s %6s %8s" % (side, "update", "per-key", "ratio", "calls", "numbers")
+    print(head)
+    for n in sizes:
+        line = "%-9d" % n
+        for figures in (before[str(n)], now[str(n)]):
+            line += " | %-6s %9.2f %10.2f %7.3fx %6d %8d" % (
+                "", figures["update"] * 1e3, figures["per_key"] * 1e3,
+                figures["update"] / figures["per_key"], figures["calls"], figures["numbers"])
+        print(line)
 
 
 def main():
@@ -325,11 +368,29 @@ def main():
     parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--keying-sizes", default="1000,10000,100000",
                         help="frame counts of the batch vs per-key comparison ('' skips it)")
+    parser.add_argument("--before-module", help="an earlier tree's module build directory")
+    parser.add_argument("--before-standin", help="that tree's stand-in folder (holding maya/)")
+    parser.add_argument("--summary-only", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()
     sizes = [int(s) for s in args.sizes.split(",")] if args.sizes else []
     cost = WrapperCost()
     if args.keying_sizes:
-        compare_keying([int(s) for s in args.keying_sizes.split(",")], args.repeats, cost)
+        keying_sizes = [int(s) for s in args.keying_sizes.split(",")]
+        before = None
+        if args.before_module:
+            before = keying_elsewhere(args.before_module, args.before_standin or os.path.join(REPO, "standin"),
+                                      keying_sizes, args.repeats)
+        if args.summary_only:
+            saved, sys.stdout = sys.stdout, Quiet()
+            try:
+                now = compare_keying(keying_sizes, args.repeats, cost)
+            finally:
+                sys.stdout = saved
+            print(json.dumps(now))
+            return
+        now = compare_keying(keying_sizes, args.repeats, cost)
+        if before is not None:
+            print_side_by_side(keying_sizes, before, now)
     if not sizes:
         return
 

@@ -109,6 +109,7 @@ public:
                        const std::string& layer) override;
     std::optional<double> eval_curve(const std::string& curve, Frame time) override;
     std::optional<std::uint64_t> curve_edit_mark() override;
+    std::optional<std::uint64_t> scene_read_mark() override;
     std::optional<std::vector<double>> eval_curve_frames(const std::string& curve,
                                                          const std::vector<Frame>& frames) override;
     Vec3 compound_at(const std::string& node, const std::string& compound, Frame time) override;

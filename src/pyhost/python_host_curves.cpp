@@ -37,6 +37,7 @@ std::vector<std::pair<double, double>> PythonHost::curve_keys(const std::string&
 
 // Read from the count the window's callback keeps (curve_edits.h): no host call.
 std::optional<std::uint64_t> PythonHost::curve_edit_mark() { return trembla::py::curve_edit_mark(); }
+std::optional<std::uint64_t> PythonHost::scene_read_mark() { return trembla::py::scene_read_mark(); }
 
 void PythonHost::set_curve_key_at(const std::string& curve, double time, double value) {
     const Names& n = names();

@@ -205,6 +205,10 @@ public:
     // curve-edited message tells it; nothing while the host tells no such thing. Equal marks
     // taken at two moments mean no curve was edited between them. This default tells nothing.
     virtual std::optional<std::uint64_t> curve_edit_mark() { return std::nullopt; }
+    // A mark that moves whenever the host reads a scene (new, open, import, a reference), as its
+    // scene messages tell it: equal marks mean the same scene in memory, not another one holding
+    // nodes of the same names. This default tells nothing.
+    virtual std::optional<std::uint64_t> scene_read_mark() { return std::nullopt; }
     // getAttr(node + "." + compound, time=time): the three values of a compound of numeric
     // channels ("translate", "rotate", rotations in degrees) at `time`, without changing the
     // current time.

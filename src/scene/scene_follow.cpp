@@ -29,12 +29,6 @@ bool same_shake(const AppliedRecord& found, const Prepared& record) {
            found.shake_curves == record.shake_curves;
 }
 
-Prepared nothing_ready(const Prepared& current) {
-    Prepared ended = current;
-    ended.ready = false;
-    return ended;
-}
-
 // `record` following the live shake `found` on `camera`, which is the one it prepared: its samples
 // stay, and what it keyed is told again from the note.
 Prepared following(const Prepared& record, const std::string& camera, const AppliedFinding& found) {
@@ -56,7 +50,6 @@ bool take_up_into(Host& host, const std::string& camera, SceneFollowed& out, con
         const AppliedFinding found = find_applied(host, camera, false);
         if (found.state == AppliedFinding::State::held && found.record.live && same_shake(found.record, *cached)) {
             out.record = following(*cached, camera, found);
-            out.replaced = true;
             return true;
         }
     }
@@ -65,7 +58,6 @@ bool take_up_into(Host& host, const std::string& camera, SceneFollowed& out, con
     if (!problem.empty()) out.problems.push_back(problem);
     if (!taken) return false;
     out.record = std::move(*taken);
-    out.replaced = true;
     return true;
 }
 
@@ -82,7 +74,6 @@ bool follow_prepared(Host& host, const Prepared& current, SceneFollowed& out, co
     if (!same_shake(found.record, current)) return take_up_into(host, camera, out, cached);
     // The same shake keyed with other settings (an undo, a redo, a script): the samples stay.
     out.record = following(current, camera, found);
-    out.replaced = true;
     return true;
 }
 
@@ -113,7 +104,6 @@ void know_keys_from_note(Prepared& record) {
 SceneFollowed follow_scene(Host& host, const Prepared& current, const std::string& named_camera, bool scan,
                            const Prepared* cached) {
     SceneFollowed out;
-    out.record = current;
     std::optional<std::vector<std::string>> live;  // asked once, when needed
     const auto live_cameras = [&]() -> const std::vector<std::string>& {
         if (!live) {
@@ -134,17 +124,14 @@ SceneFollowed follow_scene(Host& host, const Prepared& current, const std::strin
         } else if (const std::optional<std::string> renamed = renamed_camera(host, current, live_cameras())) {
             Prepared next = current;
             next.camera = *renamed;
-            next.noted_text.clear();  // looked at in full below, as a camera seen for the first time
-            SceneFollowed again;
-            again.record = next;
-            if (follow_prepared(host, next, again, cached)) {
-                again.replaced = true;
-                again.problems.insert(again.problems.begin(), out.problems.begin(), out.problems.end());
-                return again;
+            next.noted_text.clear();  // read whole, as a camera seen for the first time
+            if (follow_prepared(host, next, out, cached)) {
+                if (!out.record) out.record = std::move(next);
+                return out;
             }
         }
-        out.record = nothing_ready(current);
-        out.replaced = true;
+        out.record = current;
+        out.record->ready = false;
     }
     if (!named_camera.empty()) {
         if (host.obj_exists(named_camera)) take_up_into(host, named_camera, out, cached);
@@ -158,5 +145,31 @@ SceneFollowed follow_scene(Host& host, const Prepared& current, const std::strin
     }
     return out;
 }
+
+void SceneFollower::keep_if_ready(Host& host, const Record& record) {
+    if (!record || !record->ready || record->samples_pending) return;
+    samples_ = record;
+    samples_scene_ = host.scene_read_mark();
+}
+
+SceneFollowed SceneFollower::look(Host& host, const Record& current, const std::string& named_camera, bool scan) {
+    const std::optional<std::uint64_t> mark = host.curve_edit_mark();
+    if (!scan && mark && (current->ready ? current->edits_seen == mark : quiet_mark_ == mark)) return {};
+    keep_if_ready(host, current);
+    // Samples of another scene read are another shot's, whatever its names.
+    const std::optional<std::uint64_t> scene = host.scene_read_mark();
+    const Record cached = samples_ && scene && samples_scene_ == scene ? samples_ : nullptr;
+    SceneFollowed followed = follow_scene(host, *current, named_camera, scan, cached.get());
+    const bool ready = followed.record ? followed.record->ready : current->ready;
+    quiet_mark_ = ready ? std::nullopt : mark;  // the look only asked: the mark stands
+    return followed;
+}
+
+void SceneFollower::after_command(Host& host, const Record& record) {
+    keep_if_ready(host, record);
+    quiet_mark_ = record && record->ready ? std::nullopt : host.curve_edit_mark();
+}
+
+void SceneFollower::forget() { *this = SceneFollower{}; }
 
 }  // namespace trembla

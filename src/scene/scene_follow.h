@@ -7,6 +7,9 @@
 // nothing changed since.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,11 +20,11 @@ namespace trembla {
 class Host;
 
 struct SceneFollowed {
-    // The preparation that stands for what the scene holds now: `current` itself while the scene
-    // still holds its shake as last seen, else one that follows the note (its samples kept when the
-    // shake is the one they were sampled for, pending when another was taken up), else none ready.
-    Prepared record;
-    bool replaced = false;  // `record` differs from `current`: install it and show it
+    // The preparation to install for what the scene holds now: nothing while it still holds the
+    // current one's shake as last seen (the current one stands); else one that follows the note
+    // (its samples kept when the shake is the one they were sampled for, pending when another was
+    // taken up), else the current one ended.
+    std::optional<Prepared> record;
     // Lines to say once each: notes that cannot be taken up, and several cameras with a live shake
     // when one was looked for (none is then taken up).
     std::vector<std::string> problems;
@@ -38,6 +41,32 @@ struct SceneFollowed {
 // took back): a shake taken up that is the one it prepared keeps its samples.
 SceneFollowed follow_scene(Host& host, const Prepared& current, const std::string& named_camera, bool scan,
                            const Prepared* cached = nullptr);
+
+// What a tool keeps between two looks at the scene, each a cache checked against it: the samples
+// of the newest preparation seen ready (an undo of a reset or bake brings its shake back, and a
+// shake taken up that is the one they were sampled for keeps them, in the same scene read only),
+// and the host's curve-edit mark when the tool last knew the scene (a command of an unchanged
+// scene then asks the host nothing).
+class SceneFollower {
+public:
+    // Looks at the scene as follow_scene does, unless the scene is as the tool last saw it:
+    // without `scan`, a ready record while no curve was edited since the tool keyed it, or
+    // nothing ready while none was since a look or a command found nothing, answers `current`
+    // as it is, with no host call but the marks.
+    // The records are shared, never copied: a long shot's samples are large.
+    using Record = std::shared_ptr<const Prepared>;
+    SceneFollowed look(Host& host, const Record& current, const std::string& named_camera, bool scan);
+    // After a command of the tool: `record` is what the scene holds now, as the tool left it.
+    void after_command(Host& host, const Record& record);
+    void forget();
+
+private:
+    void keep_if_ready(Host& host, const Record& record);
+
+    Record samples_;
+    std::optional<std::uint64_t> samples_scene_;
+    std::optional<std::uint64_t> quiet_mark_;
+};
 
 // Tells the record what the tool keyed from its note's settings, as a new look at the scene
 // finds them: a channel those settings do not key holds what an earlier keying wrote, which no

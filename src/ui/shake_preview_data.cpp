@@ -34,15 +34,23 @@ double position_of_column(std::size_t column, std::size_t frames, std::size_t co
     return static_cast<double>(column) * static_cast<double>(frames - 1) / static_cast<double>(columns - 1);
 }
 
+// The first frame of column c: the least i with i * columns >= c * frames (column_of_frame).
+std::size_t first_frame_of_column(std::size_t column, std::size_t frames, std::size_t columns) {
+    const std::uint64_t at = static_cast<std::uint64_t>(column) * frames;
+    return static_cast<std::size_t>((at + columns - 1) / columns);
+}
+
+// Each column takes its frames and the frame before them, which joins the trace to the column
+// before. Walked column by column: one division per column, not one per frame.
 void envelope_of_many(const std::vector<double>& values, std::size_t columns, std::vector<double>& low,
                       std::vector<double>& high) {
     const std::size_t frames = values.size();
-    std::size_t column = 0;
-    for (std::size_t i = 0; i < frames; ++i) {
-        const std::size_t c = column_of_frame(i, frames, columns);
-        if (c != column && i > 0) take_in(low[c], high[c], values[i - 1]);
-        column = c;
-        take_in(low[c], high[c], values[i]);
+    std::size_t begin = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const std::size_t end = first_frame_of_column(c + 1, frames, columns);
+        if (begin < end && begin > 0) take_in(low[c], high[c], values[begin - 1]);
+        for (std::size_t i = begin; i < end; ++i) take_in(low[c], high[c], values[i]);
+        begin = end;
     }
 }
 
@@ -88,9 +96,14 @@ PreviewEnvelope make_preview_envelope(const ShakePreviewData& data, int columns)
 
     envelope.weight.assign(width, 0.0);
     if (many) {
-        for (std::size_t i = 0; i < frames; ++i) {
-            double& weight = envelope.weight[column_of_frame(i, frames, width)];
-            if (data.weights[i] > weight) weight = data.weights[i];
+        std::size_t begin = 0;
+        for (std::size_t c = 0; c < width; ++c) {
+            const std::size_t end = first_frame_of_column(c + 1, frames, width);
+            double& weight = envelope.weight[c];
+            for (std::size_t i = begin; i < end; ++i) {
+                if (data.weights[i] > weight) weight = data.weights[i];
+            }
+            begin = end;
         }
     } else {
         for (std::size_t c = 0; c < width; ++c) {

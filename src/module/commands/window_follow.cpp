@@ -1,7 +1,6 @@
 #include "module/commands/window_follow.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <exception>
 #include <optional>
 #include <set>
@@ -108,42 +107,11 @@ std::string joined(const std::vector<std::string>& names) {
     return out;
 }
 
-// The host's curve-edit mark when a look last found no live shake: while the mark stays, no
-// curve was edited, undone, redone or read from a file since, and the scene holds none still.
-std::optional<std::uint64_t>& quiet_mark() {
-    static std::optional<std::uint64_t> mark;
-    return mark;
-}
-
-// The newest preparation seen ready, in the scene read then: its samples are kept for the shake
-// it prepared, should an undo bring that shake back after a reset or a bake. Another scene may
-// hold nodes of the same names and another motion: a scene read since, or none told, drops it.
-struct KeptSamples {
-    PreparedRecord record;
-    std::optional<std::uint64_t> scene;
-};
-
-KeptSamples& last_ready() {
-    static KeptSamples kept;
+// What the tool keeps between two looks at the scene (scene_follow.h). Only the interface thread
+// runs commands and host events.
+SceneFollower& follower() {
+    static SceneFollower kept;
     return kept;
-}
-
-void keep_if_ready(const PreparedRecord& record) {
-    if (record && record->ready && !record->samples_pending) last_ready() = {record, py::scene_read_mark()};
-}
-
-PreparedRecord kept_samples() {
-    const KeptSamples& kept = last_ready();
-    const std::optional<std::uint64_t> scene = py::scene_read_mark();
-    return scene && kept.scene == scene ? kept.record : nullptr;
-}
-
-// Whether the scene is as the tool last saw it, told without asking the host: a ready record
-// while no curve was edited since the tool keyed it, nothing ready while none was since a look
-// found nothing. A command of an unchanged scene then pays nothing for looking.
-bool unchanged_since_last_look(const Prepared& record, const std::optional<std::uint64_t>& mark) {
-    if (!mark) return false;
-    return record.ready ? record.edits_seen == mark : quiet_mark() == mark;
 }
 
 void follow(PyObject* module, TremblaToolWindow& window, bool scan) {
@@ -151,24 +119,19 @@ void follow(PyObject* module, TremblaToolWindow& window, bool scan) {
     const PreparedRecord before = current_prepared(module);
     const std::string named = utf8_of(window.camera_field->text());
     py::PythonHost host = host_for(module);
-    const std::optional<std::uint64_t> mark = host.curve_edit_mark();
-    if (!scan && unchanged_since_last_look(*before, mark)) {
-        show_record(window, *before);  // a window shown since may not show it yet
-        return;
-    }
-    keep_if_ready(before);
-    const PreparedRecord cached = kept_samples();
-    SceneFollowed followed = follow_scene(host, *before, named, scan, cached.get());
+    SceneFollowed followed = follower().look(host, before, named, scan);
     for (const std::string& problem : followed.problems) tell_once(host, problem);
     if (!followed.several.empty()) {
         host.print_line("Shakes are applied to several cameras (" + joined(followed.several) +
                         "): none is taken up. Set the camera to show its shake.");
     }
-    const bool taken_up = followed.replaced && followed.record.ready && !before->ready;
-    const std::string camera = followed.record.camera.value_or(std::string());
-    quiet_mark() = followed.record.ready ? std::nullopt : mark;  // the look only asked: the mark stands
-    if (followed.replaced && !replace_prepared(module, before, std::move(followed.record))) return;
-    if (taken_up && named.empty()) host.print_line("Taken up the shake applied to " + camera + ".");
+    if (followed.record) {
+        const bool taken_up = followed.record->ready && !before->ready;
+        const std::string camera = followed.record->camera.value_or(std::string());
+        if (!replace_prepared(module, before, std::move(*followed.record))) return;
+        if (taken_up && named.empty()) host.print_line("Taken up the shake applied to " + camera + ".");
+    }
+    // Also when nothing changed: a window shown since may not show it yet.
     if (alive) show_record(*alive, *current_prepared(module));
 }
 
@@ -219,12 +182,11 @@ SceneWatch::~SceneWatch() {
     if (!outermost_) return;
     try {
         if (!command_.window_alive()) return;
-        // The command keyed what its controls say, and the camera notes it so; a command that
-        // ended the preparation (or found none) left the scene with no live shake it knows of.
+        // The command keyed what its controls say, and the camera notes it so.
         const PreparedRecord record = current_prepared(module_);
-        keep_if_ready(record);
         command_.window()._shown_note = record->ready ? record->noted_text : std::string();
-        if (!record->ready) quiet_mark() = py::curve_edit_mark();
+        py::PythonHost host = host_for(module_);
+        follower().after_command(host, record);
     } catch (...) {
         PyErr_Clear();
     }
@@ -232,8 +194,7 @@ SceneWatch::~SceneWatch() {
 
 void forget_seen_scene() noexcept {
     told_notes().clear();
-    last_ready() = {};
-    quiet_mark().reset();
+    follower().forget();
 }
 
 PreparedRecord read_samples_if_pending(PyObject* module, Host& host) {

@@ -8,6 +8,8 @@ MTime.uiUnit) are host operations: logged, and open to injected faults like maya
 """
 from __future__ import absolute_import
 
+from operator import attrgetter
+
 from .. import _units
 from .._host import operation as _operation
 from .._host import scene as _scene
@@ -258,6 +260,9 @@ class _Array(object):
             items = [self._check(args[1])] * args[0]
         else:
             raise TypeError("%s(): bad arguments %r" % (type(self).__name__, args))
+        self._take(items)
+
+    def _take(self, items):
         self._items = items
 
     def __len__(self):
@@ -273,15 +278,85 @@ class _Array(object):
         self._items.append(self._check(item))
 
 
+class _HeldTime(MTime):
+    """An element of an MTimeArray, looked at through the array: the array holds the times
+    themselves, as the C++ array behind it "implements an array of MTimes ... compatible with the
+    internal Maya implementation so that it can be passed efficiently between plugins and internal
+    maya data structures" (C++ API reference, MTimeArray, https://help.autodesk.com/cloudhelp/
+    2017/CHS/Maya-SDK/cpp_ref/class_m_time_array.html). A change through it is the array's
+    change; the MTime the array was given is not the array's."""
+    __slots__ = ("_array", "_index")
+
+    def __init__(self, array, index):  # pylint: disable=super-init-not-called
+        object.__setattr__(self, "_array", array)
+        object.__setattr__(self, "_index", index)
+
+    def _get_value(self):
+        return self._array._values[self._index]
+
+    def _set_value(self, value):
+        self._array._set(self._index, MTime(value, self.unit))
+
+    def _get_unit(self):
+        return self._array._units[self._index]
+
+    def _set_unit(self, unit):
+        self._array._set(self._index, MTime(self.value, unit))
+
+    value = property(_get_value, _set_value)
+    unit = property(_get_unit, _set_unit)
+
+
 class MTimeArray(_Array):
-    """Array of MTime values."""
-    _exact = frozenset([MTime])
+    """Array of MTime values, held as two columns (values, units). What addKeys reads of them,
+    the times in frames of the working unit, is kept until the array or the unit changes: the
+    host reads its native array at C++ speed, which a pass over Python objects per call would
+    not model."""
+    _exact = frozenset([MTime, _HeldTime])
+
+    def _take(self, items):
+        self._values = list(map(_value_of, items))
+        self._units = list(map(_unit_of, items))
+        self._frames = None  # (working time unit, frames, strictly ascending), see addKeys
+
+    @property
+    def _items(self):
+        return [_HeldTime(self, i) for i in range(len(self._values))]
 
     @staticmethod
     def _check(item):
         if not isinstance(item, MTime):
             raise TypeError("an MTimeArray holds MTime values, not %s" % type(item).__name__)
         return item
+
+    def __len__(self):
+        return len(self._values)
+
+    def __getitem__(self, index):
+        if isinstance(index, slice):
+            return [_HeldTime(self, i) for i in range(len(self._values))[index]]
+        if index < 0:
+            index += len(self._values)
+        if not 0 <= index < len(self._values):
+            raise IndexError("MTimeArray index out of range")
+        return _HeldTime(self, index)
+
+    def __iter__(self):
+        return iter(self._items)
+
+    def _set(self, index, time):
+        self._values[index], self._units[index] = time.value, time.unit
+        self._frames = None
+
+    def append(self, item):
+        item = self._check(item)
+        self._values.append(item.value)
+        self._units.append(item.unit)
+        self._frames = None
+
+
+_value_of = attrgetter("value")
+_unit_of = attrgetter("unit")
 
 
 class MDoubleArray(_Array):

@@ -4,7 +4,8 @@ is a host operation (logged, open to injected faults); addKeys checks all of its
 before it writes anything, so a refused call leaves the curve as it was."""
 from __future__ import absolute_import
 
-from operator import attrgetter as _attrgetter
+from itertools import islice as _islice
+from operator import lt as _lt
 
 from .. import _units
 from .._host import faults as _faults
@@ -55,20 +56,25 @@ def _times_in_frames(times):
                         % type(times).__name__)
     # An MTime is a time in its own unit; the scene's keys sit at frames of the working time
     # unit (currentUnit -time), so a time in another unit lands where that unit says (frame 10
-    # film is frame 20 show).
-    items = times._items
+    # film is frame 20 show). Answers (frames, whether they strictly ascend); the array keeps
+    # them while it and the working unit stay (MTimeArray), and nobody may change the list.
+    working = _scene.units["time"]
+    kept = times._frames
+    if kept is not None and kept[0] == working:
+        return kept[1], kept[2]
     ui_fps = _units.factor(_scene.units, "time")
-    units = set(map(_unit_of, items))
+    units = set(times._units)
     for unit in units:
         if _units.fps_of_mtime_unit(unit) is None:
             raise NotImplementedError("addKeys: the stand-in does not model MTime unit %r" % (unit,))
-    if units <= set([_units.entry("time", _scene.units["time"])[3]]):
-        return list(map(_value_of, items))
-    return [each.value * ui_fps / _units.fps_of_mtime_unit(each.unit) for each in items]
-
-
-_unit_of = _attrgetter("unit")
-_value_of = _attrgetter("value")
+    if units <= set([_units.entry("time", working)[3]]):
+        frames = times._values
+    else:
+        frames = [value * ui_fps / _units.fps_of_mtime_unit(unit)
+                  for value, unit in zip(times._values, times._units)]
+    ascending = all(map(_lt, frames, _islice(frames, 1, None)))
+    times._frames = (working, frames, ascending)
+    return frames, ascending
 
 
 def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExistingKeys=False,
@@ -85,7 +91,7 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
         raise RuntimeError("(kInvalidParameter): Object does not exist")
     if node.type not in ("animCurveTA", "animCurveTL", "animCurveTU"):
         raise RuntimeError("(kInvalidParameter): addKeys works on animCurveTA, TL and TU only")
-    frames = _times_in_frames(times)
+    frames, ascending = _times_in_frames(times)
     if not isinstance(values, (MDoubleArray, list, tuple)):
         raise TypeError("addKeys: values must be an MDoubleArray or a sequence of floats, not %s"
                         % type(values).__name__)
@@ -118,8 +124,7 @@ def _add_keys(self, times, values, tangentInType=0, tangentOutType=0, keepExisti
     # undo queue: the keys travel with the curve when its creation is undone and redone.
     journal.pause()
     try:
-        if frames == sorted(set(frames)) and (not node.times or not frames or
-                                              frames[0] > node.times[-1]):
+        if ascending and (not node.times or not frames or frames[0] > node.times[-1]):
             # Ascending distinct times after every key already there: the arrays extend the keys.
             node.times.extend(frames)
             node.values.extend(numbers)
@@ -161,7 +166,7 @@ def _evaluate(self, time):
         raise RuntimeError("(kInvalidParameter): Object does not exist")
     if not isinstance(time, MTime):
         raise TypeError("evaluate: time must be an MTime, not %s" % type(time).__name__)
-    value = node.evaluate(_times_in_frames([time])[0])
+    value = node.evaluate(_times_in_frames([time])[0][0])
     return 0.0 if value is None else value
 
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -143,18 +144,18 @@ TEST_F(SceneFollowTest, AfterEachSequenceTheRecordIsWhatTheCameraNotes) {
         host.clear_calls();
         const SceneFollowed followed = look();
         const Expected& want = sequence.expected;
-        EXPECT_EQ(followed.replaced, want.replaced);
-        EXPECT_EQ(followed.record.ready, want.ready);
+        EXPECT_EQ(followed.record.has_value(), want.replaced);
+        const Prepared now = followed.record.value_or(record);
+        EXPECT_EQ(now.ready, want.ready);
         if (!want.ready) continue;
-        EXPECT_EQ(followed.record.camera.value_or(""), want.camera);
-        ASSERT_TRUE(followed.record.noted && followed.record.noted->settings);
-        EXPECT_EQ(followed.record.noted->settings->amount, want.amount);
-        EXPECT_EQ(!followed.record.samples_pending && !followed.record.source_data.empty(), want.samples_kept);
-        EXPECT_EQ(followed.record.noted_text, host.string_attrs.at(want.camera + "." + kAppliedAttribute));
+        EXPECT_EQ(now.camera.value_or(""), want.camera);
+        ASSERT_TRUE(now.noted && now.noted->settings);
+        EXPECT_EQ(now.noted->settings->amount, want.amount);
+        EXPECT_EQ(!now.samples_pending && !now.source_data.empty(), want.samples_kept);
+        EXPECT_EQ(now.noted_text, host.string_attrs.at(want.camera + "." + kAppliedAttribute));
         // The keys the record plans are those the camera's curves hold: no key is an animator's.
         if (want.samples_kept) {
-            Prepared planned = followed.record;
-            EXPECT_TRUE(find_animator_keys(host, planned).empty());
+            EXPECT_TRUE(find_animator_keys(host, now).empty());
         }
     }
 }
@@ -163,21 +164,56 @@ TEST_F(SceneFollowTest, ACommandOfAnUnchangedSceneAsksOnlyTheNote) {
     prepare_at(120);
     host.clear_calls();
     const SceneFollowed followed = look(kCamera, false);
-    EXPECT_FALSE(followed.replaced);
+    EXPECT_FALSE(followed.record);
     EXPECT_LE(host.calls().size(), 2u);  // the camera, and its note
+}
+
+TEST_F(SceneFollowTest, TheFollowerAsksNothingWhileNoCurveWasEditedAndKeepsSamplesForOneSceneRead) {
+    host.edit_mark = 1;
+    host.read_mark = 1;
+    SceneFollower follower;
+    const auto shared = [](const Prepared& p) { return std::make_shared<const Prepared>(p); };
+    const auto look_now = [&](const Prepared& p) { return follower.look(host, shared(p), kCamera, false); };
+    // Nothing prepared and nothing edited since the last command: no call at all.
+    follower.after_command(host, shared(record));
+    host.clear_calls();
+    EXPECT_FALSE(look_now(record).record);
+    EXPECT_TRUE(host.calls().empty());
+    // A prepare keys (the mark moves with it, as the record notes): the next command asks nothing.
+    prepare_at(120);
+    host.edit_mark = 2;
+    record.edits_seen = 2;
+    follower.after_command(host, shared(record));
+    host.clear_calls();
+    EXPECT_FALSE(look_now(record).record);
+    EXPECT_TRUE(host.calls().empty());
+    // Reset, then its undo: the shake comes back with the samples kept, in the same scene read...
+    const FakeHost before_reset = saved();
+    Prepared reset = record;
+    ASSERT_TRUE(reset_camera(host, reset));
+    follower.after_command(host, shared(reset));
+    put_back(before_reset);
+    SceneFollowed back = look_now(reset);
+    ASSERT_TRUE(back.record && back.record->ready);
+    EXPECT_FALSE(back.record->samples_pending);
+    // ...and pending in another: a file of the same names may hold another motion.
+    host.read_mark = 2;
+    back = look_now(reset);
+    ASSERT_TRUE(back.record && back.record->ready);
+    EXPECT_TRUE(back.record->samples_pending);
 }
 
 TEST_F(SceneFollowTest, WithNoCameraNamedTheOnlyShakenCameraIsTakenUpAndSeveralAreNamed) {
     prepare_at(120);
     Prepared ended = record;
     ended.ready = false;
-    EXPECT_EQ(follow_scene(host, ended, "", false).record.camera.value_or(""), kCamera);
+    EXPECT_EQ(follow_scene(host, ended, "", false).record.value_or(ended).camera.value_or(""), kCamera);
     host.add_camera("otherCam");
     host.string_attrs["otherCam." + std::string(kAppliedAttribute)] =
         host.string_attrs.at(kCamera + "." + kAppliedAttribute);
     // A copy's note links nothing: it is another camera's, said in one line, and never taken up.
     const SceneFollowed followed = follow_scene(host, ended, "", false);
-    EXPECT_EQ(followed.record.camera.value_or(""), kCamera);
+    EXPECT_EQ(followed.record.value_or(ended).camera.value_or(""), kCamera);
     ASSERT_EQ(followed.problems.size(), 1u);
     EXPECT_NE(followed.problems.front().find("otherCam: its note belongs to another camera"), std::string::npos);
 }

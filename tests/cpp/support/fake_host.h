@@ -72,6 +72,7 @@ public:
     bool batch_curve_keys = false;
     // What curve_edit_mark answers; curve_keys counts its reads.
     std::optional<std::uint64_t> edit_mark;
+    std::optional<std::uint64_t> read_mark;  // what scene_read_mark answers
     int curve_key_reads = 0;
     // What the host showed or ran, in order.
     std::vector<std::string> mel_commands;
@@ -129,6 +130,7 @@ public:
     void disconnect_attr(const std::string& source, const std::string& destination) override;
     std::vector<std::pair<double, double>> curve_keys(const std::string& curve) override;  // not logged
     std::optional<std::uint64_t> curve_edit_mark() override { return edit_mark; }
+    std::optional<std::uint64_t> scene_read_mark() override { return read_mark; }
     // Keys at whole frames only (the time truncated), as the fake's curves hold them.
     void set_curve_key_at(const std::string& curve, double time, double value) override;
     // Queries are not logged, so that call sequences read as before.

@@ -87,6 +87,26 @@ def new_window(t):
     t.window = tt.show()
 
 
+def new_session(t):
+    tt.reset_state()  # the module as a new session of the host finds it
+    t.window = tt.show()
+
+
+def save(t):
+    cmds.file(rename=os.path.join(t.folder, "shot.mb"))
+    cmds.file(save=True)
+
+
+def file_new(t):
+    cmds.file(new=True, force=True)
+    standin.run_idle()
+
+
+def file_open(t):
+    cmds.file(os.path.join(t.folder, "shot.mb"), open=True, force=True)
+    standin.run_idle()
+
+
 def close_and_show(t):
     t.window.close()
     t.window = tt.show()
@@ -130,18 +150,18 @@ def mode(name):
 
 # name, steps: each left the window showing something else than the scene on the last main
 SEQUENCES = [
-    ("New, then Open of a scene with a live shake", [prepare("animated"), new_then_open]),
-    ("a taken-up window follows undo", [slider("amount", 180), prepare("animated"), close_and_show,
+    ("New, a command, then Open of a scene with a live shake",
+     [prepare("animated"), save, file_new, update, file_open, slider("amount", 60)]),
+    ("a taken-up window follows undo", [slider("amount", 180), prepare("animated"), new_session,
                                         drag_amount(150), undo]),
-    ("undo past the prepare under a taken-up window", [prepare("animated"), new_window, slider("amount", 120),
+    ("undo past the prepare under a taken-up window", [prepare("animated"), new_session, slider("amount", 120),
                                                         undo, undo]),
     ("a redo after a new window", [prepare("static"), undo, new_window, redo]),
-    ("undo under a taken-up window, then Prepare", [slider("amount", 180), prepare("animated"), new_window,
+    ("undo under a taken-up window, then Prepare", [slider("amount", 180), prepare("animated"), new_session,
                                                     drag_amount(150), undo, prepare("animated")]),
-    ("Bypass noted after undo and redo", [prepare("animated"), bypass(True), undo, redo, update, bypass(False),
-                                          new_window]),
+    ("Bypass noted after undo and redo", [prepare("animated"), bypass(True), undo, redo, update, bypass(False)]),
     ("a script's undo, then a command", [prepare("animated"), slider("amount", 40), script_undo]),
-    ("a reopened window with ranges", [prepare("relax"), close_and_show]),
+    ("a reopened window with ranges", [prepare("relax"), new_session]),
     ("undo of a bake brings the shake back", [prepare("animated"), bake, undo]),
 ]
 
@@ -215,6 +235,7 @@ ACTIONS = [
     ("bake", bake), ("reset", reset), ("undo", undo), ("undo", undo), ("redo", redo),
     ("script undo", script_undo), ("save and open", lambda t: save_and_open(t, False)),
     ("New then Open", new_then_open), ("new window", new_window), ("close and show", close_and_show),
+    ("new session", new_session),
 ]
 
 

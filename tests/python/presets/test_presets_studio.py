@@ -12,7 +12,8 @@ from support.presets import ModuleDirectoryCase
 
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
-import maya.standin as standin  # noqa: E402
+import maya.standin as standin
+from maya import cmds  # noqa: E402
 
 import trembla_tool as tt  # noqa: E402
 
@@ -109,7 +110,7 @@ class StudioCase(ModuleDirectoryCase):
 class SharedFoldersTest(StudioCase):
     user_presets = {"mine": record(1), "shake": record(2)}
     shared = [("show", {"shake": record(3), "b": record(4), "Aa": record(5)}),
-              ("studio", {"b": record(6), "a": record(7)})]
+              ("studio", {"b": record(6), "a": dict(record(7), camera="studioCam", source="studioCam")})]
 
     def folder(self, name):
         return os.path.join(self.directory, name)
@@ -123,6 +124,13 @@ class SharedFoldersTest(StudioCase):
             self.window.preset_list.setCurrentRow(row)
             self.window._load_selected_preset()
             self.assertEqual(self.window.amount_slider.value(), amount, row)
+
+    def test_a_shared_preset_never_sets_camera_or_source(self):
+        cmds.createNode("transform", name="studioCam")
+        self.window.preset_list.setCurrentRow(3)
+        self.window._load_selected_preset()
+        self.assertEqual((self.window.amount_slider.value(), self.window.camera_field.text(),
+                          self.window.source_field.text()), (7, "", ""))
 
     def test_shared_files_are_never_deleted_from_or_written(self):
         before = self.shared_bytes()

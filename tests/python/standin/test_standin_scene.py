@@ -420,6 +420,38 @@ class UnitsTest(SceneTestCase):
             fn.addKeys([om.MTime(float(f), om.MTime.kFilm) for f in (1, 2, 3)], [1.0, 2.0, 3.0])
         self.assertEqual(cmds.keyframe(curve, q=True, valueChange=True), [1.0, 2.0])
 
+    def test_add_keys_reads_a_time_array_as_it_holds_its_times_now(self):
+        from maya.api import OpenMaya as om, OpenMayaAnim as oma
+
+        def set_value(index, value):
+            def change(times, given):
+                times[index].value = value
+            return change
+
+        cases = (  # what changed after the array keyed a first curve, the second curve's keys
+            ("nothing", lambda times, given: None, [1.0, 2.0, 3.0]),
+            ("an element", set_value(2, 7.0), [1.0, 2.0, 7.0]),
+            ("an element, out of order", set_value(0, 5.0), [2.0, 3.0, 5.0]),
+            ("an element appended", lambda times, given: times.append(om.MTime(9.0, om.MTime.kFilm)),
+             [1.0, 2.0, 3.0, 9.0]),
+            ("a time it was made from", lambda times, given: setattr(given[2], "value", 8.0),
+             [1.0, 2.0, 3.0]),
+            ("the working time unit", lambda times, given: cmds.currentUnit(time="show"),
+             [2.0, 4.0, 6.0]),
+        )
+        for name, change, expected in cases:
+            standin.reset()
+            given = [om.MTime(float(f), om.MTime.kFilm) for f in (1, 2, 3)]
+            times = om.MTimeArray(given)
+            for step in ("first", "second"):  # the first is gone before the change: units
+                curve = cmds.createNode("animCurveTU", name=step)
+                fn = oma.MFnAnimCurve(om.MSelectionList().add(curve).getDependNode(0))
+                fn.addKeys(times, [0.0] * len(times))
+                if step == "first":
+                    cmds.delete(curve)
+                    change(times, given)
+            self.assertEqual(cmds.keyframe(curve, q=True, timeChange=True), expected, name)
+
 
 if __name__ == "__main__":
     unittest.main()
