@@ -34,9 +34,9 @@ def shown_text(value):
     return str(value)
 
 
-def own_keys():
+def own_keys(camera=CAMERA):
     """The keys of the camera's own curves, as the animator made them."""
-    curves = ["%s_%s" % (CAMERA, channel) for channel in CHANNELS]
+    curves = ["%s_%s" % (camera, channel) for channel in CHANNELS]
     return [(cmds.keyframe(c, q=True, timeChange=True), cmds.keyframe(c, q=True, valueChange=True)) for c in curves]
 
 
@@ -222,6 +222,29 @@ class SequencesTest(WindowShowsSceneCase):
         self.window._apply_settings({"camera": "otherCam", "source": CAMERA, "settings": {}})
         self.assertEqual((self.window.camera_field.text(), self.window.source_field.text()), ("otherCam", CAMERA))
         self.assertIn("The preset picked camera otherCam and source shotCam.", self.stdout.lines())
+
+
+class ReferencedCameraTest(WindowShowsSceneCase):
+    def test_a_referenced_camera_is_shaken_taken_up_followed_and_reset_like_any_other(self):
+        save(self)  # the shot as published: camera and source, referenced into a new scene
+        original = own_keys()
+        cmds.file(new=True, force=True)
+        cmds.file(os.path.join(self.folder, "shot.mb"), reference=True, namespace="pub")
+        standin.run_idle()
+        camera = "pub:" + CAMERA
+        self.window.camera_field.setText(camera)
+        self.window.source_field.setText("pub:" + SOURCE)
+        self.window._prepare_shake()
+        for step in (slider("amount", 60), new_session, drag_amount(140), undo):
+            step(self)
+        w = self.window
+        self.assertEqual((w.camera_field.text(), w.prepare_btn.text(), w.amount_slider.value()),
+                         (camera, "Re-Prepare", 60))
+        self.assertEqual(list(standin.warnings), [])
+        w._reset_camera()
+        self.assertEqual(own_keys(camera), original)
+        self.assertTrue(cmds.referenceQuery(camera, isNodeReferenced=True))
+        self.assertEqual(cmds.ls("pub:*_shake_*"), [])
 
 
 ACTIONS = [
