@@ -159,6 +159,7 @@ SEQUENCES = [
     ("a redo after a new window", [prepare("static"), undo, new_window, redo]),
     ("undo under a taken-up window, then Prepare", [slider("amount", 180), prepare("animated"), new_session,
                                                     drag_amount(150), undo, prepare("animated")]),
+    ("a setting back to the prepare's value", [prepare("animated"), slider("amount", 60), slider("amount", 100)]),
     ("Bypass noted after undo and redo", [prepare("animated"), bypass(True), undo, redo, update, bypass(False)]),
     ("a script's undo, then a command", [prepare("animated"), slider("amount", 40), script_undo]),
     ("a reopened window with ranges", [prepare("relax"), new_session]),
