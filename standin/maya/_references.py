@@ -26,7 +26,7 @@ _STARTUP = frozenset(name for name, _, _ in _DEFAULT_CAMERAS) | frozenset(
 
 
 def referenced(node):
-    return any(each is node for each in getattr(scene, "referenced_nodes", ()))
+    return any(each is node for each in scene.referenced_nodes)
 
 
 def refuse_referenced(op, node):
@@ -50,7 +50,7 @@ def load_reference(path, namespace):
             for link in getattr(node, "inputs", {}).values():
                 if isinstance(link, PlugLink):
                     link.scene = scene
-        scene.referenced_nodes = list(getattr(scene, "referenced_nodes", ())) + added
+        scene.referenced_nodes = scene.referenced_nodes + added
     finally:
         journal.resume()
     return path

@@ -113,14 +113,10 @@ def close_and_show(t):
 
 
 def save_and_open(t, new_first=True):
-    path = os.path.join(t.folder, "shot.mb")
-    cmds.file(rename=path)
-    cmds.file(save=True)
+    save(t)
     if new_first:
-        cmds.file(new=True, force=True)
-        standin.run_idle()
-    cmds.file(path, open=True, force=True)
-    standin.run_idle()
+        file_new(t)
+    file_open(t)
 
 
 def new_then_open(t):
