@@ -3,9 +3,9 @@
 unbounded), then how many of those steps host undos walk back with the slider following.
 
 The process's resident size grows with the stand-in host's own undo queue too (the keys each step
-replaced, as Python objects). The tool's share is what reset_state() gives back (the steps it
-remembers and the current record), measured after malloc_trim so that freed memory leaves the
-process. Not a timing benchmark: one run.
+replaced, as Python objects). The tool's share is what reset_state() gives back (the current
+record and the samples it keeps for a shake an undo may bring back; no step is kept), measured
+after malloc_trim so that freed memory leaves the process. Not a timing benchmark: one run.
 Usage: bench_undo_memory.py [--frames 60000] [--steps 100]
 """
 from __future__ import print_function
@@ -74,7 +74,7 @@ def main():
     print("%d frames, %d slider steps: RSS %.1f MB after prepare, %.1f MB after the steps (+%.1f MB), "
           "%.1f MB after the undos" % (args.frames, args.steps, start, stepped, stepped - start, walked))
     print("undos followed by the slider: %d of %d" % (followed, args.steps))
-    print("given back by reset_state() (the steps remembered and the record): %.1f MB, %.3f MB a step"
+    print("given back by reset_state() (the record and the samples kept): %.1f MB, %.3f MB a step"
           % (walked - forgotten, (walked - forgotten) / args.steps))
 
 

@@ -127,6 +127,10 @@ class NullHost(object):
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)
+        # A compound read at a time answers one triple, as the host does.
+        compounds = ("translate", "rotate")
+        self.cmds.getAttr = lambda *a, **k: ([(0.0, 0.0, 0.0)] if a and str(a[0]).rsplit(".", 1)[-1] in compounds
+                                             else 0.0)
         self.cmds.createNode = lambda node_type, name=None, **flags: name
         self.cmds.evaluationManager = lambda *a, **k: ["parallel"] if k.get("q") else None
         units = dict(linear="cm", angle="deg", time="film")

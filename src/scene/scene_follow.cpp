@@ -54,7 +54,7 @@ bool take_up_into(Host& host, const std::string& camera, SceneFollowed& out, con
         }
     }
     std::string problem;
-    std::optional<Prepared> taken = taken_up_preparation(host, camera, nullptr, &problem);
+    std::optional<Prepared> taken = taken_up_preparation(host, camera, &problem);
     if (!problem.empty()) out.problems.push_back(problem);
     if (!taken) return false;
     out.record = std::move(*taken);

@@ -23,25 +23,24 @@ std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::st
     return found;
 }
 
-std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied,
-                                             std::string* problem) {
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, std::string* problem) {
     if (camera.empty() || !host.obj_exists(camera)) return std::nullopt;
     AppliedFinding found = find_applied(host, camera);
     if (problem != nullptr) *problem = found.problem;
     if (found.state != AppliedFinding::State::held || !found.record.live) return std::nullopt;
-    std::optional<AppliedRecord> noted = std::move(found.record);
+    const AppliedRecord& noted = found.record;
     Prepared record;
     record.ready = true;
     record.samples_pending = true;
     record.camera = camera;
-    record.source = noted->source;
-    record.start_frame = noted->start_frame;
-    record.end_frame = noted->end_frame;
-    record.camera_mode = camera_mode_from_text(noted->mode, CameraMode::static_pose);
-    record.camera_base = noted->base;
-    record.own_curves = noted->own_curves;
-    record.shake_curves = noted->shake_curves;
-    record.shake_blends = noted->blends;
+    record.source = noted.source;
+    record.start_frame = noted.start_frame;
+    record.end_frame = noted.end_frame;
+    record.camera_mode = camera_mode_from_text(noted.mode, CameraMode::static_pose);
+    record.camera_base = noted.base;
+    record.own_curves = noted.own_curves;
+    record.shake_curves = noted.shake_curves;
+    record.shake_blends = noted.blends;
     // The own curves' keys as taken up: a key the animator sets on the shaken camera from now on
     // lands in them through the blend, and is told apart from these.
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -50,7 +49,6 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     }
     record.noted = noted;
     record.noted_text = found.text;
-    if (applied != nullptr) *applied = std::move(*noted);
     return record;
 }
 
@@ -104,18 +102,6 @@ bool read_pending_samples(Host& host, Prepared& record) {
     }
     record = std::move(next);
     return true;
-}
-
-bool scene_holds(Host& host, const Prepared& record) {
-    if (!record.ready) return true;
-    const std::string camera = prepared_camera(record);
-    if (camera.empty() || !host.obj_exists(camera)) return false;
-    const AppliedFinding found = find_applied(host, camera, false);
-    if (found.state != AppliedFinding::State::held || !found.record.live) return false;
-    const AppliedRecord* applied = &found.record;
-    return applied->source == record.source.value_or(std::string()) && applied->start_frame == record.start_frame &&
-           applied->end_frame == record.end_frame && applied->own_curves == record.own_curves &&
-           applied->shake_curves == record.shake_curves;
 }
 
 }  // namespace trembla

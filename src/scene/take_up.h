@@ -17,19 +17,14 @@ class Host;
 // when given, receives the line of each camera whose note cannot be taken up.
 std::vector<std::string> cameras_with_live_shake(Host& host, std::vector<std::string>* problems = nullptr);
 
-// The preparation the live shake on `camera` stands for, its samples pending (read_pending_samples);
+// The preparation the live shake on `camera` stands for, its samples pending (read_pending_samples)
+// and its note (`noted`) the record found, its nodes named as the camera's links reach them;
 // nothing when the camera carries none, or a note that cannot be taken up (applied_links.h says
-// which): `problem` then receives the one line that says why. `applied` receives the record
-// found, its nodes named as the camera's links reach them.
-std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, AppliedRecord* applied = nullptr,
-                                             std::string* problem = nullptr);
+// which): `problem` then receives the one line that says why.
+std::optional<Prepared> taken_up_preparation(Host& host, const std::string& camera, std::string* problem = nullptr);
 
 // Samples the source and reads the camera's own animation over the prepared range, as the prepare
 // did; the host's time is put back. False, and nothing read, when the source no longer exists.
 bool read_pending_samples(Host& host, Prepared& record);
-
-// Whether the scene still holds the live shake `record` prepared: the camera with a live record
-// of the same source, range and curves (a reopened file or another scene may hold something else).
-bool scene_holds(Host& host, const Prepared& record);
 
 }  // namespace trembla

@@ -5,6 +5,7 @@ plug named by the old name is found no more.
 """
 from __future__ import absolute_import
 
+from . import _references
 from ._flags import FlagSet
 from ._host import scene
 from ._lookup import find_node, flatten
@@ -25,6 +26,7 @@ def rename(*args, **kwargs):
     if len(names) != 2:
         raise NotImplementedError("rename: the stand-in renames one named object: rename(node, name)")
     node, wanted = find_node(names[0]), names[1]
+    _references.refuse_referenced("rename", node)
     if not wanted or "|" in wanted or "." in wanted:
         raise RuntimeError("rename: '%s' is not a valid node name." % (wanted,))
     old = node.name

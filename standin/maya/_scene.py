@@ -331,6 +331,7 @@ class Scene(object):
         self.by_name = {}  # short name -> nodes of that name
         self.selection = []
         self.layers = []
+        self.referenced_nodes = []  # brought in by file references (_references.py)
         self.units = dict(_units.DEFAULTS)
         self.time = 1.0
         self.playback_min, self.playback_max = 1.0, 120.0

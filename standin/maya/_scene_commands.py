@@ -11,7 +11,7 @@ import math
 import os
 import pickle
 
-from . import _locks, _math, _units
+from . import _locks, _math, _references, _units
 from ._messages import messages
 from ._script_jobs import jobs
 from ._flags import FlagSet, query_one
@@ -320,7 +320,8 @@ def attributeQuery(name, **kwargs):
     return kind == "message"
 
 
-_FILE = FlagSet("file", "new|n force|f save|s open|o rename|rn type|typ query|q sceneName|sn")
+_FILE = FlagSet("file", "new|n force|f save|s open|o rename|rn type|typ query|q sceneName|sn "
+                        "reference|r namespace|ns")
 
 
 def _saved_scene():
@@ -349,6 +350,13 @@ def file(*args, **kwargs):
             raise RuntimeError("file: Scene has no name; rename it before saving.")
         with open(path, "wb") as out:
             pickle.dump(_saved_scene(), out, 2)
+        return path
+    if flags.get("reference"):
+        if len(args) != 1 or not flags.get("namespace"):
+            raise NotImplementedError("file: the stand-in references one file under a namespace")
+        path = _references.load_reference(os.path.abspath(args[0]), flags["namespace"])
+        messages.scene_message(45)  # MSceneMessage.kAfterCreateReference
+        jobs.trigger("PostSceneRead")  # "after ... all child references have been read"
         return path
     if flags.get("open"):
         if len(args) != 1:
@@ -727,6 +735,7 @@ def delete(*args, **kwargs):
         raise RuntimeError("delete: Not enough objects or values.")
     for node in nodes:
         _locks.refuse_locked_node("delete", node)
+        _references.refuse_referenced("delete", node)
     for node in nodes:
         scene.delete(node)
     return None

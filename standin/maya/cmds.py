@@ -1,6 +1,6 @@
 """maya.cmds: the host commands the stand-in serves (each documented where it is defined)."""
-from . import (_animation_commands, _copy_commands, _host_commands, _locks, _scene_commands, _script_jobs,
-               _ui_commands, _undo_commands, _workspace)
+from . import (_animation_commands, _copy_commands, _host_commands, _locks, _references, _scene_commands,
+               _script_jobs, _ui_commands, _undo_commands, _workspace)
 from ._host import operation as _operation
 from ._undo import journal as _journal
 
@@ -22,7 +22,7 @@ for _module in (_scene_commands, _animation_commands, _copy_commands, _locks):
         if _name not in _NOT_UNDOABLE:
             _impl = _undoable(_name, _impl)
         globals()[_name] = _operation(_name, _impl)
-for _module in (_host_commands, _ui_commands, _undo_commands, _script_jobs, _workspace):
+for _module in (_host_commands, _ui_commands, _undo_commands, _script_jobs, _workspace, _references):
     for _name in _module.COMMANDS:
         globals()[_name] = _operation(_name, getattr(_module, _name))
 del _module, _name, _impl

@@ -78,19 +78,21 @@ bool set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWi
 // it never points the tool at a camera. While a shake is live, the settings go to it and the
 // camera and source stay; the user hears so. Otherwise the named nodes that exist are picked,
 // and the line names them: a camera changed without a word is easy to miss.
-enum class PresetNames { picked, kept_for_live_shake, never };
+struct PresetNames {
+    enum Rule { picked, kept_for_live_shake, never } rule = picked;
+    std::string live_camera;  // kept_for_live_shake: the camera it shakes
+};
 
-void apply_names(Host& host, WindowCommand& command, const PresetToApply& preset, PresetNames names,
-                 const std::string& live_camera) {
-    if (names == PresetNames::never) return;
-    if (names == PresetNames::kept_for_live_shake) {
+void apply_names(Host& host, WindowCommand& command, const PresetToApply& preset, const PresetNames& names) {
+    if (names.rule == PresetNames::never) return;
+    if (names.rule == PresetNames::kept_for_live_shake) {
         const auto differs = [&](const std::optional<std::string>& name, QLineEdit* TremblaToolWindow::*field) {
             return name && !name->empty() && *name != utf8_of((command.window().*field)->text());
         };
         if (differs(preset.camera, &TremblaToolWindow::camera_field) ||
             differs(preset.source, &TremblaToolWindow::source_field)) {
-            host.print_line("The preset's camera and source were not applied: the shake on " + shown_name(live_camera) +
-                            " is live.");
+            host.print_line("The preset's camera and source were not applied: the shake on " +
+                            shown_name(names.live_camera) + " is live.");
         }
         return;
     }
@@ -106,16 +108,17 @@ void apply_names(Host& host, WindowCommand& command, const PresetToApply& preset
 
 // How the names of a preset applied now are treated (see apply_names).
 PresetNames names_rule(PyObject* module, bool shared) {
-    if (shared) return PresetNames::never;
-    return current_prepared(module)->ready ? PresetNames::kept_for_live_shake : PresetNames::picked;
+    if (shared) return {PresetNames::never, {}};
+    const PreparedRecord record = current_prepared(module);
+    if (!record->ready) return {PresetNames::picked, {}};
+    return {PresetNames::kept_for_live_shake, record->camera.value_or(std::string())};
 }
 
 // Sets the controls in the order a user would see them change. The rows, check boxes and mode
 // buttons are set through their ordinary setters without blocking signals: their handlers
 // re-apply a prepared shake as if the user had made each change. Those handlers run host
 // commands, and so Python, so the window is asked for again before each control.
-void apply_record(Host& host, WindowCommand& command, const PresetJson& record, PresetNames names,
-                  const std::string& live_camera) {
+void apply_record(Host& host, WindowCommand& command, const PresetJson& record, const PresetNames& names) {
     const PresetToApply preset = read_preset_record(record);
     for (const std::string& warning : preset.warnings) {
         host.warning(warning);
@@ -123,7 +126,7 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record, 
     if (!record.is_object()) {
         return;  // ignored whole, as its warning says
     }
-    apply_names(host, command, preset, names, live_camera);
+    apply_names(host, command, preset, names);
 
     for_each_setting(preset.settings,
                      [&command](const char* name, const auto& value) { set_control(command.window(), name, value); });
@@ -306,8 +309,7 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
         {
             // The controls' updates run inside: loading a preset is one step to undo.
             const UndoChunk chunk(host, "Trembla: load preset");
-            apply_record(host, command, found->record, names_rule(module, found->shared),
-                         current_prepared(module)->camera.value_or(std::string()));
+            apply_record(host, command, found->record, names_rule(module, found->shared));
         }
         command.window()._switch_tab(0);
         host.in_view_message("Preset '" + *name + "' loaded!");
@@ -544,8 +546,7 @@ void apply_settings(PyObject* module, TremblaToolWindow& target, const PresetJso
     run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
         py::PythonHost host = host_for(module);
         const UndoChunk chunk(host, "Trembla: apply preset");
-        apply_record(host, command, preset_record, names_rule(module, false),
-                     current_prepared(module)->camera.value_or(std::string()));
+        apply_record(host, command, preset_record, names_rule(module, false));
     });
 }
 

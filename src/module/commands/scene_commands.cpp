@@ -6,11 +6,8 @@
 #include <string>
 #include <vector>
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QSignalBlocker>
 #include <QString>
 
 #include "core/camera_mode.h"
@@ -34,18 +31,12 @@
 #include "scene/workflow.h"
 #include "scene/workflow_steps.h"
 #include "ui/main_window.h"
-#include "ui/theme.h"
 
 namespace trembla::ext {
 
 namespace {
 
 constexpr const char* kOriginalEvalMode = "_original_eval_mode";
-
-void set_prepare_button(QPushButton* button, const char* text, const char* style_class) {
-    button->setText(QString::fromLatin1(text));
-    change_style_class(button, style_class);
-}
 
 // `_original_eval_mode` when it holds a non-empty str; anything else means "nothing saved".
 std::optional<std::string> read_saved_eval_mode(PyObject* module) {
@@ -195,7 +186,7 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         const bool ready = work.ready;
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         // A failed prepare still counts as a prepare for the button: the user sees it was run.
-        set_prepare_button(command.window().prepare_btn, "Re-Prepare", "preparedBtn");
+        show_prepared_button(command.window());
         command.window()._show_applied(ready);
         // A prepare that failed before applying anything leaves the preview of the shake still on
         // the camera, if any.
@@ -344,22 +335,6 @@ void bypass_command(PyObject* module, TremblaToolWindow& target, const WindowCon
             apply_to_record(module, command, host, record, controls);
         },
         put_back);
-}
-
-// After a reset or bake no shake is prepared: the Bypass box clears without running its handler,
-// which would key the shake again.
-void clear_bypass(TremblaToolWindow& window) {
-    const QSignalBlocker blocker(window.bypass_cb);
-    window.bypass_cb->setChecked(false);
-}
-
-// The prepare button's first look, an empty preview and a clear Bypass box: nothing is prepared
-// any more.
-void show_unprepared(TremblaToolWindow& window) {
-    set_prepare_button(window.prepare_btn, "Prepare Shake", "primaryBtn");
-    window._show_applied(false);
-    window.shake_preview->clear();
-    clear_bypass(window);
 }
 
 // Reset and bake end the preparation; the prepare button then returns to its first look, also

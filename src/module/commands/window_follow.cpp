@@ -48,19 +48,16 @@ void show_box(QAbstractButton* box, bool checked) {
     box->setChecked(checked);
 }
 
-void show_nothing_prepared(TremblaToolWindow& w) {
-    w.prepare_btn->setText(QStringLiteral("Prepare Shake"));
-    change_style_class(w.prepare_btn, "primaryBtn");
-    w._show_applied(false);
-    w.shake_preview->clear();
-    show_box(w.bypass_cb, false);
+void show_prepare_button(TremblaToolWindow& w, const char* text, const char* style_class) {
+    w.prepare_btn->setText(QString::fromLatin1(text));
+    change_style_class(w.prepare_btn, style_class);
 }
 
 // The window shows `record` as the camera notes it, with no handler run: the scene already is as
 // the controls then say. Only Qt: no host call, no Python.
 void show_record(TremblaToolWindow& w, const Prepared& record) {
     if (!record.ready) {
-        if (w.reset_btn->isEnabled() || !w._shown_note.empty()) show_nothing_prepared(w);
+        if (w.reset_btn->isEnabled() || !w._shown_note.empty()) show_unprepared(w);
         w._shown_note.clear();
         return;
     }
@@ -76,8 +73,7 @@ void show_record(TremblaToolWindow& w, const Prepared& record) {
     }
     shown.bypass = record.noted && record.noted->bypass;
     show_box(w.bypass_cb, shown.bypass);
-    w.prepare_btn->setText(QStringLiteral("Re-Prepare"));
-    change_style_class(w.prepare_btn, "preparedBtn");
+    show_prepared_button(w);
     w._show_applied(true);
     if (record.samples_pending) {
         // The preview needs the source's samples, read at the first command that keys: showing
@@ -160,6 +156,17 @@ int& command_depth() {
 }
 
 }  // namespace
+
+void show_prepared_button(TremblaToolWindow& window) { show_prepare_button(window, "Re-Prepare", "preparedBtn"); }
+
+void show_unprepared(TremblaToolWindow& window) {
+    show_prepare_button(window, "Prepare Shake", "primaryBtn");
+    window._show_applied(false);
+    window.shake_preview->clear();
+    clear_bypass(window);
+}
+
+void clear_bypass(TremblaToolWindow& window) { show_box(window.bypass_cb, false); }
 
 void show_the_scene(PyObject* module, TremblaToolWindow& window, bool scan) noexcept {
     GilHold gil;

@@ -26,6 +26,14 @@ class WindowCommand;
 // the window as it was and no Python error set.
 void show_the_scene(PyObject* module, TremblaToolWindow& window, bool scan) noexcept;
 
+// The window's looks for a preparation, with no handler run: the prepare button as after a
+// prepare ("Re-Prepare"); nothing prepared (the button's first look, Reset and Bake disabled, an
+// empty preview, Bypass cleared); and the Bypass box cleared alone, which would otherwise key
+// the shake again. Only Qt.
+void show_prepared_button(TremblaToolWindow& window);
+void show_unprepared(TremblaToolWindow& window);
+void clear_bypass(TremblaToolWindow& window);
+
 // Around one outermost command of the window: the window shows the scene before the command
 // reads its controls, and afterwards notes that its controls are what the camera notes.
 class SceneWatch {

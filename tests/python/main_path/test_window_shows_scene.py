@@ -34,9 +34,9 @@ def shown_text(value):
     return str(value)
 
 
-def own_keys():
+def own_keys(camera=CAMERA):
     """The keys of the camera's own curves, as the animator made them."""
-    curves = ["%s_%s" % (CAMERA, channel) for channel in CHANNELS]
+    curves = ["%s_%s" % (camera, channel) for channel in CHANNELS]
     return [(cmds.keyframe(c, q=True, timeChange=True), cmds.keyframe(c, q=True, valueChange=True)) for c in curves]
 
 
@@ -113,14 +113,10 @@ def close_and_show(t):
 
 
 def save_and_open(t, new_first=True):
-    path = os.path.join(t.folder, "shot.mb")
-    cmds.file(rename=path)
-    cmds.file(save=True)
+    save(t)
     if new_first:
-        cmds.file(new=True, force=True)
-        standin.run_idle()
-    cmds.file(path, open=True, force=True)
-    standin.run_idle()
+        file_new(t)
+    file_open(t)
 
 
 def new_then_open(t):
@@ -159,6 +155,7 @@ SEQUENCES = [
     ("a redo after a new window", [prepare("static"), undo, new_window, redo]),
     ("undo under a taken-up window, then Prepare", [slider("amount", 180), prepare("animated"), new_session,
                                                     drag_amount(150), undo, prepare("animated")]),
+    ("a setting back to the prepare's value", [prepare("animated"), slider("amount", 60), slider("amount", 100)]),
     ("Bypass noted after undo and redo", [prepare("animated"), bypass(True), undo, redo, update, bypass(False)]),
     ("a script's undo, then a command", [prepare("animated"), slider("amount", 40), script_undo]),
     ("a reopened window with ranges", [prepare("relax"), new_session]),
@@ -222,6 +219,29 @@ class SequencesTest(WindowShowsSceneCase):
         self.window._apply_settings({"camera": "otherCam", "source": CAMERA, "settings": {}})
         self.assertEqual((self.window.camera_field.text(), self.window.source_field.text()), ("otherCam", CAMERA))
         self.assertIn("The preset picked camera otherCam and source shotCam.", self.stdout.lines())
+
+
+class ReferencedCameraTest(WindowShowsSceneCase):
+    def test_a_referenced_camera_is_shaken_taken_up_followed_and_reset_like_any_other(self):
+        save(self)  # the shot as published: camera and source, referenced into a new scene
+        original = own_keys()
+        cmds.file(new=True, force=True)
+        cmds.file(os.path.join(self.folder, "shot.mb"), reference=True, namespace="pub")
+        standin.run_idle()
+        camera = "pub:" + CAMERA
+        self.window.camera_field.setText(camera)
+        self.window.source_field.setText("pub:" + SOURCE)
+        self.window._prepare_shake()
+        for step in (slider("amount", 60), new_session, drag_amount(140), undo):
+            step(self)
+        w = self.window
+        self.assertEqual((w.camera_field.text(), w.prepare_btn.text(), w.amount_slider.value()),
+                         (camera, "Re-Prepare", 60))
+        self.assertEqual(list(standin.warnings), [])
+        w._reset_camera()
+        self.assertEqual(own_keys(camera), original)
+        self.assertTrue(cmds.referenceQuery(camera, isNodeReferenced=True))
+        self.assertEqual(cmds.ls("pub:*_shake_*"), [])
 
 
 ACTIONS = [

@@ -366,6 +366,33 @@ class SharedNamesAndHostFlagsTest(SceneTestCase):
         self.assertEqual(cmds.evaluationManager(q=True, mode=True), ["parallel"])
 
 
+class ReferenceTest(SceneTestCase):
+    def test_a_referenced_node_takes_edits_but_is_never_deleted_or_renamed(self):
+        import os
+        import shutil
+        import tempfile
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder, True)
+        cmds.createNode("transform", name="cam")
+        cmds.setKeyframe("cam", attribute="translateX", time=1, value=2.0)
+        cmds.file(rename=os.path.join(folder, "cam.mb"))
+        cmds.file(save=True)
+        cmds.file(new=True, force=True)
+        cmds.file(os.path.join(folder, "cam.mb"), reference=True, namespace="ref")
+        self.assertEqual([cmds.referenceQuery(n, isNodeReferenced=True) for n in ("ref:cam", "persp")],
+                         [True, False])
+        self.assertEqual(cmds.ls("ref:*"), ["ref:cam", "ref:cam_translateX"])
+        # the edits a reference node records
+        cmds.addAttr("ref:cam", longName="note", dataType="string")
+        cmds.setAttr("ref:cam.note", "kept", type="string")
+        cmds.disconnectAttr("ref:cam_translateX.output", "ref:cam.translateX")
+        cmds.connectAttr("ref:cam_translateX.output", "ref:cam.translateX")
+        for refused in (lambda: cmds.delete("ref:cam"), lambda: cmds.delete("ref:cam_translateX"),
+                        lambda: cmds.rename("ref:cam", "mine")):
+            self.assertRaises(RuntimeError, refused)
+        self.assertEqual(cmds.getAttr("ref:cam.note"), "kept")
+
+
 class UnitsTest(SceneTestCase):
     """Commands speak the working units (currentUnit), the API and the curves internal ones."""
 
