@@ -328,6 +328,19 @@ void take_off_blend(Host& host, const std::string& camera, std::size_t k, const 
     std::string own_now = own;
     if (below && is_time_curve(host.node_type(node_of(*below)))) own_now = node_of(*below);
     const std::optional<std::string> input = host.input_plug(plug);
+    if (!input || node_of(*input) != blend) {
+        // Something else drives the channel now (the user, or the host keying the shaken camera
+        // by a curve of its own): it stays, and so does the own curve, only unconnected.
+        host.warning("Trembla: " + plug + " is no longer driven by the shake; it is left as it is" +
+                     (own_now.empty() || !host.obj_exists(own_now)
+                          ? std::string(".")
+                          : ", and its own curve " + own_now + " stays in the scene, unconnected."));
+        // Cut from the blend first: the host deletes a curve that drives nothing with the node it
+        // drove.
+        if (below) host.disconnect_attr(*below, blend + ".inputA");
+        host.delete_node(blend);
+        return;
+    }
     if (!own_now.empty() && host.obj_exists(own_now) && is_time_curve(host.node_type(own_now))) {
         host.connect_attr(own_now + ".output", plug);
     } else {

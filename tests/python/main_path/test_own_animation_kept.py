@@ -341,6 +341,25 @@ class AnimatorKeysTest(OwnAnimationCase):
             self.window.close()
 
 
+    def test_a_channel_taken_from_the_shake_stays_as_taken_and_its_own_curve_stays_in_the_scene(self):
+        # Whatever drives a shaken channel instead of the shake's blend (the user, or a host that
+        # answers a key there with a curve of its own) is left as it is by reset, bake and Prepare.
+        for name, command in [c for c in CARRYING_COMMANDS if c[0] in ("prepare again", "reset", "bake")]:
+            self.setUp()
+            self.prepare("static")
+            taken = cmds.createNode("animCurveTL", name="takenTX", skipSelect=True)
+            cmds.setKeyframe(taken, time=30, value=4.0)
+            cmds.connectAttr(taken + ".output", CAMERA + ".translateX", force=True)
+            del standin.warnings[:]
+            command(self)
+            self.assertEqual(own_curve("translateX"), taken, name)
+            self.assertTrue(cmds.objExists(self.curves["translateX"]), name)
+            self.assertEqual(curve_shape(self.curves["translateX"]), self.shapes["translateX"], name)
+            self.assertEqual(len([w for w in standin.warnings if "no longer driven by the shake" in w]), 1,
+                             (name, standin.warnings))
+            self.window.close()
+
+
 def keyed_as_version_2(times_inside):
     """The live shake as the tool keyed it before the blends, built with host commands from the
     live shake of today: each channel driven by a shake curve holding the shaken values inside the
