@@ -204,8 +204,19 @@ AppliedFinding read_finding(Host& host, const std::string& camera, bool check_ke
         }
     }
     noted.shake_curves = shake;
-    // Only a note of version 3 tells of blends: the links say which they are.
+    // Only a note of version 3 tells of blends: the links say which they are. A layer's blend node
+    // is of the same types: one adding any curve but the channel's linked shake curve is someone
+    // else's, and reset would take it out of their chain. One that lost its curve is still ours.
     noted.blends = reading.version >= 3 ? linked_curves(host, camera, kBlendLinksAttribute) : ShakeCurves{};
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (noted.blends[k].empty()) continue;
+        const std::optional<std::string> added = host.input_plug(noted.blends[k] + ".inputB");
+        if (added && node_of(*added) != shake[k]) {
+            throw Refusal{std::string(kBlendLinksAttribute) + "[" + std::to_string(k) + "] links " +
+                          shown_name(noted.blends[k]) + ", which does not add the shake curve linked for " +
+                          kChannels[k]};
+        }
+    }
     if (check_keys) check_range(host, noted);
     found.state = AppliedFinding::State::held;
     found.record = std::move(noted);

@@ -136,6 +136,15 @@ TEST(AppliedLinksTest, ANoteIsTakenUpOnlyWhereTheLinksBearItOutAndAResetOfAnyOth
              h.connections[plug("tremblaShakeBlends[0]")] = "prop.message";
          },
          AppliedFinding::State::refused},
+        {"a blend link to a blend adding another curve (a layer's)",
+         [](FakeHost& h, std::string&) {
+             h.node_types["layerBlend"] = "animBlendNodeAdditiveDL";
+             h.add_node("layerBlend");
+             h.curves["layerCurve"] = FakeCurve{"animCurveTL", {}};
+             h.connections["layerBlend.inputB"] = "layerCurve.output";
+             h.connections[plug("tremblaShakeBlends[0]")] = "layerBlend.message";
+         },
+         AppliedFinding::State::refused},
         {"no link on this camera (a copy)",
          [](FakeHost& h, std::string&) {
              for (const char* array : {"tremblaShakeCurves[", "tremblaOwnCurves["}) {
