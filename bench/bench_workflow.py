@@ -123,7 +123,7 @@ class NullHost(object):
                        connectAttr=None, setKeyframe=1, keyframe=[0.0], animLayer="benchLayer",
                        refresh=None, inViewMessage=None, warning=None, undoInfo=None,
                        lockNode=None, attributeQuery=None, addAttr=None, listConnections=None,
-                       nodeType="animCurveTL")
+                       keyTangent=None, nodeType="animCurveTL")
         for name, value in answers.items():
             setattr(self.cmds, name, answering(value))
         self.cmds.playbackOptions = lambda *a, **k: 1.0 if k.get("min") else float(frames)

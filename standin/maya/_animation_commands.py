@@ -1,6 +1,8 @@
 """Animation commands: curves and their connections, keys, animation layers."""
 from __future__ import absolute_import, division
 
+from bisect import bisect_left, bisect_right
+
 from . import _curve_eval, _locks, _units
 from ._flags import FlagSet, query_one
 from ._host import scene
@@ -469,15 +471,18 @@ def keyTangent(*args, **kwargs):
     curves = _curves_of(args, flags.get("attribute"))
     start, end = _time_range(flags.get("time"), "keyTangent")
 
-    def in_range(time):
-        return start is None or start <= time <= end
+    def in_range(curve):
+        """The indices of the curve's keys in the time range: its times are sorted, so a range
+        of one key is found without reading the others."""
+        if start is None:
+            return range(len(curve.times))
+        return range(bisect_left(curve.times, start), bisect_right(curve.times, end))
 
     if flags.get("query"):
         asked = query_one("keyTangent", flags, _TANGENT_FLAGS + ("weightedTangents",))
         if asked == "weightedTangents":
             return [curve.weighted for curve in curves] or None
-        found = [_tangent_answer(curve, i, asked) for curve in curves
-                 for i, time in enumerate(curve.times) if in_range(time)]
+        found = [_tangent_answer(curve, i, asked) for curve in curves for i in in_range(curve)]
         return found or None
     changes = {}
     for name in _TANGENT_FLAGS:
@@ -495,9 +500,8 @@ def keyTangent(*args, **kwargs):
         if not changes:
             continue
         edits = {}
-        for i, time in enumerate(curve.times):
-            if not in_range(time):
-                continue
+        for i in in_range(curve):
+            time = curve.times[i]
             settings = dict(curve.tangents.get(time, {}))  # a new dict: undo keeps the old
             for angle_flag, type_flag, side in _ANGLE_SIDES:
                 if changes.get(type_flag) == "fixed" and angle_flag not in changes:
