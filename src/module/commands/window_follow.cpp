@@ -65,6 +65,9 @@ void show_record(TremblaToolWindow& w, const Prepared& record) {
     if (w._shown_note == record.noted_text && w.reset_btn->isEnabled()) return;  // shown already
     show_field(w.camera_field, record.camera.value_or(std::string()));
     show_field(w.source_field, record.source.value_or(std::string()));
+    // A shake that plays a clip names it as its source: Re-Prepare plays it again.
+    w._source_clip = record.clip ? record.clip->name : std::string();
+    w._clip_offset = record.clip ? record.clip->offset : 0;
     ShakeControls shown = read_controls(w);
     if (record.noted && record.noted->settings) {
         shown.settings = *record.noted->settings;

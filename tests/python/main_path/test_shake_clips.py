@@ -118,3 +118,14 @@ class TakenUpClipTest(ClipCase):
             self.window.reset_btn.click()
             self.assert_no_shake_curves()
             self.assert_camera_animation_restored()
+
+    def test_a_taken_up_shake_of_a_clip_prepares_again_from_that_clip(self):
+        self.saved_clip()
+        self.prepare_on(CAMERA, "animated", clip="take 1")
+        keys = keys_of(CAMERA)
+        tt.reset_state()
+        self.window = tt.show()
+        self.assertEqual(self.window.source_field.text(), "")
+        forget = standin.warnings[:]
+        self.window.prepare_btn.click()
+        self.assertEqual((standin.warnings[len(forget):], keys_of(CAMERA)), ([], keys))
