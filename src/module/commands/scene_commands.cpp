@@ -478,7 +478,10 @@ void install_selection_commands(WindowContext& context, PyObject* module) {
         pick_command<&set_camera, &TremblaToolWindow::camera_field>(module, w);
     };
     context.set_source = [module](TremblaToolWindow& w) {
+        // An object picked is the source again, in place of any clip.
+        const QPointer<TremblaToolWindow> alive(&w);
         pick_command<&set_source, &TremblaToolWindow::source_field>(module, w);
+        if (alive && !alive->source_field->text().isEmpty()) alive->_source_clip.clear();
     };
 }
 

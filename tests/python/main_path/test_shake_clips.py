@@ -129,3 +129,8 @@ class TakenUpClipTest(ClipCase):
         forget = standin.warnings[:]
         self.window.prepare_btn.click()
         self.assertEqual((standin.warnings[len(forget):], keys_of(CAMERA)), ([], keys))
+        # An object picked as the source is the source again.
+        cmds.select(SOURCE)
+        self.window._set_source()
+        self.window.prepare_btn.click()
+        self.assertTrue(cmds.getAttr(CAMERA + ".tremblaShake").startswith("trembla-applied 3\nlive 1\nsource shaker\n"))
