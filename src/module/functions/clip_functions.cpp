@@ -3,13 +3,16 @@
 // with the file itself: they warn through the host and answer False or nothing.
 #include "module/functions/clip_functions.h"
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "core/shake_profiles.h"
 #include "module/binding/arguments.h"
 #include "module/binding/errors.h"
+#include "module/binding/py_json.h"
 #include "module/binding/readers.h"
 #include "module/functions/preset_functions.h"
 #include "module/registry.h"
@@ -66,6 +69,38 @@ std::optional<Prepared> prepared_with_samples(PyObject* module, Host& host) {
     return record;
 }
 
+// list_clips(): every clip the clip list offers, in its order: the user's file, the shared files
+// (the first holder of a name wins), then the built-in profiles under names no file holds.
+PyObject* py_list_clips(PyObject* module, PyObject*) {
+    return guarded([&] {
+        py::PythonHost host = host_for(module);
+        const std::string user_file = clip_file_path_for_store(module);
+        std::vector<std::string> files{user_file};
+        for (std::string& shared : shared_clip_files_of(module, user_file)) files.push_back(std::move(shared));
+        PresetJson listed = PresetJson::array();
+        std::vector<std::string> taken;
+        const auto add = [&](const std::string& name, const ShakeClip& clip, const std::string& origin) {
+            if (std::find(taken.begin(), taken.end(), name) != taken.end()) return;
+            taken.push_back(name);
+            listed.push_back({{"name", name},
+                              {"frames", clip.length()},
+                              {"frame_rate", clip.frame_rate},
+                              {"source", clip.source},
+                              {"date", clip.date},
+                              {"file", origin}});
+        };
+        for (const std::string& file : files) {
+            const LoadedClips loaded = load_clips(file);
+            if (loaded.warning) host.warning(*loaded.warning);
+            for (const auto& [name, record] : loaded.clips.items()) {
+                if (std::optional<ShakeClip> clip = clip_from_record(record)) add(name, *clip, file);
+            }
+        }
+        for (const std::string& name : profile_names()) add(name, *profile_clip(name), std::string());
+        return python_from_json(listed).release();
+    });
+}
+
 PyObject* py_get_clip_file_path(PyObject* module, PyObject*) {
     return guarded([&] {
         PyRef directory = script_directory(module);
@@ -102,6 +137,11 @@ PyMethodDef kClipFunctions[] = {
     {"get_clip_file_path", py_get_clip_file_path, METH_NOARGS,
      "get_clip_file_path()\n\n"
      "Returns the path of the user's clip file, beside the preset file."},
+    {"list_clips", py_list_clips, METH_NOARGS,
+     "list_clips() -> [{name, frames, frame_rate, source, date, file}, ...]\n\n"
+     "The clips a shake can play, in list order: the user's clip file, the shared clip files of\n"
+     "TREMBLA_PRESET_PATH (the first holder of a name wins), then the built-in profiles (file '')\n"
+     "under names no file holds."},
     {"save_clip", TREMBLA_KEYWORDS_FUNCTION(py_save_clip), METH_VARARGS | METH_KEYWORDS,
      "save_clip(name) -> bool\n\n"
      "Saves the prepared shake's displacements (before lag) over its range, at the scene's frame\n"
@@ -124,7 +164,8 @@ std::optional<ShakeClip> find_clip_by_name(PyObject* module, Host& host, const s
     std::vector<std::string> warnings;
     std::optional<FoundClip> found = find_clip(name, user_file, shared_clip_files_of(module, user_file), warnings);
     for (const std::string& warning : warnings) host.warning(warning);
-    if (!found) return std::nullopt;
+    // A built-in profile is played under its name unless a clip file holds that name.
+    if (!found) return profile_clip(name);
     return std::move(found->clip);
 }
 

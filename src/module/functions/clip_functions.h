@@ -1,4 +1,4 @@
-// Module functions of the clip file: get_clip_file_path, save_clip. The helpers below find a clip
+// Module functions of the clip file: get_clip_file_path, list_clips, save_clip. The helpers below find a clip
 // by name for the window's commands, which pass it to the scene as the source of a shake.
 #pragma once
 
@@ -18,7 +18,8 @@ void register_clip_functions(PyObject* module);
 std::string clip_file_path_for_store(PyObject* module);
 
 // The clip `name` as the clip list offers it: the user's file first, then the shared clip files of
-// TREMBLA_PRESET_PATH in order. The warnings of unusable files go to the host's warning command.
+// TREMBLA_PRESET_PATH in order, then the built-in profiles. The warnings of unusable files go to
+// the host's warning command.
 std::optional<ShakeClip> find_clip_by_name(PyObject* module, Host& host, const std::string& name);
 
 // find_clip_by_name as the scene's take-up asks it. `module` is borrowed and `host` must outlive

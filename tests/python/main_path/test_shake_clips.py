@@ -134,3 +134,30 @@ class TakenUpClipTest(ClipCase):
         self.window._set_source()
         self.window.prepare_btn.click()
         self.assertTrue(cmds.getAttr(CAMERA + ".tremblaShake").startswith("trembla-applied 3\nlive 1\nsource shaker\n"))
+
+
+PROFILES = ["hand-held", "walking", "vehicle", "earthquake"]
+
+
+class ClipListTest(ClipCase):
+    def test_the_list_offers_the_saved_clips_first_then_the_built_in_profiles(self):
+        profiles = [(n, 384, 24.0, "") for n in PROFILES]
+        def listed():
+            return [(c["name"], c["frames"], c["frame_rate"], c["file"]) for c in tt.list_clips()]
+        self.assertEqual(listed(), profiles)
+        self.saved_clip()
+        self.assertEqual(listed(), [("take 1", len(FRAMES), 24.0, tt.get_clip_file_path())] + profiles)
+        self.assertEqual(tt.list_clips()[0]["source"], SOURCE)
+
+    def test_a_built_in_profile_plays_like_a_clip_and_is_played_again_when_taken_up(self):
+        self.prepare_on(OTHER, "animated", clip="walking")
+        self.assertTrue(cmds.getAttr(OTHER + ".tremblaShake").split("\n")[2].endswith(" walking"))
+        keys = keys_of(OTHER)
+        self.assertEqual(sorted(keys), sorted(CHANNELS))
+        tt.reset_state()
+        self.window = tt.show()
+        self.window.camera_field.setText(OTHER)
+        forget = standin.warnings[:]
+        self.window.amount_slider.setValue(90)
+        self.assertEqual(standin.warnings[len(forget):], [])
+        self.assertNotEqual(keys_of(OTHER), keys)
