@@ -7,7 +7,8 @@ import shutil
 import tempfile
 
 from support.main_path import (  # noqa: E402
-    CAMERA, CHANNELS, FRAMES, SOURCE, MainPathCase, key_channels, shake_curve)
+    CAMERA, CHANNELS, FIRST, FRAMES, LAST, SOURCE, MainPathCase, camera_channel_values, key_channels, shake_curve,
+    source_channel_values)
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -76,6 +77,22 @@ class ClipOnAnotherCameraTest(ClipCase):
             self.assertTrue(note.startswith("trembla-applied 4\nlive 1\nclip 0 24 fnv1a64:"), note[:80])
             self.assertTrue(note.split("\n")[2].endswith(" take 1"), note[:80])
             self.window._reset_camera()
+
+    def test_a_clip_is_saved_at_the_scenes_frame_rate(self):
+        for unit, rate in (("game", 15.0), ("pal", 25.0), ("ntscf", 60.0)):
+            # The stand-in changes the time unit of a scene without curves only: the shot is keyed after.
+            standin.reset()
+            cmds.currentUnit(time=unit)
+            cmds.playbackOptions(min=FIRST, max=LAST)
+            cmds.createNode("transform", name=SOURCE)
+            key_channels(SOURCE, source_channel_values)
+            cmds.createNode("transform", name=CAMERA)
+            cmds.createNode("camera", name=CAMERA + "Shape", parent=CAMERA)
+            key_channels(CAMERA, camera_channel_values)
+            tt.reset_state()
+            self.window = tt.show()
+            self.saved_clip()
+            self.assertEqual(self.clips()["take 1"]["frame_rate"], rate, unit)
 
     def test_a_clip_found_nowhere_prepares_nothing_and_says_so(self):
         forget = standin.warnings[:]
