@@ -9,6 +9,7 @@
 #include "module/faces/control_proxy.h"
 #include "module/faces/prepared_view.h"
 #include "module/faces/window_type.h"
+#include "module/functions/clip_functions.h"
 #include "module/functions/entry_functions.h"
 #include "module/functions/main_window_access.h"
 #include "module/functions/preset_functions.h"
@@ -37,6 +38,7 @@ const ModulePart kLoadingOrder[] = {
     bind_host_modules,              // cmds, mel, omui, json, os, sys, traceback
     register_qt_binding,            // QtCore, QtGui, QtWidgets, wrapInstance, PYSIDE_VERSION
     register_preset_functions,      // the preset-file functions
+    register_clip_functions,        // the clip-file functions
     register_theme_constants,       // COLORS, STYLESHEET
     register_prepared_view,         //
     reset_module_state,             // _prepared, _window, _original_eval_mode

@@ -63,6 +63,7 @@ public:
     bool obj_exists(const std::string& name) override;
     double playback_min() override;
     double playback_max() override;
+    double frame_rate() override;
     double current_time() override;
     void set_current_time(double frame) override;
     Vec3 world_translation(const std::string& node) override;

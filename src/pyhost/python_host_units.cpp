@@ -3,6 +3,8 @@
 // blend node's type asked once per command).
 #include "pyhost/python_host_calls.h"
 
+#include <locale>
+#include <sstream>
 #include <string>
 
 namespace trembla::py {
@@ -30,6 +32,35 @@ double PythonHost::ui_per_degree() {
         }
     }
     return *ui_per_degree_;
+}
+
+// currentUnit -time: the frame rates by name ("game" 15, "film" 24, "pal" 25, "ntsc" 30, "show"
+// 48, "palf" 50, "ntscf" 60; "millisec", "sec", "min", "hour"), and the others as their rate
+// followed by "fps" ("23.976fps", "120fps"); "29.97df" is 29.97 frames counted with drop frames
+// (currentUnit reference,
+// https://docs.huihoo.com/autodesk/maya/2017/english/Commands/currentUnit.html). Asked when a
+// clip is played, once per prepare.
+double PythonHost::frame_rate() {
+    PyRef answer = call(Command::CurrentUnit, {}, {{names().q, Py_True}, {names().time, Py_True}});
+    const std::string unit = answer_text(answer.get());
+    static const struct {
+        const char* name;
+        double rate;
+    } kNamed[] = {{"game", 15}, {"film", 24},      {"pal", 25},          {"ntsc", 30},
+                  {"show", 48}, {"palf", 50},      {"ntscf", 60},        {"millisec", 1000},
+                  {"sec", 1},   {"min", 1.0 / 60}, {"hour", 1.0 / 3600}, {"29.97df", 29.97}};
+    for (const auto& named : kNamed) {
+        if (unit == named.name) return named.rate;
+    }
+    const std::string::size_type fps = unit.size() > 3 ? unit.size() - 3 : std::string::npos;
+    if (fps != std::string::npos && unit.compare(fps, 3, "fps") == 0) {
+        // Read in the classic locale: the host's own may write its decimal point as a comma.
+        std::istringstream number(unit.substr(0, fps));
+        number.imbue(std::locale::classic());
+        double rate = 0;
+        if (number >> rate && number.peek() == std::char_traits<char>::eof() && rate > 0) return rate;
+    }
+    throw HostError("the host's time unit '" + unit + "' names no frame rate");
 }
 
 // In a scene working in degrees the values pass untouched.

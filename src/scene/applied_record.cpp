@@ -14,9 +14,12 @@ namespace {
 // Version 1 ends where its last line does, so that a note cut short reads as a shorter note;
 // versions 2 and 3 close with "end <lines above it>" and are read only whole. Version 3 names the
 // blend node of each channel ("blend <channel> <node>"): its shake curve adds to the own curve.
+// Version 4 adds the clip a shake plays ("clip <offset> <frame rate> <hash> <name>", the name the
+// rest of the line, escaped as a text setting) and is the only version that has that line.
 constexpr const char* kHeaderV1 = "trembla-applied 1";
 constexpr const char* kHeaderV2 = "trembla-applied 2";
-constexpr const char* kHeader = "trembla-applied 3";
+constexpr const char* kHeaderV3 = "trembla-applied 3";
+constexpr const char* kHeaderV4 = "trembla-applied 4";
 constexpr const char* kEndKey = "end";
 
 std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('.')); }
@@ -114,9 +117,13 @@ std::string applied_text(const AppliedRecord& record) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     out.precision(17);
-    out << kHeader << "\n";
+    out << (record.clip ? kHeaderV4 : kHeaderV3) << "\n";
     out << "live " << (record.live ? 1 : 0) << "\n";
     if (!record.source.empty()) out << "source " << record.source << "\n";
+    if (const std::optional<NotedClip>& clip = record.clip) {
+        out << "clip " << clip->offset << " " << clip->frame_rate << " " << clip->hash << " " << escaped(clip->name)
+            << "\n";
+    }
     if (!record.mode.empty()) out << "mode " << record.mode << "\n";
     out << "range " << record.start_frame << " " << record.end_frame << "\n";
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -145,7 +152,9 @@ NoteReading read_note(const std::string& text) {
     }
     const std::string::size_type first_end = text.find('\n');
     const std::string header = text.substr(0, first_end);
-    if (header == kHeader) {
+    if (header == kHeaderV4) {
+        reading.version = 4;
+    } else if (header == kHeaderV3) {
         reading.version = 3;
     } else if (header == kHeaderV2) {
         reading.version = 2;
@@ -180,7 +189,10 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
     std::istringstream in(text);
     in.imbue(std::locale::classic());
     std::string line;
-    if (!std::getline(in, line) || (line != kHeader && line != kHeaderV2 && line != kHeaderV1)) return std::nullopt;
+    if (!std::getline(in, line) || (line != kHeaderV4 && line != kHeaderV3 && line != kHeaderV2 && line != kHeaderV1)) {
+        return std::nullopt;
+    }
+    const bool names_clip = line == kHeaderV4;
     AppliedRecord record;
     bool has_range = false;
     bool has_bypass = false;
@@ -197,6 +209,15 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             record.live = live != 0;
         } else if (key == "source") {
             fields >> record.source;
+        } else if (key == "clip") {
+            NotedClip clip;
+            std::string name;
+            if (!(fields >> clip.offset >> clip.frame_rate >> clip.hash) || !std::getline(fields, name)) {
+                return std::nullopt;
+            }
+            if (name.size() < 2 || name.front() != ' ') return std::nullopt;
+            clip.name = unescaped(name.substr(1));
+            record.clip = std::move(clip);
         } else if (key == "mode") {
             fields >> record.mode;
         } else if (key == "range") {
@@ -238,6 +259,8 @@ std::optional<AppliedRecord> parse_applied(const std::string& text) {
             }
         }
     }
+    // The clip line and version 4 come together.
+    if (record.clip.has_value() != names_clip) return std::nullopt;
     // A live note without its range, a channel's base or the bypass that closes its settings was
     // cut short (the writer always gives them).
     if (record.live) {

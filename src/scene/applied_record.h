@@ -17,9 +17,25 @@ class Host;
 
 inline constexpr const char* kAppliedAttribute = "tremblaShake";
 
+// The shake clip a shake plays instead of a source object: its name as the clip list offers it,
+// the hash of its content (clip_content_hash) at prepare, the scene's frame rate it was played at
+// and the clip frame the range's first frame shows. The clip itself stays in its file: a shake
+// taken up reads it again by name, and plays it only while its hash is still this one.
+struct NotedClip {
+    std::string name;
+    std::string hash;
+    double frame_rate = 24;
+    Frame offset = 0;
+    bool operator==(const NotedClip& other) const {
+        return name == other.name && hash == other.hash && frame_rate == other.frame_rate && offset == other.offset;
+    }
+    bool operator!=(const NotedClip& other) const { return !(*this == other); }
+};
+
 struct AppliedRecord {
-    bool live = false;  // shake curves drive the camera's channels now
-    std::string source;
+    bool live = false;              // shake curves drive the camera's channels now
+    std::string source;             // empty for a shake that plays a clip
+    std::optional<NotedClip> clip;  // a note of version 4
     std::string mode;
     Frame start_frame = 0;
     Frame end_frame = 0;
@@ -54,9 +70,11 @@ std::optional<AppliedRecord> parse_applied(const std::string& text);
 // The most a note may hold: one written by this tool is a few kilobytes.
 inline constexpr std::size_t kMaxNoteBytes = std::size_t{1} << 20;
 // A note's text read whole, or what is wrong with it, said after "<camera>: " ("its note is cut
-// short"). A note of version 2 or 3 ends with a line counting the lines above it; one of version 1
-// has none, and is checked against the scene by the caller (applied_links.h). Version 3 names the
-// blend nodes that add the shake to the own animation.
+// short"). A note of version 2 or later ends with a line counting the lines above it; one of
+// version 1 has none, and is checked against the scene by the caller (applied_links.h). Version 3
+// names the blend nodes that add the shake to the own animation; version 4 is version 3 with the
+// clip the shake plays, and is written only for such a shake, so that a shake of a source object
+// stays readable by a release that knows version 3.
 struct NoteReading {
     std::optional<AppliedRecord> record;
     int version = 0;

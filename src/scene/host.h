@@ -69,6 +69,9 @@ public:
     // playbackOptions(q=True, min=True) / playbackOptions(q=True, max=True)
     virtual double playback_min() = 0;
     virtual double playback_max() = 0;
+    // The frames per second of the scene's time unit (currentUnit(q=True, time=True)): a shake
+    // clip plays resampled to it.
+    virtual double frame_rate() = 0;
     // currentTime(q=True) / currentTime(frame, edit=True)
     virtual double current_time() = 0;
     virtual void set_current_time(double frame) = 0;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/clip_playback.h"
 #include "core/error_text.h"
 #include "core/records.h"
 #include "core/sampling.h"
@@ -179,14 +180,15 @@ std::string number_text(double value) {
 
 // A value that is not a finite number (a broken rig, constraint or expression) would go into
 // every key of the camera: the prepare fails before it keys anything, naming the first such value
-// of the source, then of the camera.
+// of the source (or of the clip as played), then of the camera.
 void check_finite(const Prepared& next, const std::string& source, const std::string& camera,
                   const std::vector<Frame>& frames, Frame start_frame) {
-    for (std::size_t i = 0; i < next.source_data.size(); ++i) {
+    const FrameRecord& motion = next.clip ? next.delta_data : next.source_data;
+    const std::string what = next.clip ? "clip " + next.clip->name + " " : source + " world ";
+    for (std::size_t i = 0; i < motion.size(); ++i) {
         for (std::size_t k = 0; k < kChannelCount; ++k) {
-            const double value = next.source_data.samples[i][k];
-            if (!std::isfinite(value))
-                refuse_value(source + " world " + kChannels[k], value, next.source_data.frames[i]);
+            const double value = motion.samples[i][k];
+            if (!std::isfinite(value)) refuse_value(what + kChannels[k], value, motion.frames[i]);
         }
     }
     for (std::size_t k = 0; k < kChannelCount; ++k) {
@@ -208,7 +210,7 @@ void check_finite(const Prepared& next, const std::string& source, const std::st
 void run_preparation(Host& host, Prepared& record, const ShakeControls& controls, const std::string& camera,
                      const std::string& source, CameraMode mode, Frame start_frame, Frame end_frame,
                      const std::vector<Frame>& frames, WorkProgress& progress, bool& scene_changed,
-                     std::optional<ShakeOffsets>* applied_offsets) {
+                     std::optional<ShakeOffsets>* applied_offsets, const ClipSource* clip, double frame_rate) {
     // A camera still shaken by the current preparation would be recorded with that shake in it,
     // and the next reset or bake would give back the shaken move instead of the animator's.
     if (record.ready && record.camera && *record.camera == camera) scene_changed = reset_camera(host, record);
@@ -232,9 +234,16 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     next.start_frame = start_frame;
     next.end_frame = end_frame;
     record_own_keys_outside(host, next);
-    next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
-                                             static_cast<double>(end_frame), &progress);
-    next.delta_data = calculate_deltas(next.source_data, start_frame);
+    if (clip) {
+        // The clip stands for the source's displacements: lag and extraction act on it alike.
+        next.clip = NotedClip{clip->name, clip_content_hash(clip->clip), frame_rate, clip->offset};
+        next.delta_data = play_clip(resample_clip(clip->clip, frame_rate), frames, clip->offset);
+        for (std::size_t i = 0; i < frames.size(); ++i) progress.advance();  // as many units as sampling
+    } else {
+        next.source_data = collect_source_motion(host, source, static_cast<double>(start_frame),
+                                                 static_cast<double>(end_frame), &progress);
+        next.delta_data = calculate_deltas(next.source_data, start_frame);
+    }
     // Every mode records the camera's animation, so that a mode chosen while prepared applies at
     // once.
     const bool own_animation = builds_on_own_animation(mode);
@@ -257,17 +266,18 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
     check_finite(next, source, camera, frames, start_frame);
     next.ready = true;
     next.camera = camera;
-    next.source = source;
+    if (!clip) next.source = source;
     next.start_frame = start_frame;
     next.end_frame = end_frame;
     next.camera_mode = mode;
     record = std::move(next);
 
-    const std::size_t sampled = record.source_data.size();
+    const std::size_t sampled = clip ? record.delta_data.size() : record.source_data.size();
     std::optional<ShakeOffsets> offsets = update_shake(host, record, controls);
     scene_changed = true;
     now.live = true;
-    now.source = source;
+    now.source = clip ? std::string() : source;
+    now.clip = record.clip;
     now.mode = camera_mode_text(mode);
     now.start_frame = start_frame;
     now.end_frame = end_frame;
@@ -292,15 +302,21 @@ void run_preparation(Host& host, Prepared& record, const ShakeControls& controls
 
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure,
-                             const ProgressTiming& timing, std::optional<ShakeOffsets>* applied) {
+                             const ProgressTiming& timing, std::optional<ShakeOffsets>* applied,
+                             const ClipSource* clip) {
     // Names are taken as typed: a stray blank makes the name unknown to the host.
     const std::string camera = controls.camera_field;
-    const std::string source = controls.source_field;
+    const std::string source = clip ? std::string() : controls.source_field;
     if (camera.empty() || !host.obj_exists(camera)) {
         host.warning("Please set a valid camera.");
         return PrepareOutcome::Rejected;
     }
-    if (source.empty() || !host.obj_exists(source)) {
+    if (clip) {
+        if (const std::optional<std::string> problem = clip_problem(clip->clip)) {
+            host.warning("Cannot play clip " + shown_name(clip->name) + ": " + *problem);
+            return PrepareOutcome::Rejected;
+        }
+    } else if (source.empty() || !host.obj_exists(source)) {
         host.warning("Please set a valid source object.");
         return PrepareOutcome::Rejected;
     }
@@ -327,6 +343,8 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
         return PrepareOutcome::Rejected;
     }
     const std::vector<Frame> frames = frame_span(*start_frame, *end_frame);
+    // The scene's rate the clip is played at; an object is sampled at whatever rate the scene has.
+    const double frame_rate = clip ? host.frame_rate() : 0.0;
 
     // A channel driven by anything but a curve of its own would lose its driver: it is never
     // disconnected, so nothing is prepared.
@@ -365,7 +383,7 @@ PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::st
     try {
         try {
             run_preparation(host, record, controls, camera, source, mode, *start_frame, *end_frame, frames, progress,
-                            scene_changed, applied);
+                            scene_changed, applied, clip, frame_rate);
         } catch (const WorkCancelled&) {
             outcome = PrepareOutcome::Cancelled;
         } catch (...) {

@@ -19,9 +19,10 @@ namespace trembla {
 struct Prepared {
     bool ready = false;                 // a preparation is current
     std::optional<std::string> camera;  // camera transform taken at prepare
-    std::optional<std::string> source;  // source transform taken at prepare
-    FrameRecord source_data;            // the source's world samples per frame
-    FrameRecord delta_data;             // those samples minus the first frame's
+    std::optional<std::string> source;  // source transform taken at prepare; nothing for a clip
+    std::optional<NotedClip> clip;      // the clip played instead of a source, as the camera notes it
+    FrameRecord source_data;            // the source's world samples per frame (empty for a clip)
+    FrameRecord delta_data;             // those samples minus the first frame's, or the clip as played
     std::optional<Sample> camera_base;  // the camera's own six channels on the first frame
     Frame start_frame = 0;              // prepared range, both ends included
     Frame end_frame = 100;
@@ -68,7 +69,7 @@ struct Prepared {
     // source's samples and the camera's recorded animation are read again at the first command
     // that keys, so that showing a window never steps the host's time.
     bool samples_pending = false;
-    bool source_missing_told = false;  // the missing source of a taken-up shake was warned about
+    bool source_missing_told = false;  // the missing source (or clip) of a taken-up shake was warned about
     // What the prepare (or the take-up) noted on the camera: an update notes its settings from it
     // without reading the camera again.
     std::optional<AppliedRecord> noted;

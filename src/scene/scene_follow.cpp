@@ -24,9 +24,9 @@ std::optional<std::string> note_text(Host& host, const std::string& camera) {
 // Whether the live shake found is the one `record` prepared: its samples are then still the
 // ones to key from.
 bool same_shake(const AppliedRecord& found, const Prepared& record) {
-    return found.source == record.source.value_or(std::string()) && found.start_frame == record.start_frame &&
-           found.end_frame == record.end_frame && found.own_curves == record.own_curves &&
-           found.shake_curves == record.shake_curves;
+    return found.source == record.source.value_or(std::string()) && found.clip == record.clip &&
+           found.start_frame == record.start_frame && found.end_frame == record.end_frame &&
+           found.own_curves == record.own_curves && found.shake_curves == record.shake_curves;
 }
 
 // `record` following the live shake `found` on `camera`, which is the one it prepared: its samples

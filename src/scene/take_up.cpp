@@ -1,7 +1,9 @@
 #include "scene/take_up.h"
 
+#include <stdexcept>
 #include <utility>
 
+#include "core/clip_playback.h"
 #include "core/sampling.h"
 #include "scene/applied_links.h"
 #include "scene/host.h"
@@ -34,6 +36,7 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     record.samples_pending = true;
     record.camera = camera;
     record.source = noted.source;
+    record.clip = noted.clip;
     record.start_frame = noted.start_frame;
     record.end_frame = noted.end_frame;
     record.camera_mode = camera_mode_from_text(noted.mode, CameraMode::static_pose);
@@ -52,9 +55,31 @@ std::optional<Prepared> taken_up_preparation(Host& host, const std::string& came
     return record;
 }
 
-bool read_pending_samples(Host& host, Prepared& record) {
+namespace {
+
+// The noted clip played over the prepared frames as the prepare played it, or nothing.
+std::optional<FrameRecord> replayed_clip(const NotedClip& noted, const std::vector<Frame>& frames,
+                                         const ClipLookup& clips) {
+    const std::optional<ShakeClip> clip = clips ? clips(noted.name) : std::nullopt;
+    if (!clip || clip_content_hash(*clip) != noted.hash) return std::nullopt;
+    try {
+        return play_clip(resample_clip(*clip, noted.frame_rate), frames, noted.offset);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;  // a rate the note was edited to that no clip plays at
+    }
+}
+
+}  // namespace
+
+bool read_pending_samples(Host& host, Prepared& record, const ClipLookup& clips) {
     const std::string source = record.source.value_or(std::string());
-    if (source.empty() || !host.obj_exists(source)) return false;
+    std::optional<FrameRecord> played;
+    if (record.clip) {
+        played = replayed_clip(*record.clip, prepared_frames(record), clips);
+        if (!played) return false;
+    } else if (source.empty() || !host.obj_exists(source)) {
+        return false;
+    }
     const std::string camera = prepared_camera(record);
     const Sample base = prepared_camera_base(record);
     Prepared next = record;
@@ -88,9 +113,13 @@ bool read_pending_samples(Host& host, Prepared& record) {
         }
         next.camera_original_anim.push_back(std::move(series));
     }
-    next.source_data =
-        collect_source_motion(host, source, static_cast<double>(next.start_frame), static_cast<double>(next.end_frame));
-    next.delta_data = calculate_deltas(next.source_data, next.start_frame);
+    if (played) {
+        next.delta_data = std::move(*played);
+    } else {
+        next.source_data = collect_source_motion(host, source, static_cast<double>(next.start_frame),
+                                                 static_cast<double>(next.end_frame));
+        next.delta_data = calculate_deltas(next.source_data, next.start_frame);
+    }
     next.samples_pending = false;
     // What the session that applied the shake last keyed, from the settings it noted: a key that
     // differs since is the animator's. Without noted settings nothing is told apart.

@@ -15,6 +15,7 @@
 
 #include "core/apply.h"
 #include "core/settings.h"
+#include "core/shake_clip.h"
 #include "core/shake_offsets.h"
 #include "scene/host_progress.h"
 #include "scene/prepared.h"
@@ -41,6 +42,13 @@ enum class PrepareOutcome {
     Cancelled,  // the user pressed Esc: the step is undone, the record is as before, warned "Trembla: cancelled"
 };
 
+// A shake clip played instead of a source object, as the module found it by name.
+struct ClipSource {
+    std::string name;
+    ShakeClip clip;
+    Frame offset = 0;  // the clip frame the range's first frame shows (play_clip)
+};
+
 // Samples the source over the playback range, records what a reset needs, writes `record` and
 // applies the shake once. A camera that the current preparation still shakes is reset first, so
 // that what is recorded is the animator's own. Failures inside the sampling/apply block are
@@ -50,9 +58,14 @@ enum class PrepareOutcome {
 // A prepare that runs long shows its progress in the host's main progress bar (`timing`), and Esc
 // cancels it: see PrepareOutcome::Cancelled. `applied`, when given, receives the offsets of the
 // shake the prepare applied; it is not set when the prepare applied none.
+// With `clip`, no object is sampled and controls.source_field is not read: the displacements are
+// the clip played over the range at the scene's frame rate (resample_clip, play_clip), and the
+// camera notes the clip's name and hash instead of a source. Everything after (lag, extraction,
+// the settings, the modes, reset, bake) is the same. A clip that cannot be played is rejected.
 PrepareOutcome prepare_shake(Host& host, Prepared& record, std::optional<std::string>& saved_eval_mode,
                              const ShakeControls& controls, const FailureReporter& report_failure,
-                             const ProgressTiming& timing = {}, std::optional<ShakeOffsets>* applied = nullptr);
+                             const ProgressTiming& timing = {}, std::optional<ShakeOffsets>* applied = nullptr,
+                             const ClipSource* clip = nullptr);
 
 // Re-applies the prepared shake with the controls' current values and notes the curves made in the
 // record; does nothing when the record is not ready. Answers the offsets applied (nothing when the

@@ -83,6 +83,10 @@ public:
     // The note's text on the camera that the controls show (empty: they show no live shake): a
     // look at the scene rewrites them only when the camera notes something else.
     std::string _shown_note;
+    // The shake clip SOURCE plays instead of the object in source_field (empty: the object), and
+    // the clip frame the range starts on; a prepare reads them.
+    std::string _source_clip;
+    long long _clip_offset = 0;
     // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
     // mode.
     void _show_mode_rows();

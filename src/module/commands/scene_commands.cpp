@@ -19,6 +19,7 @@
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
 #include "module/commands/window_follow.h"
+#include "module/functions/clip_functions.h"
 #include "module/registry.h"
 #include "module/state.h"
 #include "pyhost/python_error.h"
@@ -162,7 +163,20 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
     run_command(module, target, CommandKind::Scene, [module](WindowCommand& command) {
         const ShakeControls controls = read_controls(command.window());
         const ProgressTiming timing = command_timing(module, command);
+        const std::string clip_name = command.window()._source_clip;
+        const Frame clip_offset = command.window()._clip_offset;
         py::PythonHost host = host_for(module);
+        // A clip named instead of the object is found before anything is prepared; one found
+        // nowhere is said as a missing source is.
+        std::optional<ClipSource> clip;
+        if (!clip_name.empty()) {
+            std::optional<ShakeClip> found = find_clip_by_name(module, host, clip_name);
+            if (!found) {
+                host.warning("Clip " + shown_name(clip_name) + " not found in the clip files.");
+                return;
+            }
+            clip = ClipSource{clip_name, std::move(*found), clip_offset};
+        }
         const PreparedRecord taken = current_prepared(module);
         Prepared work = *taken;
         const FailureReporter report = [module](const std::exception_ptr& failure) {
@@ -173,7 +187,8 @@ void prepare_command(PyObject* module, TremblaToolWindow& target) {
         std::optional<ShakeOffsets> applied;
         try {
             outcome = with_saved_eval_mode(module, [&](std::optional<std::string>& saved_mode) {
-                return prepare_shake(host, work, saved_mode, controls, report, timing, &applied);
+                return prepare_shake(host, work, saved_mode, controls, report, timing, &applied,
+                                     clip ? &*clip : nullptr);
             });
         } catch (...) {
             keep_record_on_failure(module, taken, std::move(work));
@@ -369,11 +384,18 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
 }
 
 void reset_command(PyObject* module, TremblaToolWindow& target) {
-    ending_command(module, target, [](Host& host, Prepared& work, const ShakeControls& controls, bool) {
+    ending_command(module, target, [module](Host& host, Prepared& work, const ShakeControls& controls, bool) {
         // A shake this session did not prepare (an earlier window, session or file) is found on
         // the camera the window names, and taken off the same way.
         // Said in the view as prepare and bake say theirs: the camera's change alone is easy to miss.
         const char* const done = "Shake reset: the camera's own animation is back.";
+        // A taken-up shake that plays a clip reads it here, where clips are found: the reset then
+        // tells the animator's keys on the shake curves from its own. Without it they go as with
+        // a deleted source.
+        if (work.ready && work.samples_pending && work.clip) {
+            Prepared sampled = work;
+            if (read_pending_samples(host, sampled, clip_lookup(module, host))) work = std::move(sampled);
+        }
         if (!work.ready) {
             if (reset_applied_shake(host, controls.camera_field)) steps::show_in_view(host, done);
             return;
@@ -400,7 +422,7 @@ void bake_command(PyObject* module, TremblaToolWindow& target) {
         // Bypassed, the bake keys the shake again first: a taken-up shake needs its samples.
         if (controls.bypass && work.samples_pending) {
             Prepared sampled = work;
-            if (read_pending_samples(host, sampled)) work = std::move(sampled);
+            if (read_pending_samples(host, sampled, clip_lookup(module, host))) work = std::move(sampled);
         }
         ProgressTiming timing = progress_timing(module);
         timing.cancellable = by_user;
@@ -456,7 +478,10 @@ void install_selection_commands(WindowContext& context, PyObject* module) {
         pick_command<&set_camera, &TremblaToolWindow::camera_field>(module, w);
     };
     context.set_source = [module](TremblaToolWindow& w) {
+        // An object picked is the source again, in place of any clip.
+        const QPointer<TremblaToolWindow> alive(&w);
         pick_command<&set_source, &TremblaToolWindow::source_field>(module, w);
+        if (alive && !alive->source_field->text().isEmpty()) alive->_source_clip.clear();
     };
 }
 

@@ -19,6 +19,7 @@
 #include "module/commands/shake_preview_feed.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
+#include "module/functions/clip_functions.h"
 #include "pyhost/curve_edits.h"
 #include "pyhost/python_error.h"
 #include "pyhost/python_host.h"
@@ -64,6 +65,9 @@ void show_record(TremblaToolWindow& w, const Prepared& record) {
     if (w._shown_note == record.noted_text && w.reset_btn->isEnabled()) return;  // shown already
     show_field(w.camera_field, record.camera.value_or(std::string()));
     show_field(w.source_field, record.source.value_or(std::string()));
+    // A shake that plays a clip names it as its source: Re-Prepare plays it again.
+    w._source_clip = record.clip ? record.clip->name : std::string();
+    w._clip_offset = record.clip ? record.clip->offset : 0;
     ShakeControls shown = read_controls(w);
     if (record.noted && record.noted->settings) {
         shown.settings = *record.noted->settings;
@@ -208,13 +212,19 @@ PreparedRecord read_samples_if_pending(PyObject* module, Host& host) {
     const PreparedRecord record = current_prepared(module);
     if (!record->ready || !record->samples_pending) return record;
     Prepared next = *record;
-    if (!read_pending_samples(host, next)) {
+    if (!read_pending_samples(host, next, clip_lookup(module, host))) {
         if (record->source_missing_told) return nullptr;
         next.source_missing_told = true;
         replace_prepared(module, record, std::move(next));
-        host.warning("Source " + shown_name(record->source.value_or(std::string())) + " of the shake on " +
-                     shown_name(record->camera.value_or(std::string())) +
-                     " no longer exists: the shake stays as keyed. Reset takes it off; Re-Prepare needs a source.");
+        const std::string camera = shown_name(record->camera.value_or(std::string()));
+        if (record->clip) {
+            host.warning("Clip " + shown_name(record->clip->name) + " of the shake on " + camera +
+                         " is gone or changed since Prepare: the shake stays as keyed. Reset takes it off; "
+                         "Re-Prepare plays the clip as it is now.");
+        } else {
+            host.warning("Source " + shown_name(record->source.value_or(std::string())) + " of the shake on " + camera +
+                         " no longer exists: the shake stays as keyed. Reset takes it off; Re-Prepare needs a source.");
+        }
         return nullptr;
     }
     if (!replace_prepared(module, record, std::move(next))) throw PreparationReplaced();

@@ -136,6 +136,22 @@ PyObject* window_preset_file_command(PyObject* self, PyObject* args, PyObject* k
     });
 }
 
+// _prepare_shake(clip=None, clip_offset=0): the clip named plays instead of the source object (None:
+// the object), from clip frame clip_offset; the window keeps both for its next prepare, as a
+// choice in its clip list would.
+PyObject* window_prepare_shake(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guarded([&] {
+        auto a = bind_arguments<2>("_prepare_shake", args, kwargs, {"clip", "clip_offset"}, 0);
+        const std::string clip = a[0] && a[0].get() != Py_None ? text_arg(a[0].get(), "clip") : std::string();
+        const Frame offset = a[1] ? whole_frame_arg(a[1].get(), "clip_offset") : 0;
+        TremblaToolWindow& window = live_window(self);
+        window._source_clip = clip;
+        window._clip_offset = offset;
+        window._prepare_shake();
+        return none().release();
+    });
+}
+
 PyObject* window_about_text(PyObject* self, PyObject*) {
     return on_window(self, [](TremblaToolWindow&) { return qstring_to_python(about_text(PYSIDE_VERSION)); });
 }
@@ -221,8 +237,9 @@ PyMethodDef kWindowMethods[] = {
      "'static', 'animated' or 'relax', from the mode buttons."},
     {"_on_mode_changed", TREMBLA_KEYWORDS_FUNCTION(window_on_mode_changed), METH_VARARGS | METH_KEYWORDS,
      "_on_mode_changed(checked): when checked, shows the amplitude rows unless the mode is relax, then updates."},
-    {"_prepare_shake", run_command<&TremblaToolWindow::_prepare_shake>, METH_NOARGS,
-     "Samples the source over the playback range and applies the shake."},
+    {"_prepare_shake", TREMBLA_KEYWORDS_FUNCTION(window_prepare_shake), METH_VARARGS | METH_KEYWORDS,
+     "_prepare_shake(clip=None, clip_offset=0): samples the source over the playback range (or plays the clip\n"
+     "named, from clip frame clip_offset) and applies the shake."},
     {"_update_shake", TREMBLA_KEYWORDS_FUNCTION(window_update_shake), METH_VARARGS | METH_KEYWORDS,
      "_update_shake(*args): re-applies the prepared shake with the controls' values; arguments are ignored."},
     {"_toggle_bypass", run_command<&TremblaToolWindow::_toggle_bypass>, METH_NOARGS,

@@ -63,6 +63,22 @@ TEST(AppliedNoteTest, ANoteTheToolWroteReadsBackWholeAndNeverWhenCutOrShortOfALi
     }
 }
 
+// A shake that plays a clip notes it on a line of version 4; a shake of a source object keeps
+// writing version 3, readable by the release before.
+TEST(AppliedNoteTest, AClipLineMakesANoteOfVersionFourThatReadsBackWholeAndNeverWhenCut) {
+    AppliedRecord record = full_record();
+    record.source.clear();
+    record.clip = NotedClip{"Hand held \\ take\n3", "fnv1a64:0123456789abcdef", 23.976, -7};
+    const std::string text = applied_text(record);
+    ASSERT_EQ(text.rfind("trembla-applied 4\nlive 1\nclip -7 ", 0), 0u) << text;
+    const NoteReading whole = read_note(text);
+    ASSERT_TRUE(whole.record) << whole.problem;
+    EXPECT_EQ(whole.version, 4);
+    EXPECT_EQ(whole.record->clip, record.clip);
+    EXPECT_EQ(applied_text(*whole.record), text);
+    for (const auto& [what, variant] : shortened(text)) EXPECT_FALSE(read_note(variant).record) << what;
+}
+
 TEST(AppliedNoteTest, NotesOfAnotherKindOrSizeAreNotRead) {
     const std::string text = applied_text(full_record());
     const std::string v1 = "trembla-applied 1\nlive 1\nrange 1 24\n";
@@ -72,7 +88,12 @@ TEST(AppliedNoteTest, NotesOfAnotherKindOrSizeAreNotRead) {
     } cases[] = {
         {"42", "its note is not one this tool wrote"},
         {"", "its note is not one this tool wrote"},
-        {"trembla-applied 4\nlive 0\nend 2\n", "its note is not one this tool wrote"},
+        {"trembla-applied 5\nlive 0\nend 2\n", "its note is not one this tool wrote"},
+        // The clip line comes with version 4 and only with it; its name is the rest of the line.
+        {"trembla-applied 4\nlive 0\nend 2\n", "its note does not read"},
+        {"trembla-applied 3\nlive 0\nclip 0 24 fnv1a64:00 walk\nend 3\n", "its note does not read"},
+        {"trembla-applied 4\nlive 0\nclip 0 24 fnv1a64:00\nend 3\n", "its note does not read"},
+        {"trembla-applied 4\nlive 0\nclip x 24 fnv1a64:00 walk\nend 3\n", "its note does not read"},
         {text + "extra\n", "its note is cut short"},
         {text.substr(0, text.size() - 1), "its note is cut short"},
         {text + std::string(kMaxNoteBytes, 'x'),

@@ -159,6 +159,11 @@ double FakeHost::playback_min() {
     return playback_start;
 }
 
+double FakeHost::frame_rate() {
+    record("frame_rate", {});
+    return fps;
+}
+
 double FakeHost::playback_max() {
     record("playback_max", {});
     return playback_end;

@@ -51,6 +51,7 @@ public:
     std::vector<std::string> selection;  // selected transforms, in order
     double playback_start = 1;
     double playback_end = 24;
+    double fps = 24;  // the scene's frame rate
     double time = 1;  // the current time
     // World pose per node per whole frame; frames not listed read as the zero sample. The pose is
     // read at the current time truncated toward zero.
@@ -107,6 +108,7 @@ public:
     bool obj_exists(const std::string& name) override;
     double playback_min() override;
     double playback_max() override;
+    double frame_rate() override;
     double current_time() override;
     void set_current_time(double frame) override;
     Vec3 world_translation(const std::string& node) override;
