@@ -1,5 +1,6 @@
-// Module functions of the clip file: get_clip_file_path, list_clips, save_clip. The helpers below find a clip
-// by name for the window's commands, which pass it to the scene as the source of a shake.
+// Module functions of the clip file: get_clip_file_path, list_clips, save_clip, import_clips and
+// export_clips. The helpers below find a clip by name for the window's commands, which pass it to
+// the scene as the source of a shake.
 #pragma once
 
 #include <optional>
