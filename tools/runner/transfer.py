@@ -1,5 +1,6 @@
-"""The `shake` job: the motion of a tracked plate (a source .chan) transferred as shake onto a camera
-(a camera .chan, or a static pose), through the tool window on the stand-in host, written as .chan.
+"""The `shake` job: the motion of a tracked plate (a source .chan) or a shake clip transferred as shake
+onto a camera (a camera .chan, or a static pose), through the tool window on the stand-in host,
+written as .chan. The `clip` job: a plate's shake saved as a clip.
 
 The phases are timed; long inputs report progress per phase.
 """
@@ -12,17 +13,18 @@ from .frame_ranges import RangesError, check_within, parse_ranges_strictly, wind
 from .host import fresh_scene
 from .progress import CallMeter, HeldOutput, Span
 from .scene import create_camera, create_transform, evaluated_track, key_track, set_pose
-from .window_driver import bake, open_window, pick_camera_and_source, prepare
+from .window_driver import ToolFailed, Warnings, bake, open_window, pick_camera_and_source, prepare
 
 CAMERA, SOURCE = "shakeCam", "plateMotion"
 
 # What a run asks for. camera_path and camera_pose: exactly one is given. settings: preset members
 # (complete or not; see settings.complete). ranges_origin: where a ranges text came from, for
 # messages ("argument --ranges" makes a misfit a flag error); mode_origin: "--mode", "the preset" or
-# None when the mode is the default.
+# None when the mode is the default. clip: a clips.ClipChoice to play instead of source_path (None);
+# frames: (first, last) shaken with a clip, None for the camera file's frames.
 ShakeJob = namedtuple("ShakeJob", "source_path camera_path camera_pose out_path settings "
-                                  "ranges_origin mode_origin")
-ShakeJob.__new__.__defaults__ = ("argument --ranges", None)
+                                  "ranges_origin mode_origin clip frames")
+ShakeJob.__new__.__defaults__ = ("argument --ranges", None, None, None)
 
 # What a run did: the shaken camera as written, the mode used, and seconds per phase.
 ShakeResult = namedtuple("ShakeResult", "track mode seconds")
@@ -106,17 +108,17 @@ def checked_ranges(job, first, last):
     return ranges
 
 
-def doubtful_inputs(job, source, camera_track, mode):
+def doubtful_inputs(job, first, last, camera_track, mode):
     """What the user should hear about before the output is trusted, as sentences."""
     notes = []
-    first, last = source.frames[0], source.frames[-1]
     if camera_track is None:
         return notes
     cam_first, cam_last = camera_track.frames[0], camera_track.frames[-1]
     if cam_first > first or cam_last < last:
-        notes.append("%s covers frames %d-%d, the source %d-%d: the camera holds its pose of frame %d "
+        notes.append("%s covers frames %d-%d, the %s %d-%d: the camera holds its pose of frame %d "
                      "before it and of frame %d after it"
-                     % (job.camera_path, cam_first, cam_last, first, last, cam_first, cam_last))
+                     % (job.camera_path, cam_first, cam_last, "source" if job.clip is None else "frames shaken",
+                        first, last, cam_first, cam_last))
     moves = any(sample != camera_track.samples[0] for sample in camera_track.samples)
     if mode == "static" and moves:
         origin = {"--mode": " (--mode static)", "the preset": " (the preset's mode)"}.get(
@@ -139,18 +141,25 @@ def run_shake(host, job, progress, warn=None):
     cmds = host.cmds
 
     with clock.phase("reading"):
-        source = chan.read_chan(job.source_path, progress.phase("reading " + job.source_path))
+        source = None
+        if job.clip is None:
+            source = chan.read_chan(job.source_path, progress.phase("reading " + job.source_path))
         camera_track = None
         if job.camera_path is not None:
             camera_track = chan.read_chan(job.camera_path, progress.phase("reading " + job.camera_path))
-    first, last = source.frames[0], source.frames[-1]
+    if source is not None:
+        (first, last), origin = (source.frames[0], source.frames[-1]), job.source_path
+    elif job.frames is not None:
+        (first, last), origin = job.frames, "argument --frames"
+    else:
+        (first, last), origin = (camera_track.frames[0], camera_track.frames[-1]), job.camera_path
     if last - first + 1 > MAX_FRAMES:
         raise chan.ChanError("%s: frames %d-%d span %d frames; at most %d frames are prepared at once"
-                             % (job.source_path, first, last, last - first + 1, MAX_FRAMES))
+                             % (origin, first, last, last - first + 1, MAX_FRAMES))
     frames = list(range(first, last + 1))
     ranges = checked_ranges(job, first, last)
     settings = dict(job.settings)
-    for note in doubtful_inputs(job, source, camera_track, settings.get("mode")):
+    for note in doubtful_inputs(job, first, last, camera_track, settings.get("mode")):
         if warn is not None:
             warn(note)
     # The window reads no negative frame: a shot that starts below 0 is moved up so that it starts
@@ -162,15 +171,18 @@ def run_shake(host, job, progress, warn=None):
 
     with clock.phase("scene building"):
         meter = progress.phase("scene building")
-        keyed = len(source.frames) + (len(camera_track.frames) if camera_track else 0)
+        source_keys = len(source.frames) if source is not None else 0
+        keyed = source_keys + (len(camera_track.frames) if camera_track else 0)
         fresh_scene(host, first + shift, last + shift)
-        source_node = create_transform(cmds, SOURCE)
-        key_track(cmds, source_node, [f + shift for f in source.frames], source.samples,
-                  Span(meter, 0, keyed))
+        source_node = None
+        if source is not None:
+            source_node = create_transform(cmds, SOURCE)
+            key_track(cmds, source_node, [f + shift for f in source.frames], source.samples,
+                      Span(meter, 0, keyed))
         camera_node = create_camera(cmds, CAMERA)
         if camera_track is not None:
             key_track(cmds, camera_node, [f + shift for f in camera_track.frames],
-                      camera_track.samples, Span(meter, len(source.frames), keyed))
+                      camera_track.samples, Span(meter, source_keys, keyed))
         else:
             set_pose(cmds, camera_node, job.camera_pose)
         meter.finish()
@@ -184,7 +196,7 @@ def run_shake(host, job, progress, warn=None):
             with calls:
                 pick_camera_and_source(host, window, camera_node, source_node)
                 run_settings.apply_to_window(window, settings)
-                prepare(host, window)
+                prepare(host, window, job.clip)
                 mode = host.tt._prepared["camera_mode"]
                 bake(host, window)
         window.close()
@@ -197,3 +209,35 @@ def run_shake(host, job, progress, warn=None):
         chan.write_chan(job.out_path, shaken, Span(meter, len(frames), 2 * len(frames)))
         meter.finish()
     return ShakeResult(shaken, mode, clock.seconds)
+
+
+def save_plate_clip(host, source_path, name, clip_file, progress):
+    """The `clip` job: the plate's shake, sampled as `shake` samples it (the source's displacements
+    before lag, which no setting changes), saved as the clip `name` in `clip_file` (None: the user's
+    clip file beside the module). Returns the clip file and the clip's length in frames; raises
+    ChanError or ToolFailed, and then saves nothing."""
+    cmds = host.cmds
+    source = chan.read_chan(source_path, progress.phase("reading " + source_path))
+    first, last = source.frames[0], source.frames[-1]
+    if last - first + 1 > MAX_FRAMES:
+        raise chan.ChanError("%s: frames %d-%d span %d frames; at most %d frames are prepared at once"
+                             % (source_path, first, last, last - first + 1, MAX_FRAMES))
+    shift = -first if first < 0 else 0
+    meter = progress.phase("scene building")
+    fresh_scene(host, first + shift, last + shift)
+    source_node = create_transform(cmds, SOURCE)
+    key_track(cmds, source_node, [f + shift for f in source.frames], source.samples,
+              Span(meter, 0, len(source.frames)))
+    camera_node = create_camera(cmds, CAMERA)
+    meter.finish()
+    window = open_window(host)
+    target = os.path.abspath(clip_file) if clip_file is not None else host.tt.get_clip_file_path()
+    with HeldOutput():
+        pick_camera_and_source(host, window, camera_node, source_node)
+        prepare(host, window)
+        warnings = Warnings(host)
+        saved = host.tt.save_clip(name, target, source_path)
+    window.close()
+    if not saved:
+        raise ToolFailed("Save Clip failed: " + warnings.text("the clip is not saved"))
+    return target, last - first + 1

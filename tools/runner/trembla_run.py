@@ -6,10 +6,14 @@
       window, prepares, loads a preset, bakes, and writes to DIR (default out/demo) the camera
       before and after as .chan, shake_plot.png and pages/*.png.
 
-  trembla_run.py shake --source SRC.chan (--camera CAM.chan | --camera-pose TX TY TZ RX RY RZ)
+  trembla_run.py shake (--source SRC.chan | --clip NAME|FILE [--clip-name NAME] [--clip-offset N]
+                       [--frames START-END]) (--camera CAM.chan | --camera-pose TX TY TZ RX RY RZ)
                        --out OUT.chan [--preset FILE [--preset-name NAME]] [shaping flags]
-      Transfers the shake of a tracked motion onto a camera and writes the shaken camera as .chan.
-      `trembla_run.py shake --help` tells what each flag does.
+      Transfers the shake of a tracked motion, or of a shake clip, onto a camera and writes the
+      shaken camera as .chan. `trembla_run.py shake --help` tells what each flag does.
+
+  trembla_run.py clip --source SRC.chan --name NAME [--clip-file FILE]
+      Saves the shake of a tracked motion as the clip NAME, in the user's clip file or in FILE.
 
 A .chan file has one line per frame, "frame tx ty tz rx ry rz", optionally followed by the vertical
 field of view, which is passed through to the output untouched.
@@ -67,6 +71,12 @@ files' own units (the output keeps them); rotations are in degrees, rotation ord
 default); each channel is shaken on its own, so a file in another order keeps it. The camera file's
 field of view is carried to the output. The output covers the source's frames."""
 
+CLIP_DESCRIPTION = """\
+Saves the shake of a tracked motion (.chan, as `shake --source` reads it) as a shake clip: the
+source's displacements from its slow part, before any lag, one per frame at the scene's 24 fps, with
+the file it came from and the date. `shake --clip NAME` (or --clip FILE) plays it on any camera as
+the source would shake it there."""
+
 SHAKE_EPILOG = """\
 Controls start at the values of a fresh tool window (the defaults above), then take the settings of
 --preset, then the flags given here.
@@ -100,6 +110,23 @@ def finite_float(text):
     return value
 
 
+def frames_text(text):
+    """(first, last) of a --frames text, one range of whole frames."""
+    try:
+        ranges = parse_ranges_strictly(text)
+    except RangesError as error:
+        raise argparse.ArgumentTypeError(str(error))
+    if len(ranges) != 1:
+        raise argparse.ArgumentTypeError("%r is not one range START-END" % text)
+    return ranges[0].start, ranges[0].end
+
+
+def clip_name_text(text):
+    if not text:
+        raise argparse.ArgumentTypeError("a clip needs a name")
+    return text
+
+
 def ranges_text(text):
     """The --ranges text as given, once every part of it reads as a range."""
     try:
@@ -120,8 +147,8 @@ def joined_negative_ranges(argv):
     index = 0
     while index < len(argv):
         item = argv[index]
-        if item == "--ranges" and index + 1 < len(argv) and NEGATIVE_START.match(argv[index + 1]):
-            result.append("--ranges=" + argv[index + 1])
+        if item in ("--ranges", "--frames") and index + 1 < len(argv) and NEGATIVE_START.match(argv[index + 1]):
+            result.append(item + "=" + argv[index + 1])
             index += 2
             continue
         result.append(item)
@@ -141,8 +168,9 @@ def same_file(first, second):
 
 def input_overwritten(args):
     """The flag whose file --out would overwrite, or None."""
-    for flag, path in (("--source", args.source), ("--camera", args.camera), ("--preset", args.preset)):
-        if path is not None and same_file(args.out, path):
+    for flag, path in (("--source", args.source), ("--clip", args.clip), ("--camera", args.camera),
+                       ("--preset", args.preset)):
+        if path is not None and os.path.isfile(path) and same_file(args.out, path):
             return flag
     return None
 
@@ -185,7 +213,7 @@ def build_parser():
     parser.add_argument("--module-dir", default=None,
                         help="folder holding the built trembla_tool module (default: "
                              "$TREMBLA_MODULE_DIR, else build/py3-qt5 or build/py27-qt5)")
-    jobs = parser.add_subparsers(dest="job", metavar="{demo,shake}")
+    jobs = parser.add_subparsers(dest="job", metavar="{demo,shake,clip}")
 
     demo = jobs.add_parser("demo", help="run the demo shot through the window and write what it did")
     demo.add_argument("--out", default=DEFAULT_DEMO_OUT, metavar="DIR",
@@ -198,8 +226,23 @@ def build_parser():
                             description=SHAKE_DESCRIPTION, epilog=SHAKE_EPILOG,
                             formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.shake_parser = shake
-    shake.add_argument("--source", required=True, metavar="SRC.chan",
-                       help="the tracked motion whose shake is transferred")
+    motion = shake.add_mutually_exclusive_group(required=True)
+    motion.add_argument("--source", metavar="SRC.chan",
+                        help="the tracked motion whose shake is transferred")
+    motion.add_argument("--clip", metavar="NAME|FILE",
+                        help="a shake clip to play instead of a source: a clip file (a file of that "
+                             "name exists), or a name the tool's clip list offers (the user's clip "
+                             "file beside the module, the shared clip files of TREMBLA_PRESET_PATH, "
+                             "the built-in profiles). It plays from --clip-offset, resampled to the "
+                             "scene's 24 fps, looped across the frames")
+    shake.add_argument("--clip-name", metavar="NAME",
+                       help="the clip to play from the clip FILE (needed when it holds more than one)")
+    shake.add_argument("--clip-offset", type=bounded_int(-10 ** 9, 10 ** 9), metavar="N",
+                       help="the clip frame the first frame shows (negative: from the clip's end); "
+                            "default 0")
+    shake.add_argument("--frames", metavar="START-END", type=frames_text,
+                       help="with --clip, the frames to shake (default: the camera file's frames; "
+                            "needed with --camera-pose)")
     camera = shake.add_mutually_exclusive_group(required=True)
     camera.add_argument("--camera", metavar="CAM.chan",
                         help="the camera's own motion, keyed on its frames (straight lines between "
@@ -248,6 +291,17 @@ def build_parser():
                             "a 250 kB source file up)")
     shown.add_argument("--no-progress", dest="progress", action="store_false",
                        help="never report progress")
+
+    clip = jobs.add_parser("clip", help="save a tracked motion's shake as a clip",
+                           description=CLIP_DESCRIPTION,
+                           formatter_class=argparse.RawDescriptionHelpFormatter)
+    clip.add_argument("--source", required=True, metavar="SRC.chan",
+                      help="the tracked motion whose shake is saved")
+    clip.add_argument("--name", required=True, type=clip_name_text, metavar="NAME",
+                      help="the clip's name (a clip of that name in the file is replaced)")
+    clip.add_argument("--clip-file", metavar="FILE",
+                      help="the clip file to save into (made when missing; never a shared one); "
+                           "default: the user's clip file beside the module")
     return parser
 
 
@@ -295,18 +349,34 @@ def warn(text):
 
 
 def run_shake_job(host, args):
+    from runner.clips import ClipSource
     from runner.transfer import ShakeJob, run_shake
     settings, ranges_origin, mode_origin = shake_settings(host.tt, args)
     wanted = args.progress
+    largest = args.source if args.source is not None else args.camera
     if wanted is None:
-        wanted = os.path.isfile(args.source) and os.path.getsize(args.source) >= PROGRESS_FROM_BYTES
-    job = ShakeJob(args.source, args.camera, tuple(args.camera_pose) if args.camera_pose else None,
-                   args.out, settings, ranges_origin, mode_origin)
-    result = run_shake(host, job, Progress(enabled=wanted), warn)
+        wanted = (largest is not None and os.path.isfile(largest) and
+                  os.path.getsize(largest) >= PROGRESS_FROM_BYTES)
+    pose = tuple(args.camera_pose) if args.camera_pose else None
+    if args.clip is None:
+        job = ShakeJob(args.source, args.camera, pose, args.out, settings, ranges_origin, mode_origin)
+        result = run_shake(host, job, Progress(enabled=wanted), warn)
+    else:
+        with ClipSource(host, args.clip, args.clip_name, args.clip_offset or 0, warn) as clip:
+            job = ShakeJob(None, args.camera, pose, args.out, settings, ranges_origin, mode_origin,
+                           clip, args.frames)
+            result = run_shake(host, job, Progress(enabled=wanted), warn)
     frames = result.track.frames
     phases = ", ".join("%s %.2fs" % item for item in result.seconds.items())
     print("wrote %s: %d frames (%d-%d), mode %s; %s"
           % (args.out, len(frames), frames[0], frames[-1], result.mode, phases))
+
+
+def run_clip_job(host, args):
+    from runner.transfer import save_plate_clip
+    wanted = os.path.isfile(args.source) and os.path.getsize(args.source) >= PROGRESS_FROM_BYTES
+    path, frames = save_plate_clip(host, args.source, args.name, args.clip_file, Progress(enabled=wanted))
+    print("saved clip '%s': %d frames at 24 fps, to %s" % (args.name, frames, path))
 
 
 def run_demo_job(host, args):
@@ -334,10 +404,16 @@ def main(argv=None):
     parser = build_parser()
     args = parser.parse_args(joined_negative_ranges(sys.argv[1:] if argv is None else argv))
     if args.job is None:
-        parser.error("name a job: demo or shake")
+        parser.error("name a job: demo, shake or clip")
     if args.job == "shake":
         if args.preset_name is not None and args.preset is None:
             parser.shake_parser.error("--preset-name needs --preset")
+        for flag, value in (("--clip-name", args.clip_name), ("--clip-offset", args.clip_offset),
+                            ("--frames", args.frames)):
+            if value is not None and args.clip is None:
+                parser.shake_parser.error("%s needs --clip" % flag)
+        if args.clip is not None and args.camera_pose is not None and args.frames is None:
+            parser.shake_parser.error("--clip with --camera-pose needs --frames")
         overwritten = input_overwritten(args)
         if overwritten is not None:
             parser.shake_parser.error("argument --out: %s is the %s file; name another output"
@@ -347,24 +423,27 @@ def main(argv=None):
         if kind is not None:
             return refused(args.job, "argument --out: %s is %s, not a regular file; name a file"
                            % (args.out, kind))
-    else:
+    elif args.job == "demo":
         problem = demo_folder_problem(args.out)
         if problem is not None:
             return refused(args.job, "argument --out: " + problem)
     host_setup.quiet_qt_start()
-    host_setup.choose_platform(headless=args.job == "shake" or args.offscreen)
+    host_setup.choose_platform(headless=args.job != "demo" or args.offscreen)
+    from runner.clips import ClipError
     from runner.transfer import OutputError
     from runner.window_driver import ToolFailed
     try:
         host = host_setup.load(args.module_dir or host_setup.default_module_dir())
         if args.job == "demo":
             run_demo_job(host, args)
+        elif args.job == "clip":
+            run_clip_job(host, args)
         else:
             run_shake_job(host, args)
     except FlagError as error:
         print("trembla_run.py %s: error: %s" % (args.job, error), file=sys.stderr)
         return 2
-    except (ChanError, PresetError, OutputError, ToolFailed, host_setup.HostError) as error:
+    except (ChanError, ClipError, PresetError, OutputError, ToolFailed, host_setup.HostError) as error:
         print("trembla_run.py %s: error: %s" % (args.job, error), file=sys.stderr)
         return 1
     return 0

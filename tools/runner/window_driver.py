@@ -40,15 +40,16 @@ def open_window(host):
 
 
 def pick_camera_and_source(host, window, camera, source):
-    """Selects each node in the scene and presses its "<" button."""
+    """Selects each node in the scene and presses its "<" button; no source (None) for a clip."""
     warnings = Warnings(host)
     cmds = host.cmds
     cmds.select(camera, replace=True)
     window._set_camera()
-    cmds.select(source, replace=True)
-    window._set_source()
+    if source is not None:
+        cmds.select(source, replace=True)
+        window._set_source()
     cmds.select(clear=True)
-    if window.camera_field.text() != camera or window.source_field.text() != source:
+    if window.camera_field.text() != camera or window.source_field.text() != (source or ""):
         raise ToolFailed("picking the camera and the source failed: " + warnings.text("no reason given"))
 
 
@@ -56,10 +57,14 @@ def choose_mode(window, mode):
     getattr(window, "mode_" + mode).setChecked(True)
 
 
-def prepare(host, window):
-    """Presses "Prepare Shake" (which applies the shake once)."""
+def prepare(host, window, clip=None):
+    """Presses "Prepare Shake" (which applies the shake once), playing `clip` (a clips.ClipChoice)
+    when given, as picking it in the clip list would."""
     warnings = Warnings(host)
-    window._prepare_shake()
+    if clip is None:
+        window._prepare_shake()
+    else:
+        window._prepare_shake(clip=clip.name, clip_offset=clip.offset)
     if not host.tt._prepared["ready"]:
         raise ToolFailed("Prepare Shake failed: " + warnings.text("the preparation did not take"))
 
