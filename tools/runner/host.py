@@ -66,10 +66,16 @@ def load(module_dir):
     return Host(trembla_tool, cmds, standin, module_dir)
 
 
-def fresh_scene(host, first, last):
-    """An empty scene with the playback range `first`-`last`, at time `first`. The host's call log
-    stays off: a long transfer would otherwise keep every call in memory."""
+# The scene frame rates the runner offers, by the host's time unit names (currentUnit -time).
+FPS_UNITS = {15: "game", 24: "film", 25: "pal", 30: "ntsc", 48: "show", 50: "palf", 60: "ntscf"}
+
+
+def fresh_scene(host, first, last, fps=24):
+    """An empty scene at `fps` frames per second with the playback range `first`-`last`, at time
+    `first`. The host's call log stays off: a long transfer would otherwise keep every call in
+    memory."""
     host.standin.reset()
     host.standin.set_logging(False)
+    host.cmds.currentUnit(time=FPS_UNITS[fps])  # before any curve: the host retimes keys otherwise
     host.cmds.playbackOptions(min=first, max=last)
     host.cmds.currentTime(first, edit=True)

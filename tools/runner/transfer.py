@@ -21,10 +21,11 @@ CAMERA, SOURCE = "shakeCam", "plateMotion"
 # (complete or not; see settings.complete). ranges_origin: where a ranges text came from, for
 # messages ("argument --ranges" makes a misfit a flag error); mode_origin: "--mode", "the preset" or
 # None when the mode is the default. clip: a clips.ClipChoice to play instead of source_path (None);
-# frames: (first, last) shaken with a clip, None for the camera file's frames.
+# frames: (first, last) shaken with a clip, None for the camera file's frames; fps: the scene's
+# frame rate.
 ShakeJob = namedtuple("ShakeJob", "source_path camera_path camera_pose out_path settings "
-                                  "ranges_origin mode_origin clip frames")
-ShakeJob.__new__.__defaults__ = ("argument --ranges", None, None, None)
+                                  "ranges_origin mode_origin clip frames fps")
+ShakeJob.__new__.__defaults__ = ("argument --ranges", None, None, None, 24)
 
 # What a run did: the shaken camera as written, the mode used, and seconds per phase.
 ShakeResult = namedtuple("ShakeResult", "track mode seconds")
@@ -173,7 +174,7 @@ def run_shake(host, job, progress, warn=None):
         meter = progress.phase("scene building")
         source_keys = len(source.frames) if source is not None else 0
         keyed = source_keys + (len(camera_track.frames) if camera_track else 0)
-        fresh_scene(host, first + shift, last + shift)
+        fresh_scene(host, first + shift, last + shift, job.fps)
         source_node = None
         if source is not None:
             source_node = create_transform(cmds, SOURCE)
@@ -211,9 +212,9 @@ def run_shake(host, job, progress, warn=None):
     return ShakeResult(shaken, mode, clock.seconds)
 
 
-def save_plate_clip(host, source_path, name, clip_file, progress):
+def save_plate_clip(host, source_path, name, clip_file, progress, fps=24):
     """The `clip` job: the plate's shake, sampled as `shake` samples it (the source's displacements
-    before lag, which no setting changes), saved as the clip `name` in `clip_file` (None: the user's
+    before lag, which no setting changes), at `fps`, saved as the clip `name` in `clip_file` (None: the user's
     clip file beside the module). Returns the clip file and the clip's length in frames; raises
     ChanError or ToolFailed, and then saves nothing."""
     cmds = host.cmds
@@ -224,7 +225,7 @@ def save_plate_clip(host, source_path, name, clip_file, progress):
                              % (source_path, first, last, last - first + 1, MAX_FRAMES))
     shift = -first if first < 0 else 0
     meter = progress.phase("scene building")
-    fresh_scene(host, first + shift, last + shift)
+    fresh_scene(host, first + shift, last + shift, fps)
     source_node = create_transform(cmds, SOURCE)
     key_track(cmds, source_node, [f + shift for f in source.frames], source.samples,
               Span(meter, 0, len(source.frames)))
@@ -236,7 +237,7 @@ def save_plate_clip(host, source_path, name, clip_file, progress):
         pick_camera_and_source(host, window, camera_node, source_node)
         prepare(host, window)
         warnings = Warnings(host)
-        saved = host.tt.save_clip(name, target, source_path)
+        saved = host.tt.save_clip(name, target, os.path.abspath(source_path))
     window.close()
     if not saved:
         raise ToolFailed("Save Clip failed: " + warnings.text("the clip is not saved"))

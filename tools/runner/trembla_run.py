@@ -64,6 +64,8 @@ SHAKE_DESCRIPTION = """\
 Transfers the shake of a tracked motion (a hand-held plate's camera or object track) onto a camera
 and writes the shaken camera as .chan: the source's motion, delayed by the lag, loses its slow part
 (an 11-frame centred average) and what is left, the shake, is scaled and added to the camera.
+With --clip, a shake clip (saved by the `clip` job or the window, or a built-in profile) is played
+in place of a source's shake, as a camera shaken by that source would get it.
 
 .chan: one line per frame, "frame tx ty tz rx ry rz [vertical fov]"; blank and "#" lines are
 skipped. Frames are whole numbers and may start anywhere, below 0 too. Translations are in the
@@ -73,7 +75,7 @@ field of view is carried to the output. The output covers the source's frames.""
 
 CLIP_DESCRIPTION = """\
 Saves the shake of a tracked motion (.chan, as `shake --source` reads it) as a shake clip: the
-source's displacements from its slow part, before any lag, one per frame at the scene's 24 fps, with
+source's displacements from its slow part, before any lag, one per frame at the scene's --fps, with
 the file it came from and the date. `shake --clip NAME` (or --clip FILE) plays it on any camera as
 the source would shake it there."""
 
@@ -207,6 +209,13 @@ def demo_folder_problem(path):
     return None
 
 
+def add_fps(job, what):
+    rates = sorted(host_setup.FPS_UNITS)
+    job.add_argument("--fps", type=int, choices=rates, default=24, metavar="RATE",
+                     help="the scene's frame rate, frames per second (%s); %s; default 24"
+                          % (", ".join(str(rate) for rate in rates), what))
+
+
 def build_parser():
     parser = argparse.ArgumentParser(
         prog="trembla_run.py", description="Runs Trembla Tool end to end on the stand-in host.")
@@ -234,7 +243,7 @@ def build_parser():
                              "name exists), or a name the tool's clip list offers (the user's clip "
                              "file beside the module, the shared clip files of TREMBLA_PRESET_PATH, "
                              "the built-in profiles). It plays from --clip-offset, resampled to the "
-                             "scene's 24 fps, looped across the frames")
+                             "scene's --fps, looped across the frames")
     shake.add_argument("--clip-name", metavar="NAME",
                        help="the clip to play from the clip FILE (needed when it holds more than one)")
     shake.add_argument("--clip-offset", type=bounded_int(-10 ** 9, 10 ** 9), metavar="N",
@@ -285,6 +294,7 @@ def build_parser():
                        help="rotation shake per axis, percent (in the relax mode: 100 keeps the base "
                             "smoothing, 0 relaxes the axis most, twice the smoothing); 0-100 each, "
                             "default 100 100 100")
+    add_fps(shake, "a clip plays resampled to it")
     shown = shake.add_mutually_exclusive_group()
     shown.add_argument("--progress", dest="progress", action="store_true", default=None,
                        help="report progress on stderr whatever the input's size (default: from "
@@ -302,6 +312,7 @@ def build_parser():
     clip.add_argument("--clip-file", metavar="FILE",
                       help="the clip file to save into (made when missing; never a shared one); "
                            "default: the user's clip file beside the module")
+    add_fps(clip, "the clip is saved at it")
     return parser
 
 
@@ -359,12 +370,13 @@ def run_shake_job(host, args):
                   os.path.getsize(largest) >= PROGRESS_FROM_BYTES)
     pose = tuple(args.camera_pose) if args.camera_pose else None
     if args.clip is None:
-        job = ShakeJob(args.source, args.camera, pose, args.out, settings, ranges_origin, mode_origin)
+        job = ShakeJob(args.source, args.camera, pose, args.out, settings, ranges_origin, mode_origin,
+                       fps=args.fps)
         result = run_shake(host, job, Progress(enabled=wanted), warn)
     else:
         with ClipSource(host, args.clip, args.clip_name, args.clip_offset or 0, warn) as clip:
             job = ShakeJob(None, args.camera, pose, args.out, settings, ranges_origin, mode_origin,
-                           clip, args.frames)
+                           clip, args.frames, args.fps)
             result = run_shake(host, job, Progress(enabled=wanted), warn)
     frames = result.track.frames
     phases = ", ".join("%s %.2fs" % item for item in result.seconds.items())
@@ -375,8 +387,9 @@ def run_shake_job(host, args):
 def run_clip_job(host, args):
     from runner.transfer import save_plate_clip
     wanted = os.path.isfile(args.source) and os.path.getsize(args.source) >= PROGRESS_FROM_BYTES
-    path, frames = save_plate_clip(host, args.source, args.name, args.clip_file, Progress(enabled=wanted))
-    print("saved clip '%s': %d frames at 24 fps, to %s" % (args.name, frames, path))
+    path, frames = save_plate_clip(host, args.source, args.name, args.clip_file, Progress(enabled=wanted),
+                                   args.fps)
+    print("saved clip '%s': %d frames at %d fps, to %s" % (args.name, frames, args.fps, path))
 
 
 def run_demo_job(host, args):

@@ -55,9 +55,11 @@ class ClipShakeTest(ClipRunCase):
                 frames = ["--frames", "1-40"] if camera == POSE else []
                 self.assertEqual(self.shaken(*(clip + frames + camera + shot)),
                                  self.shaken(*(["--source", self.plate] + camera + shot)), (clip, camera, shot))
+        self.run_ok("clip", "--source", self.plate, "--name", "at 48", "--clip-file", self.clips, "--fps", "48")
         with open(self.clips) as f:
-            record = json.load(f)["take 1"]
-        self.assertEqual((record["source"], record["frame_rate"]), (self.plate, 24.0))
+            records = json.load(f)
+        self.assertEqual([(records[n]["source"], records[n]["frame_rate"]) for n in ("take 1", "at 48")],
+                         [(self.plate, 24.0), (self.plate, 48.0)])
 
     def test_a_clip_at_another_frame_rate_keys_the_resampled_shake(self):
         self.run_ok("clip", "--source", self.plate, "--name", "take 1", "--clip-file", self.clips)

@@ -48,4 +48,4 @@ class ReadmeExamplesTest(TempDirCase):
                 written = words[words.index("--out") + 1]
                 frames = values_of(self.read(written))[0]
                 self.assertEqual(frames, list(range(1001, 1073)), command)
-        self.assertEqual(sorted(set(ran)), ["demo", "shake"])
+        self.assertTrue({"demo", "shake"} <= set(ran) <= {"demo", "shake", "clip"}, ran)
