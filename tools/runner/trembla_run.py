@@ -86,6 +86,9 @@ Controls start at the values of a fresh tool window (the defaults above), then t
 example (from the repository root):
   trembla_run.py shake --source examples/plate.chan --camera examples/cgcam.chan \\
       --out shaken.chan --lag-trans 2 --amount 80 --ranges "1005-1040, 1048-1068" --fade-in 6
+  trembla_run.py clip --source examples/plate.chan --name plate_take --clip-file clips.json
+  trembla_run.py shake --clip clips.json --camera examples/cgcam.chan --out from_clip.chan
+  trembla_run.py shake --clip hand-held --camera-pose 0 1.6 12 -3 0 0 --frames 1-240 --out held.chan
 
 Exit status: 0 done, 1 a file or the tool failed, 2 a bad flag."""
 
