@@ -212,11 +212,12 @@ def run_shake(host, job, progress, warn=None):
     return ShakeResult(shaken, mode, clock.seconds)
 
 
-def save_plate_clip(host, source_path, name, clip_file, progress, fps=24):
+def save_plate_clip(host, source_path, name, clip_file, progress, fps=24, warn=None):
     """The `clip` job: the plate's shake, sampled as `shake` samples it (the source's displacements
     before lag, which no setting changes), at `fps`, saved as the clip `name` in `clip_file` (None: the user's
     clip file beside the module). Returns the clip file and the clip's length in frames; raises
-    ChanError or ToolFailed, and then saves nothing."""
+    ChanError or ToolFailed, and then saves nothing. `warn` hears what the store says of a save
+    that went through."""
     cmds = host.cmds
     source = chan.read_chan(source_path, progress.phase("reading " + source_path))
     first, last = source.frames[0], source.frames[-1]
@@ -241,4 +242,7 @@ def save_plate_clip(host, source_path, name, clip_file, progress, fps=24):
     window.close()
     if not saved:
         raise ToolFailed("Save Clip failed: " + warnings.text("the clip is not saved"))
+    for text in warnings.new():  # an unusable file kept aside as a numbered .bak, say
+        if warn is not None:
+            warn(text)
     return target, last - first + 1

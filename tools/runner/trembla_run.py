@@ -357,8 +357,8 @@ def shake_settings(tt, args):
     return settings, ranges_origin, mode_origin
 
 
-def warn(text):
-    print("trembla_run.py shake: warning: %s" % text, file=sys.stderr)
+def warn(text, job="shake"):
+    print("trembla_run.py %s: warning: %s" % (job, text), file=sys.stderr)
     sys.stderr.flush()
 
 
@@ -391,7 +391,7 @@ def run_clip_job(host, args):
     from runner.transfer import save_plate_clip
     wanted = os.path.isfile(args.source) and os.path.getsize(args.source) >= PROGRESS_FROM_BYTES
     path, frames = save_plate_clip(host, args.source, args.name, args.clip_file, Progress(enabled=wanted),
-                                   args.fps)
+                                   args.fps, lambda text: warn(text, "clip"))
     print("saved clip '%s': %d frames at %d fps, to %s" % (args.name, frames, args.fps, path))
 
 

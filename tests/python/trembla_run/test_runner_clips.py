@@ -120,3 +120,8 @@ class ClipRefusedTest(ClipRunCase):
                 self.assertEqual(len(err.splitlines()), 1, err)
             self.assertFalse(os.path.exists(out), args)
         self.assertEqual(os.listdir(shared), [])
+        # Saved over a file that is no clip file: kept aside, and said so.
+        code, _, err = run_runner(["--module-dir", self.module_dir, "clip", "--source", self.plate, "--name", "a",
+                                   "--clip-file", self.path("bad.json")])
+        self.assertEqual((code, err.splitlines()[-1]), (0, "trembla_run.py clip: warning: Trembla: Kept a copy of "
+                                                           "the unusable clip file as %s.1.bak" % self.path("bad.json")))
