@@ -1,13 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "core/clip_playback.h"
+#include "core/extraction.h"
+#include "core/shake_clip.h"
 #include "core/shake_offsets.h"
+#include "core/shake_profiles.h"
 #include "core/shake_speed.h"
+#include "core/whole_numbers.h"
 
 namespace trembla {
 namespace {
@@ -96,6 +106,114 @@ TEST(ShakeSpeed, FramesMissingFromTheShakeReadZeroAndNonFiniteSpeedsAreRefused) 
     EXPECT_EQ(shake_at_speed(shake, frames, 50).samples[3][0], 5.0);  // between 10 and nothing
     for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
         EXPECT_THROW(shake_at_speed(shake, frames, bad), std::invalid_argument);
+    }
+}
+
+FrameRecord over_range(const std::vector<Sample>& samples, Frame start) {
+    FrameRecord record;
+    for (std::size_t j = 0; j < samples.size(); ++j) {
+        record.frames.push_back(start + static_cast<Frame>(j));
+        record.samples.push_back(samples[j]);
+    }
+    return record;
+}
+
+// Shakes as extraction gives them, 240 frames from frame 1001.
+// noise: a hand's jitter over a drift, its last frame far from its first;
+// sine: a period of 37.3 frames, so that the range holds no whole number of them;
+// ramp: a steady climb that drops back at the seam.
+std::vector<std::pair<std::string, FrameRecord>> captured_like_shakes() {
+    const Frame start = 1001;
+    std::vector<Sample> noise{Sample{}}, sine, ramp;
+    Pcg32 generator(11, 7);
+    for (std::size_t j = 0; j < 240; ++j) {
+        if (j > 0) {
+            Sample s = noise.back();
+            for (std::size_t k = 0; k < kChannelCount; ++k) {
+                s[k] +=
+                    0.02 * static_cast<double>(k + 1) + (static_cast<double>(generator.next()) / 4294967296.0 - 0.5);
+            }
+            noise.push_back(s);
+        }
+        Sample w, r;
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            w[k] = (1.0 + static_cast<double>(k)) * std::sin(2 * 3.14159265358979 * static_cast<double>(j) / 37.3 + k);
+            r[k] = 0.5 * static_cast<double>(j) * static_cast<double>(k + 1);
+        }
+        sine.push_back(w);
+        ramp.push_back(r);
+    }
+    std::vector<std::pair<std::string, FrameRecord>> shakes{
+        {"noise", over_range(noise, start)}, {"sine 37.3", over_range(sine, start)}, {"ramp", over_range(ramp, start)}};
+    const std::vector<Frame> range = frame_span(start, start + 599);
+    // Clips shorter than the range, looped over it by their own seam first.
+    for (const std::string& name : profile_names())
+        shakes.emplace_back(name, play_clip(*profile_clip(name, 3), range, 0));
+    ShakeClip short_clip{noise, 24, "", ""};
+    short_clip.displacements.resize(50);
+    shakes.emplace_back("50-frame clip", play_clip(short_clip, frame_span(start, start + 119), 7));
+    return shakes;
+}
+
+struct SeamMeasure {
+    Sample at_seam{};  // the largest step that crosses a seam
+    Sample usual{};    // the 99th-percentile step of those that cross none (nearest rank)
+    int seams = 0;
+};
+
+// The shake played at `speed`, frame by frame: output frame i reads position i × speed / 100 of
+// the loop; the step into frame i crosses a seam where that position passes a whole number of
+// ranges.
+SeamMeasure measure_speed_seams(const FrameRecord& played, std::size_t range, double speed) {
+    SeamMeasure m;
+    std::array<std::vector<double>, kChannelCount> steps;
+    const auto pass_of = [&](std::size_t i) {
+        return std::floor(static_cast<double>(i) * speed / 100.0 / static_cast<double>(range));
+    };
+    for (std::size_t i = 1; i < played.size(); ++i) {
+        const bool seam = pass_of(i) != pass_of(i - 1);
+        m.seams += seam ? 1 : 0;
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            const double step = std::fabs(played.samples[i][k] - played.samples[i - 1][k]);
+            if (seam) {
+                m.at_seam[k] = std::max(m.at_seam[k], step);
+            } else {
+                steps[k].push_back(step);
+            }
+        }
+    }
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        std::sort(steps[k].begin(), steps[k].end());
+        const auto rank = static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(steps[k].size())));
+        m.usual[k] = steps[k][std::max<std::size_t>(rank, 1) - 1];
+    }
+    return m;
+}
+
+// The seam measure at speed: each step of the played shake that crosses a seam against the 99th
+// percentile (nearest rank) of the steps the shake takes at that speed within a pass, per channel:
+// the clip's rule (the largest seam step within the clip's own 99th-percentile step), held where
+// Speed reads the loop. The shake an object or a clip gives is its motion less the motion's
+// centred average, which narrows to the frame itself at either end of the range: it is zero on
+// the first and the last frame, so Speed's loop steps from zero to zero and loop_seam finds nothing
+// to blend; its seam holds the measure as it is.
+TEST(ShakeSpeed, AnExtractedShakeLoopsFromZeroToZeroAndItsSeamHoldsTheMeasure) {
+    for (const auto& [name, motion] : captured_like_shakes()) {
+        const FrameRecord shake = extract_source_shake(motion, motion.frames, 2, 4);
+        EXPECT_EQ(shake.samples.front(), Sample{}) << name;
+        EXPECT_EQ(shake.samples.back(), Sample{}) << name;
+        EXPECT_EQ(loop_seam(shake.samples).blend_frames, 0U) << name;
+        for (const double speed : {150.0, 250.0, -120.0}) {
+            const FrameRecord wrapped = shake_at_speed(shake, shake.frames, speed);
+            const SeamMeasure m = measure_speed_seams(wrapped, shake.size(), speed);
+            for (std::size_t k = 0; k < kChannelCount; ++k) {
+                if (std::getenv("TREMBLA_PRINT_SEAMS") != nullptr) {
+                    std::printf("extracted %s %g%% %s: seam %.4f, p99 %.4f\n", name.c_str(), speed, kChannels[k],
+                                m.at_seam[k], m.usual[k]);
+                }
+                EXPECT_LE(m.at_seam[k], m.usual[k]) << name << " at " << speed << "%, " << kChannels[k];
+            }
+        }
     }
 }
 
