@@ -257,11 +257,11 @@ void run_update(PyObject* module, WindowCommand& command) {
         if (!record) return;  // the source of a taken-up shake is gone: its keys stay
     }
     if (!record->ready) {
-        // No host needed for doing nothing. A state reset may have ended the preparation the
-        // preview still shows.
+        // No host needed for doing nothing but the preview of a chosen clip. A state reset may
+        // have ended the preparation the preview still shows; a clip chosen shows there instead.
         if (command.window_alive()) {
-            command.window().shake_preview->clear();
             command.window()._show_applied(false);
+            show_clip_before_prepare(module, command);
         }
         return;
     }

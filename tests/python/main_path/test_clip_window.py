@@ -111,3 +111,36 @@ class ClipPreviewTest(ClipWindowCase):
         self.assertEqual(preview.preview_data()["offsets"], later)
         self.choose(None)
         self.assertEqual((preview.preview_data(), preview.hint()), (None, "Prepare a shake to preview it here."))
+
+
+class PresetClipTest(ClipWindowCase):
+    def test_a_preset_holds_the_clip_chosen_and_a_preset_of_an_object_is_written_as_before(self):
+        for name, clip in (("walking", "walking"), (None, None)):
+            self.choose(name)
+            self.assertEqual(self.window._get_current_settings().get("clip"), clip, name)
+        self.assertEqual(sorted(self.window._get_current_settings()), ["camera", "settings", "source"])
+
+    def test_a_preset_naming_a_clip_chooses_it_while_no_shake_is_live_and_never_changes_a_live_one(self):
+        for live, chosen, said in ((False, "walking", "The preset picked clip walking."),
+                                   (True, None, "The preset's camera and source were not applied: the shake on "
+                                                "otherCam is live.")):
+            if live:
+                self.window.source_field.setText(SOURCE)
+                self.prepare_on(clips.OTHER, "animated")
+            self.stdout.parts[:] = []
+            self.window._apply_settings({"clip": "walking", "settings": {"amount": 90}})
+            self.assertEqual(self.window.clip_combo.itemData(self.window.clip_combo.currentIndex()), chosen, live)
+            self.assertIn(said, self.stdout.lines(), live)
+            self.assertEqual(self.window.amount_slider.value(), 90)
+            if not live:
+                self.assertEqual(len(self.window.shake_preview.preview_data()["weights"]), len(FRAMES))
+                # A preset that picks an object makes it the source again.
+                self.window._apply_settings({"source": SOURCE})
+                self.assertEqual(self.window.clip_combo.currentIndex(), 0)
+                self.window.amount_slider.setValue(100)
+
+    def test_a_preset_naming_a_clip_found_nowhere_keeps_the_source_and_says_so(self):
+        forget = standin.warnings[:]
+        self.window._apply_settings({"clip": "gone take"})
+        self.assertEqual(standin.warnings[len(forget):], ["Clip gone take of the preset not found in the clip files."])
+        self.assertEqual(self.window.clip_combo.currentIndex(), 0)
