@@ -72,9 +72,9 @@ QWidget* TremblaToolWindow::_build_setup_page() {
     start_row->addWidget(clip_offset_spin);
     start_row->addStretch();
     layout->addLayout(start_row);
-    connect(clip_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+    connect(clip_combo, static_cast<void (QComboBox::*)(int)>(&QComboBox::currentIndexChanged), this,
             [this](int index) { _guarded([this, index] { _choose_clip(index); }); });
-    connect(clip_offset_spin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+    connect(clip_offset_spin, static_cast<void (QSpinBox::*)(int)>(&QSpinBox::valueChanged), this,
             [this](int offset) { _guarded([this, offset] { _change_clip_offset(offset); }); });
     _refresh_clip_list();
     _show_clip_saving(false);
