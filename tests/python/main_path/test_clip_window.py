@@ -14,7 +14,7 @@ from maya import cmds  # noqa: E402
 import trembla_tool as tt  # noqa: E402
 
 PROFILES = ["hand-held", "walking", "vehicle", "earthquake"]
-BUILT_IN = " \u2014 384 fr @ 24 fps, built-in profile"
+BUILT_IN = u" \u2014 384 fr @ 24 fps, built-in profile"
 
 
 class ClipWindowCase(clips.ClipCase):
@@ -41,7 +41,7 @@ class ClipListTest(ClipWindowCase):
         self.saved_clip()
         self.window._refresh_clip_list()
         self.window.source_field.setText("rig")
-        take = "take 1 \u2014 %d fr @ 24 fps, from %s" % (len(FRAMES), SOURCE)
+        take = u"take 1 \u2014 %d fr @ 24 fps, from %s" % (len(FRAMES), SOURCE)
         self.assertEqual(self.entries(), [("Object: rig", None), (take, "take 1")] + profiles)
         tip = " ".join(self.window.clip_combo.itemToolTip(1).split())
         self.assertTrue(tip.startswith(take + ", saved 20"), tip)
