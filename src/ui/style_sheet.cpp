@@ -333,7 +333,7 @@ QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical {{
     height: 0px;
 }}
 
-/* The clip list on SETUP */
+/* ComboBox for Presets */
 QComboBox {{
     background-color: {bg_dark};
     border: 1px solid {border};
