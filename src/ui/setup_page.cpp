@@ -67,7 +67,9 @@ QWidget* TremblaToolWindow::_build_setup_page() {
     clip_offset_spin = new QSpinBox;
     clip_offset_spin->setObjectName(QStringLiteral("clip_offset_spin"));
     clip_offset_spin->setRange(0, 0);
-    clip_offset_spin->setFixedWidth(70);
+    // A number field like the slider rows' values: typed, or stepped with the arrow keys and the wheel.
+    clip_offset_spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    clip_offset_spin->setFixedWidth(60);
     clip_offset_spin->setEnabled(false);  // the object's entry plays no clip
     start_row->addWidget(clip_offset_spin);
     start_row->addStretch();
