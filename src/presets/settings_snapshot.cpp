@@ -90,7 +90,7 @@ std::optional<std::string> scene_name(const PresetJson& record, const char* memb
 
 }  // namespace
 
-PresetJson to_json(const ShakeControls& snapshot) {
+PresetJson to_json(const ShakeControls& snapshot, const std::string& clip) {
     PresetJson settings = PresetJson::object();
     for_each_setting(snapshot.settings,
                      [&settings](const char* name, const auto& value) { settings[name] = stored(value); });
@@ -98,6 +98,7 @@ PresetJson to_json(const ShakeControls& snapshot) {
     PresetJson record = PresetJson::object();
     record["camera"] = snapshot.camera_field;
     record["source"] = snapshot.source_field;
+    if (!clip.empty()) record["clip"] = clip;
     record["settings"] = std::move(settings);
     return record;
 }
@@ -110,6 +111,7 @@ PresetToApply read_preset_record(const PresetJson& record) {
     }
     result.camera = scene_name(record, "camera", result.warnings);
     result.source = scene_name(record, "source", result.warnings);
+    result.clip = scene_name(record, "clip", result.warnings);
 
     const auto settings = record.find("settings");
     if (settings == record.end()) return result;

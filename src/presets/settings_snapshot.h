@@ -10,8 +10,10 @@
 
 namespace trembla {
 
-// {"camera", "source", "settings": {the twenty members in order}}, a fresh object each call.
-PresetJson to_json(const ShakeControls& snapshot);
+// {"camera", "source", "settings": {the twenty members in order}}, a fresh object each call, with
+// "clip" after "source" when the shake is made of the clip `clip` rather than the object (a
+// preset of an object's shake is written as before).
+PresetJson to_json(const ShakeControls& snapshot, const std::string& clip = std::string());
 
 // What applying a preset record sets, member by member in apply order.
 struct PresetToApply {
@@ -19,6 +21,8 @@ struct PresetToApply {
     // host reports a node of that name. Nothing when missing, empty or ignored.
     std::optional<std::string> camera;
     std::optional<std::string> source;
+    // The clip the preset's shake is made of, as a non-empty name; it counts as the source.
+    std::optional<std::string> clip;
     // Every member resolved: missing or ignored ones hold the defaults; a mode text that names
     // none of the three reads as animated.
     ControlValues settings;

@@ -33,6 +33,12 @@ const ControlTip kTips[] = {
     {NAMED("camera_pick_btn"), "Takes the camera from the selection."},
     {MEMBER(source_field), "The object whose world motion becomes the shake, e.g. a hand-held rig."},
     {NAMED("source_pick_btn"), "Takes the source from the selection."},
+    {MEMBER(clip_combo),
+     "What the shake is made of: the object in SOURCE, or a saved clip or built-in profile (its length, rate "
+     "and origin shown), which needs no object in the scene. Applies at the next Prepare."},
+    {MEMBER(clip_offset_spin),
+     "Start, in clip frames: the clip frame the playback range starts on; the clip loops to fill the range. "
+     "Applies at the next Prepare."},
     {MEMBER(lag_trans_slider), "Lag T, in frames (0-15): the camera follows the source's translation this late."},
     {MEMBER(lag_rot_slider), "Lag R, in frames (0-15): the camera follows the source's rotation this late."},
     {MEMBER(smoothing_slider),

@@ -378,6 +378,12 @@ void TremblaToolWindow::_import_presets(const QString& path) {
 void TremblaToolWindow::_export_presets(const QString& path) {
     if (_context.export_presets) _context.export_presets(*this, path);
 }
+void TremblaToolWindow::_save_clip() {
+    if (_context.save_clip) _context.save_clip(*this);
+}
+void TremblaToolWindow::_refresh_clip_list() {
+    if (_context.refresh_clip_list) _context.refresh_clip_list(*this);
+}
 void TremblaToolWindow::_offer_preset_copy() {
     if (_context.offer_preset_copy) _context.offer_preset_copy(*this);
 }

@@ -10,6 +10,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFrame>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QPoint>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 
 #include "ui/guard.h"
@@ -87,6 +89,20 @@ public:
     // the clip frame the range starts on; a prepare reads them.
     std::string _source_clip;
     long long _clip_offset = 0;
+    // Saves the prepared shake as a clip under a name the user gives (the context's save_clip).
+    void _save_clip();
+    // Fills clip_combo again from the clip files and the built-in profiles (refresh_clip_list).
+    void _refresh_clip_list();
+    // Shows _source_clip and _clip_offset on clip_combo and clip_offset_spin, no handler run: a
+    // program chose them (a prepare, a shake taken up, an object picked).
+    void _show_source_choice();
+    // Save Clip saves a shake sampled from an object: enabled while one is applied, its tooltip
+    // saying why not otherwise. The commands call this whenever that changes.
+    void _show_clip_saving(bool from_object);
+    // The roles of a clip entry of clip_combo: the clip's name (none on the object's entry), and
+    // its length in frames at its own rate.
+    static constexpr int kClipNameRole = Qt::UserRole;
+    static constexpr int kClipFramesRole = Qt::UserRole + 1;
     // Shows the amount, speed and lag rows unless the mode is relax, and the axes' tooltips of the
     // mode.
     void _show_mode_rows();
@@ -165,6 +181,11 @@ public:
     // Setup page.
     QLineEdit* camera_field = nullptr;
     QLineEdit* source_field = nullptr;
+    // What the shake is made of: the object in source_field (the first entry), or a clip. The
+    // clip plays from clip frame clip_offset_spin; Save Clip keeps the prepared shake as a clip.
+    QComboBox* clip_combo = nullptr;
+    QSpinBox* clip_offset_spin = nullptr;
+    QPushButton* save_clip_btn = nullptr;
     SliderRow* lag_trans_slider = nullptr;
     SliderRow* lag_rot_slider = nullptr;
     SliderRow* smoothing_slider = nullptr;
@@ -236,6 +257,12 @@ private:
     void _export_chosen_presets() { _export_presets(); }
     // Sets the minimum height from what the pages, bars and buttons need (not below 380).
     void _fit_minimum_height();
+    // An entry of clip_combo was chosen / the start frame changed: the next prepare plays it, and
+    // the context's choose_clip shows it in the preview.
+    void _choose_clip(int index);
+    void _change_clip_offset(int offset);
+    // The object's entry names the object in source_field.
+    void _show_object_entry();
 
     // Every Qt entry point runs through this: a throw is reported, never passed to Qt. The reporter
     // is copied first: a command may delete the window, and its context with it.

@@ -103,7 +103,7 @@ QLabel.sourceLabel {{
     color: {text_dim};
 }}
 
-QLineEdit {{
+QLineEdit, QSpinBox {{
     background-color: {bg_dark};
     border: 1px solid {border};
     border-radius: 3px;
@@ -112,7 +112,7 @@ QLineEdit {{
     font-size: 11px;
 }}
 
-QLineEdit:focus {{
+QLineEdit:focus, QSpinBox:focus {{
     border: 1px solid {accent};
 }}
 

@@ -68,6 +68,11 @@ struct WindowContext {
     using FileCommand = std::function<void(TremblaToolWindow&, const QString& path)>;
     FileCommand import_presets;
     FileCommand export_presets;
+    // Save Clip was clicked; the clip list is to be filled again; a clip or its start was chosen
+    // (the preview shows the clip while nothing is prepared).
+    Command save_clip;
+    Command refresh_clip_list;
+    Command choose_clip;
     // The presets page was opened: a build without presets of its own may take another release's.
     Command offer_preset_copy;
 };

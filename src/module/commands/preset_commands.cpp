@@ -15,9 +15,11 @@
 #include "module/binding/errors.h"
 #include "module/binding/py_json.h"
 #include "module/binding/qt_values.h"
+#include "module/commands/clip_commands.h"
 #include "module/commands/preset_dialogs.h"
 #include "module/commands/window_command.h"
 #include "module/commands/window_controls.h"
+#include "module/functions/clip_functions.h"
 #include "module/functions/preset_functions.h"
 #include "module/state.h"
 #include "presets/atomic_file.h"
@@ -77,33 +79,61 @@ bool set_name_field(Host& host, WindowCommand& command, QLineEdit* TremblaToolWi
 // Where a preset's camera and source go. A shared preset is a studio's, loaded on every shot:
 // it never points the tool at a camera. While a shake is live, the settings go to it and the
 // camera and source stay; the user hears so. Otherwise the named nodes that exist are picked,
-// and the line names them: a camera changed without a word is easy to miss.
+// and the line names them: a camera changed without a word is easy to miss. A clip the preset
+// names counts as its source: chosen by the same rule, and only while the clip files offer it.
 struct PresetNames {
     enum Rule { picked, kept_for_live_shake, never } rule = picked;
     std::string live_camera;  // kept_for_live_shake: the camera it shakes
 };
 
-void apply_names(Host& host, WindowCommand& command, const PresetToApply& preset, const PresetNames& names) {
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& parts) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    }
+    return text;
+}
+
+void apply_names(PyObject* module, Host& host, WindowCommand& command, const PresetToApply& preset,
+                 const PresetNames& names) {
     if (names.rule == PresetNames::never) return;
     if (names.rule == PresetNames::kept_for_live_shake) {
         const auto differs = [&](const std::optional<std::string>& name, QLineEdit* TremblaToolWindow::*field) {
             return name && !name->empty() && *name != utf8_of((command.window().*field)->text());
         };
         if (differs(preset.camera, &TremblaToolWindow::camera_field) ||
-            differs(preset.source, &TremblaToolWindow::source_field)) {
+            differs(preset.source, &TremblaToolWindow::source_field) ||
+            (preset.clip && *preset.clip != command.window()._source_clip)) {
             host.print_line("The preset's camera and source were not applied: the shake on " +
                             shown_name(names.live_camera) + " is live.");
         }
         return;
     }
-    std::string picked;
+    std::vector<std::string> picked;
     if (set_name_field(host, command, &TremblaToolWindow::camera_field, preset.camera)) {
-        picked += "camera " + shown_name(*preset.camera);
+        picked.push_back("camera " + shown_name(*preset.camera));
     }
-    if (set_name_field(host, command, &TremblaToolWindow::source_field, preset.source)) {
-        picked += (picked.empty() ? "source " : " and source ") + shown_name(*preset.source);
+    const bool source_picked = set_name_field(host, command, &TremblaToolWindow::source_field, preset.source);
+    if (source_picked) picked.push_back("source " + shown_name(*preset.source));
+    std::optional<std::string> clip;
+    if (preset.clip) {
+        if (find_clip_by_name(module, host, *preset.clip)) {
+            clip = preset.clip;
+            picked.push_back("clip " + shown_name(*preset.clip));
+        } else {
+            host.warning("Clip " + shown_name(*preset.clip) + " of the preset not found in the clip files.");
+        }
     }
-    if (!picked.empty()) host.print_line("The preset picked " + picked + ".");
+    // The object a preset picks is the source again, as an object picked from the scene is.
+    if (clip || (source_picked && !command.window()._source_clip.empty())) {
+        TremblaToolWindow& window = command.window();
+        window._source_clip = clip.value_or(std::string());
+        window._clip_offset = 0;
+        window._show_source_choice();
+        show_clip_before_prepare(module, command);
+    }
+    if (!picked.empty()) host.print_line("The preset picked " + listed(picked) + ".");
 }
 
 // How the names of a preset applied now are treated (see apply_names).
@@ -118,7 +148,8 @@ PresetNames names_rule(PyObject* module, bool shared) {
 // buttons are set through their ordinary setters without blocking signals: their handlers
 // re-apply a prepared shake as if the user had made each change. Those handlers run host
 // commands, and so Python, so the window is asked for again before each control.
-void apply_record(Host& host, WindowCommand& command, const PresetJson& record, const PresetNames& names) {
+void apply_record(PyObject* module, Host& host, WindowCommand& command, const PresetJson& record,
+                  const PresetNames& names) {
     const PresetToApply preset = read_preset_record(record);
     for (const std::string& warning : preset.warnings) {
         host.warning(warning);
@@ -126,7 +157,7 @@ void apply_record(Host& host, WindowCommand& command, const PresetJson& record, 
     if (!record.is_object()) {
         return;  // ignored whole, as its warning says
     }
-    apply_names(host, command, preset, names);
+    apply_names(module, host, command, preset, names);
 
     for_each_setting(preset.settings,
                      [&command](const char* name, const auto& value) { set_control(command.window(), name, value); });
@@ -153,7 +184,7 @@ PresetJson record_json(PyObject* preset_data) {
         return PresetJson();  // applying warns that it expected an object
     }
     PresetJson record = PresetJson::object();
-    for (const char* member : {"camera", "source"}) {
+    for (const char* member : {"camera", "source", "clip"}) {
         if (PyRef value = dict_member(preset_data, member)) {
             record[member] = member_json(value.get());
         }
@@ -273,7 +304,7 @@ void save_preset(PyObject* module, TremblaToolWindow& target) {
             ask_user(module, command, "Preset '" + name + "' exists. Replace it?") != Answer::yes) {
             return;
         }
-        PresetJson snapshot = to_json(read_controls(command.window()));
+        PresetJson snapshot = to_json(read_controls(command.window()), command.window()._source_clip);
         const PresetUpdate update = update_presets(path, [&](PresetJson& presets) {
             presets[name] = std::move(snapshot);
             return true;
@@ -309,7 +340,7 @@ void load_selected_preset(PyObject* module, TremblaToolWindow& target, QListWidg
         {
             // The controls' updates run inside: loading a preset is one step to undo.
             const UndoChunk chunk(host, "Trembla: load preset");
-            apply_record(host, command, found->record, names_rule(module, found->shared));
+            apply_record(module, host, command, found->record, names_rule(module, found->shared));
         }
         command.window()._switch_tab(0);
         host.in_view_message("Preset '" + *name + "' loaded!");
@@ -538,7 +569,9 @@ void install_preset_commands(WindowContext& context, PyObject* module) {
     context.offer_preset_copy = [module](TremblaToolWindow& w) { offer_preset_copy(module, w); };
 }
 
-PyRef current_settings(TremblaToolWindow& window) { return python_from_json(to_json(read_controls(window))); }
+PyRef current_settings(TremblaToolWindow& window) {
+    return python_from_json(to_json(read_controls(window), window._source_clip));
+}
 
 PresetJson preset_record_from_python(PyObject* preset_data) { return record_json(preset_data); }
 
@@ -546,7 +579,7 @@ void apply_settings(PyObject* module, TremblaToolWindow& target, const PresetJso
     run_window_command(module, target, CommandKind::Presets, [&](WindowCommand& command) {
         py::PythonHost host = host_for(module);
         const UndoChunk chunk(host, "Trembla: apply preset");
-        apply_record(host, command, preset_record, names_rule(module, false));
+        apply_record(module, host, command, preset_record, names_rule(module, false));
     });
 }
 

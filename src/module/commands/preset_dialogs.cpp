@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 
 #include "module/binding/qt_values.h"
+#include "module/binding/readers.h"
 #include "module/functions/preset_functions.h"
 #include "module/registry.h"
 #include "pyhost/python_error.h"
@@ -93,6 +95,27 @@ std::optional<std::string> choose_preset_file(PyObject* module, WindowCommand& c
     if (accepted != QDialog::Accepted || files.isEmpty()) return std::nullopt;
     PyRef path = checked(py::text(utf8_of(files.front())));
     return store_path_of(path.get());
+}
+
+std::optional<std::string> ask_name(PyObject* module, WindowCommand& command, const std::string& title,
+                                    const std::string& text) {
+    if (std::optional<PyRef> hook = dialog_hook(module)) {
+        PyRef chosen = call_hook(*hook, "name", text);
+        const int given = PyObject_IsTrue(chosen.get());
+        if (given < 0) py::throw_python_error();
+        if (given == 0) return std::nullopt;
+        return text_arg(chosen.get(), "the name answered");
+    }
+    // On the heap and watched, as the question box: the window may go while the dialog runs.
+    QPointer<QInputDialog> dialog = new QInputDialog(&command.window());
+    dialog->setWindowTitle(qstring_of(title));
+    dialog->setLabelText(qstring_of(text));
+    dialog->setInputMode(QInputDialog::TextInput);
+    const int accepted = dialog->exec();
+    const QString name = dialog ? dialog->textValue() : QString();
+    delete dialog.data();
+    if (accepted != QDialog::Accepted || name.isEmpty()) return std::nullopt;
+    return utf8_of(name);
 }
 
 }  // namespace trembla::ext

@@ -13,6 +13,7 @@
 #include "core/camera_mode.h"
 #include "core/ranges.h"
 #include "module/binding/error_report.h"
+#include "module/commands/clip_commands.h"
 #include "module/commands/fade_overlap.h"
 #include "module/commands/progress_timing.h"
 #include "module/commands/shake_preview_feed.h"
@@ -256,11 +257,11 @@ void run_update(PyObject* module, WindowCommand& command) {
         if (!record) return;  // the source of a taken-up shake is gone: its keys stay
     }
     if (!record->ready) {
-        // No host needed for doing nothing. A state reset may have ended the preparation the
-        // preview still shows.
+        // No host needed for doing nothing but the preview of a chosen clip. A state reset may
+        // have ended the preparation the preview still shows; a clip chosen shows there instead.
         if (command.window_alive()) {
-            command.window().shake_preview->clear();
             command.window()._show_applied(false);
+            show_clip_before_prepare(module, command);
         }
         return;
     }
@@ -380,6 +381,8 @@ void ending_command(PyObject* module, TremblaToolWindow& target, Workflow&& work
         }
         if (!keep_record(module, taken, std::move(work))) throw PreparationReplaced();
         show_unprepared(command.window());
+        // Nothing is prepared any more: a clip chosen shows in the preview again.
+        show_clip_before_prepare(module, command);
     });
 }
 
@@ -481,7 +484,12 @@ void install_selection_commands(WindowContext& context, PyObject* module) {
         // An object picked is the source again, in place of any clip.
         const QPointer<TremblaToolWindow> alive(&w);
         pick_command<&set_source, &TremblaToolWindow::source_field>(module, w);
-        if (alive && !alive->source_field->text().isEmpty()) alive->_source_clip.clear();
+        if (alive && !alive->source_field->text().isEmpty() && !alive->_source_clip.empty()) {
+            alive->_source_clip.clear();
+            alive->_clip_offset = 0;
+            alive->_show_source_choice();
+            alive->shake_preview->clear();
+        }
     };
 }
 

@@ -68,6 +68,7 @@ void show_record(TremblaToolWindow& w, const Prepared& record) {
     // A shake that plays a clip names it as its source: Re-Prepare plays it again.
     w._source_clip = record.clip ? record.clip->name : std::string();
     w._clip_offset = record.clip ? record.clip->offset : 0;
+    w._show_source_choice();
     ShakeControls shown = read_controls(w);
     if (record.noted && record.noted->settings) {
         shown.settings = *record.noted->settings;
@@ -79,6 +80,7 @@ void show_record(TremblaToolWindow& w, const Prepared& record) {
     show_box(w.bypass_cb, shown.bypass);
     show_prepared_button(w);
     w._show_applied(true);
+    w._show_clip_saving(!record.clip);
     if (record.samples_pending) {
         // The preview needs the source's samples, read at the first command that keys: showing
         // the window steps no time to read them.
@@ -166,6 +168,7 @@ void show_prepared_button(TremblaToolWindow& window) { show_prepare_button(windo
 void show_unprepared(TremblaToolWindow& window) {
     show_prepare_button(window, "Prepare Shake", "primaryBtn");
     window._show_applied(false);
+    window._show_clip_saving(false);
     window.shake_preview->clear();
     clear_bypass(window);
 }
@@ -196,6 +199,11 @@ SceneWatch::~SceneWatch() {
         // The command keyed what its controls say, and the camera notes it so.
         const PreparedRecord record = current_prepared(module_);
         command_.window()._shown_note = record->ready ? record->noted_text : std::string();
+        // Save Clip follows what the command left: a shake of an object, or none to save.
+        // (Not while the window is still being built.)
+        if (command_.window().save_clip_btn != nullptr) {
+            command_.window()._show_clip_saving(record->ready && !record->clip);
+        }
         py::PythonHost host = host_for(module_);
         follower().after_command(host, record);
     } catch (...) {

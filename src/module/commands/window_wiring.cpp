@@ -1,6 +1,7 @@
 #include "module/commands/window_wiring.h"
 
 #include "module/binding/error_report.h"
+#include "module/commands/clip_commands.h"
 #include "module/commands/dock_commands.h"
 #include "module/commands/preset_commands.h"
 #include "module/commands/scene_commands.h"
@@ -15,6 +16,7 @@ WindowContext make_window_context(PyObject* module) {
     install_scene_commands(context, module);
     install_preset_commands(context, module);
     install_dock_commands(context, module);
+    install_clip_commands(context, module);
     return context;
 }
 

@@ -3,7 +3,7 @@
 // the faces of every control (Control, WidgetControl, StackControl); each family of controls has
 // a file of its own: text_controls (LineEditControl, LabelControl), button_controls (ButtonControl,
 // ButtonGroupControl), list_controls (ListControl, ListItem), slider_controls (SliderControl,
-// SliderRow), shake_preview_control (ShakePreviewControl). Internal to the control faces.
+// SliderRow), choice_controls (ComboControl, SpinControl), shake_preview_control (ShakePreviewControl). Internal to the control faces.
 #pragma once
 
 #include <cstdint>
@@ -99,6 +99,8 @@ extern PyMethodDef kSliderMethods[];
 extern PyMethodDef kSliderRowMethods[];
 extern PyGetSetDef kSliderRowParts[];
 extern PyMethodDef kShakePreviewMethods[];
+extern PyMethodDef kComboMethods[];
+extern PyMethodDef kSpinMethods[];
 
 // ListItem stands for a list entry, not a control: its own object, made by make_list_item_type.
 extern PyTypeObject g_list_item_type;

@@ -6,11 +6,13 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedWidget>
 
 #include "module/binding/errors.h"
@@ -176,6 +178,8 @@ PyTypeObject g_slider_type{};
 PyTypeObject g_slider_row_type{};
 PyTypeObject g_button_group_type{};
 PyTypeObject g_shake_preview_type{};
+PyTypeObject g_combo_type{};
+PyTypeObject g_spin_type{};
 
 // Filled once, in base-before-derived order, before PyType_Ready sees any of them.
 void define_types() {
@@ -197,6 +201,10 @@ void define_types() {
                                     kButtonGroupMethods, &g_control_type);
     g_shake_preview_type = make_type("trembla_tool.ShakePreviewControl", "The graph of the shake on the shake page.",
                                      kShakePreviewMethods, &g_widget_type);
+    g_combo_type =
+        make_type("trembla_tool.ComboControl", "The clip list on the setup page.", kComboMethods, &g_widget_type);
+    g_spin_type =
+        make_type("trembla_tool.SpinControl", "A number box: the clip's start frame.", kSpinMethods, &g_widget_type);
     g_list_item_type = make_list_item_type();
 }
 
@@ -218,6 +226,12 @@ PyTypeObject* proxy_type_for(QObject* control) {
     }
     if (qobject_cast<QListWidget*>(control) != nullptr) {
         return &g_list_type;
+    }
+    if (qobject_cast<QComboBox*>(control) != nullptr) {
+        return &g_combo_type;
+    }
+    if (qobject_cast<QSpinBox*>(control) != nullptr) {
+        return &g_spin_type;
     }
     if (qobject_cast<QStackedWidget*>(control) != nullptr) {
         return &g_stack_type;
@@ -246,7 +260,7 @@ void register_control_types(PyObject* module) {
     }
     for (PyTypeObject* type : {&g_control_type, &g_widget_type, &g_line_edit_type, &g_label_type, &g_button_type,
                                &g_list_type, &g_stack_type, &g_slider_type, &g_slider_row_type, &g_button_group_type,
-                               &g_shake_preview_type, &g_list_item_type}) {
+                               &g_shake_preview_type, &g_combo_type, &g_spin_type, &g_list_item_type}) {
         if (PyType_Ready(type) < 0) {
             py::throw_python_error();
         }

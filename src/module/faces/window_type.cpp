@@ -147,6 +147,7 @@ PyObject* window_prepare_shake(PyObject* self, PyObject* args, PyObject* kwargs)
         TremblaToolWindow& window = live_window(self);
         window._source_clip = clip;
         window._clip_offset = offset;
+        window._show_source_choice();
         window._prepare_shake();
         return none().release();
     });
@@ -260,6 +261,10 @@ PyMethodDef kWindowMethods[] = {
      "Load selected preset."},
     {"_delete_selected_preset", run_command<&TremblaToolWindow::_delete_selected_preset>, METH_NOARGS,
      "Delete selected preset."},
+    {"_save_clip", run_command<&TremblaToolWindow::_save_clip>, METH_NOARGS,
+     "Saves the prepared shake of an object as a clip under a name asked for, and chooses that clip."},
+    {"_refresh_clip_list", run_command<&TremblaToolWindow::_refresh_clip_list>, METH_NOARGS,
+     "Fills the clip list again from the clip files and the built-in profiles."},
     {"_refresh_preset_list", run_command<&TremblaToolWindow::_refresh_preset_list>, METH_NOARGS,
      "Refresh presets list."},
     {"_import_presets", TREMBLA_KEYWORDS_FUNCTION(window_preset_file_command<&TremblaToolWindow::_import_presets>),
@@ -310,6 +315,9 @@ const ControlAttribute kControls[] = {
     {"dock_btn", control_of<&TremblaToolWindow::dock_btn>},
     {"camera_field", control_of<&TremblaToolWindow::camera_field>},
     {"source_field", control_of<&TremblaToolWindow::source_field>},
+    {"clip_combo", control_of<&TremblaToolWindow::clip_combo>},
+    {"clip_offset_spin", control_of<&TremblaToolWindow::clip_offset_spin>},
+    {"save_clip_btn", control_of<&TremblaToolWindow::save_clip_btn>},
     {"lag_trans_slider", control_of<&TremblaToolWindow::lag_trans_slider>},
     {"lag_rot_slider", control_of<&TremblaToolWindow::lag_rot_slider>},
     {"smoothing_slider", control_of<&TremblaToolWindow::smoothing_slider>},

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,6 +82,25 @@ TEST(PresetRecord, EmptyCameraOrSourceIsNotApplied) {
     EXPECT_FALSE(applied.camera);
     EXPECT_FALSE(applied.source);
     EXPECT_TRUE(applied.warnings.empty());
+}
+
+TEST(PresetRecord, AClipIsWrittenAfterTheSourceOnlyWhenChosenAndReadBackAsTheSource) {
+    const struct {
+        const char* clip;
+        std::vector<std::string> members;
+        std::optional<std::string> read;
+    } cases[] = {
+        {"", {"camera", "source", "settings"}, std::nullopt},
+        {"take 3", {"camera", "source", "clip", "settings"}, std::string("take 3")},
+    };
+    for (const auto& c : cases) {
+        const PresetJson record = to_json(ShakeControls{}, c.clip);
+        EXPECT_EQ(member_names(record), c.members) << c.clip;
+        EXPECT_EQ(read_preset_record(record).clip, c.read) << c.clip;
+    }
+    const PresetToApply wrong = read_preset_record(PresetJson::parse(R"({"clip": 3})"));
+    EXPECT_FALSE(wrong.clip);
+    EXPECT_EQ(wrong.warnings, (std::vector<std::string>{"Preset value for 'clip' ignored: expected text."}));
 }
 
 TEST(PresetRecord, ModeIsStaticRelaxOrElseAnimated) {

@@ -54,10 +54,47 @@ const ExpectedRow kRows[] = {
     {"rot_z_slider", &TremblaToolWindow::rot_z_slider, "Z", 0, 100, 100, 35},
 };
 
-TEST_F(WindowPages, BuildingTheWindowRunsNoUpdateAndFillsThePresetListOnce) {
+TEST_F(WindowPages, BuildingTheWindowRunsNoUpdateAndFillsThePresetAndClipListsOnce) {
     EXPECT_EQ((*counts)["update_shake"], 0);
     EXPECT_EQ((*counts)["refresh_preset_list"], 1);
-    EXPECT_EQ(counts->calls.size(), 1u) << "only the preset list refresh runs while building";
+    EXPECT_EQ((*counts)["refresh_clip_list"], 1);
+    EXPECT_EQ(counts->calls.size(), 2u) << "only the list refreshes run while building";
+}
+
+TEST_F(WindowPages, AClipChosenIsTheNextPrepareSourceFromItsStartAndSaveClipWaitsForAShakeOfAnObject) {
+    QComboBox* combo = window->clip_combo;
+    ASSERT_EQ(combo->count(), 1);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("Object: none picked"));
+    window->source_field->setText(QStringLiteral("rig"));
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("Object: rig"));
+    combo->addItem(QStringLiteral("take"), QStringLiteral("take"));
+    combo->setItemData(1, 24, TremblaToolWindow::kClipFramesRole);
+    const struct {
+        int index;
+        int offset;
+        std::string clip;
+        bool spin_enabled;
+        int spin_maximum;
+    } steps[] = {{1, 5, "take", true, 23}, {0, 0, "", false, 0}};
+    for (const auto& step : steps) {
+        combo->setCurrentIndex(step.index);
+        window->clip_offset_spin->setValue(step.offset);
+        EXPECT_EQ(window->_source_clip, step.clip);
+        EXPECT_EQ(window->_clip_offset, step.offset);
+        EXPECT_EQ(window->clip_offset_spin->isEnabled(), step.spin_enabled);
+        EXPECT_EQ(window->clip_offset_spin->maximum(), step.spin_maximum);
+    }
+    EXPECT_EQ((*counts)["choose_clip"], 3) << "each choice and each start shows in the preview";
+    // A clip the files no longer hold, named by a program, is still shown.
+    window->_source_clip = "gone";
+    window->_show_source_choice();
+    EXPECT_EQ(combo->currentText(), QStringLiteral("gone"));
+    EXPECT_EQ((*counts)["choose_clip"], 3);
+
+    window->save_clip_btn->click();
+    window->_show_clip_saving(true);
+    window->save_clip_btn->click();
+    EXPECT_EQ((*counts)["save_clip"], 1);
 }
 
 TEST_F(WindowPages, SliderRowsHaveTheirCaptionsRangesAndDefaults) {
@@ -183,7 +220,7 @@ TEST_F(WindowPages, ReturnInAFieldCommitsOnlyThatField) {
     EXPECT_EQ(modal_boxes, 0);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ((*counts)["update_shake"], 1) << "the ranges field alone commits to an update";
-    EXPECT_EQ(counts->calls.size(), 2u) << "besides the construction's preset list refresh";
+    EXPECT_EQ(counts->calls.size(), 3u) << "besides the construction's preset and clip list refreshes";
 }
 
 TEST_F(WindowPages, TextFieldsStartAsDesigned) {
@@ -217,7 +254,8 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     window->bake_btn->click();
     window->preset_list->addItem(QStringLiteral("mine"));
     window->preset_list->setCurrentRow(0);
-    const QList<QPushButton*> pick_buttons = window->content_stack->widget(0)->findChildren<QPushButton*>();
+    QList<QPushButton*> pick_buttons = window->content_stack->widget(0)->findChildren<QPushButton*>();
+    pick_buttons.removeAll(window->save_clip_btn);
     ASSERT_EQ(pick_buttons.size(), 2);
     for (QPushButton* pick : pick_buttons) {
         EXPECT_EQ(pick->text(), QStringLiteral("<"));

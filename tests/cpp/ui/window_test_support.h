@@ -43,6 +43,9 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
     context.import_presets = counter("import_presets");
     context.export_presets = counter("export_presets");
     context.offer_preset_copy = counter("offer_preset_copy");
+    context.save_clip = counter("save_clip");
+    context.refresh_clip_list = counter("refresh_clip_list");
+    context.choose_clip = counter("choose_clip");
     context.load_selected_preset = [counts](TremblaToolWindow&, QListWidgetItem* item) {
         ++counts->calls["load_selected_preset"];
         counts->loaded_items.push_back(item);
