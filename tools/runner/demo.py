@@ -49,6 +49,14 @@ def run_demo(host, out_dir, keep_open=False):
         save_and_load_preset(host, window, demo_scene.PRESET_NAME)
         pump()
         files.append(tt.get_preset_file_path())
+        # The shake kept as a clip beside the preset and chosen in the clip list, so that the setup
+        # page's picture shows the list; the live shake stays the object's.
+        tt.save_clip(demo_scene.CLIP_NAME)
+        window._refresh_clip_list()
+        combo = window.clip_combo
+        combo.setCurrentIndex(next(i for i in range(combo.count()) if combo.itemData(i) == demo_scene.CLIP_NAME))
+        pump()
+        files.append(tt.get_clip_file_path())
         page_files, how = render_pages(window, os.path.join(out_dir, "pages"), host.module_dir, pump)
     preset = demo_scene.PRESET["settings"]
     record = tt._prepared

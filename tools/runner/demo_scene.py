@@ -15,6 +15,7 @@ CAMERA_FOV = "39.5978"  # a 35 mm lens on a full-frame back, vertical
 # The settings the demo applies after preparing, as a preset of the window's presets page stores
 # them: a soft hand-held follow, strongest on the vertical bumps, fading in and out over the shot.
 PRESET_NAME = "handheld_follow"
+CLIP_NAME = "demo_take"  # the demo's shake kept as a clip
 PRESET = {
     "camera": CAMERA,
     "source": SOURCE,

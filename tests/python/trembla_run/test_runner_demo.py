@@ -35,6 +35,8 @@ class DemoTest(TempDirCase):
         # The preset went through the presets page: saved there, with the demo's results.
         with open(os.path.join(out_dir, "trembla_presets.json")) as handle:
             self.assertIn('"%s"' % demo_scene.PRESET_NAME, handle.read())
+        with open(os.path.join(out_dir, "trembla_clips.json")) as handle:  # and the shake as a clip
+            self.assertIn('"%s"' % demo_scene.CLIP_NAME, handle.read())
 
         plot = os.path.join(out_dir, "shake_plot.png")
         if has_matplotlib():
