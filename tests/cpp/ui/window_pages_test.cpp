@@ -83,19 +83,13 @@ TEST_F(WindowPages, AClipChosenIsTheNextPrepareSourceFromItsStartAndSaveClipWait
         EXPECT_EQ(window->_clip_offset, step.offset);
         EXPECT_EQ(window->clip_offset_spin->isEnabled(), step.spin_enabled);
         EXPECT_EQ(window->clip_offset_spin->maximum(), step.spin_maximum);
-        EXPECT_EQ(window->export_clips_btn->isEnabled(), step.spin_enabled) << "Export Clip writes a clip chosen";
     }
-    window->export_clips_btn->click();
     EXPECT_EQ((*counts)["choose_clip"], 3) << "each choice and each start shows in the preview";
     // A clip the files no longer hold, named by a program, is still shown.
     window->_source_clip = "gone";
     window->_show_source_choice();
     EXPECT_EQ(combo->currentText(), QStringLiteral("gone"));
     EXPECT_EQ((*counts)["choose_clip"], 3);
-    window->export_clips_btn->click();
-    window->import_clips_btn->click();
-    EXPECT_EQ((*counts)["export_clip"], 1);
-    EXPECT_EQ((*counts)["import_clips"], 1);
 
     window->save_clip_btn->click();
     window->_show_clip_saving(true);
@@ -261,9 +255,7 @@ TEST_F(WindowPages, ButtonsCallTheirCommands) {
     window->preset_list->addItem(QStringLiteral("mine"));
     window->preset_list->setCurrentRow(0);
     QList<QPushButton*> pick_buttons = window->content_stack->widget(0)->findChildren<QPushButton*>();
-    for (QPushButton* clip_button : {window->save_clip_btn, window->import_clips_btn, window->export_clips_btn}) {
-        pick_buttons.removeAll(clip_button);
-    }
+    pick_buttons.removeAll(window->save_clip_btn);
     ASSERT_EQ(pick_buttons.size(), 2);
     for (QPushButton* pick : pick_buttons) {
         EXPECT_EQ(pick->text(), QStringLiteral("<"));

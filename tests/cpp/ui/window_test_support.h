@@ -46,8 +46,6 @@ inline WindowContext counting_context(const std::shared_ptr<CommandCounts>& coun
     context.save_clip = counter("save_clip");
     context.refresh_clip_list = counter("refresh_clip_list");
     context.choose_clip = counter("choose_clip");
-    context.import_clips = counter("import_clips");
-    context.export_clip = counter("export_clip");
     context.load_selected_preset = [counts](TremblaToolWindow&, QListWidgetItem* item) {
         ++counts->calls["load_selected_preset"];
         counts->loaded_items.push_back(item);
