@@ -36,8 +36,6 @@ const ControlTip kTips[] = {
     {MEMBER(clip_combo),
      "What the shake is made of: the object in SOURCE, or a saved clip or built-in profile (its length, rate "
      "and origin shown), which needs no object in the scene. Applies at the next Prepare."},
-    {MEMBER(import_clips_btn),
-     "Adds the clips of a clip file to yours, to choose in the list; a clip of the same name is replaced."},
     {MEMBER(clip_offset_spin),
      "Start, in clip frames: the clip frame the playback range starts on; the clip loops to fill the range. "
      "Applies at the next Prepare."},
@@ -104,15 +102,6 @@ void TremblaToolWindow::_show_applied(bool applied) {
             wrapped_tip(applied ? QString::fromUtf8(entry.tip)
                                 : QStringLiteral("%1: %2").arg(QLatin1String(entry.name), QString::fromUtf8(why_not))));
     }
-}
-
-void TremblaToolWindow::_show_clip_export(bool clip_chosen) {
-    export_clips_btn->setEnabled(clip_chosen);
-    export_clips_btn->setToolTip(wrapped_tip(
-        clip_chosen ? QStringLiteral("Writes the clip chosen above to a clip file of your choice, to share or import "
-                                     "elsewhere.")
-                    : QStringLiteral("Export Clip: choose a clip or profile in the list first; the object's entry is "
-                                     "sampled at Prepare, not a clip.")));
 }
 
 void TremblaToolWindow::_show_axis_tips(bool relax) {

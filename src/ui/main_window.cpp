@@ -381,12 +381,6 @@ void TremblaToolWindow::_export_presets(const QString& path) {
 void TremblaToolWindow::_save_clip() {
     if (_context.save_clip) _context.save_clip(*this);
 }
-void TremblaToolWindow::_import_clips() {
-    if (_context.import_clips) _context.import_clips(*this);
-}
-void TremblaToolWindow::_export_clip() {
-    if (_context.export_clip) _context.export_clip(*this);
-}
 void TremblaToolWindow::_refresh_clip_list() {
     if (_context.refresh_clip_list) _context.refresh_clip_list(*this);
 }

@@ -91,10 +91,6 @@ public:
     long long _clip_offset = 0;
     // Saves the prepared shake as a clip under a name the user gives (the context's save_clip).
     void _save_clip();
-    // Puts the clips of a clip file the user picks into theirs / writes the chosen clip to a clip
-    // file of the user's choice (the context's import_clips, export_clip).
-    void _import_clips();
-    void _export_clip();
     // Fills clip_combo again from the clip files and the built-in profiles (refresh_clip_list).
     void _refresh_clip_list();
     // Shows _source_clip and _clip_offset on clip_combo and clip_offset_spin, no handler run: a
@@ -103,9 +99,6 @@ public:
     // Save Clip saves a shake sampled from an object: enabled while one is applied, its tooltip
     // saying why not otherwise. The commands call this whenever that changes.
     void _show_clip_saving(bool from_object);
-    // Export Clip writes the entry chosen in clip_combo: enabled on a clip or profile, its tooltip
-    // saying why not on the object's entry.
-    void _show_clip_export(bool clip_chosen);
     // The roles of a clip entry of clip_combo: the clip's name (none on the object's entry), and
     // its length in frames at its own rate.
     static constexpr int kClipNameRole = Qt::UserRole;
@@ -193,8 +186,6 @@ public:
     QComboBox* clip_combo = nullptr;
     QSpinBox* clip_offset_spin = nullptr;
     QPushButton* save_clip_btn = nullptr;
-    QPushButton* import_clips_btn = nullptr;
-    QPushButton* export_clips_btn = nullptr;
     SliderRow* lag_trans_slider = nullptr;
     SliderRow* lag_rot_slider = nullptr;
     SliderRow* smoothing_slider = nullptr;

@@ -59,23 +59,6 @@ QWidget* TremblaToolWindow::_build_setup_page() {
     clip_row->addWidget(save_clip_btn);
     layout->addLayout(clip_row);
 
-    // Clip files in and out, one half of the column each.
-    auto* clip_file_row = new QHBoxLayout;
-    clip_file_row->setSpacing(4);
-    const auto add_clip_file_button = [&](QPushButton*& button, const char* caption, const char* name,
-                                          void (TremblaToolWindow::*command)()) {
-        button = new QPushButton(QString::fromUtf8(caption));
-        set_style_class(button, "smallBtn");
-        button->setObjectName(QLatin1String(name));
-        _connect_user_command(button, command);
-        clip_file_row->addWidget(button, 1);
-    };
-    add_clip_file_button(import_clips_btn, "Import Clips\xE2\x80\xA6", "import_clips_btn",
-                         &TremblaToolWindow::_import_clips);
-    add_clip_file_button(export_clips_btn, "Export Clip\xE2\x80\xA6", "export_clips_btn",
-                         &TremblaToolWindow::_export_clip);
-    layout->addLayout(clip_file_row);
-
     auto* start_row = new QHBoxLayout;
     start_row->setSpacing(8);
     auto* start_label = make_styled_label("Start", "sliderLabel");
@@ -97,7 +80,6 @@ QWidget* TremblaToolWindow::_build_setup_page() {
             [this](int offset) { _guarded([this, offset] { _change_clip_offset(offset); }); });
     _refresh_clip_list();
     _show_clip_saving(false);
-    _show_clip_export(clip_combo->currentIndex() > 0);
 
     const auto add_row = [&](SliderRow*& row, const char* caption, int min_val, int max_val, int default_value) {
         row = new SliderRow(QString::fromLatin1(caption), min_val, max_val, default_value, 55);
@@ -163,7 +145,6 @@ void TremblaToolWindow::_show_source_choice() {
     clip_offset_spin->setEnabled(index > 0);
     clip_offset_spin->setRange(0, std::max(0, frames - 1));
     clip_offset_spin->setValue(static_cast<int>(std::clamp<long long>(_clip_offset, 0, clip_offset_spin->maximum())));
-    _show_clip_export(index > 0);
 }
 
 void TremblaToolWindow::_show_clip_saving(bool from_object) {

@@ -73,10 +73,6 @@ struct WindowContext {
     Command save_clip;
     Command refresh_clip_list;
     Command choose_clip;
-    // Import Clips / Export Clip were clicked: the user picks the clip file to read / to write
-    // the clip chosen in the list to.
-    Command import_clips;
-    Command export_clip;
     // The presets page was opened: a build without presets of its own may take another release's.
     Command offer_preset_copy;
 };

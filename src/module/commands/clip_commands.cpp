@@ -138,44 +138,6 @@ void save_clip_command(PyObject* module, TremblaToolWindow& target) {
     });
 }
 
-const FileChoice kClipFileChoice{false, "Import Clips", "Clip files (*.json);;All files (*)", nullptr};
-
-// Puts the clips of a clip file the user picks into theirs (import_clips says what it did), then
-// lists them.
-void import_clips_command(PyObject* module, TremblaToolWindow& target) {
-    run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
-        const std::optional<PyRef> file = choose_file(module, command, kClipFileChoice);
-        if (!file) return;
-        PyRef imported = py::checked(
-            PyObject_CallMethod(module, const_cast<char*>("import_clips"), const_cast<char*>("(O)"), file->get()));
-        fill_clip_list(module, command);
-    });
-}
-
-// Writes the clip or profile chosen in the list to a clip file the user picks.
-void export_clip_command(PyObject* module, TremblaToolWindow& target) {
-    run_window_command(module, target, CommandKind::Presets, [module](WindowCommand& command) {
-        // Read before anything runs Python: the entry goes with the list.
-        QComboBox& combo = *command.window().clip_combo;
-        const std::string name =
-            utf8_of(combo.itemData(combo.currentIndex(), TremblaToolWindow::kClipNameRole).toString());
-        if (name.empty()) {
-            host_for(module).warning("Please choose a clip to export.");
-            return;
-        }
-        FileChoice choice = kClipFileChoice;
-        choice.save = true;
-        choice.caption = "Export Clip";
-        choice.default_name = "trembla_clips.json";
-        const std::optional<PyRef> file = choose_file(module, command, choice);
-        if (!file) return;
-        PyRef entry = py::checked(py::text(name));
-        PyRef names = py::checked(Py_BuildValue("[O]", entry.get()));
-        PyRef exported = py::checked(PyObject_CallMethod(module, const_cast<char*>("export_clips"),
-                                                         const_cast<char*>("(OO)"), file->get(), names.get()));
-    });
-}
-
 }  // namespace
 
 void fill_clip_list(PyObject* module, WindowCommand& command) {
@@ -229,8 +191,6 @@ void install_clip_commands(WindowContext& context, PyObject* module) {
     context.save_clip = [module](TremblaToolWindow& w) { save_clip_command(module, w); };
     context.refresh_clip_list = [module](TremblaToolWindow& w) { refresh_clip_list(module, w); };
     context.choose_clip = [module](TremblaToolWindow& w) { choose_clip_command(module, w); };
-    context.import_clips = [module](TremblaToolWindow& w) { import_clips_command(module, w); };
-    context.export_clip = [module](TremblaToolWindow& w) { export_clip_command(module, w); };
 }
 
 }  // namespace trembla::ext

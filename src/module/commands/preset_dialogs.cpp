@@ -20,6 +20,8 @@ using py::PyRef;
 
 namespace {
 
+const char* const kFileFilter = "Preset files (*.json);;All files (*)";
+
 // The module's hook, or nothing when it is unset or None.
 std::optional<PyRef> dialog_hook(PyObject* module) {
     PyRef hook = PyRef::steal(PyObject_GetAttrString(module, "_dialog_hook"));
@@ -69,36 +71,30 @@ Answer ask_user(PyObject* module, WindowCommand& command, const std::string& tex
     return closed;
 }
 
-std::optional<PyRef> choose_file(PyObject* module, WindowCommand& command, const FileChoice& choice) {
+std::optional<std::string> choose_preset_file(PyObject* module, WindowCommand& command, bool save) {
+    const char* caption = save ? "Export Presets" : "Import Presets";
     if (std::optional<PyRef> hook = dialog_hook(module)) {
-        PyRef chosen = call_hook(*hook, choice.save ? "save" : "open", choice.caption);
+        PyRef chosen = call_hook(*hook, save ? "save" : "open", caption);
         const int picked = PyObject_IsTrue(chosen.get());
         if (picked < 0) py::throw_python_error();
         if (picked == 0) return std::nullopt;
-        return chosen;
+        return store_path_of(chosen.get());
     }
     // The user's home folder, not the host's working folder (Maya's install folder, often not
-    // writable); a save offers a file name there.
+    // writable); an export offers a file name there.
     const QString start =
-        choice.save ? QDir(QDir::homePath()).filePath(QString::fromLatin1(choice.default_name)) : QDir::homePath();
-    QPointer<QFileDialog> dialog = new QFileDialog(&command.window(), QString::fromLatin1(choice.caption), start,
-                                                   QString::fromLatin1(choice.filter));
-    dialog->setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (choice.save) dialog->setDefaultSuffix(QStringLiteral("json"));
+        save ? QDir(QDir::homePath()).filePath(QStringLiteral("trembla_presets.json")) : QDir::homePath();
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(&command.window(), QString::fromLatin1(caption), start, QString::fromLatin1(kFileFilter));
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) dialog->setDefaultSuffix(QStringLiteral("json"));
     const int accepted = dialog->exec();
     const QStringList files = dialog ? dialog->selectedFiles() : QStringList();
     delete dialog.data();
     if (accepted != QDialog::Accepted || files.isEmpty()) return std::nullopt;
-    return checked(py::text(utf8_of(files.front())));
-}
-
-std::optional<std::string> choose_preset_file(PyObject* module, WindowCommand& command, bool save) {
-    const FileChoice choice{save, save ? "Export Presets" : "Import Presets", "Preset files (*.json);;All files (*)",
-                            "trembla_presets.json"};
-    const std::optional<PyRef> chosen = choose_file(module, command, choice);
-    if (!chosen) return std::nullopt;
-    return store_path_of(chosen->get());
+    PyRef path = checked(py::text(utf8_of(files.front())));
+    return store_path_of(path.get());
 }
 
 std::optional<std::string> ask_name(PyObject* module, WindowCommand& command, const std::string& title,

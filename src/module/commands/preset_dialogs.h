@@ -8,7 +8,6 @@
 #include <string>
 
 #include "module/commands/window_command.h"
-#include "pyhost/py_ref.h"
 
 namespace trembla::ext {
 
@@ -21,18 +20,6 @@ Answer ask_user(PyObject* module, WindowCommand& command, const std::string& tex
 // A preset file the user picks, in the store's path form: an existing one to read (save false)
 // or one to write (save true). Nothing when the user picks none.
 std::optional<std::string> choose_preset_file(PyObject* module, WindowCommand& command, bool save);
-
-// What a file choice asks for: the caption (the hook's text), the dialog's filter and, for a save,
-// the file name offered in the home folder.
-struct FileChoice {
-    bool save;
-    const char* caption;
-    const char* filter;
-    const char* default_name;
-};
-
-// The file the user picks, as Python text (a hook's answer as given); nothing when none.
-std::optional<py::PyRef> choose_file(PyObject* module, WindowCommand& command, const FileChoice& choice);
 
 // A name the user types in answer to `text` (Save Clip's), as typed; nothing when the user gives
 // none or cancels.

@@ -318,8 +318,6 @@ const ControlAttribute kControls[] = {
     {"clip_combo", control_of<&TremblaToolWindow::clip_combo>},
     {"clip_offset_spin", control_of<&TremblaToolWindow::clip_offset_spin>},
     {"save_clip_btn", control_of<&TremblaToolWindow::save_clip_btn>},
-    {"import_clips_btn", control_of<&TremblaToolWindow::import_clips_btn>},
-    {"export_clips_btn", control_of<&TremblaToolWindow::export_clips_btn>},
     {"lag_trans_slider", control_of<&TremblaToolWindow::lag_trans_slider>},
     {"lag_rot_slider", control_of<&TremblaToolWindow::lag_rot_slider>},
     {"smoothing_slider", control_of<&TremblaToolWindow::smoothing_slider>},

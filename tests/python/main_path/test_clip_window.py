@@ -1,10 +1,8 @@
 """The clip list on SETUP: the object first, then the clips and the built-in profiles with their
 length, rate and origin; a clip chosen there is what Prepare plays, from the start frame set
 beside it; Save Clip keeps a shake of an object and chooses it; the preview shows a chosen clip
-before anything is prepared; Import Clips and Export Clip read and write clip files the user
-picks."""
+before anything is prepared."""
 import json
-import os
 
 from support.main_path import CAMERA, CHANNELS, FIRST, FRAMES, SOURCE  # noqa: E402
 
@@ -92,41 +90,6 @@ class SaveClipTest(ClipWindowCase):
         self.window.prepare_btn.click()
         self.assertFalse(button.isEnabled())
         self.assertIn("prepare a shake from an object", " ".join(button.toolTip().split()))
-
-
-class ClipFileButtonTest(ClipWindowCase):
-    def test_import_clips_lists_the_files_clips_and_export_clip_writes_the_chosen_one_and_a_cancel_does_nothing(self):
-        directory = os.path.dirname(tt.get_clip_file_path())
-        incoming, out = os.path.join(directory, "colleague.json"), os.path.join(directory, "out.json")
-        self.assertTrue(tt.export_clips(incoming, ["walking"]))
-        with open(incoming) as f:
-            record = json.load(f)["walking"]
-        with open(incoming, "w") as f:
-            json.dump({"crowd walk": record}, f)
-        asked, answers = [], []
-        tt._dialog_hook = lambda kind, text: asked.append((kind, text)) or answers.pop(0)
-        export = self.window.export_clips_btn
-        self.assertFalse(export.isEnabled())  # the object's entry is chosen
-        self.assertIn("choose a clip or profile", " ".join(export.toolTip().split()))
-        listed = [None, "crowd walk"] + PROFILES
-        for button, chosen, answer, ask, wanted, written in (
-                ("import_clips_btn", None, None, ("open", "Import Clips"), [None] + PROFILES, None),
-                ("import_clips_btn", None, incoming, ("open", "Import Clips"), listed, None),
-                ("export_clips_btn", "crowd walk", "", ("save", "Export Clip"), listed, None),
-                ("export_clips_btn", "crowd walk", out, ("save", "Export Clip"), listed, {"crowd walk": record}),
-                ("export_clips_btn", "walking", out, ("save", "Export Clip"), listed, {"walking": record})):
-            self.choose(chosen)
-            answers.append(answer)
-            getattr(self.window, button).click()
-            case = (button, chosen, answer)
-            self.assertEqual(asked[-1:], [ask], case)
-            self.assertEqual([data for _, data in self.entries()], wanted, case)
-            self.assertEqual(export.isEnabled(), chosen is not None, case)
-            if written:
-                with open(out) as f:
-                    self.assertEqual(json.load(f), written, case)
-            else:
-                self.assertFalse(os.path.exists(out), case)
 
 
 class ClipPreviewTest(ClipWindowCase):
