@@ -28,21 +28,21 @@ def looks_like_path(text):
 
 
 class ClipSource(object):
-    """With-block: the clip to play for `--clip spec` (and `--clip-name`), as a ClipChoice; while it
-    is open a clip file named is the module's own clip file. `warn` hears of unusable clip files
-    met on the way."""
+    """With-block: the clip to play for `--clip NAME|FILE` (and `--clip-name`), as a ClipChoice;
+    while it is open a clip file named is the module's own clip file. `warn` hears of unusable clip
+    files met on the way."""
 
-    def __init__(self, host, spec, clip_name=None, offset=0, warn=None):
-        self.host, self.spec, self.clip_name, self.offset, self.warn = host, spec, clip_name, offset, warn
+    def __init__(self, host, given, clip_name=None, offset=0, warn=None):
+        self.host, self.given, self.clip_name, self.offset, self.warn = host, given, clip_name, offset, warn
         self.folder = None
         self.saved_file = None
 
     def __enter__(self):
         try:
-            if os.path.isfile(self.spec):
+            if os.path.isfile(self.given):
                 return ClipChoice(self.from_file(), self.offset)
             if self.clip_name is not None:
-                raise ClipError("argument --clip-name: %s is no clip file" % self.spec)
+                raise ClipError("argument --clip-name: %s is no clip file" % self.given)
             return ClipChoice(self.by_name(), self.offset)
         except Exception:
             self.__exit__()
@@ -68,12 +68,12 @@ class ClipSource(object):
 
     def by_name(self):
         names = [entry["name"] for entry in self.offered()]
-        if self.spec in names:
-            return self.spec
-        if looks_like_path(self.spec):
-            raise ClipError("argument --clip: %s: no such clip file" % self.spec)
+        if self.given in names:
+            return self.given
+        if looks_like_path(self.given):
+            raise ClipError("argument --clip: %s: no such clip file" % self.given)
         raise ClipError("argument --clip: no clip named '%s' in the clip files or the built-in profiles "
-                        "(clips: %s)" % (self.spec, ", ".join(names)))
+                        "(clips: %s)" % (self.given, ", ".join(names)))
 
     def from_file(self):
         tt = self.host.tt
@@ -82,18 +82,18 @@ class ClipSource(object):
         tt.__file__ = os.path.join(self.folder, os.path.basename(self.saved_file or "trembla_tool"))
         own = os.path.join(self.folder, "trembla_clips.json")
         if not os.path.samefile(os.path.dirname(tt.get_clip_file_path()), self.folder):
-            raise ClipError("%s: cannot read it: no private folder for the run's clip file" % self.spec)
+            raise ClipError("%s: cannot read it: no private folder for the run's clip file" % self.given)
         warnings = Warnings(self.host)
         with HeldOutput():
-            imported = tt.import_clips(os.path.abspath(self.spec))
+            imported = tt.import_clips(os.path.abspath(self.given))
         if not imported:
-            raise ClipError("%s: %s" % (self.spec, warnings.new()[0] if warnings.new() else "cannot be imported"))
+            raise ClipError("%s: %s" % (self.given, warnings.new()[0] if warnings.new() else "cannot be imported"))
         names = [entry["name"] for entry in self.offered() if entry["file"] and os.path.samefile(entry["file"], own)]
         if self.clip_name is not None:
             if self.clip_name not in names:
-                raise ClipError("%s: no clip named '%s' (clips: %s)" % (self.spec, self.clip_name, ", ".join(names)))
+                raise ClipError("%s: no clip named '%s' (clips: %s)" % (self.given, self.clip_name, ", ".join(names)))
             return self.clip_name
         if len(names) != 1:
             raise ClipError("%s: holds %d clips; name one with --clip-name (%s)"
-                            % (self.spec, len(names), ", ".join(names) or "none"))
+                            % (self.given, len(names), ", ".join(names) or "none"))
         return names[0]
