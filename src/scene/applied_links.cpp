@@ -19,7 +19,7 @@ std::string element(const std::string& camera, const char* attribute, std::size_
 bool is_time_curve_node(Host& host, const std::string& node) { return is_time_curve(host.node_type(node)); }
 
 // The tool's blend nodes are of the host's additive blend types (animBlendNodeAdditiveDL / DA).
-bool is_blend_node(Host& host, const std::string& node) { return host.node_type(node).rfind("animBlendNode", 0) == 0; }
+bool is_blend_node_named(Host& host, const std::string& node) { return is_blend_node(host.node_type(node)); }
 
 // What is wrong, said once for the caller to name the camera before it.
 struct Refusal {
@@ -33,6 +33,23 @@ std::optional<std::string> linked_at(Host& host, const std::string& camera, cons
     return node_of(*input);
 }
 
+// `fallback`, each node that no longer answers to its name replaced by the one linked at its
+// channel in `attribute`, when that is of the kind `fits` accepts. A name that still answers is the
+// node this session made; the links are asked only for one renamed (or deleted) since, so that a
+// live update pays nothing for them.
+ShakeCurves linked_where_renamed(Host& host, const std::string& camera, const char* attribute,
+                                 const ShakeCurves& fallback, bool (*fits)(Host&, const std::string&)) {
+    ShakeCurves nodes = fallback;
+    std::optional<bool> linked;
+    for (std::size_t k = 0; k < kChannelCount; ++k) {
+        if (nodes[k].empty() || host.obj_exists(nodes[k])) continue;
+        if (!linked) linked = host.has_attr(camera, attribute) && host.is_message_array(camera, attribute);
+        const std::optional<std::string> node = *linked ? linked_at(host, camera, attribute, k) : std::nullopt;
+        nodes[k] = node && fits(host, *node) ? *node : std::string();
+    }
+    return nodes;
+}
+
 // The time curve (or, for the blends, the blend node) linked for each channel in `attribute`; any
 // other node there is refused.
 ShakeCurves linked_curves(Host& host, const std::string& camera, const char* attribute) {
@@ -42,7 +59,7 @@ ShakeCurves linked_curves(Host& host, const std::string& camera, const char* att
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         const std::optional<std::string> node = linked_at(host, camera, attribute, k);
         if (!node) continue;
-        if (blends ? !is_blend_node(host, *node) : !is_time_curve_node(host, *node)) {
+        if (blends ? !is_blend_node_named(host, *node) : !is_time_curve_node(host, *node)) {
             throw Refusal{std::string(attribute) + "[" + std::to_string(k) + "] links " + shown_name(*node) +
                           (blends ? ", which is no blend node" : ", which is no animation curve of time")};
         }
@@ -260,20 +277,7 @@ void require_camera(Host& host, const std::string& camera) {
 }
 
 ShakeCurves linked_shake_curves(Host& host, const std::string& camera, const ShakeCurves& fallback) {
-    ShakeCurves curves = fallback;
-    // A name that still answers is the curve this session made; the links are asked only for one
-    // renamed (or deleted) since, so that a live update pays nothing for them.
-    std::optional<bool> linked;
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (curves[k].empty() || host.obj_exists(curves[k])) continue;
-        if (!linked) {
-            linked = host.has_attr(camera, kShakeLinksAttribute) && host.is_message_array(camera, kShakeLinksAttribute);
-        }
-        const std::optional<std::string> node =
-            *linked ? linked_at(host, camera, kShakeLinksAttribute, k) : std::nullopt;
-        curves[k] = node && is_time_curve_node(host, *node) ? *node : std::string();
-    }
-    return curves;
+    return linked_where_renamed(host, camera, kShakeLinksAttribute, fallback, is_time_curve_node);
 }
 
 void link_shake_curves(Host& host, const std::string& camera, const ShakeCurves& curves) {
@@ -298,18 +302,7 @@ void link_shake_blends(Host& host, const std::string& camera, const ShakeCurves&
 }
 
 ShakeCurves linked_shake_blends(Host& host, const std::string& camera, const ShakeCurves& fallback) {
-    ShakeCurves blends = fallback;
-    std::optional<bool> linked;
-    for (std::size_t k = 0; k < kChannelCount; ++k) {
-        if (blends[k].empty() || host.obj_exists(blends[k])) continue;
-        if (!linked) {
-            linked = host.has_attr(camera, kBlendLinksAttribute) && host.is_message_array(camera, kBlendLinksAttribute);
-        }
-        const std::optional<std::string> node =
-            *linked ? linked_at(host, camera, kBlendLinksAttribute, k) : std::nullopt;
-        blends[k] = node && is_blend_node(host, *node) ? *node : std::string();
-    }
-    return blends;
+    return linked_where_renamed(host, camera, kBlendLinksAttribute, fallback, is_blend_node_named);
 }
 
 std::vector<std::string> linked_layers(Host& host, const std::string& camera, const char* attribute) {

@@ -26,10 +26,6 @@ std::string node_of(const std::string& plug) { return plug.substr(0, plug.find('
 
 std::string channel_plug(const std::string& camera, const char* channel) { return camera + "." + channel; }
 
-// A layer's blend node (animBlendNodeAdditiveDL, ...DA, ...Rotation, ...): its inputA carries the
-// layers below it, down to the base animation.
-bool is_blend_node(const std::string& type) { return type.rfind("animBlendNode", 0) == 0; }
-
 // The inputA plug that matches a blend node's output plug: "output" -> "inputA", and for a node
 // that blends a whole rotation, "outputX" -> "inputAX".
 std::string blend_input_a(const std::string& output_plug) {
@@ -112,6 +108,8 @@ struct SettingReader {
 }  // namespace
 
 bool is_time_curve(const std::string& type) { return type.rfind("animCurveT", 0) == 0; }
+
+bool is_blend_node(const std::string& type) { return type.rfind("animBlendNode", 0) == 0; }
 
 std::string applied_text(const AppliedRecord& record) {
     std::ostringstream out;

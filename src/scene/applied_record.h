@@ -61,6 +61,11 @@ struct AppliedRecord {
 // and only such a curve is ever connected back to a channel.
 bool is_time_curve(const std::string& type);
 
+// A blend node of the host's (animBlendNodeAdditiveDL, ...DA, ...Rotation, ...): a layer's, or
+// one the tool adds its shake through. Its inputA carries what lies below it, down to the base
+// animation.
+bool is_blend_node(const std::string& type);
+
 // One line per entry ("source cam_src", "own translateX cam_translateX", ...): node names hold no
 // blanks, so the text needs no quoting.
 std::string applied_text(const AppliedRecord& record);
