@@ -7,8 +7,7 @@ import shutil
 import tempfile
 
 from support.main_path import (  # noqa: E402
-    CAMERA, CHANNELS, FIRST, FRAMES, LAST, SOURCE, MainPathCase, camera_channel_values, key_channels, shake_curve,
-    source_channel_values)
+    CAMERA, CHANNELS, FRAMES, SOURCE, MainPathCase, build_scene, key_channels, shake_curve)
 
 import maya.standin as standin  # noqa: E402
 from maya import cmds  # noqa: E402
@@ -80,15 +79,7 @@ class ClipOnAnotherCameraTest(ClipCase):
 
     def test_a_clip_is_saved_at_the_scenes_frame_rate(self):
         for unit, rate in (("game", 15.0), ("pal", 25.0), ("ntscf", 60.0)):
-            # The stand-in changes the time unit of a scene without curves only: the shot is keyed after.
-            standin.reset()
-            cmds.currentUnit(time=unit)
-            cmds.playbackOptions(min=FIRST, max=LAST)
-            cmds.createNode("transform", name=SOURCE)
-            key_channels(SOURCE, source_channel_values)
-            cmds.createNode("transform", name=CAMERA)
-            cmds.createNode("camera", name=CAMERA + "Shape", parent=CAMERA)
-            key_channels(CAMERA, camera_channel_values)
+            build_scene(time_unit=unit)
             tt.reset_state()
             self.window = tt.show()
             self.saved_clip()

@@ -75,11 +75,14 @@ def key_channels(node, values_at):
             cmds.setKeyframe(node, attribute=channel, time=frame, value=value)
 
 
-def build_scene():
+def build_scene(time_unit=None):
     """A fresh host with the source, the camera and the playback range; nothing selected and the
-    host's recordings emptied."""
+    host's recordings emptied. `time_unit` is set before anything is keyed: the stand-in changes
+    the time unit of a scene without curves only."""
     flush_deleted_windows()
     standin.reset()
+    if time_unit is not None:
+        cmds.currentUnit(time=time_unit)
     cmds.playbackOptions(min=FIRST, max=LAST)
     cmds.createNode("transform", name=SOURCE)
     key_channels(SOURCE, source_channel_values)
